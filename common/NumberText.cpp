@@ -1,0 +1,111 @@
+#include "NumberText.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace numtext {
+
+namespace {
+
+std::string_view SkipSpace(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    return text.substr(i);
+}
+
+// Splits off an optional sign; returns true for a minus.
+bool TakeSign(std::string_view& text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        const bool negative = text.front() == '-';
+        text.remove_prefix(1);
+        return negative;
+    }
+    return false;
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool HasHexPrefix(std::string_view text) {
+    return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
+template <typename Int> Int ParseDecimal(std::string_view text) {
+    text = SkipSpace(text);
+    const bool negative = TakeSign(text);
+    // Accumulate as a negative number so that the minimum value is representable.
+    Int value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const Int digit = static_cast<Int>(text[i] - '0');
+        if (value < (std::numeric_limits<Int>::min() + digit) / 10)
+            return 0;
+        value = static_cast<Int>(value * 10 - digit);
+    }
+    if (!negative) {
+        if (value == std::numeric_limits<Int>::min())
+            return 0;
+        return static_cast<Int>(-value);
+    }
+    return value;
+}
+
+} // namespace
+
+double ParseDouble(std::string_view text) {
+    text = SkipSpace(text);
+    const bool negative = TakeSign(text);
+    double value = 0.0;
+    std::from_chars_result result{};
+    if (HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.')) {
+        const std::string_view digits = text.substr(2);
+        result = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
+    } else {
+        result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    }
+    if (result.ec != std::errc() || !std::isfinite(value))
+        return 0.0;
+    return negative ? -value : value;
+}
+
+std::int32_t ParseInt(std::string_view text) { return ParseDecimal<std::int32_t>(text); }
+
+std::int64_t ParseLong(std::string_view text) { return ParseDecimal<std::int64_t>(text); }
+
+std::uint32_t ParseHex(std::string_view text) {
+    text = SkipSpace(text);
+    const bool negative = TakeSign(text);
+    if (HasHexPrefix(text))
+        text.remove_prefix(2);
+    std::uint32_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (result.ec != std::errc())
+        return 0;
+    return negative ? static_cast<std::uint32_t>(0U - value) : value;
+}
+
+void AppendFixed(std::string& out, double value, int decimals) {
+    // The largest finite double has 309 digits before the point.
+    std::array<char, 400> buffer{};
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
+    out.append(buffer.data(), result.ptr);
+}
+
+std::string FormatFixed(double value, int decimals) {
+    std::string out;
+    AppendFixed(out, value, decimals);
+    return out;
+}
+
+void AppendInt(std::string& out, std::int64_t value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    out.append(buffer.data(), result.ptr);
+}
+
+} // namespace numtext

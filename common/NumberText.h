@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Number <-> text conversions with C-locale semantics whatever the process locale.
+// Parsing follows atof/atoi/"%x": leading white space skipped, the longest numeric prefix
+// converted, 0 when there is none. A result that is not finite or does not fit is malformed
+// and gives 0 as well.
+namespace numtext {
+
+// isspace in the C locale.
+inline bool IsCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+double ParseDouble(std::string_view text);
+std::int32_t ParseInt(std::string_view text);
+std::int64_t ParseLong(std::string_view text);
+// As "%x" into an unsigned 32-bit value: optional sign, optional 0x prefix, hex digits.
+std::uint32_t ParseHex(std::string_view text);
+
+// Fixed notation with exactly `decimals` digits after the point ("%.*f").
+void AppendFixed(std::string& out, double value, int decimals);
+std::string FormatFixed(double value, int decimals);
+void AppendInt(std::string& out, std::int64_t value);
+
+} // namespace numtext

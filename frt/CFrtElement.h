@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CAttributeMap.h"
+#include "CWritable.h"
+#include "FrtCode.h"
+#include "FrtTypes.h"
+
+#include <string>
+#include <string_view>
+
+// Common base of points, lines and areas. The attribute map holds the record's typed
+// attributes of this element's letter.
+class CFrtElement : public CWritable, public CAttributeMap {
+public:
+    FrtElementType GetType() const { return m_type; }
+
+    void SetName(std::string_view name) { m_name.assign(name); }
+    const std::string& GetName() const { return m_name; }
+    void SetCode(const FrtCode& code) { m_code = code; }
+    const FrtCode& GetCode() const { return m_code; }
+
+    // Only keys "_" + kind + this element's letter ("P", "L", "A") + name.
+    void ImportTyped(const CAttributeMap& source) override;
+
+protected:
+    explicit CFrtElement(FrtElementType type) : m_type(type) {}
+
+private:
+    FrtElementType m_type;
+    std::string m_name;
+    FrtCode m_code;
+};

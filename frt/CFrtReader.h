@@ -1,0 +1,47 @@
+#pragma once
+
+#include "CAttributeMap.h"
+#include "CFrtArea.h"
+#include "CFrtLine.h"
+#include "CFrtPoint.h"
+#include "CFrtSource.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class LineReader;
+
+// Streams the points, lines and areas of an FRT file to the consumer, one finished element at
+// a time, in file order. Nothing is collected: memory is one line and one element.
+class CFrtReader : public CFrtSource {
+public:
+    CFrtReader(std::unique_ptr<IFrtConsumer> consumer, const DataKindFlags* dataKinds)
+        : CFrtSource(std::move(consumer), dataKinds) {}
+
+    // Reads the whole file. A file that cannot be opened gives no elements; the result says why.
+    FrtReadResult Read(const std::string& path) override;
+
+    // Fill a freshly made element from one record line.
+    static CFrtPoint* ReadPoint(std::string_view record, CFrtPoint* point);
+    static CFrtLine* ReadLine(std::string_view record, CFrtLine* line);
+    static CFrtArea* ReadArea(std::string_view record, CFrtArea* area);
+
+private:
+    static void FillPoint(const CAttributeMap& record, CFrtPoint& point);
+    static void FillLine(const CAttributeMap& record, CFrtLine& line);
+    static void FillArea(const CAttributeMap& record, CFrtArea& area);
+
+    void PointsLoop(LineReader& input);
+    void LinesLoop(LineReader& input);
+    void AreasLoop(LineReader& input);
+    // Adds the vertex of the parsed record and of every following record of the same "LID".
+    void VertexLoop(LineReader& input, CFrtLine& line);
+    // Reads the next record of a section; false at a header line (left to be read again) or at
+    // the end of the file.
+    bool NextRecord(LineReader& input, std::string_view& line);
+    void Hand(std::unique_ptr<CFrtElement> element);
+
+    CAttributeMap m_record; // the current record's pairs, reused from line to line
+    std::uint64_t m_elements = 0;
+};

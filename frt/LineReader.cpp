@@ -1,0 +1,143 @@
+#include "LineReader.h"
+
+#include "NumberText.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+constexpr std::size_t kInitialBuffer = std::size_t{1} << 20;
+}
+
+std::string_view LineReader::Probe::Candidate() const {
+    if (m_overflow)
+        return {};
+    return std::string_view(m_text, m_textLength);
+}
+
+void LineReader::Probe::Feed(const char* data, std::size_t size) {
+    if (size == 0)
+        return;
+    m_length += size;
+    m_lastByte = data[size - 1];
+    std::size_t i = 0;
+    if (!m_pastSpace) {
+        while (i < size && numtext::IsCSpace(data[i]))
+            ++i;
+        if (i == size)
+            return;
+        m_pastSpace = true;
+    }
+    if (m_overflow)
+        return;
+    const std::size_t rest = size - i;
+    if (m_textLength + rest > kCapacity) {
+        m_overflow = true;
+        return;
+    }
+    std::memcpy(m_text + m_textLength, data + i, rest);
+    m_textLength += rest;
+}
+
+void LineReader::Probe::EndAtLineFeed() {
+    if (m_length > 0 && m_lastByte == '\r') {
+        --m_length;
+        if (m_textLength > 0 && !m_overflow)
+            --m_textLength;
+    }
+}
+
+bool LineReader::Open(const std::string& path) {
+    m_file.reset(std::fopen(path.c_str(), "rb"));
+    if (!m_file) {
+        m_error = std::strerror(errno);
+        return false;
+    }
+    m_buffer.resize(kInitialBuffer);
+    m_begin = m_end = 0;
+    m_eof = false;
+    m_repeat = false;
+    m_error.clear();
+    m_bytesRead = 0;
+    return true;
+}
+
+void LineReader::Refill() {
+    if (m_begin > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    if (m_end == m_buffer.size())
+        m_buffer.resize(m_buffer.size() * 2);
+    const std::size_t got = std::fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end, m_file.get());
+    m_end += got;
+    m_bytesRead += got;
+    if (got == 0) {
+        if (std::ferror(m_file.get()))
+            m_error = std::strerror(errno);
+        m_eof = true;
+    }
+}
+
+bool LineReader::Next(std::string_view& line) {
+    if (m_repeat) {
+        m_repeat = false;
+        line = m_last;
+        return true;
+    }
+    for (;;) {
+        const char* start = m_buffer.data() + m_begin;
+        const std::size_t available = m_end - m_begin;
+        if (const void* found = available > 0 ? std::memchr(start, '\n', available) : nullptr) {
+            std::size_t length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+            m_begin += length + 1;
+            if (length > 0 && start[length - 1] == '\r')
+                --length;
+            m_last = std::string_view(start, length);
+            line = m_last;
+            return true;
+        }
+        if (m_eof) {
+            if (available == 0)
+                return false;
+            m_begin = m_end;
+            m_last = std::string_view(start, available);
+            line = m_last;
+            return true;
+        }
+        Refill();
+    }
+}
+
+bool LineReader::SkipLine(Probe& probe) {
+    if (m_repeat) {
+        m_repeat = false;
+        probe.Feed(m_last.data(), m_last.size());
+        return true;
+    }
+    bool started = false;
+    for (;;) {
+        const char* start = m_buffer.data() + m_begin;
+        const std::size_t available = m_end - m_begin;
+        if (const void* found = available > 0 ? std::memchr(start, '\n', available) : nullptr) {
+            const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+            probe.Feed(start, length);
+            probe.EndAtLineFeed();
+            m_begin += length + 1;
+            return true;
+        }
+        if (m_eof) {
+            if (available == 0 && !started)
+                return false;
+            probe.Feed(start, available);
+            m_begin = m_end;
+            return true;
+        }
+        // No line end yet: look at what is here and let it go, so the line is never held.
+        probe.Feed(start, available);
+        started = started || available > 0;
+        m_begin = m_end;
+        Refill();
+    }
+}

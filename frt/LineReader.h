@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reads a text file line by line through one large buffer. A line ends at LF; a CR right
+// before the LF is not part of it. The last line may lack its LF. Lines of any length are
+// returned whole by Next; SkipLine looks at a line without holding it, so a huge line that
+// is only skipped costs no memory.
+class LineReader {
+public:
+    // What SkipLine tells of a line: its length and whether, after leading white space, it is
+    // exactly one short text (a section header candidate).
+    class Probe {
+    public:
+        std::size_t Length() const { return m_length; }
+        // The line after leading white space, or empty when that is longer than a header can be.
+        std::string_view Candidate() const;
+
+    private:
+        friend class LineReader;
+        void Feed(const char* data, std::size_t size);
+        void EndAtLineFeed();
+
+        static constexpr std::size_t kCapacity = 32;
+        char m_text[kCapacity] = {};
+        std::size_t m_textLength = 0;
+        std::size_t m_length = 0;
+        bool m_pastSpace = false;
+        bool m_overflow = false;
+        char m_lastByte = 0;
+    };
+
+    LineReader() = default;
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Returns false and sets Error() when the file cannot be opened.
+    bool Open(const std::string& path);
+    // The next line, valid until the following call. False at the end of the file.
+    bool Next(std::string_view& line);
+    // The next line seen through a probe only. False at the end of the file.
+    bool SkipLine(Probe& probe);
+    // The next Next or SkipLine returns the line that Next just returned once more.
+    void Unread() { m_repeat = true; }
+
+    // The system's error text after a failed open or read; empty when all went well.
+    const std::string& Error() const { return m_error; }
+    std::uint64_t BytesRead() const { return m_bytesRead; }
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    // Moves the unread rest to the front, grows the buffer when a line fills it, reads more.
+    void Refill();
+
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    bool m_eof = true;
+    bool m_repeat = false;
+    std::string_view m_last;
+    std::string m_error;
+    std::uint64_t m_bytesRead = 0;
+};

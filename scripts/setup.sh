@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing, makes sure a comma-decimal locale exists for
+# the locale tests, then configures and builds into ./build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ libgtest-dev locales)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  if [[ $(id -u) -eq 0 ]]; then
+    localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "warning: could not generate de_DE.UTF-8"
+  else
+    sudo localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "warning: could not generate de_DE.UTF-8"
+  fi
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=ON
+cmake --build build --parallel "$(nproc)"
