@@ -197,7 +197,8 @@ void CAttributeMap::Parse(std::string_view text, std::string_view separators, st
 
 void CAttributeMap::ImportTypedKeys(const CAttributeMap& source, char elementLetter) {
     if (&source == this) {
-        const CAttributeMap copy(source);
+        // The copy is needed: the source is this map, which the import changes.
+        const CAttributeMap copy(source); // NOLINT(performance-unnecessary-copy-initialization)
         ImportTypedKeys(copy, elementLetter);
         return;
     }

@@ -12,7 +12,7 @@ constexpr std::size_t kInitialBuffer = std::size_t{1} << 20;
 std::string_view LineReader::Probe::Candidate() const {
     if (m_overflow)
         return {};
-    return std::string_view(m_text, m_textLength);
+    return {m_text, m_textLength};
 }
 
 void LineReader::Probe::Feed(const char* data, std::size_t size) {
@@ -90,7 +90,7 @@ bool LineReader::Next(std::string_view& line) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
         if (const void* found = available > 0 ? std::memchr(start, '\n', available) : nullptr) {
-            std::size_t length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+            auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
             m_begin += length + 1;
             if (length > 0 && start[length - 1] == '\r')
                 --length;

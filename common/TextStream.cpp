@@ -1,0 +1,68 @@
+#include "TextStream.h"
+
+#include <charconv>
+#include <cstring>
+
+TextStream::TextStream(ITextSink& sink, int decimals) : m_sink(sink), m_buffer(kBufferSize), m_decimals(decimals) {}
+
+TextStream::~TextStream() { Flush(); }
+
+bool TextStream::Flush() {
+    if (m_used > 0 && !m_failed) {
+        if (m_sink.Write(m_buffer.data(), m_used)) {
+            m_written += m_used;
+        } else {
+            m_failed = true;
+            m_error = m_sink.Error();
+        }
+    }
+    m_used = 0;
+    return !m_failed;
+}
+
+char* TextStream::Reserve(std::size_t size) {
+    if (m_used + size > m_buffer.size())
+        Flush();
+    return m_buffer.data() + m_used;
+}
+
+void TextStream::Put(std::string_view text) {
+    if (text.size() > m_buffer.size() / 2) {
+        Flush();
+        if (!m_failed && m_sink.Write(text.data(), text.size())) {
+            m_written += text.size();
+        } else if (!m_failed) {
+            m_failed = true;
+            m_error = m_sink.Error();
+        }
+        return;
+    }
+    std::memcpy(Reserve(text.size()), text.data(), text.size());
+    m_used += text.size();
+}
+
+void TextStream::EndLine() {
+    char* out = Reserve(2);
+    out[0] = '\r';
+    out[1] = '\n';
+    m_used += 2;
+}
+
+void TextStream::Line(std::string_view text) {
+    Put(text);
+    EndLine();
+}
+
+void TextStream::Int(std::int64_t value) {
+    char* out = Reserve(kNumberRoom);
+    const auto result = std::to_chars(out, out + kNumberRoom, value);
+    m_used += static_cast<std::size_t>(result.ptr - out);
+    EndLine();
+}
+
+void TextStream::Real(double value) {
+    char* out = Reserve(kNumberRoom);
+    const auto result = std::to_chars(out, out + kNumberRoom, value, std::chars_format::fixed, m_decimals);
+    m_used += static_cast<std::size_t>(result.ptr - out);
+    EndLine();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where a TextStream's bytes go.
+class ITextSink {
+public:
+    virtual ~ITextSink() = default;
+    // Writes all bytes or returns false with Error() telling why.
+    virtual bool Write(const char* data, std::size_t size) = 0;
+    virtual std::string Error() const = 0;
+};
+
+// Collects everything in memory.
+class StringSink : public ITextSink {
+public:
+    bool Write(const char* data, std::size_t size) override {
+        m_text.append(data, size);
+        return true;
+    }
+    std::string Error() const override { return {}; }
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// A text output stream of CR LF lines through one large buffer. Reals are written in fixed
+// notation with the stream's number of decimals and integers in plain decimal, both with
+// C-locale rules. After the first failed write everything else is dropped and Error() says why.
+class TextStream {
+public:
+    explicit TextStream(ITextSink& sink, int decimals = 6);
+    TextStream(const TextStream&) = delete;
+    TextStream& operator=(const TextStream&) = delete;
+    ~TextStream();
+
+    void SetDecimals(int decimals) { m_decimals = decimals; }
+    int Decimals() const { return m_decimals; }
+
+    // One line each: the value and the line end.
+    void Line(std::string_view text);
+    void Int(std::int64_t value);
+    void Real(double value);
+
+    // A group: its code line, then its value line.
+    void GroupText(std::string_view code, std::string_view value) {
+        Line(code);
+        Line(value);
+    }
+    void GroupInt(std::string_view code, std::int64_t value) {
+        Line(code);
+        Int(value);
+    }
+    void GroupReal(std::string_view code, double value) {
+        Line(code);
+        Real(value);
+    }
+
+    // Hands the buffer to the sink. False once any write has failed.
+    bool Flush();
+    bool Failed() const { return m_failed; }
+    const std::string& Error() const { return m_error; }
+    std::uint64_t BytesWritten() const { return m_written; }
+
+private:
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+    // Room for the longest number: 309 digits of the largest double plus up to 255 decimals.
+    static constexpr std::size_t kNumberRoom = 640;
+
+    void Put(std::string_view text);
+    void EndLine();
+    char* Reserve(std::size_t size);
+
+    ITextSink& m_sink;
+    std::vector<char> m_buffer;
+    std::size_t m_used = 0;
+    int m_decimals;
+    bool m_failed = false;
+    std::string m_error;
+    std::uint64_t m_written = 0;
+};

@@ -1,0 +1,129 @@
+#include "AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string SystemError(int error) { return std::strerror(error); }
+
+std::string RandomTag() {
+    static std::mt19937_64 generator(std::random_device{}());
+    static const char digits[] = "0123456789abcdef";
+    std::string tag(12, '0');
+    std::uint64_t bits = generator();
+    for (char& c : tag) {
+        c = digits[bits & 15U];
+        bits >>= 4U;
+    }
+    return tag;
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(std::string target) : m_target(std::move(target)) {}
+
+AtomicFile::~AtomicFile() { Discard(); }
+
+bool AtomicFile::Fail(const std::string& reason) {
+    if (!m_failed) {
+        m_failed = true;
+        m_error = reason;
+    }
+    Discard();
+    return false;
+}
+
+void AtomicFile::Discard() {
+    m_file.reset();
+    if (!m_temporary.empty()) {
+        std::error_code ignored;
+        fs::remove(m_temporary, ignored);
+        m_temporary.clear();
+    }
+}
+
+bool AtomicFile::Open() {
+    std::error_code ec;
+    // Write through a link to the file it names, as writing in place would.
+    if (fs::is_symlink(m_target, ec)) {
+        const fs::path resolved = fs::canonical(m_target, ec);
+        if (ec)
+            return Fail(ec.message());
+        m_target = resolved.string();
+    }
+    const fs::path target(m_target);
+    if (target.filename().empty())
+        return Fail(SystemError(EISDIR));
+    if (fs::exists(target, ec)) {
+        if (fs::is_directory(target, ec))
+            return Fail(SystemError(EISDIR));
+        // A device or pipe is written in place: it cannot be replaced, only fed.
+        if (!fs::is_regular_file(target, ec)) {
+            m_file.reset(std::fopen(m_target.c_str(), "wb"));
+            if (!m_file)
+                return Fail(SystemError(errno));
+            return true;
+        }
+        // A file we may not write stays as it is, as it would with a write in place.
+        std::unique_ptr<std::FILE, FileCloser> probe(std::fopen(m_target.c_str(), "r+b"));
+        if (!probe)
+            return Fail(SystemError(errno));
+    }
+    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string stem = "." + target.filename().string() + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = (directory / (stem + RandomTag() + ".tmp")).string();
+        errno = 0;
+        // "x": created new or not at all, so nothing planted under this name is followed.
+        m_file.reset(std::fopen(candidate.c_str(), "wbx"));
+        if (m_file) {
+            m_temporary = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return Fail(SystemError(errno));
+    }
+    return Fail(SystemError(EEXIST));
+}
+
+std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_t size) {
+    return std::fwrite(data, 1, size, file);
+}
+
+bool AtomicFile::Write(const char* data, std::size_t size) {
+    if (m_failed || !m_file)
+        return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
+    errno = 0;
+    if (WriteBytes(m_file.get(), data, size) != size)
+        return Fail(SystemError(errno != 0 ? errno : EIO));
+    return true;
+}
+
+bool AtomicFile::Commit() {
+    if (m_failed || !m_file)
+        return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
+    errno = 0;
+    if (std::fflush(m_file.get()) != 0)
+        return Fail(SystemError(errno != 0 ? errno : EIO));
+    std::FILE* file = m_file.release();
+    if (std::fclose(file) != 0)
+        return Fail(SystemError(errno != 0 ? errno : EIO));
+    if (m_temporary.empty())
+        return true; // written in place
+    std::error_code ec;
+    // The drawing takes the permissions the target had.
+    const fs::file_status status = fs::status(m_target, ec);
+    if (!ec && fs::exists(status))
+        fs::permissions(m_temporary, status.permissions(), ec);
+    fs::rename(m_temporary, m_target, ec);
+    if (ec)
+        return Fail(ec.message());
+    m_temporary.clear();
+    return true;
+}

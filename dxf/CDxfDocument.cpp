@@ -1,0 +1,72 @@
+#include "CDxfDocument.h"
+
+#include "CDxfPolyline.h"
+#include "CProgressBar.h"
+#include "TextStream.h"
+
+CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
+    if (!entity)
+        return nullptr;
+    CDxfEntity* e = entity.get();
+    m_entities.push_back(std::move(entity));
+
+    if (const DxfAttributes* attrs = e->attributes()) {
+        const DxfNames::PairId id = attrs->namesId();
+        if (id >= m_pairSeen.size())
+            m_pairSeen.resize(id + 1, false);
+        if (!m_pairSeen[id]) {
+            m_tables.recordLayer(attrs->layer(), attrs->lineType(), attrs->colour);
+            m_pairSeen[id] = true;
+        }
+    }
+
+    if (e->entityType() == DXF_ENTITY_POLYLINE) {
+        for (const auto& vertex : static_cast<const CDxfPolyline*>(e)->vertices())
+            m_tables.widenExtents(vertex->location);
+    } else if (const DxfPoint3* position = e->position()) {
+        m_tables.widenExtents(*position);
+    }
+    return e;
+}
+
+void CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings) const {
+    stream.SetDecimals(settings.decimals);
+    m_tables.writePrologue(stream, settings);
+    stream.GroupText("  0", "SECTION");
+    stream.GroupText("  2", "ENTITIES");
+    CProgressBar& progress = CProgressBar::Instance();
+    for (const auto& entity : m_entities) {
+        entity->write(stream);
+        progress.StepBy(1);
+    }
+    stream.GroupText("  0", "ENDSEC");
+    stream.GroupText("  0", "EOF");
+}
+
+DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& settings) const {
+    DxfWriteResult result;
+    if (!file.Open()) {
+        result.error = file.Error();
+        return result;
+    }
+    {
+        TextStream stream(file, settings.decimals);
+        writeTo(stream, settings);
+        if (!stream.Flush()) {
+            result.error = stream.Error();
+            return result;
+        }
+    }
+    if (!file.Commit()) {
+        result.error = file.Error();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+DxfWriteResult CDxfDocument::write(const std::string& path, const DxfWriteSettings* settings) const {
+    const DxfWriteSettings defaults;
+    AtomicFile file(path);
+    return write(file, settings != nullptr ? *settings : defaults);
+}

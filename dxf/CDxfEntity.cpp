@@ -1,0 +1,7 @@
+#include "CDxfEntity.h"
+
+#include "EntityPool.h"
+
+void* CDxfEntity::operator new(std::size_t size) { return EntityPool::Allocate(size); }
+
+void CDxfEntity::operator delete(void* memory, std::size_t size) noexcept { EntityPool::Release(memory, size); }

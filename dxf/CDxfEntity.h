@@ -1,0 +1,64 @@
+#pragma once
+
+#include "CWritable.h"
+#include "DxfAttributes.h"
+#include "DxfPoint3.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Entity kinds, one bit each.
+enum DxfEntityType : std::int32_t {
+    DXF_ENTITY_VERTEX = 1,
+    DXF_ENTITY_POINT = 2,
+    DXF_ENTITY_LINE = 4,
+    DXF_ENTITY_POLYLINE = 8,
+    DXF_ENTITY_INSERT = 128,
+    DXF_ENTITY_TEXT = 256,
+    DXF_ENTITY_CIRCLE = 512,
+};
+
+// The polymorphic base of all entities. Entities are allocated from a compact pool (see
+// EntityPool): a drawing holds millions of them.
+class CDxfEntity : public CWritable {
+public:
+    CDxfEntity(const CDxfEntity&) = default;
+    CDxfEntity& operator=(const CDxfEntity&) = default;
+    ~CDxfEntity() override = default;
+
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory, std::size_t size) noexcept;
+
+    std::int32_t entityType() const { return m_entityType; }
+
+    void write(TextStream& /*stream*/) const override {}
+    // The reference point, or null.
+    virtual DxfPoint3* position() { return nullptr; }
+    const DxfPoint3* position() const { return const_cast<CDxfEntity*>(this)->position(); }
+    virtual void setPosition(const DxfPoint3& /*point*/) {}
+    virtual void setAttributes(const DxfAttributes& /*attributes*/) {}
+    // The entity's own attributes, to change single fields, or null.
+    virtual DxfAttributes* attributes() { return nullptr; }
+    const DxfAttributes* attributes() const { return const_cast<CDxfEntity*>(this)->attributes(); }
+
+protected:
+    explicit CDxfEntity(DxfEntityType type) : m_entityType(type) {}
+
+private:
+    std::int32_t m_entityType;
+};
+
+// The common shape of the entities that have a reference point and attributes of their own.
+class CDxfLocatedEntity : public CDxfEntity {
+public:
+    DxfPoint3* position() override { return &location; }
+    void setPosition(const DxfPoint3& point) override { location = point; }
+    void setAttributes(const DxfAttributes& attributes) override { attrs = attributes; }
+    DxfAttributes* attributes() override { return &attrs; }
+
+    DxfPoint3 location;
+    DxfAttributes attrs;
+
+protected:
+    CDxfLocatedEntity(DxfEntityType type, double x, double y, double z) : CDxfEntity(type), location{x, y, z} {}
+};

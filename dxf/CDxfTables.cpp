@@ -1,0 +1,176 @@
+#include "CDxfTables.h"
+
+#include "TextStream.h"
+
+#include <array>
+#include <string_view>
+
+namespace {
+
+constexpr double kLargest = std::numeric_limits<double>::max();
+constexpr double kMargin = 10.0;
+
+// The fixed line types, written as they stand: (code, value) pairs after "  0", "LTYPE".
+using LineTypeText = std::array<std::string_view, 20>;
+constexpr std::array<LineTypeText, 5> kLineTypes = {{
+    {"  2", "Solid_Line", " 70", "0", "  3", "Solid Line", " 72", "65", " 73", "0", " 40", "0.0"},
+    {"  2", "Dashed_Line", " 70", "0", "  3", "Dashed Line", " 72", "65", " 73", "2", " 40", "0.75", " 49", "0.50",
+     " 49", "-0.25"},
+    {"  2", "Dotted_Line", " 70", "0", "  3", "Dotted Line", " 72", "65", " 73", "2", " 40", "0.25", " 49", "0.00",
+     " 49", "-0.25"},
+    {"  2", "Dashdot_Line", " 70", "0", "  3", "Dashdot Line", " 72", "65", " 73", "2", " 40", "0.75", " 49", "0.50",
+     " 49", "0.00"},
+    // Line style 4 names this type; CAD programs reject a drawing that uses an undefined one.
+    {"  2", "Dashdotdot_Line", " 70", "0", "  3", "Dashdotdot Line", " 72", "65", " 73", "4", " 40", "1.00", " 49",
+     "0.50", " 49", "-0.25", " 49", "0.00", " 49", "-0.25"},
+}};
+
+void Variable(TextStream& stream, std::string_view name) { stream.GroupText("  9", name); }
+
+} // namespace
+
+CDxfTables::CDxfTables() : m_extMin{kLargest, kLargest, kLargest}, m_extMax{-kLargest, -kLargest, -kLargest} {}
+
+void CDxfTables::widenExtents(const DxfPoint3& p) {
+    // Two independent tests per axis; a NaN fails both, so 2D points leave z alone.
+    if (m_extMax.x < p.x)
+        m_extMax.x = p.x;
+    if (m_extMin.x > p.x)
+        m_extMin.x = p.x;
+    if (m_extMax.y < p.y)
+        m_extMax.y = p.y;
+    if (m_extMin.y > p.y)
+        m_extMin.y = p.y;
+    if (m_extMax.z < p.z)
+        m_extMax.z = p.z;
+    if (m_extMin.z > p.z)
+        m_extMin.z = p.z;
+}
+
+void CDxfTables::recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour) {
+    if (m_layers.find(name) == m_layers.end())
+        m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour});
+}
+
+bool CDxfTables::addBlock(CDxfBlock&& block) {
+    if (m_blocks.count(block.name) != 0)
+        return false;
+    std::string name = block.name;
+    m_blocks.emplace(std::move(name), std::move(block));
+    return true;
+}
+
+void CDxfTables::writePrologue(TextStream& stream, const DxfWriteSettings& settings) const {
+    writeHeader(stream, settings);
+    writeTables(stream);
+    writeBlocks(stream);
+}
+
+void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& settings) const {
+    // The margin goes on copies: writing the same document twice gives the same file.
+    DxfPoint3 low = m_extMin;
+    low.x -= kMargin;
+    low.y -= kMargin;
+    if (low.z == kLargest)
+        low.z = std::numeric_limits<double>::quiet_NaN();
+    DxfPoint3 high = m_extMax;
+    high.x += kMargin;
+    high.y += kMargin;
+    if (high.z == -kLargest)
+        high.z = std::numeric_limits<double>::quiet_NaN();
+    const double scale = settings.symbolScale;
+
+    stream.GroupText("  0", "SECTION");
+    stream.GroupText("  2", "HEADER");
+    Variable(stream, "$ACADVER");
+    stream.GroupText("  1", "AC1009");
+    Variable(stream, "$EXTMIN");
+    low.writePoint(stream, 0);
+    Variable(stream, "$EXTMAX");
+    high.writePoint(stream, 0);
+    Variable(stream, "$LIMMIN");
+    stream.GroupReal(" 10", low.x);
+    stream.GroupReal(" 20", low.y);
+    Variable(stream, "$LIMMAX");
+    stream.GroupReal(" 10", high.x);
+    stream.GroupReal(" 20", high.y);
+    Variable(stream, "$LTSCALE");
+    stream.GroupReal(" 40", scale);
+    Variable(stream, "$ATTMODE");
+    stream.GroupInt(" 70", 1);
+    Variable(stream, "$FILLMODE");
+    stream.GroupInt(" 70", 1);
+    Variable(stream, "$TEXTSIZE");
+    stream.GroupReal(" 40", scale + scale);
+    Variable(stream, "$TEXTSTYLE");
+    stream.GroupText("  7", "STANDARD");
+    Variable(stream, "$CELTYPE");
+    stream.GroupText("  6", "BYLAYER");
+    Variable(stream, "$PLINEGEN");
+    stream.GroupInt(" 70", 1);
+    Variable(stream, "$CECOLOR");
+    stream.GroupInt(" 62", 0);
+    Variable(stream, "$LUNITS");
+    stream.GroupInt(" 70", 2);
+    Variable(stream, "$LUPREC");
+    stream.GroupInt(" 70", 3);
+    Variable(stream, "$AUPREC");
+    stream.GroupInt(" 70", 4);
+    Variable(stream, "$ANGBASE");
+    stream.GroupReal(" 50", 0.0);
+    Variable(stream, "$ANGDIR");
+    stream.GroupInt(" 70", 0);
+    Variable(stream, "$PDMODE");
+    stream.GroupInt(" 70", settings.pointMode);
+    Variable(stream, "$PDSIZE");
+    stream.GroupReal(" 40", scale);
+    Variable(stream, "$PLINEGEN");
+    stream.GroupInt(" 70", 1);
+    Variable(stream, "$MEASUREMENT");
+    stream.GroupInt(" 70", 1);
+    stream.GroupText("  0", "ENDSEC");
+}
+
+void CDxfTables::writeTables(TextStream& stream) const {
+    stream.GroupText("  0", "SECTION");
+    stream.GroupText("  2", "TABLES");
+    stream.GroupText("  0", "TABLE");
+    stream.GroupText("  2", "LTYPE");
+    stream.GroupText(" 70", "1");
+    for (const LineTypeText& type : kLineTypes) {
+        stream.GroupText("  0", "LTYPE");
+        for (std::size_t i = 0; i + 1 < type.size() && !type[i].empty(); i += 2)
+            stream.GroupText(type[i], type[i + 1]);
+    }
+    stream.GroupText("  0", "ENDTAB");
+
+    stream.GroupText("  0", "TABLE");
+    stream.GroupText("  2", "LAYER");
+    stream.GroupInt(" 70", static_cast<std::int64_t>(m_layers.size()));
+    for (const CDxfLayer& layer : m_layers) {
+        stream.GroupText("  0", "LAYER");
+        stream.GroupText("  2", layer.name);
+        stream.GroupInt(" 70", 0);
+        stream.GroupInt(" 62", layer.colour != 0 ? layer.colour : 7);
+        stream.GroupText("  6", layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);
+    }
+    stream.GroupText("  0", "ENDTAB");
+    stream.GroupText("  0", "ENDSEC");
+}
+
+void CDxfTables::writeBlocks(TextStream& stream) const {
+    stream.GroupText("  0", "SECTION");
+    stream.GroupText("  2", "BLOCKS");
+    const DxfPoint3 base{0.0, 0.0, 0.0};
+    for (const auto& [name, block] : m_blocks) {
+        stream.GroupText("  0", "BLOCK");
+        stream.GroupText("  2", name);
+        stream.GroupInt(" 70", 64);
+        base.writePoint(stream, 0);
+        stream.GroupText("  3", name);
+        for (const auto& entity : block.entities)
+            entity->write(stream);
+        stream.GroupText("  0", "ENDBLK");
+    }
+    stream.GroupText("  0", "ENDSEC");
+}

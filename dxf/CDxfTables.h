@@ -1,0 +1,45 @@
+#pragma once
+
+#include "CDxfBlock.h"
+#include "CDxfLayer.h"
+#include "DxfPoint3.h"
+#include "DxfWriteSettings.h"
+
+#include <limits>
+#include <map>
+#include <set>
+#include <string>
+
+class TextStream;
+
+// Everything of the document besides its entity list: extents, layers and blocks.
+class CDxfTables {
+public:
+    CDxfTables();
+    CDxfTables(const CDxfTables&) = delete;
+    CDxfTables& operator=(const CDxfTables&) = delete;
+    virtual ~CDxfTables() = default;
+
+    void widenExtents(const DxfPoint3& point);
+    // Adds the layer unless one of that name exists: the first entity on a layer fixes it.
+    void recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour);
+    // Stores the block unless one of its name exists; then the block stays untouched with the
+    // caller, and the result is false.
+    bool addBlock(CDxfBlock&& block);
+
+    void writePrologue(TextStream& stream, const DxfWriteSettings& settings) const;
+    void writeHeader(TextStream& stream, const DxfWriteSettings& settings) const;
+    void writeTables(TextStream& stream) const;
+    void writeBlocks(TextStream& stream) const;
+
+    const DxfPoint3& extMin() const { return m_extMin; }
+    const DxfPoint3& extMax() const { return m_extMax; }
+    const std::set<CDxfLayer, CDxfLayerLess>& layers() const { return m_layers; }
+    const std::map<std::string, CDxfBlock>& blocks() const { return m_blocks; }
+
+private:
+    DxfPoint3 m_extMin;
+    DxfPoint3 m_extMax;
+    std::set<CDxfLayer, CDxfLayerLess> m_layers;
+    std::map<std::string, CDxfBlock> m_blocks;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CDxfEntity.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+class CDxfText : public CDxfLocatedEntity {
+public:
+    CDxfText(std::string_view text, double x, double y, double z)
+        : CDxfLocatedEntity(DXF_ENTITY_TEXT, x, y, z), m_text(DxfNames::Fit(text)) {}
+
+    const std::string& text() const { return m_text; }
+    void setHeight(const double& value) { height = value; }
+    void write(TextStream& stream) const override;
+
+    double rotation = std::numeric_limits<double>::quiet_NaN();
+    double height = 2.5;
+    std::int32_t horizontalAlign = 0;
+    std::int32_t verticalAlign = 0;
+
+private:
+    std::string m_text; // at most 256 characters
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cmath>
+#include <limits>
+
+class TextStream;
+
+// A point of the drawing. A NaN z makes it two-dimensional.
+struct DxfPoint3 {
+    double x = 0.0;
+    double y = 0.0;
+    double z = std::numeric_limits<double>::quiet_NaN();
+
+    bool Is3D() const { return !std::isnan(z); }
+    // Groups 10/20/30 (index 0) or 11/21/31 (index 1); z only when set.
+    void writePoint(TextStream& stream, int index) const;
+};

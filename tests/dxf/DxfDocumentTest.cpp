@@ -1,0 +1,335 @@
+#include "CDxfCircle.h"
+#include "CDxfInsert.h"
+#include "CDxfLine.h"
+#include "CDxfPoint.h"
+#include "CDxfPolyline.h"
+#include "CDxfText.h"
+#include "CProgressBar.h"
+#include "DxfText.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#include <filesystem>
+#include <limits>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const double kNaN = std::nan("");
+
+std::unique_ptr<CDxfPoint> PointOn(const char* layer, double x, double y, double z = kNaN, std::int16_t colour = 0) {
+    auto point = std::make_unique<CDxfPoint>(x, y, z);
+    point->attrs.setLayer(layer);
+    point->attrs.colour = colour;
+    return point;
+}
+
+// The value lines that follow the given header variable, up to the next "  9" or "  0".
+std::vector<std::string> Variable(const std::vector<std::string>& lines, const std::string& name) {
+    std::vector<std::string> values;
+    const auto it = std::find(lines.begin(), lines.end(), name);
+    if (it == lines.end())
+        return values;
+    for (auto line = it + 1; line != lines.end() && *line != "  9" && *line != "  0"; ++line)
+        values.push_back(*line);
+    return values;
+}
+
+// The lines between "  2", NAME of a TABLE and its ENDTAB.
+std::vector<std::string> Table(const std::vector<std::string>& lines, const std::string& name) {
+    for (std::size_t i = 0; i + 3 < lines.size(); ++i) {
+        if (lines[i] == "TABLE" && lines[i + 2] == name) {
+            const auto end = std::find(lines.begin() + static_cast<long>(i), lines.end(), "ENDTAB");
+            return std::vector<std::string>(lines.begin() + static_cast<long>(i) + 3, end - 1);
+        }
+    }
+    return {};
+}
+
+std::size_t Count(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+} // namespace
+
+TEST(DxfDocument, EmptyDocumentKeepsItsInitialExtents) {
+    CDxfDocument document;
+    bool crlf = false;
+    const auto lines = Lines(DocumentText(document), &crlf);
+    EXPECT_TRUE(crlf);
+    char largest[400];
+    std::snprintf(largest, sizeof largest, "%.6f", std::numeric_limits<double>::max());
+    const std::string negative = std::string("-") + largest;
+    EXPECT_EQ(std::string(largest).find('.'), 309U);
+    EXPECT_EQ(Variable(lines, "$EXTMIN"), (std::vector<std::string>{" 10", largest, " 20", largest}));
+    EXPECT_EQ(Variable(lines, "$EXTMAX"), (std::vector<std::string>{" 10", negative, " 20", negative}));
+    EXPECT_EQ(Variable(lines, "$LIMMIN"), (std::vector<std::string>{" 10", largest, " 20", largest}));
+    EXPECT_EQ(Variable(lines, "$LIMMAX"), (std::vector<std::string>{" 10", negative, " 20", negative}));
+    EXPECT_EQ(Table(lines, "LAYER"), (std::vector<std::string>{" 70", "0"}));
+    EXPECT_EQ(document.entityCount(), 0);
+}
+
+TEST(DxfDocument, HeaderVariablesInOrder) {
+    CDxfDocument document;
+    document.addEntity(PointOn("0", 100, 200));
+    const auto lines = Lines(DocumentText(document, 0.5, 2));
+    const std::vector<std::string> expected = {
+        "  0", "SECTION", "  2", "HEADER", "  9", "$ACADVER", "  1", "AC1009", "  9", "$EXTMIN", " 10", "90.000000",
+        " 20", "190.000000", "  9", "$EXTMAX", " 10", "110.000000", " 20", "210.000000", "  9", "$LIMMIN", " 10",
+        "90.000000", " 20", "190.000000", "  9", "$LIMMAX", " 10", "110.000000", " 20", "210.000000", "  9",
+        "$LTSCALE", " 40", "0.500000", "  9", "$ATTMODE", " 70", "1", "  9", "$FILLMODE", " 70", "1", "  9",
+        "$TEXTSIZE", " 40", "1.000000", "  9", "$TEXTSTYLE", "  7", "STANDARD", "  9", "$CELTYPE", "  6", "BYLAYER",
+        "  9", "$PLINEGEN", " 70", "1", "  9", "$CECOLOR", " 62", "0", "  9", "$LUNITS", " 70", "2", "  9",
+        "$LUPREC", " 70", "3", "  9", "$AUPREC", " 70", "4", "  9", "$ANGBASE", " 50", "0.000000", "  9", "$ANGDIR",
+        " 70", "0", "  9", "$PDMODE", " 70", "2", "  9", "$PDSIZE", " 40", "0.500000", "  9", "$PLINEGEN", " 70",
+        "1", "  9", "$MEASUREMENT", " 70", "1", "  0", "ENDSEC",
+    };
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(expected.size())), expected);
+}
+
+TEST(DxfDocument, ExtentsFollowPositionsButNotLines) {
+    CDxfDocument lineOnly;
+    lineOnly.addEntity(std::make_unique<CDxfLine>(DxfPoint3{1, 1, 1}, DxfPoint3{5, 5, 5}));
+    char largest[400];
+    std::snprintf(largest, sizeof largest, "%.6f", std::numeric_limits<double>::max());
+    EXPECT_EQ(Variable(Lines(DocumentText(lineOnly)), "$EXTMIN")[1], largest);
+
+    CDxfDocument document;
+    document.addEntity(PointOn("0", 5, 5));
+    auto polyline = std::make_unique<CDxfPolyline>();
+    polyline->location = DxfPoint3{-1000, -1000, kNaN}; // the polyline's own point does not count
+    polyline->addVertex(std::make_unique<CDxfVertex>(0, 20, 3));
+    polyline->addVertex(std::make_unique<CDxfVertex>(30, 0, -2));
+    document.addEntity(std::move(polyline));
+    document.addEntity(std::make_unique<CDxfCircle>(100.0, 10, 10, kNaN));
+    const auto lines = Lines(DocumentText(document));
+    EXPECT_EQ(Variable(lines, "$EXTMIN"),
+              (std::vector<std::string>{" 10", "-10.000000", " 20", "-10.000000", " 30", "-2.000000"}));
+    EXPECT_EQ(Variable(lines, "$EXTMAX"),
+              (std::vector<std::string>{" 10", "40.000000", " 20", "30.000000", " 30", "3.000000"}));
+    EXPECT_EQ(document.entityCount(), 3) << "vertices are not counted";
+    // Writing twice gives the same text: the margin is not applied to the document itself.
+    EXPECT_EQ(DocumentText(document), DocumentText(document));
+}
+
+TEST(DxfDocument, LayersInByteOrderFixedByTheirFirstEntity) {
+    CDxfDocument document;
+    document.addEntity(PointOn("b", 0, 0, kNaN, 0));
+    document.addEntity(PointOn("b", 0, 0, kNaN, 5));
+    auto line = std::make_unique<CDxfLine>();
+    line->attrs.setLayer("A");
+    line->attrs.setLineType("Dashdotdot_Line");
+    line->attrs.colour = 3;
+    document.addEntity(std::move(line));
+    document.addEntity(PointOn("10", 0, 0, kNaN, 2));
+    document.addEntity(PointOn("2", 0, 0, kNaN, 1));
+    document.addEntity(PointOn("a", 0, 0));
+    document.addEntity(PointOn("0", 0, 0));
+    const auto layers = Table(Lines(DocumentText(document)), "LAYER");
+    const std::vector<std::string> expected = {
+        " 70", "6",
+        "  0", "LAYER", "  2", "0", " 70", "0", " 62", "7", "  6", "Solid_Line",
+        "  0", "LAYER", "  2", "10", " 70", "0", " 62", "2", "  6", "Solid_Line",
+        "  0", "LAYER", "  2", "2", " 70", "0", " 62", "1", "  6", "Solid_Line",
+        "  0", "LAYER", "  2", "A", " 70", "0", " 62", "3", "  6", "Dashdotdot_Line",
+        "  0", "LAYER", "  2", "a", " 70", "0", " 62", "7", "  6", "Solid_Line",
+        "  0", "LAYER", "  2", "b", " 70", "0", " 62", "7", "  6", "Solid_Line",
+    };
+    EXPECT_EQ(layers, expected);
+}
+
+TEST(DxfDocument, LineTypeTableHoldsTheFixedTypesAndDashdotdot) {
+    const auto ltype = Table(Lines(DocumentText(CDxfDocument())), "LTYPE");
+    const std::vector<std::string> expected = {
+        " 70", "1",
+        "  0", "LTYPE", "  2", "Solid_Line", " 70", "0", "  3", "Solid Line", " 72", "65", " 73", "0", " 40", "0.0",
+        "  0", "LTYPE", "  2", "Dashed_Line", " 70", "0", "  3", "Dashed Line", " 72", "65", " 73", "2", " 40", "0.75",
+        " 49", "0.50", " 49", "-0.25",
+        "  0", "LTYPE", "  2", "Dotted_Line", " 70", "0", "  3", "Dotted Line", " 72", "65", " 73", "2", " 40", "0.25",
+        " 49", "0.00", " 49", "-0.25",
+        "  0", "LTYPE", "  2", "Dashdot_Line", " 70", "0", "  3", "Dashdot Line", " 72", "65", " 73", "2", " 40",
+        "0.75", " 49", "0.50", " 49", "0.00",
+        "  0", "LTYPE", "  2", "Dashdotdot_Line", " 70", "0", "  3", "Dashdotdot Line", " 72", "65", " 73", "4", " 40",
+        "1.00", " 49", "0.50", " 49", "-0.25", " 49", "0.00", " 49", "-0.25",
+    };
+    EXPECT_EQ(ltype, expected);
+}
+
+TEST(DxfDocument, BlocksInNameOrderAndTheFirstDefinitionWins) {
+    CDxfDocument document;
+    const auto emptyBlocks = Lines(DocumentText(document));
+    const auto at = std::find(emptyBlocks.begin(), emptyBlocks.end(), "BLOCKS");
+    ASSERT_NE(at, emptyBlocks.end());
+    EXPECT_EQ(std::vector<std::string>(at - 3, at + 3),
+              (std::vector<std::string>{"  0", "SECTION", "  2", "BLOCKS", "  0", "ENDSEC"}));
+
+    CDxfBlock second{"Zeta", {}};
+    second.addEntity(std::make_unique<CDxfCircle>(1.0, 0, 0, kNaN));
+    CDxfBlock first{"Alpha", {}};
+    first.addEntity(std::make_unique<CDxfPoint>(0, 0, kNaN));
+    EXPECT_TRUE(document.addBlock(std::move(second)));
+    EXPECT_TRUE(document.addBlock(std::move(first)));
+    CDxfBlock duplicate{"Alpha", {}};
+    duplicate.addEntity(std::make_unique<CDxfCircle>(9.0, 0, 0, kNaN));
+    EXPECT_FALSE(document.addBlock(std::move(duplicate)));
+    EXPECT_EQ(duplicate.entities.size(), 1U) << "a rejected block stays with its caller";
+
+    const auto lines = Lines(DocumentText(document));
+    const auto blocks = std::find(lines.begin(), lines.end(), "BLOCKS");
+    const auto entities = std::find(lines.begin(), lines.end(), "ENTITIES");
+    const std::vector<std::string> section(blocks + 1, entities - 3);
+    const std::vector<std::string> expected = {
+        "  0", "BLOCK", "  2", "Alpha", " 70", "64", " 10", "0.000000", " 20", "0.000000", " 30", "0.000000", "  3",
+        "Alpha", "  0", "POINT", "  8", "0", " 62", "0", " 10", "0.000000", " 20", "0.000000", "  0", "ENDBLK",
+        "  0", "BLOCK", "  2", "Zeta", " 70", "64", " 10", "0.000000", " 20", "0.000000", " 30", "0.000000", "  3",
+        "Zeta", "  0", "CIRCLE", "  8", "0", " 62", "0", " 10", "0.000000", " 20", "0.000000", "  40", "1.000000",
+        "  0", "ENDBLK", "  0", "ENDSEC",
+    };
+    EXPECT_EQ(section, expected);
+    EXPECT_EQ(Count(Table(lines, "LAYER"), "LAYER"), 0U) << "block entities record no layer";
+}
+
+TEST(DxfDocument, WholeFileStructureAndProgress) {
+    class Display : public IProgressDisplay {
+    public:
+        void Show(std::int64_t, std::int64_t, std::int64_t) override {}
+    };
+    CDxfDocument document;
+    auto polyline = std::make_unique<CDxfPolyline>();
+    polyline->addVertex(std::make_unique<CDxfVertex>(0, 0, kNaN));
+    polyline->addVertex(std::make_unique<CDxfVertex>(1, 1, kNaN));
+    document.addEntity(std::move(polyline));
+    document.addEntity(std::make_unique<CDxfText>("T", 0, 0, kNaN));
+    document.addEntity(std::make_unique<CDxfInsert>("B", 0, 0, kNaN));
+    CProgressBar::Instance().Create(std::make_unique<Display>());
+    CProgressBar::Instance().SetRange(0, 100, 1);
+    bool crlf = false;
+    const auto lines = Lines(DocumentText(document), &crlf);
+    EXPECT_EQ(CProgressBar::Instance().Position(), 3) << "one step per top-level entity";
+    CProgressBar::Destroy();
+    EXPECT_TRUE(crlf);
+    std::vector<std::string> sections;
+    for (std::size_t i = 0; i + 2 < lines.size(); ++i)
+        if (lines[i] == "SECTION")
+            sections.push_back(lines[i + 2]);
+    EXPECT_EQ(sections, (std::vector<std::string>{"HEADER", "TABLES", "BLOCKS", "ENTITIES"}));
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+              (std::vector<std::string>{"  0", "ENDSEC", "  0", "EOF"}));
+    EXPECT_EQ(Count(lines, "SEQEND"), 1U);
+    EXPECT_EQ(Count(lines, "VERTEX"), 2U);
+}
+
+// --- Writing to files -------------------------------------------------------------------
+
+namespace {
+
+// A disk that fills up after a given number of bytes.
+class FullDiskFile : public AtomicFile {
+public:
+    FullDiskFile(std::string target, std::size_t room) : AtomicFile(std::move(target)), m_room(room) {}
+
+protected:
+    std::size_t WriteBytes(std::FILE* file, const char* data, std::size_t size) override {
+        const std::size_t n = std::min(size, m_room);
+        m_room -= n;
+        const std::size_t written = AtomicFile::WriteBytes(file, data, n);
+        if (n < size)
+            errno = ENOSPC;
+        return written;
+    }
+
+private:
+    std::size_t m_room;
+};
+
+CDxfDocument& BigDocument() {
+    static CDxfDocument document;
+    if (document.entityCount() == 0)
+        for (int i = 0; i < 50000; ++i)
+            document.addEntity(PointOn("P", i, i));
+    return document;
+}
+
+std::vector<std::string> Leftovers(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(DxfWrite, ReplacesTheTargetWholeAndKeepsItsPermissions) {
+    TempDir dir;
+    const std::string target = dir.Write("site.frt", "[Header]\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const DxfWriteSettings settings;
+    const DxfWriteResult result = BigDocument().write(target, &settings);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(ReadFile(target), DocumentText(BigDocument(), 0.0));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(Leftovers(dir), (std::vector<std::string>{"site.frt"}));
+}
+
+TEST(DxfWrite, WritesThroughASymbolicLink) {
+    TempDir dir;
+    const std::string real = dir.Write("real.frt", "old");
+    const std::string link = dir.File("link.frt");
+    fs::create_symlink(real, link);
+    const DxfWriteSettings settings;
+    ASSERT_TRUE(CDxfDocument().write(link, &settings).ok);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(real).substr(0, 5), "  0\r\n");
+}
+
+TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
+    TempDir dir;
+    const DxfWriteSettings settings;
+
+    const DxfWriteResult missing = BigDocument().write(dir.File("no/such/dir/out.dxf"), &settings);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, std::strerror(ENOENT));
+
+    const std::string target = dir.Write("site.frt", "original content");
+    FullDiskFile full(target, 100000);
+    const DxfWriteResult noSpace = BigDocument().write(full, settings);
+    EXPECT_FALSE(noSpace.ok);
+    EXPECT_EQ(noSpace.error, std::strerror(ENOSPC));
+    EXPECT_EQ(ReadFile(target), "original content");
+    EXPECT_EQ(Leftovers(dir), (std::vector<std::string>{"site.frt"}));
+
+    const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
+    EXPECT_FALSE(directory.ok);
+    EXPECT_FALSE(directory.error.empty());
+
+    if (geteuid() != 0) { // root writes into read-only directories anyway
+        fs::create_directory(dir.File("locked"));
+        const std::string locked = dir.Write("locked/site.frt", "kept");
+        fs::permissions(dir.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+        const DxfWriteResult readOnly = BigDocument().write(locked, &settings);
+        EXPECT_FALSE(readOnly.ok);
+        EXPECT_EQ(readOnly.error, std::strerror(EACCES));
+        EXPECT_EQ(ReadFile(locked), "kept");
+        fs::permissions(dir.File("locked"), fs::perms::owner_all);
+    }
+}
+
+TEST(DxfWrite, FullDiskThroughDevFull) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    // Writing in place to a device is refused up front or fails on flush; either way it is reported.
+    const DxfWriteSettings settings;
+    const DxfWriteResult result = BigDocument().write("/dev/full", &settings);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+}
