@@ -20,6 +20,12 @@ constexpr std::size_t kGrain = 8; // entities hold doubles and pointers at most
 constexpr std::size_t kLargest = 256;
 constexpr std::size_t kSlab = std::size_t{64} << 10;
 
+// Slabs are not zeroed: every object is constructed in place before use.
+struct SlabDeleter {
+    void operator()(void* slab) const noexcept { ::operator delete(slab); }
+};
+using Slab = std::unique_ptr<void, SlabDeleter>;
+
 struct FreeNode {
     FreeNode* next;
 };
@@ -34,8 +40,8 @@ public:
         }
         const std::size_t bytes = (cls + 1) * kGrain;
         if (m_slabRest < bytes) {
-            m_slabs.push_back(std::make_unique<std::byte[]>(kSlab));
-            m_slabNext = m_slabs.back().get();
+            m_slabs.emplace_back(::operator new(kSlab));
+            m_slabNext = static_cast<std::byte*>(m_slabs.back().get());
             m_slabRest = kSlab;
         }
         void* memory = m_slabNext;
@@ -55,7 +61,7 @@ private:
     static std::size_t ClassOf(std::size_t size) { return (size + kGrain - 1) / kGrain - 1; }
 
     std::array<FreeNode*, kLargest / kGrain> m_free{};
-    std::vector<std::unique_ptr<std::byte[]>> m_slabs;
+    std::vector<Slab> m_slabs;
     std::byte* m_slabNext = nullptr;
     std::size_t m_slabRest = 0;
 };

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ libgtest-dev locales)
+# Build and test tools; ezdxf and GDAL read our drawings back in the tests.
+packages=(cmake ninja-build g++ libgtest-dev locales python3-ezdxf gdal-bin)
 
 missing=()
 for p in "${packages[@]}"; do

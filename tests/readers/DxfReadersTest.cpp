@@ -1,0 +1,133 @@
+// Feeds written drawings to real DXF readers: ezdxf (strict load and audit) and GDAL's ogrinfo.
+#include "CDxfCircle.h"
+#include "CDxfDocument.h"
+#include "CDxfInsert.h"
+#include "CDxfLine.h"
+#include "CDxfPoint.h"
+#include "CDxfPolyline.h"
+#include "CDxfText.h"
+#include "ReaderTools.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const double kNaN = std::nan("");
+
+// Every entity kind, on layers whose blanks were replaced, with a block the inserts use.
+std::unique_ptr<CDxfDocument> EveryKind(bool threeD) {
+    const double z = threeD ? 431.5 : kNaN;
+    auto document = std::make_unique<CDxfDocument>();
+    CDxfBlock block{"Control", {}};
+    block.addEntity(std::make_unique<CDxfCircle>(0.05, 0, 0, kNaN));
+    block.addEntity(std::make_unique<CDxfLine>(DxfPoint3{-0.05, 0, kNaN}, DxfPoint3{0.05, 0, kNaN}));
+    document->addBlock(std::move(block));
+
+    auto point = std::make_unique<CDxfPoint>(100, 200, z);
+    point->attrs.setLayer("WALL_TOP");
+    document->addEntity(std::move(point));
+    auto insert = std::make_unique<CDxfInsert>("Control", 110, 205, z);
+    insert->attrs.setLayer("FIX");
+    document->addEntity(std::move(insert));
+    auto text = std::make_unique<CDxfText>("101", 110.075, 205.075, z);
+    text->attrs.setLayer("PointID");
+    text->attrs.colour = 2;
+    text->setHeight(0.1);
+    text->horizontalAlign = 2;
+    text->verticalAlign = 3;
+    document->addEntity(std::move(text));
+    auto line = std::make_unique<CDxfLine>(DxfPoint3{100, 200, z}, DxfPoint3{120, 210, z});
+    line->attrs.setLayer("UTIL_POLE");
+    line->attrs.setLineType("Dashdotdot_Line");
+    line->attrs.colour = 6;
+    line->attrs.thickness = 0.35;
+    document->addEntity(std::move(line));
+    auto polyline = std::make_unique<CDxfPolyline>();
+    polyline->attrs.setLayer("BUILDING_MAIN");
+    polyline->attrs.setLineType("Dashed_Line");
+    polyline->attrs.colour = 1;
+    polyline->polylineFlags = static_cast<std::int16_t>(1 | (threeD ? 8 : 0));
+    for (int i = 0; i < 4; ++i) {
+        auto vertex = std::make_unique<CDxfVertex>(100 + (i % 2) * 10, 200 + (i / 2) * 10, z);
+        if (threeD)
+            vertex->addFlags(32);
+        vertex->attrs.setLayer("BUILDING_MAIN");
+        polyline->addVertex(std::move(vertex));
+    }
+    document->addEntity(std::move(polyline));
+    document->addEntity(std::make_unique<CDxfCircle>(2.0, 105, 205, z));
+    return document;
+}
+
+const std::vector<std::string> kEveryKindLayers = {"0", "BUILDING_MAIN", "FIX", "PointID", "UTIL_POLE", "WALL_TOP"};
+
+class ReadersTest : public ::testing::TestWithParam<bool> {
+protected:
+    std::string Write(const CDxfDocument& document, const char* name) {
+        const std::string path = dir.File(name);
+        DxfWriteSettings settings;
+        settings.symbolScale = 0.05;
+        const DxfWriteResult result = document.write(path, &settings);
+        EXPECT_TRUE(result.ok) << result.error;
+        return path;
+    }
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_P(ReadersTest, EzdxfLoadsEveryKindStrictlyAndItsAuditorFindsNothing) {
+    const std::string path = Write(*EveryKind(GetParam()), "every-kind.dxf");
+    const EzdxfReport report = RunEzdxf(path);
+    ASSERT_TRUE(report.loaded) << report.raw;
+    EXPECT_EQ(report.version, "AC1009");
+    EXPECT_EQ(report.auditErrors, 0) << report.raw;
+    EXPECT_EQ(report.entities, (std::map<std::string, int>{
+                                   {"CIRCLE", 1}, {"INSERT", 1}, {"LINE", 1}, {"POINT", 1}, {"POLYLINE", 1}, {"TEXT", 1}}));
+    EXPECT_EQ(report.vertices, 4);
+    EXPECT_EQ(report.blocks.at("Control"), 2);
+    EXPECT_EQ(report.layers, kEveryKindLayers);
+    for (const char* type : {"Solid_Line", "Dashed_Line", "Dotted_Line", "Dashdot_Line", "Dashdotdot_Line"})
+        EXPECT_EQ(std::count(report.lineTypes.begin(), report.lineTypes.end(), type), 1) << type;
+}
+
+TEST_P(ReadersTest, OgrinfoReadsTheLayersAndFeatures) {
+    const std::string path = Write(*EveryKind(GetParam()), "every-kind.dxf");
+    const OgrReport report = RunOgrinfo(path);
+    EXPECT_TRUE(report.errors.empty()) << report.errors;
+    EXPECT_EQ(report.featureCount, 6) << report.raw;
+    EXPECT_EQ(report.layers, (std::vector<std::string>{"0", "BUILDING_MAIN", "FIX", "PointID", "UTIL_POLE", "WALL_TOP"}))
+        << report.raw;
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoAndThreeD, ReadersTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "3D" : "2D"; });
+
+TEST(Readers, EmptyDocumentIsAcceptedByBoth) {
+    TempDir dir;
+    const std::string path = dir.File("empty.dxf");
+    const DxfWriteSettings settings;
+    ASSERT_TRUE(CDxfDocument().write(path, &settings).ok);
+    const EzdxfReport ezdxf = RunEzdxf(path);
+    ASSERT_TRUE(ezdxf.loaded) << ezdxf.raw;
+    EXPECT_EQ(ezdxf.version, "AC1009");
+    EXPECT_EQ(ezdxf.auditErrors, 0) << ezdxf.raw;
+    EXPECT_TRUE(ezdxf.entities.empty());
+    const OgrReport ogr = RunOgrinfo(path);
+    EXPECT_TRUE(ogr.errors.empty()) << ogr.errors;
+    EXPECT_EQ(ogr.featureCount, 0) << ogr.raw;
+}
+
+TEST(Readers, TruncatedDrawingIsRejected) {
+    // Guards the checks themselves: a cut file must not pass as good.
+    TempDir dir;
+    const std::string path = dir.File("cut.dxf");
+    const DxfWriteSettings settings;
+    ASSERT_TRUE(EveryKind(true)->write(path, &settings).ok);
+    const std::string text = ReadFile(path);
+    const std::string cut = dir.Write("cut.dxf", text.substr(0, text.size() / 2));
+    EXPECT_FALSE(RunEzdxf(cut).loaded);
+}
