@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -18,6 +19,9 @@ std::string_view LineReader::Probe::Candidate() const {
 void LineReader::Probe::Feed(const char* data, std::size_t size) {
     if (size == 0)
         return;
+    const std::size_t headPart = std::min(size, kHead - m_headLength);
+    std::memcpy(m_head + m_headLength, data, headPart);
+    m_headLength += headPart;
     m_length += size;
     m_lastByte = data[size - 1];
     std::size_t i = 0;
@@ -41,6 +45,8 @@ void LineReader::Probe::Feed(const char* data, std::size_t size) {
 
 void LineReader::Probe::EndAtLineFeed() {
     if (m_length > 0 && m_lastByte == '\r') {
+        if (m_length <= kHead)
+            --m_headLength;
         --m_length;
         if (m_textLength > 0 && !m_overflow)
             --m_textLength;

@@ -21,6 +21,9 @@ public:
         std::size_t Length() const { return m_length; }
         // The line after leading white space, or empty when that is longer than a header can be.
         std::string_view Candidate() const;
+        // The line's first bytes as they stand (all of it when it is at most kHead long).
+        std::string_view Head() const { return {m_head, m_headLength}; }
+        static constexpr std::size_t kHead = 64;
 
     private:
         friend class LineReader;
@@ -29,6 +32,8 @@ public:
 
         static constexpr std::size_t kCapacity = 32;
         char m_text[kCapacity] = {};
+        char m_head[kHead] = {};
+        std::size_t m_headLength = 0;
         std::size_t m_textLength = 0;
         std::size_t m_length = 0;
         bool m_pastSpace = false;

@@ -3,4 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-./build/tools/frt-dump examples/site.frt
+./build/batch/frt2dxf-batch examples/site.frt -o build/site.dxf
+echo "The drawing is build/site.dxf"

@@ -1,0 +1,172 @@
+#include "IniSettingsStore.h"
+
+#include "AtomicFile.h"
+#include "NumberText.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && numtext::IsCSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && numtext::IsCSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A value as QSettings writes text: quotes keep blanks and separators, backslash escapes.
+std::string Unescape(std::string_view raw) {
+    std::string out;
+    bool quoted = false;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == '\\' && i + 1 < raw.size()) {
+            const char e = raw[++i];
+            if (e == 'x') {
+                unsigned code = 0;
+                int digits = 0;
+                while (i + 1 < raw.size() && digits < 4 && HexDigit(raw[i + 1]) >= 0) {
+                    code = code * 16 + static_cast<unsigned>(HexDigit(raw[++i]));
+                    ++digits;
+                }
+                AppendUtf8(out, code);
+            } else if (e == 'n') {
+                out += '\n';
+            } else if (e == 't') {
+                out += '\t';
+            } else if (e == 'r') {
+                out += '\r';
+            } else if (e == '0') {
+                out += '\0';
+            } else {
+                out += e;
+            }
+        } else if (!quoted && c == ';') {
+            break; // a comment
+        } else {
+            out += c;
+        }
+    }
+    return quoted ? out : std::string(Trim(out));
+}
+
+std::string Escape(std::string_view text) {
+    bool quote = !text.empty() && (numtext::IsCSpace(text.front()) || numtext::IsCSpace(text.back()));
+    std::string body;
+    for (const char c : text) {
+        if (c == '\\' || c == '"') {
+            body += '\\';
+            body += c;
+        } else if (c == '\n') {
+            body += "\\n";
+        } else if (c == '\t') {
+            body += "\\t";
+        } else {
+            quote = quote || c == ';' || c == ',' || c == '=';
+            body += c;
+        }
+    }
+    return quote ? "\"" + body + "\"" : body;
+}
+
+} // namespace
+
+IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
+    std::ifstream in(m_path, std::ios::binary);
+    std::string section;
+    for (std::string line; std::getline(in, line);) {
+        const std::string_view text = Trim(line);
+        if (text.empty() || text.front() == ';' || text.front() == '#')
+            continue;
+        if (text.front() == '[' && text.back() == ']') {
+            section = std::string(text.substr(1, text.size() - 2));
+            continue;
+        }
+        const std::size_t eq = text.find('=');
+        if (eq == std::string_view::npos)
+            continue;
+        m_values[{section, std::string(Trim(text.substr(0, eq)))}] = std::string(Trim(text.substr(eq + 1)));
+    }
+}
+
+std::string IniSettingsStore::UserPath() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home != nullptr)
+        base = std::string(home) + "/.config";
+    else
+        base = ".config";
+    return base + "/Halvora/QVO/PLVX/frt2dxf.ini";
+}
+
+int IniSettingsStore::ReadInt(std::string_view section, std::string_view name, int fallback) {
+    const auto found = m_values.find({std::string(section), std::string(name)});
+    if (found == m_values.end())
+        return fallback;
+    return numtext::ParseInt(Unescape(found->second));
+}
+
+std::string IniSettingsStore::ReadText(std::string_view section, std::string_view name, std::string_view fallback) {
+    const auto found = m_values.find({std::string(section), std::string(name)});
+    return found == m_values.end() ? std::string(fallback) : Unescape(found->second);
+}
+
+void IniSettingsStore::WriteInt(std::string_view section, std::string_view name, int value) {
+    std::string text;
+    numtext::AppendInt(text, value);
+    m_values[{std::string(section), std::string(name)}] = text;
+}
+
+void IniSettingsStore::WriteText(std::string_view section, std::string_view name, std::string_view value) {
+    m_values[{std::string(section), std::string(name)}] = Escape(value);
+}
+
+bool IniSettingsStore::Save() const {
+    std::string text;
+    std::string section = "\x01"; // no real section has this name
+    for (const auto& [key, value] : m_values) {
+        if (key.first != section) {
+            section = key.first;
+            if (!text.empty())
+                text += '\n';
+            text += "[" + section + "]\n";
+        }
+        text += key.second + "=" + value + "\n";
+    }
+    std::error_code ignored;
+    const std::filesystem::path parent = std::filesystem::path(m_path).parent_path();
+    if (!parent.empty())
+        std::filesystem::create_directories(parent, ignored);
+    AtomicFile file(m_path);
+    return file.Open() && file.Write(text.data(), text.size()) && file.Commit();
+}

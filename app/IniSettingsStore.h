@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ISettingsStore.h"
+
+#include <map>
+#include <string>
+
+// The settings store as an INI file in the form QSettings writes: "[Section]" lines and
+// "name=value" lines, text values quoted and escaped where needed. Writes change the values
+// in memory; Save replaces the file whole.
+class IniSettingsStore : public ISettingsStore {
+public:
+    explicit IniSettingsStore(std::string path);
+
+    int ReadInt(std::string_view section, std::string_view name, int fallback) override;
+    std::string ReadText(std::string_view section, std::string_view name, std::string_view fallback) override;
+    void WriteInt(std::string_view section, std::string_view name, int value) override;
+    void WriteText(std::string_view section, std::string_view name, std::string_view value) override;
+
+    // The per-user file of the desktop program: $XDG_CONFIG_HOME (or ~/.config), then
+    // "Halvora/QVO/PLVX/frt2dxf.ini".
+    static std::string UserPath();
+
+    // False when the file could not be written.
+    bool Save() const;
+
+private:
+    using Key = std::pair<std::string, std::string>;
+
+    std::string m_path;
+    std::map<Key, std::string> m_values; // raw values as they stand in the file
+};

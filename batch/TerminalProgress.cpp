@@ -1,0 +1,27 @@
+#include "TerminalProgress.h"
+
+TerminalProgress::~TerminalProgress() {
+    if (m_phase >= 0) {
+        std::fputs("\r\033[K", m_out);
+        std::fflush(m_out);
+    }
+}
+
+void TerminalProgress::Show(std::int64_t position, std::int64_t low, std::int64_t high) {
+    if (position == low && (high != m_lastHigh || low != m_lastLow || m_shown > 0)) {
+        ++m_phase; // a new range starts the next phase
+        m_shown = -1;
+    }
+    m_lastHigh = high;
+    m_lastLow = low;
+    const double span = static_cast<double>(high - low);
+    const int percent = span > 0 ? static_cast<int>(100.0 * static_cast<double>(position - low) / span) : 100;
+    if (percent == m_shown)
+        return;
+    m_shown = percent;
+    constexpr int kWidth = 30;
+    const int filled = percent * kWidth / 100;
+    std::fprintf(m_out, "\r%s: %-7s [%.*s%*s] %3d%%", m_name.c_str(), m_phase == 0 ? "reading" : "writing", filled,
+                 "##############################", kWidth - filled, "", percent);
+    std::fflush(m_out);
+}

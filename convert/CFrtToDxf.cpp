@@ -1,0 +1,49 @@
+#include "CFrtToDxf.h"
+
+#include <algorithm>
+
+CFrtToDxf::CFrtToDxf(ExportOptions* options) : m_options(options) {
+    SetDocument(std::make_unique<CDxfDocument>());
+    if ((m_options->flags & OPT_SYMBOLS) != 0)
+        BuildSymbolBlocks();
+}
+
+void CFrtToDxf::Process(std::unique_ptr<CFrtElement> element) {
+    if (!element)
+        return;
+    switch (element->GetType()) {
+    case FRT_ELEMENT_POINT:
+        ExportPoint(static_cast<const CFrtPoint&>(*element));
+        break;
+    case FRT_ELEMENT_LINE: {
+        const auto& line = static_cast<const CFrtLine&>(*element);
+        ExportLine(line);
+        for (const auto& vertex : line.GetVertices())
+            ExportPoint(*vertex);
+        break;
+    }
+    case FRT_ELEMENT_AREA: {
+        const auto& area = static_cast<const CFrtArea&>(*element);
+        ExportArea(area);
+        if (const CFrtLine* boundary = area.GetBoundary())
+            for (const auto& vertex : boundary->GetVertices())
+                ExportPoint(*vertex);
+        break;
+    }
+    }
+    // The element, with its vertices, goes here.
+}
+
+std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
+    std::replace(text.begin(), text.end(), ' ', '_');
+    return text;
+}
+
+std::string CFrtToDxf::ElementLayer(const CFrtElement& element) const {
+    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0)
+        return "0";
+    std::string group = element.GetCode().GetGroup();
+    if (group.empty() || group == " ")
+        return "0";
+    return BlanksToUnderscores(group);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "CDxfDocument.h"
+#include "CFrtArea.h"
+#include "CFrtLine.h"
+#include "CFrtPoint.h"
+#include "ExportOptions.h"
+#include "IFrtConsumer.h"
+
+#include <memory>
+#include <string>
+
+class CDxfLine;
+class CDxfPolyline;
+
+// The conversion engine: turns each FRT element handed to Process into entities of the
+// document it owns, under the user's options, and destroys the element at once.
+class CFrtToDxf : public IFrtConsumer {
+public:
+    // The options must outlive the converter; the conversion rewrites label layer names in them.
+    explicit CFrtToDxf(ExportOptions* options);
+
+    void Process(std::unique_ptr<CFrtElement> element) override;
+
+    void SetOptions(ExportOptions* options) { m_options = options; }
+    ExportOptions* GetOptions() const { return m_options; }
+    CDxfDocument* GetDocument() const { return m_document.get(); }
+    void SetDocument(std::unique_ptr<CDxfDocument> document) { m_document = std::move(document); }
+
+    // "0" without one layer per code group or for an empty or one-blank group; otherwise the
+    // group with its blanks made underscores.
+    std::string ElementLayer(const CFrtElement& element) const;
+    static std::string& BlanksToUnderscores(std::string& text);
+
+    void ExportPoint(const CFrtPoint& point);
+    void ExportLine(const CFrtLine& line);
+    void ExportArea(const CFrtArea& area);
+    std::unique_ptr<CDxfLine> MakeLineSegment(const CFrtLine& line) const;
+    std::unique_ptr<CDxfPolyline> MakePolyline(const CFrtLine& line) const;
+    void BuildSymbolBlocks();
+
+private:
+    void ExportChain(const CFrtLine& line, bool closed);
+    void ExportLabel(const CFrtPoint& point, LabelSpec& label, double z);
+
+    ExportOptions* m_options; // the run's, not owned
+    std::unique_ptr<CDxfDocument> m_document;
+};

@@ -1,0 +1,82 @@
+// Point export: the point entity and its labels.
+#include "CDxfInsert.h"
+#include "CDxfPoint.h"
+#include "CDxfText.h"
+#include "CFrtToDxf.h"
+#include "NumberText.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+const double kNoZ = std::numeric_limits<double>::quiet_NaN();
+}
+
+void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
+    const FrtCoordinates& c = point.GetCoordinates();
+    const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
+
+    DxfAttributes attributes;
+    attributes.setLayer(ElementLayer(point));
+    std::unique_ptr<CDxfEntity> entity;
+    if ((m_options->flags & OPT_SYMBOLS) != 0)
+        entity = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
+    else
+        entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
+    entity->setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
+    entity->setAttributes(attributes);
+    m_document->addEntity(std::move(entity));
+
+    for (LabelSpec& label : m_options->labels)
+        ExportLabel(point, label, z);
+}
+
+void CFrtToDxf::ExportLabel(const CFrtPoint& point, LabelSpec& label, double z) {
+    const FrtCoordinates& c = point.GetCoordinates();
+    const double s = m_options->symbolScale;
+    double x = c.GetEasting();
+    double y = c.GetNorthing();
+    std::string text;
+    std::int32_t horizontal = 0;
+    std::int32_t vertical = 0;
+    switch (label.kind) {
+    case LABEL_POINT_ID: // upper left, ending at the insertion point
+        x -= s;
+        y += s;
+        text = point.GetName();
+        horizontal = 2;
+        break;
+    case LABEL_EAST_NORTH: // upper right
+        x += s;
+        y += s;
+        numtext::AppendFixed(text, c.GetEasting(), label.decimals);
+        text += ';';
+        numtext::AppendFixed(text, c.GetNorthing(), label.decimals);
+        break;
+    case LABEL_HEIGHT: // lower right, hanging below the insertion point
+        x += s;
+        y -= s;
+        numtext::AppendFixed(text, c.GetHeight(), label.decimals);
+        vertical = 3;
+        break;
+    case LABEL_CODE: // lower left
+        x -= s;
+        y -= s;
+        text = point.GetCode().GetCodeText();
+        horizontal = 2;
+        vertical = 3;
+        break;
+    default:
+        return;
+    }
+    if (text.empty() || text == " ")
+        return;
+    auto entity = std::make_unique<CDxfText>(text, x, y, z);
+    entity->horizontalAlign = horizontal;
+    entity->verticalAlign = vertical;
+    entity->setHeight(3.0 * s);
+    DxfAttributes* attributes = entity->attributes();
+    attributes->colour = static_cast<std::int16_t>(label.colour);
+    attributes->setLayer(BlanksToUnderscores(label.layerName));
+    m_document->addEntity(std::move(entity));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "FrtTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum ExportFlags : std::int32_t {
+    OPT_SYMBOLS = 1,        // points as inserts of their class's symbol block
+    OPT_LAYER_PER_CODE = 2, // one layer per code group
+    OPT_SEPARATE_LINES = 4, // lines and areas as separate LINE entities; clear: polylines
+    OPT_3D = 8,             // heights as z
+};
+
+enum LabelKind : std::int32_t {
+    LABEL_POINT_ID = 0,
+    LABEL_EAST_NORTH = 1,
+    LABEL_HEIGHT = 2,
+    LABEL_CODE = 3,
+};
+
+struct LabelSpec {
+    std::int32_t kind = LABEL_POINT_ID;
+    std::string layerName; // at most 32 characters as entered
+    std::int32_t colour = 0; // DXF colour number
+    std::int32_t decimals = 0; // for the easting/northing and height labels
+};
+
+// The user's choices as the reader and the conversion see them.
+struct ExportOptions {
+    DataKindFlags dataKinds = DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS;
+    std::int32_t flags = 0;
+    double symbolScale = 0.0; // half the symbol's ground size, in drawing units
+    std::vector<LabelSpec> labels; // in the order point ID, easting/northing, height, code
+};

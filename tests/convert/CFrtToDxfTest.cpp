@@ -1,0 +1,291 @@
+#include "CDxfCircle.h"
+#include "CDxfInsert.h"
+#include "CDxfLine.h"
+#include "CDxfPoint.h"
+#include "CDxfPolyline.h"
+#include "CDxfText.h"
+#include "CFrtReader.h"
+#include "CFrtToDxf.h"
+#include "LocaleGuard.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const double kNaN = std::nan("");
+
+std::unique_ptr<CFrtPoint> MakePoint(const std::string& record) {
+    auto point = std::make_unique<CFrtPoint>(0, 0, kNaN);
+    CFrtReader::ReadPoint(record, point.get());
+    return point;
+}
+
+std::unique_ptr<CFrtLine> MakeLine(const std::vector<std::string>& records) {
+    auto line = std::make_unique<CFrtLine>();
+    CFrtReader::ReadLine(records.front(), line.get());
+    for (const std::string& record : records)
+        line->AddVertex(MakePoint(record));
+    return line;
+}
+
+std::unique_ptr<CFrtArea> MakeArea(const std::vector<std::string>& records) {
+    auto area = std::make_unique<CFrtArea>();
+    CFrtReader::ReadArea(records.front(), area.get());
+    area->SetBoundary(MakeLine(records));
+    return area;
+}
+
+ExportOptions Options(std::int32_t flags, double s = 0.05) {
+    ExportOptions options;
+    options.flags = flags;
+    options.symbolScale = s;
+    return options;
+}
+
+template <typename T> const T& As(const std::unique_ptr<CDxfEntity>& entity) {
+    const T* typed = dynamic_cast<const T*>(entity.get());
+    EXPECT_NE(typed, nullptr);
+    return *typed;
+}
+
+std::vector<std::int32_t> Kinds(const CDxfDocument& document) {
+    std::vector<std::int32_t> kinds;
+    for (const auto& e : document.entities())
+        kinds.push_back(e->entityType());
+    return kinds;
+}
+
+} // namespace
+
+TEST(Conversion, FourLabelsAroundAPoint) {
+    ExportOptions options = Options(OPT_3D);
+    options.labels = {{LABEL_POINT_ID, "PointID", 2, 0},
+                      {LABEL_EAST_NORTH, "Coords", 3, 3},
+                      {LABEL_HEIGHT, "Height", 4, 2},
+                      {LABEL_CODE, "Code", 5, 0}};
+    CFrtToDxf converter(&options);
+    converter.Process(MakePoint("PID=101;E=2.5;N=1.25;HO=3.1;CODE=OAK"));
+    const auto& entities = converter.GetDocument()->entities();
+    ASSERT_EQ(entities.size(), 5U);
+    EXPECT_EQ(entities[0]->entityType(), DXF_ENTITY_POINT);
+    struct Expected {
+        const char* text;
+        double x, y;
+        int h, v;
+        const char* layer;
+        int colour;
+    } expected[] = {{"101", 2.45, 1.30, 2, 0, "PointID", 2},
+                    {"2.500;1.250", 2.55, 1.30, 0, 0, "Coords", 3},
+                    {"3.10", 2.55, 1.20, 0, 3, "Height", 4},
+                    {"OAK", 2.45, 1.20, 2, 3, "Code", 5}};
+    for (int i = 0; i < 4; ++i) {
+        const auto& text = As<CDxfText>(entities[static_cast<std::size_t>(i) + 1]);
+        EXPECT_EQ(text.text(), expected[i].text);
+        EXPECT_NEAR(text.location.x, expected[i].x, 1e-9);
+        EXPECT_NEAR(text.location.y, expected[i].y, 1e-9);
+        EXPECT_DOUBLE_EQ(text.location.z, 3.1);
+        EXPECT_EQ(text.horizontalAlign, expected[i].h);
+        EXPECT_EQ(text.verticalAlign, expected[i].v);
+        EXPECT_NEAR(text.height, 0.15, 1e-12);
+        EXPECT_EQ(text.attrs.layer(), expected[i].layer);
+        EXPECT_EQ(text.attrs.colour, expected[i].colour);
+    }
+}
+
+TEST(Conversion, EmptyTextsGiveNoLabelAndNumbersAlwaysDo) {
+    ExportOptions options = Options(0);
+    options.labels = {{LABEL_POINT_ID, "P", 1, 0}, {LABEL_EAST_NORTH, "C", 1, 0}, {LABEL_HEIGHT, "H", 1, 0},
+                      {LABEL_CODE, "K", 1, 0}};
+    CFrtToDxf converter(&options);
+    auto unnamed = MakePoint("E=-1.5;N=2.5;HO=-9999.99;HE=-9999.99");
+    FrtCode code;
+    code.SetCodeText(" ");
+    unnamed->SetCode(code);
+    converter.Process(std::move(unnamed)); // no name, a code of one blank: two labels only
+    auto spaced = MakePoint("PID=7;HO=12.5");
+    code.SetCodeText("  ");
+    spaced->SetCode(code);
+    converter.Process(std::move(spaced)); // a code of two blanks is a label
+    const auto& entities = converter.GetDocument()->entities();
+    ASSERT_EQ(entities.size(), 3U + 5U);
+    EXPECT_EQ(As<CDxfText>(entities[1]).text(), "-2;2") << "0 decimals: rounded, no point";
+    EXPECT_EQ(As<CDxfText>(entities[2]).text(), "-10000");
+    EXPECT_TRUE(std::isnan(As<CDxfText>(entities[2]).location.z)) << "2D labels have no z";
+    EXPECT_EQ(As<CDxfText>(entities[7]).text(), "  ");
+}
+
+TEST(Conversion, LayerRules) {
+    ExportOptions perCode = Options(OPT_LAYER_PER_CODE);
+    CFrtToDxf converter(&perCode);
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=WALL TOP")), "WALL_TOP");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP= ")), "0");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("PID=1")), "0");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=a\tb")), "a\tb");
+    const auto twoBlanks = MakePoint("PID=1");
+    FrtCode code;
+    code.SetGroup("  ");
+    twoBlanks->SetCode(code);
+    EXPECT_EQ(converter.ElementLayer(*twoBlanks), "__");
+    EXPECT_EQ(twoBlanks->GetCode().GetGroup(), "  ") << "the element's own group stays";
+
+    ExportOptions single = Options(0);
+    single.labels = {{LABEL_POINT_ID, "Point ID", 2, 0}};
+    CFrtToDxf flat(&single);
+    flat.Process(MakePoint("PID=1;GROUP=TREE"));
+    const auto& entities = flat.GetDocument()->entities();
+    EXPECT_EQ(entities[0]->attributes()->layer(), "0");
+    EXPECT_EQ(entities[1]->attributes()->layer(), "Point_ID");
+    EXPECT_EQ(single.labels[0].layerName, "Point_ID") << "the options keep the replaced name";
+}
+
+TEST(Conversion, SymbolsMakeInsertsOfTheClassBlock) {
+    ExportOptions symbols = Options(OPT_SYMBOLS | OPT_3D);
+    CFrtToDxf converter(&symbols);
+    converter.Process(MakePoint("PCLASS=MEAS;E=1;N=2;HO=3"));
+    const auto& insert = As<CDxfInsert>(converter.GetDocument()->entities()[0]);
+    EXPECT_EQ(insert.blockName(), "Measured");
+    EXPECT_DOUBLE_EQ(insert.location.z, 3.0);
+    EXPECT_EQ(converter.GetDocument()->tables().blocks().size(), 8U);
+
+    ExportOptions plain = Options(0);
+    CFrtToDxf points(&plain);
+    points.Process(MakePoint("PCLASS=MEAS"));
+    EXPECT_EQ(points.GetDocument()->entities()[0]->entityType(), DXF_ENTITY_POINT);
+    EXPECT_TRUE(points.GetDocument()->tables().blocks().empty());
+}
+
+TEST(Conversion, SymbolGeometryAtTheDefaultScale) {
+    ExportOptions options = Options(OPT_SYMBOLS | OPT_3D, 0.05);
+    CFrtToDxf converter(&options);
+    const auto& blocks = converter.GetDocument()->tables().blocks();
+    std::vector<std::string> names;
+    for (const auto& [name, block] : blocks)
+        names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Adjusted", "Averaged", "Control", "Estimated", "Indefinited",
+                                               "Measured", "Navigated", "Reference"}));
+    const auto& measured = blocks.at("Measured").entities;
+    ASSERT_EQ(measured.size(), 2U);
+    EXPECT_EQ(measured[0]->entityType(), DXF_ENTITY_POINT);
+    EXPECT_EQ(As<CDxfCircle>(measured[1]).radius, 0.05);
+    EXPECT_EQ(As<CDxfCircle>(blocks.at("Averaged").entities[2]).radius, 0.5 * 0.05);
+    const auto& adjusted = blocks.at("Adjusted").entities;
+    const auto& side = As<CDxfLine>(adjusted[0]);
+    EXPECT_EQ(side.end.x, 0.706 * 0.05);
+    EXPECT_EQ(side.end.y, -0.706 * 0.05);
+    EXPECT_NEAR(side.end.x, 0.0353, 1e-12);
+    const auto& rays = blocks.at("Indefinited").entities;
+    ASSERT_EQ(rays.size(), 5U);
+    const double r = 0.355 * 0.05;
+    EXPECT_NEAR(r, 0.01775, 1e-15);
+    const double starts[4][2] = {{r, r}, {r, -r}, {-r, -r}, {-r, r}};
+    for (int i = 0; i < 4; ++i) {
+        const auto& ray = As<CDxfLine>(rays[static_cast<std::size_t>(i) + 1]);
+        EXPECT_EQ(ray.start.x, starts[i][0]);
+        EXPECT_EQ(ray.start.y, starts[i][1]);
+    }
+    for (const auto& [name, block] : blocks) {
+        for (const auto& entity : block.entities) {
+            const DxfAttributes& a = *entity->attributes();
+            EXPECT_EQ(a.layer(), "0");
+            if (entity->entityType() == DXF_ENTITY_POINT) {
+                EXPECT_EQ(a.colour, 0);
+                EXPECT_EQ(a.lineType(), "");
+                EXPECT_TRUE(std::isnan(entity->position()->z));
+            } else {
+                EXPECT_EQ(a.colour, 7) << name;
+                EXPECT_EQ(a.lineType(), "Solid_Line") << name;
+            }
+            if (entity->entityType() == DXF_ENTITY_LINE) {
+                const auto& line = static_cast<const CDxfLine&>(*entity);
+                EXPECT_TRUE(std::isnan(line.start.z) && std::isnan(line.end.z)) << name;
+            }
+        }
+    }
+    EXPECT_TRUE(converter.GetDocument()->tables().layers().empty()) << "blocks add no layers";
+}
+
+TEST(Conversion, LineEntitiesComeFirstThenEachVertexWithItsLabels) {
+    ExportOptions options = Options(OPT_SEPARATE_LINES);
+    options.labels = {{LABEL_POINT_ID, "PointID", 2, 0}};
+    CFrtToDxf converter(&options);
+    converter.Process(MakeLine({"LID=1;PID=a;E=0", "LID=1;PID=b;E=1", "LID=1;PID=c;E=2"}));
+    const CDxfDocument& document = *converter.GetDocument();
+    EXPECT_EQ(Kinds(document), (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT,
+                                                          DXF_ENTITY_TEXT, DXF_ENTITY_POINT, DXF_ENTITY_TEXT,
+                                                          DXF_ENTITY_POINT, DXF_ENTITY_TEXT}));
+    EXPECT_EQ(As<CDxfText>(document.entities()[3]).text(), "a");
+    EXPECT_EQ(As<CDxfText>(document.entities()[7]).text(), "c");
+    EXPECT_EQ(As<CDxfLine>(document.entities()[1]).start.x, 1.0);
+    EXPECT_EQ(As<CDxfLine>(document.entities()[1]).end.x, 2.0);
+}
+
+TEST(Conversion, SeparateLinesAreOpenChainsWithoutWidth) {
+    ExportOptions options = Options(OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE);
+    CFrtToDxf converter(&options);
+    converter.Process(MakeArea({"LID=A;PID=1;E=0;N=0;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25", "LID=A;PID=2;E=1",
+                                "LID=A;PID=3;E=2"}));
+    converter.Process(MakeLine({"LID=S;PID=9;LCOLOR=80"}));
+    const CDxfDocument& document = *converter.GetDocument();
+    ASSERT_EQ(Kinds(document), (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT,
+                                                          DXF_ENTITY_POINT, DXF_ENTITY_POINT, DXF_ENTITY_POINT}))
+        << "no closing segment, none for a single vertex";
+    const auto& first = As<CDxfLine>(document.entities()[0]);
+    EXPECT_EQ(first.attrs.layer(), "PIPE");
+    EXPECT_EQ(first.attrs.colour, 3);
+    EXPECT_EQ(first.attrs.lineType(), "Dotted_Line");
+    EXPECT_TRUE(std::isnan(first.attrs.thickness));
+    const CDxfLayer& pipe = *document.tables().layers().find(std::string_view("PIPE"));
+    EXPECT_EQ(pipe.colour, 3);
+    EXPECT_EQ(pipe.lineType, "Dotted_Line");
+}
+
+TEST(Conversion, PolylinesCarryColourTypeAndWidthTheirVerticesDoNot) {
+    for (const bool threeD : {false, true}) {
+        ExportOptions options = Options(threeD ? OPT_3D : 0);
+        CFrtToDxf converter(&options);
+        converter.Process(MakeLine({"LID=1;E=0;HO=5;LCOLOR=ff0000;LSTYLE=3 DashDot;LWIDTH=25", "LID=1;E=1;HO=6"}));
+        converter.Process(MakeArea({"LID=2;E=0;HO=1;LSTYLE=9 Odd", "LID=2;E=1", "LID=2;E=2"}));
+        const CDxfDocument& document = *converter.GetDocument();
+        const auto& line = As<CDxfPolyline>(document.entities()[0]);
+        EXPECT_EQ(line.polylineFlags, threeD ? 8 : 0);
+        EXPECT_EQ(line.attrs.colour, 5);
+        EXPECT_EQ(line.attrs.lineType(), "Dashdot_Line");
+        EXPECT_DOUBLE_EQ(line.attrs.thickness, 0.25);
+        ASSERT_EQ(line.vertices().size(), 2U);
+        for (const auto& vertex : line.vertices()) {
+            EXPECT_EQ(vertex->vertexFlags, threeD ? 32 : 0);
+            EXPECT_EQ(vertex->attrs.colour, 0);
+            EXPECT_EQ(vertex->attrs.lineType(), "");
+            EXPECT_TRUE(std::isnan(vertex->attrs.thickness));
+            EXPECT_EQ(std::isnan(vertex->location.z), !threeD);
+        }
+        const auto& area = As<CDxfPolyline>(document.entities()[3]);
+        EXPECT_EQ(area.polylineFlags, threeD ? 9 : 1);
+        EXPECT_EQ(area.attrs.lineType(), "") << "an unknown style gives no line type";
+        EXPECT_EQ(area.vertices().size(), 3U);
+    }
+}
+
+TEST(Conversion, UnknownElementTypesGiveNothing) {
+    struct OddElement : CFrtElement {
+        OddElement() : CFrtElement(static_cast<FrtElementType>(3)) {}
+    };
+    ExportOptions options = Options(OPT_SYMBOLS);
+    CFrtToDxf converter(&options);
+    converter.Process(std::make_unique<OddElement>());
+    converter.Process(nullptr);
+    EXPECT_EQ(converter.GetDocument()->entityCount(), 0);
+}
+
+TEST(Conversion, LabelNumbersIgnoreTheProcessLocale) {
+    CommaLocale german;
+    REQUIRE_COMMA_LOCALE(german);
+    ExportOptions options = Options(0);
+    options.labels = {{LABEL_EAST_NORTH, "C", 3, 3}, {LABEL_HEIGHT, "H", 4, 2}};
+    CFrtToDxf converter(&options);
+    converter.Process(MakePoint("E=2605120.4124;N=1204330.5;HO=431.254"));
+    EXPECT_EQ(As<CDxfText>(converter.GetDocument()->entities()[1]).text(), "2605120.412;1204330.500");
+    EXPECT_EQ(As<CDxfText>(converter.GetDocument()->entities()[2]).text(), "431.25");
+}
