@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Build and test tools; ezdxf and GDAL read our drawings back in the tests.
-packages=(cmake ninja-build g++ libgtest-dev locales python3-ezdxf gdal-bin)
+packages=(cmake ninja-build g++ libgtest-dev locales python3-ezdxf gdal-bin librecad poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

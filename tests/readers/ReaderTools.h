@@ -36,14 +36,26 @@ struct EzdxfReport {
     std::string raw;
 };
 
-inline EzdxfReport RunEzdxf(const std::string& path) {
-    EzdxfReport report;
-    report.raw = Capture("/usr/bin/python3 " FRT2DXF_SOURCE_DIR "/tests/readers/check_dxf.py " + Quoted(path) + " 2>&1");
-    std::istringstream lines(report.raw);
+// Checks several files in one ezdxf process; the reports come in the order of the paths.
+inline std::vector<EzdxfReport> RunEzdxf(const std::vector<std::string>& paths) {
+    std::string command = "/usr/bin/python3 " FRT2DXF_SOURCE_DIR "/tests/readers/check_dxf.py";
+    for (const std::string& path : paths)
+        command += " " + Quoted(path);
+    const std::string raw = Capture(command + " 2>&1");
+    std::vector<EzdxfReport> reports;
+    std::istringstream lines(raw);
     std::string word;
     for (std::string line; std::getline(lines, line);) {
         std::istringstream in(line);
         in >> word;
+        if (word == "file") {
+            reports.emplace_back();
+            continue;
+        }
+        if (reports.empty())
+            reports.emplace_back(); // python failed before the first file
+        EzdxfReport& report = reports.back();
+        report.raw += line + "\n";
         if (word == "version") {
             in >> report.version;
             report.loaded = true;
@@ -69,8 +81,11 @@ inline EzdxfReport RunEzdxf(const std::string& path) {
             report.lineTypes.push_back(line.substr(9));
         }
     }
-    return report;
+    reports.resize(paths.size());
+    return reports;
 }
+
+inline EzdxfReport RunEzdxf(const std::string& path) { return RunEzdxf(std::vector<std::string>{path}).front(); }
 
 struct OgrReport {
     int featureCount = -1;

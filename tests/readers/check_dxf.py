@@ -1,12 +1,14 @@
-"""Loads a DXF file with ezdxf's strict reader and prints what it found, one fact per line:
-version, audit errors and fixes, entity counts by type (model space and blocks), layer names."""
+"""Loads DXF files with ezdxf's strict reader and prints what it found, one fact per line:
+"file PATH", then version, audit errors and fixes, entity counts by type, blocks, layers and
+line types. One process checks many files, which keeps the test suite quick."""
 import collections
 import sys
 
 import ezdxf
 
 
-def main(path):
+def report(path):
+    print(f"file {path}")
     try:
         doc = ezdxf.readfile(path)
     except Exception as error:  # any refusal is the finding
@@ -37,4 +39,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(max(report(path) for path in sys.argv[1:]))
