@@ -45,10 +45,12 @@ void AppendUtf8(std::string& out, unsigned code) {
 std::string Unescape(std::string_view raw) {
     std::string out;
     bool quoted = false;
+    bool anyQuote = false;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
         if (c == '"') {
             quoted = !quoted;
+            anyQuote = true;
         } else if (c == '\\' && i + 1 < raw.size()) {
             const char e = raw[++i];
             if (e == 'x') {
@@ -76,7 +78,7 @@ std::string Unescape(std::string_view raw) {
             out += c;
         }
     }
-    return quoted ? out : std::string(Trim(out));
+    return anyQuote ? out : std::string(Trim(out));
 }
 
 std::string Escape(std::string_view text) {
