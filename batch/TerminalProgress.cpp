@@ -14,7 +14,7 @@ void TerminalProgress::Show(std::int64_t position, std::int64_t low, std::int64_
     }
     m_lastHigh = high;
     m_lastLow = low;
-    const double span = static_cast<double>(high - low);
+    const auto span = static_cast<double>(high - low);
     const int percent = span > 0 ? static_cast<int>(100.0 * static_cast<double>(position - low) / span) : 100;
     if (percent == m_shown)
         return;

@@ -64,7 +64,7 @@ bool ConvertOne(const std::string& input, const std::string& output, const Expor
     case FRT_FORMAT_DXF:
         break;
     case FRT_FORMAT_SHP:
-        Fail(input, "not an FRT file for DXF export (header names \"Raz2Azi\", not \"Rev2Ezi\")");
+        Fail(input, R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
         return false;
     case FRT_FORMAT_NONE:
         Fail(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");

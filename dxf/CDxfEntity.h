@@ -26,7 +26,9 @@ public:
     CDxfEntity& operator=(const CDxfEntity&) = default;
     ~CDxfEntity() override = default;
 
-    static void* operator new(std::size_t size);
+    // Only the sized delete: at class scope an unsized one would be chosen instead, and the
+    // pool needs the size.
+    static void* operator new(std::size_t size); // NOLINT(misc-new-delete-overloads)
     static void operator delete(void* memory, std::size_t size) noexcept;
 
     std::int32_t entityType() const { return m_entityType; }

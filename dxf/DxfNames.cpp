@@ -20,7 +20,7 @@ struct Table {
 
 Table& TheTable() {
     // Never destroyed: attributes of static objects may still be read during static destruction.
-    static Table* const table = new Table(); // NOLINT(cppcoreguidelines-owning-memory)
+    static auto* const table = new Table(); // NOLINT(cppcoreguidelines-owning-memory)
     return *table;
 }
 

@@ -68,7 +68,7 @@ private:
 
 Pool& ThePool() {
     // Never destroyed: entities of static objects are released after static destruction began.
-    static Pool* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
+    static auto* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
     return *pool;
 }
 
