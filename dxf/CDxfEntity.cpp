@@ -2,6 +2,7 @@
 
 #include "EntityPool.h"
 
-void* CDxfEntity::operator new(std::size_t size) { // NOLINT(misc-new-delete-overloads) return EntityPool::Allocate(size); }
+// NOLINTNEXTLINE(misc-new-delete-overloads): the sized delete below is the matching one
+void* CDxfEntity::operator new(std::size_t size) { return EntityPool::Allocate(size); }
 
 void CDxfEntity::operator delete(void* memory, std::size_t size) noexcept { EntityPool::Release(memory, size); }
