@@ -1,0 +1,30 @@
+#pragma once
+
+#include "FrtHeader.h"
+
+#include <optional>
+#include <string>
+
+// What start-up needs from the desktop: the file dialog, the "Error" box and the options dialog.
+class IStartUpUi {
+public:
+    virtual ~IStartUpUi() = default;
+    // The chosen file, or nothing when the user cancels.
+    virtual std::optional<std::string> AskForFile() = 0;
+    virtual void ShowError(const std::string& text) = 0;
+    // Shows the options dialog for the temporary copy and the input path; 1 OK, 2 Cancel.
+    virtual int RunDialog(const std::string& tempPath, const std::string& inputPath) = 0;
+};
+
+// The whole life of the desktop program: take the input path, copy the file, check its header,
+// run the options dialog and clean up by its result.
+class CExportApp {
+public:
+    static constexpr int RESULT_OK = 1;
+    static constexpr int RESULT_CANCEL = 2;
+
+    // commandTail: the command line after the program name. Always returns false.
+    static bool StartUp(const std::string& commandTail, IStartUpUi& ui);
+    // The input path: the tail with every double quote removed.
+    static std::string InputPathOf(const std::string& commandTail);
+};

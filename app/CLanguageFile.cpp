@@ -1,0 +1,59 @@
+#include "CLanguageFile.h"
+
+#include <fstream>
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The one escape: backslash and "n" is a line feed.
+std::string WithLineFeeds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+CLanguageFile::CLanguageFile(const std::string& programDirectory) {
+    Load(programDirectory.empty() ? std::string(kFileName) : programDirectory + "/" + kFileName);
+}
+
+bool CLanguageFile::Load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string_view key = TrimBlanks(std::string_view(line).substr(0, eq));
+        const std::string_view text = TrimBlanks(std::string_view(line).substr(eq + 1));
+        if (text.empty())
+            continue;
+        m_texts.emplace(std::string(key), WithLineFeeds(text)); // the first entry of a key counts
+    }
+    return true;
+}
+
+std::string CLanguageFile::GetText(std::string_view key, std::string_view fallback) const {
+    const auto found = m_texts.find(key);
+    return found != m_texts.end() ? found->second : std::string(fallback);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+// A private copy of the input file: a new file with a unique name "frt....tmp" in the user's
+// temporary directory, created exclusively and readable by the user alone, so that no other
+// run or user can read it or plant a link in its place. Removed when the object goes.
+class TempCopy {
+public:
+    TempCopy() = default;
+    TempCopy(const TempCopy&) = delete;
+    TempCopy& operator=(const TempCopy&) = delete;
+    ~TempCopy() { Remove(); }
+
+    // Copies the file. False with Error() (the system's text) when that fails; nothing is left.
+    bool Make(const std::string& source);
+    void Remove();
+
+    const std::string& Path() const { return m_path; }
+    const std::string& Error() const { return m_error; }
+
+    // The directory used: $TMPDIR or /tmp.
+    static std::string Directory();
+
+private:
+    std::string m_path;
+    std::string m_error;
+};

@@ -1,0 +1,365 @@
+#include "CExportDlg.h"
+
+#include "CProgressBar.h"
+#include "ExportRun.h"
+#include "QtProgressDisplay.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxLayerName = 32;
+constexpr const char* kVersion = "v1.02";
+
+QString Local(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+// The keys of the control texts, in the order they are applied, with their control ids.
+const std::pair<const char*, int> kTextKeys[] = {
+    {"DATA_TO_EXPORT", 1004}, {"POINTS", 1000},      {"LINES", 1002},          {"AREAS", 1003},
+    {"QVO_SYMBOLS", 1001},    {"EXPORT_OPTIONS", 1036}, {"DIMENSIONS", 1005}, {"DIM_2D", 1009},
+    {"DIM_3D", 1010},         {"LINE_EXPORT", 1006}, {"DXF_LINES", 1011},      {"DXF_POLYS", 1013},
+    {"SIZE", 1037},           {"SIZE_UNITS", 1035},  {"LAYERS", 1007},         {"LAYER_PER_CODE", 1012},
+    {"LABELS", 1008},         {"LAYER_NAME", 1030},  {"COLOUR", 1031},         {"DECIMALS", 1032},
+    {"POINT_ID", 1014},       {"E_N", 1015},         {"H", 1016},              {"CODE", 1017},
+};
+
+const std::pair<const char*, const char*> kColours[] = {
+    {"RED", "Red"},   {"YELLOW", "Yellow"},   {"GREEN", "Green"}, {"CYAN", "Cyan"},
+    {"BLUE", "Blue"}, {"MAGENTA", "Magenta"}, {"BLACK", "Black"},
+};
+
+// The program's icon: a survey triangle, drawn so that no image file has to travel with it.
+QIcon MakeIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 90, 160), 2.5));
+    painter.drawPolygon(QPolygonF({QPointF(16, 3), QPointF(29, 27), QPointF(3, 27)}));
+    painter.setBrush(QColor(200, 30, 30));
+    painter.drawEllipse(QPointF(16, 19), 3.5, 3.5);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QString FloatText(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
+}
+
+// A whole number in the edit, blanks around it allowed.
+bool WholeNumber(const QString& text, double& value) {
+    const std::string bytes = text.trimmed().toStdString();
+    const char* end = bytes.data() + bytes.size();
+    const auto result = std::from_chars(bytes.data(), end, value);
+    return !bytes.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+} // namespace
+
+CExportDlg::CExportDlg(const std::string& programDirectory, ISettingsStore& store, MessageBox message)
+    : QDialog(nullptr), m_language(programDirectory), m_hIcon(MakeIcon()), m_store(store),
+      m_message(std::move(message)) {
+    if (!m_message) {
+        m_message = [](QWidget* parent, const QString& title, const QString& text) {
+            QMessageBox::warning(parent, title, text);
+        };
+    }
+    m_settings.m_bLayerPerCode = 1;
+    // Dialog units from the dialog font, as Windows derives them: 4 x 8 units per base unit.
+    const QFontMetrics metrics(font());
+    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_baseX = (metrics.horizontalAdvance(alphabet) + 26) / 52;
+    m_baseY = metrics.height();
+    BuildControls();
+
+    // Initialisation: caption, texts, icon, colour lists, stored settings, controls.
+    setWindowTitle(Local(m_language.GetText("WND_CAPTION", "DXF Export")));
+    ApplyTexts();
+    setWindowIcon(m_hIcon);
+    FillColourLists();
+    ExportSettings::LayerDefaults defaults;
+    defaults.pointId = m_language.GetText("POINT_ID_NAME", "PointID");
+    defaults.eastNorth = m_language.GetText("E_N_NAME", "Coords");
+    defaults.height = m_language.GetText("H_NAME", "Height");
+    defaults.code = m_language.GetText("CODE_NAME", "Code");
+    m_settings.Load(m_store, defaults);
+    PushValues();
+}
+
+QRect CExportDlg::Units(int x, int y, int width, int height) const {
+    return {x * m_baseX / 4, y * m_baseY / 8, width * m_baseX / 4, height * m_baseY / 8};
+}
+
+template <typename T> T* CExportDlg::Add(int id, T* widget, int x, int y, int w, int h) {
+    widget->setGeometry(Units(x, y, w, h));
+    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
+    m_controls[id] = widget;
+    return widget;
+}
+
+QWidget* CExportDlg::Control(int id) const {
+    const auto found = m_controls.find(id);
+    return found != m_controls.end() ? found->second : nullptr;
+}
+
+void CExportDlg::BuildControls() {
+    setFixedSize(Units(0, 0, 304, 261).size());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const auto check = [this](int id, const char* text, int x, int y, int w, int h) {
+        return Add(id, new QCheckBox(QString::fromLatin1(text), this), x, y, w, h);
+    };
+    const auto group = [this](int id, const char* text, int x, int y, int w, int h) {
+        return Add(id, new QGroupBox(QString::fromLatin1(text), this), x, y, w, h);
+    };
+    const auto radio = [this](int id, const char* text, int x, int y, int w, int h) {
+        return Add(id, new QRadioButton(QString::fromLatin1(text), this), x, y, w, h);
+    };
+    const auto edit = [this](int id, int x, int y, int w, int h) { return Add(id, new QLineEdit(this), x, y, w, h); };
+    const auto list = [this](int id, int x, int y, int w) {
+        auto* combo = Add(id, new QComboBox(this), x, y, w, 14);
+        combo->setMaxVisibleItems(7);
+        return combo;
+    };
+    const auto label = [this](int id, const char* text, int x, int y, int w, int h) {
+        return Add(id, new QLabel(QString::fromLatin1(text), this), x, y, w, h);
+    };
+
+    // In tab order, as the template lists them.
+    check(1000, "Points", 23, 30, 84, 10);
+    check(1002, "Lines", 23, 46, 84, 10);
+    check(1003, "Areas", 23, 62, 84, 10);
+    check(1001, "QVO Symbols", 23, 78, 84, 10);
+    group(1036, "Export Options", 120, 6, 176, 100);
+    group(1005, "Dimensions", 124, 18, 64, 40);
+    auto* dim2d = radio(1009, "2D", 140, 30, 39, 10);
+    auto* dim3d = radio(1010, "3D", 140, 42, 39, 10);
+    group(1037, "Symbol Size (ground)", 192, 18, 100, 40);
+    edit(1033, 212, 38, 32, 12);
+    group(1006, "Export Lines and Areas as", 124, 62, 168, 40);
+    auto* lines = radio(1011, "DXF Lines", 140, 74, 84, 10);
+    auto* polylines = radio(1013, "DXF Polylines", 140, 86, 84, 10);
+    group(1007, "Layers", 8, 110, 288, 116);
+    check(1012, "Create a DXF layer for each code group", 52, 122, 232, 10);
+    m_labelBoxes[0] = check(1014, "Point ID", 18, 150, 79, 10);
+    m_layerEdits[0] = edit(1018, 97, 150, 91, 14);
+    m_cbColour[0] = list(1024, 190, 150, 58);
+    m_labelBoxes[1] = check(1015, "Easting/Northing", 18, 166, 79, 10);
+    m_layerEdits[1] = edit(1020, 97, 166, 91, 14);
+    m_cbColour[1] = list(1022, 190, 166, 58);
+    edit(1027, 251, 166, 25, 14);
+    m_labelBoxes[2] = check(1016, "Height", 18, 182, 79, 10);
+    m_layerEdits[2] = edit(1019, 97, 182, 91, 14);
+    m_cbColour[2] = list(1025, 190, 182, 58);
+    edit(1028, 251, 182, 25, 14);
+    m_labelBoxes[3] = check(1017, "Point Code", 18, 198, 79, 10);
+    m_layerEdits[3] = edit(1021, 97, 198, 91, 14);
+    m_cbColour[3] = list(1026, 190, 198, 58);
+    auto* ok = Add(1, new QPushButton(QStringLiteral("OK"), this), 97, 228, 50, 16);
+    auto* cancel = Add(2, new QPushButton(QStringLiteral("Cancel"), this), 156, 228, 50, 16);
+    group(1008, "Labels", 13, 133, 273, 85);
+    group(1004, "Data to Export", 7, 6, 105, 100);
+    label(1030, "Layer Name", 97, 141, 90, 8);
+    label(1031, "Colour", 192, 141, 53, 8);
+    label(1032, "Decimals", 253, 141, 31, 8);
+    label(1035, "mm", 246, 38, 38, 8);
+    auto* version = label(1038, kVersion, 0, 248, 304, 13);
+    version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    // Frames stay behind the controls they surround, whatever their place in the tab order.
+    for (const auto& [id, widget] : m_controls)
+        if (qobject_cast<QGroupBox*>(widget) != nullptr)
+            widget->lower();
+    QWidget* previous = nullptr;
+    for (const int id : {1000, 1002, 1003, 1001, 1009, 1010, 1033, 1011, 1013, 1012, 1014, 1018, 1024, 1015, 1020,
+                         1022, 1027, 1016, 1019, 1025, 1028, 1017, 1021, 1026, 1, 2}) {
+        if (previous != nullptr)
+            setTabOrder(previous, Control(id));
+        previous = Control(id);
+    }
+
+    m_dimension = new QButtonGroup(this);
+    m_dimension->addButton(dim2d, 0);
+    m_dimension->addButton(dim3d, 1);
+    m_lineExport = new QButtonGroup(this);
+    m_lineExport->addButton(lines, 0);
+    m_lineExport->addButton(polylines, 1);
+
+    auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    static_cast<QLineEdit*>(Control(1027))->setValidator(digits);
+    static_cast<QLineEdit*>(Control(1028))->setValidator(digits);
+    for (QLineEdit* layerEdit : m_layerEdits) {
+        // The limit holds for typing; a longer stored name is shown whole until it is shortened.
+        connect(layerEdit, &QLineEdit::textChanged, layerEdit, [layerEdit](const QString& text) {
+            if (text.size() <= kMaxLayerName)
+                layerEdit->setMaxLength(kMaxLayerName);
+        });
+    }
+    for (const int id : {1033, 1027, 1028})
+        Control(id)->installEventFilter(this);
+
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CExportDlg::RunExport);
+    connect(cancel, &QPushButton::clicked, this, &CExportDlg::reject);
+}
+
+void CExportDlg::ApplyTexts() {
+    for (const auto& [key, id] : kTextKeys) {
+        const std::string text = m_language.GetText(key, "");
+        if (text.empty())
+            continue;
+        QWidget* control = Control(id);
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            button->setText(Local(text));
+        else if (auto* box = qobject_cast<QGroupBox*>(control))
+            box->setTitle(Local(text));
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            label->setText(Local(text));
+    }
+}
+
+void CExportDlg::FillColourLists() {
+    for (const auto& [key, fallback] : kColours) {
+        const QString name = Local(m_language.GetText(key, fallback));
+        for (QComboBox* list : m_cbColour)
+            list->addItem(name);
+    }
+}
+
+void CExportDlg::PushValues() {
+    const ExportSettings& s = m_settings;
+    static_cast<QCheckBox*>(Control(1000))->setChecked(s.m_bExportPoints != 0);
+    static_cast<QCheckBox*>(Control(1002))->setChecked(s.m_bExportLines != 0);
+    static_cast<QCheckBox*>(Control(1003))->setChecked(s.m_bExportAreas != 0);
+    static_cast<QCheckBox*>(Control(1001))->setChecked(s.m_bExportSymbols != 0);
+    static_cast<QCheckBox*>(Control(1012))->setChecked(s.m_bLayerPerCode != 0);
+    if (QAbstractButton* b = m_dimension->button(s.m_nDimension))
+        b->setChecked(true);
+    if (QAbstractButton* b = m_lineExport->button(s.m_nLineExport))
+        b->setChecked(true);
+    const std::array<int, 4> labels = {s.m_bLabelPointId, s.m_bLabelEastNorth, s.m_bLabelHeight, s.m_bLabelCode};
+    const std::array<const std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
+                                                     &s.m_strLayerHeight, &s.m_strLayerCode};
+    const std::array<int, 4> colours = {s.m_nColourPointId, s.m_nColourEastNorth, s.m_nColourHeight, s.m_nColourCode};
+    for (std::size_t i = 0; i < 4; ++i) {
+        m_labelBoxes[i]->setChecked(labels[i] != 0);
+        m_layerEdits[i]->setMaxLength(32767);
+        m_layerEdits[i]->setText(Local(*names[i]));
+        if (m_layerEdits[i]->text().size() <= kMaxLayerName)
+            m_layerEdits[i]->setMaxLength(kMaxLayerName);
+        m_cbColour[i]->setCurrentIndex(colours[i]);
+    }
+    static_cast<QLineEdit*>(Control(1027))->setText(QString::number(s.m_nDecimalsEN));
+    static_cast<QLineEdit*>(Control(1028))->setText(QString::number(s.m_nDecimalsH));
+    static_cast<QLineEdit*>(Control(1033))->setText(FloatText(s.m_fSymbolSize));
+}
+
+bool CExportDlg::Fail(QWidget* control, const QString& text) {
+    m_message(this, windowTitle(), text);
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+    return false;
+}
+
+bool CExportDlg::TakeValues() {
+    m_validating = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_validating};
+
+    ExportSettings& s = m_settings;
+    s.m_bExportPoints = static_cast<QCheckBox*>(Control(1000))->isChecked() ? 1 : 0;
+    s.m_bExportLines = static_cast<QCheckBox*>(Control(1002))->isChecked() ? 1 : 0;
+    s.m_bExportAreas = static_cast<QCheckBox*>(Control(1003))->isChecked() ? 1 : 0;
+    s.m_bLayerPerCode = static_cast<QCheckBox*>(Control(1012))->isChecked() ? 1 : 0;
+    s.m_bExportSymbols = static_cast<QCheckBox*>(Control(1001))->isChecked() ? 1 : 0;
+    s.m_nDimension = m_dimension->checkedId() >= 0 ? m_dimension->checkedId() : s.m_nDimension;
+    s.m_nLineExport = m_lineExport->checkedId() >= 0 ? m_lineExport->checkedId() : s.m_nLineExport;
+    s.m_bLabelPointId = m_labelBoxes[0]->isChecked() ? 1 : 0;
+    s.m_bLabelEastNorth = m_labelBoxes[1]->isChecked() ? 1 : 0;
+    s.m_bLabelHeight = m_labelBoxes[2]->isChecked() ? 1 : 0;
+    s.m_bLabelCode = m_labelBoxes[3]->isChecked() ? 1 : 0;
+
+    // Each layer name is checked right after it is taken, so the focus goes to its own edit.
+    const std::array<std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth, &s.m_strLayerHeight,
+                                               &s.m_strLayerCode};
+    for (const std::size_t i : {0U, 1U, 2U, 3U}) {
+        const QString text = m_layerEdits[i]->text();
+        if (text.size() > kMaxLayerName)
+            return Fail(m_layerEdits[i], tr("Enter no more than %1 characters.").arg(kMaxLayerName));
+        *names[i] = Bytes(text);
+    }
+    const auto decimals = [this](int id, int& target) {
+        double value = -1;
+        if (!WholeNumber(static_cast<QLineEdit*>(Control(id))->text(), value) || value < 0 || value > 16 ||
+            value != std::floor(value))
+            return Fail(Control(id), tr("Enter an integer between 0 and 16."));
+        target = static_cast<int>(value);
+        return true;
+    };
+    if (!decimals(1027, s.m_nDecimalsEN) || !decimals(1028, s.m_nDecimalsH))
+        return false;
+    double size = 0;
+    if (!WholeNumber(static_cast<QLineEdit*>(Control(1033))->text(), size) || size < 1 || size > 999999)
+        return Fail(Control(1033), tr("Enter a number between 1 and 999999."));
+    s.m_fSymbolSize = static_cast<float>(size);
+
+    s.m_nColourPointId = m_cbColour[0]->currentIndex();
+    s.m_nColourEastNorth = m_cbColour[1]->currentIndex();
+    s.m_nColourHeight = m_cbColour[2]->currentIndex();
+    s.m_nColourCode = m_cbColour[3]->currentIndex();
+    return true;
+}
+
+bool CExportDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !m_validating) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Leaving the edit within the dialog checks the values at once; a window switch does not.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            TakeValues();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CExportDlg::RunExport() {
+    if (!TakeValues())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_settings.Store(m_store);
+    ExportOptions options = m_settings.Build();
+    CProgressBar::Instance().Create(std::make_unique<QtProgressDisplay>(this));
+    const ConversionResult result = ConvertFile(m_language.m_strTempPath, m_language.m_strInputPath, options);
+    CProgressBar::Destroy();
+    QApplication::restoreOverrideCursor();
+    if (!result.ok) {
+        // The input file is as it was; the user may fix the cause and press OK again.
+        m_message(this, QStringLiteral("Error"), Local(result.error));
+        return;
+    }
+    done(RESULT_OK);
+}
+
+void CExportDlg::reject() { done(RESULT_CANCEL); }

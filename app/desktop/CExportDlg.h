@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CLanguageFile.h"
+#include "ExportSettings.h"
+#include "ISettingsStore.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <array>
+#include <functional>
+#include <map>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+// The "DXF Export" options dialog. OK runs the export: the drawing replaces the input file.
+// Ends with 1 after an export, 2 on Cancel or close.
+class CExportDlg : public QDialog {
+public:
+    // Shows a message box; tests replace it to see the messages without a modal loop.
+    using MessageBox = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+
+    static constexpr int RESULT_OK = 1;
+    static constexpr int RESULT_CANCEL = 2;
+
+    CExportDlg(const std::string& programDirectory, ISettingsStore& store, MessageBox message = {});
+
+    // The control with the given template id, or null.
+    QWidget* Control(int id) const;
+    // Takes and checks every value in the validation order; on the first failure shows its
+    // message, puts the focus on the control and returns false.
+    bool TakeValues();
+    void PushValues();
+    void RunExport();
+
+    void reject() override;
+
+    CLanguageFile m_language; // also holds m_strTempPath and m_strInputPath
+    QIcon m_hIcon;
+    ExportSettings m_settings;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void ApplyTexts();
+    void FillColourLists();
+    QRect Units(int x, int y, int width, int height) const;
+    bool Fail(QWidget* control, const QString& text);
+    template <typename T> T* Add(int id, T* widget, int x, int y, int w, int h);
+
+    ISettingsStore& m_store;
+    MessageBox m_message;
+    std::map<int, QWidget*> m_controls;
+    std::array<QCheckBox*, 4> m_labelBoxes{};
+    std::array<QLineEdit*, 4> m_layerEdits{};
+    std::array<QComboBox*, 4> m_cbColour{};
+    QButtonGroup* m_dimension = nullptr;
+    QButtonGroup* m_lineExport = nullptr;
+    int m_baseX = 6;
+    int m_baseY = 13;
+    bool m_validating = false;
+};

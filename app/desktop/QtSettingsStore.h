@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ISettingsStore.h"
+
+#include <QSettings>
+
+#include <memory>
+
+// The per-user settings store through QSettings in INI form: integers as integers, texts as texts.
+class QtSettingsStore : public ISettingsStore {
+public:
+    // The desktop program's own store: organisation "Halvora/QVO/PLVX", application "frt2dxf".
+    QtSettingsStore();
+    // A store in the given INI file (tests keep theirs apart from the user's).
+    explicit QtSettingsStore(const QString& iniPath);
+
+    int ReadInt(std::string_view section, std::string_view name, int fallback) override;
+    std::string ReadText(std::string_view section, std::string_view name, std::string_view fallback) override;
+    void WriteInt(std::string_view section, std::string_view name, int value) override;
+    void WriteText(std::string_view section, std::string_view name, std::string_view value) override;
+
+    QSettings& Settings() { return *m_settings; }
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};

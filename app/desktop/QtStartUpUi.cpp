@@ -1,0 +1,30 @@
+#include "QtStartUpUi.h"
+
+#include "CExportDlg.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+std::optional<std::string> QtStartUpUi::AskForFile() {
+    // The save form, with no overwrite prompt: the chosen file is both read and replaced.
+    QFileDialog dialog(nullptr);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilter(QStringLiteral("All files (*.*)"));
+    dialog.setDefaultSuffix(QStringLiteral("All"));
+    dialog.selectFile(QStringLiteral("*.*"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front().toLocal8Bit().toStdString();
+}
+
+void QtStartUpUi::ShowError(const std::string& text) {
+    QMessageBox::information(nullptr, QStringLiteral("Error"), QString::fromLocal8Bit(text.c_str()));
+}
+
+int QtStartUpUi::RunDialog(const std::string& tempPath, const std::string& inputPath) {
+    CExportDlg dialog(m_programDirectory, m_store);
+    dialog.m_language.m_strTempPath = tempPath;
+    dialog.m_language.m_strInputPath = inputPath;
+    return dialog.exec();
+}
