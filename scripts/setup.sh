@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Build and test tools; ezdxf and GDAL read our drawings back in the tests.
-packages=(cmake ninja-build g++ libgtest-dev locales python3-ezdxf gdal-bin librecad poppler-utils)
+packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf gdal-bin librecad poppler-utils
+          xvfb xauth xdotool imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

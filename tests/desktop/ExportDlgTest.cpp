@@ -1,0 +1,250 @@
+// The "DXF Export" dialog with real widgets on the offscreen platform. Every test keeps its
+// settings store and files in a temporary directory, never the user's own.
+#include "CExportDlg.h"
+#include "IniSettingsStore.h"
+#include "QtSettingsStore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct Message {
+    QString title;
+    QString text;
+};
+
+std::string Slurp(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Spit(const QString& path, const std::string& content) {
+    std::ofstream(path.toStdString(), std::ios::binary) << content;
+}
+
+const char* const kFrt = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=1;E=10;N=20;HO=3;GROUP=TREE\r\n";
+
+} // namespace
+
+class ExportDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::vector<Message> m_messages;
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    std::unique_ptr<QtSettingsStore> Store() { return std::make_unique<QtSettingsStore>(Path("settings.ini")); }
+    std::unique_ptr<CExportDlg> Dialog(ISettingsStore& store, const QString& languageDir = QString()) {
+        auto dialog = std::make_unique<CExportDlg>(
+            (languageDir.isEmpty() ? Path("nolang") : languageDir).toStdString(), store,
+            [this](QWidget*, const QString& title, const QString& text) { m_messages.push_back({title, text}); });
+        dialog->m_language.m_strTempPath = Path("copy.tmp").toStdString();
+        dialog->m_language.m_strInputPath = Path("site.frt").toStdString();
+        return dialog;
+    }
+    template <typename T> static T* Get(CExportDlg& dialog, int id) {
+        T* control = qobject_cast<T*>(dialog.Control(id));
+        if (control == nullptr)
+            qFatal("control %d missing", id);
+        return control;
+    }
+    static void Show(CExportDlg& dialog) {
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    }
+
+private slots:
+    void init() {
+        m_messages.clear();
+        QFile::remove(Path("settings.ini"));
+        Spit(Path("copy.tmp"), kFrt);
+        Spit(Path("site.frt"), kFrt);
+    }
+
+    void firstRunShowsTheDefaults() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export"));
+        for (const int id : {1000, 1002, 1003, 1001, 1012})
+            QVERIFY(Get<QCheckBox>(*dialog, id)->isChecked());
+        for (const int id : {1014, 1015, 1016, 1017})
+            QVERIFY(!Get<QCheckBox>(*dialog, id)->isChecked());
+        QVERIFY(Get<QRadioButton>(*dialog, 1010)->isChecked());
+        QVERIFY(Get<QRadioButton>(*dialog, 1013)->isChecked());
+        QCOMPARE(Get<QLineEdit>(*dialog, 1018)->text(), QStringLiteral("PointID"));
+        QCOMPARE(Get<QLineEdit>(*dialog, 1021)->text(), QStringLiteral("Code"));
+        QCOMPARE(Get<QComboBox>(*dialog, 1024)->currentText(), QStringLiteral("Yellow"));
+        QCOMPARE(Get<QComboBox>(*dialog, 1026)->currentText(), QStringLiteral("Blue"));
+        QCOMPARE(Get<QComboBox>(*dialog, 1022)->count(), 7);
+        QCOMPARE(Get<QLineEdit>(*dialog, 1027)->text(), QStringLiteral("3"));
+        QCOMPARE(Get<QLineEdit>(*dialog, 1033)->text(), QStringLiteral("100"));
+        QCOMPARE(Get<QGroupBox>(*dialog, 1008)->title(), QStringLiteral("Labels"));
+        QVERIFY(dialog->Control(1038) != nullptr);
+    }
+
+    void languageFileReplacesTexts() {
+        Spit(Path("VUZ_Ezavurudi.lng"), "WND_CAPTION=DXF-Export\nPOINTS=Punkte\nLINES=\nLABELS=Beschriftung\n"
+                                        "YELLOW=Gelb\nPOINT_ID_NAME=Punktnummer\n");
+        auto store = Store();
+        auto dialog = Dialog(*store, m_dir.path());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF-Export"));
+        QCOMPARE(Get<QCheckBox>(*dialog, 1000)->text(), QStringLiteral("Punkte"));
+        // An empty text keeps the template's.
+        QCOMPARE(Get<QCheckBox>(*dialog, 1002)->text(), QStringLiteral("Lines"));
+        QCOMPARE(Get<QGroupBox>(*dialog, 1008)->title(), QStringLiteral("Beschriftung"));
+        QCOMPARE(Get<QComboBox>(*dialog, 1024)->currentText(), QStringLiteral("Gelb"));
+        QCOMPARE(Get<QLineEdit>(*dialog, 1018)->text(), QStringLiteral("Punktnummer"));
+        QFile::remove(Path("VUZ_Ezavurudi.lng"));
+    }
+
+    void tooLongLayerNameFocusesItsOwnEdit() {
+        auto store = Store();
+        store->WriteText("Dxf_Export", "NameEastNorth", std::string(33, 'E'));
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        // A stored name is shown unchanged.
+        QCOMPARE(Get<QLineEdit>(*dialog, 1020)->text().size(), 33);
+        QVERIFY(!dialog->TakeValues());
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("32")));
+        QCOMPARE(QApplication::focusWidget(), dialog->Control(1020));
+        // Typing is limited to 32 once the name fits.
+        auto* code = Get<QLineEdit>(*dialog, 1021);
+        code->clear();
+        QTest::keyClicks(code, QString(40, 'x'));
+        QCOMPARE(code->text().size(), 32);
+    }
+
+    void numbersAreCheckedWhenTheirEditIsLeft() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        auto* size = Get<QLineEdit>(*dialog, 1033);
+        size->setFocus();
+        size->setText(QStringLiteral("0"));
+        Get<QLineEdit>(*dialog, 1018)->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("999999")));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(size));
+
+        size->setText(QStringLiteral("2.5"));
+        auto* decimals = Get<QLineEdit>(*dialog, 1027);
+        decimals->clear();
+        QTest::keyClicks(decimals, QStringLiteral("1a7"));
+        QCOMPARE(decimals->text(), QStringLiteral("17")); // digits only
+        m_messages.clear();
+        QVERIFY(!dialog->TakeValues());
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("16")));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(decimals));
+        decimals->setText(QStringLiteral("4"));
+        QVERIFY(dialog->TakeValues());
+        QCOMPARE(dialog->m_settings.m_fSymbolSize, 2.5F);
+        QCOMPARE(dialog->m_settings.m_nDecimalsEN, 4);
+    }
+
+    void okWritesTheDrawingOverTheInputAndStoresTheSettings() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        Get<QCheckBox>(*dialog, 1014)->setChecked(true);
+        Get<QLineEdit>(*dialog, 1018)->setText(QStringLiteral("Point ID"));
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QVERIFY(m_messages.empty());
+        const std::string dxf = Slurp(Path("site.frt"));
+        QVERIFY(dxf.rfind("  0\r\nSECTION\r\n", 0) == 0);
+        QVERIFY(dxf.find("  8\r\nPoint_ID\r\n") != std::string::npos);
+        QVERIFY(dxf.find("INSERT\r\n  2\r\nEstimated\r\n  8\r\nTREE\r\n") != std::string::npos);
+        QSettings stored(Path("settings.ini"), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/SymbolSize")).toString(), QStringLiteral("100.000000"));
+        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/LabelPoint")).toInt(), 1);
+        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/NamePointId")).toString(), QStringLiteral("Point ID"));
+        // The batch converter reads the same file with --from-settings.
+        store->WriteText("Dxf_Export", "NameHeight", "H\xc3\xb6he, 2");
+        store->Settings().sync();
+        IniSettingsStore plain(Path("settings.ini").toStdString());
+        QCOMPARE(plain.ReadText("Dxf_Export", "NamePointId", ""), std::string("Point ID"));
+        QCOMPARE(plain.ReadText("Dxf_Export", "NameHeight", ""), std::string("H\xc3\xb6he, 2"));
+        QCOMPARE(plain.ReadText("Dxf_Export", "SymbolSize", ""), std::string("100.000000"));
+        QCOMPARE(plain.ReadInt("Dxf_Export", "LabelPoint", 0), 1);
+    }
+
+    void anUnwritableOutputKeepsTheInputAndTheDialogOpen() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        QDir(m_dir.path()).mkdir(QStringLiteral("taken"));
+        dialog->m_language.m_strInputPath = Path("taken").toStdString(); // a directory: cannot be replaced
+        Show(*dialog);
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("directory")));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), 0);
+        QVERIFY(QFileInfo(Path("taken")).isDir());
+
+        // The copy vanished since start-up: told, and nothing written.
+        m_messages.clear();
+        dialog->m_language.m_strInputPath = Path("site.frt").toStdString();
+        QFile::remove(Path("copy.tmp"));
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
+        QVERIFY(dialog->findChild<QProgressBar*>() == nullptr || !dialog->findChild<QProgressBar*>()->isVisible());
+    }
+
+    void colourOutsideTheListAndLayerPerCodeAtTheNextStart() {
+        {
+            auto store = Store();
+            store->WriteInt("Dxf_Export", "ColorH", 9);
+            store->WriteInt("Dxf_Export", "LabelAreas", 1);
+            auto dialog = Dialog(*store);
+            QCOMPARE(Get<QComboBox>(*dialog, 1025)->currentIndex(), -1);
+            Get<QCheckBox>(*dialog, 1012)->setChecked(false);
+            Show(*dialog);
+            QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+            QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+            QCOMPARE(store->ReadInt("Dxf_Export", "ColorH", 0), -1);
+            // The height label has colour 0 and, without layers per code, the point is on layer 0.
+            const std::string dxf = Slurp(Path("site.frt"));
+            QVERIFY(dxf.find("  8\r\nHeight\r\n 62\r\n0\r\n") != std::string::npos);
+            QVERIFY(dxf.find("  8\r\nTREE\r\n") == std::string::npos);
+        }
+        auto store = Store();
+        auto again = Dialog(*store);
+        QVERIFY(Get<QCheckBox>(*again, 1012)->isChecked());
+        QVERIFY(Get<QCheckBox>(*again, 1016)->isChecked());
+    }
+
+    void cancelStoresNothing() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        Get<QCheckBox>(*dialog, 1000)->setChecked(false);
+        QTest::mouseClick(Get<QPushButton>(*dialog, 2), Qt::LeftButton);
+        QCOMPARE(dialog->result(), CExportDlg::RESULT_CANCEL);
+        QVERIFY(!QFile::exists(Path("settings.ini")));
+        QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
+    }
+};
+
+QTEST_MAIN(ExportDlgTest)
+#include "ExportDlgTest.moc"
