@@ -1,5 +1,7 @@
 #include "TempCopy.h"
 
+#include "PendingFiles.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -50,6 +52,8 @@ void TempCopy::Remove() {
         ::unlink(m_path.c_str());
         m_path.clear();
     }
+    PendingFiles::Drop(m_pendingSlot);
+    m_pendingSlot = -1;
 }
 
 bool TempCopy::Make(const std::string& source) {
@@ -65,8 +69,10 @@ bool TempCopy::Make(const std::string& source) {
         const std::string candidate = Directory() + RandomName();
         // O_EXCL | O_NOFOLLOW: a new file or nothing, never through a planted link; 0600: ours alone.
         out = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (out >= 0)
+        if (out >= 0) {
             m_path = candidate;
+            m_pendingSlot = PendingFiles::Add(m_path.c_str());
+        }
         else if (errno != EEXIST)
             break;
     }

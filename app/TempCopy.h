@@ -25,4 +25,5 @@ public:
 private:
     std::string m_path;
     std::string m_error;
+    int m_pendingSlot = -1; // so that an interrupt removes the copy too
 };

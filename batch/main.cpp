@@ -4,6 +4,7 @@
 #include "ExportRun.h"
 #include "FrtHeader.h"
 #include "IniSettingsStore.h"
+#include "PendingFiles.h"
 #include "TerminalProgress.h"
 
 #include <unistd.h>
@@ -92,6 +93,7 @@ bool ConvertOne(const std::string& input, const std::string& output, const Expor
 } // namespace
 
 int main(int argc, char** argv) {
+    PendingFiles::RemoveOnInterrupt();
     const std::vector<std::string> args(argv + 1, argv + argc);
     ExportSettings settings;
     if (WantsStoredSettings(args)) {

@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "PendingFiles.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -46,6 +48,8 @@ void AtomicFile::Discard() {
         fs::remove(m_temporary, ignored);
         m_temporary.clear();
     }
+    PendingFiles::Drop(m_pendingSlot);
+    m_pendingSlot = -1;
 }
 
 bool AtomicFile::Open() {
@@ -84,6 +88,7 @@ bool AtomicFile::Open() {
         m_file.reset(std::fopen(candidate.c_str(), "wbx"));
         if (m_file) {
             m_temporary = candidate;
+            m_pendingSlot = PendingFiles::Add(m_temporary.c_str());
             return true;
         }
         if (errno != EEXIST)
@@ -124,6 +129,8 @@ bool AtomicFile::Commit() {
     fs::rename(m_temporary, m_target, ec);
     if (ec)
         return Fail(ec.message());
+    PendingFiles::Drop(m_pendingSlot);
+    m_pendingSlot = -1;
     m_temporary.clear();
     return true;
 }

@@ -44,4 +44,5 @@ private:
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_error;
     bool m_failed = false;
+    int m_pendingSlot = -1; // so that an interrupt removes the temporary file too
 };

@@ -1,6 +1,7 @@
 // frt2dxf: the desktop converter. Started with the path of an FRT file, it shows the
 // "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "CExportApp.h"
+#include "PendingFiles.h"
 #include "QtSettingsStore.h"
 #include "QtStartUpUi.h"
 
@@ -10,6 +11,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    PendingFiles::RemoveOnInterrupt();
     QApplication application(argc, argv);
     // Numbers in files are read and written with C-locale rules whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -1,0 +1,58 @@
+#include "PendingFiles.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace PendingFiles {
+namespace {
+
+constexpr int kSlots = 16;
+constexpr std::size_t kPathMax = 4096;
+
+// Plain arrays and flags: the signal handler may read them at any moment.
+char g_paths[kSlots][kPathMax];
+volatile std::sig_atomic_t g_used[kSlots];
+
+extern "C" void OnInterrupt(int signal) {
+    RemoveAll();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+} // namespace
+
+int Add(const char* path) noexcept {
+    const std::size_t length = std::strlen(path);
+    if (length >= kPathMax)
+        return -1;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (g_used[slot] == 0) {
+            std::memcpy(g_paths[slot], path, length + 1);
+            g_used[slot] = 1;
+            return slot;
+        }
+    }
+    return -1;
+}
+
+void Drop(int slot) noexcept {
+    if (slot >= 0 && slot < kSlots)
+        g_used[slot] = 0;
+}
+
+void RemoveAll() noexcept {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (g_used[slot] != 0) {
+            std::remove(g_paths[slot]);
+            g_used[slot] = 0;
+        }
+    }
+}
+
+void RemoveOnInterrupt() {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+}
+
+} // namespace PendingFiles

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+// Files that must not outlive an interrupted run: temporary drawings and copies. Their owners
+// register them while they exist; when the process is stopped by SIGINT or SIGTERM the handler
+// removes them before the process ends as the signal says.
+namespace PendingFiles {
+
+// Returns a slot number, or -1 when the path is too long or all slots are taken (the file is
+// then still removed by its owner in every ordinary way out).
+int Add(const char* path) noexcept;
+void Drop(int slot) noexcept;
+// Removes every registered file; usable from a signal handler.
+void RemoveAll() noexcept;
+// Installs the handler for SIGINT and SIGTERM.
+void RemoveOnInterrupt();
+
+} // namespace PendingFiles
