@@ -5,3 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export FRT2DXF_REQUIRE_COMMA_LOCALE=1
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# Once more under a comma-decimal locale: numbers in files must not change with it.
+echo "Running the suite again under de_DE.UTF-8"
+LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ctest --test-dir build --output-on-failure --parallel "$(nproc)"

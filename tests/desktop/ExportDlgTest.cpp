@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -195,7 +197,7 @@ private slots:
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QCOMPARE(m_messages.size(), std::size_t{1});
         QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QVERIFY(m_messages[0].text.contains(QStringLiteral("directory")));
+        QCOMPARE(m_messages[0].text, QString::fromLocal8Bit(std::strerror(EISDIR))); // in the user's language
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), 0);
         QVERIFY(QFileInfo(Path("taken")).isDir());
