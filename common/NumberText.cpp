@@ -9,13 +9,6 @@ namespace numtext {
 
 namespace {
 
-std::string_view SkipSpace(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
-        ++i;
-    return text.substr(i);
-}
-
 // Splits off an optional sign; returns true for a minus.
 bool TakeSign(std::string_view& text) {
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {

@@ -15,6 +15,14 @@ inline bool IsCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The text after its leading C-locale white space.
+inline std::string_view SkipSpace(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    return text.substr(i);
+}
+
 double ParseDouble(std::string_view text);
 std::int32_t ParseInt(std::string_view text);
 std::int64_t ParseLong(std::string_view text);

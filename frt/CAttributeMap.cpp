@@ -7,17 +7,6 @@
 #include <cstring>
 #include <functional>
 
-namespace {
-
-std::string_view SkipSpace(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && numtext::IsCSpace(text[i]))
-        ++i;
-    return text.substr(i);
-}
-
-} // namespace
-
 std::string_view CAttributeMap::TextOf(const Entry& e) const {
     if (e.kind != AttributeKind::String)
         return {};
@@ -156,21 +145,21 @@ void CAttributeMap::ParseToken(std::string_view token, std::string_view assign) 
     };
     if (assign.empty() || position(token, assign.front()) == token.size())
         return;
-    std::string_view rest = SkipSpace(token);
+    std::string_view rest = numtext::SkipSpace(token);
     const std::string_view key = rest.substr(0, position(rest, '='));
     if (key.empty())
         return;
     rest.remove_prefix(key.size());
     for (const char c : assign) {
         if (numtext::IsCSpace(c)) {
-            rest = SkipSpace(rest);
+            rest = numtext::SkipSpace(rest);
         } else {
             if (rest.empty() || rest.front() != c)
                 return;
             rest.remove_prefix(1);
         }
     }
-    rest = SkipSpace(rest);
+    rest = numtext::SkipSpace(rest);
     std::string_view value = rest.substr(0, position(rest, ';'));
     while (!value.empty() && value.back() == ' ')
         value.remove_suffix(1);

@@ -34,14 +34,6 @@ BatchRun Batch(const TempDir& dir, const std::string& args, const std::string& e
     return run;
 }
 
-std::vector<std::string> Files(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.Path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 TEST(Batch, ConvertsBesideTheInputAndNeverTouchesIt) {
@@ -50,7 +42,7 @@ TEST(Batch, ConvertsBesideTheInputAndNeverTouchesIt) {
     const BatchRun run = Batch(dir, Quoted(input));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(input), ReadFile(kExample));
-    EXPECT_EQ(Files(dir), (std::vector<std::string>{"site.dxf", "site.frt"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.dxf", "site.frt"}));
     EXPECT_NE(run.out.find("site.dxf: 31 entities, 9 layers"), std::string::npos) << run.out;
     EXPECT_EQ(ReadFile(dir.File("site.dxf")).substr(0, 25), "  0\r\nSECTION\r\n  2\r\nHEADER");
     EXPECT_TRUE(Batch(dir, "-q " + Quoted(input)).out.empty());
@@ -122,7 +114,7 @@ TEST(Batch, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
     const BatchRun full = Batch(dir, "-o /dev/full " + Quoted(input));
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("/dev/full: No space left on device"), std::string::npos) << full.err;
-    EXPECT_EQ(Files(dir), (std::vector<std::string>{"site.frt"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 }
 
 TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {

@@ -258,14 +258,6 @@ CDxfDocument& BigDocument() {
     return document;
 }
 
-std::vector<std::string> Leftovers(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.Path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 TEST(DxfWrite, ReplacesTheTargetWholeAndKeepsItsPermissions) {
@@ -278,7 +270,7 @@ TEST(DxfWrite, ReplacesTheTargetWholeAndKeepsItsPermissions) {
     EXPECT_EQ(ReadFile(target), DocumentText(BigDocument(), 0.0));
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(Leftovers(dir), (std::vector<std::string>{"site.frt"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 }
 
 TEST(DxfWrite, WritesThroughASymbolicLink) {
@@ -306,7 +298,7 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     EXPECT_FALSE(noSpace.ok);
     EXPECT_EQ(noSpace.error, std::strerror(ENOSPC));
     EXPECT_EQ(ReadFile(target), "original content");
-    EXPECT_EQ(Leftovers(dir), (std::vector<std::string>{"site.frt"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 
     const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
     EXPECT_FALSE(directory.ok);

@@ -75,14 +75,6 @@ long Limit(long megabytes) {
 #endif
 }
 
-std::vector<std::string> Names(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.Path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool CompleteDrawing(const std::string& text) {
     const std::string end = "\r\nEOF\r\n";
     return text.rfind("  0\r\nSECTION\r\n  2\r\nHEADER\r\n", 0) == 0 && text.size() > end.size() &&
@@ -138,7 +130,7 @@ TEST(Faults, AnInterruptedRunLeavesTheOldFileOrTheWholeDrawing) {
             }
             const std::vector<std::string> expected =
                 fs::exists(output) ? std::vector<std::string>{"big.dxf", "big.frt"} : std::vector<std::string>{"big.frt"};
-            EXPECT_EQ(Names(dir), expected) << "no temporary file is left";
+            EXPECT_EQ(dir.Names(), expected) << "no temporary file is left";
         }
     }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A fresh directory for one test, removed with everything in it afterwards.
 class TempDir {
@@ -24,6 +26,14 @@ public:
     }
 
     const std::filesystem::path& Path() const { return m_path; }
+    // The names of the files in the directory, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     std::string File(std::string_view name) const { return (m_path / name).string(); }
 
     std::string Write(std::string_view name, std::string_view content) const {
