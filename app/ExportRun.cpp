@@ -7,6 +7,14 @@
 #include <filesystem>
 #include <system_error>
 
+DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
+    DxfWriteSettings settings;
+    settings.symbolScale = options.symbolScale;
+    settings.pointMode = (options.flags & OPT_SYMBOLS) != 0 ? 0 : 2;
+    settings.decimals = 6;
+    return settings;
+}
+
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options) {
     ConversionResult result;
     auto converter = std::make_unique<CFrtToDxf>(&options);
@@ -28,10 +36,7 @@ ConversionResult ConvertFile(const std::string& readPath, const std::string& wri
     }
 
     const CDxfDocument* document = conversion->GetDocument();
-    DxfWriteSettings settings;
-    settings.symbolScale = options.symbolScale;
-    settings.pointMode = (options.flags & OPT_SYMBOLS) != 0 ? 0 : 2;
-    settings.decimals = 6;
+    const DxfWriteSettings settings = WriteSettingsFor(options);
     result.entities = document->entityCount();
     result.layers = document->tables().layers().size();
     progress.SetRange(0, result.entities, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CFrtSource.h"
+#include "DxfWriteSettings.h"
 #include "ExportOptions.h"
 
 #include <chrono>
@@ -20,4 +21,7 @@ struct ConversionResult {
 // to writePath, with the progress reporter's range set for each of the two phases. The drawing
 // is written only when the whole input was read: a file that cannot be read leaves the target
 // as it is, and so does a failed write.
+// The writer's settings that go with the options.
+DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
+
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options);

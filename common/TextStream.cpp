@@ -1,9 +1,11 @@
 #include "TextStream.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
-TextStream::TextStream(ITextSink& sink, int decimals) : m_sink(sink), m_buffer(kBufferSize), m_decimals(decimals) {}
+TextStream::TextStream(ITextSink& sink, int decimals)
+    : m_sink(sink), m_buffer(kInitialBuffer), m_decimals(decimals) {}
 
 TextStream::~TextStream() { Flush(); }
 
@@ -21,13 +23,15 @@ bool TextStream::Flush() {
 }
 
 char* TextStream::Reserve(std::size_t size) {
+    if (m_used + size > m_buffer.size() && m_buffer.size() < kBufferSize)
+        m_buffer.resize(std::min(kBufferSize, std::max(m_buffer.size() * 2, m_used + size)));
     if (m_used + size > m_buffer.size())
         Flush();
     return m_buffer.data() + m_used;
 }
 
 void TextStream::Put(std::string_view text) {
-    if (text.size() > m_buffer.size() / 2) {
+    if (text.size() > kBufferSize / 2) {
         Flush();
         if (!m_failed && m_sink.Write(text.data(), text.size())) {
             m_written += text.size();

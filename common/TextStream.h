@@ -29,7 +29,7 @@ private:
     std::string m_text;
 };
 
-// A text output stream of CR LF lines through one large buffer. Reals are written in fixed
+// A text output stream of CR LF lines through one buffer of up to 1 MiB. Reals are written in fixed
 // notation with the stream's number of decimals and integers in plain decimal, both with
 // C-locale rules. After the first failed write everything else is dropped and Error() says why.
 class TextStream {
@@ -68,6 +68,8 @@ public:
     std::uint64_t BytesWritten() const { return m_written; }
 
 private:
+    // The buffer grows to its full size with the output, so a short text costs little.
+    static constexpr std::size_t kInitialBuffer = std::size_t{64} << 10;
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
     // Room for the longest number: 309 digits of the largest double plus up to 255 decimals.
     static constexpr std::size_t kNumberRoom = 640;

@@ -6,6 +6,7 @@
 #include "CDxfPolyline.h"
 #include "CDxfText.h"
 #include "CDxfVertex.h"
+#include "DxfTextGroup.h"
 #include "TextStream.h"
 
 #include <cmath>
@@ -44,7 +45,7 @@ void CDxfText::write(TextStream& stream) const {
     if (verticalAlign != 0)
         stream.GroupInt(" 73", verticalAlign);
     location.writePoint(stream, 1);
-    stream.GroupText("  1", m_text);
+    WriteTextGroup(stream, "  1", m_text);
 }
 
 void CDxfInsert::write(TextStream& stream) const {

@@ -1,5 +1,6 @@
 #include "CDxfTables.h"
 
+#include "DxfTextGroup.h"
 #include "TextStream.h"
 
 #include <array>
@@ -149,7 +150,7 @@ void CDxfTables::writeTables(TextStream& stream) const {
     stream.GroupInt(" 70", static_cast<std::int64_t>(m_layers.size()));
     for (const CDxfLayer& layer : m_layers) {
         stream.GroupText("  0", "LAYER");
-        stream.GroupText("  2", layer.name);
+        WriteTextGroup(stream, "  2", layer.name);
         stream.GroupInt(" 70", 0);
         stream.GroupInt(" 62", layer.colour != 0 ? layer.colour : 7);
         stream.GroupText("  6", layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);

@@ -1,6 +1,7 @@
 #include "DxfAttributes.h"
 
 #include "DxfPoint3.h"
+#include "DxfTextGroup.h"
 #include "TextStream.h"
 
 #include <cmath>
@@ -20,7 +21,7 @@ void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::
 }
 
 void DxfAttributes::writeAttributes(TextStream& stream) const {
-    stream.GroupText("  8", layer());
+    WriteTextGroup(stream, "  8", layer());
     stream.GroupInt(" 62", colour);
     const std::string_view type = lineType();
     if (!type.empty())

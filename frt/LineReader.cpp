@@ -5,10 +5,23 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
-constexpr std::size_t kInitialBuffer = std::size_t{1} << 20;
+constexpr std::size_t kLargestRead = std::size_t{1} << 20;
+constexpr std::size_t kSmallestBuffer = std::size_t{4} << 10;
+
+// Large reads for large files; a small file gets a buffer of its own size, which matters
+// when many small files are read in one process.
+std::size_t BufferSizeFor(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return kLargestRead;
+    return static_cast<std::size_t>(std::clamp<std::uintmax_t>(size + 1, kSmallestBuffer, kLargestRead));
 }
+} // namespace
 
 std::string_view LineReader::Probe::Candidate() const {
     if (m_overflow)
@@ -59,7 +72,7 @@ bool LineReader::Open(const std::string& path) {
         m_error = std::strerror(errno);
         return false;
     }
-    m_buffer.resize(kInitialBuffer);
+    m_buffer.resize(BufferSizeFor(path));
     m_begin = m_end = 0;
     m_eof = false;
     m_repeat = false;

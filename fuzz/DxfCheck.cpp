@@ -1,0 +1,222 @@
+#include "DxfCheck.h"
+
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <vector>
+
+namespace {
+
+enum class ValueKind { Text, Real, Integer };
+
+ValueKind KindOf(int code) {
+    const auto in = [code](int low, int high) { return code >= low && code <= high; };
+    if (in(10, 59) || in(110, 149) || in(210, 239) || in(1010, 1059))
+        return ValueKind::Real;
+    if (in(60, 99) || in(170, 179) || in(270, 289) || in(370, 389) || in(400, 409) || in(1060, 1071))
+        return ValueKind::Integer;
+    return ValueKind::Text;
+}
+
+std::string_view WithoutLeadingBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    return text;
+}
+
+bool WholeInteger(std::string_view text, long long& value) {
+    text = WithoutLeadingBlanks(text);
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+bool WholeFiniteReal(std::string_view text) {
+    text = WithoutLeadingBlanks(text);
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    return ec == std::errc() && ptr == end && !text.empty() && std::isfinite(value);
+}
+
+struct Pair {
+    std::size_t line; // of the code, counted from 1
+    int code;
+    std::string_view value;
+};
+
+class Checker {
+public:
+    std::string Run(std::string_view text) {
+        if (Split(text))
+            Structure();
+        return m_problem;
+    }
+
+private:
+    bool Fail(std::size_t line, const std::string& reason) {
+        m_problem = "line " + std::to_string(line) + ": " + reason;
+        return false;
+    }
+
+    bool Split(std::string_view text) {
+        if (text.size() < 2 || text.substr(text.size() - 2) != "\r\n")
+            return Fail(1, "the text does not end with CR LF");
+        std::vector<std::string_view> lines;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = text.find("\r\n", start);
+            const std::string_view line = text.substr(start, end - start);
+            for (const char c : line)
+                if (c == '\r' || c == '\n')
+                    return Fail(lines.size() + 1, "a line break other than CR LF");
+            lines.push_back(line);
+            start = end + 2;
+        }
+        if (lines.size() % 2 != 0)
+            return Fail(lines.size(), "a code without a value");
+        for (std::size_t i = 0; i < lines.size(); i += 2) {
+            long long code = 0;
+            if (!WholeInteger(lines[i], code) || code < 0 || code > 1071)
+                return Fail(i + 1, "not a group code: \"" + std::string(lines[i]) + "\"");
+            const Pair pair{i + 1, static_cast<int>(code), lines[i + 1]};
+            if (!Value(pair))
+                return false;
+            m_pairs.push_back(pair);
+        }
+        return true;
+    }
+
+    bool Value(const Pair& pair) {
+        long long ignored = 0;
+        switch (KindOf(pair.code)) {
+        case ValueKind::Real:
+            return WholeFiniteReal(pair.value) ||
+                   Fail(pair.line + 1, "not a finite real: \"" + std::string(pair.value) + "\"");
+        case ValueKind::Integer:
+            return WholeInteger(pair.value, ignored) ||
+                   Fail(pair.line + 1, "not an integer: \"" + std::string(pair.value) + "\"");
+        case ValueKind::Text:
+            break;
+        }
+        for (const char c : pair.value)
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+                return Fail(pair.line + 1, "a control character in a text");
+        return true;
+    }
+
+    // The value of the pair with this code in the object that starts at pairs[start].
+    std::string_view Field(std::size_t start, int code) const {
+        for (std::size_t i = start + 1; i < m_pairs.size() && m_pairs[i].code != 0; ++i)
+            if (m_pairs[i].code == code)
+                return m_pairs[i].value;
+        return {};
+    }
+
+    bool Structure() {
+        std::string_view section;
+        bool inTable = false;
+        bool inBlock = false;
+        bool inPolyline = false;
+        bool ended = false;
+        for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+            const Pair& p = m_pairs[i];
+            if (ended)
+                return Fail(p.line, "data after EOF");
+            if (p.code != 0)
+                continue;
+            const std::string_view name = p.value;
+            if (inPolyline && name != "VERTEX" && name != "SEQEND")
+                return Fail(p.line, "POLYLINE not closed by SEQEND before " + std::string(name));
+            if (name == "SECTION") {
+                if (!section.empty())
+                    return Fail(p.line, "SECTION inside a section");
+                if (i + 1 >= m_pairs.size() || m_pairs[i + 1].code != 2 || m_pairs[i + 1].value.empty())
+                    return Fail(p.line, "SECTION without a name");
+                section = m_pairs[i + 1].value;
+            } else if (name == "ENDSEC") {
+                if (section.empty() || inTable || inBlock)
+                    return Fail(p.line, "unbalanced ENDSEC");
+                section = {};
+            } else if (name == "EOF") {
+                if (!section.empty())
+                    return Fail(p.line, "EOF inside a section");
+                ended = true;
+            } else if (section.empty()) {
+                return Fail(p.line, std::string(name) + " outside any section");
+            } else if (name == "TABLE") {
+                if (section != "TABLES" || inTable)
+                    return Fail(p.line, "misplaced TABLE");
+                inTable = true;
+            } else if (name == "ENDTAB") {
+                if (!inTable)
+                    return Fail(p.line, "ENDTAB without TABLE");
+                inTable = false;
+            } else if (name == "BLOCK") {
+                if (section != "BLOCKS" || inBlock)
+                    return Fail(p.line, "misplaced BLOCK");
+                inBlock = true;
+                m_blocks.insert(Field(i, 2));
+            } else if (name == "ENDBLK") {
+                if (!inBlock)
+                    return Fail(p.line, "ENDBLK without BLOCK");
+                inBlock = false;
+            } else if (inTable) {
+                if (name == "LAYER")
+                    m_layers.insert(Field(i, 2));
+                else if (name == "LTYPE")
+                    m_lineTypes.insert(Field(i, 2));
+            } else if (!Entity(i, inPolyline)) {
+                return false;
+            }
+        }
+        if (!ended)
+            return Fail(m_pairs.empty() ? 1 : m_pairs.back().line, "no EOF");
+        return References();
+    }
+
+    bool Entity(std::size_t i, bool& inPolyline) {
+        const std::string_view name = m_pairs[i].value;
+        if (name == "POLYLINE") {
+            inPolyline = true;
+        } else if (name == "SEQEND") {
+            if (!inPolyline)
+                return Fail(m_pairs[i].line, "SEQEND without POLYLINE");
+            inPolyline = false;
+        } else if (name == "VERTEX" && !inPolyline) {
+            return Fail(m_pairs[i].line, "VERTEX outside a POLYLINE");
+        }
+        m_uses.push_back(i);
+        return true;
+    }
+
+    // Layers and line types of entities in the ENTITIES section, blocks of inserts anywhere.
+    bool References() {
+        for (const std::size_t i : m_uses) {
+            const std::string_view layer = Field(i, 8);
+            if (m_pairs[i].value == "SEQEND")
+                continue; // it belongs to its POLYLINE and may go without groups
+            if (layer.empty())
+                return Fail(m_pairs[i].line, "an entity without a layer");
+            if (layer != "0" && m_layers.count(layer) == 0)
+                return Fail(m_pairs[i].line, "layer \"" + std::string(layer) + "\" is not in the LAYER table");
+            const std::string_view lineType = Field(i, 6);
+            if (!lineType.empty() && lineType != "BYLAYER" && lineType != "BYBLOCK" &&
+                m_lineTypes.count(lineType) == 0)
+                return Fail(m_pairs[i].line, "line type \"" + std::string(lineType) + "\" is not defined");
+            if (m_pairs[i].value == "INSERT" && m_blocks.count(Field(i, 2)) == 0)
+                return Fail(m_pairs[i].line, "block \"" + std::string(Field(i, 2)) + "\" is not defined");
+        }
+        return true;
+    }
+
+    std::vector<Pair> m_pairs;
+    std::vector<std::size_t> m_uses; // entities, by pair index
+    std::set<std::string_view> m_layers;
+    std::set<std::string_view> m_lineTypes;
+    std::set<std::string_view> m_blocks;
+    std::string m_problem;
+};
+
+} // namespace
+
+std::string CheckDxfText(std::string_view text) { return Checker().Run(text); }

@@ -1,0 +1,80 @@
+#include "TextStream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records each write, and fails from the given write on.
+class ChunkSink : public ITextSink {
+public:
+    explicit ChunkSink(std::size_t failFrom = SIZE_MAX) : m_failFrom(failFrom) {}
+    bool Write(const char* data, std::size_t size) override {
+        if (chunks.size() >= m_failFrom)
+            return false;
+        chunks.push_back(size);
+        text.append(data, size);
+        return true;
+    }
+    std::string Error() const override { return "No space left on device"; }
+
+    std::vector<std::size_t> chunks;
+    std::string text;
+
+private:
+    std::size_t m_failFrom;
+};
+
+} // namespace
+
+// Lines, numbers and long texts across every buffer size the stream passes through.
+TEST(TextStream, OutputIsExactAcrossBufferGrowthAndFlushes) {
+    ChunkSink sink;
+    std::string expected;
+    {
+        TextStream stream(sink, 3);
+        for (int i = 0; i < 200000; ++i) {
+            stream.GroupInt(" 70", i);
+            stream.GroupReal(" 10", i * 0.5);
+            expected += " 70\r\n" + std::to_string(i) + "\r\n 10\r\n";
+            expected += std::to_string(i / 2) + (i % 2 != 0 ? ".500" : ".000") + "\r\n";
+            if (i % 50000 == 0) {
+                const std::string big(700000, 'x'); // more than half the buffer goes straight through
+                stream.Line(big);
+                expected += big + "\r\n";
+            }
+        }
+        EXPECT_TRUE(stream.Flush());
+        EXPECT_EQ(stream.BytesWritten(), expected.size());
+    }
+    EXPECT_EQ(sink.text, expected);
+    for (std::size_t chunk : sink.chunks)
+        EXPECT_LE(chunk, std::size_t{1} << 20);
+    EXPECT_GT(sink.chunks.size(), 4U);
+}
+
+TEST(TextStream, SmallOutputIsOneWrite) {
+    ChunkSink sink;
+    {
+        TextStream stream(sink);
+        for (int i = 0; i < 20000; ++i) // about 150 KB: past the first buffer size
+            stream.GroupText("  0", "POINT");
+    }
+    EXPECT_EQ(sink.chunks.size(), 1U);
+    EXPECT_EQ(sink.text.size(), 20000U * 12U);
+}
+
+TEST(TextStream, AfterAFailedWriteEverythingIsDropped) {
+    ChunkSink sink(1);
+    TextStream stream(sink);
+    stream.Line(std::string(600000, 'a'));
+    stream.Line(std::string(600000, 'b'));
+    stream.Line("tail");
+    EXPECT_FALSE(stream.Flush());
+    EXPECT_TRUE(stream.Failed());
+    EXPECT_EQ(stream.Error(), "No space left on device");
+    EXPECT_EQ(sink.chunks.size(), 1U);
+    EXPECT_LT(stream.BytesWritten(), 1200000U);
+}
