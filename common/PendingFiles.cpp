@@ -53,6 +53,14 @@ void RemoveAll() noexcept {
 void RemoveOnInterrupt() {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
+#ifdef SIGHUP
+    std::signal(SIGHUP, OnInterrupt); // the terminal went away
+#endif
+#ifdef SIGXFSZ
+    // Past a file-size limit the write should fail and be reported like a full disk, rather
+    // than the signal ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 } // namespace PendingFiles

@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -29,28 +31,42 @@ struct Outcome {
     double seconds = 0;
 };
 
-// Starts the batch tool; with a memory limit (in MiB of address space) it runs under
-// "ulimit -v", so that going beyond the bound fails the run instead of passing unnoticed.
-pid_t Spawn(const std::vector<std::string>& args, long limitMb = 0) {
-    std::vector<std::string> front;
-    if (limitMb > 0)
-        front = {"/bin/sh", "-c", "ulimit -v " + std::to_string(limitMb * 1024) + " && exec \"$0\" \"$@\""};
+// How to start the batch tool: limits go through "ulimit", so that going beyond a bound fails
+// the run instead of passing unnoticed.
+struct RunSetup {
+    long memoryMb = 0;           // address space
+    long fileBlocks = 0;         // largest file the run may write, in the shell's blocks
+    bool withoutRootRights = false; // as user nobody, so that file permissions apply to root too
+    std::string errorFile = "/dev/null";
+};
+
+pid_t Spawn(const std::vector<std::string>& args, const RunSetup& setup) {
+    std::string script;
+    if (setup.memoryMb > 0)
+        script += "ulimit -v " + std::to_string(setup.memoryMb * 1024) + " && ";
+    if (setup.fileBlocks > 0)
+        script += "ulimit -f " + std::to_string(setup.fileBlocks) + " && ";
+    script += "exec ";
+    if (setup.withoutRootRights && geteuid() == 0)
+        script += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    script += "\"$0\" \"$@\"";
+    std::vector<std::string> words = {"/bin/sh", "-c", script, kBatch};
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& word : front)
+    for (std::string& word : words)
         argv.push_back(word.data());
-    argv.push_back(const_cast<char*>(kBatch.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, setup.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
+
+pid_t Spawn(const std::vector<std::string>& args) { return Spawn(args, RunSetup{}); }
 
 Outcome Wait(pid_t pid, std::chrono::steady_clock::time_point start) {
     Outcome outcome;
@@ -61,9 +77,15 @@ Outcome Wait(pid_t pid, std::chrono::steady_clock::time_point start) {
     return outcome;
 }
 
-Outcome RunBatch(const std::vector<std::string>& args, long limitMb = 0) {
+Outcome RunBatch(const std::vector<std::string>& args, const RunSetup& setup) {
     const auto start = std::chrono::steady_clock::now();
-    return Wait(Spawn(args, limitMb), start);
+    return Wait(Spawn(args, setup), start);
+}
+
+Outcome RunBatch(const std::vector<std::string>& args, long memoryMb = 0) {
+    RunSetup setup;
+    setup.memoryMb = memoryMb;
+    return RunBatch(args, setup);
 }
 
 // Address-space limits do not work with AddressSanitizer's shadow memory.
@@ -173,6 +195,46 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
     EXPECT_EQ(RunBatch({"-q", "-o", out, held}, Limit(128 + 4 * 100)).status, 0)
         << "a small multiple of the longest record";
     EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
+}
+
+// Writing stops past a file-size limit as on a full disk: the old drawing stays, the reason is
+// told, and the temporary file goes.
+TEST(Faults, AFullDiskKeepsTheOldDrawingAndSaysWhy) {
+    TempDir dir;
+    const std::string input = dir.Write("big.frt", LargeFrt());
+    const std::string output = dir.Write("big.dxf", "old drawing");
+    RunSetup setup;
+    setup.fileBlocks = 512;
+    setup.errorFile = dir.File("err.txt");
+    const Outcome outcome = RunBatch({"-q", input}, setup);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(ReadFile(setup.errorFile).find(std::string("big.dxf: ") + std::strerror(EFBIG)), std::string::npos)
+        << ReadFile(setup.errorFile);
+    EXPECT_EQ(ReadFile(output), "old drawing");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.dxf", "big.frt", "err.txt"}));
+}
+
+TEST(Faults, AReadOnlyFolderKeepsTheOldDrawingAndSaysWhy) {
+    TempDir dir;
+    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const std::string input = dir.Write("site.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=1;N=2\n");
+    const fs::path folder = dir.Path() / "ro";
+    fs::create_directory(folder);
+    const std::string output = (folder / "site.dxf").string();
+    dir.Write("ro/site.dxf", "old drawing");
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    RunSetup setup;
+    setup.withoutRootRights = true;
+    setup.errorFile = dir.File("err.txt");
+    const Outcome outcome = RunBatch({"-q", "-o", output, input}, setup);
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(ReadFile(setup.errorFile).find(std::strerror(EACCES)), std::string::npos) << ReadFile(setup.errorFile);
+    EXPECT_EQ(ReadFile(output), "old drawing");
+    EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "site.dxf");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST(Faults, UnreadableInputIsReportedUnlessRootMayReadIt) {

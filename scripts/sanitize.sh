@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer into ./build-asan and
+# runs the whole test suite there. Any sanitizer report ends its process with an error, so it
+# fails the test that ran it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_SANITIZE=ON \
+      -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_BUILD_BENCH=OFF
+cmake --build build-asan --parallel "$(nproc)"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)" --timeout 900
