@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up and builds, then runs the whole test suite.
+# Sets up and builds, then runs the whole test suite, then the sanitizer build and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -8,3 +8,8 @@ ctest --test-dir build --output-on-failure --parallel "$(nproc)"
 # Once more under a comma-decimal locale: numbers in files must not change with it.
 echo "Running the suite again under de_DE.UTF-8"
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# Then with the sanitizers, and a short fuzzing run of every target.
+echo "Running the suite with AddressSanitizer and UndefinedBehaviorSanitizer"
+bash scripts/sanitize.sh
+echo "Fuzzing every target for ${FUZZ_SECONDS:-60} seconds"
+bash scripts/fuzz.sh

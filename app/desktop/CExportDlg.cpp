@@ -350,6 +350,13 @@ void CExportDlg::RunExport() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_settings.Store(m_store);
     ExportOptions options = m_settings.Build();
+    const QString changed = FilesChanged();
+    if (!changed.isEmpty()) {
+        // Converting now would put an out-of-date drawing over the file; nothing is written.
+        QApplication::restoreOverrideCursor();
+        m_message(this, QStringLiteral("Error"), changed);
+        return;
+    }
     CProgressBar::Instance().Create(std::make_unique<QtProgressDisplay>(this));
     const ConversionResult result = ConvertFile(m_language.m_strTempPath, m_language.m_strInputPath, options);
     CProgressBar::Destroy();
@@ -360,6 +367,26 @@ void CExportDlg::RunExport() {
         return;
     }
     done(RESULT_OK);
+}
+
+void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {
+    m_language.m_strTempPath = tempPath;
+    m_language.m_strInputPath = inputPath;
+    m_tempStamp = FileStamp::Of(tempPath);
+    m_inputStamp = FileStamp::Of(inputPath);
+}
+
+QString CExportDlg::FilesChanged() const {
+    const std::pair<const std::string*, const FileStamp*> files[] = {{&m_language.m_strTempPath, &m_tempStamp},
+                                                                      {&m_language.m_strInputPath, &m_inputStamp}};
+    for (const auto& [path, then] : files) {
+        const FileStamp now = FileStamp::Of(*path);
+        if (!now.exists && then->exists)
+            return Local(*path + ": " + now.error);
+        if (!now.SameAs(*then))
+            return Local(*path) + QStringLiteral(" was changed after the converter opened it; nothing was written.");
+    }
+    return {};
 }
 
 void CExportDlg::reject() { done(RESULT_CANCEL); }

@@ -2,6 +2,7 @@
 
 #include "CLanguageFile.h"
 #include "ExportSettings.h"
+#include "FileStamp.h"
 #include "ISettingsStore.h"
 
 #include <QDialog>
@@ -35,6 +36,8 @@ public:
     bool TakeValues();
     void PushValues();
     void RunExport();
+    // The two files of the run, noted as they are now so that a later change is noticed.
+    void SetFiles(const std::string& tempPath, const std::string& inputPath);
 
     void reject() override;
 
@@ -53,8 +56,13 @@ private:
     bool Fail(QWidget* control, const QString& text);
     template <typename T> T* Add(int id, T* widget, int x, int y, int w, int h);
 
+    // Empty when both files are as SetFiles saw them; otherwise what to tell the user.
+    QString FilesChanged() const;
+
     ISettingsStore& m_store;
     MessageBox m_message;
+    FileStamp m_tempStamp;
+    FileStamp m_inputStamp;
     std::map<int, QWidget*> m_controls;
     std::array<QCheckBox*, 4> m_labelBoxes{};
     std::array<QLineEdit*, 4> m_layerEdits{};

@@ -24,7 +24,6 @@ void QtStartUpUi::ShowError(const std::string& text) {
 
 int QtStartUpUi::RunDialog(const std::string& tempPath, const std::string& inputPath) {
     CExportDlg dialog(m_programDirectory, m_store);
-    dialog.m_language.m_strTempPath = tempPath;
-    dialog.m_language.m_strInputPath = inputPath;
+    dialog.SetFiles(tempPath, inputPath);
     return dialog.exec();
 }

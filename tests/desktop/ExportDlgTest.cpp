@@ -15,7 +15,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -38,6 +41,29 @@ void Spit(const QString& path, const std::string& content) {
     std::ofstream(path.toStdString(), std::ios::binary) << content;
 }
 
+// Limits the size of files this process writes while it exists; SIGXFSZ is ignored so that
+// the write fails instead, as the program itself arranges.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
 const char* const kFrt = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=1;E=10;N=20;HO=3;GROUP=TREE\r\n";
 
 } // namespace
@@ -55,8 +81,7 @@ private:
         auto dialog = std::make_unique<CExportDlg>(
             (languageDir.isEmpty() ? Path("nolang") : languageDir).toStdString(), store,
             [this](QWidget*, const QString& title, const QString& text) { m_messages.push_back({title, text}); });
-        dialog->m_language.m_strTempPath = Path("copy.tmp").toStdString();
-        dialog->m_language.m_strInputPath = Path("site.frt").toStdString();
+        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
         return dialog;
     }
     template <typename T> static T* Get(CExportDlg& dialog, int id) {
@@ -192,7 +217,7 @@ private slots:
         auto store = Store();
         auto dialog = Dialog(*store);
         QDir(m_dir.path()).mkdir(QStringLiteral("taken"));
-        dialog->m_language.m_strInputPath = Path("taken").toStdString(); // a directory: cannot be replaced
+        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("taken").toStdString()); // a directory: cannot be replaced
         Show(*dialog);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QCOMPARE(m_messages.size(), std::size_t{1});
@@ -202,15 +227,61 @@ private slots:
         QCOMPARE(dialog->result(), 0);
         QVERIFY(QFileInfo(Path("taken")).isDir());
 
+        // A full disk (a file-size limit here): told why, and the input keeps its content.
+        m_messages.clear();
+        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
+        {
+            const FileSizeLimit limit(1024);
+            QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        }
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QCOMPARE(m_messages[0].text, QString::fromLocal8Bit(std::strerror(EFBIG)));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
+        QCOMPARE(QDir(m_dir.path()).entryList(QStringList{QStringLiteral(".site.frt*")}, QDir::Hidden | QDir::Files),
+                 QStringList());
+
         // The copy vanished since start-up: told, and nothing written.
         m_messages.clear();
-        dialog->m_language.m_strInputPath = Path("site.frt").toStdString();
+        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
         QFile::remove(Path("copy.tmp"));
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QCOMPARE(m_messages.size(), std::size_t{1});
         QVERIFY(dialog->isVisible());
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
         QVERIFY(dialog->findChild<QProgressBar*>() == nullptr || !dialog->findChild<QProgressBar*>()->isVisible());
+    }
+
+    // Another program rewrote the input, or the copy, while the dialog was open: converting the
+    // old copy would put an out-of-date drawing over the new content.
+    void aFileChangedSinceStartUpIsNotOverwritten() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        const std::string newer = std::string(kFrt) + "PID=2;E=1;N=2\r\n";
+        Spit(Path("site.frt"), newer);
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("site.frt was changed")));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(Slurp(Path("site.frt")), newer);
+
+        m_messages.clear();
+        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
+        Spit(Path("copy.tmp"), "[Points]\r\n");
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("copy.tmp was changed")));
+        QCOMPARE(Slurp(Path("site.frt")), newer);
+
+        // Unchanged since the files were noted: the export runs.
+        m_messages.clear();
+        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QVERIFY(m_messages.empty());
+        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
     }
 
     void colourOutsideTheListAndLayerPerCodeAtTheNextStart() {
