@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstring>
 #include <cstdio>
@@ -20,7 +20,7 @@
 #include <thread>
 
 namespace fs = std::filesystem;
-extern char** environ;
+extern char** environ; // NOLINT(readability-redundant-declaration): not every libc declares it
 
 namespace {
 
@@ -49,10 +49,11 @@ pid_t Spawn(const std::vector<std::string>& args, const RunSetup& setup) {
     script += "exec ";
     if (setup.withoutRootRights && geteuid() == 0)
         script += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-    script += "\"$0\" \"$@\"";
+    script += R"("$0" "$@")";
     std::vector<std::string> words = {"/bin/sh", "-c", script, kBatch};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
