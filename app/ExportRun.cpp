@@ -4,7 +4,9 @@
 #include "CFrtToDxf.h"
 #include "CProgressBar.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
@@ -15,7 +17,9 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
     return settings;
 }
 
-ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options) {
+namespace {
+
+ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options) {
     ConversionResult result;
     auto converter = std::make_unique<CFrtToDxf>(&options);
     CFrtToDxf* conversion = converter.get();
@@ -44,4 +48,17 @@ ConversionResult ConvertFile(const std::string& readPath, const std::string& wri
     result.ok = written.ok;
     result.error = written.error;
     return result;
+}
+
+} // namespace
+
+ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options) {
+    try {
+        return Convert(readPath, writePath, options);
+    } catch (const std::bad_alloc&) {
+        // Everything the run built is released on the way here, and the target is untouched.
+        ConversionResult result;
+        result.error = std::generic_category().message(ENOMEM);
+        return result;
+    }
 }

@@ -196,6 +196,16 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
     EXPECT_EQ(RunBatch({"-q", "-o", out, held}, Limit(128 + 4 * 100)).status, 0)
         << "a small multiple of the longest record";
     EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
+
+    // Too little memory for that record: told so, and the old drawing stays.
+    if (Limit(1) > 0) {
+        RunSetup tight;
+        tight.memoryMb = 128 + 100;
+        tight.errorFile = dir.File("err.txt");
+        EXPECT_EQ(RunBatch({"-q", "-o", out, held}, tight).status, 1);
+        EXPECT_NE(ReadFile(tight.errorFile).find(std::strerror(ENOMEM)), std::string::npos) << ReadFile(tight.errorFile);
+        EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
+    }
 }
 
 // Writing stops past a file-size limit as on a full disk: the old drawing stays, the reason is
