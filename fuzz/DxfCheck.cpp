@@ -161,10 +161,12 @@ private:
                     return Fail(p.line, "ENDBLK without BLOCK");
                 inBlock = false;
             } else if (inTable) {
-                if (name == "LAYER")
+                if (name == "LAYER") {
                     m_layers.insert(Field(i, 2));
-                else if (name == "LTYPE")
+                    m_uses.push_back(i); // for its line type
+                } else if (name == "LTYPE") {
                     m_lineTypes.insert(Field(i, 2));
+                }
             } else if (!Entity(i, inPolyline)) {
                 return false;
             }
@@ -189,10 +191,10 @@ private:
         return true;
     }
 
-    // Layers and line types of entities in the ENTITIES section, blocks of inserts anywhere.
+    // Layers and line types of entities, line types of layers, blocks of inserts.
     bool References() {
         for (const std::size_t i : m_uses) {
-            const std::string_view layer = Field(i, 8);
+            const std::string_view layer = m_pairs[i].value == "LAYER" ? "0" : Field(i, 8);
             if (m_pairs[i].value == "SEQEND")
                 continue; // it belongs to its POLYLINE and may go without groups
             if (layer.empty())
@@ -210,7 +212,7 @@ private:
     }
 
     std::vector<Pair> m_pairs;
-    std::vector<std::size_t> m_uses; // entities, by pair index
+    std::vector<std::size_t> m_uses; // entities and layer table entries, by pair index
     std::set<std::string_view> m_layers;
     std::set<std::string_view> m_lineTypes;
     std::set<std::string_view> m_blocks;
