@@ -22,11 +22,16 @@ bool TextStream::Flush() {
     return !m_failed;
 }
 
-char* TextStream::Reserve(std::size_t size) {
-    if (m_used + size > m_buffer.size() && m_buffer.size() < kBufferSize)
+void TextStream::MakeRoom(std::size_t size) {
+    if (m_buffer.size() < kBufferSize)
         m_buffer.resize(std::min(kBufferSize, std::max(m_buffer.size() * 2, m_used + size)));
     if (m_used + size > m_buffer.size())
         Flush();
+}
+
+char* TextStream::Reserve(std::size_t size) {
+    if (m_used + size > m_buffer.size())
+        MakeRoom(size); // rare: kept out of line so that this stays small enough to inline
     return m_buffer.data() + m_used;
 }
 

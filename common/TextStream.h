@@ -77,6 +77,8 @@ private:
     void Put(std::string_view text);
     void EndLine();
     char* Reserve(std::size_t size);
+    // Grows the buffer towards its full size, or empties it into the sink.
+    void MakeRoom(std::size_t size);
 
     ITextSink& m_sink;
     std::vector<char> m_buffer;
