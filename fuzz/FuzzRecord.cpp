@@ -2,6 +2,7 @@
 #include "CFrtReader.h"
 #include "FuzzCheck.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
