@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <new>
+#include <optional>
+#include <string>
 #include <system_error>
 
 DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
@@ -19,11 +21,29 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
 
 namespace {
 
-ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options) {
+// Passes every finding on and counts them.
+class CountingDiagnostics : public IFrtDiagnostics {
+public:
+    explicit CountingDiagnostics(IFrtDiagnostics& next) : m_next(next) {}
+    void Warn(std::uint64_t line, std::string_view key, std::string_view value, std::string_view problem) override {
+        ++count;
+        m_next.Warn(line, key, value, problem);
+    }
+    std::uint64_t count = 0;
+
+private:
+    IFrtDiagnostics& m_next;
+};
+
+ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options,
+                         IFrtDiagnostics* diagnostics, bool strict) {
     ConversionResult result;
     auto converter = std::make_unique<CFrtToDxf>(&options);
     CFrtToDxf* conversion = converter.get();
     CFrtReader reader(std::move(converter), &options.dataKinds);
+    std::optional<CountingDiagnostics> counting;
+    if (diagnostics != nullptr)
+        reader.SetDiagnostics(&counting.emplace(*diagnostics));
 
     std::error_code ec;
     const std::uintmax_t length = std::filesystem::file_size(readPath, ec);
@@ -38,6 +58,11 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         result.error = result.read.error;
         return result;
     }
+    result.warnings = counting ? counting->count : 0;
+    if (strict && result.warnings > 0) {
+        result.error = std::to_string(result.warnings) + " questionable value(s) in the input; nothing was written";
+        return result;
+    }
 
     const CDxfDocument* document = conversion->GetDocument();
     const DxfWriteSettings settings = WriteSettingsFor(options);
@@ -47,14 +72,17 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     const DxfWriteResult written = document->write(writePath, &settings);
     result.ok = written.ok;
     result.error = written.error;
+    result.targetDamaged = written.damaged;
+    result.keptDrawing = written.keptPath;
     return result;
 }
 
 } // namespace
 
-ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options) {
+ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options,
+                             IFrtDiagnostics* diagnostics, bool strict) {
     try {
-        return Convert(readPath, writePath, options);
+        return Convert(readPath, writePath, options, diagnostics, strict);
     } catch (const std::bad_alloc&) {
         // Everything the run built is released on the way here, and the target is untouched.
         ConversionResult result;

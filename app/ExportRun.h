@@ -3,6 +3,7 @@
 #include "CFrtSource.h"
 #include "DxfWriteSettings.h"
 #include "ExportOptions.h"
+#include "IFrtDiagnostics.h"
 
 #include <chrono>
 #include <cstddef>
@@ -12,9 +13,12 @@
 struct ConversionResult {
     bool ok = false;
     std::string error; // the system's reason, when not ok
+    bool targetDamaged = false; // the write went wrong half way into the target itself
+    std::string keptDrawing;    // then the complete drawing is kept here
     FrtReadResult read;
     std::int32_t entities = 0;
     std::size_t layers = 0;
+    std::uint64_t warnings = 0; // values the diagnostics heard of
 };
 
 // The writer's settings that go with the options.
@@ -23,5 +27,7 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 // Reads the FRT file at readPath through the reader into the converter and writes the drawing
 // to writePath, with the progress reporter's range set for each of the two phases. The drawing
 // is written only when the whole input was read: a file that cannot be read leaves the target
-// as it is, and so do a failed write and running out of memory.
-ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options);
+// as it is, and so do a failed write and running out of memory. With diagnostics, the reader tells
+// them of every value it replaced by a fallback; strict then writes nothing when there was any.
+ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options,
+                             IFrtDiagnostics* diagnostics = nullptr, bool strict = false);

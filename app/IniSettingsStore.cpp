@@ -61,6 +61,14 @@ std::string Unescape(std::string_view raw) {
                     ++digits;
                 }
                 AppendUtf8(out, code);
+            } else if (e == 'a') {
+                out += '\a';
+            } else if (e == 'b') {
+                out += '\b';
+            } else if (e == 'f') {
+                out += '\f';
+            } else if (e == 'v') {
+                out += '\v';
             } else if (e == 'n') {
                 out += '\n';
             } else if (e == 't') {
@@ -140,7 +148,13 @@ int IniSettingsStore::ReadInt(std::string_view section, std::string_view name, i
 
 std::string IniSettingsStore::ReadText(std::string_view section, std::string_view name, std::string_view fallback) {
     const auto found = m_values.find({std::string(section), std::string(name)});
-    return found == m_values.end() ? std::string(fallback) : Unescape(found->second);
+    if (found == m_values.end())
+        return std::string(fallback);
+    std::string text = Unescape(found->second);
+    // QSettings marks its own typed values with a leading "@" and doubles that of a plain text.
+    if (text.rfind("@@", 0) == 0)
+        text.erase(0, 1);
+    return text;
 }
 
 void IniSettingsStore::WriteInt(std::string_view section, std::string_view name, int value) {
@@ -150,7 +164,8 @@ void IniSettingsStore::WriteInt(std::string_view section, std::string_view name,
 }
 
 void IniSettingsStore::WriteText(std::string_view section, std::string_view name, std::string_view value) {
-    m_values[{std::string(section), std::string(name)}] = Escape(value);
+    const std::string text = !value.empty() && value.front() == '@' ? "@" + std::string(value) : std::string(value);
+    m_values[{std::string(section), std::string(name)}] = Escape(text);
 }
 
 bool IniSettingsStore::Save() const {

@@ -1,5 +1,7 @@
 #include "BatchCommandLine.h"
 
+#include "NumberText.h"
+
 #include <charconv>
 #include <cstdint>
 #include <functional>
@@ -18,7 +20,7 @@ Converts FRT survey files to DXF R12 drawings. The input files are never changed
   --single-layer             everything on layer 0 (default: one layer per code group)
   --label KIND               label points; repeatable; KIND is point-id, east-north, height
                              or code (default: none)
-  --label-layer KIND=NAME    layer of a label kind, at most 32 characters
+  --label-layer KIND=NAME    layer of a label kind, at most 32 bytes
                              (defaults PointID, Coords, Height, Code)
   --label-colour KIND=N      DXF colour number 0-7 of a label kind
                              (defaults point-id 2, east-north 3, height 4, code 5)
@@ -26,8 +28,10 @@ Converts FRT survey files to DXF R12 drawings. The input files are never changed
   --decimals-h N             decimals of height labels, 0-16 (default 3)
   --symbol-size MM           symbol size on the ground in millimetres, 1-999999 (default 100)
   --from-settings            start from the desktop program's stored settings
+  --strict                   fail an input that has questionable values (each is
+                             reported as a warning and converted with a fallback)
   -q, --quiet                no progress and no summary
-  --help                     show this text
+  -h, --help                 show this text
   --version                  show the version
 Exit status: 0 when every input was converted, 1 when any failed, 2 for usage errors.
 )";
@@ -83,29 +87,22 @@ bool WantsStoredSettings(const std::vector<std::string>& args) {
     return false;
 }
 
-bool CheckLimits(const ExportSettings& s, std::string& error) {
-    const auto layer = [&error](const std::string& name, const char* kind) {
-        if (name.size() <= kMaxLayerName)
-            return true;
-        error = std::string("--label-layer ") + kind + ": the layer name may have at most 32 characters";
-        return false;
-    };
-    if (!layer(s.m_strLayerPointId, "point-id") || !layer(s.m_strLayerEastNorth, "east-north") ||
-        !layer(s.m_strLayerHeight, "height") || !layer(s.m_strLayerCode, "code"))
-        return false;
-    if (s.m_nDecimalsEN < 0 || s.m_nDecimalsEN > 16) {
-        error = "--decimals-en: the number of decimals must be from 0 to 16";
-        return false;
-    }
-    if (s.m_nDecimalsH < 0 || s.m_nDecimalsH > 16) {
-        error = "--decimals-h: the number of decimals must be from 0 to 16";
-        return false;
-    }
-    if (!(s.m_fSymbolSize >= 1.0F && s.m_fSymbolSize <= 999999.0F)) {
-        error = "--symbol-size: the symbol size must be from 1 to 999999";
-        return false;
-    }
-    return true;
+std::string StoredValueProblem(const ExportSettings& s) {
+    const std::pair<const char*, const std::string*> names[] = {{"NamePointId", &s.m_strLayerPointId},
+                                                                 {"NameEastNorth", &s.m_strLayerEastNorth},
+                                                                 {"NameHeight", &s.m_strLayerHeight},
+                                                                 {"NameCode", &s.m_strLayerCode}};
+    for (const auto& [name, value] : names)
+        if (value->size() > kMaxLayerName)
+            return std::string(name) + "=" + *value + ": the layer name may have at most 32 bytes";
+    if (s.m_nDecimalsEN < 0 || s.m_nDecimalsEN > 16)
+        return "DecimalsEN=" + std::to_string(s.m_nDecimalsEN) + ": the number of decimals must be from 0 to 16";
+    if (s.m_nDecimalsH < 0 || s.m_nDecimalsH > 16)
+        return "DecimalsH=" + std::to_string(s.m_nDecimalsH) + ": the number of decimals must be from 0 to 16";
+    if (!(s.m_fSymbolSize >= 1.0F && s.m_fSymbolSize <= 999999.0F))
+        return "SymbolSize=" + numtext::FormatShortest(s.m_fSymbolSize) +
+               ": the symbol size must be from 1 to 999999";
+    return {};
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, BatchRequest& request,
@@ -121,6 +118,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
         {"--from-settings", [&request] { request.fromSettings = true; }},
         {"-q", [&request] { request.quiet = true; }},
         {"--quiet", [&request] { request.quiet = true; }},
+        {"--strict", [&request] { request.strict = true; }},
+        {"-h", [&request] { request.help = true; }},
         {"--help", [&request] { request.help = true; }},
         {"--version", [&request] { request.version = true; }},
     };
@@ -157,7 +156,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
              }
              *f.layer = value.substr(eq + 1);
              if (f.layer->size() > kMaxLayerName) {
-                 error = "--label-layer: the layer name may have at most 32 characters";
+                 error = "--label-layer: the layer name may have at most 32 bytes";
                  return false;
              }
              return true;
@@ -240,5 +239,5 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
         error = "--output: only with one input file";
         return false;
     }
-    return CheckLimits(s, error);
+    return true;
 }

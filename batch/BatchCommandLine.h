@@ -13,16 +13,18 @@ struct BatchRequest {
     bool help = false;
     bool version = false;
     bool fromSettings = false;
+    bool strict = false; // a questionable value in an input fails that input
 };
 
 // Applies the options of the command line to the settings (which start from the defaults, or
-// the stored settings with --from-settings) and checks every value against the dialog's limits.
-// Returns false with a message naming the option on any usage error.
+// the stored settings with --from-settings), checking every value given against the dialog's
+// limits. Returns false with a message naming the option on any usage error.
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& settings, BatchRequest& request,
                       std::string& error);
 // True when the arguments ask for the stored settings as the starting point.
 bool WantsStoredSettings(const std::vector<std::string>& args);
-// Checks values that may also come from the store. Returns false with a message.
-bool CheckLimits(const ExportSettings& settings, std::string& error);
+// The first value out of the dialog's limits, as "Name=value: reason" with its stored name, or
+// empty. Only stored values can be out of limits: the options are checked as they are read.
+std::string StoredValueProblem(const ExportSettings& settings);
 
 extern const char* const kBatchUsage;

@@ -4,8 +4,10 @@
 #include "ExportRun.h"
 #include "FrtHeader.h"
 #include "IniSettingsStore.h"
+#include "OutputPlan.h"
 #include "PendingFiles.h"
 #include "TerminalProgress.h"
+#include "WarningPrinter.h"
 
 #include <unistd.h>
 
@@ -28,13 +30,6 @@ void Fail(const std::string& path, const std::string& reason) {
 
 std::string DefaultOutput(const std::string& input) { return fs::path(input).replace_extension(".dxf").string(); }
 
-bool SamePath(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec))
-        return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) && !ec;
-}
-
 // Why the input cannot be converted, or empty when it can be read as a file.
 std::string InputProblem(const std::string& input) {
     std::error_code ec;
@@ -52,13 +47,17 @@ std::string InputProblem(const std::string& input) {
     return {};
 }
 
-bool ConvertOne(const std::string& input, const std::string& output, const ExportSettings& settings, bool quiet) {
+// What the run found, for the summary at the end.
+struct Tally {
+    std::uint64_t warnings = 0;
+    int filesWithWarnings = 0;
+};
+
+bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request, Tally& tally) {
+    const std::string& input = job.input;
+    const std::string& output = job.output;
     if (const std::string problem = InputProblem(input); !problem.empty()) {
         Fail(input, problem);
-        return false;
-    }
-    if (SamePath(input, output)) {
-        Fail(input, "the output path is the input file itself; choose another with --output");
         return false;
     }
     switch (CheckFrtHeader(input)) {
@@ -73,21 +72,45 @@ bool ConvertOne(const std::string& input, const std::string& output, const Expor
     }
 
     ExportOptions options = settings.Build();
-    const bool showProgress = !quiet && isatty(STDERR_FILENO) != 0;
+    const bool showProgress = !request.quiet && isatty(STDERR_FILENO) != 0;
     if (showProgress)
         CProgressBar::Instance().Create(std::make_unique<TerminalProgress>(stderr, fs::path(input).filename().string()));
+    WarningPrinter warnings(stderr, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
-    const ConversionResult result = ConvertFile(input, output, options);
+    const ConversionResult result = ConvertFile(input, output, options, &warnings, request.strict);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     CProgressBar::Destroy();
+    warnings.Finish();
+    if (warnings.Count() > 0) {
+        tally.warnings += warnings.Count();
+        ++tally.filesWithWarnings;
+    }
     if (!result.ok) {
-        Fail(result.read.Ok() ? output : input, result.error);
+        if (!result.read.Ok() || (request.strict && result.warnings > 0))
+            Fail(input, result.error);
+        else if (result.targetDamaged)
+            Fail(output, result.error + "; the file may be incomplete; the complete drawing is kept in " +
+                             result.keptDrawing);
+        else
+            Fail(output, result.error);
         return false;
     }
-    if (!quiet)
+    if (!request.quiet)
         std::printf("%s -> %s: %d entities, %zu layers, %.2f s\n", input.c_str(), output.c_str(), result.entities,
                     result.layers, elapsed.count());
     return true;
+}
+
+// The desktop program's stored choices. A missing store is said, and the defaults are used.
+void LoadStoredSettings(ExportSettings& settings) {
+    const std::string path = IniSettingsStore::UserPath();
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        std::fprintf(stderr, "%s: %s: no stored settings there; using the defaults\n", kProgram, path.c_str());
+        return;
+    }
+    IniSettingsStore store(path);
+    settings.Load(store, ExportSettings::LayerDefaults{});
 }
 
 } // namespace
@@ -96,10 +119,9 @@ int main(int argc, char** argv) {
     PendingFiles::RemoveOnInterrupt();
     const std::vector<std::string> args(argv + 1, argv + argc);
     ExportSettings settings;
-    if (WantsStoredSettings(args)) {
-        IniSettingsStore store(IniSettingsStore::UserPath());
-        settings.Load(store, ExportSettings::LayerDefaults{});
-    }
+    const bool fromSettings = WantsStoredSettings(args);
+    if (fromSettings)
+        LoadStoredSettings(settings);
     BatchRequest request;
     std::string error;
     if (!ParseCommandLine(args, settings, request, error)) {
@@ -114,10 +136,25 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", kProgram, FRT2DXF_VERSION);
         return 0;
     }
-    bool allOk = true;
-    for (const std::string& input : request.inputs) {
-        const std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
-        allOk = ConvertOne(input, output, settings, request.quiet) && allOk;
+    if (fromSettings) {
+        if (const std::string problem = StoredValueProblem(settings); !problem.empty()) {
+            Fail(IniSettingsStore::UserPath(), problem);
+            return 2;
+        }
     }
+    std::vector<BatchJob> jobs;
+    for (const std::string& input : request.inputs)
+        jobs.push_back({input, request.output.empty() ? DefaultOutput(input) : request.output});
+    if (const std::string clash = FindClash(jobs); !clash.empty()) {
+        std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, clash.c_str());
+        return 2;
+    }
+    bool allOk = true;
+    Tally tally;
+    for (const BatchJob& job : jobs)
+        allOk = ConvertOne(job, settings, request, tally) && allOk;
+    if (tally.warnings > 0)
+        std::fprintf(stderr, "%s: %llu warning(s) in %d file(s)\n", kProgram,
+                     static_cast<unsigned long long>(tally.warnings), tally.filesWithWarnings);
     return allOk ? 0 : 1;
 }

@@ -81,6 +81,59 @@ std::uint32_t ParseHex(std::string_view text) {
     return negative ? static_cast<std::uint32_t>(0U - value) : value;
 }
 
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    text = SkipSpace(text);
+    while (!text.empty() && IsCSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+bool IsWholeDouble(std::string_view text) {
+    text = Trimmed(text);
+    TakeSign(text);
+    double value = 0.0;
+    std::from_chars_result result{};
+    if (HasHexPrefix(text)) {
+        text.remove_prefix(2);
+        result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::hex);
+    } else {
+        result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    }
+    return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           std::isfinite(value);
+}
+
+bool IsWholeInt(std::string_view text) {
+    text = Trimmed(text);
+    const bool plus = !text.empty() && text.front() == '+';
+    if (plus)
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && !(plus && text.front() == '-') && result.ec == std::errc() &&
+           result.ptr == text.data() + text.size();
+}
+
+bool IsWholeHex(std::string_view text) {
+    text = Trimmed(text);
+    TakeSign(text);
+    if (HasHexPrefix(text))
+        text.remove_prefix(2);
+    std::uint32_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+std::string FormatShortest(double value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
 void AppendFixed(std::string& out, double value, int decimals) {
     // The largest finite double has 309 digits before the point.
     std::array<char, 400> buffer{};

@@ -29,6 +29,15 @@ std::int64_t ParseLong(std::string_view text);
 // As "%x" into an unsigned 32-bit value: optional sign, optional 0x prefix, hex digits.
 std::uint32_t ParseHex(std::string_view text);
 
+// Whether the whole text, blanks around it allowed, is one number that ParseDouble, ParseInt or
+// ParseHex reads completely, finite and in range.
+bool IsWholeDouble(std::string_view text);
+bool IsWholeInt(std::string_view text);
+bool IsWholeHex(std::string_view text);
+
+// The shortest text that reads back as the value ("12.5", "0").
+std::string FormatShortest(double value);
+
 // Fixed notation with exactly `decimals` digits after the point ("%.*f").
 void AppendFixed(std::string& out, double value, int decimals);
 std::string FormatFixed(double value, int decimals);

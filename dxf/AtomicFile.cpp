@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "FileSystem.h"
 #include "PendingFiles.h"
 
 #include <cerrno>
@@ -52,6 +53,24 @@ void AtomicFile::Discard() {
     m_pendingSlot = -1;
 }
 
+bool AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = (fs::path(directory) / (stem + RandomTag() + ".tmp")).string();
+        errno = 0;
+        // "x": created new or not at all, so nothing planted under this name is followed.
+        m_file.reset(std::fopen(candidate.c_str(), "wbx"));
+        if (m_file) {
+            m_temporary = candidate;
+            m_pendingSlot = PendingFiles::Add(m_temporary.c_str());
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
 bool AtomicFile::Open() {
     std::error_code ec;
     // Write through a link to the file it names, as writing in place would.
@@ -64,7 +83,8 @@ bool AtomicFile::Open() {
     const fs::path target(m_target);
     if (target.filename().empty())
         return Fail(SystemError(EISDIR));
-    if (fs::exists(target, ec)) {
+    const bool exists = fs::exists(target, ec);
+    if (exists) {
         if (fs::is_directory(target, ec))
             return Fail(SystemError(EISDIR));
         // A device or pipe is written in place: it cannot be replaced, only fed.
@@ -79,22 +99,20 @@ bool AtomicFile::Open() {
         if (!probe)
             return Fail(SystemError(errno));
     }
-    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string directory = target.has_parent_path() ? target.parent_path().string() : std::string(".");
     const std::string stem = "." + target.filename().string() + ".";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = (directory / (stem + RandomTag() + ".tmp")).string();
-        errno = 0;
-        // "x": created new or not at all, so nothing planted under this name is followed.
-        m_file.reset(std::fopen(candidate.c_str(), "wbx"));
-        if (m_file) {
-            m_temporary = candidate;
-            m_pendingSlot = PendingFiles::Add(m_temporary.c_str());
-            return true;
-        }
-        if (errno != EEXIST)
-            return Fail(SystemError(errno));
+    if (CreateTemporary(directory, stem)) {
+        m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_temporary);
+        return true;
     }
-    return Fail(SystemError(EEXIST));
+    const int error = errno;
+    // A writable file in a folder that takes no new files: the content goes over it in place.
+    if (exists && (error == EACCES || error == EPERM || error == EROFS) &&
+        CreateTemporary(filesys::TemporaryDirectory(), stem.substr(1))) {
+        m_copyOver = true;
+        return true;
+    }
+    return Fail(SystemError(error));
 }
 
 std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_t size) {
@@ -121,6 +139,8 @@ bool AtomicFile::Commit() {
         return Fail(SystemError(errno != 0 ? errno : EIO));
     if (m_temporary.empty())
         return true; // written in place
+    if (m_copyOver)
+        return CopyIntoTarget();
     std::error_code ec;
     // The drawing takes the permissions the target had.
     const fs::file_status status = fs::status(m_target, ec);
@@ -133,4 +153,21 @@ bool AtomicFile::Commit() {
     m_pendingSlot = -1;
     m_temporary.clear();
     return true;
+}
+
+bool AtomicFile::CopyIntoTarget() {
+    const filesys::CopyResult copied = filesys::CopyOver(m_temporary, m_target);
+    if (copied.ok) {
+        Discard();
+        return true;
+    }
+    if (copied.damaged) {
+        // The temporary file is now the only complete drawing: it stays, even on an interrupt.
+        PendingFiles::Drop(m_pendingSlot);
+        m_pendingSlot = -1;
+        m_kept = m_temporary;
+        m_temporary.clear();
+        m_damaged = true;
+    }
+    return Fail(copied.error);
 }

@@ -6,11 +6,15 @@
 #include <memory>
 #include <string>
 
-// Writes a file so that its target is either left exactly as it was or replaced whole: the
-// bytes go to a new temporary file beside the target, which replaces the target by a rename
-// only when every byte was written, flushed and closed without error. On any failure, and
-// when destroyed without Commit, the temporary file is removed. A target that exists but is no
-// regular file (a device, a pipe) is written in place, as it cannot be replaced.
+// Writes a file so that its target is either left exactly as it was or gets the whole new
+// content: the bytes go to a new temporary file first, and only when every byte was written,
+// flushed and closed without error does the target get them. A rename puts the temporary file in
+// the target's place when that keeps the target the file it was (one link, same owner and group,
+// no extended attributes, a writable folder); otherwise the content is copied over the target in
+// place, which keeps its inode, links, owner and ACLs. On any failure, and when destroyed without
+// Commit, the temporary file is removed, except when an in-place copy failed half way: then it is
+// kept as the complete drawing (KeptPath) and Damaged() says the target may be incomplete. A
+// target that exists but is no regular file (a device, a pipe) is written straight into.
 class AtomicFile : public ITextSink {
 public:
     explicit AtomicFile(std::string target);
@@ -26,6 +30,10 @@ public:
 
     std::string Error() const override { return m_error; }
     const std::string& TemporaryPath() const { return m_temporary; }
+    // After a failed Commit: whether the target may have lost its old content, and where the
+    // complete new content was kept then.
+    bool Damaged() const { return m_damaged; }
+    const std::string& KeptPath() const { return m_kept; }
 
 protected:
     // The one place bytes reach the file; tests replace it to simulate a full disk.
@@ -38,11 +46,16 @@ private:
 
     bool Fail(const std::string& reason);
     void Discard();
+    bool CreateTemporary(const std::string& directory, const std::string& stem);
+    bool CopyIntoTarget();
 
     std::string m_target;
     std::string m_temporary;
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_error;
+    std::string m_kept;
     bool m_failed = false;
+    bool m_damaged = false;
+    bool m_copyOver = false; // the target gets the content in place instead of by a rename
     int m_pendingSlot = -1; // so that an interrupt removes the temporary file too
 };

@@ -59,6 +59,8 @@ DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& set
     }
     if (!file.Commit()) {
         result.error = file.Error();
+        result.damaged = file.Damaged();
+        result.keptPath = file.KeptPath();
         return result;
     }
     result.ok = true;

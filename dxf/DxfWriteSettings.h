@@ -13,4 +13,6 @@ struct DxfWriteSettings {
 struct DxfWriteResult {
     bool ok = false;
     std::string error;
+    bool damaged = false;   // the target may have lost its old content (an in-place write failed)
+    std::string keptPath;   // then the complete drawing is here
 };

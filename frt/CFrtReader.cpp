@@ -5,6 +5,7 @@
 #include "NumberText.h"
 
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -56,6 +57,54 @@ void CFrtReader::FillArea(const CAttributeMap& record, CFrtArea& area) {
     area.SetHatchStyle(HatchStyleFromText(record.GetText("SSTYLE")));
 }
 
+void CFrtReader::CheckNumber(std::uint64_t line, std::string_view key) const {
+    const std::string_view text = m_record.GetText(key);
+    if (!text.empty() && !numtext::IsWholeDouble(text))
+        m_diagnostics->Warn(line, key, text,
+                            "not a number; " + numtext::FormatShortest(numtext::ParseDouble(text)) + " used");
+}
+
+void CFrtReader::CheckPoint(std::uint64_t line) const {
+    for (const std::string_view key : {"E", "N"}) {
+        if (!m_record.Contains(key))
+            m_diagnostics->Warn(line, key, {}, "missing; 0 used");
+        CheckNumber(line, key);
+    }
+    if (m_record.GetText("HO") == "-9999.99") {
+        if (!m_record.Contains("HE"))
+            m_diagnostics->Warn(line, "HO", "-9999.99", "the height should be in HE, which is missing; 0 used");
+        CheckNumber(line, "HE");
+    } else {
+        CheckNumber(line, "HO");
+    }
+}
+
+void CFrtReader::CheckLine(std::uint64_t line) const {
+    const std::string_view colour = m_record.GetText("LCOLOR");
+    if (!colour.empty() && !numtext::IsWholeHex(colour))
+        m_diagnostics->Warn(line, "LCOLOR", colour,
+                            "not a hexadecimal colour; " + std::to_string(numtext::ParseHex(colour)) + " used");
+    LineStyle style = LINE_STYLE_UNSET;
+    const std::string_view lstyle = m_record.GetText("LSTYLE");
+    if (!lstyle.empty() && !LineStyleFromText(lstyle, style))
+        m_diagnostics->Warn(line, "LSTYLE", lstyle,
+                            "not one of 0 Solid, 1 Dash, 2 Dot, 3 DashDot, 4 DashDotDot; no line type used");
+    CheckNumber(line, "LWIDTH");
+}
+
+void CFrtReader::CheckArea(std::uint64_t line) const {
+    CheckNumber(line, "AREA");
+    const std::string_view fill = m_record.GetText("SCOLOR");
+    if (!fill.empty() && !numtext::IsWholeInt(fill))
+        m_diagnostics->Warn(line, "SCOLOR", fill,
+                            "not a whole number; " + std::to_string(numtext::ParseInt(fill)) + " used");
+    const std::string_view sstyle = m_record.GetText("SSTYLE");
+    if (!sstyle.empty() && HatchStyleFromText(sstyle) == HATCH_STYLE_NONE)
+        m_diagnostics->Warn(line, "SSTYLE", sstyle,
+                            "not one of 0 Horizontal, 1 Vertical, 2 FDiagonal, 3 BDiagonal, 4 Cross, 5 Diacross; "
+                            "no hatch used");
+}
+
 CFrtPoint* CFrtReader::ReadPoint(std::string_view record, CFrtPoint* point) {
     CAttributeMap pairs;
     pairs.Parse(record, kSeparators, kAssign);
@@ -101,6 +150,8 @@ void CFrtReader::PointsLoop(LineReader& input) {
         m_record.Parse(line, kSeparators, kAssign);
         auto point = NewVertex();
         FillPoint(m_record, *point);
+        if (m_diagnostics != nullptr)
+            CheckPoint(input.LineNumber());
         Hand(std::move(point));
     }
 }
@@ -111,6 +162,8 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
     for (;;) {
         auto vertex = NewVertex();
         FillPoint(m_record, *vertex);
+        if (m_diagnostics != nullptr)
+            CheckPoint(input.LineNumber());
         line.AddVertex(std::move(vertex));
 
         std::string_view text;
@@ -136,6 +189,8 @@ void CFrtReader::LinesLoop(LineReader& input) {
         m_record.Parse(text, kSeparators, kAssign);
         auto line = std::make_unique<CFrtLine>();
         FillLine(m_record, *line);
+        if (m_diagnostics != nullptr)
+            CheckLine(input.LineNumber());
         VertexLoop(input, *line);
         Hand(std::move(line));
     }
@@ -150,6 +205,10 @@ void CFrtReader::AreasLoop(LineReader& input) {
         FillArea(m_record, *area);
         auto boundary = std::make_unique<CFrtLine>();
         FillLine(m_record, *boundary);
+        if (m_diagnostics != nullptr) {
+            CheckArea(input.LineNumber());
+            CheckLine(input.LineNumber());
+        }
         VertexLoop(input, *boundary);
         area->SetBoundary(std::move(boundary));
         Hand(std::move(area));

@@ -5,6 +5,7 @@
 #include "CFrtLine.h"
 #include "CFrtPoint.h"
 #include "CFrtSource.h"
+#include "IFrtDiagnostics.h"
 
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ public:
 
     // Reads the whole file. A file that cannot be opened gives no elements; the result says why.
     FrtReadResult Read(const std::string& path) override;
+
+    // Who hears of values that were replaced by a fallback; none by default, and then the
+    // records are not examined for it at all.
+    void SetDiagnostics(IFrtDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
 
     // Fill a freshly made element from one record line.
     static CFrtPoint* ReadPoint(std::string_view record, CFrtPoint* point);
@@ -42,6 +47,13 @@ private:
     bool NextRecord(LineReader& input, std::string_view& line);
     void Hand(std::unique_ptr<CFrtElement> element);
 
+    // Tell the diagnostics of the current record's values that were not taken as they stand.
+    void CheckPoint(std::uint64_t line) const;
+    void CheckLine(std::uint64_t line) const;
+    void CheckArea(std::uint64_t line) const;
+    void CheckNumber(std::uint64_t line, std::string_view key) const;
+
     CAttributeMap m_record; // the current record's pairs, reused from line to line
     std::uint64_t m_elements = 0;
+    IFrtDiagnostics* m_diagnostics = nullptr;
 };

@@ -78,6 +78,7 @@ bool LineReader::Open(const std::string& path) {
     m_repeat = false;
     m_error.clear();
     m_bytesRead = 0;
+    m_lineNumber = 0;
     return true;
 }
 
@@ -115,6 +116,7 @@ bool LineReader::Next(std::string_view& line) {
                 --length;
             m_last = std::string_view(start, length);
             line = m_last;
+            ++m_lineNumber;
             return true;
         }
         if (m_eof) {
@@ -123,6 +125,7 @@ bool LineReader::Next(std::string_view& line) {
             m_begin = m_end;
             m_last = std::string_view(start, available);
             line = m_last;
+            ++m_lineNumber;
             return true;
         }
         Refill();
@@ -144,6 +147,7 @@ bool LineReader::SkipLine(Probe& probe) {
             probe.Feed(start, length);
             probe.EndAtLineFeed();
             m_begin += length + 1;
+            ++m_lineNumber;
             return true;
         }
         if (m_eof) {
@@ -151,6 +155,7 @@ bool LineReader::SkipLine(Probe& probe) {
                 return false;
             probe.Feed(start, available);
             m_begin = m_end;
+            ++m_lineNumber;
             return true;
         }
         // No line end yet: look at what is here and let it go, so the line is never held.

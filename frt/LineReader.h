@@ -57,6 +57,8 @@ public:
     // The system's error text after a failed open or read; empty when all went well.
     const std::string& Error() const { return m_error; }
     std::uint64_t BytesRead() const { return m_bytesRead; }
+    // The 1-based number of the line last returned (or seen through a probe).
+    std::uint64_t LineNumber() const { return m_lineNumber; }
 
 private:
     struct FileCloser {
@@ -75,4 +77,5 @@ private:
     std::string_view m_last;
     std::string m_error;
     std::uint64_t m_bytesRead = 0;
+    std::uint64_t m_lineNumber = 0;
 };

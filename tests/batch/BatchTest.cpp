@@ -60,7 +60,11 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
         {"--symbol-size 0 x.frt", "--symbol-size: the symbol size must be from 1 to 999999"},
         {"--symbol-size 12abc x.frt", "--symbol-size: the symbol size must be from 1 to 999999"},
         {"--label-colour code=8 x.frt", "--label-colour: the colour number must be from 0 to 7"},
-        {"--label-layer height=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456 x.frt", "at most 32 characters"},
+        {"--label-layer height=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456 x.frt", "at most 32 bytes"},
+        // 17 two-byte characters: 34 bytes in the drawing.
+        {"--label-layer height=\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+         "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9 x.frt",
+         "at most 32 bytes"},
         {"--label nonsense x.frt", "--label: unknown label kind 'nonsense'"},
         {"--bogus x.frt", "unknown option '--bogus'"},
         {"-o out.dxf a.frt b.frt", "--output: only with one input file"},
@@ -71,9 +75,11 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
         EXPECT_EQ(run.status, 2) << c.args;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
     }
-    const BatchRun help = Batch(dir, "--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--label-colour KIND=N"), std::string::npos);
+    for (const char* option : {"--help", "-h"}) {
+        const BatchRun help = Batch(dir, option);
+        EXPECT_EQ(help.status, 0) << option;
+        EXPECT_NE(help.out.find("--label-colour KIND=N"), std::string::npos) << option;
+    }
     EXPECT_EQ(Batch(dir, "--version").out.substr(0, 14), "frt2dxf-batch ");
 }
 
@@ -82,11 +88,10 @@ TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
     const std::string good = dir.Write("good.frt", ReadFile(kExample));
     const std::string shp = dir.Write("shape.frt", "[Header]\r\nFormat=Raz2Azi;Version=1\r\n[Points]\r\nPID=1\r\n");
     const std::string none = dir.Write("plain.frt", "just text\n");
-    const std::string self = dir.Write("self.dxf", ReadFile(kExample));
     fs::create_directory(dir.File("folder.frt"));
     mkfifo(dir.File("pipe.frt").c_str(), 0600);
     const BatchRun run = Batch(dir, Quoted(dir.File("missing.frt")) + " " + Quoted(shp) + " " + Quoted(none) + " " +
-                                   Quoted(self) + " " + Quoted(dir.File("folder.frt")) + " " +
+                                   Quoted(dir.File("folder.frt")) + " " +
                                    Quoted(dir.File("pipe.frt")) + " " + Quoted(good));
     EXPECT_EQ(run.status, 1);
     const std::string prefix = "frt2dxf-batch: " + dir.Path().string() + "/";
@@ -94,7 +99,6 @@ TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
              prefix + "missing.frt: No such file or directory",
              prefix + "shape.frt: not an FRT file for DXF export (header names \"Raz2Azi\"",
              prefix + "plain.frt: not an FRT file for DXF export (header",
-             prefix + "self.dxf: the output path is the input file itself",
              prefix + "folder.frt: Is a directory",
              prefix + "pipe.frt: not a regular file",
          })
@@ -102,7 +106,93 @@ TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
     EXPECT_TRUE(fs::exists(dir.File("good.dxf")));
     EXPECT_FALSE(fs::exists(dir.File("shape.dxf")));
     EXPECT_FALSE(fs::exists(dir.File("plain.dxf")));
-    EXPECT_EQ(ReadFile(self), ReadFile(kExample));
+}
+
+// The host writes FRT files under any name, "site.dxf" included: no planned output may be an
+// input or another output, however it is spelt, and a clash writes nothing at all.
+TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten) {
+    TempDir dir;
+    const std::string a = dir.Write("a.frt", ReadFile(kExample));
+    const std::string b = dir.Write("a.dxf", ReadFile(kExample)); // an FRT file named like a drawing
+    fs::create_directory(dir.File("sub"));
+    const std::string other = dir.Write("sub/other.frt", ReadFile(kExample));
+    fs::create_hard_link(b, dir.File("linked.frt"));
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        {Quoted(a) + " " + Quoted(b), "a.dxf: the output of " + a + " would replace the input " + b},
+        {Quoted(a) + " " + Quoted(dir.File("sub/../a.dxf")), "would replace the input " + dir.File("sub/../a.dxf")},
+        {"-o " + Quoted(dir.File("linked.frt")) + " " + Quoted(b), "the output would replace its own input"},
+        {"-o " + Quoted(a) + " " + Quoted(a), "the output would replace its own input"},
+        {Quoted(other) + " " + Quoted(dir.File("sub/./other.frt")), "would both be written there"},
+    };
+    for (const auto& c : cases) {
+        const BatchRun run = Batch(dir, c.args);
+        EXPECT_EQ(run.status, 2) << c.args;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+        EXPECT_NE(run.err.find("nothing was written"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(b), ReadFile(kExample));
+        EXPECT_EQ(ReadFile(a), ReadFile(kExample));
+        EXPECT_FALSE(fs::exists(dir.File("sub/other.dxf")));
+    }
+}
+
+// Values that are converted with a fallback are reported with file, line and value, at most 20 per
+// file; the drawing is the same as without the report, and --strict writes nothing.
+TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
+    TempDir dir;
+    std::string text = "[Header]\r\nFormat=Rev2Ezi\r\n[Points]\r\n"
+                       "PID=1;E=12,5;N=3;HO=-9999.99\r\n"   // line 4
+                       "PID=2;N=4;HO=abc\r\n"               // line 5
+                       "PID=3;E=1;N=2;HO=5;HE=x\r\n"        // line 6: HE unused, no warning
+                       "[Lines]\r\n"
+                       "LID=L;E=1;N=2;LCOLOR=zz;LSTYLE=9 Weird\r\n" // line 8
+                       "LID=L;E=2;N=2\r\n"
+                       "[Areas]\r\n"
+                       "LID=A;E=1;N=2;SSTYLE=Dots;AREA=1e999\r\n" // line 11
+                       "LID=A;E=2;N=2\r\n";
+    const std::string input = dir.Write("w.frt", text);
+    const BatchRun run = Batch(dir, "-q " + Quoted(input));
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const std::string expected : {":4: E=12,5: not a number; 12 used",
+                                       ":4: HO=-9999.99: the height should be in HE, which is missing; 0 used",
+                                       ":5: E: missing; 0 used", ":5: HO=abc: not a number; 0 used",
+                                       ":8: LCOLOR=zz: not a hexadecimal colour; 0 used", ":8: LSTYLE=9 Weird: not one of",
+                                       ":11: SSTYLE=Dots: not one of", ":11: AREA=1e999: not a number; 0 used"})
+        EXPECT_NE(run.err.find("frt2dxf-batch: " + input + expected), std::string::npos) << expected << "\n" << run.err;
+    EXPECT_NE(run.err.find("frt2dxf-batch: 8 warning(s) in 1 file(s)"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(":6:"), std::string::npos) << run.err;
+    const std::string drawing = ReadFile(dir.File("w.dxf"));
+
+    // The same content written cleanly gives the same drawing: the report changes nothing.
+    std::string clean = text;
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"E=12,5", "E=12"}, {"HO=-9999.99", "HO=0"}, {"PID=2;", "PID=2;E=0;"}, {"HO=abc", "HO=0"},
+             {"LCOLOR=zz;", ""}, {";LSTYLE=9 Weird", ""}, {"SSTYLE=Dots;AREA=1e999", "AREA=0"}})
+        clean.replace(clean.find(from), from.size(), to);
+    const std::string cleanInput = dir.Write("clean.frt", clean);
+    const BatchRun cleanRun = Batch(dir, "-q " + Quoted(cleanInput));
+    EXPECT_EQ(cleanRun.err, "");
+    EXPECT_EQ(ReadFile(dir.File("clean.dxf")), drawing);
+
+    dir.Write("w.dxf", "old");
+    const BatchRun strict = Batch(dir, "-q --strict " + Quoted(input) + " " + Quoted(cleanInput));
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.err.find(input + ": 8 questionable value(s) in the input; nothing was written"),
+              std::string::npos)
+        << strict.err;
+    EXPECT_EQ(ReadFile(dir.File("w.dxf")), "old");
+
+    // Many findings: 20 shown, then how many more.
+    std::string many = "[Header]\nFormat=Rev2Ezi\n[Points]\n";
+    for (int i = 0; i < 25; ++i)
+        many += "PID=" + std::to_string(i) + ";E=x;N=1\n";
+    const std::string manyInput = dir.Write("many.frt", many);
+    const BatchRun manyRun = Batch(dir, "-q " + Quoted(manyInput));
+    EXPECT_EQ(std::count(manyRun.err.begin(), manyRun.err.end(), '\n'), 22) << manyRun.err;
+    EXPECT_NE(manyRun.err.find(manyInput + ": 5 more warnings not shown"), std::string::npos) << manyRun.err;
+    EXPECT_NE(manyRun.err.find("25 warning(s) in 1 file(s)"), std::string::npos) << manyRun.err;
 }
 
 TEST(Batch, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
@@ -144,10 +234,29 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     // Without the switch the store is not read.
     ASSERT_EQ(Batch(dir, Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
     EXPECT_EQ(ReadFile(dir.File("site.dxf")).find("Stored_Name"), std::string::npos);
+    const std::string ini = config + "/Halvora/QVO/PLVX/frt2dxf.ini";
     dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini", "[Dxf_Export]\nDecimalsEN=40\n");
     const BatchRun refused = Batch(dir, "--from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
     EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.err.find("from 0 to 16"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(ini + ": DecimalsEN=40: the number of decimals must be from 0 to 16"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("--decimals-en"), std::string::npos) << "the user typed no option";
+    // An option given on the command line overrides the bad stored value.
+    EXPECT_EQ(
+        Batch(dir, "--from-settings --decimals-en 2 " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
+
+    // QSettings writes a text that begins with "@" as "@@..."; it reads back as it was stored.
+    dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini", "[Dxf_Export]\nLabelPoint=1\nNamePointId=@@Home\n");
+    ASSERT_EQ(Batch(dir, "-q --from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
+    EXPECT_NE(ReadFile(dir.File("site.dxf")).find("  8\r\n@Home\r\n"), std::string::npos);
+
+    // Without a store the defaults are used, and the user is told which file was looked for.
+    fs::remove(ini);
+    const BatchRun missing = Batch(dir, "-q --from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
+    EXPECT_EQ(missing.status, 0);
+    EXPECT_NE(missing.err.find(ini + ": no stored settings there; using the defaults"), std::string::npos)
+        << missing.err;
 }
 
 // Every option combination that changes the drawing's structure, read back by ezdxf and GDAL.

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "IFrtDiagnostics.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Prints the reader's findings for one input as "PROGRAM: FILE:LINE: KEY=VALUE: problem", the
+// first kShown of them, and how many more there were when Finish is called.
+class WarningPrinter : public IFrtDiagnostics {
+public:
+    static constexpr std::uint64_t kShown = 20;
+
+    WarningPrinter(std::FILE* out, std::string program, std::string file)
+        : m_out(out), m_program(std::move(program)), m_file(std::move(file)) {}
+
+    void Warn(std::uint64_t line, std::string_view key, std::string_view value, std::string_view problem) override;
+    void Finish() const;
+    std::uint64_t Count() const { return m_count; }
+
+private:
+    std::FILE* m_out;
+    std::string m_program;
+    std::string m_file;
+    std::uint64_t m_count = 0;
+};

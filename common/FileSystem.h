@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The few file operations whose system calls differ between platforms.
+namespace filesys {
+
+// What makes a file the same file, whatever path names it.
+struct FileId {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+FileId IdOf(const std::string& path);
+
+// True when a new file put over `target` by a rename would still be the file it is: a regular
+// file with one link and no extended attributes (ACLs included), owned like `replacement`.
+bool RenameKeepsIdentity(const std::string& target, const std::string& replacement);
+
+// How copying a file's bytes over another file in place went.
+struct CopyResult {
+    bool ok = false;
+    bool damaged = false; // some of the target's bytes were overwritten before the failure
+    std::string error;    // the system's text
+};
+// Overwrites the content of the existing file `target` with that of `source`, keeping the
+// target's inode, owner, links and attributes. Room for a longer content is claimed first, so a
+// full disk usually fails before a byte of the target changes.
+CopyResult CopyOver(const std::string& source, const std::string& target);
+
+// The user's temporary directory, ending in a separator.
+std::string TemporaryDirectory();
+
+} // namespace filesys
