@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <filesystem>
 #include <limits>
@@ -304,16 +306,58 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     EXPECT_FALSE(directory.ok);
     EXPECT_FALSE(directory.error.empty());
 
-    if (geteuid() != 0) { // root writes into read-only directories anyway
-        fs::create_directory(dir.File("locked"));
-        const std::string locked = dir.Write("locked/site.frt", "kept");
-        fs::permissions(dir.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-        const DxfWriteResult readOnly = BigDocument().write(locked, &settings);
-        EXPECT_FALSE(readOnly.ok);
-        EXPECT_EQ(readOnly.error, std::strerror(EACCES));
-        EXPECT_EQ(ReadFile(locked), "kept");
-        fs::permissions(dir.File("locked"), fs::perms::owner_all);
+}
+
+namespace {
+
+struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info;
+}
+
+int Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+} // namespace
+
+// A rename would make a new file: another inode, the writer's owner, no ACL. Where that would
+// change what the target is, the drawing goes into the target in place.
+TEST(DxfWrite, ATargetKeepsItsLinksOwnerAndAclsAndNoTemporaryFileStays) {
+    TempDir dir;
+    const DxfWriteSettings settings;
+    const std::string expected = DocumentText(BigDocument(), 0.0);
+
+    const std::string linked = dir.Write("linked.frt", "old");
+    fs::create_hard_link(linked, dir.File("other-name.frt"));
+    const ino_t inode = StatOf(linked).st_ino;
+    ASSERT_TRUE(BigDocument().write(linked, &settings).ok);
+    EXPECT_EQ(StatOf(linked).st_ino, inode);
+    EXPECT_EQ(ReadFile(dir.File("other-name.frt")), expected) << "both names show the drawing";
+
+    if (geteuid() == 0) {
+        const std::string foreign = dir.Write("foreign.frt", "old");
+        ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(BigDocument().write(foreign, &settings).ok);
+        EXPECT_EQ(StatOf(foreign).st_uid, 65534U) << "another user's file stays theirs";
+        EXPECT_EQ(StatOf(foreign).st_gid, 65534U);
+        EXPECT_EQ(ReadFile(foreign), expected);
     }
+
+    const std::string shared = dir.Write("shared.frt", "old");
+    if (Shell("setfacl -m u:65534:rw " + shared) == 0) {
+        ASSERT_TRUE(BigDocument().write(shared, &settings).ok);
+        EXPECT_EQ(Shell("getfacl -c " + shared + " | grep -q '^user:nobody:rw-'"), 0) << "the ACL stays";
+        EXPECT_EQ(ReadFile(shared), expected);
+    }
+
+    // An ordinary file is replaced by a rename, as before.
+    const std::string plain = dir.Write("plain.frt", "old");
+    ASSERT_TRUE(BigDocument().write(plain, &settings).ok);
+    EXPECT_EQ(ReadFile(plain), expected);
+    std::vector<std::string> names = {"linked.frt", "other-name.frt", "plain.frt", "shared.frt"};
+    if (geteuid() == 0)
+        names.insert(names.begin(), "foreign.frt");
+    EXPECT_EQ(dir.Names(), names) << "no temporary file is left";
 }
 
 TEST(DxfWrite, FullDiskThroughDevFull) {

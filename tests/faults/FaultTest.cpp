@@ -249,6 +249,30 @@ TEST(Faults, AReadOnlyFolderKeepsTheOldDrawingAndSaysWhy) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
+// A writable file in a folder that takes no new files gets the drawing in place, as "echo >>"
+// would write it; nothing is left in the folder or the temporary directory.
+TEST(Faults, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
+    TempDir dir;
+    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const std::string input = dir.Write("site.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=1;N=2\n");
+    const fs::path folder = dir.Path() / "ro";
+    fs::create_directory(folder);
+    const std::string output = (folder / "site.dxf").string();
+    dir.Write("ro/site.dxf", "old drawing");
+    fs::permissions(output, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    RunSetup setup;
+    setup.withoutRootRights = true;
+    setup.errorFile = dir.File("err.txt");
+    const Outcome outcome = RunBatch({"-q", "-o", output, input}, setup);
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(outcome.status, 0) << ReadFile(setup.errorFile);
+    EXPECT_TRUE(CompleteDrawing(ReadFile(output)));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
 TEST(Faults, UnreadableInputIsReportedUnlessRootMayReadIt) {
     TempDir dir;
     const std::string input = dir.Write("locked.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1\n");
