@@ -13,9 +13,12 @@ std::string CExportApp::InputPathOf(const std::string& commandTail) {
 
 bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
     std::string input = InputPathOf(commandTail);
+    bool chosenByUser = false;
     if (input.size() < 2) {
-        if (std::optional<std::string> chosen = ui.AskForFile())
+        if (std::optional<std::string> chosen = ui.AskForFile()) {
             input = *chosen;
+            chosenByUser = true;
+        }
     }
     TempCopy copy; // removed on every way out
     if (!copy.Make(input)) {
@@ -24,9 +27,16 @@ bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
     }
     if (CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF)
         return false; // not for this converter: silently, and nothing of the user's is deleted
-    const int result = ui.RunDialog(copy.Path(), input);
+    ExportFiles files(copy.Path(), input);
+    const int result = ui.RunDialog(files);
+    if (files.Damaged() && result != RESULT_OK) {
+        copy.Keep(); // the only intact content of the input; the user was told where it is
+        return false;
+    }
     copy.Remove();
-    if (result == RESULT_CANCEL)
-        std::remove(input.c_str()); // the host software expects the file gone after a cancel
+    // The host software names the file and expects it gone after a cancel; a file the user
+    // picked in the file dialog has no host waiting for it and stays.
+    if (result == RESULT_CANCEL && !chosenByUser)
+        std::remove(input.c_str());
     return false;
 }

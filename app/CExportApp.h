@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportFiles.h"
 #include "FrtHeader.h"
 
 #include <optional>
@@ -13,7 +14,7 @@ public:
     virtual std::optional<std::string> AskForFile() = 0;
     virtual void ShowError(const std::string& text) = 0;
     // Shows the options dialog for the temporary copy and the input path; 1 OK, 2 Cancel.
-    virtual int RunDialog(const std::string& tempPath, const std::string& inputPath) = 0;
+    virtual int RunDialog(ExportFiles& files) = 0;
 };
 
 // The whole life of the desktop program: take the input path, copy the file, check its header,

@@ -1,13 +1,14 @@
 #include "TempCopy.h"
 
+#include "FileSystem.h"
 #include "PendingFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -39,12 +40,12 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 } // namespace
 
-std::string TempCopy::Directory() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-    if (dir.back() != '/')
-        dir += '/';
-    return dir;
+std::string TempCopy::Directory() { return filesys::TemporaryDirectory(); }
+
+void TempCopy::Keep() {
+    m_path.clear();
+    PendingFiles::Drop(m_pendingSlot);
+    m_pendingSlot = -1;
 }
 
 void TempCopy::Remove() {
@@ -59,9 +60,16 @@ void TempCopy::Remove() {
 bool TempCopy::Make(const std::string& source) {
     Remove();
     m_error.clear();
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: opening a pipe for reading would wait for a writer that never comes.
+    const int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) {
         m_error = std::strerror(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_error = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : filesys::kNotRegular;
+        ::close(in);
         return false;
     }
     int out = -1;

@@ -12,9 +12,12 @@ public:
     TempCopy& operator=(const TempCopy&) = delete;
     ~TempCopy() { Remove(); }
 
-    // Copies the file. False with Error() (the system's text) when that fails; nothing is left.
+    // Copies the file. False with Error() (the system's text) when that fails, or when the
+    // path names no regular file (a pipe is refused without waiting on it); nothing is left.
     bool Make(const std::string& source);
     void Remove();
+    // Leaves the copy where it is for good: it holds the only intact content of the input.
+    void Keep();
 
     const std::string& Path() const { return m_path; }
     const std::string& Error() const { return m_error; }

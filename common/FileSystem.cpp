@@ -87,7 +87,8 @@ bool RenameKeepsIdentity(const std::string& target, const std::string& replaceme
 
 CopyResult CopyOver(const std::string& source, const std::string& target) {
     errno = 0;
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking, so that a pipe put in the file's place cannot hang the caller.
+    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0)
         return Failed(false);
     Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
@@ -97,6 +98,11 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
     struct stat to {};
     if (::fstat(in.get(), &from) != 0 || ::fstat(out.get(), &to) != 0)
         return Failed(false);
+    if (!S_ISREG(from.st_mode)) {
+        CopyResult result;
+        result.error = kNotRegular;
+        return result;
+    }
     if (from.st_size > to.st_size) {
         const int error = ::posix_fallocate(out.get(), to.st_size, from.st_size - to.st_size);
         if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
@@ -132,6 +138,11 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
     CopyResult result;
     result.ok = true;
     return result;
+}
+
+bool CreatePrivate(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return fd >= 0 && ::close(fd) == 0;
 }
 
 std::string TemporaryDirectory() {

@@ -6,6 +6,9 @@
 // The few file operations whose system calls differ between platforms.
 namespace filesys {
 
+// What is said of a path that names something other than a file with content (a pipe, a device).
+inline constexpr const char* kNotRegular = "not a regular file";
+
 // What makes a file the same file, whatever path names it.
 struct FileId {
     bool exists = false;
@@ -24,10 +27,14 @@ struct CopyResult {
     bool damaged = false; // some of the target's bytes were overwritten before the failure
     std::string error;    // the system's text
 };
-// Overwrites the content of the existing file `target` with that of `source`, keeping the
+// Overwrites the content of the existing file `target` with that of the regular file `source`, keeping the
 // target's inode, owner, links and attributes. Room for a longer content is claimed first, so a
 // full disk usually fails before a byte of the target changes.
 CopyResult CopyOver(const std::string& source, const std::string& target);
+
+// Creates an empty file readable by the user alone, new or not at all (never through a link).
+// False with errno set when that fails.
+bool CreatePrivate(const std::string& path);
 
 // The user's temporary directory, ending in a separator.
 std::string TemporaryDirectory();

@@ -52,6 +52,8 @@ template <typename Int> Int ParseDecimal(std::string_view text) {
 double ParseDouble(std::string_view text) {
     text = SkipSpace(text);
     const bool negative = TakeSign(text);
+    if (!text.empty() && text.front() == '-')
+        return 0.0; // a second sign, which atof does not take (from_chars would)
     double value = 0.0;
     std::from_chars_result result{};
     if (HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.')) {
@@ -95,6 +97,8 @@ std::string_view Trimmed(std::string_view text) {
 bool IsWholeDouble(std::string_view text) {
     text = Trimmed(text);
     TakeSign(text);
+    if (!text.empty() && text.front() == '-')
+        return false;
     double value = 0.0;
     std::from_chars_result result{};
     if (HasHexPrefix(text)) {

@@ -24,8 +24,22 @@
 
 namespace {
 
-constexpr int kMaxLayerName = 32;
+// The limit counts the bytes of the name as the drawing holds it, as the batch tool does.
+constexpr std::size_t kMaxLayerName = 32;
+const QString kBytesNote = QStringLiteral(" A letter such as \u00e9 counts as two.");
 constexpr const char* kVersion = "v1.02";
+
+std::string Bytes(const QString& text);
+
+// Refuses an edit that would make a layer name longer than the limit. Text set by the program
+// (a longer stored name) is not checked here but when the values are taken.
+class LayerNameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*position*/) const override {
+        return Bytes(input).size() <= kMaxLayerName ? Acceptable : Invalid;
+    }
+};
 
 QString Local(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
@@ -82,7 +96,9 @@ CExportDlg::CExportDlg(const std::string& programDirectory, ISettingsStore& stor
       m_message(std::move(message)) {
     if (!m_message) {
         m_message = [](QWidget* parent, const QString& title, const QString& text) {
-            QMessageBox::warning(parent, title, text);
+            QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+            box.setTextFormat(Qt::PlainText); // paths and language texts are never markup
+            box.exec();
         };
     }
     m_settings.m_bLayerPerCode = 1;
@@ -142,7 +158,9 @@ void CExportDlg::BuildControls() {
         return combo;
     };
     const auto label = [this](int id, const char* text, int x, int y, int w, int h) {
-        return Add(id, new QLabel(QString::fromLatin1(text), this), x, y, w, h);
+        auto* widget = Add(id, new QLabel(QString::fromLatin1(text), this), x, y, w, h);
+        widget->setTextFormat(Qt::PlainText); // a language text like "<b>Layer</b>" is shown as written
+        return widget;
     };
 
     // In tab order, as the template lists them.
@@ -208,13 +226,10 @@ void CExportDlg::BuildControls() {
     auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     static_cast<QLineEdit*>(Control(1027))->setValidator(digits);
     static_cast<QLineEdit*>(Control(1028))->setValidator(digits);
-    for (QLineEdit* layerEdit : m_layerEdits) {
-        // The limit holds for typing; a longer stored name is shown whole until it is shortened.
-        connect(layerEdit, &QLineEdit::textChanged, layerEdit, [layerEdit](const QString& text) {
-            if (text.size() <= kMaxLayerName)
-                layerEdit->setMaxLength(kMaxLayerName);
-        });
-    }
+    // The limit holds for typing; a longer stored name is shown whole until it is shortened.
+    auto* layerLimit = new LayerNameValidator(this);
+    for (QLineEdit* layerEdit : m_layerEdits)
+        layerEdit->setValidator(layerLimit);
     for (const int id : {1033, 1027, 1028})
         Control(id)->installEventFilter(this);
 
@@ -264,10 +279,7 @@ void CExportDlg::PushValues() {
     const std::array<int, 4> colours = {s.m_nColourPointId, s.m_nColourEastNorth, s.m_nColourHeight, s.m_nColourCode};
     for (std::size_t i = 0; i < 4; ++i) {
         m_labelBoxes[i]->setChecked(labels[i] != 0);
-        m_layerEdits[i]->setMaxLength(32767);
         m_layerEdits[i]->setText(Local(*names[i]));
-        if (m_layerEdits[i]->text().size() <= kMaxLayerName)
-            m_layerEdits[i]->setMaxLength(kMaxLayerName);
         m_cbColour[i]->setCurrentIndex(colours[i]);
     }
     static_cast<QLineEdit*>(Control(1027))->setText(QString::number(s.m_nDecimalsEN));
@@ -307,10 +319,9 @@ bool CExportDlg::TakeValues() {
     const std::array<std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth, &s.m_strLayerHeight,
                                                &s.m_strLayerCode};
     for (const std::size_t i : {0U, 1U, 2U, 3U}) {
-        const QString text = m_layerEdits[i]->text();
-        if (text.size() > kMaxLayerName)
-            return Fail(m_layerEdits[i], tr("Enter no more than %1 characters.").arg(kMaxLayerName));
-        *names[i] = Bytes(text);
+        *names[i] = Bytes(m_layerEdits[i]->text());
+        if (names[i]->size() > kMaxLayerName)
+            return Fail(m_layerEdits[i], tr("Enter no more than %1 characters.").arg(kMaxLayerName) + kBytesNote);
     }
     const auto decimals = [this](int id, int& target) {
         double value = -1;
@@ -350,43 +361,38 @@ void CExportDlg::RunExport() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_settings.Store(m_store);
     ExportOptions options = m_settings.Build();
-    const QString changed = FilesChanged();
-    if (!changed.isEmpty()) {
-        // Converting now would put an out-of-date drawing over the file; nothing is written.
+    // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
+    if (const std::string problem = m_files->Refresh(); !problem.empty()) {
         QApplication::restoreOverrideCursor();
-        m_message(this, QStringLiteral("Error"), changed);
+        m_message(this, QStringLiteral("Error"), Local(problem));
         return;
     }
     CProgressBar::Instance().Create(std::make_unique<QtProgressDisplay>(this));
-    const ConversionResult result = ConvertFile(m_language.m_strTempPath, m_language.m_strInputPath, options);
+    const ConversionResult result = ConvertFile(m_files->TempPath(), m_files->InputPath(), options);
     CProgressBar::Destroy();
+    std::string error = result.error;
+    if (!result.ok && result.targetDamaged)
+        error += "." + m_files->Restore(result.keptDrawing);
     QApplication::restoreOverrideCursor();
     if (!result.ok) {
         // The input file is as it was; the user may fix the cause and press OK again.
-        m_message(this, QStringLiteral("Error"), Local(result.error));
+        m_message(this, QStringLiteral("Error"), Local(error));
         return;
     }
     done(RESULT_OK);
 }
 
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {
+    m_ownFiles = ExportFiles(tempPath, inputPath);
+    m_files = &m_ownFiles;
     m_language.m_strTempPath = tempPath;
     m_language.m_strInputPath = inputPath;
-    m_tempStamp = FileStamp::Of(tempPath);
-    m_inputStamp = FileStamp::Of(inputPath);
 }
 
-QString CExportDlg::FilesChanged() const {
-    const std::pair<const std::string*, const FileStamp*> files[] = {{&m_language.m_strTempPath, &m_tempStamp},
-                                                                      {&m_language.m_strInputPath, &m_inputStamp}};
-    for (const auto& [path, then] : files) {
-        const FileStamp now = FileStamp::Of(*path);
-        if (!now.exists && then->exists)
-            return Local(*path + ": " + now.error);
-        if (!now.SameAs(*then))
-            return Local(*path) + QStringLiteral(" was changed after the converter opened it; nothing was written.");
-    }
-    return {};
+void CExportDlg::SetFiles(ExportFiles& files) {
+    m_files = &files;
+    m_language.m_strTempPath = files.TempPath();
+    m_language.m_strInputPath = files.InputPath();
 }
 
 void CExportDlg::reject() { done(RESULT_CANCEL); }

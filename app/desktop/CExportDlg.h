@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CLanguageFile.h"
+#include "ExportFiles.h"
 #include "ExportSettings.h"
-#include "FileStamp.h"
 #include "ISettingsStore.h"
 
 #include <QDialog>
@@ -38,6 +38,8 @@ public:
     void RunExport();
     // The two files of the run, noted as they are now so that a later change is noticed.
     void SetFiles(const std::string& tempPath, const std::string& inputPath);
+    // The files of start-up, which learns from them whether the input needs its copy kept.
+    void SetFiles(ExportFiles& files);
 
     void reject() override;
 
@@ -56,13 +58,10 @@ private:
     bool Fail(QWidget* control, const QString& text);
     template <typename T> T* Add(int id, T* widget, int x, int y, int w, int h);
 
-    // Empty when both files are as SetFiles saw them; otherwise what to tell the user.
-    QString FilesChanged() const;
-
     ISettingsStore& m_store;
     MessageBox m_message;
-    FileStamp m_tempStamp;
-    FileStamp m_inputStamp;
+    ExportFiles m_ownFiles;
+    ExportFiles* m_files = &m_ownFiles;
     std::map<int, QWidget*> m_controls;
     std::array<QCheckBox*, 4> m_labelBoxes{};
     std::array<QLineEdit*, 4> m_layerEdits{};

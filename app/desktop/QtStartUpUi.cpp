@@ -10,7 +10,7 @@ std::optional<std::string> QtStartUpUi::AskForFile() {
     QFileDialog dialog(nullptr);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilter(QStringLiteral("All files (*.*)"));
+    dialog.setNameFilter(QString::fromLatin1(kAllFilesFilter));
     dialog.setDefaultSuffix(QStringLiteral("All"));
     dialog.selectFile(QStringLiteral("*.*"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -19,11 +19,13 @@ std::optional<std::string> QtStartUpUi::AskForFile() {
 }
 
 void QtStartUpUi::ShowError(const std::string& text) {
-    QMessageBox::information(nullptr, QStringLiteral("Error"), QString::fromLocal8Bit(text.c_str()));
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Error"), QString::fromLocal8Bit(text.c_str()));
+    box.setTextFormat(Qt::PlainText); // a path with "<" in it is no markup
+    box.exec();
 }
 
-int QtStartUpUi::RunDialog(const std::string& tempPath, const std::string& inputPath) {
+int QtStartUpUi::RunDialog(ExportFiles& files) {
     CExportDlg dialog(m_programDirectory, m_store);
-    dialog.SetFiles(tempPath, inputPath);
+    dialog.SetFiles(files);
     return dialog.exec();
 }

@@ -13,7 +13,11 @@ public:
 
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
-    int RunDialog(const std::string& tempPath, const std::string& inputPath) override;
+    int RunDialog(ExportFiles& files) override;
+
+    // The file dialog's one filter. Windows' "*.*" matches every file; here it would hide the
+    // names without a dot, so the pattern is "*".
+    static constexpr const char* kAllFilesFilter = "All files (*)";
 
 private:
     std::string m_programDirectory;

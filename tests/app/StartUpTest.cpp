@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -23,18 +27,21 @@ public:
         return chosen;
     }
     void ShowError(const std::string& text) override { errors.push_back(text); }
-    int RunDialog(const std::string& tempPath, const std::string& inputPath) override {
+    int RunDialog(ExportFiles& files) override {
         ++dialogs;
-        temp = tempPath;
-        input = inputPath;
-        tempContent = ReadFile(tempPath);
+        temp = files.TempPath();
+        input = files.InputPath();
+        tempContent = ReadFile(temp);
         struct stat info {};
-        stat(tempPath.c_str(), &info);
+        stat(temp.c_str(), &info);
         tempMode = info.st_mode & 0777;
+        if (whileOpen)
+            whileOpen(files);
         return result;
     }
 
     std::optional<std::string> chosen;
+    std::function<void(ExportFiles&)> whileOpen; // what the user does in the dialog
     int result = CExportApp::RESULT_OK;
     int asked = 0;
     int dialogs = 0;
@@ -96,6 +103,89 @@ TEST_F(StartUpTest, CancelDeletesTheInputAndTheCopy) {
     EXPECT_EQ(TempFiles(), 0U);
 }
 
+// Deleting on Cancel is the contract with the host, which named the file; a file picked in the
+// file dialog has no host behind it.
+TEST_F(StartUpTest, CancelKeepsAFileChosenInTheFileDialog) {
+    FakeUi ui;
+    ui.chosen = files.Write("chosen.frt", kFrt);
+    ui.result = CExportApp::RESULT_CANCEL;
+    CExportApp::StartUp("", ui);
+    ASSERT_EQ(ui.dialogs, 1);
+    EXPECT_EQ(ReadFile(*ui.chosen), kFrt);
+    EXPECT_EQ(TempFiles(), 0U);
+}
+
+TEST_F(StartUpTest, APipeIsRefusedAtOnceWithoutWaitingForAWriter) {
+    const std::string fifo = files.File("pipe.frt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    alarm(20); // a hang ends the test program instead of the whole run
+    FakeUi ui;
+    CExportApp::StartUp(fifo, ui);
+    alarm(0);
+    EXPECT_EQ(ui.dialogs, 0);
+    ASSERT_EQ(ui.errors.size(), 1U);
+    EXPECT_EQ(ui.errors[0], "not a regular file");
+    EXPECT_TRUE(fs::exists(fifo));
+    EXPECT_EQ(TempFiles(), 0U);
+}
+
+// OK converts what is at the input path at that moment: a file rewritten while the dialog was
+// open is copied again, and one that no longer has the header is refused until it has it again.
+TEST_F(StartUpTest, AnInputChangedWhileTheDialogIsOpenIsCopiedAgain) {
+    const std::string input = files.Write("site.frt", kFrt);
+    FakeUi ui;
+    ui.whileOpen = [&](ExportFiles& open) {
+        EXPECT_EQ(open.Refresh(), "");
+        const std::string newer = std::string(kFrt) + "PID=2;E=3;N=4\r\n";
+        std::ofstream(input, std::ios::binary | std::ios::trunc) << newer;
+        fs::last_write_time(input, fs::last_write_time(input) + std::chrono::seconds(2));
+        EXPECT_EQ(open.Refresh(), "");
+        EXPECT_EQ(ReadFile(open.TempPath()), newer);
+
+        std::ofstream(input, std::ios::binary | std::ios::trunc) << "plain text now\n";
+        fs::last_write_time(input, fs::last_write_time(input) + std::chrono::seconds(4));
+        EXPECT_NE(open.Refresh().find("no longer an FRT file"), std::string::npos);
+        EXPECT_NE(open.Refresh(), "") << "still refused: the copy holds no FRT content";
+
+        // Touched with the same content: converted, never refused for good.
+        std::ofstream(input, std::ios::binary | std::ios::trunc) << kFrt;
+        fs::last_write_time(input, fs::last_write_time(input) + std::chrono::seconds(6));
+        EXPECT_EQ(open.Refresh(), "");
+        EXPECT_EQ(ReadFile(open.TempPath()), kFrt);
+
+        fs::remove(input);
+        EXPECT_NE(open.Refresh().find(std::strerror(ENOENT)), std::string::npos);
+    };
+    CExportApp::StartUp(input, ui);
+    EXPECT_EQ(TempFiles(), 0U);
+}
+
+// A write that failed inside the input itself: its content comes back from the copy. When even
+// that fails, the copy is all that is left of it and stays, and Cancel deletes nothing.
+TEST_F(StartUpTest, ADamagedInputIsPutBackOrItsCopyKept) {
+    const std::string input = files.Write("site.frt", kFrt);
+    FakeUi ui;
+    ui.result = CExportApp::RESULT_CANCEL;
+    ui.whileOpen = [&](ExportFiles& open) {
+        const std::string kept = files.Write("kept.dxf", "complete drawing");
+        files.Write("site.frt", "half a dra");
+        EXPECT_EQ(open.Restore(kept), "");
+        EXPECT_EQ(ReadFile(input), kFrt);
+        EXPECT_FALSE(fs::exists(kept));
+        EXPECT_FALSE(open.Damaged());
+
+        fs::remove(input);
+        fs::create_directory(input); // cannot be written: the restore fails
+        const std::string said = open.Restore(files.File("kept2.dxf"));
+        EXPECT_NE(said.find("its original content is kept in " + open.TempPath()), std::string::npos) << said;
+        EXPECT_TRUE(open.Damaged());
+    };
+    CExportApp::StartUp(input, ui);
+    EXPECT_TRUE(fs::is_directory(input)) << "Cancel deleted nothing";
+    ASSERT_EQ(TempFiles(), 1U);
+    EXPECT_EQ(ReadFile(ui.temp), kFrt);
+}
+
 TEST_F(StartUpTest, ARejectedHeaderDeletesNothingOfTheUsers) {
     for (const char* content : {"[Header]\r\nFormat=Raz2Azi\r\n", "no header at all\n"}) {
         const std::string input = files.Write("other.frt", content);
@@ -136,9 +226,9 @@ TEST_F(StartUpTest, TwoRunsGetTwoCopies) {
     struct Nested : FakeUi {
         std::string other;
         FakeUi inner;
-        int RunDialog(const std::string& tempPath, const std::string& inputPath) override {
+        int RunDialog(ExportFiles& files) override {
             CExportApp::StartUp(other, inner);
-            return FakeUi::RunDialog(tempPath, inputPath);
+            return FakeUi::RunDialog(files);
         }
     } outer;
     outer.other = b;

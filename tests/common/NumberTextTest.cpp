@@ -77,3 +77,22 @@ TEST(NumberText, CommaDecimalLocaleChangesNothing) {
     EXPECT_DOUBLE_EQ(ParseDouble("2,5"), 2.0);
     EXPECT_EQ(FormatFixed(2.5, 6), "2.500000");
 }
+
+// A value is whole when the parse takes all of it: that is what the batch tool warns about.
+TEST(NumberText, WholeNumbersAreTellApartFromPrefixesAndOverflow) {
+    for (const char* text : {"12.5", " -3 ", "+4e2", "0x1p3", "7"})
+        EXPECT_TRUE(IsWholeDouble(text)) << text;
+    for (const char* text : {"12,5", "abc", "", " ", "1e999", "inf", "nan", "2.5m", "--1"})
+        EXPECT_FALSE(IsWholeDouble(text)) << text;
+    for (const char* text : {"42", "-2147483648", "+7", " 8 "})
+        EXPECT_TRUE(IsWholeInt(text)) << text;
+    for (const char* text : {"2147483648", "4.0", "+-1", "x", ""})
+        EXPECT_FALSE(IsWholeInt(text)) << text;
+    for (const char* text : {"00ff00", "0xFF", "ffffffff"})
+        EXPECT_TRUE(IsWholeHex(text)) << text;
+    for (const char* text : {"zz", "ff00gg", "1ffffffff", "0x"})
+        EXPECT_FALSE(IsWholeHex(text)) << text;
+    EXPECT_EQ(ParseDouble("--1"), 0.0) << "as atof";
+    EXPECT_EQ(FormatShortest(12.0), "12");
+    EXPECT_EQ(FormatShortest(0.1), "0.1");
+}

@@ -3,10 +3,12 @@
 #include "CExportDlg.h"
 #include "IniSettingsStore.h"
 #include "QtSettingsStore.h"
+#include "QtStartUpUi.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -222,7 +224,7 @@ private slots:
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QCOMPARE(m_messages.size(), std::size_t{1});
         QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QCOMPARE(m_messages[0].text, QString::fromLocal8Bit(std::strerror(EISDIR))); // in the user's language
+        QVERIFY(m_messages[0].text.endsWith(QString::fromLocal8Bit(std::strerror(EISDIR)))); // in the user's language
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), 0);
         QVERIFY(QFileInfo(Path("taken")).isDir());
@@ -242,46 +244,80 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QStringList{QStringLiteral(".site.frt*")}, QDir::Hidden | QDir::Files),
                  QStringList());
 
-        // The copy vanished since start-up: told, and nothing written.
+        QVERIFY(dialog->findChild<QProgressBar*>() == nullptr || !dialog->findChild<QProgressBar*>()->isVisible());
+
+        // The copy vanished since start-up (a cleaner of temporary files): it is taken again.
         m_messages.clear();
         dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
         QFile::remove(Path("copy.tmp"));
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
-        QCOMPARE(m_messages.size(), std::size_t{1});
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
-        QVERIFY(dialog->findChild<QProgressBar*>() == nullptr || !dialog->findChild<QProgressBar*>()->isVisible());
+        QVERIFY(m_messages.empty());
+        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QCOMPARE(Slurp(Path("site.frt")).substr(0, 5), std::string("  0\r\n"));
     }
 
-    // Another program rewrote the input, or the copy, while the dialog was open: converting the
-    // old copy would put an out-of-date drawing over the new content.
-    void aFileChangedSinceStartUpIsNotOverwritten() {
+    // Another program rewrote the input while the dialog was open: the drawing shows what is
+    // there at OK, and content that is no longer FRT is refused until it is again.
+    void anInputChangedSinceStartUpIsConvertedAsItIsNow() {
         auto store = Store();
         auto dialog = Dialog(*store);
         Show(*dialog);
-        const std::string newer = std::string(kFrt) + "PID=2;E=1;N=2\r\n";
-        Spit(Path("site.frt"), newer);
+        const auto rewrite = [this](const std::string& content, int seconds) {
+            Spit(Path("site.frt"), content);
+            QFile file(Path("site.frt"));
+            file.open(QIODevice::ReadWrite);
+            file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime);
+        };
+        rewrite("not FRT any more\r\n", 2);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QCOMPARE(m_messages.size(), std::size_t{1});
         QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QVERIFY(m_messages[0].text.contains(QStringLiteral("site.frt was changed")));
+        QVERIFY(m_messages[0].text.contains(QStringLiteral("no longer an FRT file")));
         QVERIFY(dialog->isVisible());
-        QCOMPARE(Slurp(Path("site.frt")), newer);
+        QCOMPARE(Slurp(Path("site.frt")), std::string("not FRT any more\r\n"));
 
         m_messages.clear();
-        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
-        Spit(Path("copy.tmp"), "[Points]\r\n");
-        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
-        QCOMPARE(m_messages.size(), std::size_t{1});
-        QVERIFY(m_messages[0].text.contains(QStringLiteral("copy.tmp was changed")));
-        QCOMPARE(Slurp(Path("site.frt")), newer);
-
-        // Unchanged since the files were noted: the export runs.
-        m_messages.clear();
-        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
+        rewrite(std::string(kFrt) + "PID=2;E=1;N=2\r\n", 4);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QVERIFY(m_messages.empty());
         QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        const std::string dxf = Slurp(Path("site.frt"));
+        QVERIFY(dxf.find(" 10\r\n1.000000\r\n 20\r\n2.000000\r\n") != std::string::npos);
+    }
+
+    // "*.*" lists every file on Windows but only names with a dot here.
+    void theFileDialogFilterListsFilesWithoutADot() {
+        const QString filter = QString::fromLatin1(QtStartUpUi::kAllFilesFilter);
+        QVERIFY(filter.startsWith(QStringLiteral("All files (")));
+        const QStringList patterns = filter.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).split(
+            QLatin1Char(' '));
+        QVERIFY(QDir::match(patterns, QStringLiteral("README")));
+        QVERIFY(QDir::match(patterns, QStringLiteral("site.frt")));
+    }
+
+    // Texts are shown as written, and the layer-name limit counts bytes as the batch tool does.
+    void textsAreLiteralAndLayerNamesAreLimitedInBytes() {
+        Spit(Path("VUZ_Ezavurudi.lng"), "LAYER_NAME=<b>Layer</b>\r\n");
+        auto store = Store();
+        auto dialog = Dialog(*store, m_dir.path());
+        QFile::remove(Path("VUZ_Ezavurudi.lng"));
+        auto* label = Get<QLabel>(*dialog, 1030);
+        QCOMPARE(label->text(), QStringLiteral("<b>Layer</b>"));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+
+        Show(*dialog);
+        auto* code = Get<QLineEdit>(*dialog, 1021);
+        code->clear();
+        code->setFocus();
+        for (int i = 0; i < 20; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xe9)));
+            QApplication::sendEvent(code, &press);
+        }
+        QCOMPARE(code->text(), QString(16, QChar(0xe9))); // 32 bytes
+        code->setText(QString(17, QChar(0xe9)));          // as a stored name would come
+        QVERIFY(!dialog->TakeValues());
+        QVERIFY(!m_messages.empty());
+        QVERIFY(m_messages.back().text.contains(QStringLiteral("32")));
     }
 
     void colourOutsideTheListAndLayerPerCodeAtTheNextStart() {
