@@ -1,6 +1,6 @@
-#include "CExportApp.h"
+#include "app/CExportApp.h"
 
-#include "TempCopy.h"
+#include "app/TempCopy.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ExportFiles.h"
-#include "FrtHeader.h"
+#include "app/ExportFiles.h"
+#include "app/FrtHeader.h"
 
 #include <optional>
 #include <string>

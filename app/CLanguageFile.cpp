@@ -1,4 +1,4 @@
-#include "CLanguageFile.h"
+#include "app/CLanguageFile.h"
 
 #include <fstream>
 

@@ -1,7 +1,7 @@
-#include "ExportFiles.h"
+#include "app/ExportFiles.h"
 
-#include "FileSystem.h"
-#include "FrtHeader.h"
+#include "common/FileSystem.h"
+#include "app/FrtHeader.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileStamp.h"
+#include "app/FileStamp.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "ExportRun.h"
+#include "app/ExportRun.h"
 
-#include "CFrtReader.h"
-#include "CFrtToDxf.h"
-#include "CProgressBar.h"
+#include "frt/CFrtReader.h"
+#include "convert/CFrtToDxf.h"
+#include "common/CProgressBar.h"
 
 #include <cerrno>
 #include <filesystem>

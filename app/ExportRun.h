@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CFrtSource.h"
-#include "DxfWriteSettings.h"
-#include "ExportOptions.h"
-#include "IFrtDiagnostics.h"
+#include "frt/CFrtSource.h"
+#include "dxf/DxfWriteSettings.h"
+#include "convert/ExportOptions.h"
+#include "frt/IFrtDiagnostics.h"
 
 #include <chrono>
 #include <cstddef>

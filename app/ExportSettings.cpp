@@ -1,6 +1,6 @@
-#include "ExportSettings.h"
+#include "app/ExportSettings.h"
 
-#include "NumberText.h"
+#include "common/NumberText.h"
 
 #include <cstdio>
 

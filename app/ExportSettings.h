@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ExportOptions.h"
-#include "ISettingsStore.h"
+#include "convert/ExportOptions.h"
+#include "app/ISettingsStore.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
-#include "FrtHeader.h"
+#include "app/FrtHeader.h"
 
-#include "LineReader.h"
+#include "frt/LineReader.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
-#include "IniSettingsStore.h"
+#include "app/IniSettingsStore.h"
 
-#include "AtomicFile.h"
-#include "NumberText.h"
+#include "common/AtomicFile.h"
+#include "common/NumberText.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "TempCopy.h"
+#include "app/TempCopy.h"
 
-#include "FileSystem.h"
-#include "PendingFiles.h"
+#include "common/FileSystem.h"
+#include "common/PendingFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

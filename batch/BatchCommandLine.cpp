@@ -1,6 +1,6 @@
-#include "BatchCommandLine.h"
+#include "batch/BatchCommandLine.h"
 
-#include "NumberText.h"
+#include "common/NumberText.h"
 
 #include <charconv>
 #include <cstdint>

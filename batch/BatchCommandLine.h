@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExportSettings.h"
+#include "app/ExportSettings.h"
 
 #include <string>
 #include <vector>

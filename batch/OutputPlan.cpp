@@ -1,6 +1,6 @@
-#include "OutputPlan.h"
+#include "batch/OutputPlan.h"
 
-#include "FileSystem.h"
+#include "common/FileSystem.h"
 
 #include <filesystem>
 #include <map>

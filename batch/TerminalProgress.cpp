@@ -1,4 +1,4 @@
-#include "TerminalProgress.h"
+#include "batch/TerminalProgress.h"
 
 TerminalProgress::~TerminalProgress() {
     if (m_phase >= 0) {

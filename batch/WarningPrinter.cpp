@@ -1,4 +1,4 @@
-#include "WarningPrinter.h"
+#include "batch/WarningPrinter.h"
 
 #include <cinttypes>
 

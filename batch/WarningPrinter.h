@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IFrtDiagnostics.h"
+#include "frt/IFrtDiagnostics.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,13 +1,13 @@
 // frt2dxf-batch: converts FRT files to DXF drawings without a desktop. Never changes its input.
-#include "BatchCommandLine.h"
-#include "CProgressBar.h"
-#include "ExportRun.h"
-#include "FrtHeader.h"
-#include "IniSettingsStore.h"
-#include "OutputPlan.h"
-#include "PendingFiles.h"
-#include "TerminalProgress.h"
-#include "WarningPrinter.h"
+#include "batch/BatchCommandLine.h"
+#include "common/CProgressBar.h"
+#include "app/ExportRun.h"
+#include "app/FrtHeader.h"
+#include "app/IniSettingsStore.h"
+#include "batch/OutputPlan.h"
+#include "common/PendingFiles.h"
+#include "batch/TerminalProgress.h"
+#include "batch/WarningPrinter.h"
 
 #include <unistd.h>
 

@@ -1,10 +1,10 @@
 // DXF document memory per entity and write throughput.
 //   bench_dxf [MILLIONS_OF_ENTITIES=3] [RUNS=5] [PATH]
-#include "CDxfDocument.h"
-#include "CDxfPoint.h"
-#include "CDxfPolyline.h"
-#include "CDxfText.h"
-#include "TextStream.h"
+#include "dxf/CDxfDocument.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
+#include "common/TextStream.h"
 
 #include <malloc.h>
 

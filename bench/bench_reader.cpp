@@ -1,7 +1,7 @@
 // Reader throughput: generates a large FRT file (points, lines and areas), reads it several
 // times with a consumer that only destroys what it gets, prints the median MB/s.
 //   bench_reader [MEGABYTES=300] [RUNS=5] [PATH]
-#include "CFrtReader.h"
+#include "frt/CFrtReader.h"
 
 #include <sys/resource.h>
 

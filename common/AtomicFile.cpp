@@ -1,7 +1,7 @@
-#include "AtomicFile.h"
+#include "common/AtomicFile.h"
 
-#include "FileSystem.h"
-#include "PendingFiles.h"
+#include "common/FileSystem.h"
+#include "common/PendingFiles.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextStream.h"
+#include "common/TextStream.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IProgressDisplay.h"
+#include "common/IProgressDisplay.h"
 
 #include <cstdint>
 #include <memory>

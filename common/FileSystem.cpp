@@ -1,4 +1,4 @@
-#include "FileSystem.h"
+#include "common/FileSystem.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "common/NumberText.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "PendingFiles.h"
+#include "common/PendingFiles.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "CFrtToDxf.h"
+#include "convert/CFrtToDxf.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CDxfDocument.h"
-#include "CFrtArea.h"
-#include "CFrtLine.h"
-#include "CFrtPoint.h"
-#include "ExportOptions.h"
-#include "IFrtConsumer.h"
+#include "dxf/CDxfDocument.h"
+#include "frt/CFrtArea.h"
+#include "frt/CFrtLine.h"
+#include "frt/CFrtPoint.h"
+#include "convert/ExportOptions.h"
+#include "frt/IFrtConsumer.h"
 
 #include <memory>
 #include <string>

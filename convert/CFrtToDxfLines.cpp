@@ -1,7 +1,7 @@
 // Line and area export: LINE chains or polylines.
-#include "CDxfLine.h"
-#include "CDxfPolyline.h"
-#include "CFrtToDxf.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPolyline.h"
+#include "convert/CFrtToDxf.h"
 
 #include <limits>
 

@@ -1,9 +1,9 @@
 // Point export: the point entity and its labels.
-#include "CDxfInsert.h"
-#include "CDxfPoint.h"
-#include "CDxfText.h"
-#include "CFrtToDxf.h"
-#include "NumberText.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfText.h"
+#include "convert/CFrtToDxf.h"
+#include "common/NumberText.h"
 
 #include <cmath>
 #include <limits>

@@ -1,8 +1,8 @@
 // The eight point-class symbol blocks, drawn at the run's symbol size around the origin.
-#include "CDxfCircle.h"
-#include "CDxfLine.h"
-#include "CDxfPoint.h"
-#include "CFrtToDxf.h"
+#include "dxf/CDxfCircle.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "convert/CFrtToDxf.h"
 
 #include <limits>
 

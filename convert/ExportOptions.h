@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrtTypes.h"
+#include "frt/FrtTypes.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDxfEntity.h"
+#include "dxf/CDxfEntity.h"
 
 class CDxfCircle : public CDxfLocatedEntity {
 public:

@@ -1,8 +1,8 @@
-#include "CDxfDocument.h"
+#include "dxf/CDxfDocument.h"
 
-#include "CDxfPolyline.h"
-#include "CProgressBar.h"
-#include "TextStream.h"
+#include "dxf/CDxfPolyline.h"
+#include "common/CProgressBar.h"
+#include "common/TextStream.h"
 
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AtomicFile.h"
-#include "CDxfDocumentBase.h"
-#include "CDxfTables.h"
+#include "common/AtomicFile.h"
+#include "dxf/CDxfDocumentBase.h"
+#include "dxf/CDxfTables.h"
 
 #include <deque>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CDxfEntity.h"
-#include "DxfWriteSettings.h"
+#include "dxf/CDxfEntity.h"
+#include "dxf/DxfWriteSettings.h"
 
 #include <cstdint>
 #include <memory>

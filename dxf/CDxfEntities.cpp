@@ -1,13 +1,13 @@
 // What each entity kind writes, group by group.
-#include "CDxfCircle.h"
-#include "CDxfInsert.h"
-#include "CDxfLine.h"
-#include "CDxfPoint.h"
-#include "CDxfPolyline.h"
-#include "CDxfText.h"
-#include "CDxfVertex.h"
-#include "DxfTextGroup.h"
-#include "TextStream.h"
+#include "dxf/CDxfCircle.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
+#include "dxf/CDxfVertex.h"
+#include "dxf/DxfTextGroup.h"
+#include "common/TextStream.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "CDxfEntity.h"
+#include "dxf/CDxfEntity.h"
 
-#include "EntityPool.h"
+#include "dxf/EntityPool.h"
 
 // NOLINTNEXTLINE(misc-new-delete-overloads): the sized delete below is the matching one
 void* CDxfEntity::operator new(std::size_t size) { return EntityPool::Allocate(size); }

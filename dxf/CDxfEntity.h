@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CWritable.h"
-#include "DxfAttributes.h"
-#include "DxfPoint3.h"
+#include "common/CWritable.h"
+#include "dxf/DxfAttributes.h"
+#include "dxf/DxfPoint3.h"
 
 #include <cstddef>
 #include <cstdint>

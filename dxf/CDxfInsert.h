@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDxfEntity.h"
+#include "dxf/CDxfEntity.h"
 
 #include <string>
 #include <string_view>

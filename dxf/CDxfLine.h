@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDxfEntity.h"
+#include "dxf/CDxfEntity.h"
 
 // A line has no reference point: it never widens the drawing's extents.
 class CDxfLine : public CDxfEntity {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CDxfEntity.h"
-#include "CDxfVertex.h"
+#include "dxf/CDxfEntity.h"
+#include "dxf/CDxfVertex.h"
 
 #include <cstdint>
 #include <limits>

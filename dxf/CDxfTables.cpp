@@ -1,7 +1,7 @@
-#include "CDxfTables.h"
+#include "dxf/CDxfTables.h"
 
-#include "DxfTextGroup.h"
-#include "TextStream.h"
+#include "dxf/DxfTextGroup.h"
+#include "common/TextStream.h"
 
 #include <array>
 #include <string_view>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CDxfBlock.h"
-#include "CDxfLayer.h"
-#include "DxfPoint3.h"
-#include "DxfWriteSettings.h"
+#include "dxf/CDxfBlock.h"
+#include "dxf/CDxfLayer.h"
+#include "dxf/DxfPoint3.h"
+#include "dxf/DxfWriteSettings.h"
 
 #include <limits>
 #include <map>

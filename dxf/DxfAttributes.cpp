@@ -1,8 +1,8 @@
-#include "DxfAttributes.h"
+#include "dxf/DxfAttributes.h"
 
-#include "DxfPoint3.h"
-#include "DxfTextGroup.h"
-#include "TextStream.h"
+#include "dxf/DxfPoint3.h"
+#include "dxf/DxfTextGroup.h"
+#include "common/TextStream.h"
 
 #include <cmath>
 

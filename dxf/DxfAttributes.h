@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DxfNames.h"
+#include "dxf/DxfNames.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "DxfNames.h"
+#include "dxf/DxfNames.h"
 
 #include <deque>
 #include <string>

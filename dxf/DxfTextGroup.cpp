@@ -1,6 +1,6 @@
-#include "DxfTextGroup.h"
+#include "dxf/DxfTextGroup.h"
 
-#include "TextStream.h"
+#include "common/TextStream.h"
 
 #include <algorithm>
 #include <string>

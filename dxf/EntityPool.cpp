@@ -1,4 +1,4 @@
-#include "EntityPool.h"
+#include "dxf/EntityPool.h"
 
 #include <array>
 #include <memory>

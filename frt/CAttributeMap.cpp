@@ -1,6 +1,6 @@
-#include "CAttributeMap.h"
+#include "frt/CAttributeMap.h"
 
-#include "NumberText.h"
+#include "common/NumberText.h"
 
 #include <algorithm>
 #include <array>

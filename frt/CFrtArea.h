@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CFrtElement.h"
-#include "CFrtLine.h"
+#include "frt/CFrtElement.h"
+#include "frt/CFrtLine.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "CFrtElement.h"
+#include "frt/CFrtElement.h"
 
 void CFrtElement::ImportTyped(const CAttributeMap& source) {
     char letter = 0;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CAttributeMap.h"
-#include "CWritable.h"
-#include "FrtCode.h"
-#include "FrtTypes.h"
+#include "frt/CAttributeMap.h"
+#include "common/CWritable.h"
+#include "frt/FrtCode.h"
+#include "frt/FrtTypes.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CFrtElement.h"
-#include "CFrtPoint.h"
+#include "frt/CFrtElement.h"
+#include "frt/CFrtPoint.h"
 
 #include <cstdint>
 #include <memory>

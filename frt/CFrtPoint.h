@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CFrtElement.h"
-#include "FrtCoordinates.h"
+#include "frt/CFrtElement.h"
+#include "frt/FrtCoordinates.h"
 
 #include <cstdint>
 #include <string_view>

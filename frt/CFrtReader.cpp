@@ -1,8 +1,8 @@
-#include "CFrtReader.h"
+#include "frt/CFrtReader.h"
 
-#include "CProgressBar.h"
-#include "LineReader.h"
-#include "NumberText.h"
+#include "common/CProgressBar.h"
+#include "frt/LineReader.h"
+#include "common/NumberText.h"
 
 #include <limits>
 #include <string>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CAttributeMap.h"
-#include "CFrtArea.h"
-#include "CFrtLine.h"
-#include "CFrtPoint.h"
-#include "CFrtSource.h"
-#include "IFrtDiagnostics.h"
+#include "frt/CAttributeMap.h"
+#include "frt/CFrtArea.h"
+#include "frt/CFrtLine.h"
+#include "frt/CFrtPoint.h"
+#include "frt/CFrtSource.h"
+#include "frt/IFrtDiagnostics.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FrtTypes.h"
-#include "IFrtConsumer.h"
+#include "frt/FrtTypes.h"
+#include "frt/IFrtConsumer.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "FrtTypes.h"
+#include "frt/FrtTypes.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CFrtElement.h"
+#include "frt/CFrtElement.h"
 
 #include <memory>
 

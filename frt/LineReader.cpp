@@ -1,6 +1,6 @@
-#include "LineReader.h"
+#include "frt/LineReader.h"
 
-#include "NumberText.h"
+#include "common/NumberText.h"
 
 #include <algorithm>
 #include <cerrno>

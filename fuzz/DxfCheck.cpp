@@ -1,4 +1,4 @@
-#include "DxfCheck.h"
+#include "fuzz/DxfCheck.h"
 
 #include <charconv>
 #include <cmath>

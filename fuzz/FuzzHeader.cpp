@@ -1,7 +1,7 @@
 // The header check, against a plain in-memory reading of the same rule.
-#include "FrtHeader.h"
-#include "FuzzCheck.h"
-#include "ScratchFile.h"
+#include "app/FrtHeader.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The language file loader, against a plain in-memory reading of the same rules.
-#include "CLanguageFile.h"
-#include "FuzzCheck.h"
-#include "ScratchFile.h"
+#include "app/CLanguageFile.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,12 +1,12 @@
 // The whole conversion in memory: FRT bytes through the reader and the converter into a
 // document, written as DXF text that a strict reader must accept.
-#include "CFrtReader.h"
-#include "CFrtToDxf.h"
-#include "DxfCheck.h"
-#include "ExportRun.h"
-#include "FuzzCheck.h"
-#include "ScratchFile.h"
-#include "TextStream.h"
+#include "frt/CFrtReader.h"
+#include "convert/CFrtToDxf.h"
+#include "fuzz/DxfCheck.h"
+#include "app/ExportRun.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFile.h"
+#include "common/TextStream.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Record lines: the pair parser, the typed import and the three element fillers.
-#include "CFrtReader.h"
-#include "FuzzCheck.h"
+#include "frt/CFrtReader.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ScratchFile.h"
+#include "fuzz/ScratchFile.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Prints what the FRT reader takes from a file: one line per point, line and area.
-#include "CFrtArea.h"
-#include "CFrtReader.h"
+#include "frt/CFrtArea.h"
+#include "frt/CFrtReader.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "CExportDlg.h"
+#include "app/desktop/CExportDlg.h"
 
-#include "CProgressBar.h"
-#include "ExportRun.h"
-#include "QtProgressDisplay.h"
+#include "common/CProgressBar.h"
+#include "app/ExportRun.h"
+#include "app/desktop/QtProgressDisplay.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CLanguageFile.h"
-#include "ExportFiles.h"
-#include "ExportSettings.h"
-#include "ISettingsStore.h"
+#include "app/CLanguageFile.h"
+#include "app/ExportFiles.h"
+#include "app/ExportSettings.h"
+#include "app/ISettingsStore.h"
 
 #include <QDialog>
 #include <QIcon>

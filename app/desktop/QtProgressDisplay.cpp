@@ -1,4 +1,4 @@
-#include "QtProgressDisplay.h"
+#include "app/desktop/QtProgressDisplay.h"
 
 namespace {
 constexpr int kScale = 1000;

@@ -1,4 +1,4 @@
-#include "QtSettingsStore.h"
+#include "app/desktop/QtSettingsStore.h"
 
 namespace {
 

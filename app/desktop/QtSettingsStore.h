@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISettingsStore.h"
+#include "app/ISettingsStore.h"
 
 #include <QSettings>
 

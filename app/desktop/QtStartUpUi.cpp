@@ -1,6 +1,6 @@
-#include "QtStartUpUi.h"
+#include "app/desktop/QtStartUpUi.h"
 
-#include "CExportDlg.h"
+#include "app/desktop/CExportDlg.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

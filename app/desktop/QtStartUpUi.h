@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CExportApp.h"
-#include "ISettingsStore.h"
+#include "app/CExportApp.h"
+#include "app/ISettingsStore.h"
 
 #include <string>
 

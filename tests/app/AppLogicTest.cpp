@@ -1,8 +1,8 @@
-#include "ExportSettings.h"
-#include "FrtHeader.h"
-#include "IniSettingsStore.h"
-#include "MemoryStore.h"
-#include "TempDir.h"
+#include "app/ExportSettings.h"
+#include "app/FrtHeader.h"
+#include "app/IniSettingsStore.h"
+#include "tests/app/MemoryStore.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

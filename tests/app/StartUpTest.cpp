@@ -1,6 +1,6 @@
-#include "CExportApp.h"
-#include "CLanguageFile.h"
-#include "TempDir.h"
+#include "app/CExportApp.h"
+#include "app/CLanguageFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

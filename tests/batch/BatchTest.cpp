@@ -1,7 +1,7 @@
 // frt2dxf-batch from the outside: exit codes, messages, what it leaves on disk, and its drawings
 // read back by ezdxf, GDAL and LibreCAD.
-#include "ReaderTools.h"
-#include "TempDir.h"
+#include "tests/readers/ReaderTools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

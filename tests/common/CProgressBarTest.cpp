@@ -1,4 +1,4 @@
-#include "CProgressBar.h"
+#include "common/CProgressBar.h"
 
 #include <gtest/gtest.h>
 

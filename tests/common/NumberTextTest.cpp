@@ -1,5 +1,5 @@
-#include "LocaleGuard.h"
-#include "NumberText.h"
+#include "tests/support/LocaleGuard.h"
+#include "common/NumberText.h"
 
 #include <gtest/gtest.h>
 

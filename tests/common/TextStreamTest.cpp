@@ -1,4 +1,4 @@
-#include "TextStream.h"
+#include "common/TextStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The "DXF Export" dialog with real widgets on the offscreen platform. Every test keeps its
 // settings store and files in a temporary directory, never the user's own.
-#include "CExportDlg.h"
-#include "IniSettingsStore.h"
-#include "QtSettingsStore.h"
-#include "QtStartUpUi.h"
+#include "app/desktop/CExportDlg.h"
+#include "app/IniSettingsStore.h"
+#include "app/desktop/QtSettingsStore.h"
+#include "app/desktop/QtStartUpUi.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
-#include "CDxfCircle.h"
-#include "CDxfInsert.h"
-#include "CDxfLine.h"
-#include "CDxfPoint.h"
-#include "CDxfPolyline.h"
-#include "CDxfText.h"
-#include "CProgressBar.h"
-#include "DxfText.h"
-#include "TempDir.h"
+#include "dxf/CDxfCircle.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
+#include "common/CProgressBar.h"
+#include "tests/dxf/DxfText.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

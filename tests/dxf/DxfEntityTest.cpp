@@ -1,12 +1,12 @@
-#include "CDxfCircle.h"
-#include "CDxfInsert.h"
-#include "CDxfLine.h"
-#include "CDxfPoint.h"
-#include "CDxfPolyline.h"
-#include "CDxfText.h"
-#include "CDxfVertex.h"
-#include "DxfText.h"
-#include "LocaleGuard.h"
+#include "dxf/CDxfCircle.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
+#include "dxf/CDxfVertex.h"
+#include "tests/dxf/DxfText.h"
+#include "tests/support/LocaleGuard.h"
 
 #include <gtest/gtest.h>
 

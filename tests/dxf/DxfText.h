@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CDxfDocument.h"
-#include "CWritable.h"
-#include "TextStream.h"
+#include "dxf/CDxfDocument.h"
+#include "common/CWritable.h"
+#include "common/TextStream.h"
 
 #include <string>
 #include <vector>

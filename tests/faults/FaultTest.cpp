@@ -1,6 +1,6 @@
 // Faults and hostile inputs through frt2dxf-batch: nothing crashes, hangs or is lost, memory
 // stays bounded, and an interrupted run leaves either the old file or the complete drawing.
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

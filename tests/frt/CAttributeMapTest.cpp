@@ -1,5 +1,5 @@
-#include "Bytes.h"
-#include "CAttributeMap.h"
+#include "tests/support/Bytes.h"
+#include "frt/CAttributeMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "Bytes.h"
-#include "CFrtArea.h"
-#include "CFrtReader.h"
-#include "CProgressBar.h"
-#include "LocaleGuard.h"
-#include "TempDir.h"
+#include "tests/support/Bytes.h"
+#include "frt/CFrtArea.h"
+#include "frt/CFrtReader.h"
+#include "common/CProgressBar.h"
+#include "tests/support/LocaleGuard.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

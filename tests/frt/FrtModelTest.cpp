@@ -1,5 +1,5 @@
-#include "CFrtArea.h"
-#include "CFrtReader.h"
+#include "frt/CFrtArea.h"
+#include "frt/CFrtReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The fuzzer's judge of the output must accept our drawings and reject each kind of damage.
-#include "CFrtReader.h"
-#include "CFrtToDxf.h"
-#include "DxfCheck.h"
-#include "ExportRun.h"
-#include "TextStream.h"
+#include "frt/CFrtReader.h"
+#include "convert/CFrtToDxf.h"
+#include "fuzz/DxfCheck.h"
+#include "app/ExportRun.h"
+#include "common/TextStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Feeds written drawings to real DXF readers: ezdxf (strict load and audit) and GDAL's ogrinfo.
-#include "CDxfCircle.h"
-#include "CDxfDocument.h"
-#include "CDxfInsert.h"
-#include "CDxfLine.h"
-#include "CDxfPoint.h"
-#include "CDxfPolyline.h"
-#include "CDxfText.h"
-#include "ReaderTools.h"
-#include "TempDir.h"
+#include "dxf/CDxfCircle.h"
+#include "dxf/CDxfDocument.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
+#include "tests/readers/ReaderTools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
