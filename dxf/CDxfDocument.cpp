@@ -1,5 +1,7 @@
 #include "dxf/CDxfDocument.h"
 
+#include "common/AtomicFile.h"
+
 #include "dxf/CDxfPolyline.h"
 #include "common/CProgressBar.h"
 #include "common/TextStream.h"

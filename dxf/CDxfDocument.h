@@ -1,12 +1,14 @@
 #pragma once
 
-#include "common/AtomicFile.h"
 #include "dxf/CDxfDocumentBase.h"
 #include "dxf/CDxfTables.h"
 
 #include <deque>
 #include <memory>
 #include <vector>
+
+class AtomicFile;
+class TextStream;
 
 // The drawing in memory and its writer. It owns its entities and the entities of its blocks,
 // and derives the layer table and the extents from the entities as they are added.

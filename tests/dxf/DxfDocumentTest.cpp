@@ -1,3 +1,4 @@
+#include "common/AtomicFile.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
