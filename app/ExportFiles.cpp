@@ -1,7 +1,7 @@
 #include "app/ExportFiles.h"
 
-#include "common/FileSystem.h"
 #include "app/FrtHeader.h"
+#include "common/FileSystem.h"
 
 #include <cerrno>
 #include <cstdio>

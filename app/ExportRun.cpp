@@ -1,8 +1,8 @@
 #include "app/ExportRun.h"
 
-#include "frt/CFrtReader.h"
-#include "convert/CFrtToDxf.h"
 #include "common/CProgressBar.h"
+#include "convert/CFrtToDxf.h"
+#include "frt/CFrtReader.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -25,7 +25,8 @@ namespace {
 class CountingDiagnostics : public IFrtDiagnostics {
 public:
     explicit CountingDiagnostics(IFrtDiagnostics& next) : m_next(next) {}
-    void Warn(std::uint64_t line, std::string_view key, std::string_view value, std::string_view problem) override {
+    void Warn(std::uint64_t line, std::string_view key, std::string_view value,
+              std::string_view problem) override {
         ++count;
         m_next.Warn(line, key, value, problem);
     }
@@ -60,7 +61,8 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     }
     result.warnings = counting ? counting->count : 0;
     if (strict && result.warnings > 0) {
-        result.error = std::to_string(result.warnings) + " questionable value(s) in the input; nothing was written";
+        result.error =
+            std::to_string(result.warnings) + " questionable value(s) in the input; nothing was written";
         return result;
     }
 
@@ -79,8 +81,8 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
 
 } // namespace
 
-ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options,
-                             IFrtDiagnostics* diagnostics, bool strict) {
+ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
+                             ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict) {
     try {
         return Convert(readPath, writePath, options, diagnostics, strict);
     } catch (const std::bad_alloc&) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frt/CFrtSource.h"
-#include "dxf/DxfWriteSettings.h"
 #include "convert/ExportOptions.h"
+#include "dxf/DxfWriteSettings.h"
+#include "frt/CFrtSource.h"
 #include "frt/IFrtDiagnostics.h"
 
 #include <chrono>
@@ -12,7 +12,7 @@
 // How one conversion went.
 struct ConversionResult {
     bool ok = false;
-    std::string error; // the system's reason, when not ok
+    std::string error;          // the system's reason, when not ok
     bool targetDamaged = false; // the write went wrong half way into the target itself
     std::string keptDrawing;    // then the complete drawing is kept here
     FrtReadResult read;
@@ -29,5 +29,6 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 // is written only when the whole input was read: a file that cannot be read leaves the target
 // as it is, and so do a failed write and running out of memory. With diagnostics, the reader tells
 // them of every value it replaced by a fallback; strict then writes nothing when there was any.
-ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath, ExportOptions& options,
-                             IFrtDiagnostics* diagnostics = nullptr, bool strict = false);
+ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
+                             ExportOptions& options, IFrtDiagnostics* diagnostics = nullptr,
+                             bool strict = false);

@@ -8,7 +8,9 @@ namespace {
 constexpr const char* kSection = ExportSettings::kSection;
 }
 
-int ColourSelection(int stored) { return stored >= 0 && stored < ExportSettings::kColourCount ? stored : -1; }
+int ColourSelection(int stored) {
+    return stored >= 0 && stored < ExportSettings::kColourCount ? stored : -1;
+}
 
 void ExportSettings::Load(ISettingsStore& store, const LayerDefaults& defaults) {
     m_nColourPointId = ColourSelection(store.ReadInt(kSection, "ColorPoint", 1));
@@ -60,17 +62,20 @@ void ExportSettings::Store(ISettingsStore& store) const {
 
 ExportOptions ExportSettings::Build() const {
     ExportOptions options;
-    options.dataKinds = (m_bExportPoints != 0 ? DATA_KIND_POINTS : 0) | (m_bExportLines != 0 ? DATA_KIND_LINES : 0) |
+    options.dataKinds = (m_bExportPoints != 0 ? DATA_KIND_POINTS : 0) |
+                        (m_bExportLines != 0 ? DATA_KIND_LINES : 0) |
                         (m_bExportAreas != 0 ? DATA_KIND_AREAS : 0);
     options.flags = (m_nDimension != 0 ? OPT_3D : 0) | (m_bExportSymbols != 0 ? OPT_SYMBOLS : 0) |
-                    (m_bLayerPerCode != 0 ? OPT_LAYER_PER_CODE : 0) | (m_nLineExport == 0 ? OPT_SEPARATE_LINES : 0);
+                    (m_bLayerPerCode != 0 ? OPT_LAYER_PER_CODE : 0) |
+                    (m_nLineExport == 0 ? OPT_SEPARATE_LINES : 0);
     // The factor is the single-precision value nearest 0.0005; the product is a double.
     options.symbolScale = static_cast<double>(m_fSymbolSize) * static_cast<double>(0.0005F);
     const auto colour = [](int selection) { return selection >= 0 ? selection + 1 : 0; };
     if (m_bLabelPointId != 0)
         options.labels.push_back({LABEL_POINT_ID, m_strLayerPointId, colour(m_nColourPointId), 0});
     if (m_bLabelEastNorth != 0)
-        options.labels.push_back({LABEL_EAST_NORTH, m_strLayerEastNorth, colour(m_nColourEastNorth), m_nDecimalsEN});
+        options.labels.push_back(
+            {LABEL_EAST_NORTH, m_strLayerEastNorth, colour(m_nColourEastNorth), m_nDecimalsEN});
     if (m_bLabelHeight != 0)
         options.labels.push_back({LABEL_HEIGHT, m_strLayerHeight, colour(m_nColourHeight), m_nDecimalsH});
     if (m_bLabelCode != 0)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/ExportOptions.h"
 #include "app/ISettingsStore.h"
+#include "convert/ExportOptions.h"
 
 #include <array>
 #include <string>
@@ -15,8 +15,8 @@ struct ExportSettings {
     int m_bExportLines = 1;
     int m_bExportAreas = 1;
     int m_bExportSymbols = 1;
-    int m_nDimension = 1;  // 0 2D, 1 3D
-    int m_nLineExport = 1; // 0 separate DXF lines, 1 DXF polylines
+    int m_nDimension = 1;    // 0 2D, 1 3D
+    int m_nLineExport = 1;   // 0 separate DXF lines, 1 DXF polylines
     int m_bLayerPerCode = 1; // not stored: on at every start
     int m_bLabelPointId = 0;
     int m_bLabelEastNorth = 0;

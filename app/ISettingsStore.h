@@ -8,7 +8,8 @@ class ISettingsStore {
 public:
     virtual ~ISettingsStore() = default;
     virtual int ReadInt(std::string_view section, std::string_view name, int fallback) = 0;
-    virtual std::string ReadText(std::string_view section, std::string_view name, std::string_view fallback) = 0;
+    virtual std::string ReadText(std::string_view section, std::string_view name,
+                                 std::string_view fallback) = 0;
     virtual void WriteInt(std::string_view section, std::string_view name, int value) = 0;
     virtual void WriteText(std::string_view section, std::string_view name, std::string_view value) = 0;
 };

@@ -146,7 +146,8 @@ int IniSettingsStore::ReadInt(std::string_view section, std::string_view name, i
     return numtext::ParseInt(Unescape(found->second));
 }
 
-std::string IniSettingsStore::ReadText(std::string_view section, std::string_view name, std::string_view fallback) {
+std::string IniSettingsStore::ReadText(std::string_view section, std::string_view name,
+                                       std::string_view fallback) {
     const auto found = m_values.find({std::string(section), std::string(name)});
     if (found == m_values.end())
         return std::string(fallback);
@@ -164,7 +165,8 @@ void IniSettingsStore::WriteInt(std::string_view section, std::string_view name,
 }
 
 void IniSettingsStore::WriteText(std::string_view section, std::string_view name, std::string_view value) {
-    const std::string text = !value.empty() && value.front() == '@' ? "@" + std::string(value) : std::string(value);
+    const std::string text =
+        !value.empty() && value.front() == '@' ? "@" + std::string(value) : std::string(value);
     m_values[{std::string(section), std::string(name)}] = Escape(text);
 }
 

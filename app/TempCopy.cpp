@@ -40,7 +40,9 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 } // namespace
 
-std::string TempCopy::Directory() { return filesys::TemporaryDirectory(); }
+std::string TempCopy::Directory() {
+    return filesys::TemporaryDirectory();
+}
 
 void TempCopy::Keep() {
     m_path.clear();
@@ -80,8 +82,7 @@ bool TempCopy::Make(const std::string& source) {
         if (out >= 0) {
             m_path = candidate;
             m_pendingSlot = PendingFiles::Add(m_path.c_str());
-        }
-        else if (errno != EEXIST)
+        } else if (errno != EEXIST)
             break;
     }
     if (out < 0) {

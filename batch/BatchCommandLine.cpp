@@ -89,16 +89,18 @@ bool WantsStoredSettings(const std::vector<std::string>& args) {
 
 std::string StoredValueProblem(const ExportSettings& s) {
     const std::pair<const char*, const std::string*> names[] = {{"NamePointId", &s.m_strLayerPointId},
-                                                                 {"NameEastNorth", &s.m_strLayerEastNorth},
-                                                                 {"NameHeight", &s.m_strLayerHeight},
-                                                                 {"NameCode", &s.m_strLayerCode}};
+                                                                {"NameEastNorth", &s.m_strLayerEastNorth},
+                                                                {"NameHeight", &s.m_strLayerHeight},
+                                                                {"NameCode", &s.m_strLayerCode}};
     for (const auto& [name, value] : names)
         if (value->size() > kMaxLayerName)
             return std::string(name) + "=" + *value + ": the layer name may have at most 32 bytes";
     if (s.m_nDecimalsEN < 0 || s.m_nDecimalsEN > 16)
-        return "DecimalsEN=" + std::to_string(s.m_nDecimalsEN) + ": the number of decimals must be from 0 to 16";
+        return "DecimalsEN=" + std::to_string(s.m_nDecimalsEN) +
+               ": the number of decimals must be from 0 to 16";
     if (s.m_nDecimalsH < 0 || s.m_nDecimalsH > 16)
-        return "DecimalsH=" + std::to_string(s.m_nDecimalsH) + ": the number of decimals must be from 0 to 16";
+        return "DecimalsH=" + std::to_string(s.m_nDecimalsH) +
+               ": the number of decimals must be from 0 to 16";
     if (!(s.m_fSymbolSize >= 1.0F && s.m_fSymbolSize <= 999999.0F))
         return "SymbolSize=" + numtext::FormatShortest(s.m_fSymbolSize) +
                ": the symbol size must be from 1 to 999999";
@@ -127,15 +129,24 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
     const auto decimals = [&error](const char* option, int& target) -> Handler {
         return [&error, &target, option](const std::string& value) {
             if (!WholeInt(value, target) || target < 0 || target > 16) {
-                error = std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value + "'";
+                error = std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
+                        "'";
                 return false;
             }
             return true;
         };
     };
     const std::map<std::string, Handler> valued = {
-        {"-o", [&request](const std::string& v) { request.output = v; return true; }},
-        {"--output", [&request](const std::string& v) { request.output = v; return true; }},
+        {"-o",
+         [&request](const std::string& v) {
+             request.output = v;
+             return true;
+         }},
+        {"--output",
+         [&request](const std::string& v) {
+             request.output = v;
+             return true;
+         }},
         {"--label",
          [&s, &error](const std::string& kind) {
              LabelFields f{};
@@ -151,7 +162,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
              const std::size_t eq = value.find('=');
              LabelFields f{};
              if (eq == std::string::npos || !LabelOf(s, value.substr(0, eq), f)) {
-                 error = "--label-layer: expected KIND=NAME with KIND " + std::string(kKinds) + ", not '" + value + "'";
+                 error = "--label-layer: expected KIND=NAME with KIND " + std::string(kKinds) + ", not '" +
+                         value + "'";
                  return false;
              }
              *f.layer = value.substr(eq + 1);
@@ -167,11 +179,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
              LabelFields f{};
              int number = -1;
              if (eq == std::string::npos || !LabelOf(s, value.substr(0, eq), f)) {
-                 error = "--label-colour: expected KIND=N with KIND " + std::string(kKinds) + ", not '" + value + "'";
+                 error = "--label-colour: expected KIND=N with KIND " + std::string(kKinds) + ", not '" +
+                         value + "'";
                  return false;
              }
              if (!WholeInt(value.substr(eq + 1), number) || number < 0 || number > 7) {
-                 error = "--label-colour: the colour number must be from 0 to 7, not '" + value.substr(eq + 1) + "'";
+                 error = "--label-colour: the colour number must be from 0 to 7, not '" +
+                         value.substr(eq + 1) + "'";
                  return false;
              }
              *f.colour = number - 1; // the list index; 0 is no selection

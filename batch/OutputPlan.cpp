@@ -34,10 +34,12 @@ std::string FindClash(const std::vector<BatchJob>& jobs) {
         if (const auto input = inputs.find(identity); input != inputs.end()) {
             if (input->second == &job)
                 return job.output + ": the output would replace its own input; choose another with --output";
-            return job.output + ": the output of " + job.input + " would replace the input " + input->second->input;
+            return job.output + ": the output of " + job.input + " would replace the input " +
+                   input->second->input;
         }
         if (const auto [other, added] = outputs.emplace(identity, &job); !added)
-            return job.output + ": " + job.input + " and " + other->second->input + " would both be written there";
+            return job.output + ": " + job.input + " and " + other->second->input +
+                   " would both be written there";
     }
     return {};
 }

@@ -21,7 +21,7 @@ void TerminalProgress::Show(std::int64_t position, std::int64_t low, std::int64_
     m_shown = percent;
     constexpr int kWidth = 30;
     const int filled = percent * kWidth / 100;
-    std::fprintf(m_out, "\r%s: %-7s [%.*s%*s] %3d%%", m_name.c_str(), m_phase == 0 ? "reading" : "writing", filled,
-                 "##############################", kWidth - filled, "", percent);
+    std::fprintf(m_out, "\r%s: %-7s [%.*s%*s] %3d%%", m_name.c_str(), m_phase == 0 ? "reading" : "writing",
+                 filled, "##############################", kWidth - filled, "", percent);
     std::fflush(m_out);
 }

@@ -15,7 +15,8 @@ std::string Printable(std::string_view text) {
 
 } // namespace
 
-void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_view value, std::string_view problem) {
+void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_view value,
+                          std::string_view problem) {
     if (++m_count > kShown)
         return;
     std::string pair = Printable(key);

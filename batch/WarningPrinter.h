@@ -15,7 +15,8 @@ public:
     WarningPrinter(std::FILE* out, std::string program, std::string file)
         : m_out(out), m_program(std::move(program)), m_file(std::move(file)) {}
 
-    void Warn(std::uint64_t line, std::string_view key, std::string_view value, std::string_view problem) override;
+    void Warn(std::uint64_t line, std::string_view key, std::string_view value,
+              std::string_view problem) override;
     void Finish() const;
     std::uint64_t Count() const { return m_count; }
 

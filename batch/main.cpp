@@ -1,13 +1,13 @@
 // frt2dxf-batch: converts FRT files to DXF drawings without a desktop. Never changes its input.
-#include "batch/BatchCommandLine.h"
-#include "common/CProgressBar.h"
 #include "app/ExportRun.h"
 #include "app/FrtHeader.h"
 #include "app/IniSettingsStore.h"
+#include "batch/BatchCommandLine.h"
 #include "batch/OutputPlan.h"
-#include "common/PendingFiles.h"
 #include "batch/TerminalProgress.h"
 #include "batch/WarningPrinter.h"
+#include "common/CProgressBar.h"
+#include "common/PendingFiles.h"
 
 #include <unistd.h>
 
@@ -28,7 +28,9 @@ void Fail(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), reason.c_str());
 }
 
-std::string DefaultOutput(const std::string& input) { return fs::path(input).replace_extension(".dxf").string(); }
+std::string DefaultOutput(const std::string& input) {
+    return fs::path(input).replace_extension(".dxf").string();
+}
 
 // Why the input cannot be converted, or empty when it can be read as a file.
 std::string InputProblem(const std::string& input) {
@@ -53,7 +55,8 @@ struct Tally {
     int filesWithWarnings = 0;
 };
 
-bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request, Tally& tally) {
+bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
+                Tally& tally) {
     const std::string& input = job.input;
     const std::string& output = job.output;
     if (const std::string problem = InputProblem(input); !problem.empty()) {
@@ -74,7 +77,8 @@ bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const Batch
     ExportOptions options = settings.Build();
     const bool showProgress = !request.quiet && isatty(STDERR_FILENO) != 0;
     if (showProgress)
-        CProgressBar::Instance().Create(std::make_unique<TerminalProgress>(stderr, fs::path(input).filename().string()));
+        CProgressBar::Instance().Create(
+            std::make_unique<TerminalProgress>(stderr, fs::path(input).filename().string()));
     WarningPrinter warnings(stderr, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
     const ConversionResult result = ConvertFile(input, output, options, &warnings, request.strict);
@@ -96,8 +100,8 @@ bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const Batch
         return false;
     }
     if (!request.quiet)
-        std::printf("%s -> %s: %d entities, %zu layers, %.2f s\n", input.c_str(), output.c_str(), result.entities,
-                    result.layers, elapsed.count());
+        std::printf("%s -> %s: %d entities, %zu layers, %.2f s\n", input.c_str(), output.c_str(),
+                    result.entities, result.layers, elapsed.count());
     return true;
 }
 
@@ -106,7 +110,8 @@ void LoadStoredSettings(ExportSettings& settings) {
     const std::string path = IniSettingsStore::UserPath();
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        std::fprintf(stderr, "%s: %s: no stored settings there; using the defaults\n", kProgram, path.c_str());
+        std::fprintf(stderr, "%s: %s: no stored settings there; using the defaults\n", kProgram,
+                     path.c_str());
         return;
     }
     IniSettingsStore store(path);

@@ -1,10 +1,10 @@
 // DXF document memory per entity and write throughput.
 //   bench_dxf [MILLIONS_OF_ENTITIES=3] [RUNS=5] [PATH]
+#include "common/TextStream.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
-#include "common/TextStream.h"
 
 #include <malloc.h>
 
@@ -34,7 +34,9 @@ public:
 };
 const char* const kLayers[] = {"TREE", "FIX", "BOUNDARY", "KERB", "PointID", "Coords"};
 
-std::size_t HeapInUse() { return mallinfo2().uordblks; }
+std::size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
 
 // Heap bytes held per entity for a document of `count` entities that `add` makes.
 double BytesPerEntity(std::size_t count, const std::function<void(CDxfDocument&, std::size_t)>& add) {
@@ -47,7 +49,8 @@ double BytesPerEntity(std::size_t count, const std::function<void(CDxfDocument&,
 }
 
 void AddPoint(CDxfDocument& document, std::size_t i) {
-    auto point = std::make_unique<CDxfPoint>(2600000.0 + static_cast<double>(i % 10007), 1200000.0 + static_cast<double>(i % 7919), 430.25);
+    auto point = std::make_unique<CDxfPoint>(2600000.0 + static_cast<double>(i % 10007),
+                                             1200000.0 + static_cast<double>(i % 7919), 430.25);
     point->attrs.setLayer(kLayers[i % 4]);
     document.addEntity(std::move(point));
 }
@@ -55,7 +58,8 @@ void AddPoint(CDxfDocument& document, std::size_t i) {
 void AddText(CDxfDocument& document, std::size_t i) {
     char label[32];
     std::snprintf(label, sizeof label, "%.3f", 2600000.0 + static_cast<double>(i % 10007));
-    auto text = std::make_unique<CDxfText>(label, 2600000.0 + static_cast<double>(i % 10007), 1200000.0, 430.25);
+    auto text =
+        std::make_unique<CDxfText>(label, 2600000.0 + static_cast<double>(i % 10007), 1200000.0, 430.25);
     text->attrs.setLayer("Coords");
     text->attrs.colour = 3;
     text->horizontalAlign = 2;
@@ -69,7 +73,8 @@ void AddPolyline(CDxfDocument& document, std::size_t i) {
     polyline->attrs.setLineType("Dashed_Line");
     polyline->polylineFlags = 8;
     for (int v = 0; v < 10; ++v) {
-        auto vertex = std::make_unique<CDxfVertex>(2600000.0 + v, 1200000.0 + static_cast<double>(i % 1000), 430.0);
+        auto vertex =
+            std::make_unique<CDxfVertex>(2600000.0 + v, 1200000.0 + static_cast<double>(i % 1000), 430.0);
         vertex->addFlags(32);
         polyline->addVertex(std::move(vertex));
     }
@@ -113,8 +118,8 @@ int main(int argc, char** argv) {
         formatRates.push_back(static_cast<double>(sink.bytes) / 1e6 / elapsed.count());
     }
     std::sort(formatRates.begin(), formatRates.end());
-    std::printf("formatting only (no file): median %.1f MB/s over %d runs\n", formatRates[formatRates.size() / 2],
-                runs);
+    std::printf("formatting only (no file): median %.1f MB/s over %d runs\n",
+                formatRates[formatRates.size() / 2], runs);
 
     std::vector<double> rates;
     for (int run = 0; run < runs; ++run) {
@@ -131,8 +136,8 @@ int main(int argc, char** argv) {
                     elapsed.count(), rates.back());
     }
     std::sort(rates.begin(), rates.end());
-    std::printf("%d entities, median write to a file %.1f MB/s over %d runs\n", document.entityCount(), rates[rates.size() / 2],
-                runs);
+    std::printf("%d entities, median write to a file %.1f MB/s over %d runs\n", document.entityCount(),
+                rates[rates.size() / 2], runs);
     std::filesystem::remove(path);
     return 0;
 }

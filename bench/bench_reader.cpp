@@ -34,21 +34,21 @@ void Generate(const std::string& path, std::uint64_t bytes) {
     while (written < bytes) {
         out << "[Points]\r\n";
         for (int i = 0; i < 5000; ++i, ++id) {
-            const int n = std::snprintf(record, sizeof record,
-                                        "PID=%llu;E=%.3f;N=%.3f;HO=%.3f;GROUP=TREE;CODE=OAK;PCLASS=MEAS\r\n",
-                                        static_cast<unsigned long long>(id), 2600000.0 + static_cast<double>(id % 9973),
-                                        1200000.0 + static_cast<double>(id % 7919) * 0.5, 430.0 + (id % 97) * 0.01);
+            const int n = std::snprintf(
+                record, sizeof record, "PID=%llu;E=%.3f;N=%.3f;HO=%.3f;GROUP=TREE;CODE=OAK;PCLASS=MEAS\r\n",
+                static_cast<unsigned long long>(id), 2600000.0 + static_cast<double>(id % 9973),
+                1200000.0 + static_cast<double>(id % 7919) * 0.5, 430.0 + (id % 97) * 0.01);
             out.write(record, n);
             written += static_cast<std::uint64_t>(n);
         }
         out << "[Lines]\r\n";
         for (int line = 0; line < 500; ++line) {
             for (int v = 0; v < 8; ++v, ++id) {
-                const int n = std::snprintf(record, sizeof record,
-                                            "LID=L%d;PID=%llu;E=%.3f;N=%.3f;HO=%.3f;GROUP=KERB;CODE=KERB;LSTYLE=1 "
-                                            "Dash;LCOLOR=00ff00\r\n",
-                                            line, static_cast<unsigned long long>(id), 2600000.0 + v,
-                                            1200000.0 + line, 430.5);
+                const int n = std::snprintf(
+                    record, sizeof record,
+                    "LID=L%d;PID=%llu;E=%.3f;N=%.3f;HO=%.3f;GROUP=KERB;CODE=KERB;LSTYLE=1 "
+                    "Dash;LCOLOR=00ff00\r\n",
+                    line, static_cast<unsigned long long>(id), 2600000.0 + v, 1200000.0 + line, 430.5);
                 out.write(record, n);
                 written += static_cast<std::uint64_t>(n);
             }
@@ -56,11 +56,11 @@ void Generate(const std::string& path, std::uint64_t bytes) {
         out << "[Areas]\r\n";
         for (int area = 0; area < 100; ++area) {
             for (int v = 0; v < 5; ++v, ++id) {
-                const int n = std::snprintf(record, sizeof record,
-                                            "LID=A%d;AREA=120.5;PID=%llu;E=%.3f;N=%.3f;HO=%.3f;GROUP=BUILDING;"
-                                            "CODE=HOUSE;SSTYLE=3 BDiagonal\r\n",
-                                            area, static_cast<unsigned long long>(id), 2600000.0 + v,
-                                            1200000.0 + area, 429.9);
+                const int n = std::snprintf(
+                    record, sizeof record,
+                    "LID=A%d;AREA=120.5;PID=%llu;E=%.3f;N=%.3f;HO=%.3f;GROUP=BUILDING;"
+                    "CODE=HOUSE;SSTYLE=3 BDiagonal\r\n",
+                    area, static_cast<unsigned long long>(id), 2600000.0 + v, 1200000.0 + area, 429.9);
                 out.write(record, n);
                 written += static_cast<std::uint64_t>(n);
             }
@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("file %.1f MB, %llu elements, median %.1f MB/s over %d runs, max RSS %ld KiB\n",
-                static_cast<double>(size) / 1e6, static_cast<unsigned long long>(elements), rates[rates.size() / 2],
-                runs, usage.ru_maxrss);
+                static_cast<double>(size) / 1e6, static_cast<unsigned long long>(elements),
+                rates[rates.size() / 2], runs, usage.ru_maxrss);
     std::filesystem::remove(path);
     return 0;
 }

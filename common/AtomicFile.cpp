@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SystemError(int error) { return std::strerror(error); }
+std::string SystemError(int error) {
+    return std::strerror(error);
+}
 
 std::string RandomTag() {
     static std::mt19937_64 generator(std::random_device{}());
@@ -31,7 +33,9 @@ std::string RandomTag() {
 
 AtomicFile::AtomicFile(std::string target) : m_target(std::move(target)) {}
 
-AtomicFile::~AtomicFile() { Discard(); }
+AtomicFile::~AtomicFile() {
+    Discard();
+}
 
 bool AtomicFile::Fail(const std::string& reason) {
     if (!m_failed) {

@@ -57,5 +57,5 @@ private:
     bool m_failed = false;
     bool m_damaged = false;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
-    int m_pendingSlot = -1; // so that an interrupt removes the temporary file too
+    int m_pendingSlot = -1;  // so that an interrupt removes the temporary file too
 };

@@ -17,7 +17,9 @@ CProgressBar& CProgressBar::Instance() {
     return *slot;
 }
 
-void CProgressBar::Destroy() { Slot().reset(); }
+void CProgressBar::Destroy() {
+    Slot().reset();
+}
 
 void CProgressBar::Create(std::unique_ptr<IProgressDisplay> display) {
     m_display = std::move(display);

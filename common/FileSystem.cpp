@@ -81,8 +81,8 @@ bool RenameKeepsIdentity(const std::string& target, const std::string& replaceme
         return errno == ENOENT; // nothing there to keep
     if (::stat(replacement.c_str(), &fresh) != 0)
         return false;
-    return S_ISREG(old.st_mode) && old.st_nlink == 1 && old.st_uid == fresh.st_uid && old.st_gid == fresh.st_gid &&
-           OnlyAutomaticAttributes(target);
+    return S_ISREG(old.st_mode) && old.st_nlink == 1 && old.st_uid == fresh.st_uid &&
+           old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);
 }
 
 CopyResult CopyOver(const std::string& source, const std::string& target) {
@@ -123,7 +123,8 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
             return Failed(offset > 0);
         }
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::pwrite(out.get(), buffer.data() + done, static_cast<std::size_t>(n - done), offset);
+            const ssize_t w =
+                ::pwrite(out.get(), buffer.data() + done, static_cast<std::size_t>(n - done), offset);
             if (w < 0) {
                 if (errno == EINTR)
                     continue;

@@ -67,9 +67,13 @@ double ParseDouble(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::int32_t ParseInt(std::string_view text) { return ParseDecimal<std::int32_t>(text); }
+std::int32_t ParseInt(std::string_view text) {
+    return ParseDecimal<std::int32_t>(text);
+}
 
-std::int64_t ParseLong(std::string_view text) { return ParseDecimal<std::int64_t>(text); }
+std::int64_t ParseLong(std::string_view text) {
+    return ParseDecimal<std::int64_t>(text);
+}
 
 std::uint32_t ParseHex(std::string_view text) {
     text = SkipSpace(text);
@@ -141,8 +145,8 @@ std::string FormatShortest(double value) {
 void AppendFixed(std::string& out, double value, int decimals) {
     // The largest finite double has 309 digits before the point.
     std::array<char, 400> buffer{};
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, decimals);
     out.append(buffer.data(), result.ptr);
 }
 

@@ -7,7 +7,9 @@
 TextStream::TextStream(ITextSink& sink, int decimals)
     : m_sink(sink), m_buffer(kInitialBuffer), m_decimals(decimals) {}
 
-TextStream::~TextStream() { Flush(); }
+TextStream::~TextStream() {
+    Flush();
+}
 
 bool TextStream::Flush() {
     if (m_used > 0 && !m_failed) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "convert/ExportOptions.h"
 #include "dxf/CDxfDocument.h"
 #include "frt/CFrtArea.h"
 #include "frt/CFrtLine.h"
 #include "frt/CFrtPoint.h"
-#include "convert/ExportOptions.h"
 #include "frt/IFrtConsumer.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 // Line and area export: LINE chains or polylines.
+#include "convert/CFrtToDxf.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
-#include "convert/CFrtToDxf.h"
 
 #include <limits>
 
@@ -12,13 +12,16 @@ const double kNoZ = std::numeric_limits<double>::quiet_NaN();
 // The colour's lowest byte is red, the next green, the third blue; each only on or off.
 void SetColour(DxfAttributes& attributes, std::int32_t colour) {
     const auto bits = static_cast<std::uint32_t>(colour);
-    attributes.setColourFromRgb(static_cast<std::uint8_t>(bits & 0xffU), static_cast<std::uint8_t>((bits >> 8U) & 0xffU),
+    attributes.setColourFromRgb(static_cast<std::uint8_t>(bits & 0xffU),
+                                static_cast<std::uint8_t>((bits >> 8U) & 0xffU),
                                 static_cast<std::uint8_t>((bits >> 16U) & 0xffU));
 }
 
 } // namespace
 
-void CFrtToDxf::ExportLine(const CFrtLine& line) { ExportChain(line, false); }
+void CFrtToDxf::ExportLine(const CFrtLine& line) {
+    ExportChain(line, false);
+}
 
 void CFrtToDxf::ExportArea(const CFrtArea& area) {
     if (const CFrtLine* boundary = area.GetBoundary())

@@ -1,9 +1,9 @@
 // Point export: the point entity and its labels.
+#include "common/NumberText.h"
+#include "convert/CFrtToDxf.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfText.h"
-#include "convert/CFrtToDxf.h"
-#include "common/NumberText.h"
 
 #include <cmath>
 #include <limits>

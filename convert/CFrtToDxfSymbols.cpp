@@ -1,8 +1,8 @@
 // The eight point-class symbol blocks, drawn at the run's symbol size around the origin.
+#include "convert/CFrtToDxf.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPoint.h"
-#include "convert/CFrtToDxf.h"
 
 #include <limits>
 

@@ -22,8 +22,8 @@ enum LabelKind : std::int32_t {
 
 struct LabelSpec {
     std::int32_t kind = LABEL_POINT_ID;
-    std::string layerName; // at most 32 characters as entered
-    std::int32_t colour = 0; // DXF colour number
+    std::string layerName;     // at most 32 characters as entered
+    std::int32_t colour = 0;   // DXF colour number
     std::int32_t decimals = 0; // for the easting/northing and height labels
 };
 
@@ -31,6 +31,6 @@ struct LabelSpec {
 struct ExportOptions {
     DataKindFlags dataKinds = DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS;
     std::int32_t flags = 0;
-    double symbolScale = 0.0; // half the symbol's ground size, in drawing units
+    double symbolScale = 0.0;      // half the symbol's ground size, in drawing units
     std::vector<LabelSpec> labels; // in the order point ID, easting/northing, height, code
 };

@@ -2,9 +2,9 @@
 
 #include "common/AtomicFile.h"
 
-#include "dxf/CDxfPolyline.h"
 #include "common/CProgressBar.h"
 #include "common/TextStream.h"
+#include "dxf/CDxfPolyline.h"
 
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)

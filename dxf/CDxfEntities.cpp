@@ -1,4 +1,5 @@
 // What each entity kind writes, group by group.
+#include "common/TextStream.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
@@ -7,7 +8,6 @@
 #include "dxf/CDxfText.h"
 #include "dxf/CDxfVertex.h"
 #include "dxf/DxfTextGroup.h"
-#include "common/TextStream.h"
 
 #include <cmath>
 

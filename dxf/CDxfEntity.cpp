@@ -3,6 +3,10 @@
 #include "dxf/EntityPool.h"
 
 // NOLINTNEXTLINE(misc-new-delete-overloads): the sized delete below is the matching one
-void* CDxfEntity::operator new(std::size_t size) { return EntityPool::Allocate(size); }
+void* CDxfEntity::operator new(std::size_t size) {
+    return EntityPool::Allocate(size);
+}
 
-void CDxfEntity::operator delete(void* memory, std::size_t size) noexcept { EntityPool::Release(memory, size); }
+void CDxfEntity::operator delete(void* memory, std::size_t size) noexcept {
+    EntityPool::Release(memory, size);
+}

@@ -62,5 +62,6 @@ public:
     DxfAttributes attrs;
 
 protected:
-    CDxfLocatedEntity(DxfEntityType type, double x, double y, double z) : CDxfEntity(type), location{x, y, z} {}
+    CDxfLocatedEntity(DxfEntityType type, double x, double y, double z)
+        : CDxfEntity(type), location{x, y, z} {}
 };

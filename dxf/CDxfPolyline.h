@@ -11,7 +11,8 @@
 // A polyline owns its vertices; it writes them and a closing SEQEND after itself.
 class CDxfPolyline : public CDxfLocatedEntity {
 public:
-    CDxfPolyline() : CDxfLocatedEntity(DXF_ENTITY_POLYLINE, 0.0, 0.0, std::numeric_limits<double>::quiet_NaN()) {}
+    CDxfPolyline()
+        : CDxfLocatedEntity(DXF_ENTITY_POLYLINE, 0.0, 0.0, std::numeric_limits<double>::quiet_NaN()) {}
 
     CDxfVertex* addVertex(std::unique_ptr<CDxfVertex> vertex) {
         m_vertices.push_back(std::move(vertex));

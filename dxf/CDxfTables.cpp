@@ -1,7 +1,7 @@
 #include "dxf/CDxfTables.h"
 
-#include "dxf/DxfTextGroup.h"
 #include "common/TextStream.h"
+#include "dxf/DxfTextGroup.h"
 
 #include <array>
 #include <string_view>
@@ -15,22 +15,33 @@ constexpr double kMargin = 10.0;
 using LineTypeText = std::array<std::string_view, 20>;
 constexpr std::array<LineTypeText, 5> kLineTypes = {{
     {"  2", "Solid_Line", " 70", "0", "  3", "Solid Line", " 72", "65", " 73", "0", " 40", "0.0"},
-    {"  2", "Dashed_Line", " 70", "0", "  3", "Dashed Line", " 72", "65", " 73", "2", " 40", "0.75", " 49", "0.50",
-     " 49", "-0.25"},
-    {"  2", "Dotted_Line", " 70", "0", "  3", "Dotted Line", " 72", "65", " 73", "2", " 40", "0.25", " 49", "0.00",
-     " 49", "-0.25"},
-    {"  2", "Dashdot_Line", " 70", "0", "  3", "Dashdot Line", " 72", "65", " 73", "2", " 40", "0.75", " 49", "0.50",
-     " 49", "0.00"},
+    {"  2", "Dashed_Line", " 70", "0", "  3", "Dashed Line", " 72", "65", " 73", "2", " 40", "0.75", " 49",
+     "0.50", " 49", "-0.25"},
+    {"  2", "Dotted_Line", " 70", "0", "  3", "Dotted Line", " 72", "65", " 73", "2", " 40", "0.25", " 49",
+     "0.00", " 49", "-0.25"},
+    {"  2", "Dashdot_Line", " 70", "0", "  3", "Dashdot Line", " 72", "65", " 73", "2", " 40", "0.75", " 49",
+     "0.50", " 49", "0.00"},
     // Line style 4 names this type; CAD programs reject a drawing that uses an undefined one.
-    {"  2", "Dashdotdot_Line", " 70", "0", "  3", "Dashdotdot Line", " 72", "65", " 73", "4", " 40", "1.00", " 49",
-     "0.50", " 49", "-0.25", " 49", "0.00", " 49", "-0.25"},
+    {"  2", "Dashdotdot_Line",
+     " 70", "0",
+     "  3", "Dashdotdot Line",
+     " 72", "65",
+     " 73", "4",
+     " 40", "1.00",
+     " 49", "0.50",
+     " 49", "-0.25",
+     " 49", "0.00",
+     " 49", "-0.25"},
 }};
 
-void Variable(TextStream& stream, std::string_view name) { stream.GroupText("  9", name); }
+void Variable(TextStream& stream, std::string_view name) {
+    stream.GroupText("  9", name);
+}
 
 } // namespace
 
-CDxfTables::CDxfTables() : m_extMin{kLargest, kLargest, kLargest}, m_extMax{-kLargest, -kLargest, -kLargest} {}
+CDxfTables::CDxfTables()
+    : m_extMin{kLargest, kLargest, kLargest}, m_extMax{-kLargest, -kLargest, -kLargest} {}
 
 void CDxfTables::widenExtents(const DxfPoint3& p) {
     // Two independent tests per axis; a NaN fails both, so 2D points leave z alone.

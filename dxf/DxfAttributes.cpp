@@ -1,8 +1,8 @@
 #include "dxf/DxfAttributes.h"
 
+#include "common/TextStream.h"
 #include "dxf/DxfPoint3.h"
 #include "dxf/DxfTextGroup.h"
-#include "common/TextStream.h"
 
 #include <cmath>
 

@@ -30,7 +30,8 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
     lineType = Fit(lineType);
     layer = Fit(layer);
     Table& table = TheTable();
-    if (table.hasLast && table.entries[table.last].layer == layer && table.entries[table.last].lineType == lineType)
+    if (table.hasLast && table.entries[table.last].layer == layer &&
+        table.entries[table.last].lineType == lineType)
         return table.last;
     // The key keeps both texts apart with their lengths, so no pair of texts collides.
     std::string key;
@@ -50,9 +51,13 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
     return id;
 }
 
-std::string_view LineType(PairId id) { return TheTable().entries[id].lineType; }
+std::string_view LineType(PairId id) {
+    return TheTable().entries[id].lineType;
+}
 
-std::string_view Layer(PairId id) { return TheTable().entries[id].layer; }
+std::string_view Layer(PairId id) {
+    return TheTable().entries[id].layer;
+}
 
 PairId Default() {
     static const PairId id = Intern("", "0");

@@ -19,6 +19,8 @@ std::string_view Layer(PairId id);
 // The pair of an empty line type on layer "0": the attributes' default.
 PairId Default();
 // Cuts a text to the field limit.
-inline std::string_view Fit(std::string_view text) { return text.substr(0, kMaxText); }
+inline std::string_view Fit(std::string_view text) {
+    return text.substr(0, kMaxText);
+}
 
 } // namespace DxfNames

@@ -6,7 +6,9 @@
 #include <string>
 
 namespace {
-bool NeedsCaret(char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; }
+bool NeedsCaret(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
 } // namespace
 
 void WriteTextGroup(TextStream& stream, std::string_view code, std::string_view text) {

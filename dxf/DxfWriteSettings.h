@@ -4,15 +4,15 @@
 #include <string>
 
 struct DxfWriteSettings {
-    double symbolScale = 0.0;    // $LTSCALE and $PDSIZE; $TEXTSIZE is twice this
-    std::uint8_t pointMode = 0;  // $PDMODE
-    std::uint8_t decimals = 6;   // digits after the point of every real written
+    double symbolScale = 0.0;   // $LTSCALE and $PDSIZE; $TEXTSIZE is twice this
+    std::uint8_t pointMode = 0; // $PDMODE
+    std::uint8_t decimals = 6;  // digits after the point of every real written
 };
 
 // How a write went: ok, or the system's reason why not.
 struct DxfWriteResult {
     bool ok = false;
     std::string error;
-    bool damaged = false;   // the target may have lost its old content (an in-place write failed)
-    std::string keptPath;   // then the complete drawing is here
+    bool damaged = false; // the target may have lost its old content (an in-place write failed)
+    std::string keptPath; // then the complete drawing is here
 };

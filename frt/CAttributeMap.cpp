@@ -41,7 +41,9 @@ const CAttributeMap::Entry& CAttributeMap::Ordered(std::size_t index) const {
 }
 
 namespace {
-std::size_t HashOf(std::string_view key) { return std::hash<std::string_view>()(key); }
+std::size_t HashOf(std::string_view key) {
+    return std::hash<std::string_view>()(key);
+}
 } // namespace
 
 std::size_t CAttributeMap::Find(std::string_view key) const {
@@ -49,7 +51,8 @@ std::size_t CAttributeMap::Find(std::string_view key) const {
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
             const Entry& e = m_entries[i];
             // Length and first byte settle most mismatches without a memcmp call.
-            if (e.keyLength == key.size() && (key.empty() || m_arena[e.keyOffset] == key.front()) && KeyOf(e) == key)
+            if (e.keyLength == key.size() && (key.empty() || m_arena[e.keyOffset] == key.front()) &&
+                KeyOf(e) == key)
                 return i;
         }
         return npos;
@@ -191,9 +194,10 @@ void CAttributeMap::ImportTypedKeys(const CAttributeMap& source, char elementLet
         ImportTypedKeys(copy, elementLetter);
         return;
     }
-    const bool anyTyped = std::any_of(source.m_entries.begin(), source.m_entries.end(), [&source](const Entry& e) {
-        return e.keyLength > 0 && source.m_arena[e.keyOffset] == '_';
-    });
+    const bool anyTyped =
+        std::any_of(source.m_entries.begin(), source.m_entries.end(), [&source](const Entry& e) {
+            return e.keyLength > 0 && source.m_arena[e.keyOffset] == '_';
+        });
     if (!anyTyped)
         return; // most records have no typed attributes: spare them the key ordering
     const std::size_t prefix = elementLetter != 0 ? 3 : 2;
@@ -221,7 +225,9 @@ void CAttributeMap::ImportTypedKeys(const CAttributeMap& source, char elementLet
     }
 }
 
-void CAttributeMap::ImportTyped(const CAttributeMap& source) { ImportTypedKeys(source, 0); }
+void CAttributeMap::ImportTyped(const CAttributeMap& source) {
+    ImportTypedKeys(source, 0);
+}
 
 void CAttributeMap::ParseTyped(std::string_view text, std::string_view separators, std::string_view assign) {
     CAttributeMap temporary;

@@ -71,7 +71,9 @@ private:
 
     static constexpr std::size_t kLinearLimit = 16;
 
-    std::string_view KeyOf(const Entry& e) const { return std::string_view(m_arena).substr(e.keyOffset, e.keyLength); }
+    std::string_view KeyOf(const Entry& e) const {
+        return std::string_view(m_arena).substr(e.keyOffset, e.keyLength);
+    }
     std::string_view TextOf(const Entry& e) const;
     std::string ValueTextOf(const Entry& e) const;
     const Entry& Ordered(std::size_t index) const;
@@ -82,8 +84,8 @@ private:
     void ParseToken(std::string_view token, std::string_view assign);
 
     std::string m_arena;
-    std::vector<Entry> m_entries;     // insertion order
-    std::vector<std::size_t> m_index; // open-addressed hash of entry number + 1; empty for small maps
+    std::vector<Entry> m_entries;             // insertion order
+    std::vector<std::size_t> m_index;         // open-addressed hash of entry number + 1; empty for small maps
     mutable std::vector<std::size_t> m_order; // entry numbers in key order, made on demand
     mutable bool m_orderValid = false;
 };

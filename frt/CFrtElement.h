@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frt/CAttributeMap.h"
 #include "common/CWritable.h"
+#include "frt/CAttributeMap.h"
 #include "frt/FrtCode.h"
 #include "frt/FrtTypes.h"
 

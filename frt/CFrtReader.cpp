@@ -1,8 +1,8 @@
 #include "frt/CFrtReader.h"
 
 #include "common/CProgressBar.h"
-#include "frt/LineReader.h"
 #include "common/NumberText.h"
+#include "frt/LineReader.h"
 
 #include <limits>
 #include <string>
@@ -13,7 +13,9 @@ constexpr std::string_view kSeparators = ";";
 constexpr std::string_view kAssign = "=";
 constexpr double kNoHeight = std::numeric_limits<double>::quiet_NaN();
 
-void Step(std::size_t characters) { CProgressBar::Instance().StepBy(static_cast<std::int64_t>(characters)); }
+void Step(std::size_t characters) {
+    CProgressBar::Instance().StepBy(static_cast<std::int64_t>(characters));
+}
 
 FrtCode CodeOf(const CAttributeMap& record) {
     FrtCode code;
@@ -22,7 +24,9 @@ FrtCode CodeOf(const CAttributeMap& record) {
     return code;
 }
 
-std::unique_ptr<CFrtPoint> NewVertex() { return std::make_unique<CFrtPoint>(0.0, 0.0, kNoHeight); }
+std::unique_ptr<CFrtPoint> NewVertex() {
+    return std::make_unique<CFrtPoint>(0.0, 0.0, kNoHeight);
+}
 
 } // namespace
 
@@ -30,7 +34,8 @@ void CFrtReader::FillPoint(const CAttributeMap& record, CFrtPoint& point) {
     point.ImportTyped(record);
     point.SetName(record.GetText("PID"));
     const std::string_view ho = record.GetText("HO");
-    const double height = ho == "-9999.99" ? numtext::ParseDouble(record.GetText("HE")) : numtext::ParseDouble(ho);
+    const double height =
+        ho == "-9999.99" ? numtext::ParseDouble(record.GetText("HE")) : numtext::ParseDouble(ho);
     point.SetCoordinates(FrtCoordinates(numtext::ParseDouble(record.GetText("E")),
                                         numtext::ParseDouble(record.GetText("N")), height));
     point.SetCode(CodeOf(record));
@@ -72,7 +77,8 @@ void CFrtReader::CheckPoint(std::uint64_t line) const {
     }
     if (m_record.GetText("HO") == "-9999.99") {
         if (!m_record.Contains("HE"))
-            m_diagnostics->Warn(line, "HO", "-9999.99", "the height should be in HE, which is missing; 0 used");
+            m_diagnostics->Warn(line, "HO", "-9999.99",
+                                "the height should be in HE, which is missing; 0 used");
         CheckNumber(line, "HE");
     } else {
         CheckNumber(line, "HO");
@@ -83,7 +89,8 @@ void CFrtReader::CheckLine(std::uint64_t line) const {
     const std::string_view colour = m_record.GetText("LCOLOR");
     if (!colour.empty() && !numtext::IsWholeHex(colour))
         m_diagnostics->Warn(line, "LCOLOR", colour,
-                            "not a hexadecimal colour; " + std::to_string(numtext::ParseHex(colour)) + " used");
+                            "not a hexadecimal colour; " + std::to_string(numtext::ParseHex(colour)) +
+                                " used");
     LineStyle style = LINE_STYLE_UNSET;
     const std::string_view lstyle = m_record.GetText("LSTYLE");
     if (!lstyle.empty() && !LineStyleFromText(lstyle, style))
@@ -100,9 +107,10 @@ void CFrtReader::CheckArea(std::uint64_t line) const {
                             "not a whole number; " + std::to_string(numtext::ParseInt(fill)) + " used");
     const std::string_view sstyle = m_record.GetText("SSTYLE");
     if (!sstyle.empty() && HatchStyleFromText(sstyle) == HATCH_STYLE_NONE)
-        m_diagnostics->Warn(line, "SSTYLE", sstyle,
-                            "not one of 0 Horizontal, 1 Vertical, 2 FDiagonal, 3 BDiagonal, 4 Cross, 5 Diacross; "
-                            "no hatch used");
+        m_diagnostics->Warn(
+            line, "SSTYLE", sstyle,
+            "not one of 0 Horizontal, 1 Vertical, 2 FDiagonal, 3 BDiagonal, 4 Cross, 5 Diacross; "
+            "no hatch used");
 }
 
 CFrtPoint* CFrtReader::ReadPoint(std::string_view record, CFrtPoint* point) {

@@ -10,5 +10,6 @@ public:
     virtual ~IFrtDiagnostics() = default;
     // line: the record's 1-based line number; value: empty when the key is missing;
     // problem: what is wrong and what was used instead.
-    virtual void Warn(std::uint64_t line, std::string_view key, std::string_view value, std::string_view problem) = 0;
+    virtual void Warn(std::uint64_t line, std::string_view key, std::string_view value,
+                      std::string_view problem) = 0;
 };

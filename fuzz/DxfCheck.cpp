@@ -200,7 +200,8 @@ private:
             if (layer.empty())
                 return Fail(m_pairs[i].line, "an entity without a layer");
             if (layer != "0" && m_layers.count(layer) == 0)
-                return Fail(m_pairs[i].line, "layer \"" + std::string(layer) + "\" is not in the LAYER table");
+                return Fail(m_pairs[i].line,
+                            "layer \"" + std::string(layer) + "\" is not in the LAYER table");
             const std::string_view lineType = Field(i, 6);
             if (!lineType.empty() && lineType != "BYLAYER" && lineType != "BYBLOCK" &&
                 m_lineTypes.count(lineType) == 0)
@@ -221,4 +222,6 @@ private:
 
 } // namespace
 
-std::string CheckDxfText(std::string_view text) { return Checker().Run(text); }
+std::string CheckDxfText(std::string_view text) {
+    return Checker().Run(text);
+}

@@ -1,12 +1,12 @@
 // The whole conversion in memory: FRT bytes through the reader and the converter into a
 // document, written as DXF text that a strict reader must accept.
-#include "frt/CFrtReader.h"
-#include "convert/CFrtToDxf.h"
-#include "fuzz/DxfCheck.h"
 #include "app/ExportRun.h"
+#include "common/TextStream.h"
+#include "convert/CFrtToDxf.h"
+#include "frt/CFrtReader.h"
+#include "fuzz/DxfCheck.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFile.h"
-#include "common/TextStream.h"
 
 #include <array>
 #include <cstddef>
@@ -20,7 +20,8 @@ ExportOptions OptionsFrom(std::uint8_t first, std::uint8_t second) {
     constexpr std::array<float, 4> kSymbolSizes = {1.0F, 100.0F, 5000.0F, 999999.0F};
     ExportOptions options;
     options.flags = first & 0x0F;
-    options.dataKinds = (first >> 5) == 0 ? DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS : (first >> 5);
+    options.dataKinds =
+        (first >> 5) == 0 ? DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS : (first >> 5);
     options.symbolScale = static_cast<double>(kSymbolSizes[second & 3]) * static_cast<double>(0.0005F);
     if ((first & 0x10) != 0) {
         const int decimals = (second >> 2) % 17;

@@ -33,7 +33,8 @@ void CheckMap(const CAttributeMap& map, std::string_view separators, std::string
 }
 
 void CheckCoordinates(const FrtCoordinates& c) {
-    FuzzRequire(std::isfinite(c.GetEasting()) && std::isfinite(c.GetNorthing()), "a coordinate that is not finite");
+    FuzzRequire(std::isfinite(c.GetEasting()) && std::isfinite(c.GetNorthing()),
+                "a coordinate that is not finite");
 }
 
 } // namespace

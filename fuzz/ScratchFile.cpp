@@ -17,7 +17,9 @@ ScratchFile::ScratchFile() {
     m_path = pattern;
 }
 
-ScratchFile::~ScratchFile() { std::remove(m_path.c_str()); }
+ScratchFile::~ScratchFile() {
+    std::remove(m_path.c_str());
+}
 
 const std::string& ScratchFile::Write(const std::uint8_t* data, std::size_t size) {
     std::ofstream out(m_path, std::ios::binary | std::ios::trunc);

@@ -17,10 +17,10 @@ void PrintPoint(const CFrtPoint& point, const char* indent) {
 }
 
 void PrintLine(const CFrtLine& line, const char* what) {
-    std::printf("%s %s  group '%s'  code '%s'  type '%s'  colour %06x  %zu vertices\n", what, line.GetName().c_str(),
-                line.GetCode().GetGroup().c_str(), line.GetCode().GetCodeText().c_str(),
-                std::string(line.GetLineTypeName()).c_str(), static_cast<unsigned>(line.GetColour()),
-                line.GetVertices().size());
+    std::printf("%s %s  group '%s'  code '%s'  type '%s'  colour %06x  %zu vertices\n", what,
+                line.GetName().c_str(), line.GetCode().GetGroup().c_str(),
+                line.GetCode().GetCodeText().c_str(), std::string(line.GetLineTypeName()).c_str(),
+                static_cast<unsigned>(line.GetColour()), line.GetVertices().size());
     for (const auto& vertex : line.GetVertices())
         PrintPoint(*vertex, "    ");
 }

@@ -1,8 +1,8 @@
 #include "app/desktop/CExportDlg.h"
 
-#include "common/CProgressBar.h"
 #include "app/ExportRun.h"
 #include "app/desktop/QtProgressDisplay.h"
+#include "common/CProgressBar.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -44,16 +44,36 @@ public:
 QString Local(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+std::string Bytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
 
 // The keys of the control texts, in the order they are applied, with their control ids.
 const std::pair<const char*, int> kTextKeys[] = {
-    {"DATA_TO_EXPORT", 1004}, {"POINTS", 1000},      {"LINES", 1002},          {"AREAS", 1003},
-    {"QVO_SYMBOLS", 1001},    {"EXPORT_OPTIONS", 1036}, {"DIMENSIONS", 1005}, {"DIM_2D", 1009},
-    {"DIM_3D", 1010},         {"LINE_EXPORT", 1006}, {"DXF_LINES", 1011},      {"DXF_POLYS", 1013},
-    {"SIZE", 1037},           {"SIZE_UNITS", 1035},  {"LAYERS", 1007},         {"LAYER_PER_CODE", 1012},
-    {"LABELS", 1008},         {"LAYER_NAME", 1030},  {"COLOUR", 1031},         {"DECIMALS", 1032},
-    {"POINT_ID", 1014},       {"E_N", 1015},         {"H", 1016},              {"CODE", 1017},
+    {"DATA_TO_EXPORT", 1004},
+    {"POINTS", 1000},
+    {"LINES", 1002},
+    {"AREAS", 1003},
+    {"QVO_SYMBOLS", 1001},
+    {"EXPORT_OPTIONS", 1036},
+    {"DIMENSIONS", 1005},
+    {"DIM_2D", 1009},
+    {"DIM_3D", 1010},
+    {"LINE_EXPORT", 1006},
+    {"DXF_LINES", 1011},
+    {"DXF_POLYS", 1013},
+    {"SIZE", 1037},
+    {"SIZE_UNITS", 1035},
+    {"LAYERS", 1007},
+    {"LAYER_PER_CODE", 1012},
+    {"LABELS", 1008},
+    {"LAYER_NAME", 1030},
+    {"COLOUR", 1031},
+    {"DECIMALS", 1032},
+    {"POINT_ID", 1014},
+    {"E_N", 1015},
+    {"H", 1016},
+    {"CODE", 1017},
 };
 
 const std::pair<const char*, const char*> kColours[] = {
@@ -151,7 +171,9 @@ void CExportDlg::BuildControls() {
     const auto radio = [this](int id, const char* text, int x, int y, int w, int h) {
         return Add(id, new QRadioButton(QString::fromLatin1(text), this), x, y, w, h);
     };
-    const auto edit = [this](int id, int x, int y, int w, int h) { return Add(id, new QLineEdit(this), x, y, w, h); };
+    const auto edit = [this](int id, int x, int y, int w, int h) {
+        return Add(id, new QLineEdit(this), x, y, w, h);
+    };
     const auto list = [this](int id, int x, int y, int w) {
         auto* combo = Add(id, new QComboBox(this), x, y, w, 14);
         combo->setMaxVisibleItems(7);
@@ -209,8 +231,8 @@ void CExportDlg::BuildControls() {
         if (qobject_cast<QGroupBox*>(widget) != nullptr)
             widget->lower();
     QWidget* previous = nullptr;
-    for (const int id : {1000, 1002, 1003, 1001, 1009, 1010, 1033, 1011, 1013, 1012, 1014, 1018, 1024, 1015, 1020,
-                         1022, 1027, 1016, 1019, 1025, 1028, 1017, 1021, 1026, 1, 2}) {
+    for (const int id : {1000, 1002, 1003, 1001, 1009, 1010, 1033, 1011, 1013, 1012, 1014, 1018, 1024,
+                         1015, 1020, 1022, 1027, 1016, 1019, 1025, 1028, 1017, 1021, 1026, 1,    2}) {
         if (previous != nullptr)
             setTabOrder(previous, Control(id));
         previous = Control(id);
@@ -273,10 +295,12 @@ void CExportDlg::PushValues() {
         b->setChecked(true);
     if (QAbstractButton* b = m_lineExport->button(s.m_nLineExport))
         b->setChecked(true);
-    const std::array<int, 4> labels = {s.m_bLabelPointId, s.m_bLabelEastNorth, s.m_bLabelHeight, s.m_bLabelCode};
+    const std::array<int, 4> labels = {s.m_bLabelPointId, s.m_bLabelEastNorth, s.m_bLabelHeight,
+                                       s.m_bLabelCode};
     const std::array<const std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
                                                      &s.m_strLayerHeight, &s.m_strLayerCode};
-    const std::array<int, 4> colours = {s.m_nColourPointId, s.m_nColourEastNorth, s.m_nColourHeight, s.m_nColourCode};
+    const std::array<int, 4> colours = {s.m_nColourPointId, s.m_nColourEastNorth, s.m_nColourHeight,
+                                        s.m_nColourCode};
     for (std::size_t i = 0; i < 4; ++i) {
         m_labelBoxes[i]->setChecked(labels[i] != 0);
         m_layerEdits[i]->setText(Local(*names[i]));
@@ -316,12 +340,13 @@ bool CExportDlg::TakeValues() {
     s.m_bLabelCode = m_labelBoxes[3]->isChecked() ? 1 : 0;
 
     // Each layer name is checked right after it is taken, so the focus goes to its own edit.
-    const std::array<std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth, &s.m_strLayerHeight,
-                                               &s.m_strLayerCode};
+    const std::array<std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
+                                               &s.m_strLayerHeight, &s.m_strLayerCode};
     for (const std::size_t i : {0U, 1U, 2U, 3U}) {
         *names[i] = Bytes(m_layerEdits[i]->text());
         if (names[i]->size() > kMaxLayerName)
-            return Fail(m_layerEdits[i], tr("Enter no more than %1 characters.").arg(kMaxLayerName) + kBytesNote);
+            return Fail(m_layerEdits[i],
+                        tr("Enter no more than %1 characters.").arg(kMaxLayerName) + kBytesNote);
     }
     const auto decimals = [this](int id, int& target) {
         double value = -1;
@@ -395,4 +420,6 @@ void CExportDlg::SetFiles(ExportFiles& files) {
     m_language.m_strInputPath = files.InputPath();
 }
 
-void CExportDlg::reject() { done(RESULT_CANCEL); }
+void CExportDlg::reject() {
+    done(RESULT_CANCEL);
+}

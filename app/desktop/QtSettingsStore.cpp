@@ -15,7 +15,8 @@ QString Text(std::string_view text) {
 
 QtSettingsStore::QtSettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Halvora/QVO/PLVX"), QStringLiteral("frt2dxf"))) {}
+                                             QStringLiteral("Halvora/QVO/PLVX"), QStringLiteral("frt2dxf"))) {
+}
 
 QtSettingsStore::QtSettingsStore(const QString& iniPath)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
@@ -26,7 +27,8 @@ int QtSettingsStore::ReadInt(std::string_view section, std::string_view name, in
     return ok ? value : 0;
 }
 
-std::string QtSettingsStore::ReadText(std::string_view section, std::string_view name, std::string_view fallback) {
+std::string QtSettingsStore::ReadText(std::string_view section, std::string_view name,
+                                      std::string_view fallback) {
     return m_settings->value(Key(section, name), Text(fallback)).toString().toLocal8Bit().toStdString();
 }
 

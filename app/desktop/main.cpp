@@ -1,9 +1,9 @@
 // frt2dxf: the desktop converter. Started with the path of an FRT file, it shows the
 // "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "app/CExportApp.h"
-#include "common/PendingFiles.h"
 #include "app/desktop/QtSettingsStore.h"
 #include "app/desktop/QtStartUpUi.h"
+#include "common/PendingFiles.h"
 
 #include <QApplication>
 

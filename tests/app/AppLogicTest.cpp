@@ -36,7 +36,8 @@ TEST(HeaderCheck, RecognisesOnlyTheExactFormatLine) {
     // Huge lines around the header are looked at, not held; a huge format name is no match.
     const std::string big(3'000'000, 'x');
     EXPECT_EQ(CheckFrtHeader(dir.Write("big.frt", big + "\n[Header]\nFormat=Rev2Ezi\n")), FRT_FORMAT_DXF);
-    EXPECT_EQ(CheckFrtHeader(dir.Write("long.frt", "[Header]\nFormat=Rev2Ezi" + big + "\n")), FRT_FORMAT_NONE);
+    EXPECT_EQ(CheckFrtHeader(dir.Write("long.frt", "[Header]\nFormat=Rev2Ezi" + big + "\n")),
+              FRT_FORMAT_NONE);
 }
 
 TEST(ExportSettings, FirstRunDefaults) {
@@ -87,11 +88,13 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     settings.m_nColourHeight = ColourSelection(9);
     settings.m_bLayerPerCode = 0;
     settings.Store(store);
-    EXPECT_EQ(store.order, (std::vector<std::string>{
-                               "ExportPoinst", "ExportLines", "ExportAreas", "ExportQVO", "Dimension",
-                               "ExportAsPolylines", "NamePointId", "NameEastNorth", "NameHeight", "NameCode",
-                               "LabelPoint", "LabelLines", "LabelAreas", "LabelQVOSymbol", "DecimalsEN", "DecimalsH",
-                               "ColorPoint", "ColorEN", "ColorH", "ColorCode", "SymbolSize"}));
+    EXPECT_EQ(store.order,
+              (std::vector<std::string>{"ExportPoinst", "ExportLines",       "ExportAreas", "ExportQVO",
+                                        "Dimension",    "ExportAsPolylines", "NamePointId", "NameEastNorth",
+                                        "NameHeight",   "NameCode",          "LabelPoint",  "LabelLines",
+                                        "LabelAreas",   "LabelQVOSymbol",    "DecimalsEN",  "DecimalsH",
+                                        "ColorPoint",   "ColorEN",           "ColorH",      "ColorCode",
+                                        "SymbolSize"}));
     EXPECT_EQ(std::get<std::string>(store.values["Dxf_Export/SymbolSize"]), "2.500000");
     EXPECT_EQ(std::get<int>(store.values["Dxf_Export/ColorH"]), -1);
     EXPECT_EQ(store.values.count("Dxf_Export/LayerPerCode"), 0U);

@@ -14,10 +14,12 @@ public:
 
     int ReadInt(std::string_view section, std::string_view name, int fallback) override {
         const auto found = values.find(Key(section, name));
-        return found != values.end() && std::holds_alternative<int>(found->second) ? std::get<int>(found->second)
-                                                                                  : fallback;
+        return found != values.end() && std::holds_alternative<int>(found->second)
+                   ? std::get<int>(found->second)
+                   : fallback;
     }
-    std::string ReadText(std::string_view section, std::string_view name, std::string_view fallback) override {
+    std::string ReadText(std::string_view section, std::string_view name,
+                         std::string_view fallback) override {
         const auto found = values.find(Key(section, name));
         return found != values.end() && std::holds_alternative<std::string>(found->second)
                    ? std::get<std::string>(found->second)

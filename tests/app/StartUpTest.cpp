@@ -66,7 +66,8 @@ protected:
             setenv("TMPDIR", m_previous.c_str(), 1);
     }
     std::size_t TempFiles() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()));
     }
 
     TempDir tmp;   // the user's temporary directory for the test
@@ -240,9 +241,10 @@ TEST_F(StartUpTest, TwoRunsGetTwoCopies) {
 
 TEST(LanguageFile, ParsingRules) {
     TempDir dir;
-    dir.Write(CLanguageFile::kFileName, "; a remark\r\n# another\r\n\r\n[Heading]\r\nPOINTS = Punkte\r\nLINES=\r\n"
-                                        "WND_CAPTION=Export\\nto DXF\r\nAREAS=Flaechen\r\nAREAS=Second\r\n"
-                                        "  ; not a comment=1\r\nA=b=c\r\npoints=lower\r\nTAB\t=\tx y \t\r\n");
+    dir.Write(CLanguageFile::kFileName,
+              "; a remark\r\n# another\r\n\r\n[Heading]\r\nPOINTS = Punkte\r\nLINES=\r\n"
+              "WND_CAPTION=Export\\nto DXF\r\nAREAS=Flaechen\r\nAREAS=Second\r\n"
+              "  ; not a comment=1\r\nA=b=c\r\npoints=lower\r\nTAB\t=\tx y \t\r\n");
     const CLanguageFile file(dir.Path().string());
     EXPECT_EQ(file.GetText("POINTS", "Points"), "Punkte");
     EXPECT_EQ(file.GetText("LINES", "Lines"), "Lines");

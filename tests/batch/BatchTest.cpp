@@ -86,13 +86,14 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
 TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
     TempDir dir;
     const std::string good = dir.Write("good.frt", ReadFile(kExample));
-    const std::string shp = dir.Write("shape.frt", "[Header]\r\nFormat=Raz2Azi;Version=1\r\n[Points]\r\nPID=1\r\n");
+    const std::string shp =
+        dir.Write("shape.frt", "[Header]\r\nFormat=Raz2Azi;Version=1\r\n[Points]\r\nPID=1\r\n");
     const std::string none = dir.Write("plain.frt", "just text\n");
     fs::create_directory(dir.File("folder.frt"));
     mkfifo(dir.File("pipe.frt").c_str(), 0600);
-    const BatchRun run = Batch(dir, Quoted(dir.File("missing.frt")) + " " + Quoted(shp) + " " + Quoted(none) + " " +
-                                   Quoted(dir.File("folder.frt")) + " " +
-                                   Quoted(dir.File("pipe.frt")) + " " + Quoted(good));
+    const BatchRun run = Batch(dir, Quoted(dir.File("missing.frt")) + " " + Quoted(shp) + " " + Quoted(none) +
+                                        " " + Quoted(dir.File("folder.frt")) + " " +
+                                        Quoted(dir.File("pipe.frt")) + " " + Quoted(good));
     EXPECT_EQ(run.status, 1);
     const std::string prefix = "frt2dxf-batch: " + dir.Path().string() + "/";
     for (const std::string& expected : {
@@ -122,7 +123,8 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
         std::string message;
     } cases[] = {
         {Quoted(a) + " " + Quoted(b), "a.dxf: the output of " + a + " would replace the input " + b},
-        {Quoted(a) + " " + Quoted(dir.File("sub/../a.dxf")), "would replace the input " + dir.File("sub/../a.dxf")},
+        {Quoted(a) + " " + Quoted(dir.File("sub/../a.dxf")),
+         "would replace the input " + dir.File("sub/../a.dxf")},
         {"-o " + Quoted(dir.File("linked.frt")) + " " + Quoted(b), "the output would replace its own input"},
         {"-o " + Quoted(a) + " " + Quoted(a), "the output would replace its own input"},
         {Quoted(other) + " " + Quoted(dir.File("sub/./other.frt")), "would both be written there"},
@@ -143,9 +145,9 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
 TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
     TempDir dir;
     std::string text = "[Header]\r\nFormat=Rev2Ezi\r\n[Points]\r\n"
-                       "PID=1;E=12,5;N=3;HO=-9999.99\r\n"   // line 4
-                       "PID=2;N=4;HO=abc\r\n"               // line 5
-                       "PID=3;E=1;N=2;HO=5;HE=x\r\n"        // line 6: HE unused, no warning
+                       "PID=1;E=12,5;N=3;HO=-9999.99\r\n" // line 4
+                       "PID=2;N=4;HO=abc\r\n"             // line 5
+                       "PID=3;E=1;N=2;HO=5;HE=x\r\n"      // line 6: HE unused, no warning
                        "[Lines]\r\n"
                        "LID=L;E=1;N=2;LCOLOR=zz;LSTYLE=9 Weird\r\n" // line 8
                        "LID=L;E=2;N=2\r\n"
@@ -155,21 +157,28 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
     const std::string input = dir.Write("w.frt", text);
     const BatchRun run = Batch(dir, "-q " + Quoted(input));
     EXPECT_EQ(run.status, 0) << run.err;
-    for (const std::string expected : {":4: E=12,5: not a number; 12 used",
-                                       ":4: HO=-9999.99: the height should be in HE, which is missing; 0 used",
-                                       ":5: E: missing; 0 used", ":5: HO=abc: not a number; 0 used",
-                                       ":8: LCOLOR=zz: not a hexadecimal colour; 0 used", ":8: LSTYLE=9 Weird: not one of",
-                                       ":11: SSTYLE=Dots: not one of", ":11: AREA=1e999: not a number; 0 used"})
-        EXPECT_NE(run.err.find("frt2dxf-batch: " + input + expected), std::string::npos) << expected << "\n" << run.err;
+    for (const std::string expected :
+         {":4: E=12,5: not a number; 12 used",
+          ":4: HO=-9999.99: the height should be in HE, which is missing; 0 used", ":5: E: missing; 0 used",
+          ":5: HO=abc: not a number; 0 used", ":8: LCOLOR=zz: not a hexadecimal colour; 0 used",
+          ":8: LSTYLE=9 Weird: not one of", ":11: SSTYLE=Dots: not one of",
+          ":11: AREA=1e999: not a number; 0 used"})
+        EXPECT_NE(run.err.find("frt2dxf-batch: " + input + expected), std::string::npos) << expected << "\n"
+                                                                                         << run.err;
     EXPECT_NE(run.err.find("frt2dxf-batch: 8 warning(s) in 1 file(s)"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(":6:"), std::string::npos) << run.err;
     const std::string drawing = ReadFile(dir.File("w.dxf"));
 
     // The same content written cleanly gives the same drawing: the report changes nothing.
     std::string clean = text;
-    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
-             {"E=12,5", "E=12"}, {"HO=-9999.99", "HO=0"}, {"PID=2;", "PID=2;E=0;"}, {"HO=abc", "HO=0"},
-             {"LCOLOR=zz;", ""}, {";LSTYLE=9 Weird", ""}, {"SSTYLE=Dots;AREA=1e999", "AREA=0"}})
+    for (const auto& [from, to] :
+         std::vector<std::pair<std::string, std::string>>{{"E=12,5", "E=12"},
+                                                          {"HO=-9999.99", "HO=0"},
+                                                          {"PID=2;", "PID=2;E=0;"},
+                                                          {"HO=abc", "HO=0"},
+                                                          {"LCOLOR=zz;", ""},
+                                                          {";LSTYLE=9 Weird", ""},
+                                                          {"SSTYLE=Dots;AREA=1e999", "AREA=0"}})
         clean.replace(clean.find(from), from.size(), to);
     const std::string cleanInput = dir.Write("clean.frt", clean);
     const BatchRun cleanRun = Batch(dir, "-q " + Quoted(cleanInput));
@@ -200,7 +209,8 @@ TEST(Batch, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
     const std::string input = dir.Write("site.frt", ReadFile(kExample));
     const BatchRun missingDir = Batch(dir, "-o " + Quoted(dir.File("no/such/out.dxf")) + " " + Quoted(input));
     EXPECT_EQ(missingDir.status, 1);
-    EXPECT_NE(missingDir.err.find("no/such/out.dxf: No such file or directory"), std::string::npos) << missingDir.err;
+    EXPECT_NE(missingDir.err.find("no/such/out.dxf: No such file or directory"), std::string::npos)
+        << missingDir.err;
     const BatchRun full = Batch(dir, "-o /dev/full " + Quoted(input));
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("/dev/full: No space left on device"), std::string::npos) << full.err;
@@ -209,7 +219,8 @@ TEST(Batch, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
 
 TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     TempDir dir;
-    const std::string input = dir.Write("site.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=7;E=1;N=2;HO=3;CODE=OAK\n");
+    const std::string input =
+        dir.Write("site.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=7;E=1;N=2;HO=3;CODE=OAK\n");
     ASSERT_EQ(Batch(dir, "--label code --label height --label point-id --label east-north --decimals-h 1 " +
                              Quoted(input))
                   .status,
@@ -225,7 +236,8 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     const std::string config = dir.File("config");
     fs::create_directories(config + "/Halvora/QVO/PLVX");
     dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini",
-              "[Dxf_Export]\nLabelPoint=1\nNamePointId=Stored Name\nColorPoint=5\nExportQVO=0\nSymbolSize=200.000000\n");
+              "[Dxf_Export]\nLabelPoint=1\nNamePointId=Stored "
+              "Name\nColorPoint=5\nExportQVO=0\nSymbolSize=200.000000\n");
     ASSERT_EQ(Batch(dir, "--from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
     const std::string stored = ReadFile(dir.File("site.dxf"));
     EXPECT_NE(stored.find("  0\r\nPOINT\r\n"), std::string::npos) << "symbols off from the store";
@@ -236,7 +248,8 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     EXPECT_EQ(ReadFile(dir.File("site.dxf")).find("Stored_Name"), std::string::npos);
     const std::string ini = config + "/Halvora/QVO/PLVX/frt2dxf.ini";
     dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini", "[Dxf_Export]\nDecimalsEN=40\n");
-    const BatchRun refused = Batch(dir, "--from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
+    const BatchRun refused =
+        Batch(dir, "--from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find(ini + ": DecimalsEN=40: the number of decimals must be from 0 to 16"),
               std::string::npos)
@@ -244,16 +257,20 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     EXPECT_EQ(refused.err.find("--decimals-en"), std::string::npos) << "the user typed no option";
     // An option given on the command line overrides the bad stored value.
     EXPECT_EQ(
-        Batch(dir, "--from-settings --decimals-en 2 " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
+        Batch(dir, "--from-settings --decimals-en 2 " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config))
+            .status,
+        0);
 
     // QSettings writes a text that begins with "@" as "@@..."; it reads back as it was stored.
     dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini", "[Dxf_Export]\nLabelPoint=1\nNamePointId=@@Home\n");
-    ASSERT_EQ(Batch(dir, "-q --from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
+    ASSERT_EQ(Batch(dir, "-q --from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status,
+              0);
     EXPECT_NE(ReadFile(dir.File("site.dxf")).find("  8\r\n@Home\r\n"), std::string::npos);
 
     // Without a store the defaults are used, and the user is told which file was looked for.
     fs::remove(ini);
-    const BatchRun missing = Batch(dir, "-q --from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
+    const BatchRun missing =
+        Batch(dir, "-q --from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
     EXPECT_EQ(missing.status, 0);
     EXPECT_NE(missing.err.find(ini + ": no stored settings there; using the defaults"), std::string::npos)
         << missing.err;
@@ -287,7 +304,7 @@ TEST(Batch, EveryOptionCombinationReadsBackInEzdxfAndGdal) {
     const std::vector<EzdxfReport> reports = RunEzdxf(paths);
 
     // The example: 9 points, 5 lines with 12 vertices, 1 area with 4: 25 point entities.
-    const std::vector<std::string> groups = {"BOUNDARY", "BUILDING_MAIN", "DRAIN", "FIX", "KERB",
+    const std::vector<std::string> groups = {"BOUNDARY", "BUILDING_MAIN", "DRAIN", "FIX",      "KERB",
                                              "PATH",     "SPOT",          "TREE",  "UTIL_POLE"};
     for (std::size_t i = 0; i < combos.size(); ++i) {
         const Combo& c = combos[i];

@@ -1,5 +1,5 @@
-#include "tests/support/LocaleGuard.h"
 #include "common/NumberText.h"
+#include "tests/support/LocaleGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "convert/CFrtToDxf.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
@@ -5,7 +6,6 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "frt/CFrtReader.h"
-#include "convert/CFrtToDxf.h"
 #include "tests/support/LocaleGuard.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +96,9 @@ TEST(Conversion, FourLabelsAroundAPoint) {
 
 TEST(Conversion, EmptyTextsGiveNoLabelAndNumbersAlwaysDo) {
     ExportOptions options = Options(0);
-    options.labels = {{LABEL_POINT_ID, "P", 1, 0}, {LABEL_EAST_NORTH, "C", 1, 0}, {LABEL_HEIGHT, "H", 1, 0},
+    options.labels = {{LABEL_POINT_ID, "P", 1, 0},
+                      {LABEL_EAST_NORTH, "C", 1, 0},
+                      {LABEL_HEIGHT, "H", 1, 0},
                       {LABEL_CODE, "K", 1, 0}};
     CFrtToDxf converter(&options);
     auto unnamed = MakePoint("E=-1.5;N=2.5;HO=-9999.99;HE=-9999.99");
@@ -224,12 +226,13 @@ TEST(Conversion, LineEntitiesComeFirstThenEachVertexWithItsLabels) {
 TEST(Conversion, SeparateLinesAreOpenChainsWithoutWidth) {
     ExportOptions options = Options(OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE);
     CFrtToDxf converter(&options);
-    converter.Process(MakeArea({"LID=A;PID=1;E=0;N=0;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25", "LID=A;PID=2;E=1",
-                                "LID=A;PID=3;E=2"}));
+    converter.Process(MakeArea({"LID=A;PID=1;E=0;N=0;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25",
+                                "LID=A;PID=2;E=1", "LID=A;PID=3;E=2"}));
     converter.Process(MakeLine({"LID=S;PID=9;LCOLOR=80"}));
     const CDxfDocument& document = *converter.GetDocument();
-    ASSERT_EQ(Kinds(document), (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT,
-                                                          DXF_ENTITY_POINT, DXF_ENTITY_POINT, DXF_ENTITY_POINT}))
+    ASSERT_EQ(Kinds(document),
+              (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT, DXF_ENTITY_POINT,
+                                         DXF_ENTITY_POINT, DXF_ENTITY_POINT}))
         << "no closing segment, none for a single vertex";
     const auto& first = As<CDxfLine>(document.entities()[0]);
     EXPECT_EQ(first.attrs.layer(), "PIPE");
@@ -245,7 +248,8 @@ TEST(Conversion, PolylinesCarryColourTypeAndWidthTheirVerticesDoNot) {
     for (const bool threeD : {false, true}) {
         ExportOptions options = Options(threeD ? OPT_3D : 0);
         CFrtToDxf converter(&options);
-        converter.Process(MakeLine({"LID=1;E=0;HO=5;LCOLOR=ff0000;LSTYLE=3 DashDot;LWIDTH=25", "LID=1;E=1;HO=6"}));
+        converter.Process(
+            MakeLine({"LID=1;E=0;HO=5;LCOLOR=ff0000;LSTYLE=3 DashDot;LWIDTH=25", "LID=1;E=1;HO=6"}));
         converter.Process(MakeArea({"LID=2;E=0;HO=1;LSTYLE=9 Odd", "LID=2;E=1", "LID=2;E=2"}));
         const CDxfDocument& document = *converter.GetDocument();
         const auto& line = As<CDxfPolyline>(document.entities()[0]);

@@ -1,7 +1,7 @@
 // The "DXF Export" dialog with real widgets on the offscreen platform. Every test keeps its
 // settings store and files in a temporary directory, never the user's own.
-#include "app/desktop/CExportDlg.h"
 #include "app/IniSettingsStore.h"
+#include "app/desktop/CExportDlg.h"
 #include "app/desktop/QtSettingsStore.h"
 #include "app/desktop/QtStartUpUi.h"
 
@@ -66,7 +66,8 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
-const char* const kFrt = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=1;E=10;N=20;HO=3;GROUP=TREE\r\n";
+const char* const kFrt =
+    "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=1;E=10;N=20;HO=3;GROUP=TREE\r\n";
 
 } // namespace
 
@@ -78,11 +79,15 @@ private:
     std::vector<Message> m_messages;
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    std::unique_ptr<QtSettingsStore> Store() { return std::make_unique<QtSettingsStore>(Path("settings.ini")); }
+    std::unique_ptr<QtSettingsStore> Store() {
+        return std::make_unique<QtSettingsStore>(Path("settings.ini"));
+    }
     std::unique_ptr<CExportDlg> Dialog(ISettingsStore& store, const QString& languageDir = QString()) {
-        auto dialog = std::make_unique<CExportDlg>(
-            (languageDir.isEmpty() ? Path("nolang") : languageDir).toStdString(), store,
-            [this](QWidget*, const QString& title, const QString& text) { m_messages.push_back({title, text}); });
+        auto dialog =
+            std::make_unique<CExportDlg>((languageDir.isEmpty() ? Path("nolang") : languageDir).toStdString(),
+                                         store, [this](QWidget*, const QString& title, const QString& text) {
+                                             m_messages.push_back({title, text});
+                                         });
         dialog->SetFiles(Path("copy.tmp").toStdString(), Path("site.frt").toStdString());
         return dialog;
     }
@@ -202,9 +207,11 @@ private slots:
         QVERIFY(dxf.find("  8\r\nPoint_ID\r\n") != std::string::npos);
         QVERIFY(dxf.find("INSERT\r\n  2\r\nEstimated\r\n  8\r\nTREE\r\n") != std::string::npos);
         QSettings stored(Path("settings.ini"), QSettings::IniFormat);
-        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/SymbolSize")).toString(), QStringLiteral("100.000000"));
+        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/SymbolSize")).toString(),
+                 QStringLiteral("100.000000"));
         QCOMPARE(stored.value(QStringLiteral("Dxf_Export/LabelPoint")).toInt(), 1);
-        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/NamePointId")).toString(), QStringLiteral("Point ID"));
+        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/NamePointId")).toString(),
+                 QStringLiteral("Point ID"));
         // The batch converter reads the same file with --from-settings.
         store->WriteText("Dxf_Export", "NameHeight", "H\xc3\xb6he, 2");
         store->Settings().sync();
@@ -219,12 +226,14 @@ private slots:
         auto store = Store();
         auto dialog = Dialog(*store);
         QDir(m_dir.path()).mkdir(QStringLiteral("taken"));
-        dialog->SetFiles(Path("copy.tmp").toStdString(), Path("taken").toStdString()); // a directory: cannot be replaced
+        dialog->SetFiles(Path("copy.tmp").toStdString(),
+                         Path("taken").toStdString()); // a directory: cannot be replaced
         Show(*dialog);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QCOMPARE(m_messages.size(), std::size_t{1});
         QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QVERIFY(m_messages[0].text.endsWith(QString::fromLocal8Bit(std::strerror(EISDIR)))); // in the user's language
+        QVERIFY(m_messages[0].text.endsWith(
+            QString::fromLocal8Bit(std::strerror(EISDIR)))); // in the user's language
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), 0);
         QVERIFY(QFileInfo(Path("taken")).isDir());
@@ -241,10 +250,12 @@ private slots:
         QCOMPARE(m_messages[0].text, QString::fromLocal8Bit(std::strerror(EFBIG)));
         QVERIFY(dialog->isVisible());
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
-        QCOMPARE(QDir(m_dir.path()).entryList(QStringList{QStringLiteral(".site.frt*")}, QDir::Hidden | QDir::Files),
+        QCOMPARE(QDir(m_dir.path())
+                     .entryList(QStringList{QStringLiteral(".site.frt*")}, QDir::Hidden | QDir::Files),
                  QStringList());
 
-        QVERIFY(dialog->findChild<QProgressBar*>() == nullptr || !dialog->findChild<QProgressBar*>()->isVisible());
+        QVERIFY(dialog->findChild<QProgressBar*>() == nullptr ||
+                !dialog->findChild<QProgressBar*>()->isVisible());
 
         // The copy vanished since start-up (a cleaner of temporary files): it is taken again.
         m_messages.clear();
@@ -266,7 +277,8 @@ private slots:
             Spit(Path("site.frt"), content);
             QFile file(Path("site.frt"));
             file.open(QIODevice::ReadWrite);
-            file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime);
+            file.setFileTime(QDateTime::currentDateTime().addSecs(seconds),
+                             QFileDevice::FileModificationTime);
         };
         rewrite("not FRT any more\r\n", 2);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
@@ -289,8 +301,8 @@ private slots:
     void theFileDialogFilterListsFilesWithoutADot() {
         const QString filter = QString::fromLatin1(QtStartUpUi::kAllFilesFilter);
         QVERIFY(filter.startsWith(QStringLiteral("All files (")));
-        const QStringList patterns = filter.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).split(
-            QLatin1Char(' '));
+        const QStringList patterns =
+            filter.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(' '));
         QVERIFY(QDir::match(patterns, QStringLiteral("README")));
         QVERIFY(QDir::match(patterns, QStringLiteral("site.frt")));
     }

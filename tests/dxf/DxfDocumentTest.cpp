@@ -1,11 +1,11 @@
 #include "common/AtomicFile.h"
+#include "common/CProgressBar.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
-#include "common/CProgressBar.h"
 #include "tests/dxf/DxfText.h"
 #include "tests/support/TempDir.h"
 
@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <filesystem>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,7 +27,8 @@ namespace {
 
 const double kNaN = std::nan("");
 
-std::unique_ptr<CDxfPoint> PointOn(const char* layer, double x, double y, double z = kNaN, std::int16_t colour = 0) {
+std::unique_ptr<CDxfPoint> PointOn(const char* layer, double x, double y, double z = kNaN,
+                                   std::int16_t colour = 0) {
     auto point = std::make_unique<CDxfPoint>(x, y, z);
     point->attrs.setLayer(layer);
     point->attrs.colour = colour;
@@ -84,18 +85,23 @@ TEST(DxfDocument, HeaderVariablesInOrder) {
     document.addEntity(PointOn("0", 100, 200));
     const auto lines = Lines(DocumentText(document, 0.5, 2));
     const std::vector<std::string> expected = {
-        "  0", "SECTION", "  2", "HEADER", "  9", "$ACADVER", "  1", "AC1009", "  9", "$EXTMIN", " 10", "90.000000",
-        " 20", "190.000000", "  9", "$EXTMAX", " 10", "110.000000", " 20", "210.000000", "  9", "$LIMMIN", " 10",
-        "90.000000", " 20", "190.000000", "  9", "$LIMMAX", " 10", "110.000000", " 20", "210.000000", "  9",
-        "$LTSCALE", " 40", "0.500000", "  9", "$ATTMODE", " 70", "1", "  9", "$FILLMODE", " 70", "1", "  9",
-        "$TEXTSIZE", " 40", "1.000000", "  9", "$TEXTSTYLE", "  7", "STANDARD", "  9", "$CELTYPE", "  6", "BYLAYER",
-        "  9", "$PLINEGEN", " 70", "1", "  9", "$CECOLOR", " 62", "0", "  9", "$LUNITS", " 70", "2", "  9",
-        "$LUPREC", " 70", "3", "  9", "$AUPREC", " 70", "4", "  9", "$ANGBASE", " 50", "0.000000", "  9", "$ANGDIR",
-        " 70", "0", "  9", "$PDMODE", " 70", "2", "  9", "$PDSIZE", " 40", "0.500000", "  9", "$PLINEGEN", " 70",
-        "1", "  9", "$MEASUREMENT", " 70", "1", "  0", "ENDSEC",
+        "  0", "SECTION",      "  2", "HEADER",     "  9", "$ACADVER",   "  1", "AC1009",
+        "  9", "$EXTMIN",      " 10", "90.000000",  " 20", "190.000000", "  9", "$EXTMAX",
+        " 10", "110.000000",   " 20", "210.000000", "  9", "$LIMMIN",    " 10", "90.000000",
+        " 20", "190.000000",   "  9", "$LIMMAX",    " 10", "110.000000", " 20", "210.000000",
+        "  9", "$LTSCALE",     " 40", "0.500000",   "  9", "$ATTMODE",   " 70", "1",
+        "  9", "$FILLMODE",    " 70", "1",          "  9", "$TEXTSIZE",  " 40", "1.000000",
+        "  9", "$TEXTSTYLE",   "  7", "STANDARD",   "  9", "$CELTYPE",   "  6", "BYLAYER",
+        "  9", "$PLINEGEN",    " 70", "1",          "  9", "$CECOLOR",   " 62", "0",
+        "  9", "$LUNITS",      " 70", "2",          "  9", "$LUPREC",    " 70", "3",
+        "  9", "$AUPREC",      " 70", "4",          "  9", "$ANGBASE",   " 50", "0.000000",
+        "  9", "$ANGDIR",      " 70", "0",          "  9", "$PDMODE",    " 70", "2",
+        "  9", "$PDSIZE",      " 40", "0.500000",   "  9", "$PLINEGEN",  " 70", "1",
+        "  9", "$MEASUREMENT", " 70", "1",          "  0", "ENDSEC",
     };
     ASSERT_GE(lines.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(expected.size())), expected);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(expected.size())),
+              expected);
 }
 
 TEST(DxfDocument, ExtentsFollowPositionsButNotLines) {
@@ -138,13 +144,15 @@ TEST(DxfDocument, LayersInByteOrderFixedByTheirFirstEntity) {
     document.addEntity(PointOn("0", 0, 0));
     const auto layers = Table(Lines(DocumentText(document)), "LAYER");
     const std::vector<std::string> expected = {
-        " 70", "6",
-        "  0", "LAYER", "  2", "0", " 70", "0", " 62", "7", "  6", "Solid_Line",
-        "  0", "LAYER", "  2", "10", " 70", "0", " 62", "2", "  6", "Solid_Line",
-        "  0", "LAYER", "  2", "2", " 70", "0", " 62", "1", "  6", "Solid_Line",
-        "  0", "LAYER", "  2", "A", " 70", "0", " 62", "3", "  6", "Dashdotdot_Line",
-        "  0", "LAYER", "  2", "a", " 70", "0", " 62", "7", "  6", "Solid_Line",
-        "  0", "LAYER", "  2", "b", " 70", "0", " 62", "7", "  6", "Solid_Line",
+        " 70",        "6",     "  0",        "LAYER",      "  2",        "0",          " 70",
+        "0",          " 62",   "7",          "  6",        "Solid_Line", "  0",        "LAYER",
+        "  2",        "10",    " 70",        "0",          " 62",        "2",          "  6",
+        "Solid_Line", "  0",   "LAYER",      "  2",        "2",          " 70",        "0",
+        " 62",        "1",     "  6",        "Solid_Line", "  0",        "LAYER",      "  2",
+        "A",          " 70",   "0",          " 62",        "3",          "  6",        "Dashdotdot_Line",
+        "  0",        "LAYER", "  2",        "a",          " 70",        "0",          " 62",
+        "7",          "  6",   "Solid_Line", "  0",        "LAYER",      "  2",        "b",
+        " 70",        "0",     " 62",        "7",          "  6",        "Solid_Line",
     };
     EXPECT_EQ(layers, expected);
 }
@@ -153,15 +161,51 @@ TEST(DxfDocument, LineTypeTableHoldsTheFixedTypesAndDashdotdot) {
     const auto ltype = Table(Lines(DocumentText(CDxfDocument())), "LTYPE");
     const std::vector<std::string> expected = {
         " 70", "1",
-        "  0", "LTYPE", "  2", "Solid_Line", " 70", "0", "  3", "Solid Line", " 72", "65", " 73", "0", " 40", "0.0",
-        "  0", "LTYPE", "  2", "Dashed_Line", " 70", "0", "  3", "Dashed Line", " 72", "65", " 73", "2", " 40", "0.75",
-        " 49", "0.50", " 49", "-0.25",
-        "  0", "LTYPE", "  2", "Dotted_Line", " 70", "0", "  3", "Dotted Line", " 72", "65", " 73", "2", " 40", "0.25",
-        " 49", "0.00", " 49", "-0.25",
-        "  0", "LTYPE", "  2", "Dashdot_Line", " 70", "0", "  3", "Dashdot Line", " 72", "65", " 73", "2", " 40",
-        "0.75", " 49", "0.50", " 49", "0.00",
-        "  0", "LTYPE", "  2", "Dashdotdot_Line", " 70", "0", "  3", "Dashdotdot Line", " 72", "65", " 73", "4", " 40",
-        "1.00", " 49", "0.50", " 49", "-0.25", " 49", "0.00", " 49", "-0.25",
+        "  0", "LTYPE",
+        "  2", "Solid_Line",
+        " 70", "0",
+        "  3", "Solid Line",
+        " 72", "65",
+        " 73", "0",
+        " 40", "0.0",
+        "  0", "LTYPE",
+        "  2", "Dashed_Line",
+        " 70", "0",
+        "  3", "Dashed Line",
+        " 72", "65",
+        " 73", "2",
+        " 40", "0.75",
+        " 49", "0.50",
+        " 49", "-0.25",
+        "  0", "LTYPE",
+        "  2", "Dotted_Line",
+        " 70", "0",
+        "  3", "Dotted Line",
+        " 72", "65",
+        " 73", "2",
+        " 40", "0.25",
+        " 49", "0.00",
+        " 49", "-0.25",
+        "  0", "LTYPE",
+        "  2", "Dashdot_Line",
+        " 70", "0",
+        "  3", "Dashdot Line",
+        " 72", "65",
+        " 73", "2",
+        " 40", "0.75",
+        " 49", "0.50",
+        " 49", "0.00",
+        "  0", "LTYPE",
+        "  2", "Dashdotdot_Line",
+        " 70", "0",
+        "  3", "Dashdotdot Line",
+        " 72", "65",
+        " 73", "4",
+        " 40", "1.00",
+        " 49", "0.50",
+        " 49", "-0.25",
+        " 49", "0.00",
+        " 49", "-0.25",
     };
     EXPECT_EQ(ltype, expected);
 }
@@ -190,11 +234,12 @@ TEST(DxfDocument, BlocksInNameOrderAndTheFirstDefinitionWins) {
     const auto entities = std::find(lines.begin(), lines.end(), "ENTITIES");
     const std::vector<std::string> section(blocks + 1, entities - 3);
     const std::vector<std::string> expected = {
-        "  0", "BLOCK", "  2", "Alpha", " 70", "64", " 10", "0.000000", " 20", "0.000000", " 30", "0.000000", "  3",
-        "Alpha", "  0", "POINT", "  8", "0", " 62", "0", " 10", "0.000000", " 20", "0.000000", "  0", "ENDBLK",
-        "  0", "BLOCK", "  2", "Zeta", " 70", "64", " 10", "0.000000", " 20", "0.000000", " 30", "0.000000", "  3",
-        "Zeta", "  0", "CIRCLE", "  8", "0", " 62", "0", " 10", "0.000000", " 20", "0.000000", "  40", "1.000000",
-        "  0", "ENDBLK", "  0", "ENDSEC",
+        "  0",  "BLOCK",    "  2", "Alpha",    " 70", "64",       " 10", "0.000000", " 20", "0.000000",
+        " 30",  "0.000000", "  3", "Alpha",    "  0", "POINT",    "  8", "0",        " 62", "0",
+        " 10",  "0.000000", " 20", "0.000000", "  0", "ENDBLK",   "  0", "BLOCK",    "  2", "Zeta",
+        " 70",  "64",       " 10", "0.000000", " 20", "0.000000", " 30", "0.000000", "  3", "Zeta",
+        "  0",  "CIRCLE",   "  8", "0",        " 62", "0",        " 10", "0.000000", " 20", "0.000000",
+        "  40", "1.000000", "  0", "ENDBLK",   "  0", "ENDSEC",
     };
     EXPECT_EQ(section, expected);
     EXPECT_EQ(Count(Table(lines, "LAYER"), "LAYER"), 0U) << "block entities record no layer";
@@ -306,7 +351,6 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
     EXPECT_FALSE(directory.ok);
     EXPECT_FALSE(directory.error.empty());
-
 }
 
 namespace {
@@ -317,7 +361,9 @@ struct stat StatOf(const std::string& path) {
     return info;
 }
 
-int Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+int Shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
 
 } // namespace
 

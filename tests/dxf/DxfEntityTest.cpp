@@ -33,8 +33,8 @@ TEST(DxfEntity, AttributesWrittenOnlyWhenSet) {
     line.attrs.setLineType("Dashed_Line");
     line.attrs.thickness = 0;
     line.attrs.colour = -2;
-    EXPECT_EQ(Written(line),
-              "  0|LINE|  8|0| 62|-2|  6|Dashed_Line| 39|0.000000| 10|1.000000| 20|2.000000| 11|3.000000| 21|4.000000|");
+    EXPECT_EQ(Written(line), "  0|LINE|  8|0| 62|-2|  6|Dashed_Line| 39|0.000000| 10|1.000000| 20|2.000000| "
+                             "11|3.000000| 21|4.000000|");
     EXPECT_EQ(line.position(), nullptr);
     line.setPosition(DxfPoint3{9, 9, 9});
     EXPECT_EQ(line.start.x, 1.0);
@@ -42,13 +42,16 @@ TEST(DxfEntity, AttributesWrittenOnlyWhenSet) {
 
 TEST(DxfEntity, TextWritesItsPointFirstAndTwice) {
     CDxfText text("101", 1, 2, kNaN);
-    EXPECT_EQ(Written(text), "  0|TEXT| 10|1.000000| 20|2.000000|  8|0| 62|0| 40|2.500000| 11|1.000000| 21|2.000000|  1|101|");
+    EXPECT_EQ(
+        Written(text),
+        "  0|TEXT| 10|1.000000| 20|2.000000|  8|0| 62|0| 40|2.500000| 11|1.000000| 21|2.000000|  1|101|");
     text.rotation = 90;
     text.horizontalAlign = 2;
     text.verticalAlign = 3;
     text.setHeight(0.1);
-    EXPECT_EQ(Written(text), "  0|TEXT| 10|1.000000| 20|2.000000|  8|0| 62|0| 40|0.100000| 50|90.000000| 72|2| 73|3|"
-                             " 11|1.000000| 21|2.000000|  1|101|");
+    EXPECT_EQ(Written(text),
+              "  0|TEXT| 10|1.000000| 20|2.000000|  8|0| 62|0| 40|0.100000| 50|90.000000| 72|2| 73|3|"
+              " 11|1.000000| 21|2.000000|  1|101|");
 }
 
 TEST(DxfEntity, InsertCircleAndVertex) {
@@ -79,8 +82,8 @@ TEST(DxfEntity, ColourFromRgbSwitches) {
     const struct {
         std::uint8_t r, g, b;
         std::int16_t colour;
-    } cases[] = {{1, 0, 0, 1}, {1, 1, 0, 2}, {0, 1, 0, 3}, {0, 1, 1, 4},
-                 {0, 0, 1, 5}, {1, 0, 1, 6}, {1, 1, 1, 7}, {0, 0, 0, 0}, {0x80, 0xff, 0x01, 7}};
+    } cases[] = {{1, 0, 0, 1}, {1, 1, 0, 2}, {0, 1, 0, 3}, {0, 1, 1, 4},         {0, 0, 1, 5},
+                 {1, 0, 1, 6}, {1, 1, 1, 7}, {0, 0, 0, 0}, {0x80, 0xff, 0x01, 7}};
     for (const auto& c : cases) {
         a.setColourFromRgb(c.r, c.g, c.b);
         EXPECT_EQ(a.colour, c.colour) << int(c.r) << "," << int(c.g) << "," << int(c.b);
@@ -104,8 +107,9 @@ TEST(DxfEntity, LongTextsAreCutAt256Characters) {
 TEST(DxfEntity, ControlCharactersInTextsAndLayersAreCaretEncoded) {
     CDxfText text(std::string_view("a\rb\0c\td^e\x1f", 10), 0, 0, kNaN);
     text.attributes()->setLayer(std::string_view("L\nM", 3));
-    EXPECT_EQ(Written(text), "  0|TEXT| 10|0.000000| 20|0.000000|  8|L^JM| 62|0| 40|2.500000| 11|0.000000| 21|0.000000|"
-                             "  1|a^Mb^@c\td^e^_|");
+    EXPECT_EQ(Written(text),
+              "  0|TEXT| 10|0.000000| 20|0.000000|  8|L^JM| 62|0| 40|2.500000| 11|0.000000| 21|0.000000|"
+              "  1|a^Mb^@c\td^e^_|");
     CDxfPoint point(0, 0, kNaN);
     point.attributes()->setLayer("plain");
     EXPECT_EQ(Written(point), "  0|POINT|  8|plain| 62|0| 10|0.000000| 20|0.000000|");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dxf/CDxfDocument.h"
 #include "common/CWritable.h"
 #include "common/TextStream.h"
+#include "dxf/CDxfDocument.h"
 
 #include <string>
 #include <vector>
@@ -23,7 +23,8 @@ inline std::string Written(const CWritable& record, int decimals = 6) {
     return text;
 }
 
-inline std::string DocumentText(const CDxfDocument& document, double symbolScale = 0.05, std::uint8_t pointMode = 0) {
+inline std::string DocumentText(const CDxfDocument& document, double symbolScale = 0.05,
+                                std::uint8_t pointMode = 0) {
     StringSink sink;
     {
         TextStream stream(sink);

@@ -11,10 +11,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <chrono>
-#include <cstring>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -34,8 +34,8 @@ struct Outcome {
 // How to start the batch tool: limits go through "ulimit", so that going beyond a bound fails
 // the run instead of passing unnoticed.
 struct RunSetup {
-    long memoryMb = 0;           // address space
-    long fileBlocks = 0;         // largest file the run may write, in the shell's blocks
+    long memoryMb = 0;              // address space
+    long fileBlocks = 0;            // largest file the run may write, in the shell's blocks
     bool withoutRootRights = false; // as user nobody, so that file permissions apply to root too
     std::string errorFile = "/dev/null";
 };
@@ -60,14 +60,17 @@ pid_t Spawn(const std::vector<std::string>& args, const RunSetup& setup) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, setup.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, setup.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     pid_t pid = -1;
     posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 
-pid_t Spawn(const std::vector<std::string>& args) { return Spawn(args, RunSetup{}); }
+pid_t Spawn(const std::vector<std::string>& args) {
+    return Spawn(args, RunSetup{});
+}
 
 Outcome Wait(pid_t pid, std::chrono::steady_clock::time_point start) {
     Outcome outcome;
@@ -97,7 +100,9 @@ constexpr bool kAddressLimitsWork = true;
 #endif
 
 // The limit to run under, or none where limits do not work.
-long Limit(long megabytes) { return kAddressLimitsWork ? megabytes : 0; }
+long Limit(long megabytes) {
+    return kAddressLimitsWork ? megabytes : 0;
+}
 
 bool CompleteDrawing(const std::string& text) {
     const std::string end = "\r\nEOF\r\n";
@@ -147,13 +152,15 @@ TEST(Faults, AnInterruptedRunLeavesTheOldFileOrTheWholeDrawing) {
             EXPECT_TRUE(outcome.status == 0 || outcome.status == -signal) << outcome.status;
             // Killed just after the rename the drawing is complete too; never anything between.
             const bool isComplete = fs::exists(output) && ReadFile(output) == complete;
-            const bool isOld = hadOld ? fs::exists(output) && ReadFile(output) == "old drawing" : !fs::exists(output);
+            const bool isOld =
+                hadOld ? fs::exists(output) && ReadFile(output) == "old drawing" : !fs::exists(output);
             EXPECT_TRUE(isComplete || isOld);
             if (outcome.status == 0) {
                 EXPECT_TRUE(isComplete);
             }
-            const std::vector<std::string> expected =
-                fs::exists(output) ? std::vector<std::string>{"big.dxf", "big.frt"} : std::vector<std::string>{"big.frt"};
+            const std::vector<std::string> expected = fs::exists(output)
+                                                          ? std::vector<std::string>{"big.dxf", "big.frt"}
+                                                          : std::vector<std::string>{"big.frt"};
             EXPECT_EQ(dir.Names(), expected) << "no temporary file is left";
         }
     }
@@ -171,7 +178,8 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
     for (char& c : garbage)
         c = static_cast<char>(random());
     EXPECT_EQ(RunBatch({"-q", "-o", out, dir.Write("garbage.frt", garbage)}).status, 1);
-    EXPECT_EQ(RunBatch({"-q", "-o", out, dir.Write("garbage2.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\n" + garbage)})
+    EXPECT_EQ(RunBatch({"-q", "-o", out,
+                        dir.Write("garbage2.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\n" + garbage)})
                   .status,
               0)
         << "garbage inside a section is read as records";
@@ -204,7 +212,8 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
         tight.memoryMb = 128 + 100;
         tight.errorFile = dir.File("err.txt");
         EXPECT_EQ(RunBatch({"-q", "-o", out, held}, tight).status, 1);
-        EXPECT_NE(ReadFile(tight.errorFile).find(std::strerror(ENOMEM)), std::string::npos) << ReadFile(tight.errorFile);
+        EXPECT_NE(ReadFile(tight.errorFile).find(std::strerror(ENOMEM)), std::string::npos)
+            << ReadFile(tight.errorFile);
         EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
     }
 }
@@ -220,7 +229,8 @@ TEST(Faults, AFullDiskKeepsTheOldDrawingAndSaysWhy) {
     setup.errorFile = dir.File("err.txt");
     const Outcome outcome = RunBatch({"-q", input}, setup);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(ReadFile(setup.errorFile).find(std::string("big.dxf: ") + std::strerror(EFBIG)), std::string::npos)
+    EXPECT_NE(ReadFile(setup.errorFile).find(std::string("big.dxf: ") + std::strerror(EFBIG)),
+              std::string::npos)
         << ReadFile(setup.errorFile);
     EXPECT_EQ(ReadFile(output), "old drawing");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.dxf", "big.frt", "err.txt"}));
@@ -243,7 +253,8 @@ TEST(Faults, AReadOnlyFolderKeepsTheOldDrawingAndSaysWhy) {
     const Outcome outcome = RunBatch({"-q", "-o", output, input}, setup);
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(ReadFile(setup.errorFile).find(std::strerror(EACCES)), std::string::npos) << ReadFile(setup.errorFile);
+    EXPECT_NE(ReadFile(setup.errorFile).find(std::strerror(EACCES)), std::string::npos)
+        << ReadFile(setup.errorFile);
     EXPECT_EQ(ReadFile(output), "old drawing");
     EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "site.dxf");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
@@ -260,7 +271,8 @@ TEST(Faults, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
     fs::create_directory(folder);
     const std::string output = (folder / "site.dxf").string();
     dir.Write("ro/site.dxf", "old drawing");
-    fs::permissions(output, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    fs::permissions(output, fs::perms::all &
+                                ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     RunSetup setup;

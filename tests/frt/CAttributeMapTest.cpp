@@ -1,5 +1,5 @@
-#include "tests/support/Bytes.h"
 #include "frt/CAttributeMap.h"
+#include "tests/support/Bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "tests/support/Bytes.h"
-#include "frt/CFrtArea.h"
 #include "frt/CFrtReader.h"
 #include "common/CProgressBar.h"
+#include "frt/CFrtArea.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LocaleGuard.h"
 #include "tests/support/TempDir.h"
 
@@ -113,7 +113,8 @@ void ExpectWorkedExample(const std::vector<std::unique_ptr<CFrtElement>>& elemen
 TEST_F(ReaderTest, WorkedExampleWithEveryKindOfLineEnd) {
     for (const char* end : {"\r\n", "\n"}) {
         for (const bool finalEnd : {true, false}) {
-            SCOPED_TRACE(std::string(end == std::string("\n") ? "LF" : "CR LF") + (finalEnd ? "" : ", no final"));
+            SCOPED_TRACE(std::string(end == std::string("\n") ? "LF" : "CR LF") +
+                         (finalEnd ? "" : ", no final"));
             EXPECT_TRUE(Read(WithLineEnds(kWorkedExample, end, finalEnd)).Ok());
             ExpectWorkedExample(elements);
         }
@@ -122,8 +123,8 @@ TEST_F(ReaderTest, WorkedExampleWithEveryKindOfLineEnd) {
 
 TEST_F(ReaderTest, RewindsAtSectionEndsWhateverTheLineEnds) {
     const std::vector<std::string> lines = {
-        "[Points]", "PID=1;E=1;N=2;HO=3", "[Lines]", "LID=A;PID=2", "LID=A;PID=3", "[Areas]", "LID=F;PID=4;AREA=2",
-        "LID=F;PID=5", "[Points]", "PID=6",
+        "[Points]", "PID=1;E=1;N=2;HO=3", "[Lines]",     "LID=A;PID=2", "LID=A;PID=3",
+        "[Areas]",  "LID=F;PID=4;AREA=2", "LID=F;PID=5", "[Points]",    "PID=6",
     };
     for (const char* end : {"\r\n", "\n"}) {
         for (const bool finalEnd : {true, false}) {
@@ -145,7 +146,8 @@ TEST_F(ReaderTest, GroupingUsesTheWholeLidOfEachRecord) {
     // "LID" inside another key or value, and names longer than 16 characters, must not split a line.
     Read(WithLineEnds({"[Lines]", "LID=boundary-north-segment-01;PID=1;CODE=SOLID",
                        "XLID=9;LID=boundary-north-segment-01;PID=2;CODE=SOLID",
-                       "PID=3;LID=boundary-north-segment-01;REM=SOLID LID", "LID=boundary-north-segment-02;PID=4"},
+                       "PID=3;LID=boundary-north-segment-01;REM=SOLID LID",
+                       "LID=boundary-north-segment-02;PID=4"},
                       "\r\n"));
     ASSERT_EQ(elements.size(), 2U);
     EXPECT_EQ(AsLine(elements[0]).GetName(), "boundary-north-segment-01");
@@ -162,7 +164,8 @@ TEST_F(ReaderTest, RecordsWithoutLidJoinALineWithAnEmptyLid) {
 }
 
 TEST_F(ReaderTest, DataKindsSelectSectionsAndSkippedLinesStillCount) {
-    const std::string text = WithLineEnds({"[Points]", "PID=1", "[Lines]", "LID=1", "[Areas]", "LID=2"}, "\r\n");
+    const std::string text =
+        WithLineEnds({"[Points]", "PID=1", "[Lines]", "LID=1", "[Areas]", "LID=2"}, "\r\n");
     Read(text, DATA_KIND_LINES);
     ASSERT_EQ(elements.size(), 1U);
     EXPECT_EQ(elements[0]->GetType(), FRT_ELEMENT_LINE);
@@ -191,7 +194,8 @@ TEST_F(ReaderTest, SectionHeaderRules) {
     EXPECT_EQ(AsPoint(elements[2]).GetName(), "2");
 
     // Any bracketed line ends a section; records after it are skipped.
-    Read(WithLineEnds({"[Points]", "PID=1", "[Notes]", "PID=2", "[Header]", "PID=3", "[Points]", "PID=4"}, "\n"));
+    Read(WithLineEnds({"[Points]", "PID=1", "[Notes]", "PID=2", "[Header]", "PID=3", "[Points]", "PID=4"},
+                      "\n"));
     ASSERT_EQ(elements.size(), 2U);
     EXPECT_EQ(AsPoint(elements[1]).GetName(), "4");
 }
@@ -230,18 +234,20 @@ TEST_F(ReaderTest, FilesThatCannotBeReadGiveNoElementsAndSayWhy) {
 }
 
 TEST_F(ReaderTest, OddBytesPassThroughAndNeverBreakReading) {
-    Read(Bytes("[Points]\r\nPID=a\0b;CODE=Stra\xdf" "e;E=1\r\nPID=x\ry;E=2\r\n\xff\xfe\x00\r\n"));
+    Read(Bytes("[Points]\r\nPID=a\0b;CODE=Stra\xdf"
+               "e;E=1\r\nPID=x\ry;E=2\r\n\xff\xfe\x00\r\n"));
     ASSERT_EQ(elements.size(), 3U);
     EXPECT_EQ(AsPoint(elements[0]).GetName(), std::string("a\0b", 3));
-    EXPECT_EQ(AsPoint(elements[0]).GetCode().GetCodeText(), "Stra\xdf" "e");
+    EXPECT_EQ(AsPoint(elements[0]).GetCode().GetCodeText(), "Stra\xdf"
+                                                            "e");
     EXPECT_EQ(AsPoint(elements[1]).GetName(), "x\ry") << "a CR inside a line is data";
     EXPECT_DOUBLE_EQ(AsPoint(elements[1]).GetCoordinates().GetEasting(), 2.0);
 }
 
 TEST_F(ReaderTest, VeryLongLinesAreReadWholeOrSkipped) {
     const std::string padding(5'000'000, 'x');
-    const std::string text = "[Job]\n" + padding + "\n[Points]\nPID=long;REM=" + padding + ";E=7\nPID=next\n" +
-                             std::string(3'000'000, ' ') + "[Lines]\nLID=1\n";
+    const std::string text = "[Job]\n" + padding + "\n[Points]\nPID=long;REM=" + padding +
+                             ";E=7\nPID=next\n" + std::string(3'000'000, ' ') + "[Lines]\nLID=1\n";
     ASSERT_TRUE(Read(text).Ok());
     ASSERT_EQ(elements.size(), 4U);
     EXPECT_EQ(AsPoint(elements[0]).GetName(), "long");

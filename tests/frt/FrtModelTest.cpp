@@ -71,7 +71,8 @@ TEST(FrtModel, HeightFallsBackToHeOnlyForTheExactMarker) {
 }
 
 TEST(FrtModel, LongNamesGroupsAndCodesAreKeptWhole) {
-    const CFrtPoint point = Point("PID=ABCDEFGHIJKLMNOP-17;GROUP=a group name longer than 16;CODE=0123456789abcdefXYZ");
+    const CFrtPoint point =
+        Point("PID=ABCDEFGHIJKLMNOP-17;GROUP=a group name longer than 16;CODE=0123456789abcdefXYZ");
     EXPECT_EQ(point.GetName(), "ABCDEFGHIJKLMNOP-17");
     EXPECT_EQ(point.GetCode().GetGroup(), "a group name longer than 16");
     EXPECT_EQ(point.GetCode().GetCodeText(), "0123456789abcdefXYZ");

@@ -1,9 +1,9 @@
 // The fuzzer's judge of the output must accept our drawings and reject each kind of damage.
-#include "frt/CFrtReader.h"
-#include "convert/CFrtToDxf.h"
 #include "fuzz/DxfCheck.h"
 #include "app/ExportRun.h"
 #include "common/TextStream.h"
+#include "convert/CFrtToDxf.h"
+#include "frt/CFrtReader.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,10 @@ std::string Drawing(std::int32_t flags) {
     ExportOptions options;
     options.flags = flags;
     options.symbolScale = 0.05;
-    options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0}, {LABEL_EAST_NORTH, "Coords", 3, 3},
-                      {LABEL_HEIGHT, "Height", 4, 3}, {LABEL_CODE, "Code", 5, 0}};
+    options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},
+                      {LABEL_EAST_NORTH, "Coords", 3, 3},
+                      {LABEL_HEIGHT, "Height", 4, 3},
+                      {LABEL_CODE, "Code", 5, 0}};
     auto converter = std::make_unique<CFrtToDxf>(&options);
     const CFrtToDxf* conversion = converter.get();
     CFrtReader reader(std::move(converter), &options.dataKinds);
@@ -63,9 +65,14 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
         {Damaged(polylines, "  0\r\nSEQEND\r\n", ""), "POLYLINE not closed by SEQEND"},
         {Damaged(good, "  2\r\nEstimated\r\n", "  2\r\nGuessed\r\n"), "is not defined"},
         {Damaged(good, "  8\r\nTREE\r\n", "  8\r\nTREES\r\n"), "is not in the LAYER table"},
-        {Damaged(good, "  1\r\n100\r\n", std::string("  1\r\n1\0" "00\r\n", 11)), "a control character"},
+        {Damaged(good, "  1\r\n100\r\n",
+                 std::string("  1\r\n1\0"
+                             "00\r\n",
+                             11)),
+         "a control character"},
         {Damaged(polylines, "  6\r\nDashed_Line\r\n", "  6\r\nDotted\r\n"), "line type \"Dotted\""},
-        {Damaged(polylines, "  8\r\nKERB\r\n 62\r\n3\r\n  6\r\nDashed_Line", "  8\r\nKERB\r\n 62\r\n3\r\n  6\r\nDotted"),
+        {Damaged(polylines, "  8\r\nKERB\r\n 62\r\n3\r\n  6\r\nDashed_Line",
+                 "  8\r\nKERB\r\n 62\r\n3\r\n  6\r\nDotted"),
          "line type \"Dotted\""},
         {good + "  0\r\nPOINT\r\n", "data after EOF"},
     };

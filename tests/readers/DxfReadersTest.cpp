@@ -62,7 +62,8 @@ std::unique_ptr<CDxfDocument> EveryKind(bool threeD) {
     return document;
 }
 
-const std::vector<std::string> kEveryKindLayers = {"0", "BUILDING_MAIN", "FIX", "PointID", "UTIL_POLE", "WALL_TOP"};
+const std::vector<std::string> kEveryKindLayers = {"0",       "BUILDING_MAIN", "FIX",
+                                                   "PointID", "UTIL_POLE",     "WALL_TOP"};
 
 class ReadersTest : public ::testing::TestWithParam<bool> {
 protected:
@@ -85,8 +86,9 @@ TEST_P(ReadersTest, EzdxfLoadsEveryKindStrictlyAndItsAuditorFindsNothing) {
     ASSERT_TRUE(report.loaded) << report.raw;
     EXPECT_EQ(report.version, "AC1009");
     EXPECT_EQ(report.auditErrors, 0) << report.raw;
-    EXPECT_EQ(report.entities, (std::map<std::string, int>{
-                                   {"CIRCLE", 1}, {"INSERT", 1}, {"LINE", 1}, {"POINT", 1}, {"POLYLINE", 1}, {"TEXT", 1}}));
+    EXPECT_EQ(report.entities,
+              (std::map<std::string, int>{
+                  {"CIRCLE", 1}, {"INSERT", 1}, {"LINE", 1}, {"POINT", 1}, {"POLYLINE", 1}, {"TEXT", 1}}));
     EXPECT_EQ(report.vertices, 4);
     EXPECT_EQ(report.blocks.at("Control"), 2);
     EXPECT_EQ(report.layers, kEveryKindLayers);
@@ -99,7 +101,8 @@ TEST_P(ReadersTest, OgrinfoReadsTheLayersAndFeatures) {
     const OgrReport report = RunOgrinfo(path);
     EXPECT_TRUE(report.errors.empty()) << report.errors;
     EXPECT_EQ(report.featureCount, 6) << report.raw;
-    EXPECT_EQ(report.layers, (std::vector<std::string>{"0", "BUILDING_MAIN", "FIX", "PointID", "UTIL_POLE", "WALL_TOP"}))
+    EXPECT_EQ(report.layers,
+              (std::vector<std::string>{"0", "BUILDING_MAIN", "FIX", "PointID", "UTIL_POLE", "WALL_TOP"}))
         << report.raw;
 }
 

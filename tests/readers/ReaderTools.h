@@ -22,7 +22,9 @@ inline std::string Capture(const std::string& command, int* status = nullptr) {
     return output;
 }
 
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+inline std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
 
 struct EzdxfReport {
     bool loaded = false;
@@ -85,7 +87,9 @@ inline std::vector<EzdxfReport> RunEzdxf(const std::vector<std::string>& paths) 
     return reports;
 }
 
-inline EzdxfReport RunEzdxf(const std::string& path) { return RunEzdxf(std::vector<std::string>{path}).front(); }
+inline EzdxfReport RunEzdxf(const std::string& path) {
+    return RunEzdxf(std::vector<std::string>{path}).front();
+}
 
 struct OgrReport {
     int featureCount = -1;
@@ -105,7 +109,8 @@ inline OgrReport RunOgrinfo(const std::string& path) {
     if (at != std::string::npos)
         report.featureCount = std::stoi(report.raw.substr(at + 15));
     const std::string layers =
-        Capture("ogrinfo -ro -q -sql \"SELECT DISTINCT Layer FROM entities ORDER BY Layer\" " + Quoted(path) + " 2>&1");
+        Capture("ogrinfo -ro -q -sql \"SELECT DISTINCT Layer FROM entities ORDER BY Layer\" " + Quoted(path) +
+                " 2>&1");
     std::istringstream lines(layers);
     for (std::string line; std::getline(lines, line);) {
         const auto eq = line.find("Layer (String) = ");

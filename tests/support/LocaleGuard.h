@@ -29,9 +29,9 @@ private:
 };
 
 // The test script sets FRT2DXF_REQUIRE_COMMA_LOCALE, so there a missing locale fails instead of skipping.
-#define REQUIRE_COMMA_LOCALE(guard)                                                                  \
-    if (!(guard).Active()) {                                                                         \
-        if (std::getenv("FRT2DXF_REQUIRE_COMMA_LOCALE") != nullptr)                                  \
-            FAIL() << "no comma-decimal locale installed";                                           \
-        GTEST_SKIP() << "no comma-decimal locale installed (the setup script generates de_DE.UTF-8)"; \
+#define REQUIRE_COMMA_LOCALE(guard)                                                                          \
+    if (!(guard).Active()) {                                                                                 \
+        if (std::getenv("FRT2DXF_REQUIRE_COMMA_LOCALE") != nullptr)                                          \
+            FAIL() << "no comma-decimal locale installed";                                                   \
+        GTEST_SKIP() << "no comma-decimal locale installed (the setup script generates de_DE.UTF-8)";        \
     }
