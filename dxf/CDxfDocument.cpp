@@ -5,6 +5,7 @@
 #include "common/CProgressBar.h"
 #include "common/TextStream.h"
 #include "dxf/CDxfPolyline.h"
+#include "dxf/DxfStructure.h"
 
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
@@ -34,14 +35,13 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
 void CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings) const {
     stream.SetDecimals(settings.decimals);
     m_tables.writePrologue(stream, settings);
-    stream.GroupText("  0", "SECTION");
-    stream.GroupText("  2", "ENTITIES");
+    dxfstructure::BeginSection(stream, "ENTITIES");
     CProgressBar& progress = CProgressBar::Instance();
     for (const auto& entity : m_entities) {
         entity->write(stream);
         progress.StepBy(1);
     }
-    stream.GroupText("  0", "ENDSEC");
+    dxfstructure::EndSection(stream);
     stream.GroupText("  0", "EOF");
 }
 

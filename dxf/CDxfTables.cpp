@@ -1,10 +1,13 @@
 #include "dxf/CDxfTables.h"
 
 #include "common/TextStream.h"
+#include "dxf/DxfStructure.h"
 #include "dxf/DxfTextGroup.h"
 
 #include <array>
 #include <string_view>
+
+using namespace dxfstructure;
 
 namespace {
 
@@ -34,9 +37,50 @@ constexpr std::array<LineTypeText, 5> kLineTypes = {{
      " 49", "-0.25"},
 }};
 
-void Variable(TextStream& stream, std::string_view name) {
-    stream.GroupText("  9", name);
-}
+// The header variables in their order. Most have a fixed value; the others are computed from the
+// drawing and the settings when the header is written.
+enum class Computed {
+    None,
+    ExtMin,
+    ExtMax,
+    LimMin,
+    LimMax,
+    LineTypeScale,
+    TextSize,
+    AngleBase,
+    PointMode,
+    PointSize
+};
+struct HeaderVariable {
+    std::string_view name;
+    std::string_view code; // of a fixed value
+    std::string_view value;
+    Computed computed = Computed::None;
+};
+constexpr HeaderVariable kHeader[] = {
+    {"$ACADVER", "  1", "AC1009"},
+    {"$EXTMIN", "", "", Computed::ExtMin},
+    {"$EXTMAX", "", "", Computed::ExtMax},
+    {"$LIMMIN", "", "", Computed::LimMin},
+    {"$LIMMAX", "", "", Computed::LimMax},
+    {"$LTSCALE", "", "", Computed::LineTypeScale},
+    {"$ATTMODE", " 70", "1"},
+    {"$FILLMODE", " 70", "1"},
+    {"$TEXTSIZE", "", "", Computed::TextSize},
+    {"$TEXTSTYLE", "  7", "STANDARD"},
+    {"$CELTYPE", "  6", "BYLAYER"},
+    {"$PLINEGEN", " 70", "1"},
+    {"$CECOLOR", " 62", "0"},
+    {"$LUNITS", " 70", "2"},
+    {"$LUPREC", " 70", "3"},
+    {"$AUPREC", " 70", "4"},
+    {"$ANGBASE", "", "", Computed::AngleBase},
+    {"$ANGDIR", " 70", "0"},
+    {"$PDMODE", "", "", Computed::PointMode},
+    {"$PDSIZE", "", "", Computed::PointSize},
+    {"$PLINEGEN", " 70", "1"},
+    {"$MEASUREMENT", " 70", "1"},
+};
 
 } // namespace
 
@@ -92,73 +136,56 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
         high.z = std::numeric_limits<double>::quiet_NaN();
     const double scale = settings.symbolScale;
 
-    stream.GroupText("  0", "SECTION");
-    stream.GroupText("  2", "HEADER");
-    Variable(stream, "$ACADVER");
-    stream.GroupText("  1", "AC1009");
-    Variable(stream, "$EXTMIN");
-    low.writePoint(stream, 0);
-    Variable(stream, "$EXTMAX");
-    high.writePoint(stream, 0);
-    Variable(stream, "$LIMMIN");
-    stream.GroupReal(" 10", low.x);
-    stream.GroupReal(" 20", low.y);
-    Variable(stream, "$LIMMAX");
-    stream.GroupReal(" 10", high.x);
-    stream.GroupReal(" 20", high.y);
-    Variable(stream, "$LTSCALE");
-    stream.GroupReal(" 40", scale);
-    Variable(stream, "$ATTMODE");
-    stream.GroupInt(" 70", 1);
-    Variable(stream, "$FILLMODE");
-    stream.GroupInt(" 70", 1);
-    Variable(stream, "$TEXTSIZE");
-    stream.GroupReal(" 40", scale + scale);
-    Variable(stream, "$TEXTSTYLE");
-    stream.GroupText("  7", "STANDARD");
-    Variable(stream, "$CELTYPE");
-    stream.GroupText("  6", "BYLAYER");
-    Variable(stream, "$PLINEGEN");
-    stream.GroupInt(" 70", 1);
-    Variable(stream, "$CECOLOR");
-    stream.GroupInt(" 62", 0);
-    Variable(stream, "$LUNITS");
-    stream.GroupInt(" 70", 2);
-    Variable(stream, "$LUPREC");
-    stream.GroupInt(" 70", 3);
-    Variable(stream, "$AUPREC");
-    stream.GroupInt(" 70", 4);
-    Variable(stream, "$ANGBASE");
-    stream.GroupReal(" 50", 0.0);
-    Variable(stream, "$ANGDIR");
-    stream.GroupInt(" 70", 0);
-    Variable(stream, "$PDMODE");
-    stream.GroupInt(" 70", settings.pointMode);
-    Variable(stream, "$PDSIZE");
-    stream.GroupReal(" 40", scale);
-    Variable(stream, "$PLINEGEN");
-    stream.GroupInt(" 70", 1);
-    Variable(stream, "$MEASUREMENT");
-    stream.GroupInt(" 70", 1);
-    stream.GroupText("  0", "ENDSEC");
+    BeginSection(stream, "HEADER");
+    for (const HeaderVariable& variable : kHeader) {
+        Variable(stream, variable.name);
+        switch (variable.computed) {
+        case Computed::None:
+            stream.GroupText(variable.code, variable.value);
+            break;
+        case Computed::ExtMin:
+            low.writePoint(stream, 0);
+            break;
+        case Computed::ExtMax:
+            high.writePoint(stream, 0);
+            break;
+        case Computed::LimMin:
+            stream.GroupReal(" 10", low.x);
+            stream.GroupReal(" 20", low.y);
+            break;
+        case Computed::LimMax:
+            stream.GroupReal(" 10", high.x);
+            stream.GroupReal(" 20", high.y);
+            break;
+        case Computed::LineTypeScale:
+        case Computed::PointSize:
+            stream.GroupReal(" 40", scale);
+            break;
+        case Computed::TextSize:
+            stream.GroupReal(" 40", scale + scale);
+            break;
+        case Computed::AngleBase:
+            stream.GroupReal(" 50", 0.0);
+            break;
+        case Computed::PointMode:
+            stream.GroupInt(" 70", settings.pointMode);
+            break;
+        }
+    }
+    EndSection(stream);
 }
 
 void CDxfTables::writeTables(TextStream& stream) const {
-    stream.GroupText("  0", "SECTION");
-    stream.GroupText("  2", "TABLES");
-    stream.GroupText("  0", "TABLE");
-    stream.GroupText("  2", "LTYPE");
-    stream.GroupText(" 70", "1");
+    BeginSection(stream, "TABLES");
+    BeginTable(stream, "LTYPE", 1);
     for (const LineTypeText& type : kLineTypes) {
         stream.GroupText("  0", "LTYPE");
         for (std::size_t i = 0; i + 1 < type.size() && !type[i].empty(); i += 2)
             stream.GroupText(type[i], type[i + 1]);
     }
-    stream.GroupText("  0", "ENDTAB");
+    EndTable(stream);
 
-    stream.GroupText("  0", "TABLE");
-    stream.GroupText("  2", "LAYER");
-    stream.GroupInt(" 70", static_cast<std::int64_t>(m_layers.size()));
+    BeginTable(stream, "LAYER", static_cast<std::int64_t>(m_layers.size()));
     for (const CDxfLayer& layer : m_layers) {
         stream.GroupText("  0", "LAYER");
         WriteTextGroup(stream, "  2", layer.name);
@@ -166,13 +193,12 @@ void CDxfTables::writeTables(TextStream& stream) const {
         stream.GroupInt(" 62", layer.colour != 0 ? layer.colour : 7);
         stream.GroupText("  6", layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);
     }
-    stream.GroupText("  0", "ENDTAB");
-    stream.GroupText("  0", "ENDSEC");
+    EndTable(stream);
+    EndSection(stream);
 }
 
 void CDxfTables::writeBlocks(TextStream& stream) const {
-    stream.GroupText("  0", "SECTION");
-    stream.GroupText("  2", "BLOCKS");
+    BeginSection(stream, "BLOCKS");
     const DxfPoint3 base{0.0, 0.0, 0.0};
     for (const auto& [name, block] : m_blocks) {
         stream.GroupText("  0", "BLOCK");
@@ -184,5 +210,5 @@ void CDxfTables::writeBlocks(TextStream& stream) const {
             entity->write(stream);
         stream.GroupText("  0", "ENDBLK");
     }
-    stream.GroupText("  0", "ENDSEC");
+    EndSection(stream);
 }

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+class TextStream;
+
+// The frame of a DXF file: sections, tables and header variables by their group codes.
+namespace dxfstructure {
+
+void BeginSection(TextStream& stream, std::string_view name);
+void EndSection(TextStream& stream);
+// A table with the number of its entries.
+void BeginTable(TextStream& stream, std::string_view name, std::int64_t entries);
+void EndTable(TextStream& stream);
+// The name of a header variable; its value groups follow.
+void Variable(TextStream& stream, std::string_view name);
+
+} // namespace dxfstructure
