@@ -4,8 +4,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <functional>
-#include <map>
 
 const char* const kBatchUsage = R"(Usage: frt2dxf-batch [options] INPUT...
 Converts FRT survey files to DXF R12 drawings. The input files are never changed.
@@ -107,104 +105,181 @@ std::string StoredValueProblem(const ExportSettings& s) {
     return {};
 }
 
+namespace {
+
+// What an option works on while the command line is read.
+struct Parse {
+    ExportSettings& s;
+    BatchRequest& request;
+    std::string& error;
+
+    bool Fail(std::string text) {
+        error = std::move(text);
+        return false;
+    }
+    bool Decimals(const char* option, const std::string& value, int& target) {
+        if (!WholeInt(value, target) || target < 0 || target > 16)
+            return Fail(std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
+                        "'");
+        return true;
+    }
+    // KIND=REST of the label options; false when KIND names no label.
+    bool LabelValue(const char* option, const char* form, const std::string& value, LabelFields& fields,
+                    std::string& rest) {
+        const std::size_t eq = value.find('=');
+        if (eq == std::string::npos || !LabelOf(s, value.substr(0, eq), fields))
+            return Fail(std::string(option) + ": expected " + form + " with KIND " + kKinds + ", not '" +
+                        value + "'");
+        rest = value.substr(eq + 1);
+        return true;
+    }
+};
+
+struct Option {
+    const char* name;
+    bool takesValue;
+    bool (*apply)(Parse& p, const std::string& value);
+};
+
+// Every option, with what it does. Switches ignore the value.
+const Option kOptions[] = {
+    {"--no-points", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_bExportPoints = 0;
+         return true;
+     }},
+    {"--no-lines", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_bExportLines = 0;
+         return true;
+     }},
+    {"--no-areas", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_bExportAreas = 0;
+         return true;
+     }},
+    {"--no-symbols", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_bExportSymbols = 0;
+         return true;
+     }},
+    {"--2d", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_nDimension = 0;
+         return true;
+     }},
+    {"--separate-lines", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_nLineExport = 0;
+         return true;
+     }},
+    {"--single-layer", false,
+     [](Parse& p, const std::string&) {
+         p.s.m_bLayerPerCode = 0;
+         return true;
+     }},
+    {"--from-settings", false,
+     [](Parse& p, const std::string&) {
+         p.request.fromSettings = true;
+         return true;
+     }},
+    {"--strict", false,
+     [](Parse& p, const std::string&) {
+         p.request.strict = true;
+         return true;
+     }},
+    {"-q", false,
+     [](Parse& p, const std::string&) {
+         p.request.quiet = true;
+         return true;
+     }},
+    {"--quiet", false,
+     [](Parse& p, const std::string&) {
+         p.request.quiet = true;
+         return true;
+     }},
+    {"-h", false,
+     [](Parse& p, const std::string&) {
+         p.request.help = true;
+         return true;
+     }},
+    {"--help", false,
+     [](Parse& p, const std::string&) {
+         p.request.help = true;
+         return true;
+     }},
+    {"--version", false,
+     [](Parse& p, const std::string&) {
+         p.request.version = true;
+         return true;
+     }},
+    {"-o", true,
+     [](Parse& p, const std::string& v) {
+         p.request.output = v;
+         return true;
+     }},
+    {"--output", true,
+     [](Parse& p, const std::string& v) {
+         p.request.output = v;
+         return true;
+     }},
+    {"--label", true,
+     [](Parse& p, const std::string& kind) {
+         LabelFields f{};
+         if (!LabelOf(p.s, kind, f))
+             return p.Fail("--label: unknown label kind '" + kind + "'; use " + kKinds);
+         *f.flag = 1;
+         return true;
+     }},
+    {"--label-layer", true,
+     [](Parse& p, const std::string& value) {
+         LabelFields f{};
+         std::string name;
+         if (!p.LabelValue("--label-layer", "KIND=NAME", value, f, name))
+             return false;
+         if (name.size() > kMaxLayerName)
+             return p.Fail("--label-layer: the layer name may have at most 32 bytes");
+         *f.layer = name;
+         return true;
+     }},
+    {"--label-colour", true,
+     [](Parse& p, const std::string& value) {
+         LabelFields f{};
+         std::string text;
+         int number = -1;
+         if (!p.LabelValue("--label-colour", "KIND=N", value, f, text))
+             return false;
+         if (!WholeInt(text, number) || number < 0 || number > 7)
+             return p.Fail("--label-colour: the colour number must be from 0 to 7, not '" + text + "'");
+         *f.colour = number - 1; // the list index; 0 is no selection
+         return true;
+     }},
+    {"--decimals-en", true,
+     [](Parse& p, const std::string& v) { return p.Decimals("--decimals-en", v, p.s.m_nDecimalsEN); }},
+    {"--decimals-h", true,
+     [](Parse& p, const std::string& v) { return p.Decimals("--decimals-h", v, p.s.m_nDecimalsH); }},
+    {"--symbol-size", true,
+     [](Parse& p, const std::string& value) {
+         double size = 0;
+         if (!WholeReal(value, size) || size < 1 || size > 999999)
+             return p.Fail("--symbol-size: the symbol size must be from 1 to 999999, not '" + value + "'");
+         p.s.m_fSymbolSize = static_cast<float>(size);
+         return true;
+     }},
+};
+
+const Option* FindOption(const std::string& name) {
+    for (const Option& option : kOptions)
+        if (name == option.name)
+            return &option;
+    return nullptr;
+}
+
+} // namespace
+
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, BatchRequest& request,
                       std::string& error) {
-    const std::map<std::string, std::function<void()>> switches = {
-        {"--no-points", [&s] { s.m_bExportPoints = 0; }},
-        {"--no-lines", [&s] { s.m_bExportLines = 0; }},
-        {"--no-areas", [&s] { s.m_bExportAreas = 0; }},
-        {"--no-symbols", [&s] { s.m_bExportSymbols = 0; }},
-        {"--2d", [&s] { s.m_nDimension = 0; }},
-        {"--separate-lines", [&s] { s.m_nLineExport = 0; }},
-        {"--single-layer", [&s] { s.m_bLayerPerCode = 0; }},
-        {"--from-settings", [&request] { request.fromSettings = true; }},
-        {"-q", [&request] { request.quiet = true; }},
-        {"--quiet", [&request] { request.quiet = true; }},
-        {"--strict", [&request] { request.strict = true; }},
-        {"-h", [&request] { request.help = true; }},
-        {"--help", [&request] { request.help = true; }},
-        {"--version", [&request] { request.version = true; }},
-    };
-    using Handler = std::function<bool(const std::string&)>;
-    const auto decimals = [&error](const char* option, int& target) -> Handler {
-        return [&error, &target, option](const std::string& value) {
-            if (!WholeInt(value, target) || target < 0 || target > 16) {
-                error = std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
-                        "'";
-                return false;
-            }
-            return true;
-        };
-    };
-    const std::map<std::string, Handler> valued = {
-        {"-o",
-         [&request](const std::string& v) {
-             request.output = v;
-             return true;
-         }},
-        {"--output",
-         [&request](const std::string& v) {
-             request.output = v;
-             return true;
-         }},
-        {"--label",
-         [&s, &error](const std::string& kind) {
-             LabelFields f{};
-             if (!LabelOf(s, kind, f)) {
-                 error = "--label: unknown label kind '" + kind + "'; use " + kKinds;
-                 return false;
-             }
-             *f.flag = 1;
-             return true;
-         }},
-        {"--label-layer",
-         [&s, &error](const std::string& value) {
-             const std::size_t eq = value.find('=');
-             LabelFields f{};
-             if (eq == std::string::npos || !LabelOf(s, value.substr(0, eq), f)) {
-                 error = "--label-layer: expected KIND=NAME with KIND " + std::string(kKinds) + ", not '" +
-                         value + "'";
-                 return false;
-             }
-             *f.layer = value.substr(eq + 1);
-             if (f.layer->size() > kMaxLayerName) {
-                 error = "--label-layer: the layer name may have at most 32 bytes";
-                 return false;
-             }
-             return true;
-         }},
-        {"--label-colour",
-         [&s, &error](const std::string& value) {
-             const std::size_t eq = value.find('=');
-             LabelFields f{};
-             int number = -1;
-             if (eq == std::string::npos || !LabelOf(s, value.substr(0, eq), f)) {
-                 error = "--label-colour: expected KIND=N with KIND " + std::string(kKinds) + ", not '" +
-                         value + "'";
-                 return false;
-             }
-             if (!WholeInt(value.substr(eq + 1), number) || number < 0 || number > 7) {
-                 error = "--label-colour: the colour number must be from 0 to 7, not '" +
-                         value.substr(eq + 1) + "'";
-                 return false;
-             }
-             *f.colour = number - 1; // the list index; 0 is no selection
-             return true;
-         }},
-        {"--decimals-en", decimals("--decimals-en", s.m_nDecimalsEN)},
-        {"--decimals-h", decimals("--decimals-h", s.m_nDecimalsH)},
-        {"--symbol-size",
-         [&s, &error](const std::string& value) {
-             double size = 0;
-             if (!WholeReal(value, size) || size < 1 || size > 999999) {
-                 error = "--symbol-size: the symbol size must be from 1 to 999999, not '" + value + "'";
-                 return false;
-             }
-             s.m_fSymbolSize = static_cast<float>(size);
-             return true;
-         }},
-    };
-
+    Parse parse{s, request, error};
     bool optionsDone = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -216,42 +291,27 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
             optionsDone = true;
             continue;
         }
-        if (const auto sw = switches.find(arg); sw != switches.end()) {
-            sw->second();
-            continue;
-        }
-        std::string name = arg;
+        // "--name=value" gives a long option its value in the same word.
+        const std::size_t eq = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const std::string name = arg.substr(0, eq);
+        const Option* option = FindOption(name);
+        if (option == nullptr || (!option->takesValue && eq != std::string::npos))
+            return parse.Fail("unknown option '" + arg + "'");
         std::string value;
-        bool hasValue = false;
-        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = arg.substr(0, eq);
+        if (eq != std::string::npos)
             value = arg.substr(eq + 1);
-            hasValue = true;
-        }
-        const auto handler = valued.find(name);
-        if (handler == valued.end()) {
-            error = "unknown option '" + arg + "'";
-            return false;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = name + ": a value is missing";
-                return false;
-            }
+        else if (option->takesValue && i + 1 >= args.size())
+            return parse.Fail(name + ": a value is missing");
+        else if (option->takesValue)
             value = args[++i];
-        }
-        if (!handler->second(value))
+        if (!option->apply(parse, value))
             return false;
     }
     if (request.help || request.version)
         return true;
-    if (request.inputs.empty()) {
-        error = "no input file given";
-        return false;
-    }
-    if (!request.output.empty() && request.inputs.size() != 1) {
-        error = "--output: only with one input file";
-        return false;
-    }
+    if (request.inputs.empty())
+        return parse.Fail("no input file given");
+    if (!request.output.empty() && request.inputs.size() != 1)
+        return parse.Fail("--output: only with one input file");
     return true;
 }

@@ -10,10 +10,11 @@ clang-format --dry-run --Werror "${sources[@]}"
 
 echo "Running clang-tidy"
 # Only the translation units of the programs and libraries; headers come along through them.
-run-clang-tidy -quiet -p build -j "$(nproc)" -warnings-as-errors='*' \
-  '/(common|frt|dxf|convert|app|batch|tools|bench)/[^/]*\.cpp$|/app/desktop/[^/]*\.cpp$' > build/tidy.log 2>&1 || {
-  grep -E 'warning:|error:' build/tidy.log | sort -u
+run-clang-tidy -quiet -p build -j "$(nproc)" \
+  '/(common|frt|dxf|convert|app|batch|tools|bench)/[^/]*\.cpp$|/app/desktop/[^/]*\.cpp$' > build/tidy.log 2>&1 || true
+if grep -qE '(warning|error):' build/tidy.log; then
+  grep -E '(warning|error):' build/tidy.log | sort -u
   echo "clang-tidy found problems (build/tidy.log)"
   exit 1
-}
+fi
 echo "clang-format and clang-tidy: no findings"
