@@ -1,5 +1,6 @@
 #include "app/desktop/CExportDlg.h"
 
+#include "app/ExportDlgTemplate.h"
 #include "app/ExportRun.h"
 #include "app/desktop/QtProgressDisplay.h"
 #include "common/CProgressBar.h"
@@ -27,7 +28,6 @@ namespace {
 // The limit counts the bytes of the name as the drawing holds it, as the batch tool does.
 constexpr std::size_t kMaxLayerName = 32;
 const QString kBytesNote = QStringLiteral(" A letter such as \u00e9 counts as two.");
-constexpr const char* kVersion = "v1.02";
 
 std::string Bytes(const QString& text);
 
@@ -147,97 +147,72 @@ QRect CExportDlg::Units(int x, int y, int width, int height) const {
     return {x * m_baseX / 4, y * m_baseY / 8, width * m_baseX / 4, height * m_baseY / 8};
 }
 
-template <typename T> T* CExportDlg::Add(int id, T* widget, int x, int y, int w, int h) {
-    widget->setGeometry(Units(x, y, w, h));
-    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    m_controls[id] = widget;
-    return widget;
-}
-
 QWidget* CExportDlg::Control(int id) const {
     const auto found = m_controls.find(id);
     return found != m_controls.end() ? found->second : nullptr;
 }
 
-void CExportDlg::BuildControls() {
-    setFixedSize(Units(0, 0, 304, 261).size());
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    const auto check = [this](int id, const char* text, int x, int y, int w, int h) {
-        return Add(id, new QCheckBox(QString::fromLatin1(text), this), x, y, w, h);
-    };
-    const auto group = [this](int id, const char* text, int x, int y, int w, int h) {
-        return Add(id, new QGroupBox(QString::fromLatin1(text), this), x, y, w, h);
-    };
-    const auto radio = [this](int id, const char* text, int x, int y, int w, int h) {
-        return Add(id, new QRadioButton(QString::fromLatin1(text), this), x, y, w, h);
-    };
-    const auto edit = [this](int id, int x, int y, int w, int h) {
-        return Add(id, new QLineEdit(this), x, y, w, h);
-    };
-    const auto list = [this](int id, int x, int y, int w) {
-        auto* combo = Add(id, new QComboBox(this), x, y, w, 14);
+QWidget* CExportDlg::MakeControl(const exportdlg::ControlSpec& spec) {
+    using exportdlg::ControlKind;
+    const QString text = QString::fromLatin1(spec.text);
+    switch (spec.kind) {
+    case ControlKind::Check:
+        return new QCheckBox(text, this);
+    case ControlKind::Group:
+        return new QGroupBox(text, this);
+    case ControlKind::Radio:
+        return new QRadioButton(text, this);
+    case ControlKind::Edit:
+        return new QLineEdit(this);
+    case ControlKind::List: {
+        auto* combo = new QComboBox(this);
         combo->setMaxVisibleItems(7);
         return combo;
-    };
-    const auto label = [this](int id, const char* text, int x, int y, int w, int h) {
-        auto* widget = Add(id, new QLabel(QString::fromLatin1(text), this), x, y, w, h);
-        widget->setTextFormat(Qt::PlainText); // a language text like "<b>Layer</b>" is shown as written
-        return widget;
-    };
+    }
+    case ControlKind::Label: {
+        auto* label = new QLabel(text, this);
+        label->setTextFormat(Qt::PlainText); // a language text like "<b>Layer</b>" is shown as written
+        return label;
+    }
+    case ControlKind::Button:
+        return new QPushButton(text, this);
+    }
+    return nullptr;
+}
 
-    // In tab order, as the template lists them.
-    check(1000, "Points", 23, 30, 84, 10);
-    check(1002, "Lines", 23, 46, 84, 10);
-    check(1003, "Areas", 23, 62, 84, 10);
-    check(1001, "QVO Symbols", 23, 78, 84, 10);
-    group(1036, "Export Options", 120, 6, 176, 100);
-    group(1005, "Dimensions", 124, 18, 64, 40);
-    auto* dim2d = radio(1009, "2D", 140, 30, 39, 10);
-    auto* dim3d = radio(1010, "3D", 140, 42, 39, 10);
-    group(1037, "Symbol Size (ground)", 192, 18, 100, 40);
-    edit(1033, 212, 38, 32, 12);
-    group(1006, "Export Lines and Areas as", 124, 62, 168, 40);
-    auto* lines = radio(1011, "DXF Lines", 140, 74, 84, 10);
-    auto* polylines = radio(1013, "DXF Polylines", 140, 86, 84, 10);
-    group(1007, "Layers", 8, 110, 288, 116);
-    check(1012, "Create a DXF layer for each code group", 52, 122, 232, 10);
-    m_labelBoxes[0] = check(1014, "Point ID", 18, 150, 79, 10);
-    m_layerEdits[0] = edit(1018, 97, 150, 91, 14);
-    m_cbColour[0] = list(1024, 190, 150, 58);
-    m_labelBoxes[1] = check(1015, "Easting/Northing", 18, 166, 79, 10);
-    m_layerEdits[1] = edit(1020, 97, 166, 91, 14);
-    m_cbColour[1] = list(1022, 190, 166, 58);
-    edit(1027, 251, 166, 25, 14);
-    m_labelBoxes[2] = check(1016, "Height", 18, 182, 79, 10);
-    m_layerEdits[2] = edit(1019, 97, 182, 91, 14);
-    m_cbColour[2] = list(1025, 190, 182, 58);
-    edit(1028, 251, 182, 25, 14);
-    m_labelBoxes[3] = check(1017, "Point Code", 18, 198, 79, 10);
-    m_layerEdits[3] = edit(1021, 97, 198, 91, 14);
-    m_cbColour[3] = list(1026, 190, 198, 58);
-    auto* ok = Add(1, new QPushButton(QStringLiteral("OK"), this), 97, 228, 50, 16);
-    auto* cancel = Add(2, new QPushButton(QStringLiteral("Cancel"), this), 156, 228, 50, 16);
-    group(1008, "Labels", 13, 133, 273, 85);
-    group(1004, "Data to Export", 7, 6, 105, 100);
-    label(1030, "Layer Name", 97, 141, 90, 8);
-    label(1031, "Colour", 192, 141, 53, 8);
-    label(1032, "Decimals", 253, 141, 31, 8);
-    label(1035, "mm", 246, 38, 38, 8);
-    auto* version = label(1038, kVersion, 0, 248, 304, 13);
-    version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
+void CExportDlg::BuildControls() {
+    setFixedSize(Units(0, 0, exportdlg::kWidth, exportdlg::kHeight).size());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QWidget* previous = nullptr;
+    for (const exportdlg::ControlSpec& spec : exportdlg::kControls) {
+        QWidget* widget = MakeControl(spec);
+        widget->setGeometry(Units(spec.x, spec.y, spec.width, spec.height));
+        widget->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
+        m_controls[spec.id] = widget;
+        // The template's order is the tab order of the controls that take the focus.
+        if (spec.kind != exportdlg::ControlKind::Group && spec.kind != exportdlg::ControlKind::Label) {
+            if (previous != nullptr)
+                setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+    for (std::size_t row = 0; row < 4; ++row) {
+        m_labelBoxes[row] = static_cast<QCheckBox*>(Control(exportdlg::kLabelRows[row][0]));
+        m_layerEdits[row] = static_cast<QLineEdit*>(Control(exportdlg::kLabelRows[row][1]));
+        m_cbColour[row] = static_cast<QComboBox*>(Control(exportdlg::kLabelRows[row][2]));
+    }
+    static_cast<QLabel*>(Control(1038))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Frames stay behind the controls they surround, whatever their place in the tab order.
     for (const auto& [id, widget] : m_controls)
         if (qobject_cast<QGroupBox*>(widget) != nullptr)
             widget->lower();
-    QWidget* previous = nullptr;
-    for (const int id : {1000, 1002, 1003, 1001, 1009, 1010, 1033, 1011, 1013, 1012, 1014, 1018, 1024,
-                         1015, 1020, 1022, 1027, 1016, 1019, 1025, 1028, 1017, 1021, 1026, 1,    2}) {
-        if (previous != nullptr)
-            setTabOrder(previous, Control(id));
-        previous = Control(id);
-    }
 
+    auto* dim2d = static_cast<QRadioButton*>(Control(1009));
+    auto* dim3d = static_cast<QRadioButton*>(Control(1010));
+    auto* lines = static_cast<QRadioButton*>(Control(1011));
+    auto* polylines = static_cast<QRadioButton*>(Control(1013));
+    auto* ok = static_cast<QPushButton*>(Control(1));
+    auto* cancel = static_cast<QPushButton*>(Control(2));
     m_dimension = new QButtonGroup(this);
     m_dimension->addButton(dim2d, 0);
     m_dimension->addButton(dim3d, 1);

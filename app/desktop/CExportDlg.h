@@ -12,6 +12,9 @@
 #include <functional>
 #include <map>
 
+namespace exportdlg {
+struct ControlSpec;
+}
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -52,11 +55,11 @@ protected:
 
 private:
     void BuildControls();
+    QWidget* MakeControl(const exportdlg::ControlSpec& spec);
     void ApplyTexts();
     void FillColourLists();
     QRect Units(int x, int y, int width, int height) const;
     bool Fail(QWidget* control, const QString& text);
-    template <typename T> T* Add(int id, T* widget, int x, int y, int w, int h);
 
     ISettingsStore& m_store;
     MessageBox m_message;
