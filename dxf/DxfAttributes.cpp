@@ -2,7 +2,6 @@
 
 #include "common/TextStream.h"
 #include "dxf/DxfPoint3.h"
-#include "dxf/DxfTextGroup.h"
 
 #include <cmath>
 
@@ -21,7 +20,7 @@ void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::
 }
 
 void DxfAttributes::writeAttributes(TextStream& stream) const {
-    WriteTextGroup(stream, "  8", layer());
+    stream.GroupText("  8", DxfNames::LayerText(m_names)); // escaped once, when the name was interned
     stream.GroupInt(" 62", colour);
     const std::string_view type = lineType();
     if (!type.empty())

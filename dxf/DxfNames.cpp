@@ -1,5 +1,7 @@
 #include "dxf/DxfNames.h"
 
+#include "dxf/DxfTextGroup.h"
+
 #include <deque>
 #include <string>
 #include <unordered_map>
@@ -11,6 +13,7 @@ struct Table {
     struct Entry {
         std::string lineType;
         std::string layer;
+        std::string layerText; // as written
     };
     std::deque<Entry> entries; // a deque keeps the texts in place as it grows
     std::unordered_map<std::string, PairId> ids;
@@ -43,7 +46,7 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
         id = found->second;
     } else {
         id = static_cast<PairId>(table.entries.size());
-        table.entries.push_back({std::string(lineType), std::string(layer)});
+        table.entries.push_back({std::string(lineType), std::string(layer), CaretEncoded(layer)});
         table.ids.emplace(std::move(key), id);
     }
     table.last = id;
@@ -57,6 +60,10 @@ std::string_view LineType(PairId id) {
 
 std::string_view Layer(PairId id) {
     return TheTable().entries[id].layer;
+}
+
+std::string_view LayerText(PairId id) {
+    return TheTable().entries[id].layerText;
 }
 
 PairId Default() {

@@ -16,6 +16,8 @@ constexpr std::size_t kMaxText = 256;
 PairId Intern(std::string_view lineType, std::string_view layer);
 std::string_view LineType(PairId id);
 std::string_view Layer(PairId id);
+// The layer name as the file holds it, control characters in caret notation: made once per pair.
+std::string_view LayerText(PairId id);
 // The pair of an empty line type on layer "0": the attributes' default.
 PairId Default();
 // Cuts a text to the field limit.

@@ -11,11 +11,7 @@ bool NeedsCaret(char c) {
 }
 } // namespace
 
-void WriteTextGroup(TextStream& stream, std::string_view code, std::string_view text) {
-    if (std::none_of(text.begin(), text.end(), NeedsCaret)) {
-        stream.GroupText(code, text);
-        return;
-    }
+std::string CaretEncoded(std::string_view text) {
     std::string encoded;
     encoded.reserve(text.size() + 8);
     for (const char c : text) {
@@ -26,5 +22,12 @@ void WriteTextGroup(TextStream& stream, std::string_view code, std::string_view 
             encoded += c;
         }
     }
-    stream.GroupText(code, encoded);
+    return encoded;
+}
+
+void WriteTextGroup(TextStream& stream, std::string_view code, std::string_view text) {
+    if (std::none_of(text.begin(), text.end(), NeedsCaret))
+        stream.GroupText(code, text);
+    else
+        stream.GroupText(code, CaretEncoded(text));
 }
