@@ -25,7 +25,7 @@ bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
         ui.ShowError(copy.Error());
         return false;
     }
-    if (CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF)
+    if (frtheader::CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF)
         return false; // not for this converter: silently, and nothing of the user's is deleted
     ExportFiles files(copy.Path(), input);
     const int result = ui.RunDialog(files);

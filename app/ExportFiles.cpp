@@ -36,7 +36,7 @@ std::string ExportFiles::Refresh() {
     Note();
     if (!copied.ok)
         return m_inputPath + ": " + copied.error;
-    if (CheckFrtHeader(m_tempPath) != FRT_FORMAT_DXF)
+    if (frtheader::CheckFrtHeader(m_tempPath) != FRT_FORMAT_DXF)
         return m_inputPath +
                " was changed and is no longer an FRT file for DXF export (its header does not name "
                "\"Rev2Ezi\"); nothing was written.";

@@ -11,6 +11,8 @@
 #include <string>
 #include <system_error>
 
+namespace exportrun {
+
 DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
     DxfWriteSettings settings;
     settings.symbolScale = options.symbolScale;
@@ -92,3 +94,5 @@ ConversionResult ConvertFile(const std::string& readPath, const std::string& wri
         return result;
     }
 }
+
+} // namespace exportrun

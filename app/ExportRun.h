@@ -21,6 +21,8 @@ struct ConversionResult {
     std::uint64_t warnings = 0; // values the diagnostics heard of
 };
 
+namespace exportrun {
+
 // The writer's settings that go with the options.
 DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 
@@ -32,3 +34,5 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
                              ExportOptions& options, IFrtDiagnostics* diagnostics = nullptr,
                              bool strict = false);
+
+} // namespace exportrun

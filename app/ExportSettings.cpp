@@ -5,12 +5,15 @@
 #include <cstdio>
 
 namespace {
-constexpr const char* kSection = ExportSettings::kSection;
-}
 
+constexpr const char* kSection = ExportSettings::kSection;
+
+// A colour selection index (0..6, else -1) from a stored value.
 int ColourSelection(int stored) {
     return stored >= 0 && stored < ExportSettings::kColourCount ? stored : -1;
 }
+
+} // namespace
 
 void ExportSettings::Load(ISettingsStore& store, const LayerDefaults& defaults) {
     m_nColourPointId = ColourSelection(store.ReadInt(kSection, "ColorPoint", 1));

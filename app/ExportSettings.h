@@ -50,6 +50,3 @@ struct ExportSettings {
     // The record the reader and the conversion use.
     ExportOptions Build() const;
 };
-
-// A colour selection index (0..6, else -1) from a stored value.
-int ColourSelection(int stored);

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace frtheader {
+
 namespace {
 
 // The name of a format line "Format=NAME;...", or empty when the line does not give one or
@@ -42,3 +44,5 @@ FrtFormat CheckFrtHeader(const std::string& path) {
             return FRT_FORMAT_SHP;
     }
 }
+
+} // namespace frtheader

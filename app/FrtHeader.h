@@ -9,6 +9,10 @@ enum FrtFormat {
     FRT_FORMAT_SHP = 3,  // "Raz2Azi"
 };
 
+namespace frtheader {
+
 // Finds the first "[Header]" line whose next line names one of the two formats. Never reports
 // an error: a file that cannot be read gives FRT_FORMAT_NONE. Long lines are looked at, not held.
 FrtFormat CheckFrtHeader(const std::string& path);
+
+} // namespace frtheader

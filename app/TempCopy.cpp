@@ -46,7 +46,7 @@ std::string TempCopy::Directory() {
 
 void TempCopy::Keep() {
     m_path.clear();
-    PendingFiles::Drop(m_pendingSlot);
+    pendingfiles::Drop(m_pendingSlot);
     m_pendingSlot = -1;
 }
 
@@ -55,7 +55,7 @@ void TempCopy::Remove() {
         ::unlink(m_path.c_str());
         m_path.clear();
     }
-    PendingFiles::Drop(m_pendingSlot);
+    pendingfiles::Drop(m_pendingSlot);
     m_pendingSlot = -1;
 }
 
@@ -81,7 +81,7 @@ bool TempCopy::Make(const std::string& source) {
         out = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (out >= 0) {
             m_path = candidate;
-            m_pendingSlot = PendingFiles::Add(m_path.c_str());
+            m_pendingSlot = pendingfiles::Add(m_path.c_str());
         } else if (errno != EEXIST)
             break;
     }

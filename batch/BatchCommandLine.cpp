@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdint>
 
+namespace batchcli {
+
 const char* const kBatchUsage = R"(Usage: frt2dxf-batch [options] INPUT...
 Converts FRT survey files to DXF R12 drawings. The input files are never changed.
 
@@ -315,3 +317,5 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
         return parse.Fail("--output: only with one input file");
     return true;
 }
+
+} // namespace batchcli

@@ -16,6 +16,8 @@ struct BatchRequest {
     bool strict = false; // a questionable value in an input fails that input
 };
 
+namespace batchcli {
+
 // Applies the options of the command line to the settings (which start from the defaults, or
 // the stored settings with --from-settings), checking every value given against the dialog's
 // limits. Returns false with a message naming the option on any usage error.
@@ -28,3 +30,5 @@ bool WantsStoredSettings(const std::vector<std::string>& args);
 std::string StoredValueProblem(const ExportSettings& settings);
 
 extern const char* const kBatchUsage;
+
+} // namespace batchcli

@@ -8,6 +8,8 @@
 
 namespace fs = std::filesystem;
 
+namespace outputplan {
+
 namespace {
 
 // The file a path names: its device and inode when it exists, else its absolute spelling with
@@ -43,3 +45,5 @@ std::string FindClash(const std::vector<BatchJob>& jobs) {
     }
     return {};
 }
+
+} // namespace outputplan

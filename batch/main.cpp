@@ -63,7 +63,7 @@ bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const Batch
         Fail(input, problem);
         return false;
     }
-    switch (CheckFrtHeader(input)) {
+    switch (frtheader::CheckFrtHeader(input)) {
     case FRT_FORMAT_DXF:
         break;
     case FRT_FORMAT_SHP:
@@ -81,7 +81,7 @@ bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const Batch
             std::make_unique<TerminalProgress>(stderr, fs::path(input).filename().string()));
     WarningPrinter warnings(stderr, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
-    const ConversionResult result = ConvertFile(input, output, options, &warnings, request.strict);
+    const ConversionResult result = exportrun::ConvertFile(input, output, options, &warnings, request.strict);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     CProgressBar::Destroy();
     warnings.Finish();
@@ -121,20 +121,20 @@ void LoadStoredSettings(ExportSettings& settings) {
 } // namespace
 
 int main(int argc, char** argv) {
-    PendingFiles::RemoveOnInterrupt();
+    pendingfiles::RemoveOnInterrupt();
     const std::vector<std::string> args(argv + 1, argv + argc);
     ExportSettings settings;
-    const bool fromSettings = WantsStoredSettings(args);
+    const bool fromSettings = batchcli::WantsStoredSettings(args);
     if (fromSettings)
         LoadStoredSettings(settings);
     BatchRequest request;
     std::string error;
-    if (!ParseCommandLine(args, settings, request, error)) {
+    if (!batchcli::ParseCommandLine(args, settings, request, error)) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, error.c_str(), kProgram);
         return 2;
     }
     if (request.help) {
-        std::fputs(kBatchUsage, stdout);
+        std::fputs(batchcli::kBatchUsage, stdout);
         return 0;
     }
     if (request.version) {
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (fromSettings) {
-        if (const std::string problem = StoredValueProblem(settings); !problem.empty()) {
+        if (const std::string problem = batchcli::StoredValueProblem(settings); !problem.empty()) {
             Fail(IniSettingsStore::UserPath(), problem);
             return 2;
         }
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     std::vector<BatchJob> jobs;
     for (const std::string& input : request.inputs)
         jobs.push_back({input, request.output.empty() ? DefaultOutput(input) : request.output});
-    if (const std::string clash = FindClash(jobs); !clash.empty()) {
+    if (const std::string clash = outputplan::FindClash(jobs); !clash.empty()) {
         std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, clash.c_str());
         return 2;
     }

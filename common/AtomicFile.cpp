@@ -53,7 +53,7 @@ void AtomicFile::Discard() {
         fs::remove(m_temporary, ignored);
         m_temporary.clear();
     }
-    PendingFiles::Drop(m_pendingSlot);
+    pendingfiles::Drop(m_pendingSlot);
     m_pendingSlot = -1;
 }
 
@@ -65,7 +65,7 @@ bool AtomicFile::CreateTemporary(const std::string& directory, const std::string
         m_file.reset(std::fopen(candidate.c_str(), "wbx"));
         if (m_file) {
             m_temporary = candidate;
-            m_pendingSlot = PendingFiles::Add(m_temporary.c_str());
+            m_pendingSlot = pendingfiles::Add(m_temporary.c_str());
             return true;
         }
         if (errno != EEXIST)
@@ -153,7 +153,7 @@ bool AtomicFile::Commit() {
     fs::rename(m_temporary, m_target, ec);
     if (ec)
         return Fail(ec.message());
-    PendingFiles::Drop(m_pendingSlot);
+    pendingfiles::Drop(m_pendingSlot);
     m_pendingSlot = -1;
     m_temporary.clear();
     return true;
@@ -167,7 +167,7 @@ bool AtomicFile::CopyIntoTarget() {
     }
     if (copied.damaged) {
         // The temporary file is now the only complete drawing: it stays, even on an interrupt.
-        PendingFiles::Drop(m_pendingSlot);
+        pendingfiles::Drop(m_pendingSlot);
         m_pendingSlot = -1;
         m_kept = m_temporary;
         m_temporary.clear();

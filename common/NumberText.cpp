@@ -139,7 +139,7 @@ bool IsWholeHex(std::string_view text) {
 std::string FormatShortest(double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    return {buffer.data(), result.ptr};
 }
 
 void AppendFixed(std::string& out, double value, int decimals) {

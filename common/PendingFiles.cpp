@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace PendingFiles {
+namespace pendingfiles {
 namespace {
 
 constexpr int kSlots = 16;
@@ -63,4 +63,4 @@ void RemoveOnInterrupt() {
 #endif
 }
 
-} // namespace PendingFiles
+} // namespace pendingfiles

@@ -5,7 +5,7 @@
 // Files that must not outlive an interrupted run: temporary drawings and copies. Their owners
 // register them while they exist; when the process is stopped by SIGINT, SIGTERM or SIGHUP the
 // handler removes them before the process ends as the signal says.
-namespace PendingFiles {
+namespace pendingfiles {
 
 // Returns a slot number, or -1 when the path is too long or all slots are taken (the file is
 // then still removed by its owner in every ordinary way out).
@@ -17,4 +17,4 @@ void RemoveAll() noexcept;
 // the file-size limit fails with an error instead.
 void RemoveOnInterrupt();
 
-} // namespace PendingFiles
+} // namespace pendingfiles

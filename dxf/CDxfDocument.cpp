@@ -14,7 +14,7 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     m_entities.push_back(std::move(entity));
 
     if (const DxfAttributes* attrs = e->attributes()) {
-        const DxfNames::PairId id = attrs->namesId();
+        const dxfnames::PairId id = attrs->namesId();
         if (id >= m_pairSeen.size())
             m_pairSeen.resize(id + 1, false);
         if (!m_pairSeen[id]) {

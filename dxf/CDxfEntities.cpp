@@ -45,7 +45,7 @@ void CDxfText::write(TextStream& stream) const {
     if (verticalAlign != 0)
         stream.GroupInt(" 73", verticalAlign);
     location.writePoint(stream, 1);
-    WriteTextGroup(stream, "  1", m_text);
+    dxftext::WriteTextGroup(stream, "  1", m_text);
 }
 
 void CDxfInsert::write(TextStream& stream) const {

@@ -4,9 +4,9 @@
 
 // NOLINTNEXTLINE(misc-new-delete-overloads): the sized delete below is the matching one
 void* CDxfEntity::operator new(std::size_t size) {
-    return EntityPool::Allocate(size);
+    return entitypool::Allocate(size);
 }
 
 void CDxfEntity::operator delete(void* memory, std::size_t size) noexcept {
-    EntityPool::Release(memory, size);
+    entitypool::Release(memory, size);
 }

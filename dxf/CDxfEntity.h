@@ -19,7 +19,7 @@ enum DxfEntityType : std::int32_t {
 };
 
 // The polymorphic base of all entities. Entities are allocated from a compact pool (see
-// EntityPool): a drawing holds millions of them.
+// entitypool): a drawing holds millions of them.
 class CDxfEntity : public CWritable {
 public:
     CDxfEntity(const CDxfEntity&) = default;

@@ -188,7 +188,7 @@ void CDxfTables::writeTables(TextStream& stream) const {
     BeginTable(stream, "LAYER", static_cast<std::int64_t>(m_layers.size()));
     for (const CDxfLayer& layer : m_layers) {
         stream.GroupText("  0", "LAYER");
-        WriteTextGroup(stream, "  2", layer.name);
+        dxftext::WriteTextGroup(stream, "  2", layer.name);
         stream.GroupInt(" 70", 0);
         stream.GroupInt(" 62", layer.colour != 0 ? layer.colour : 7);
         stream.GroupText("  6", layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);

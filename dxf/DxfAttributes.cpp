@@ -20,7 +20,7 @@ void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::
 }
 
 void DxfAttributes::writeAttributes(TextStream& stream) const {
-    stream.GroupText("  8", DxfNames::LayerText(m_names)); // escaped once, when the name was interned
+    stream.GroupText("  8", dxfnames::LayerText(m_names)); // escaped once, when the name was interned
     stream.GroupInt(" 62", colour);
     const std::string_view type = lineType();
     if (!type.empty())

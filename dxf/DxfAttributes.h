@@ -12,15 +12,15 @@ class TextStream;
 // thickness (39, NaN when not set). Names are cut to 256 characters.
 class DxfAttributes {
     // First, so that with the colour it fills one 8-byte slot: the record is 16 bytes.
-    DxfNames::PairId m_names = DxfNames::Default();
+    dxfnames::PairId m_names = dxfnames::Default();
 
 public:
-    std::string_view lineType() const { return DxfNames::LineType(m_names); }
-    std::string_view layer() const { return DxfNames::Layer(m_names); }
-    DxfNames::PairId namesId() const { return m_names; }
+    std::string_view lineType() const { return dxfnames::LineType(m_names); }
+    std::string_view layer() const { return dxfnames::Layer(m_names); }
+    dxfnames::PairId namesId() const { return m_names; }
 
-    void setLayer(std::string_view name) { m_names = DxfNames::Intern(lineType(), name); }
-    void setLineType(std::string_view name) { m_names = DxfNames::Intern(name, layer()); }
+    void setLayer(std::string_view name) { m_names = dxfnames::Intern(lineType(), name); }
+    void setLineType(std::string_view name) { m_names = dxfnames::Intern(name, layer()); }
     // Three on/off switches (non-zero is on) to a colour number 0 to 7.
     void setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 

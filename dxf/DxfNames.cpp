@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace DxfNames {
+namespace dxfnames {
 namespace {
 
 struct Table {
@@ -46,7 +46,7 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
         id = found->second;
     } else {
         id = static_cast<PairId>(table.entries.size());
-        table.entries.push_back({std::string(lineType), std::string(layer), CaretEncoded(layer)});
+        table.entries.push_back({std::string(lineType), std::string(layer), dxftext::CaretEncoded(layer)});
         table.ids.emplace(std::move(key), id);
     }
     table.last = id;
@@ -71,4 +71,4 @@ PairId Default() {
     return id;
 }
 
-} // namespace DxfNames
+} // namespace dxfnames

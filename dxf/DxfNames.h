@@ -6,7 +6,7 @@
 // Layer and line-type names repeat across millions of entities, so each entity holds one 32-bit
 // number for its (line type, layer) pair; the texts live once in a process-wide table. The
 // table only grows, by one entry per distinct pair, and is used from one thread.
-namespace DxfNames {
+namespace dxfnames {
 
 using PairId = std::uint32_t;
 
@@ -25,4 +25,4 @@ inline std::string_view Fit(std::string_view text) {
     return text.substr(0, kMaxText);
 }
 
-} // namespace DxfNames
+} // namespace dxfnames

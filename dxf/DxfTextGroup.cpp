@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+namespace dxftext {
+
 namespace {
 bool NeedsCaret(char c) {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t';
@@ -31,3 +33,5 @@ void WriteTextGroup(TextStream& stream, std::string_view code, std::string_view 
     else
         stream.GroupText(code, CaretEncoded(text));
 }
+
+} // namespace dxftext

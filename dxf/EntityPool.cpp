@@ -13,7 +13,7 @@
 #endif
 #endif
 
-namespace EntityPool {
+namespace entitypool {
 namespace {
 
 constexpr std::size_t kGrain = 8; // entities hold doubles and pointers at most
@@ -94,4 +94,4 @@ void Release(void* memory, std::size_t size) noexcept {
     ::operator delete(memory);
 }
 
-} // namespace EntityPool
+} // namespace entitypool

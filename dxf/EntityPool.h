@@ -6,9 +6,9 @@
 // sizes are carved from 64 KiB slabs, and freed ones are reused for the next entity of the same
 // size. Slabs go back to the system only at exit. Used from one thread. Builds with
 // AddressSanitizer use the ordinary heap so that every object stays checked.
-namespace EntityPool {
+namespace entitypool {
 
 void* Allocate(std::size_t size);
 void Release(void* memory, std::size_t size) noexcept;
 
-} // namespace EntityPool
+} // namespace entitypool

@@ -26,7 +26,7 @@ public:
     void SetStyle(LineStyle style) { m_style = style; }
     std::int32_t GetStyle() const { return m_style; }
     // The style's line-type name, or empty when the style is unset or unknown.
-    std::string_view GetLineTypeName() const { return LineTypeName(m_style); }
+    std::string_view GetLineTypeName() const { return frttypes::LineTypeName(m_style); }
     void SetColour(std::int32_t colour) { m_colour = colour; }
     std::int32_t GetColour() const { return m_colour; }
 

@@ -17,7 +17,7 @@ public:
     void SetPointClass(PointClass pointClass) { m_pointClass = pointClass; }
     std::int32_t GetPointClass() const { return m_pointClass; }
     // The class's name, or empty for a value outside the table.
-    std::string_view GetClassName() const { return PointClassName(m_pointClass); }
+    std::string_view GetClassName() const { return frttypes::PointClassName(m_pointClass); }
 
 private:
     FrtCoordinates m_coordinates;

@@ -39,7 +39,7 @@ void CFrtReader::FillPoint(const CAttributeMap& record, CFrtPoint& point) {
     point.SetCoordinates(FrtCoordinates(numtext::ParseDouble(record.GetText("E")),
                                         numtext::ParseDouble(record.GetText("N")), height));
     point.SetCode(CodeOf(record));
-    point.SetPointClass(PointClassFromText(record.GetText("PCLASS")));
+    point.SetPointClass(frttypes::PointClassFromText(record.GetText("PCLASS")));
 }
 
 void CFrtReader::FillLine(const CAttributeMap& record, CFrtLine& line) {
@@ -48,7 +48,7 @@ void CFrtReader::FillLine(const CAttributeMap& record, CFrtLine& line) {
     line.SetCode(CodeOf(record));
     line.SetColour(static_cast<std::int32_t>(numtext::ParseHex(record.GetText("LCOLOR"))));
     LineStyle style = LINE_STYLE_UNSET;
-    if (LineStyleFromText(record.GetText("LSTYLE"), style))
+    if (frttypes::LineStyleFromText(record.GetText("LSTYLE"), style))
         line.SetStyle(style);
     line.SetWidth(numtext::ParseDouble(record.GetText("LWIDTH")));
 }
@@ -59,7 +59,7 @@ void CFrtReader::FillArea(const CAttributeMap& record, CFrtArea& area) {
     area.SetArea(numtext::ParseDouble(record.GetText("AREA")));
     area.SetCode(CodeOf(record));
     area.SetFillColour(numtext::ParseInt(record.GetText("SCOLOR")));
-    area.SetHatchStyle(HatchStyleFromText(record.GetText("SSTYLE")));
+    area.SetHatchStyle(frttypes::HatchStyleFromText(record.GetText("SSTYLE")));
 }
 
 void CFrtReader::CheckNumber(std::uint64_t line, std::string_view key) const {
@@ -93,7 +93,7 @@ void CFrtReader::CheckLine(std::uint64_t line) const {
                                 " used");
     LineStyle style = LINE_STYLE_UNSET;
     const std::string_view lstyle = m_record.GetText("LSTYLE");
-    if (!lstyle.empty() && !LineStyleFromText(lstyle, style))
+    if (!lstyle.empty() && !frttypes::LineStyleFromText(lstyle, style))
         m_diagnostics->Warn(line, "LSTYLE", lstyle,
                             "not one of 0 Solid, 1 Dash, 2 Dot, 3 DashDot, 4 DashDotDot; no line type used");
     CheckNumber(line, "LWIDTH");
@@ -106,7 +106,7 @@ void CFrtReader::CheckArea(std::uint64_t line) const {
         m_diagnostics->Warn(line, "SCOLOR", fill,
                             "not a whole number; " + std::to_string(numtext::ParseInt(fill)) + " used");
     const std::string_view sstyle = m_record.GetText("SSTYLE");
-    if (!sstyle.empty() && HatchStyleFromText(sstyle) == HATCH_STYLE_NONE)
+    if (!sstyle.empty() && frttypes::HatchStyleFromText(sstyle) == HATCH_STYLE_NONE)
         m_diagnostics->Warn(
             line, "SSTYLE", sstyle,
             "not one of 0 Horizontal, 1 Vertical, 2 FDiagonal, 3 BDiagonal, 4 Cross, 5 Diacross; "

@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace frttypes {
+
 namespace {
 
 constexpr std::array<std::string_view, 8> kPointClassNames = {
@@ -63,3 +65,5 @@ HatchStyle HatchStyleFromText(std::string_view sstyle) {
     }
     return HATCH_STYLE_NONE;
 }
+
+} // namespace frttypes

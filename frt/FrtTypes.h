@@ -47,6 +47,8 @@ enum HatchStyle : std::int32_t {
     HATCH_STYLE_DIACROSS = 6,
 };
 
+namespace frttypes {
+
 // Name tables and the record texts that select each value.
 std::string_view PointClassName(std::int32_t pointClass);
 PointClass PointClassFromText(std::string_view pclass);
@@ -54,3 +56,5 @@ std::string_view LineTypeName(std::int32_t style);
 // Returns false when the text names no style.
 bool LineStyleFromText(std::string_view lstyle, LineStyle& style);
 HatchStyle HatchStyleFromText(std::string_view sstyle);
+
+} // namespace frttypes

@@ -50,7 +50,7 @@ FrtFormat Expected(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ScratchFile file;
-    const FrtFormat found = CheckFrtHeader(file.Write(data, size));
+    const FrtFormat found = frtheader::CheckFrtHeader(file.Write(data, size));
     const FrtFormat expected = Expected(std::string_view(reinterpret_cast<const char*>(data), size));
     FuzzRequire(found == expected,
                 "header check gave " + std::to_string(found) + ", expected " + std::to_string(expected));

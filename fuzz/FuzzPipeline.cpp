@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StringSink sink;
     {
         TextStream stream(sink);
-        conversion->GetDocument()->writeTo(stream, WriteSettingsFor(options));
+        conversion->GetDocument()->writeTo(stream, exportrun::WriteSettingsFor(options));
         FuzzRequire(stream.Flush(), "writing to memory failed");
     }
     const std::string problem = CheckDxfText(sink.Text());

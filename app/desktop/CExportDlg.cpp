@@ -92,7 +92,7 @@ QIcon MakeIcon() {
     painter.setBrush(QColor(200, 30, 30));
     painter.drawEllipse(QPointF(16, 19), 3.5, 3.5);
     painter.end();
-    return QIcon(pixmap);
+    return {pixmap};
 }
 
 QString FloatText(float value) {
@@ -368,7 +368,8 @@ void CExportDlg::RunExport() {
         return;
     }
     CProgressBar::Instance().Create(std::make_unique<QtProgressDisplay>(this));
-    const ConversionResult result = ConvertFile(m_files->TempPath(), m_files->InputPath(), options);
+    const ConversionResult result =
+        exportrun::ConvertFile(m_files->TempPath(), m_files->InputPath(), options);
     CProgressBar::Destroy();
     std::string error = result.error;
     if (!result.ok && result.targetDamaged)

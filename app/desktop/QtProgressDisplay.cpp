@@ -26,7 +26,7 @@ QtProgressDisplay::~QtProgressDisplay() {
 void QtProgressDisplay::Show(std::int64_t position, std::int64_t low, std::int64_t high) {
     if (!m_bar)
         return;
-    const double span = static_cast<double>(high - low);
+    const auto span = static_cast<double>(high - low);
     const int value = span > 0 ? static_cast<int>(kScale * (static_cast<double>(position - low) / span)) : 0;
     if (value != m_bar->value()) {
         m_bar->setValue(value);

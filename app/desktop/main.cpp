@@ -11,7 +11,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    PendingFiles::RemoveOnInterrupt();
+    pendingfiles::RemoveOnInterrupt();
     QApplication application(argc, argv);
     // Numbers in files are read and written with C-locale rules whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");

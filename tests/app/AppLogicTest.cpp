@@ -29,14 +29,15 @@ TEST(HeaderCheck, RecognisesOnlyTheExactFormatLine) {
     };
     for (const auto& c : cases) {
         const std::string path = dir.Write("h.frt", c.content);
-        EXPECT_EQ(CheckFrtHeader(path), c.expected) << c.content;
+        EXPECT_EQ(frtheader::CheckFrtHeader(path), c.expected) << c.content;
     }
-    EXPECT_EQ(CheckFrtHeader(dir.File("missing.frt")), FRT_FORMAT_NONE);
-    EXPECT_EQ(CheckFrtHeader(dir.Path().string()), FRT_FORMAT_NONE);
+    EXPECT_EQ(frtheader::CheckFrtHeader(dir.File("missing.frt")), FRT_FORMAT_NONE);
+    EXPECT_EQ(frtheader::CheckFrtHeader(dir.Path().string()), FRT_FORMAT_NONE);
     // Huge lines around the header are looked at, not held; a huge format name is no match.
     const std::string big(3'000'000, 'x');
-    EXPECT_EQ(CheckFrtHeader(dir.Write("big.frt", big + "\n[Header]\nFormat=Rev2Ezi\n")), FRT_FORMAT_DXF);
-    EXPECT_EQ(CheckFrtHeader(dir.Write("long.frt", "[Header]\nFormat=Rev2Ezi" + big + "\n")),
+    EXPECT_EQ(frtheader::CheckFrtHeader(dir.Write("big.frt", big + "\n[Header]\nFormat=Rev2Ezi\n")),
+              FRT_FORMAT_DXF);
+    EXPECT_EQ(frtheader::CheckFrtHeader(dir.Write("long.frt", "[Header]\nFormat=Rev2Ezi" + big + "\n")),
               FRT_FORMAT_NONE);
 }
 
@@ -85,7 +86,7 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     settings.m_bLabelHeight = 1;
     settings.m_strLayerHeight = "Höhe";
     settings.m_fSymbolSize = 2.5F;
-    settings.m_nColourHeight = ColourSelection(9);
+    settings.m_nColourHeight = -1; // no selection, as a stored 9 gives
     settings.m_bLayerPerCode = 0;
     settings.Store(store);
     EXPECT_EQ(store.order,

@@ -157,14 +157,14 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
     const std::string input = dir.Write("w.frt", text);
     const BatchRun run = Batch(dir, "-q " + Quoted(input));
     EXPECT_EQ(run.status, 0) << run.err;
-    for (const std::string expected :
+    const std::string prefix = "frt2dxf-batch: " + input;
+    for (const char* expected :
          {":4: E=12,5: not a number; 12 used",
           ":4: HO=-9999.99: the height should be in HE, which is missing; 0 used", ":5: E: missing; 0 used",
           ":5: HO=abc: not a number; 0 used", ":8: LCOLOR=zz: not a hexadecimal colour; 0 used",
           ":8: LSTYLE=9 Weird: not one of", ":11: SSTYLE=Dots: not one of",
           ":11: AREA=1e999: not a number; 0 used"})
-        EXPECT_NE(run.err.find("frt2dxf-batch: " + input + expected), std::string::npos) << expected << "\n"
-                                                                                         << run.err;
+        EXPECT_NE(run.err.find(prefix + expected), std::string::npos) << expected << "\n" << run.err;
     EXPECT_NE(run.err.find("frt2dxf-batch: 8 warning(s) in 1 file(s)"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(":6:"), std::string::npos) << run.err;
     const std::string drawing = ReadFile(dir.File("w.dxf"));
@@ -299,6 +299,7 @@ TEST(Batch, EveryOptionCombinationReadsBackInEzdxfAndGdal) {
         combos.push_back(c);
     }
     std::vector<std::string> paths;
+    paths.reserve(combos.size());
     for (const Combo& c : combos)
         paths.push_back(c.path);
     const std::vector<EzdxfReport> reports = RunEzdxf(paths);
@@ -326,7 +327,7 @@ TEST(Batch, EveryOptionCombinationReadsBackInEzdxfAndGdal) {
         EXPECT_EQ(report.blocks.size(), c.symbols ? 8U : 0U);
 
         std::vector<std::string> layers = c.perCode ? groups : std::vector<std::string>{};
-        layers.push_back("0"); // ezdxf adds layer 0 when the table lacks it
+        layers.emplace_back("0"); // ezdxf adds layer 0 when the table lacks it
         if (c.labels)
             layers.insert(layers.end(), {"Code", "Coords", "Height", "PointID"});
         std::vector<std::string> seen = report.layers;

@@ -163,6 +163,7 @@ TEST(Conversion, SymbolGeometryAtTheDefaultScale) {
     CFrtToDxf converter(&options);
     const auto& blocks = converter.GetDocument()->tables().blocks();
     std::vector<std::string> names;
+    names.reserve(blocks.size());
     for (const auto& [name, block] : blocks)
         names.push_back(name);
     EXPECT_EQ(names, (std::vector<std::string>{"Adjusted", "Averaged", "Control", "Estimated", "Indefinited",

@@ -51,7 +51,7 @@ std::vector<std::string> Table(const std::vector<std::string>& lines, const std:
     for (std::size_t i = 0; i + 3 < lines.size(); ++i) {
         if (lines[i] == "TABLE" && lines[i + 2] == name) {
             const auto end = std::find(lines.begin() + static_cast<long>(i), lines.end(), "ENDTAB");
-            return std::vector<std::string>(lines.begin() + static_cast<long>(i) + 3, end - 1);
+            return {lines.begin() + static_cast<long>(i) + 3, end - 1};
         }
     }
     return {};
@@ -227,6 +227,7 @@ TEST(DxfDocument, BlocksInNameOrderAndTheFirstDefinitionWins) {
     CDxfBlock duplicate{"Alpha", {}};
     duplicate.addEntity(std::make_unique<CDxfCircle>(9.0, 0, 0, kNaN));
     EXPECT_FALSE(document.addBlock(std::move(duplicate)));
+    // NOLINTNEXTLINE(bugprone-use-after-move): a rejected block is not moved from
     EXPECT_EQ(duplicate.entities.size(), 1U) << "a rejected block stays with its caller";
 
     const auto lines = Lines(DocumentText(document));

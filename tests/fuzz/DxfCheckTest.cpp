@@ -27,7 +27,7 @@ std::string Drawing(std::int32_t flags) {
     StringSink sink;
     {
         TextStream stream(sink);
-        conversion->GetDocument()->writeTo(stream, WriteSettingsFor(options));
+        conversion->GetDocument()->writeTo(stream, exportrun::WriteSettingsFor(options));
     }
     return sink.Text();
 }
