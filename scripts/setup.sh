@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 # Build and test tools; ezdxf and GDAL read our drawings back in the tests; clang and its
 # runtime build the fuzzers.
 packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf gdal-bin librecad poppler-utils
-          xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl)
+          xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl clang-tidy clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,5 +29,5 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   fi
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_WERROR=ON
 cmake --build build --parallel "$(nproc)"

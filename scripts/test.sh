@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Sets up and builds, then runs the whole test suite, then the sanitizer build and the fuzzers.
+# Sets up and builds, then runs the whole test suite, the style checks, the sanitizer build and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export FRT2DXF_REQUIRE_COMMA_LOCALE=1
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# The build above treats warnings as errors; the format and clang-tidy are checked too.
+bash scripts/style.sh
 # Once more under a comma-decimal locale: numbers in files must not change with it.
 echo "Running the suite again under de_DE.UTF-8"
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ctest --test-dir build --output-on-failure --parallel "$(nproc)"

@@ -103,7 +103,7 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     }
 
-private slots:
+private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
     void init() {
         m_messages.clear();
         QFile::remove(Path("settings.ini"));

@@ -68,7 +68,7 @@ const std::vector<std::string> kEveryKindLayers = {"0",       "BUILDING_MAIN", "
 class ReadersTest : public ::testing::TestWithParam<bool> {
 protected:
     std::string Write(const CDxfDocument& document, const char* name) {
-        const std::string path = dir.File(name);
+        std::string path = dir.File(name);
         DxfWriteSettings settings;
         settings.symbolScale = 0.05;
         const DxfWriteResult result = document.write(path, &settings);
