@@ -1,6 +1,7 @@
 #include "app/CExportApp.h"
 
 #include "app/TempCopy.h"
+#include "common/FileSystem.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +38,6 @@ bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
     // The host software names the file and expects it gone after a cancel; a file the user
     // picked in the file dialog has no host waiting for it and stays.
     if (result == RESULT_CANCEL && !chosenByUser)
-        std::remove(input.c_str());
+        filesys::Remove(input);
     return false;
 }

@@ -1,5 +1,7 @@
 #include "app/CLanguageFile.h"
 
+#include "common/FileSystem.h"
+
 #include <fstream>
 
 namespace {
@@ -35,7 +37,7 @@ CLanguageFile::CLanguageFile(const std::string& programDirectory) {
 }
 
 bool CLanguageFile::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(filesys::PathOf(path), std::ios::binary);
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

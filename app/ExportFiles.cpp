@@ -48,7 +48,7 @@ std::string ExportFiles::Restore(const std::string& keptDrawing) {
     const filesys::CopyResult restored = filesys::CopyOver(m_tempPath, m_inputPath);
     if (restored.ok) {
         if (!keptDrawing.empty())
-            std::remove(keptDrawing.c_str());
+            filesys::Remove(keptDrawing);
         m_damaged = false;
         Note();
         return {};

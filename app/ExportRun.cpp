@@ -1,5 +1,7 @@
 #include "app/ExportRun.h"
 
+#include "common/FileSystem.h"
+
 #include "common/CProgressBar.h"
 #include "convert/CFrtToDxf.h"
 #include "frt/CFrtReader.h"
@@ -49,7 +51,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         reader.SetDiagnostics(&counting.emplace(*diagnostics));
 
     std::error_code ec;
-    const std::uintmax_t length = std::filesystem::file_size(readPath, ec);
+    const std::uintmax_t length = std::filesystem::file_size(filesys::PathOf(readPath), ec);
     if (ec) {
         result.error = ec.message();
         return result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileSystem.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -15,9 +17,9 @@ struct FileStamp {
     static FileStamp Of(const std::string& path) {
         FileStamp stamp;
         std::error_code ec;
-        stamp.size = std::filesystem::file_size(path, ec);
+        stamp.size = std::filesystem::file_size(filesys::PathOf(path), ec);
         if (!ec)
-            stamp.modified = std::filesystem::last_write_time(path, ec);
+            stamp.modified = std::filesystem::last_write_time(filesys::PathOf(path), ec);
         stamp.exists = !ec;
         if (ec)
             stamp.error = ec.message();

@@ -1,6 +1,7 @@
 #include "app/IniSettingsStore.h"
 
 #include "common/AtomicFile.h"
+#include "common/FileSystem.h"
 #include "common/NumberText.h"
 
 #include <cstdlib>
@@ -111,7 +112,7 @@ std::string Escape(std::string_view text) {
 } // namespace
 
 IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
-    std::ifstream in(m_path, std::ios::binary);
+    std::ifstream in(filesys::PathOf(m_path), std::ios::binary);
     std::string section;
     for (std::string line; std::getline(in, line);) {
         const std::string_view text = Trim(line);
@@ -183,7 +184,7 @@ bool IniSettingsStore::Save() const {
         text += key.second + "=" + value + "\n";
     }
     std::error_code ignored;
-    const std::filesystem::path parent = std::filesystem::path(m_path).parent_path();
+    const std::filesystem::path parent = filesys::PathOf(m_path).parent_path();
     if (!parent.empty())
         std::filesystem::create_directories(parent, ignored);
     AtomicFile file(m_path);

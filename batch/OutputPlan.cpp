@@ -19,9 +19,9 @@ std::string IdentityOf(const std::string& path) {
     if (id.exists)
         return "file " + std::to_string(id.device) + ":" + std::to_string(id.inode);
     std::error_code ec;
-    fs::path absolute = fs::absolute(path, ec);
+    fs::path absolute = fs::absolute(filesys::PathOf(path), ec);
     const fs::path resolved = fs::weakly_canonical(absolute, ec);
-    return "path " + (ec ? absolute.lexically_normal() : resolved).string();
+    return "path " + filesys::TextOf(ec ? absolute.lexically_normal() : resolved);
 }
 
 } // namespace

@@ -7,9 +7,8 @@
 #include "batch/TerminalProgress.h"
 #include "batch/WarningPrinter.h"
 #include "common/CProgressBar.h"
+#include "common/FileSystem.h"
 #include "common/PendingFiles.h"
-
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -29,20 +28,20 @@ void Fail(const std::string& path, const std::string& reason) {
 }
 
 std::string DefaultOutput(const std::string& input) {
-    return fs::path(input).replace_extension(".dxf").string();
+    return filesys::TextOf(filesys::PathOf(input).replace_extension(".dxf"));
 }
 
 // Why the input cannot be converted, or empty when it can be read as a file.
 std::string InputProblem(const std::string& input) {
     std::error_code ec;
-    const fs::file_status status = fs::status(input, ec);
+    const fs::file_status status = fs::status(filesys::PathOf(input), ec);
     if (ec)
         return ec.message();
     if (fs::is_directory(status))
         return std::make_error_code(std::errc::is_a_directory).message();
     if (!fs::is_regular_file(status))
         return "not a regular file";
-    std::FILE* probe = std::fopen(input.c_str(), "rb");
+    std::FILE* probe = filesys::OpenFile(input, "rb");
     if (probe == nullptr)
         return std::generic_category().message(errno);
     std::fclose(probe);
@@ -75,10 +74,10 @@ bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const Batch
     }
 
     ExportOptions options = settings.Build();
-    const bool showProgress = !request.quiet && isatty(STDERR_FILENO) != 0;
+    const bool showProgress = !request.quiet && filesys::IsTerminal(stderr);
     if (showProgress)
         CProgressBar::Instance().Create(
-            std::make_unique<TerminalProgress>(stderr, fs::path(input).filename().string()));
+            std::make_unique<TerminalProgress>(stderr, filesys::TextOf(filesys::PathOf(input).filename())));
     WarningPrinter warnings(stderr, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
     const ConversionResult result = exportrun::ConvertFile(input, output, options, &warnings, request.strict);
@@ -109,7 +108,7 @@ bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const Batch
 void LoadStoredSettings(ExportSettings& settings) {
     const std::string path = IniSettingsStore::UserPath();
     std::error_code ec;
-    if (!fs::exists(path, ec)) {
+    if (!fs::exists(filesys::PathOf(path), ec)) {
         std::fprintf(stderr, "%s: %s: no stored settings there; using the defaults\n", kProgram,
                      path.c_str());
         return;
@@ -122,7 +121,7 @@ void LoadStoredSettings(ExportSettings& settings) {
 
 int main(int argc, char** argv) {
     pendingfiles::RemoveOnInterrupt();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = filesys::Arguments(argc, argv);
     ExportSettings settings;
     const bool fromSettings = batchcli::WantsStoredSettings(args);
     if (fromSettings)

@@ -49,8 +49,7 @@ bool AtomicFile::Fail(const std::string& reason) {
 void AtomicFile::Discard() {
     m_file.reset();
     if (!m_temporary.empty()) {
-        std::error_code ignored;
-        fs::remove(m_temporary, ignored);
+        filesys::Remove(m_temporary);
         m_temporary.clear();
     }
     pendingfiles::Drop(m_pendingSlot);
@@ -59,10 +58,11 @@ void AtomicFile::Discard() {
 
 bool AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = (fs::path(directory) / (stem + RandomTag() + ".tmp")).string();
+        const std::string candidate =
+            filesys::TextOf(filesys::PathOf(directory) / filesys::PathOf(stem + RandomTag() + ".tmp"));
         errno = 0;
-        // "x": created new or not at all, so nothing planted under this name is followed.
-        m_file.reset(std::fopen(candidate.c_str(), "wbx"));
+        // Created new or not at all, so nothing planted under this name is followed.
+        m_file.reset(filesys::CreateNew(candidate));
         if (m_file) {
             m_temporary = candidate;
             m_pendingSlot = pendingfiles::Add(m_temporary.c_str());
@@ -78,13 +78,13 @@ bool AtomicFile::CreateTemporary(const std::string& directory, const std::string
 bool AtomicFile::Open() {
     std::error_code ec;
     // Write through a link to the file it names, as writing in place would.
-    if (fs::is_symlink(m_target, ec)) {
-        const fs::path resolved = fs::canonical(m_target, ec);
+    if (fs::is_symlink(filesys::PathOf(m_target), ec)) {
+        const fs::path resolved = fs::canonical(filesys::PathOf(m_target), ec);
         if (ec)
             return Fail(ec.message());
-        m_target = resolved.string();
+        m_target = filesys::TextOf(resolved);
     }
-    const fs::path target(m_target);
+    const fs::path target = filesys::PathOf(m_target);
     if (target.filename().empty())
         return Fail(SystemError(EISDIR));
     const bool exists = fs::exists(target, ec);
@@ -93,18 +93,19 @@ bool AtomicFile::Open() {
             return Fail(SystemError(EISDIR));
         // A device or pipe is written in place: it cannot be replaced, only fed.
         if (!fs::is_regular_file(target, ec)) {
-            m_file.reset(std::fopen(m_target.c_str(), "wb"));
+            m_file.reset(filesys::OpenFile(m_target, "wb"));
             if (!m_file)
                 return Fail(SystemError(errno));
             return true;
         }
         // A file we may not write stays as it is, as it would with a write in place.
-        std::unique_ptr<std::FILE, FileCloser> probe(std::fopen(m_target.c_str(), "r+b"));
+        std::unique_ptr<std::FILE, FileCloser> probe(filesys::OpenFile(m_target, "r+b"));
         if (!probe)
             return Fail(SystemError(errno));
     }
-    const std::string directory = target.has_parent_path() ? target.parent_path().string() : std::string(".");
-    const std::string stem = "." + target.filename().string() + ".";
+    const std::string directory =
+        target.has_parent_path() ? filesys::TextOf(target.parent_path()) : std::string(".");
+    const std::string stem = "." + filesys::TextOf(target.filename()) + ".";
     if (CreateTemporary(directory, stem)) {
         m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_temporary);
         return true;
@@ -147,12 +148,11 @@ bool AtomicFile::Commit() {
         return CopyIntoTarget();
     std::error_code ec;
     // The drawing takes the permissions the target had.
-    const fs::file_status status = fs::status(m_target, ec);
+    const fs::file_status status = fs::status(filesys::PathOf(m_target), ec);
     if (!ec && fs::exists(status))
-        fs::permissions(m_temporary, status.permissions(), ec);
-    fs::rename(m_temporary, m_target, ec);
-    if (ec)
-        return Fail(ec.message());
+        fs::permissions(filesys::PathOf(m_temporary), status.permissions(), ec);
+    if (const std::string error = filesys::Replace(m_temporary, m_target); !error.empty())
+        return Fail(error);
     pendingfiles::Drop(m_pendingSlot);
     m_pendingSlot = -1;
     m_temporary.clear();

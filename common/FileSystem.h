@@ -1,10 +1,37 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
-// The few file operations whose system calls differ between platforms.
+// The few file operations whose system calls differ between platforms. Paths are UTF-8 texts on
+// every platform; on Windows they reach the system through its wide-character calls, so a folder
+// name outside the ANSI code page works.
 namespace filesys {
+
+// The program's arguments after its name, as UTF-8 texts: on Windows from the wide command line
+// (and the console then shows UTF-8 too), elsewhere as they come.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+// A path object for a UTF-8 path text, and back.
+std::filesystem::path PathOf(const std::string& text);
+std::string TextOf(const std::filesystem::path& path);
+
+// std::fopen for a UTF-8 path.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+// A new file opened for binary writing: created now or not at all, never through a link.
+// Null with errno set when that fails.
+std::FILE* CreateNew(const std::string& path);
+// Puts `replacement` in the place of `target` by a rename. The system's text on failure.
+std::string Replace(const std::string& replacement, const std::string& target);
+// Whether the stream goes to a terminal (a console), where progress may be drawn.
+bool IsTerminal(std::FILE* stream);
+// Removes a file; false when it could not be removed.
+bool Remove(const std::string& path);
+// Removes a file from an interrupt handler: no allocation, no locks.
+void RemoveNow(const char* path) noexcept;
 
 // What is said of a path that names something other than a file with content (a pipe, a device).
 inline constexpr const char* kNotRegular = "not a regular file";

@@ -1,5 +1,7 @@
 #include "common/PendingFiles.h"
 
+#include "common/FileSystem.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -13,12 +15,6 @@ constexpr std::size_t kPathMax = 4096;
 // Plain arrays and flags: the signal handler may read them at any moment.
 char g_paths[kSlots][kPathMax];
 volatile std::sig_atomic_t g_used[kSlots];
-
-extern "C" void OnInterrupt(int signal) {
-    RemoveAll();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
 
 } // namespace
 
@@ -44,23 +40,10 @@ void Drop(int slot) noexcept {
 void RemoveAll() noexcept {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (g_used[slot] != 0) {
-            std::remove(g_paths[slot]);
+            filesys::RemoveNow(g_paths[slot]);
             g_used[slot] = 0;
         }
     }
-}
-
-void RemoveOnInterrupt() {
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-#ifdef SIGHUP
-    std::signal(SIGHUP, OnInterrupt); // the terminal went away
-#endif
-#ifdef SIGXFSZ
-    // Past a file-size limit the write should fail and be reported like a full disk, rather
-    // than the signal ending the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
 }
 
 } // namespace pendingfiles

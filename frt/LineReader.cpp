@@ -1,5 +1,7 @@
 #include "frt/LineReader.h"
 
+#include "common/FileSystem.h"
+
 #include "common/NumberText.h"
 
 #include <algorithm>
@@ -16,7 +18,7 @@ constexpr std::size_t kSmallestBuffer = std::size_t{4} << 10;
 // when many small files are read in one process.
 std::size_t BufferSizeFor(const std::string& path) {
     std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    const std::uintmax_t size = std::filesystem::file_size(filesys::PathOf(path), ec);
     if (ec)
         return kLargestRead;
     return static_cast<std::size_t>(std::clamp<std::uintmax_t>(size + 1, kSmallestBuffer, kLargestRead));
@@ -67,7 +69,7 @@ void LineReader::Probe::EndAtLineFeed() {
 }
 
 bool LineReader::Open(const std::string& path) {
-    m_file.reset(std::fopen(path.c_str(), "rb"));
+    m_file.reset(filesys::OpenFile(path, "rb"));
     if (!m_file) {
         m_error = std::strerror(errno);
         return false;

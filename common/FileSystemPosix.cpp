@@ -1,5 +1,8 @@
 #include "common/FileSystem.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -63,6 +66,50 @@ CopyResult Failed(bool damaged) {
 
 } // namespace
 
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return {argv + std::min(argc, 1), argv + argc};
+}
+
+std::filesystem::path PathOf(const std::string& text) {
+    return {text};
+}
+
+std::string TextOf(const std::filesystem::path& path) {
+    return path.string();
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::FILE* CreateNew(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr)
+        ::close(fd);
+    return file;
+}
+
+std::string Replace(const std::string& replacement, const std::string& target) {
+    if (std::rename(replacement.c_str(), target.c_str()) != 0)
+        return std::strerror(errno);
+    return {};
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) != 0;
+}
+
+bool Remove(const std::string& path) {
+    return std::remove(path.c_str()) == 0;
+}
+
+void RemoveNow(const char* path) noexcept {
+    ::unlink(path);
+}
+
 FileId IdOf(const std::string& path) {
     FileId id;
     struct stat info {};
@@ -100,7 +147,7 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
         return Failed(false);
     if (!S_ISREG(from.st_mode)) {
         CopyResult result;
-        result.error = kNotRegular;
+        result.error = S_ISDIR(from.st_mode) ? std::strerror(EISDIR) : kNotRegular;
         return result;
     }
     if (from.st_size > to.st_size) {

@@ -1,0 +1,227 @@
+#include "common/FileSystem.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace filesys {
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty())
+        return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty())
+        return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
+                        nullptr);
+    return text;
+}
+
+// The system's text for a Win32 error code, without its line end.
+std::string SystemText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer != nullptr ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.'))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : Narrow(text);
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (Valid())
+            CloseHandle(m_handle);
+    }
+    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
+    bool Close() {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return CloseHandle(handle) != 0;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+CopyResult Failed(bool damaged, DWORD error) {
+    CopyResult result;
+    result.damaged = damaged;
+    result.error = SystemText(error);
+    return result;
+}
+
+} // namespace
+
+std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
+    SetConsoleOutputCP(CP_UTF8);
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(Narrow(words[i]));
+    LocalFree(words);
+    return arguments;
+}
+
+std::filesystem::path PathOf(const std::string& text) {
+    return {Wide(text)};
+}
+
+std::string TextOf(const std::filesystem::path& path) {
+    return Narrow(path.wstring());
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+}
+
+std::FILE* CreateNew(const std::string& path) {
+    const HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        errno = GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EACCES;
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(fd, "wb");
+    if (file == nullptr)
+        _close(fd);
+    return file;
+}
+
+std::string Replace(const std::string& replacement, const std::string& target) {
+    const std::wstring from = Wide(replacement);
+    const std::wstring to = Wide(target);
+    // ReplaceFileW keeps the target's attributes, ACLs and creation time.
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                         nullptr) != 0)
+            return {};
+    } else if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
+        return {};
+    }
+    return SystemText(GetLastError());
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return _isatty(_fileno(stream)) != 0;
+}
+
+bool Remove(const std::string& path) {
+    return DeleteFileW(Wide(path).c_str()) != 0;
+}
+
+void RemoveNow(const char* path) noexcept {
+    // The console handler runs on its own thread: a fixed buffer is enough and allocates nothing.
+    wchar_t wide[4096];
+    if (MultiByteToWideChar(CP_UTF8, 0, path, -1, wide, 4096) > 0)
+        DeleteFileW(wide);
+}
+
+FileId IdOf(const std::string& path) {
+    FileId id;
+    const Handle file(CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (file.Valid() && GetFileInformationByHandle(file.get(), &info) != 0) {
+        id.exists = true;
+        id.device = info.dwVolumeSerialNumber;
+        id.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
+    }
+    return id;
+}
+
+bool RenameKeepsIdentity(const std::string& target, const std::string& /*replacement*/) {
+    const Handle file(CreateFileW(Wide(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid())
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    BY_HANDLE_FILE_INFORMATION info{};
+    // ReplaceFileW keeps attributes and ACLs; only another hard link would be left behind.
+    return GetFileInformationByHandle(file.get(), &info) != 0 && info.nNumberOfLinks == 1 &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+CopyResult CopyOver(const std::string& source, const std::string& target) {
+    const Handle in(CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in.Valid())
+        return Failed(false, GetLastError());
+    if (GetFileType(in.get()) != FILE_TYPE_DISK) {
+        CopyResult result;
+        result.error = kNotRegular;
+        return result;
+    }
+    Handle out(CreateFileW(Wide(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.Valid())
+        return Failed(false, GetLastError());
+    std::vector<char> buffer(1 << 20);
+    bool wrote = false;
+    for (;;) {
+        DWORD got = 0;
+        if (ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) == 0)
+            return Failed(wrote, GetLastError());
+        if (got == 0)
+            break;
+        DWORD put = 0;
+        if (WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0 || put != got)
+            return Failed(true, GetLastError());
+        wrote = true;
+    }
+    if (SetEndOfFile(out.get()) == 0 || !out.Close())
+        return Failed(true, GetLastError());
+    CopyResult result;
+    result.ok = true;
+    return result;
+}
+
+bool CreatePrivate(const std::string& path) {
+    const Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid())
+        errno = GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EACCES;
+    return file.Valid();
+}
+
+std::string TemporaryDirectory() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    std::string dir = length > 0 ? Narrow(std::wstring(buffer, length)) : std::string(".\\");
+    if (dir.back() != '\\' && dir.back() != '/')
+        dir += '\\';
+    return dir;
+}
+
+} // namespace filesys

@@ -1,0 +1,25 @@
+#include "common/PendingFiles.h"
+
+#include <csignal>
+
+namespace pendingfiles {
+namespace {
+
+extern "C" void OnInterrupt(int signal) {
+    RemoveAll();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+} // namespace
+
+void RemoveOnInterrupt() {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    std::signal(SIGHUP, OnInterrupt); // the terminal went away
+    // Past a file-size limit the write should fail and be reported like a full disk, rather
+    // than the signal ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+} // namespace pendingfiles
