@@ -14,10 +14,16 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   done
   ((${#windows[@]} >= 2)) || { echo "two dialogs did not appear" >&2; kill $a $b; exit 1; }
   sleep 0.5
-  for w in "${windows[@]}"; do xdotool key --window "$w" Return; done
+  press() { for w in "${windows[@]}"; do xdotool key --window "$w" Return 2>/dev/null || true; done; }
+  press
   status=0
   for pid in $a $b; do
-    for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    # A key sent before a loaded machine has the dialog ready is lost: send it again now and then.
+    for i in $(seq 300); do
+      kill -0 "$pid" 2>/dev/null || break
+      ((i % 30 == 0)) && press
+      sleep 0.1
+    done
     if kill -0 "$pid" 2>/dev/null; then kill "$pid"; echo "frt2dxf did not finish after OK" >&2; status=1; fi
     wait "$pid" || status=1
   done
