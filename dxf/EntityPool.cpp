@@ -66,7 +66,7 @@ private:
     std::size_t m_slabRest = 0;
 };
 
-Pool& ThePool() {
+[[maybe_unused]] Pool& ThePool() {
     // Never destroyed: entities of static objects are released after static destruction began.
     static auto* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
     return *pool;
@@ -82,7 +82,7 @@ void* Allocate(std::size_t size) {
     return ::operator new(size);
 }
 
-void Release(void* memory, std::size_t size) noexcept {
+void Release(void* memory, [[maybe_unused]] std::size_t size) noexcept {
     if (memory == nullptr)
         return;
 #ifndef FRT2DXF_PLAIN_HEAP

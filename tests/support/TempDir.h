@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,10 +13,22 @@
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("frt2dxf-test-" + std::to_string(random()) + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate))
+                m_path = candidate;
+        }
+        if (m_path.empty())
+            std::abort();
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "frt2dxf-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
             std::abort();
         m_path = pattern;
+#endif
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
