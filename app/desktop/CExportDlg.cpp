@@ -1,5 +1,6 @@
 #include "app/desktop/CExportDlg.h"
 
+#include "app/ExportDlgLogic.h"
 #include "app/ExportDlgTemplate.h"
 #include "app/ExportRun.h"
 #include "app/desktop/QtProgressDisplay.h"
@@ -25,10 +26,6 @@
 
 namespace {
 
-// The limit counts the bytes of the name as the drawing holds it, as the batch tool does.
-constexpr std::size_t kMaxLayerName = 32;
-const QString kBytesNote = QStringLiteral(" A letter such as \u00e9 counts as two.");
-
 std::string Bytes(const QString& text);
 
 // Refuses an edit that would make a layer name longer than the limit. Text set by the program
@@ -37,7 +34,7 @@ class LayerNameValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& /*position*/) const override {
-        return Bytes(input).size() <= kMaxLayerName ? Acceptable : Invalid;
+        return Bytes(input).size() <= exportdlg::kMaxLayerName ? Acceptable : Invalid;
     }
 };
 
@@ -93,20 +90,6 @@ QIcon MakeIcon() {
     painter.drawEllipse(QPointF(16, 19), 3.5, 3.5);
     painter.end();
     return {pixmap};
-}
-
-QString FloatText(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
-}
-
-// A whole number in the edit, blanks around it allowed.
-bool WholeNumber(const QString& text, double& value) {
-    const std::string bytes = text.trimmed().toStdString();
-    const char* end = bytes.data() + bytes.size();
-    const auto result = std::from_chars(bytes.data(), end, value);
-    return !bytes.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
 } // namespace
@@ -283,7 +266,8 @@ void CExportDlg::PushValues() {
     }
     static_cast<QLineEdit*>(Control(1027))->setText(QString::number(s.m_nDecimalsEN));
     static_cast<QLineEdit*>(Control(1028))->setText(QString::number(s.m_nDecimalsH));
-    static_cast<QLineEdit*>(Control(1033))->setText(FloatText(s.m_fSymbolSize));
+    static_cast<QLineEdit*>(Control(1033))
+        ->setText(QString::fromStdString(exportdlg::SymbolSizeText(s.m_fSymbolSize)));
 }
 
 bool CExportDlg::Fail(QWidget* control, const QString& text) {
@@ -319,24 +303,15 @@ bool CExportDlg::TakeValues() {
                                                &s.m_strLayerHeight, &s.m_strLayerCode};
     for (const std::size_t i : {0U, 1U, 2U, 3U}) {
         *names[i] = Bytes(m_layerEdits[i]->text());
-        if (names[i]->size() > kMaxLayerName)
-            return Fail(m_layerEdits[i],
-                        tr("Enter no more than %1 characters.").arg(kMaxLayerName) + kBytesNote);
+        if (const auto message = exportdlg::CheckLayerName(*names[i]))
+            return Fail(m_layerEdits[i], Local(*message));
     }
-    const auto decimals = [this](int id, int& target) {
-        double value = -1;
-        if (!WholeNumber(static_cast<QLineEdit*>(Control(id))->text(), value) || value < 0 || value > 16 ||
-            value != std::floor(value))
-            return Fail(Control(id), tr("Enter an integer between 0 and 16."));
-        target = static_cast<int>(value);
-        return true;
-    };
-    if (!decimals(1027, s.m_nDecimalsEN) || !decimals(1028, s.m_nDecimalsH))
-        return false;
-    double size = 0;
-    if (!WholeNumber(static_cast<QLineEdit*>(Control(1033))->text(), size) || size < 1 || size > 999999)
-        return Fail(Control(1033), tr("Enter a number between 1 and 999999."));
-    s.m_fSymbolSize = static_cast<float>(size);
+    const std::pair<int, int*> numbers[] = {{1027, &s.m_nDecimalsEN}, {1028, &s.m_nDecimalsH}};
+    for (const auto& [id, target] : numbers)
+        if (const auto message = exportdlg::TakeDecimals(Text(id), *target))
+            return Fail(Control(id), Local(*message));
+    if (const auto message = exportdlg::TakeSymbolSize(Text(1033), s.m_fSymbolSize))
+        return Fail(Control(1033), Local(*message));
 
     s.m_nColourPointId = m_cbColour[0]->currentIndex();
     s.m_nColourEastNorth = m_cbColour[1]->currentIndex();
@@ -359,28 +334,18 @@ void CExportDlg::RunExport() {
     if (!TakeValues())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_settings.Store(m_store);
-    ExportOptions options = m_settings.Build();
-    // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
-    if (const std::string problem = m_files->Refresh(); !problem.empty()) {
-        QApplication::restoreOverrideCursor();
-        m_message(this, QStringLiteral("Error"), Local(problem));
-        return;
-    }
-    CProgressBar::Instance().Create(std::make_unique<QtProgressDisplay>(this));
-    const ConversionResult result =
-        exportrun::ConvertFile(m_files->TempPath(), m_files->InputPath(), options);
-    CProgressBar::Destroy();
-    std::string error = result.error;
-    if (!result.ok && result.targetDamaged)
-        error += "." + m_files->Restore(result.keptDrawing);
+    const auto error =
+        exportdlg::RunExport(m_settings, m_store, *m_files, std::make_unique<QtProgressDisplay>(this));
     QApplication::restoreOverrideCursor();
-    if (!result.ok) {
-        // The input file is as it was; the user may fix the cause and press OK again.
-        m_message(this, QStringLiteral("Error"), Local(error));
+    if (error) {
+        m_message(this, QStringLiteral("Error"), Local(*error));
         return;
     }
     done(RESULT_OK);
+}
+
+std::string CExportDlg::Text(int id) const {
+    return static_cast<QLineEdit*>(Control(id))->text().toStdString();
 }
 
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {

@@ -56,6 +56,8 @@ protected:
 private:
     void BuildControls();
     QWidget* MakeControl(const exportdlg::ControlSpec& spec);
+    // The text of an edit, as the user typed it.
+    std::string Text(int id) const;
     void ApplyTexts();
     void FillColourLists();
     QRect Units(int x, int y, int width, int height) const;

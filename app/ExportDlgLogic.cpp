@@ -1,0 +1,74 @@
+#include "app/ExportDlgLogic.h"
+
+#include "app/ExportRun.h"
+#include "common/CProgressBar.h"
+#include "common/NumberText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace exportdlg {
+
+namespace {
+
+// A whole number in the edit, blanks around it allowed.
+bool WholeNumber(const std::string& text, double& value) {
+    const std::string_view trimmed = numtext::SkipSpace(text);
+    std::string_view body = trimmed;
+    while (!body.empty() && numtext::IsCSpace(body.back()))
+        body.remove_suffix(1);
+    const char* end = body.data() + body.size();
+    const auto result = std::from_chars(body.data(), end, value);
+    return !body.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+} // namespace
+
+std::optional<std::string> CheckLayerName(const std::string& name) {
+    if (name.size() <= kMaxLayerName)
+        return std::nullopt;
+    return "Enter no more than 32 characters. A letter such as \xc3\xa9 counts as two.";
+}
+
+std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
+    double number = -1;
+    if (!WholeNumber(text, number) || number < 0 || number > 16 || number != std::floor(number))
+        return "Enter an integer between 0 and 16.";
+    value = static_cast<int>(number);
+    return std::nullopt;
+}
+
+std::optional<std::string> TakeSymbolSize(const std::string& text, float& value) {
+    double number = 0;
+    if (!WholeNumber(text, number) || number < 1 || number > 999999)
+        return "Enter a number between 1 and 999999.";
+    value = static_cast<float>(number);
+    return std::nullopt;
+}
+
+std::string SymbolSizeText(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return {buffer, result.ptr};
+}
+
+std::optional<std::string> RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
+                                     std::unique_ptr<IProgressDisplay> display) {
+    settings.Store(store);
+    ExportOptions options = settings.Build();
+    // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
+    if (std::string problem = files.Refresh(); !problem.empty())
+        return problem;
+    CProgressBar::Instance().Create(std::move(display));
+    const ConversionResult result = exportrun::ConvertFile(files.TempPath(), files.InputPath(), options);
+    CProgressBar::Destroy();
+    if (result.ok)
+        return std::nullopt;
+    // The input is as it was (put back when the write failed inside it); OK may be pressed again.
+    std::string error = result.error;
+    if (result.targetDamaged)
+        error += "." + files.Restore(result.keptDrawing);
+    return error;
+}
+
+} // namespace exportdlg
