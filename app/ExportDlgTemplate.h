@@ -35,18 +35,18 @@ constexpr ControlSpec kControls[] = {
     {1012, ControlKind::Check, "Create a DXF layer for each code group", 52, 122, 232, 10},
     {1014, ControlKind::Check, "Point ID", 18, 150, 79, 10},
     {1018, ControlKind::Edit, "", 97, 150, 91, 14},
-    {1024, ControlKind::List, "", 190, 150, 58, 14},
+    {1024, ControlKind::List, "", 190, 150, 58, 41},
     {1015, ControlKind::Check, "Easting/Northing", 18, 166, 79, 10},
     {1020, ControlKind::Edit, "", 97, 166, 91, 14},
-    {1022, ControlKind::List, "", 190, 166, 58, 14},
+    {1022, ControlKind::List, "", 190, 166, 58, 34},
     {1027, ControlKind::Edit, "", 251, 166, 25, 14},
     {1016, ControlKind::Check, "Height", 18, 182, 79, 10},
     {1019, ControlKind::Edit, "", 97, 182, 91, 14},
-    {1025, ControlKind::List, "", 190, 182, 58, 14},
+    {1025, ControlKind::List, "", 190, 182, 58, 48},
     {1028, ControlKind::Edit, "", 251, 182, 25, 14},
     {1017, ControlKind::Check, "Point Code", 18, 198, 79, 10},
     {1021, ControlKind::Edit, "", 97, 198, 91, 14},
-    {1026, ControlKind::List, "", 190, 198, 58, 14},
+    {1026, ControlKind::List, "", 190, 198, 58, 48},
     {1, ControlKind::Button, "OK", 97, 228, 50, 16},
     {2, ControlKind::Button, "Cancel", 156, 228, 50, 16},
     {1008, ControlKind::Group, "Labels", 13, 133, 273, 85},
@@ -56,6 +56,48 @@ constexpr ControlSpec kControls[] = {
     {1032, ControlKind::Label, "Decimals", 253, 141, 31, 8},
     {1035, ControlKind::Label, "mm", 246, 38, 38, 8},
     {1038, ControlKind::Label, kVersion, 0, 248, 304, 13},
+};
+
+// The language keys of the control texts, in the order they are applied, with their control ids.
+struct TextKey {
+    const char* key;
+    int id;
+};
+constexpr TextKey kTextKeys[] = {
+    {"DATA_TO_EXPORT", 1004},
+    {"POINTS", 1000},
+    {"LINES", 1002},
+    {"AREAS", 1003},
+    {"QVO_SYMBOLS", 1001},
+    {"EXPORT_OPTIONS", 1036},
+    {"DIMENSIONS", 1005},
+    {"DIM_2D", 1009},
+    {"DIM_3D", 1010},
+    {"LINE_EXPORT", 1006},
+    {"DXF_LINES", 1011},
+    {"DXF_POLYS", 1013},
+    {"SIZE", 1037},
+    {"SIZE_UNITS", 1035},
+    {"LAYERS", 1007},
+    {"LAYER_PER_CODE", 1012},
+    {"LABELS", 1008},
+    {"LAYER_NAME", 1030},
+    {"COLOUR", 1031},
+    {"DECIMALS", 1032},
+    {"POINT_ID", 1014},
+    {"E_N", 1015},
+    {"H", 1016},
+    {"CODE", 1017},
+};
+
+// The colour names' keys and fallbacks, in list order.
+struct ColourName {
+    const char* key;
+    const char* fallback;
+};
+constexpr ColourName kColours[] = {
+    {"RED", "Red"},   {"YELLOW", "Yellow"},   {"GREEN", "Green"}, {"CYAN", "Cyan"},
+    {"BLUE", "Blue"}, {"MAGENTA", "Magenta"}, {"BLACK", "Black"},
 };
 
 // The label rows, in the order of the label kinds: check box, layer edit, colour list.

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr const char* kSection = ExportSettings::kSection;
-
 // A colour selection index (0..6, else -1) from a stored value.
 int ColourSelection(int stored) {
     return stored >= 0 && stored < ExportSettings::kColourCount ? stored : -1;

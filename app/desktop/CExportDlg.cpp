@@ -45,39 +45,6 @@ std::string Bytes(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
-// The keys of the control texts, in the order they are applied, with their control ids.
-const std::pair<const char*, int> kTextKeys[] = {
-    {"DATA_TO_EXPORT", 1004},
-    {"POINTS", 1000},
-    {"LINES", 1002},
-    {"AREAS", 1003},
-    {"QVO_SYMBOLS", 1001},
-    {"EXPORT_OPTIONS", 1036},
-    {"DIMENSIONS", 1005},
-    {"DIM_2D", 1009},
-    {"DIM_3D", 1010},
-    {"LINE_EXPORT", 1006},
-    {"DXF_LINES", 1011},
-    {"DXF_POLYS", 1013},
-    {"SIZE", 1037},
-    {"SIZE_UNITS", 1035},
-    {"LAYERS", 1007},
-    {"LAYER_PER_CODE", 1012},
-    {"LABELS", 1008},
-    {"LAYER_NAME", 1030},
-    {"COLOUR", 1031},
-    {"DECIMALS", 1032},
-    {"POINT_ID", 1014},
-    {"E_N", 1015},
-    {"H", 1016},
-    {"CODE", 1017},
-};
-
-const std::pair<const char*, const char*> kColours[] = {
-    {"RED", "Red"},   {"YELLOW", "Yellow"},   {"GREEN", "Green"}, {"CYAN", "Cyan"},
-    {"BLUE", "Blue"}, {"MAGENTA", "Magenta"}, {"BLACK", "Black"},
-};
-
 // The program's icon: a survey triangle, drawn so that no image file has to travel with it.
 QIcon MakeIcon() {
     QPixmap pixmap(32, 32);
@@ -148,7 +115,7 @@ QWidget* CExportDlg::MakeControl(const exportdlg::ControlSpec& spec) {
     case ControlKind::Edit:
         return new QLineEdit(this);
     case ControlKind::List: {
-        auto* combo = new QComboBox(this);
+        auto* combo = new QComboBox(this); // the template's height includes the open list
         combo->setMaxVisibleItems(7);
         return combo;
     }
@@ -169,7 +136,8 @@ void CExportDlg::BuildControls() {
     QWidget* previous = nullptr;
     for (const exportdlg::ControlSpec& spec : exportdlg::kControls) {
         QWidget* widget = MakeControl(spec);
-        widget->setGeometry(Units(spec.x, spec.y, spec.width, spec.height));
+        const int height = spec.kind == exportdlg::ControlKind::List ? 14 : spec.height;
+        widget->setGeometry(Units(spec.x, spec.y, spec.width, height));
         widget->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
         m_controls[spec.id] = widget;
         // The template's order is the tab order of the controls that take the focus.
@@ -220,7 +188,7 @@ void CExportDlg::BuildControls() {
 }
 
 void CExportDlg::ApplyTexts() {
-    for (const auto& [key, id] : kTextKeys) {
+    for (const auto& [key, id] : exportdlg::kTextKeys) {
         const std::string text = m_language.GetText(key, "");
         if (text.empty())
             continue;
@@ -235,7 +203,7 @@ void CExportDlg::ApplyTexts() {
 }
 
 void CExportDlg::FillColourLists() {
-    for (const auto& [key, fallback] : kColours) {
+    for (const auto& [key, fallback] : exportdlg::kColours) {
         const QString name = Local(m_language.GetText(key, fallback));
         for (QComboBox* list : m_cbColour)
             list->addItem(name);
