@@ -146,11 +146,7 @@ bool AtomicFile::Commit() {
         return true; // written in place
     if (m_copyOver)
         return CopyIntoTarget();
-    std::error_code ec;
-    // The drawing takes the permissions the target had.
-    const fs::file_status status = fs::status(filesys::PathOf(m_target), ec);
-    if (!ec && fs::exists(status))
-        fs::permissions(filesys::PathOf(m_temporary), status.permissions(), ec);
+    filesys::CopyPermissions(m_target, m_temporary); // the drawing takes the target's permissions
     if (const std::string error = filesys::Replace(m_temporary, m_target); !error.empty())
         return Fail(error);
     pendingfiles::Drop(m_pendingSlot);

@@ -28,6 +28,8 @@ std::FILE* CreateNew(const std::string& path);
 std::string Replace(const std::string& replacement, const std::string& target);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
 bool IsTerminal(std::FILE* stream);
+// Gives `to` the permissions of `from`, where a rename would not keep them.
+void CopyPermissions(const std::string& from, const std::string& to);
 // Removes a file; false when it could not be removed.
 bool Remove(const std::string& path);
 // Removes a file from an interrupt handler: no allocation, no locks.

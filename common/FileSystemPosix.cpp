@@ -98,6 +98,12 @@ std::string Replace(const std::string& replacement, const std::string& target) {
     return {};
 }
 
+void CopyPermissions(const std::string& from, const std::string& to) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) == 0)
+        ::chmod(to.c_str(), info.st_mode & 07777);
+}
+
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) != 0;
 }

@@ -157,6 +157,11 @@ std::string Replace(const std::string& replacement, const std::string& target) {
     return SystemText(GetLastError());
 }
 
+void CopyPermissions(const std::string& /*from*/, const std::string& /*to*/) {
+    // ReplaceFileW keeps the target's attributes and ACLs itself; a read-only attribute copied
+    // onto the temporary file would only keep it from being removed after a failure.
+}
+
 bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
