@@ -1,11 +1,13 @@
 #include "app/ExportRun.h"
 
 #include "common/FileSystem.h"
+#include "common/TextStream.h"
 
 #include "common/CProgressBar.h"
 #include "convert/CFrtToDxf.h"
 #include "frt/CFrtReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <new>
@@ -40,11 +42,40 @@ private:
     IFrtDiagnostics& m_next;
 };
 
+bool SameLayers(const CDxfTables& a, const CDxfTables& b) {
+    return std::equal(a.layers().begin(), a.layers().end(), b.layers().begin(), b.layers().end(),
+                      [](const CDxfLayer& x, const CDxfLayer& y) {
+                          return x.name == y.name && x.lineType == y.lineType && x.colour == y.colour;
+                      });
+}
+
+// The second pass: converts the file again and writes each entity the moment it is made.
+// Empty when it made exactly the drawing the first pass measured.
+std::string StreamEntities(const std::string& readPath, ExportOptions options, const CDxfDocument& measured,
+                           TextStream& stream) {
+    auto converter = std::make_unique<CFrtToDxf>(&options);
+    CDxfDocument* streaming = converter->GetDocument();
+    streaming->streamTo(stream);
+    CFrtReader reader(std::move(converter), &options.dataKinds);
+    reader.SetProgressSteps(false); // this pass counts entities written
+    const FrtReadResult read = reader.Read(readPath);
+    if (!read.Ok())
+        return read.error;
+    if (streaming->entityCount() != measured.entityCount() ||
+        !SameLayers(streaming->tables(), measured.tables()))
+        return readPath + " was changed while it was converted; nothing was written";
+    return {};
+}
+
 ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options,
                          IFrtDiagnostics* diagnostics, bool strict) {
     ConversionResult result;
+    // Two passes over the file, so that no entity is held: the first measures what the header
+    // and the tables need, the second writes the entities as they are made.
+    const ExportOptions original = options;
     auto converter = std::make_unique<CFrtToDxf>(&options);
     CFrtToDxf* conversion = converter.get();
+    conversion->GetDocument()->measureOnly();
     CFrtReader reader(std::move(converter), &options.dataKinds);
     std::optional<CountingDiagnostics> counting;
     if (diagnostics != nullptr)
@@ -70,12 +101,14 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
 
-    const CDxfDocument* document = conversion->GetDocument();
+    const CDxfDocument& measured = *conversion->GetDocument();
     const DxfWriteSettings settings = WriteSettingsFor(options);
-    result.entities = document->entityCount();
-    result.layers = document->tables().layers().size();
+    result.entities = measured.entityCount();
+    result.layers = measured.tables().layers().size();
     progress.SetRange(0, result.entities, 1);
-    const DxfWriteResult written = document->write(writePath, &settings);
+    const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
+        return StreamEntities(readPath, original, measured, stream);
+    });
     result.ok = written.ok;
     result.error = written.error;
     result.targetDamaged = written.damaged;

@@ -11,7 +11,7 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
         return nullptr;
     CDxfEntity* e = entity.get();
-    m_entities.push_back(std::move(entity));
+    ++m_count;
 
     if (const DxfAttributes* attrs = e->attributes()) {
         const dxfnames::PairId id = attrs->namesId();
@@ -29,7 +29,28 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     } else if (const DxfPoint3* position = e->position()) {
         m_tables.widenExtents(*position);
     }
-    return e;
+    switch (m_keeping) {
+    case Keeping::All:
+        m_entities.push_back(std::move(entity));
+        return e;
+    case Keeping::MeasureOnly:
+        return nullptr;
+    case Keeping::Stream:
+        e->write(*m_stream);
+        CProgressBar::Instance().StepBy(1);
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void CDxfDocument::measureOnly() {
+    m_keeping = Keeping::MeasureOnly;
+    m_stream = nullptr;
+}
+
+void CDxfDocument::streamTo(TextStream& stream) {
+    m_keeping = Keeping::Stream;
+    m_stream = &stream;
 }
 
 void CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings) const {
@@ -54,6 +75,40 @@ DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& set
     {
         TextStream stream(file, settings.decimals);
         writeTo(stream, settings);
+        if (!stream.Flush()) {
+            result.error = stream.Error();
+            return result;
+        }
+    }
+    if (!file.Commit()) {
+        result.error = file.Error();
+        result.damaged = file.Damaged();
+        result.keptPath = file.KeptPath();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWriteSettings& settings,
+                                            const std::function<std::string(TextStream&)>& produce) const {
+    DxfWriteResult result;
+    AtomicFile file(path);
+    if (!file.Open()) {
+        result.error = file.Error();
+        return result;
+    }
+    {
+        TextStream stream(file, settings.decimals);
+        stream.SetDecimals(settings.decimals);
+        m_tables.writePrologue(stream, settings);
+        dxfstructure::BeginSection(stream, "ENTITIES");
+        if (std::string error = produce(stream); !error.empty()) {
+            result.error = std::move(error);
+            return result; // the file is discarded with its temporary file
+        }
+        dxfstructure::EndSection(stream);
+        stream.GroupText("  0", "EOF");
         if (!stream.Flush()) {
             result.error = stream.Error();
             return result;

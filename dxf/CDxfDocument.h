@@ -4,6 +4,7 @@
 #include "dxf/CDxfTables.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,8 +18,15 @@ public:
     CDxfDocument() = default;
 
     // Takes the entity, records its layer, widens the extents by its position (by every
-    // vertex for a polyline) and returns it.
+    // vertex for a polyline) and returns it. When the document measures or streams, the entity
+    // is counted and dropped (written first, when streaming) and the result is null.
     CDxfEntity* addEntity(std::unique_ptr<CDxfEntity> entity) override;
+    // From now on entities are only measured (layers, extents, count), not kept: the first pass
+    // of a conversion that writes in two passes, so memory does not grow with the input.
+    void measureOnly();
+    // From now on each entity is written to the stream the moment it is added, with one progress
+    // step, and not kept: the second pass, after the prologue that the first pass made possible.
+    void streamTo(TextStream& stream);
     // Stores the block unless one of that name exists (then the block stays with the caller).
     bool addBlock(CDxfBlock&& block) { return m_tables.addBlock(std::move(block)); }
 
@@ -26,15 +34,25 @@ public:
     // drawing. Advances the progress reporter by one per top-level entity.
     DxfWriteResult write(const std::string& path, const DxfWriteSettings* settings) const override;
     DxfWriteResult write(AtomicFile& file, const DxfWriteSettings& settings) const;
+    // Writes the file like write, but with the entities that `produce` adds to a document
+    // streaming to the file (streamTo) between this document's prologue and the end of the file.
+    // `produce` returns an error text, or empty; on an error the target stays as it was.
+    DxfWriteResult writeStreaming(const std::string& path, const DxfWriteSettings& settings,
+                                  const std::function<std::string(TextStream&)>& produce) const;
     // The whole DXF text to a stream.
     void writeTo(TextStream& stream, const DxfWriteSettings& settings) const;
 
-    std::int32_t entityCount() const override { return static_cast<std::int32_t>(m_entities.size()); }
+    std::int32_t entityCount() const override { return m_count; }
     const CDxfTables& tables() const { return m_tables; }
     const std::deque<std::unique_ptr<CDxfEntity>>& entities() const { return m_entities; }
 
 private:
+    enum class Keeping { All, MeasureOnly, Stream };
+
     std::deque<std::unique_ptr<CDxfEntity>> m_entities; // a deque: no doubling of millions of slots
+    std::int32_t m_count = 0;
+    Keeping m_keeping = Keeping::All;
+    TextStream* m_stream = nullptr;
     CDxfTables m_tables;
     std::vector<bool> m_pairSeen; // names pairs whose layer is already recorded
 };

@@ -6,16 +6,13 @@
 
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
 constexpr std::string_view kSeparators = ";";
 constexpr std::string_view kAssign = "=";
 constexpr double kNoHeight = std::numeric_limits<double>::quiet_NaN();
-
-void Step(std::size_t characters) {
-    CProgressBar::Instance().StepBy(static_cast<std::int64_t>(characters));
-}
 
 FrtCode CodeOf(const CAttributeMap& record) {
     FrtCode code;
@@ -111,6 +108,11 @@ void CFrtReader::CheckArea(std::uint64_t line) const {
             line, "SSTYLE", sstyle,
             "not one of 0 Horizontal, 1 Vertical, 2 FDiagonal, 3 BDiagonal, 4 Cross, 5 Diacross; "
             "no hatch used");
+}
+
+void CFrtReader::Step(std::size_t characters) const {
+    if (m_progressSteps)
+        CProgressBar::Instance().StepBy(static_cast<std::int64_t>(characters));
 }
 
 CFrtPoint* CFrtReader::ReadPoint(std::string_view record, CFrtPoint* point) {
@@ -246,6 +248,12 @@ FrtReadResult CFrtReader::Read(const std::string& path) {
             LinesLoop(input);
         else if ((wanted & DATA_KIND_AREAS) != 0 && candidate == "[Areas]")
             AreasLoop(input);
+    }
+    {
+        // A huge record's memory goes now, not with the reader. A swap, since a move assignment
+        // may keep the string's old buffer.
+        CAttributeMap empty;
+        std::swap(m_record, empty);
     }
     result.error = input.Error();
     result.bytes = input.BytesRead();

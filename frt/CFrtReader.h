@@ -26,6 +26,8 @@ public:
     // Who hears of values that were replaced by a fallback; none by default, and then the
     // records are not examined for it at all.
     void SetDiagnostics(IFrtDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
+    // Whether reading advances the progress reporter by the bytes read (it does by default).
+    void SetProgressSteps(bool on) { m_progressSteps = on; }
 
     // Fill a freshly made element from one record line.
     static CFrtPoint* ReadPoint(std::string_view record, CFrtPoint* point);
@@ -46,6 +48,7 @@ private:
     // the end of the file.
     bool NextRecord(LineReader& input, std::string_view& line);
     void Hand(std::unique_ptr<CFrtElement> element);
+    void Step(std::size_t characters) const;
 
     // Tell the diagnostics of the current record's values that were not taken as they stand.
     void CheckPoint(std::uint64_t line) const;
@@ -56,4 +59,5 @@ private:
     CAttributeMap m_record; // the current record's pairs, reused from line to line
     std::uint64_t m_elements = 0;
     IFrtDiagnostics* m_diagnostics = nullptr;
+    bool m_progressSteps = true;
 };

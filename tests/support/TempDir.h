@@ -38,7 +38,9 @@ public:
         std::filesystem::remove_all(m_path, ignored);
     }
 
-    const std::filesystem::path& Path() const { return m_path; }
+    const std::filesystem::path& Path() const {
+        return m_path;
+    }
     // The names of the files in the directory, sorted.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
@@ -47,7 +49,9 @@ public:
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::string File(std::string_view name) const { return (m_path / name).string(); }
+    std::string File(std::string_view name) const {
+        return (m_path / name).string();
+    }
 
     std::string Write(std::string_view name, std::string_view content) const {
         const std::string path = File(name);
