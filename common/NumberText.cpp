@@ -142,12 +142,82 @@ std::string FormatShortest(double value) {
     return {buffer.data(), result.ptr};
 }
 
+namespace {
+
+__extension__ using Wide = unsigned __int128; // GCC and Clang, mingw-w64 included
+
+constexpr std::uint64_t kPowersOfTen[17] = {1ULL,
+                                            10ULL,
+                                            100ULL,
+                                            1000ULL,
+                                            10000ULL,
+                                            100000ULL,
+                                            1000000ULL,
+                                            10000000ULL,
+                                            100000000ULL,
+                                            1000000000ULL,
+                                            10000000000ULL,
+                                            100000000000ULL,
+                                            1000000000000ULL,
+                                            10000000000000ULL,
+                                            100000000000000ULL,
+                                            1000000000000000ULL,
+                                            10000000000000000ULL};
+
+// |value| x 10^decimals rounded to an integer, ties to even, exactly as the library rounds the
+// exact binary value; false when it does not fit 64 bits.
+bool ScaledInteger(double value, int decimals, std::uint64_t& scaled) {
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(value), &exponent); // value = fraction x 2^exponent
+    // The 53-bit integer mantissa and its power of two: |value| = mantissa x 2^shift.
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const int shift = exponent - 53;
+    const Wide product = static_cast<Wide>(mantissa) * kPowersOfTen[decimals]; // < 2^107
+    Wide result = 0;
+    if (shift >= 0) {
+        if (shift > 63 || (product >> (64 - shift)) != 0)
+            return false;
+        result = product << shift;
+    } else if (shift <= -108) {
+        result = 0; // far below half a unit of the last digit
+    } else {
+        const int right = -shift;
+        result = product >> right;
+        const Wide rest = product & ((static_cast<Wide>(1) << right) - 1);
+        const Wide half = static_cast<Wide>(1) << (right - 1);
+        if (rest > half || (rest == half && (result & 1) != 0))
+            ++result;
+    }
+    if ((result >> 64) != 0)
+        return false;
+    scaled = static_cast<std::uint64_t>(result);
+    return true;
+}
+
+} // namespace
+
+char* WriteFixed(char* out, double value, int decimals) {
+    std::uint64_t scaled = 0;
+    if (decimals < 0 || decimals > 16 || !std::isfinite(value) || !ScaledInteger(value, decimals, scaled))
+        return std::to_chars(out, out + 640, value, std::chars_format::fixed, decimals).ptr;
+    if (std::signbit(value))
+        *out++ = '-'; // as the library writes it, also for -0 and what rounds to 0
+    const std::uint64_t unit = kPowersOfTen[decimals];
+    out = std::to_chars(out, out + 24, scaled / unit).ptr;
+    if (decimals == 0)
+        return out;
+    *out++ = '.';
+    std::uint64_t rest = scaled % unit;
+    for (int i = decimals - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    return out + decimals;
+}
+
 void AppendFixed(std::string& out, double value, int decimals) {
-    // The largest finite double has 309 digits before the point.
-    std::array<char, 400> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
-    out.append(buffer.data(), result.ptr);
+    std::array<char, 640> buffer{}; // the largest finite double has 309 digits before the point
+    out.append(buffer.data(), WriteFixed(buffer.data(), value, decimals));
 }
 
 std::string FormatFixed(double value, int decimals) {

@@ -38,6 +38,11 @@ bool IsWholeHex(std::string_view text);
 // The shortest text that reads back as the value ("12.5", "0").
 std::string FormatShortest(double value);
 
+// Writes `value` in fixed notation with exactly `decimals` digits after the point, as
+// std::to_chars (and "%.*f") writes it, and returns the end. Most values of a drawing go a fast
+// exact way; the rest through std::to_chars. `out` must have room for 640 characters.
+char* WriteFixed(char* out, double value, int decimals);
+
 // Fixed notation with exactly `decimals` digits after the point ("%.*f").
 void AppendFixed(std::string& out, double value, int decimals);
 std::string FormatFixed(double value, int decimals);

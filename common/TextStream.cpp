@@ -1,5 +1,7 @@
 #include "common/TextStream.h"
 
+#include "common/NumberText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -73,7 +75,6 @@ void TextStream::Int(std::int64_t value) {
 
 void TextStream::Real(double value) {
     char* out = Reserve(kNumberRoom);
-    const auto result = std::to_chars(out, out + kNumberRoom, value, std::chars_format::fixed, m_decimals);
-    m_used += static_cast<std::size_t>(result.ptr - out);
+    m_used += static_cast<std::size_t>(numtext::WriteFixed(out, value, m_decimals) - out);
     EndLine();
 }

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The medium survey job and four times it, in one run: frt2dxf-batch against ezdxf's r12writer
+# doing the same work, and against the physical limit of writing the drawing's bytes (dd from
+# memory into a new file). Prints medians and peak RSS.
+#   bench/compare.sh [BUILD=build]     RUNS (default 5) and PEER_RUNS (default 3) set the counts.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+runs=${RUNS:-5}
+peer_runs=${PEER_RUNS:-3}
+work=${WORK:-$build/bench-compare}
+mkdir -p "$work"
+batch=$build/batch/frt2dxf-batch
+labels=(--label point-id --label east-north --label height --label code)
+
+calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
+
+# Runs a command RUNS times; prints "median_seconds peak_rss_kb".
+measure() {
+  local n=$1; shift
+  local times=() rss=0
+  for _ in $(seq "$n"); do
+    sync
+    local out
+    out=$( { /usr/bin/time -f "%e %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+    times+=("${out% *}")
+    local kb=${out#* }
+    ((kb > rss)) && rss=$kb
+  done
+  printf '%s\n' "${times[@]}" | sort -g | awk -v rss="$rss" '{ a[NR] = $1 } END { printf "%.2f %d\n", a[int((NR + 1) / 2)], rss }'
+}
+
+printf '%-8s %10s %8s | %10s %9s %9s | %10s %8s | %7s %8s\n' job "DXF MB" entities "frt2dxf s" "RSS MB" "MB/s" \
+  "r12w s" "RSS MB" "dd s" "x dd"
+declare -A ours
+for scale in 1 4; do
+  job=$work/job$scale.frt
+  [[ -f $job ]] || "$build/bench/make_job" "$job" "$scale"
+  out=$work/job$scale.dxf
+  summary=$("$batch" "${labels[@]}" -o "$out" "$job")
+  entities=$(sed -E 's/.*: ([0-9]+) entities.*/\1/' <<<"$summary")
+  mb=$(( $(stat -c %s "$out") / 1048576 ))
+  read -r t_ours rss_ours < <(measure "$runs" "$batch" -q "${labels[@]}" -o "$out" "$job")
+  read -r t_dd _ < <(measure "$runs" sh -c "rm -f '$work/dd.out'; dd if=/dev/zero of='$work/dd.out' bs=1M count=$mb status=none")
+  rm -f "$work/dd.out"
+  read -r t_peer rss_peer < <(measure "$peer_runs" /usr/bin/python3 bench/r12writer_peer.py "$job" "$work/peer.dxf")
+  rm -f "$work/peer.dxf"
+  ours[$scale]=$t_ours
+  printf '%-8s %10d %8d | %10.2f %9.1f %9.0f | %10.2f %8.1f | %7.2f %8.1f   r12writer / frt2dxf: %.1fx\n' \
+    "${scale}x" "$mb" "$entities" "$t_ours" "$(calc "$rss_ours / 1024")" "$(calc "$mb / $t_ours")" \
+    "$t_peer" "$(calc "$rss_peer / 1024")" "$t_dd" "$(calc "$t_ours / $t_dd")" "$(calc "$t_peer / $t_ours")"
+done
+printf 'growth: 4x the input takes %.2fx the time\n' "$(calc "${ours[4]} / ${ours[1]}")"
