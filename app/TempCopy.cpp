@@ -11,7 +11,7 @@
 namespace {
 
 std::string RandomName() {
-    static std::mt19937_64 generator(std::random_device{}());
+    thread_local std::mt19937_64 generator(std::random_device{}());
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string name = "frt";
     for (int i = 0; i < 12; ++i)

@@ -2,8 +2,15 @@
 
 #include "common/NumberText.h"
 
+#include <algorithm>
+#include <thread>
+
 #include <charconv>
 #include <cstdint>
+
+unsigned BatchRequest::DefaultJobs() {
+    return std::max(1U, std::thread::hardware_concurrency());
+}
 
 namespace batchcli {
 
@@ -30,6 +37,8 @@ Converts FRT survey files to DXF R12 drawings. The input files are never changed
   --from-settings            start from the desktop program's stored settings
   --strict                   fail an input that has questionable values (each is
                              reported as a warning and converted with a fallback)
+  -j, --jobs N               convert N inputs at once (default: the number of cores);
+                             messages still come in input order
   -q, --quiet                no progress and no summary
   -h, --help                 show this text
   --version                  show the version
@@ -123,6 +132,13 @@ struct Parse {
         if (!WholeInt(value, target) || target < 0 || target > 16)
             return Fail(std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
                         "'");
+        return true;
+    }
+    bool Jobs(const char* option, const std::string& value) {
+        int count = 0;
+        if (!WholeInt(value, count) || count < 1 || count > 256)
+            return Fail(std::string(option) + ": the number of jobs must be from 1 to 256, not '" + value + "'");
+        request.jobs = static_cast<unsigned>(count);
         return true;
     }
     // KIND=REST of the label options; false when KIND names no label.
@@ -260,6 +276,8 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { return p.Decimals("--decimals-en", v, p.s.m_nDecimalsEN); }},
     {"--decimals-h", true,
      [](Parse& p, const std::string& v) { return p.Decimals("--decimals-h", v, p.s.m_nDecimalsH); }},
+    {"-j", true, [](Parse& p, const std::string& v) { return p.Jobs("-j", v); }},
+    {"--jobs", true, [](Parse& p, const std::string& v) { return p.Jobs("--jobs", v); }},
     {"--symbol-size", true,
      [](Parse& p, const std::string& value) {
          double size = 0;

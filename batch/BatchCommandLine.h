@@ -14,6 +14,10 @@ struct BatchRequest {
     bool version = false;
     bool fromSettings = false;
     bool strict = false; // a questionable value in an input fails that input
+    unsigned jobs = DefaultJobs(); // conversions at once
+
+    // The number of cores, at least 1.
+    static unsigned DefaultJobs();
 };
 
 namespace batchcli {

@@ -1,6 +1,6 @@
 #include "batch/WarningPrinter.h"
 
-#include <cinttypes>
+#include <string>
 
 namespace {
 
@@ -22,12 +22,11 @@ void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_
     std::string pair = Printable(key);
     if (!value.empty())
         pair += "=" + Printable(value);
-    std::fprintf(m_out, "%s: %s:%" PRIu64 ": %s: %.*s\n", m_program.c_str(), m_file.c_str(), line,
-                 pair.c_str(), static_cast<int>(problem.size()), problem.data());
+    m_out += m_program + ": " + m_file + ":" + std::to_string(line) + ": " + pair + ": ";
+    m_out.append(problem.data(), problem.size()).append("\n");
 }
 
 void WarningPrinter::Finish() const {
     if (m_count > kShown)
-        std::fprintf(m_out, "%s: %s: %" PRIu64 " more warnings not shown\n", m_program.c_str(),
-                     m_file.c_str(), m_count - kShown);
+        m_out += m_program + ": " + m_file + ": " + std::to_string(m_count - kShown) + " more warnings not shown\n";
 }

@@ -3,7 +3,6 @@
 #include "frt/IFrtDiagnostics.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 // Prints the reader's findings for one input as "PROGRAM: FILE:LINE: KEY=VALUE: problem", the
@@ -12,7 +11,8 @@ class WarningPrinter : public IFrtDiagnostics {
 public:
     static constexpr std::uint64_t kShown = 20;
 
-    WarningPrinter(std::FILE* out, std::string program, std::string file)
+    // The lines go to the end of `out`.
+    WarningPrinter(std::string& out, std::string program, std::string file)
         : m_out(out), m_program(std::move(program)), m_file(std::move(file)) {}
 
     void Warn(std::uint64_t line, std::string_view key, std::string_view value,
@@ -21,7 +21,7 @@ public:
     std::uint64_t Count() const { return m_count; }
 
 private:
-    std::FILE* m_out;
+    std::string& m_out;
     std::string m_program;
     std::string m_file;
     std::uint64_t m_count = 0;

@@ -10,11 +10,15 @@
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -26,6 +30,25 @@ constexpr const char* kProgram = "frt2dxf-batch";
 void Fail(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), reason.c_str());
 }
+
+// What one conversion has to say, kept until its turn: conversions may run at once, their
+// messages come in input order.
+struct JobReport {
+    bool ok = false;
+    std::string out;
+    std::string err;
+    std::uint64_t warnings = 0;
+
+    bool Fail(const std::string& path, const std::string& reason) {
+        err += std::string(kProgram) + ": " + path + ": " + reason + "\n";
+        return false;
+    }
+    void Print() const {
+        std::fputs(out.c_str(), stdout);
+        std::fflush(stdout);
+        std::fputs(err.c_str(), stderr);
+    }
+};
 
 std::string DefaultOutput(const std::string& input) {
     return filesys::TextOf(filesys::PathOf(input).replace_extension(".dxf"));
@@ -48,60 +71,100 @@ std::string InputProblem(const std::string& input) {
     return {};
 }
 
-// What the run found, for the summary at the end.
-struct Tally {
-    std::uint64_t warnings = 0;
-    int filesWithWarnings = 0;
-};
-
-bool ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
-                Tally& tally) {
+JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
+                     bool showProgress) {
+    JobReport report;
     const std::string& input = job.input;
     const std::string& output = job.output;
     if (const std::string problem = InputProblem(input); !problem.empty()) {
-        Fail(input, problem);
-        return false;
+        report.Fail(input, problem);
+        return report;
     }
     switch (frtheader::CheckFrtHeader(input)) {
     case FRT_FORMAT_DXF:
         break;
     case FRT_FORMAT_SHP:
-        Fail(input, R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
-        return false;
+        report.Fail(input, R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
+        return report;
     case FRT_FORMAT_NONE:
-        Fail(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
-        return false;
+        report.Fail(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
+        return report;
     }
 
     ExportOptions options = settings.Build();
-    const bool showProgress = !request.quiet && filesys::IsTerminal(stderr);
     if (showProgress)
         CProgressBar::Instance().Create(
             std::make_unique<TerminalProgress>(stderr, filesys::TextOf(filesys::PathOf(input).filename())));
-    WarningPrinter warnings(stderr, kProgram, input);
+    WarningPrinter warnings(report.err, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
     const ConversionResult result = exportrun::ConvertFile(input, output, options, &warnings, request.strict);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    CProgressBar::Destroy();
+    if (showProgress)
+        CProgressBar::Destroy();
     warnings.Finish();
-    if (warnings.Count() > 0) {
-        tally.warnings += warnings.Count();
-        ++tally.filesWithWarnings;
-    }
+    report.warnings = warnings.Count();
     if (!result.ok) {
         if (!result.read.Ok() || (request.strict && result.warnings > 0))
-            Fail(input, result.error);
+            report.Fail(input, result.error);
         else if (result.targetDamaged)
-            Fail(output, result.error + "; the file may be incomplete; the complete drawing is kept in " +
-                             result.keptDrawing);
+            report.Fail(output, result.error + "; the file may be incomplete; the complete drawing is kept in " +
+                                    result.keptDrawing);
         else
-            Fail(output, result.error);
-        return false;
+            report.Fail(output, result.error);
+        return report;
     }
-    if (!request.quiet)
-        std::printf("%s -> %s: %d entities, %zu layers, %.2f s\n", input.c_str(), output.c_str(),
-                    result.entities, result.layers, elapsed.count());
-    return true;
+    if (!request.quiet) {
+        char line[64];
+        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities, result.layers,
+                      elapsed.count());
+        report.out = input + " -> " + output + line;
+    }
+    report.ok = true;
+    return report;
+}
+
+// Converts every job, `workers` at a time, and prints each report in input order as soon as it
+// and all before it are done. Returns whether all succeeded.
+bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings, const BatchRequest& request,
+                unsigned workers) {
+    std::uint64_t warnings = 0;
+    int filesWithWarnings = 0;
+    bool allOk = true;
+    const auto take = [&](const JobReport& report) {
+        report.Print();
+        allOk = report.ok && allOk;
+        warnings += report.warnings;
+        filesWithWarnings += report.warnings > 0 ? 1 : 0;
+    };
+    if (workers <= 1) {
+        const bool showProgress = !request.quiet && filesys::IsTerminal(stderr);
+        for (const BatchJob& job : jobs)
+            take(ConvertOne(job, settings, request, showProgress));
+    } else {
+        CProgressBar::Instance(); // made once here; without a display the threads only read it
+        std::vector<JobReport> reports(jobs.size());
+        std::vector<std::promise<void>> done(jobs.size());
+        std::atomic<std::size_t> next{0};
+        std::vector<std::thread> threads;
+        for (unsigned t = 0; t < workers; ++t) {
+            threads.emplace_back([&] {
+                for (std::size_t i = next++; i < jobs.size(); i = next++) {
+                    reports[i] = ConvertOne(jobs[i], settings, request, false);
+                    done[i].set_value();
+                }
+            });
+        }
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            done[i].get_future().wait();
+            take(reports[i]);
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+    if (warnings > 0)
+        std::fprintf(stderr, "%s: %llu warning(s) in %d file(s)\n", kProgram,
+                     static_cast<unsigned long long>(warnings), filesWithWarnings);
+    return allOk;
 }
 
 // The desktop program's stored choices. A missing store is said, and the defaults are used.
@@ -153,12 +216,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, clash.c_str());
         return 2;
     }
-    bool allOk = true;
-    Tally tally;
-    for (const BatchJob& job : jobs)
-        allOk = ConvertOne(job, settings, request, tally) && allOk;
-    if (tally.warnings > 0)
-        std::fprintf(stderr, "%s: %llu warning(s) in %d file(s)\n", kProgram,
-                     static_cast<unsigned long long>(tally.warnings), tally.filesWithWarnings);
-    return allOk ? 0 : 1;
+    const unsigned workers = std::min<std::size_t>(request.jobs, jobs.size());
+    return ConvertAll(jobs, settings, request, workers) ? 0 : 1;
 }

@@ -21,8 +21,9 @@ measure() {
   local times=() rss=0
   for _ in $(seq "$n"); do
     sync
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1
     local out
-    out=$( { /usr/bin/time -f "%e %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+    out=$(tail -1 "$work/time.txt")
     times+=("${out% *}")
     local kb=${out#* }
     ((kb > rss)) && rss=$kb

@@ -18,7 +18,7 @@ std::string SystemError(int error) {
 }
 
 std::string RandomTag() {
-    static std::mt19937_64 generator(std::random_device{}());
+    thread_local std::mt19937_64 generator(std::random_device{}());
     static const char digits[] = "0123456789abcdef";
     std::string tag(12, '0');
     std::uint64_t bits = generator();

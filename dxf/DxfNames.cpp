@@ -2,23 +2,38 @@
 
 #include "dxf/DxfTextGroup.h"
 
-#include <deque>
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <new>
 #include <string>
 #include <unordered_map>
 
 namespace dxfnames {
 namespace {
 
+struct Entry {
+    std::string lineType;
+    std::string layer;
+    std::string layerText; // as written
+};
+
+// Entries live in chunks that never move, so an entry is read without a lock by the thread that
+// got its id from Intern, while other threads add pairs.
 struct Table {
-    struct Entry {
-        std::string lineType;
-        std::string layer;
-        std::string layerText; // as written
-    };
-    std::deque<Entry> entries; // a deque keeps the texts in place as it grows
+    static constexpr std::size_t kChunkBits = 10;
+    static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
+    static constexpr std::size_t kChunks = std::size_t{1} << 16;
+
+    std::array<std::atomic<Entry*>, kChunks> chunks{};
+    std::mutex mutex; // guards ids, count and new chunks
     std::unordered_map<std::string, PairId> ids;
-    PairId last = 0; // entities come in runs on one layer: ask the map only when the pair changes
-    bool hasLast = false;
+    std::size_t count = 0;
+
+    const Entry& At(PairId id) const {
+        return chunks[id >> kChunkBits].load(std::memory_order_acquire)[id & (kChunkSize - 1)];
+    }
 };
 
 Table& TheTable() {
@@ -27,43 +42,58 @@ Table& TheTable() {
     return *table;
 }
 
+// Entities come in runs on one layer: each thread asks the map only when its pair changes.
+struct LastPair {
+    PairId id = 0;
+    bool valid = false;
+};
+thread_local LastPair t_last;
+
 } // namespace
 
 PairId Intern(std::string_view lineType, std::string_view layer) {
     lineType = Fit(lineType);
     layer = Fit(layer);
     Table& table = TheTable();
-    if (table.hasLast && table.entries[table.last].layer == layer &&
-        table.entries[table.last].lineType == lineType)
-        return table.last;
+    if (t_last.valid) {
+        const Entry& last = table.At(t_last.id);
+        if (last.layer == layer && last.lineType == lineType)
+            return t_last.id;
+    }
     // The key keeps both texts apart with their lengths, so no pair of texts collides.
     std::string key;
     key.reserve(lineType.size() + layer.size() + 4);
     key.append(std::to_string(lineType.size())).append(1, ':').append(lineType).append(layer);
-    const auto found = table.ids.find(key);
+    const std::lock_guard<std::mutex> lock(table.mutex);
     PairId id = 0;
-    if (found != table.ids.end()) {
+    if (const auto found = table.ids.find(key); found != table.ids.end()) {
         id = found->second;
     } else {
-        id = static_cast<PairId>(table.entries.size());
-        table.entries.push_back({std::string(lineType), std::string(layer), dxftext::CaretEncoded(layer)});
+        if (table.count == Table::kChunkSize * Table::kChunks)
+            throw std::bad_alloc(); // 67 million distinct pairs
+        id = static_cast<PairId>(table.count);
+        std::atomic<Entry*>& chunk = table.chunks[id >> Table::kChunkBits];
+        if (chunk.load(std::memory_order_relaxed) == nullptr)
+            chunk.store(std::make_unique<Entry[]>(Table::kChunkSize).release(), std::memory_order_release);
+        chunk.load(std::memory_order_relaxed)[id & (Table::kChunkSize - 1)] =
+            Entry{std::string(lineType), std::string(layer), dxftext::CaretEncoded(layer)};
+        ++table.count;
         table.ids.emplace(std::move(key), id);
     }
-    table.last = id;
-    table.hasLast = true;
+    t_last = {id, true};
     return id;
 }
 
 std::string_view LineType(PairId id) {
-    return TheTable().entries[id].lineType;
+    return TheTable().At(id).lineType;
 }
 
 std::string_view Layer(PairId id) {
-    return TheTable().entries[id].layer;
+    return TheTable().At(id).layer;
 }
 
 std::string_view LayerText(PairId id) {
-    return TheTable().entries[id].layerText;
+    return TheTable().At(id).layerText;
 }
 
 PairId Default() {

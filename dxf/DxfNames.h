@@ -5,7 +5,7 @@
 
 // Layer and line-type names repeat across millions of entities, so each entity holds one 32-bit
 // number for its (line type, layer) pair; the texts live once in a process-wide table. The
-// table only grows, by one entry per distinct pair, and is used from one thread.
+// table only grows, by one entry per distinct pair; several threads may use it at once.
 namespace dxfnames {
 
 using PairId = std::uint32_t;

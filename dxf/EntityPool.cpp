@@ -67,8 +67,10 @@ private:
 };
 
 [[maybe_unused]] Pool& ThePool() {
-    // Never destroyed: entities of static objects are released after static destruction began.
-    static auto* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
+    // One pool per thread, so that conversions on several threads need no lock: an entity is
+    // made and released on the thread that converts it. Never destroyed: entities of static
+    // objects are released after static destruction began.
+    thread_local auto* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
     return *pool;
 }
 

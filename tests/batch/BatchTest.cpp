@@ -348,3 +348,42 @@ TEST(Batch, EveryOptionCombinationReadsBackInEzdxfAndGdal) {
         EXPECT_EQ(ogr.layers, layers);
     }
 }
+
+// Several inputs at once: the same drawings as one at a time, messages in input order, and the
+// exit status of any failure.
+TEST(Batch, ParallelJobsWriteTheSameDrawingsAndReportInInputOrder) {
+    TempDir dir;
+    std::string inputs;
+    for (int i = 0; i < 12; ++i) {
+        std::string content = ReadFile(kExample);
+        if (i % 4 == 1)
+            content = "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=" + std::to_string(i) + ";E=x" +
+                      std::to_string(i) + ";N=1\n";
+        if (i == 7)
+            content = "not an FRT file\n";
+        inputs += " " + Quoted(dir.Write("in" + std::to_string(10 + i) + ".frt", content));
+    }
+    const BatchRun parallel = Batch(dir, "-j 4" + inputs);
+    EXPECT_EQ(parallel.status, 1);
+    std::vector<std::string> drawings;
+    for (int i = 0; i < 12; ++i)
+        drawings.push_back(ReadFile(dir.File("in" + std::to_string(10 + i) + ".dxf")));
+    const BatchRun serial = Batch(dir, "-j 1" + inputs);
+    EXPECT_EQ(serial.status, 1);
+    EXPECT_EQ(parallel.err, serial.err);
+    EXPECT_EQ(parallel.out.substr(0, 40), serial.out.substr(0, 40));
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(drawings[static_cast<std::size_t>(i)],
+                  ReadFile(dir.File("in" + std::to_string(10 + i) + ".dxf")))
+            << i;
+    // In input order: in11's warning before in17's failure before in19's warning.
+    const std::size_t first = parallel.err.find("in11.frt:4: E=x1:");
+    const std::size_t failed = parallel.err.find("in17.frt: not an FRT file");
+    const std::size_t last = parallel.err.find("in19.frt:4: E=x9:");
+    EXPECT_LT(first, failed) << parallel.err;
+    EXPECT_LT(failed, last) << parallel.err;
+    EXPECT_NE(last, std::string::npos);
+    EXPECT_NE(parallel.err.find("3 warning(s) in 3 file(s)"), std::string::npos) << parallel.err;
+    EXPECT_NE(Batch(dir, "-j 0 x.frt").err.find("-j: the number of jobs must be from 1 to 256"),
+              std::string::npos);
+}
