@@ -137,7 +137,8 @@ struct Parse {
     bool Jobs(const char* option, const std::string& value) {
         int count = 0;
         if (!WholeInt(value, count) || count < 1 || count > 256)
-            return Fail(std::string(option) + ": the number of jobs must be from 1 to 256, not '" + value + "'");
+            return Fail(std::string(option) + ": the number of jobs must be from 1 to 256, not '" + value +
+                        "'");
         request.jobs = static_cast<unsigned>(count);
         return true;
     }

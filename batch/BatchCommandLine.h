@@ -13,7 +13,7 @@ struct BatchRequest {
     bool help = false;
     bool version = false;
     bool fromSettings = false;
-    bool strict = false; // a questionable value in an input fails that input
+    bool strict = false;           // a questionable value in an input fails that input
     unsigned jobs = DefaultJobs(); // conversions at once
 
     // The number of cores, at least 1.

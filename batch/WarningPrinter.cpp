@@ -28,5 +28,6 @@ void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_
 
 void WarningPrinter::Finish() const {
     if (m_count > kShown)
-        m_out += m_program + ": " + m_file + ": " + std::to_string(m_count - kShown) + " more warnings not shown\n";
+        m_out += m_program + ": " + m_file + ": " + std::to_string(m_count - kShown) +
+                 " more warnings not shown\n";
 }

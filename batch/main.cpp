@@ -107,7 +107,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         if (!result.read.Ok() || (request.strict && result.warnings > 0))
             report.Fail(input, result.error);
         else if (result.targetDamaged)
-            report.Fail(output, result.error + "; the file may be incomplete; the complete drawing is kept in " +
+            report.Fail(output, result.error +
+                                    "; the file may be incomplete; the complete drawing is kept in " +
                                     result.keptDrawing);
         else
             report.Fail(output, result.error);
@@ -115,8 +116,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     }
     if (!request.quiet) {
         char line[64];
-        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities, result.layers,
-                      elapsed.count());
+        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities,
+                      result.layers, elapsed.count());
         report.out = input + " -> " + output + line;
     }
     report.ok = true;
@@ -125,8 +126,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
 
 // Converts every job, `workers` at a time, and prints each report in input order as soon as it
 // and all before it are done. Returns whether all succeeded.
-bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings, const BatchRequest& request,
-                unsigned workers) {
+bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings,
+                const BatchRequest& request, unsigned workers) {
     std::uint64_t warnings = 0;
     int filesWithWarnings = 0;
     bool allOk = true;
