@@ -2,6 +2,7 @@
 
 #include "dxf/DxfTextGroup.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -42,12 +43,21 @@ Table& TheTable() {
     return *table;
 }
 
-// Entities come in runs on one layer: each thread asks the map only when its pair changes.
-struct LastPair {
-    PairId id = 0;
-    bool valid = false;
+// A point and its labels take turns on a handful of layers: each thread remembers the pairs it
+// used last and asks the map (and its lock) only for others.
+struct RecentPairs {
+    static constexpr std::size_t kSize = 8;
+    std::array<PairId, kSize> ids{};
+    std::size_t count = 0;
+    std::size_t next = 0;
+
+    void Add(PairId id) {
+        ids[next] = id;
+        next = (next + 1) % kSize;
+        count = std::min(count + 1, kSize);
+    }
 };
-thread_local LastPair t_last;
+thread_local RecentPairs t_recent;
 
 } // namespace
 
@@ -55,10 +65,10 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
     lineType = Fit(lineType);
     layer = Fit(layer);
     Table& table = TheTable();
-    if (t_last.valid) {
-        const Entry& last = table.At(t_last.id);
-        if (last.layer == layer && last.lineType == lineType)
-            return t_last.id;
+    for (std::size_t i = 0; i < t_recent.count; ++i) {
+        const Entry& entry = table.At(t_recent.ids[i]);
+        if (entry.layer == layer && entry.lineType == lineType)
+            return t_recent.ids[i];
     }
     // The key keeps both texts apart with their lengths, so no pair of texts collides.
     std::string key;
@@ -80,7 +90,7 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
         ++table.count;
         table.ids.emplace(std::move(key), id);
     }
-    t_last = {id, true};
+    t_recent.Add(id);
     return id;
 }
 
