@@ -1,9 +1,8 @@
 #include "app/ExportRun.h"
 
+#include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
-
-#include "common/CProgressBar.h"
 #include "convert/CFrtToDxf.h"
 #include "frt/CFrtReader.h"
 

@@ -1,7 +1,6 @@
 #include "dxf/CDxfDocument.h"
 
 #include "common/AtomicFile.h"
-
 #include "common/CProgressBar.h"
 #include "common/TextStream.h"
 #include "dxf/CDxfPolyline.h"

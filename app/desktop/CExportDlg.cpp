@@ -2,9 +2,7 @@
 
 #include "app/ExportDlgLogic.h"
 #include "app/ExportDlgTemplate.h"
-#include "app/ExportRun.h"
 #include "app/desktop/QtProgressDisplay.h"
-#include "common/CProgressBar.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -20,9 +18,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-
-#include <charconv>
-#include <cmath>
 
 namespace {
 
