@@ -366,6 +366,7 @@ TEST(Batch, ParallelJobsWriteTheSameDrawingsAndReportInInputOrder) {
     const BatchRun parallel = Batch(dir, "-j 4" + inputs);
     EXPECT_EQ(parallel.status, 1);
     std::vector<std::string> drawings;
+    drawings.reserve(12);
     for (int i = 0; i < 12; ++i)
         drawings.push_back(ReadFile(dir.File("in" + std::to_string(10 + i) + ".dxf")));
     const BatchRun serial = Batch(dir, "-j 1" + inputs);
