@@ -52,20 +52,33 @@ void CDxfDocument::streamTo(TextStream& stream) {
     m_stream = &stream;
 }
 
-void CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings) const {
+std::string CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& settings,
+                                      const EntityWriter& entities) const {
     stream.SetDecimals(settings.decimals);
     m_tables.writePrologue(stream, settings);
     dxfstructure::BeginSection(stream, "ENTITIES");
+    if (std::string error = entities(stream); !error.empty())
+        return error;
+    dxfstructure::EndSection(stream);
+    stream.GroupText("  0", "EOF");
+    return {};
+}
+
+std::string CDxfDocument::writeEntities(TextStream& stream) const {
     CProgressBar& progress = CProgressBar::Instance();
     for (const auto& entity : m_entities) {
         entity->write(stream);
         progress.StepBy(1);
     }
-    dxfstructure::EndSection(stream);
-    stream.GroupText("  0", "EOF");
+    return {};
 }
 
-DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& settings) const {
+void CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings) const {
+    writeFramed(stream, settings, [this](TextStream& out) { return writeEntities(out); });
+}
+
+DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings& settings,
+                                       const EntityWriter& entities) const {
     DxfWriteResult result;
     if (!file.Open()) {
         result.error = file.Error();
@@ -73,41 +86,10 @@ DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& set
     }
     {
         TextStream stream(file, settings.decimals);
-        writeTo(stream, settings);
-        if (!stream.Flush()) {
-            result.error = stream.Error();
-            return result;
-        }
-    }
-    if (!file.Commit()) {
-        result.error = file.Error();
-        result.damaged = file.Damaged();
-        result.keptPath = file.KeptPath();
-        return result;
-    }
-    result.ok = true;
-    return result;
-}
-
-DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWriteSettings& settings,
-                                            const std::function<std::string(TextStream&)>& produce) const {
-    DxfWriteResult result;
-    AtomicFile file(path);
-    if (!file.Open()) {
-        result.error = file.Error();
-        return result;
-    }
-    {
-        TextStream stream(file, settings.decimals);
-        stream.SetDecimals(settings.decimals);
-        m_tables.writePrologue(stream, settings);
-        dxfstructure::BeginSection(stream, "ENTITIES");
-        if (std::string error = produce(stream); !error.empty()) {
+        if (std::string error = writeFramed(stream, settings, entities); !error.empty()) {
             result.error = std::move(error);
             return result; // the file is discarded with its temporary file
         }
-        dxfstructure::EndSection(stream);
-        stream.GroupText("  0", "EOF");
         if (!stream.Flush()) {
             result.error = stream.Error();
             return result;
@@ -121,6 +103,16 @@ DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWr
     }
     result.ok = true;
     return result;
+}
+
+DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& settings) const {
+    return writeFile(file, settings, [this](TextStream& out) { return writeEntities(out); });
+}
+
+DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWriteSettings& settings,
+                                            const EntityWriter& produce) const {
+    AtomicFile file(path);
+    return writeFile(file, settings, produce);
 }
 
 DxfWriteResult CDxfDocument::write(const std::string& path, const DxfWriteSettings* settings) const {

@@ -37,8 +37,9 @@ public:
     // Writes the file like write, but with the entities that `produce` adds to a document
     // streaming to the file (streamTo) between this document's prologue and the end of the file.
     // `produce` returns an error text, or empty; on an error the target stays as it was.
+    using EntityWriter = std::function<std::string(TextStream&)>;
     DxfWriteResult writeStreaming(const std::string& path, const DxfWriteSettings& settings,
-                                  const std::function<std::string(TextStream&)>& produce) const;
+                                  const EntityWriter& produce) const;
     // The whole DXF text to a stream.
     void writeTo(TextStream& stream, const DxfWriteSettings& settings) const;
 
@@ -47,6 +48,14 @@ public:
     const std::deque<std::unique_ptr<CDxfEntity>>& entities() const { return m_entities; }
 
 private:
+    // The prologue, the ENTITIES section with what `entities` writes, and the end of the file;
+    // the writer's error text, or empty.
+    std::string writeFramed(TextStream& stream, const DxfWriteSettings& settings,
+                            const EntityWriter& entities) const;
+    std::string writeEntities(TextStream& stream) const;
+    DxfWriteResult writeFile(AtomicFile& file, const DxfWriteSettings& settings,
+                             const EntityWriter& entities) const;
+
     enum class Keeping { All, MeasureOnly, Stream };
 
     std::deque<std::unique_ptr<CDxfEntity>> m_entities; // a deque: no doubling of millions of slots

@@ -8,18 +8,7 @@ cd "$(dirname "$0")/.."
 # runtime build the fuzzers.
 packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf gdal-bin librecad poppler-utils
           xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl clang-tidy clang-format)
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo_cmd=()
-  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   if [[ $(id -u) -eq 0 ]]; then

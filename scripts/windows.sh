@@ -8,17 +8,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis zip xvfb xauth xdotool imagemagick cmake ninja-build)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo_cmd=()
-  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 # The Linux batch converter is the reference for the byte comparison.
 [[ -x build/batch/frt2dxf-batch ]] || bash scripts/setup.sh
 
