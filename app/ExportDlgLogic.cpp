@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <thread>
 
 namespace exportdlg {
 
@@ -60,7 +61,8 @@ std::optional<std::string> RunExport(ExportSettings& settings, ISettingsStore& s
     if (std::string problem = files.Refresh(); !problem.empty())
         return problem;
     CProgressBar::Instance().Create(std::move(display));
-    const ConversionResult result = exportrun::ConvertFile(files.TempPath(), files.InputPath(), options);
+    const ConversionResult result = exportrun::ConvertFile(
+        files.TempPath(), files.InputPath(), options, nullptr, false, std::thread::hardware_concurrency());
     CProgressBar::Destroy();
     if (result.ok)
         return std::nullopt;

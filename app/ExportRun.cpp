@@ -1,10 +1,13 @@
 #include "app/ExportRun.h"
 
+#include "app/ChunkPipeline.h"
+
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
 #include "frt/CFrtReader.h"
+#include "frt/FrtSplitter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace exportrun {
 
@@ -48,6 +52,10 @@ bool SameLayers(const CDxfTables& a, const CDxfTables& b) {
                       });
 }
 
+std::string ChangedWhileConverted(const std::string& readPath) {
+    return readPath + " was changed while it was converted; nothing was written";
+}
+
 // The second pass: converts the file again and writes each entity the moment it is made.
 // Empty when it made exactly the drawing the first pass measured.
 std::string StreamEntities(const std::string& readPath, ExportOptions options, const CDxfDocument& measured,
@@ -62,13 +70,239 @@ std::string StreamEntities(const std::string& readPath, ExportOptions options, c
         return read.error;
     if (streaming->entityCount() != measured.entityCount() ||
         !SameLayers(streaming->tables(), measured.tables()))
-        return readPath + " was changed while it was converted; nothing was written";
+        return ChangedWhileConverted(readPath);
     return {};
 }
 
-ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options,
-                         IFrtDiagnostics* diagnostics, bool strict) {
+// Input of about this size per chunk keeps every worker's output near 3 MiB.
+constexpr std::uint64_t kChunkBytes = std::uint64_t{256} << 10;
+
+// A finding of a worker, told on the calling thread in file order.
+struct Finding {
+    std::uint64_t line;
+    std::string key;
+    std::string value;
+    std::string problem;
+};
+
+class CollectingDiagnostics : public IFrtDiagnostics {
+public:
+    void Warn(std::uint64_t line, std::string_view key, std::string_view value,
+              std::string_view problem) override {
+        findings.push_back({line, std::string(key), std::string(value), std::string(problem)});
+    }
+    std::vector<Finding> findings;
+};
+
+// One chunk of the file converted on a worker thread: measured in the first pass, written in
+// the second.
+class ChunkJob : public ChunkPipeline::Job {
+public:
+    ChunkJob(const std::string& path, const FrtChunk& chunk, ExportOptions options, int decimals,
+             bool measure, bool diagnose)
+        : m_path(path), m_chunk(chunk), m_options(std::move(options)), m_decimals(decimals),
+          m_measure(measure), m_diagnose(diagnose) {}
+
+    void Run(ITextSink& out) override {
+        auto converter = std::make_unique<CFrtToDxf>(&m_options);
+        m_document = converter->GetDocument();
+        std::optional<TextStream> stream;
+        if (m_measure) {
+            m_document->measureOnly();
+        } else {
+            stream.emplace(out, m_decimals);
+            m_document->streamTo(*stream, false);
+        }
+        m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
+        m_reader->SetProgressSteps(false);
+        if (m_diagnose)
+            m_reader->SetDiagnostics(&m_diagnostics);
+        read = m_reader->ReadChunk(m_path, m_chunk);
+        if (stream && !stream->Flush())
+            writeError = stream->Error();
+    }
+
+    const FrtChunk& chunk() const { return m_chunk; }
+    const ExportOptions& options() const { return m_options; }
+    const CDxfDocument& document() const { return *m_document; }
+    const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
+
+    FrtReadResult read;
+    std::string writeError;
+
+private:
+    const std::string& m_path;
+    FrtChunk m_chunk;
+    ExportOptions m_options;
+    int m_decimals;
+    bool m_measure;
+    bool m_diagnose;
+    CollectingDiagnostics m_diagnostics;
+    std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
+    CDxfDocument* m_document = nullptr;
+};
+
+// Makes a job per chunk of the file, for one pass.
+ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, const ExportOptions& options,
+                                bool measure, bool diagnose) {
+    return [&splitter, &path, &options, measure, diagnose]() -> std::unique_ptr<ChunkPipeline::Job> {
+        FrtChunk chunk;
+        if (!splitter.Next(chunk))
+            return nullptr;
+        return std::make_unique<ChunkJob>(path, chunk, options, WriteSettingsFor(options).decimals, measure,
+                                          diagnose);
+    };
+}
+
+// Both passes with the file cut into chunks that `threads` workers convert at once. The first
+// pass merges what the chunks measured in file order, the second writes their text in file
+// order, so the drawing is byte for byte the one the single-threaded passes make.
+class ParallelPasses {
+public:
+    ParallelPasses(const std::string& readPath, ExportOptions& options, unsigned threads)
+        : m_readPath(readPath), m_options(options), m_original(options), m_threads(threads),
+          m_splitter(options.dataKinds, kChunkBytes) {}
+
+    // The first pass; fills the result's read figures and the error when it fails.
+    bool Measure(CDxfDocument& measured, IFrtDiagnostics* diagnostics, ConversionResult& result) {
+        if (!m_splitter.Open(m_readPath)) {
+            result.read.error = m_splitter.Error();
+            return false;
+        }
+        result.read.opened = true;
+        CProgressBar& progress = CProgressBar::Instance();
+        ChunkPipeline pipeline(m_threads);
+        const bool done = pipeline.Run(
+            JobMaker(m_splitter, m_readPath, m_original, true, diagnostics != nullptr),
+            [](std::string_view) { return true; },
+            [&](ChunkPipeline::Job& finished) {
+                auto& job = static_cast<ChunkJob&>(finished);
+                if (diagnostics != nullptr)
+                    for (const Finding& f : job.findings())
+                        diagnostics->Warn(f.line, f.key, f.value, f.problem);
+                result.read.bytes += job.read.bytes;
+                result.read.elements += job.read.elements;
+                if (!job.read.Ok()) {
+                    result.read.error = job.read.error;
+                    return false;
+                }
+                measured.merge(job.document());
+                TakeLabelLayers(job.options());
+                progress.StepBy(static_cast<std::int64_t>(job.read.bytes));
+                return true;
+            });
+        if (done && !m_splitter.Error().empty())
+            result.read.error = m_splitter.Error();
+        return done && result.read.Ok();
+    }
+
+    // The second pass, writing to the stream; the error text, or empty.
+    std::string Stream(const CDxfDocument& measured, TextStream& stream) {
+        if (!m_splitter.Open(m_readPath))
+            return m_splitter.Error();
+        CProgressBar& progress = CProgressBar::Instance();
+        CDxfDocument streamed;
+        std::string error;
+        ChunkPipeline pipeline(m_threads);
+        const bool done = pipeline.Run(
+            JobMaker(m_splitter, m_readPath, m_original, false, false),
+            [&stream](std::string_view bytes) {
+                stream.Bytes(bytes);
+                return !stream.Failed();
+            },
+            [&](ChunkPipeline::Job& finished) {
+                auto& job = static_cast<ChunkJob&>(finished);
+                if (!job.read.Ok()) {
+                    error = job.read.error;
+                    return false;
+                }
+                if (!job.writeError.empty()) {
+                    error = job.writeError;
+                    return false;
+                }
+                streamed.merge(job.document());
+                progress.StepBy(job.document().entityCount());
+                return true;
+            });
+        if (stream.Failed())
+            return stream.Error();
+        if (!done)
+            return error;
+        if (!m_splitter.Error().empty())
+            return m_splitter.Error();
+        if (streamed.entityCount() != measured.entityCount() ||
+            !SameLayers(streamed.tables(), measured.tables()))
+            return ChangedWhileConverted(m_readPath);
+        return {};
+    }
+
+private:
+    // The conversion names label layers without blanks in the options it is given; the caller's
+    // options learn of it as they do from the single-threaded conversion.
+    void TakeLabelLayers(const ExportOptions& converted) {
+        for (std::size_t i = 0; i < m_options.labels.size() && i < converted.labels.size(); ++i)
+            m_options.labels[i].layerName = converted.labels[i].layerName;
+    }
+
+    const std::string& m_readPath;
+    ExportOptions& m_options;
+    const ExportOptions m_original;
+    unsigned m_threads;
+    FrtSplitter m_splitter;
+};
+
+ConversionResult ConvertParallel(const std::string& readPath, const std::string& writePath,
+                                 ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
+                                 unsigned threads, std::uintmax_t length) {
     ConversionResult result;
+    ParallelPasses passes(readPath, options, threads);
+    // The measured document is made like a converter's, so it has the symbol blocks.
+    ExportOptions forBlocks = options;
+    CFrtToDxf blocks(&forBlocks);
+    CDxfDocument& measured = *blocks.GetDocument();
+    measured.measureOnly();
+    std::optional<CountingDiagnostics> counting;
+    if (diagnostics != nullptr)
+        counting.emplace(*diagnostics);
+
+    CProgressBar& progress = CProgressBar::Instance();
+    progress.SetRange(0, static_cast<std::int64_t>(length), 1);
+    if (!passes.Measure(measured, counting ? &*counting : nullptr, result)) {
+        result.error = result.read.error;
+        return result;
+    }
+    result.warnings = counting ? counting->count : 0;
+    if (strict && result.warnings > 0) {
+        result.error =
+            std::to_string(result.warnings) + " questionable value(s) in the input; nothing was written";
+        return result;
+    }
+    result.entities = measured.entityCount();
+    result.layers = measured.tables().layers().size();
+    progress.SetRange(0, result.entities, 1);
+    const DxfWriteResult written =
+        measured.writeStreaming(writePath, WriteSettingsFor(options),
+                                [&](TextStream& stream) { return passes.Stream(measured, stream); });
+    result.ok = written.ok;
+    result.error = written.error;
+    result.targetDamaged = written.damaged;
+    result.keptDrawing = written.keptPath;
+    return result;
+}
+
+ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options,
+                         IFrtDiagnostics* diagnostics, bool strict, unsigned threads) {
+    ConversionResult result;
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(filesys::PathOf(readPath), ec);
+    if (ec) {
+        result.error = ec.message();
+        return result;
+    }
+    // A small file is not worth the threads.
+    if (threads > 1 && length >= 2 * kChunkBytes)
+        return ConvertParallel(readPath, writePath, options, diagnostics, strict, threads, length);
+
     // Two passes over the file, so that no entity is held: the first measures what the header
     // and the tables need, the second writes the entities as they are made.
     const ExportOptions original = options;
@@ -80,12 +314,6 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     if (diagnostics != nullptr)
         reader.SetDiagnostics(&counting.emplace(*diagnostics));
 
-    std::error_code ec;
-    const std::uintmax_t length = std::filesystem::file_size(filesys::PathOf(readPath), ec);
-    if (ec) {
-        result.error = ec.message();
-        return result;
-    }
     CProgressBar& progress = CProgressBar::Instance();
     progress.SetRange(0, static_cast<std::int64_t>(length), 1);
     result.read = reader.Read(readPath);
@@ -118,9 +346,10 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
 } // namespace
 
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
-                             ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict) {
+                             ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
+                             unsigned threads) {
     try {
-        return Convert(readPath, writePath, options, diagnostics, strict);
+        return Convert(readPath, writePath, options, diagnostics, strict, threads);
     } catch (const std::bad_alloc&) {
         // Everything the run built is released on the way here, and the target is untouched.
         ConversionResult result;

@@ -31,8 +31,10 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 // is written only when the whole input was read: a file that cannot be read leaves the target
 // as it is, and so do a failed write and running out of memory. With diagnostics, the reader tells
 // them of every value it replaced by a fallback; strict then writes nothing when there was any.
+// With more than one thread, a large file is cut into chunks that are converted at once; the
+// drawing, the findings and their order are the same.
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
                              ExportOptions& options, IFrtDiagnostics* diagnostics = nullptr,
-                             bool strict = false);
+                             bool strict = false, unsigned threads = 1);
 
 } // namespace exportrun

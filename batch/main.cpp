@@ -72,7 +72,7 @@ std::string InputProblem(const std::string& input) {
 }
 
 JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
-                     bool showProgress) {
+                     unsigned threads, bool showProgress) {
     JobReport report;
     const std::string& input = job.input;
     const std::string& output = job.output;
@@ -97,7 +97,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
             std::make_unique<TerminalProgress>(stderr, filesys::TextOf(filesys::PathOf(input).filename())));
     WarningPrinter warnings(report.err, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
-    const ConversionResult result = exportrun::ConvertFile(input, output, options, &warnings, request.strict);
+    const ConversionResult result =
+        exportrun::ConvertFile(input, output, options, &warnings, request.strict, threads);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (showProgress)
         CProgressBar::Destroy();
@@ -138,9 +139,10 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
         filesWithWarnings += report.warnings > 0 ? 1 : 0;
     };
     if (workers <= 1) {
+        // One file at a time: each gets all the threads.
         const bool showProgress = !request.quiet && filesys::IsTerminal(stderr);
         for (const BatchJob& job : jobs)
-            take(ConvertOne(job, settings, request, showProgress));
+            take(ConvertOne(job, settings, request, request.jobs, showProgress));
     } else {
         CProgressBar::Instance(); // made once here; without a display the threads only read it
         std::vector<JobReport> reports(jobs.size());
@@ -150,7 +152,7 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
         for (unsigned t = 0; t < workers; ++t) {
             threads.emplace_back([&] {
                 for (std::size_t i = next++; i < jobs.size(); i = next++) {
-                    reports[i] = ConvertOne(jobs[i], settings, request, false);
+                    reports[i] = ConvertOne(jobs[i], settings, request, 1, false);
                     done[i].set_value();
                 }
             });

@@ -21,6 +21,8 @@ std::string TextOf(const std::filesystem::path& path);
 
 // std::fopen for a UTF-8 path.
 std::FILE* OpenFile(const std::string& path, const char* mode);
+// Moves the file's position to `offset` from its start, beyond 2 GiB too; false with errno set.
+bool SeekTo(std::FILE* file, std::uint64_t offset);
 // A new file opened for binary writing: created now or not at all, never through a link.
 // Null with errno set when that fails.
 std::FILE* CreateNew(const std::string& path);

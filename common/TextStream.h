@@ -47,6 +47,9 @@ public:
     void Int(std::int64_t value);
     void Real(double value);
 
+    // Bytes as they stand, line ends included; a large run goes to the sink without a copy.
+    void Bytes(std::string_view bytes) { Put(bytes); }
+
     // A group: its code line, then its value line.
     void GroupText(std::string_view code, std::string_view value) {
         Line(code);

@@ -36,10 +36,16 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
         return nullptr;
     case Keeping::Stream:
         e->write(*m_stream);
-        CProgressBar::Instance().StepBy(1);
+        if (m_stepProgress)
+            CProgressBar::Instance().StepBy(1);
         return nullptr;
     }
     return nullptr;
+}
+
+void CDxfDocument::merge(const CDxfDocument& later) {
+    m_count += later.m_count;
+    m_tables.merge(later.m_tables);
 }
 
 void CDxfDocument::measureOnly() {
@@ -47,9 +53,10 @@ void CDxfDocument::measureOnly() {
     m_stream = nullptr;
 }
 
-void CDxfDocument::streamTo(TextStream& stream) {
+void CDxfDocument::streamTo(TextStream& stream, bool stepProgress) {
     m_keeping = Keeping::Stream;
     m_stream = &stream;
+    m_stepProgress = stepProgress;
 }
 
 std::string CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& settings,

@@ -25,8 +25,12 @@ public:
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();
     // From now on each entity is written to the stream the moment it is added, with one progress
-    // step, and not kept: the second pass, after the prologue that the first pass made possible.
-    void streamTo(TextStream& stream);
+    // step unless told otherwise, and not kept: the second pass, after the prologue that the
+    // first pass made possible.
+    void streamTo(TextStream& stream, bool stepProgress = true);
+    // Takes the count, layers and extents of a document that measured or streamed the entities
+    // that come after this one's.
+    void merge(const CDxfDocument& later);
     // Stores the block unless one of that name exists (then the block stays with the caller).
     bool addBlock(CDxfBlock&& block) { return m_tables.addBlock(std::move(block)); }
 
@@ -62,6 +66,7 @@ private:
     std::int32_t m_count = 0;
     Keeping m_keeping = Keeping::All;
     TextStream* m_stream = nullptr;
+    bool m_stepProgress = true;
     CDxfTables m_tables;
     std::vector<bool> m_pairSeen; // names pairs whose layer is already recorded
 };

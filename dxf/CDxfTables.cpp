@@ -4,6 +4,7 @@
 #include "dxf/DxfStructure.h"
 #include "dxf/DxfTextGroup.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -106,6 +107,17 @@ void CDxfTables::widenExtents(const DxfPoint3& p) {
 void CDxfTables::recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour) {
     if (m_layers.find(name) == m_layers.end())
         m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour});
+}
+
+void CDxfTables::merge(const CDxfTables& later) {
+    m_extMin.x = std::min(m_extMin.x, later.m_extMin.x);
+    m_extMin.y = std::min(m_extMin.y, later.m_extMin.y);
+    m_extMin.z = std::min(m_extMin.z, later.m_extMin.z);
+    m_extMax.x = std::max(m_extMax.x, later.m_extMax.x);
+    m_extMax.y = std::max(m_extMax.y, later.m_extMax.y);
+    m_extMax.z = std::max(m_extMax.z, later.m_extMax.z);
+    for (const CDxfLayer& layer : later.m_layers)
+        recordLayer(layer.name, layer.lineType, layer.colour);
 }
 
 bool CDxfTables::addBlock(CDxfBlock&& block) {

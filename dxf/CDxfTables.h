@@ -23,6 +23,9 @@ public:
     void widenExtents(const DxfPoint3& point);
     // Adds the layer unless one of that name exists: the first entity on a layer fixes it.
     void recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour);
+    // Widens the extents by another's and records its layers where this has none of that name:
+    // as if this had seen the other's entities after its own.
+    void merge(const CDxfTables& later);
     // Stores the block unless one of its name exists; then the block stays untouched with the
     // caller, and the result is false.
     bool addBlock(CDxfBlock&& block);

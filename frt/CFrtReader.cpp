@@ -226,16 +226,31 @@ void CFrtReader::AreasLoop(LineReader& input) {
 }
 
 FrtReadResult CFrtReader::Read(const std::string& path) {
-    FrtReadResult result;
+    return ReadChunk(path, FrtChunk{});
+}
+
+FrtReadResult CFrtReader::ReadChunk(const std::string& path, const FrtChunk& chunk) {
     LineReader input;
-    if (!input.Open(path)) {
+    if (!input.Open(path, chunk.begin, chunk.end, chunk.linesBefore)) {
+        FrtReadResult result;
         result.error = input.Error();
         return result;
     }
+    return ReadFrom(input, chunk.section);
+}
+
+FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
+    FrtReadResult result;
     result.opened = true;
     m_elements = 0;
     const DataKindFlags* kinds = GetDataKinds();
     const DataKindFlags wanted = kinds != nullptr ? *kinds : 0;
+    if (section == FrtSection::Points)
+        PointsLoop(input);
+    else if (section == FrtSection::Lines)
+        LinesLoop(input);
+    else if (section == FrtSection::Areas)
+        AreasLoop(input);
     for (;;) {
         LineReader::Probe probe;
         if (!input.SkipLine(probe))

@@ -5,6 +5,7 @@
 #include "frt/CFrtLine.h"
 #include "frt/CFrtPoint.h"
 #include "frt/CFrtSource.h"
+#include "frt/FrtSplitter.h"
 #include "frt/IFrtDiagnostics.h"
 
 #include <memory>
@@ -22,6 +23,8 @@ public:
 
     // Reads the whole file. A file that cannot be opened gives no elements; the result says why.
     FrtReadResult Read(const std::string& path) override;
+    // Reads one chunk of the file, as the whole file's reading would have read it.
+    FrtReadResult ReadChunk(const std::string& path, const FrtChunk& chunk);
 
     // Who hears of values that were replaced by a fallback; none by default, and then the
     // records are not examined for it at all.
@@ -48,6 +51,7 @@ private:
     // the end of the file.
     bool NextRecord(LineReader& input, std::string_view& line);
     void Hand(std::unique_ptr<CFrtElement> element);
+    FrtReadResult ReadFrom(LineReader& input, FrtSection section);
     void Step(std::size_t characters) const;
 
     // Tell the diagnostics of the current record's values that were not taken as they stand.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace {
@@ -69,18 +70,28 @@ void LineReader::Probe::EndAtLineFeed() {
 }
 
 bool LineReader::Open(const std::string& path) {
+    return Open(path, 0, std::numeric_limits<std::uint64_t>::max(), 0);
+}
+
+bool LineReader::Open(const std::string& path, std::uint64_t begin, std::uint64_t end,
+                      std::uint64_t linesBefore) {
     m_file.reset(filesys::OpenFile(path, "rb"));
-    if (!m_file) {
+    if (!m_file || (begin > 0 && !filesys::SeekTo(m_file.get(), begin))) {
         m_error = std::strerror(errno);
+        m_file.reset();
         return false;
     }
-    m_buffer.resize(BufferSizeFor(path));
+    const std::uint64_t length = end - begin;
+    m_buffer.resize(std::min<std::uint64_t>(BufferSizeFor(path), std::max<std::uint64_t>(length, 1)));
     m_begin = m_end = 0;
     m_eof = false;
     m_repeat = false;
     m_error.clear();
     m_bytesRead = 0;
-    m_lineNumber = 0;
+    m_lineNumber = linesBefore;
+    m_origin = begin;
+    m_remaining = length;
+    m_lastStart = begin;
     return true;
 }
 
@@ -92,11 +103,14 @@ void LineReader::Refill() {
     }
     if (m_end == m_buffer.size())
         m_buffer.resize(m_buffer.size() * 2);
-    const std::size_t got = std::fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end, m_file.get());
+    const std::size_t room =
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_buffer.size() - m_end, m_remaining));
+    const std::size_t got = room > 0 ? std::fread(m_buffer.data() + m_end, 1, room, m_file.get()) : 0;
     m_end += got;
     m_bytesRead += got;
+    m_remaining -= got;
     if (got == 0) {
-        if (std::ferror(m_file.get()))
+        if (room > 0 && std::ferror(m_file.get()))
             m_error = std::strerror(errno);
         m_eof = true;
     }
@@ -108,6 +122,7 @@ bool LineReader::Next(std::string_view& line) {
         line = m_last;
         return true;
     }
+    m_lastStart = NextLineStart();
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
@@ -140,6 +155,7 @@ bool LineReader::SkipLine(Probe& probe) {
         probe.Feed(m_last.data(), m_last.size());
         return true;
     }
+    m_lastStart = NextLineStart();
     bool started = false;
     for (;;) {
         const char* start = m_buffer.data() + m_begin;

@@ -47,6 +47,9 @@ public:
 
     // Returns false and sets Error() when the file cannot be opened.
     bool Open(const std::string& path);
+    // Reads only the bytes from `begin` up to `end` (both at line starts) as if they were the whole
+    // file, counting lines on from `linesBefore`.
+    bool Open(const std::string& path, std::uint64_t begin, std::uint64_t end, std::uint64_t linesBefore);
     // The next line, valid until the following call. False at the end of the file.
     bool Next(std::string_view& line);
     // The next line seen through a probe only. False at the end of the file.
@@ -59,6 +62,14 @@ public:
     std::uint64_t BytesRead() const { return m_bytesRead; }
     // The 1-based number of the line last returned (or seen through a probe).
     std::uint64_t LineNumber() const { return m_lineNumber; }
+    // The file offset where the line last returned begins.
+    std::uint64_t LineStart() const { return m_lastStart; }
+    // The file offset where the line that the next Next or SkipLine returns begins.
+    std::uint64_t NextLineStart() const {
+        return m_repeat ? m_lastStart : m_origin + m_bytesRead - (m_end - m_begin);
+    }
+    // How many lines come before that line.
+    std::uint64_t LinesBeforeNext() const { return m_repeat ? m_lineNumber - 1 : m_lineNumber; }
 
 private:
     struct FileCloser {
@@ -78,4 +89,7 @@ private:
     std::string m_error;
     std::uint64_t m_bytesRead = 0;
     std::uint64_t m_lineNumber = 0;
+    std::uint64_t m_origin = 0;    // the file offset of the first byte read
+    std::uint64_t m_remaining = 0; // bytes that may still be read
+    std::uint64_t m_lastStart = 0; // the file offset of the line last returned
 };

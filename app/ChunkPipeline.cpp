@@ -1,0 +1,152 @@
+#include "app/ChunkPipeline.h"
+
+#include <thread>
+#include <utility>
+
+struct ChunkPipeline::Slot {
+    std::unique_ptr<Job> job;
+    std::deque<std::string> pieces;
+    std::size_t held = 0;
+    bool finished = false;
+    std::exception_ptr failure;
+};
+
+// A job's output: the bytes are queued for the calling thread.
+class ChunkPipeline::SlotSink : public ITextSink {
+public:
+    SlotSink(ChunkPipeline& pipeline, Slot& slot) : m_pipeline(pipeline), m_slot(slot) {}
+
+    bool Write(const char* data, std::size_t size) override {
+        std::unique_lock<std::mutex> lock(m_pipeline.m_mutex);
+        m_pipeline.m_changed.wait(
+            lock, [this] { return m_slot.held < m_pipeline.m_heldBytes || m_pipeline.m_stopping; });
+        if (m_pipeline.m_stopping)
+            return false;
+        if (m_pipeline.m_spare.empty()) {
+            m_slot.pieces.emplace_back(data, size);
+        } else {
+            m_slot.pieces.push_back(std::move(m_pipeline.m_spare.back()));
+            m_pipeline.m_spare.pop_back();
+            m_slot.pieces.back().assign(data, size);
+        }
+        m_slot.held += size;
+        m_pipeline.m_changed.notify_all();
+        return true;
+    }
+    std::string Error() const override { return "the conversion was stopped"; }
+
+private:
+    ChunkPipeline& m_pipeline;
+    Slot& m_slot;
+};
+
+ChunkPipeline::ChunkPipeline(unsigned threads, std::size_t heldBytes)
+    : m_threads(threads > 0 ? threads : 1), m_heldBytes(heldBytes) {}
+
+void ChunkPipeline::Work() {
+    for (;;) {
+        Slot* slot = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_workReady.wait(lock, [this] { return !m_todo.empty() || m_closing; });
+            if (m_todo.empty() || m_stopping)
+                return;
+            slot = m_todo.front();
+            m_todo.pop_front();
+        }
+        std::exception_ptr failure;
+        try {
+            SlotSink sink(*this, *slot);
+            slot->job->Run(sink);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        slot->failure = failure;
+        slot->finished = true;
+        m_changed.notify_all();
+    }
+}
+
+// Passes the slot's bytes on until its job is done; false when the run must stop.
+bool ChunkPipeline::Drain(Slot& slot, const WriteBytes& write, const JobDone& done) {
+    for (;;) {
+        std::deque<std::string> pieces;
+        bool finished = false;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&slot] { return !slot.pieces.empty() || slot.finished; });
+            pieces.swap(slot.pieces);
+            slot.held = 0;
+            finished = slot.finished;
+            m_changed.notify_all();
+        }
+        for (const std::string& piece : pieces)
+            if (!write(piece))
+                return false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (std::string& piece : pieces)
+                m_spare.push_back(std::move(piece));
+        }
+        if (finished) {
+            if (slot.failure)
+                std::rethrow_exception(slot.failure);
+            return done(*slot.job);
+        }
+    }
+}
+
+bool ChunkPipeline::Run(const NextJob& next, const WriteBytes& write, const JobDone& done) {
+    m_closing = false;
+    m_stopping = false;
+    std::vector<std::thread> workers;
+    workers.reserve(m_threads);
+    for (unsigned i = 0; i < m_threads; ++i)
+        workers.emplace_back([this] { Work(); });
+
+    // One job more than threads, so a worker is never idle while the oldest job's bytes are written.
+    std::deque<std::unique_ptr<Slot>> window;
+    bool more = true;
+    bool ok = true;
+    std::exception_ptr failure;
+    try {
+        for (;;) {
+            while (more && window.size() <= m_threads) {
+                std::unique_ptr<Job> job = next();
+                if (!job) {
+                    more = false;
+                    break;
+                }
+                window.push_back(std::make_unique<Slot>());
+                window.back()->job = std::move(job);
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_todo.push_back(window.back().get());
+                m_workReady.notify_one();
+            }
+            if (window.empty())
+                break;
+            if (!Drain(*window.front(), write, done)) {
+                ok = false;
+                break;
+            }
+            window.pop_front();
+        }
+    } catch (...) {
+        failure = std::current_exception();
+        ok = false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closing = true;
+        m_stopping = !ok;
+        m_todo.clear();
+        m_workReady.notify_all();
+        m_changed.notify_all();
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return ok;
+}

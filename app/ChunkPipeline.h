@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/TextStream.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Runs jobs on worker threads and hands what they write to the calling thread in the order the
+// jobs were made, while they run. A job that writes ahead of its turn waits once it holds a few
+// MiB, so memory stays bounded whatever the jobs write.
+class ChunkPipeline {
+public:
+    class Job {
+    public:
+        virtual ~Job() = default;
+        // Runs on a worker thread. Writes to `out` fail once the run is being stopped.
+        virtual void Run(ITextSink& out) = 0;
+    };
+
+    using NextJob = std::function<std::unique_ptr<Job>()>;
+    using WriteBytes = std::function<bool(std::string_view)>;
+    using JobDone = std::function<bool(Job&)>;
+
+    explicit ChunkPipeline(unsigned threads, std::size_t heldBytes = std::size_t{2} << 20);
+
+    // Makes jobs with `next` until it returns null and runs them, `threads` at a time. On this
+    // thread, hands each job's bytes to `write` as they come and then the job to `done`, job by
+    // job in order. Returns false, after all running jobs have stopped, as soon as `write` or
+    // `done` does. An exception of a job is thrown here, once the workers are gone.
+    bool Run(const NextJob& next, const WriteBytes& write, const JobDone& done);
+
+private:
+    struct Slot;
+    class SlotSink;
+
+    void Work();
+    bool Drain(Slot& slot, const WriteBytes& write, const JobDone& done);
+
+    unsigned m_threads;
+    std::size_t m_heldBytes;
+    std::mutex m_mutex;
+    std::condition_variable m_workReady; // a job waits, or the run ends
+    std::condition_variable m_changed;   // a job wrote or finished, or bytes were taken
+    std::deque<Slot*> m_todo;
+    // Written pieces kept for reuse: a fresh large buffer each time costs page faults, and
+    // returning it to the system stalls every core the process runs on.
+    std::vector<std::string> m_spare;
+    bool m_closing = false;
+    bool m_stopping = false;
+};
