@@ -4,24 +4,37 @@
 #include <utility>
 
 struct ChunkPipeline::Slot {
+    enum class Turn { Waiting, Catching, Writing };
+
     std::unique_ptr<Job> job;
-    std::deque<std::string> pieces;
+    std::deque<std::string> pieces; // kept before its turn
     std::size_t held = 0;
+    Turn turn = Turn::Waiting;
     bool finished = false;
     std::exception_ptr failure;
 };
 
-// A job's output: the bytes are queued for the calling thread.
+// A job's output: written through in its turn, kept before.
 class ChunkPipeline::SlotSink : public ITextSink {
 public:
     SlotSink(ChunkPipeline& pipeline, Slot& slot) : m_pipeline(pipeline), m_slot(slot) {}
 
     bool Write(const char* data, std::size_t size) override {
         std::unique_lock<std::mutex> lock(m_pipeline.m_mutex);
-        m_pipeline.m_changed.wait(
-            lock, [this] { return m_slot.held < m_pipeline.m_heldBytes || m_pipeline.m_stopping; });
+        m_pipeline.m_changed.wait(lock, [this] {
+            return m_pipeline.m_stopping || m_slot.turn == Slot::Turn::Writing ||
+                   (m_slot.turn == Slot::Turn::Waiting && m_slot.held < m_pipeline.m_heldBytes);
+        });
         if (m_pipeline.m_stopping)
             return false;
+        if (m_slot.turn == Slot::Turn::Writing) {
+            lock.unlock(); // only this job writes now
+            if ((*m_pipeline.m_write)(std::string_view(data, size)))
+                return true;
+            lock.lock();
+            m_pipeline.m_writeFailed = true;
+            return false;
+        }
         if (m_pipeline.m_spare.empty()) {
             m_slot.pieces.emplace_back(data, size);
         } else {
@@ -30,7 +43,6 @@ public:
             m_slot.pieces.back().assign(data, size);
         }
         m_slot.held += size;
-        m_pipeline.m_changed.notify_all();
         return true;
     }
     std::string Error() const override { return "the conversion was stopped"; }
@@ -68,44 +80,48 @@ void ChunkPipeline::Work() {
     }
 }
 
-// Passes the slot's bytes on until its job is done; false when the run must stop.
-bool ChunkPipeline::Drain(Slot& slot, const WriteBytes& write, const JobDone& done) {
-    for (;;) {
-        std::deque<std::string> pieces;
-        bool finished = false;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [&slot] { return !slot.pieces.empty() || slot.finished; });
-            pieces.swap(slot.pieces);
-            slot.held = 0;
-            finished = slot.finished;
-            m_changed.notify_all();
-        }
-        for (const std::string& piece : pieces)
-            if (!write(piece))
-                return false;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            for (std::string& piece : pieces)
-                m_spare.push_back(std::move(piece));
-        }
-        if (finished) {
-            if (slot.failure)
-                std::rethrow_exception(slot.failure);
-            return done(*slot.job);
-        }
+bool ChunkPipeline::TakeTurn(Slot& slot, const JobDone& done) {
+    std::deque<std::string> pieces;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        slot.turn = Slot::Turn::Catching; // its worker waits while the kept bytes go first
+        pieces.swap(slot.pieces);
+        slot.held = 0;
     }
+    bool ok = true;
+    for (const std::string& piece : pieces)
+        if (ok && !(*m_write)(piece))
+            ok = false;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (std::string& piece : pieces)
+        m_spare.push_back(std::move(piece));
+    if (!ok) {
+        m_writeFailed = true;
+        return false;
+    }
+    slot.turn = Slot::Turn::Writing;
+    m_changed.notify_all();
+    m_changed.wait(lock, [&slot] { return slot.finished; });
+    if (m_writeFailed)
+        return false;
+    lock.unlock();
+    if (slot.failure)
+        std::rethrow_exception(slot.failure);
+    return done(*slot.job);
 }
 
 bool ChunkPipeline::Run(const NextJob& next, const WriteBytes& write, const JobDone& done) {
+    m_write = &write;
     m_closing = false;
     m_stopping = false;
+    m_writeFailed = false;
     std::vector<std::thread> workers;
     workers.reserve(m_threads);
     for (unsigned i = 0; i < m_threads; ++i)
         workers.emplace_back([this] { Work(); });
 
-    // One job more than threads, so a worker is never idle while the oldest job's bytes are written.
+    // One job more than threads, so a worker is never idle while the oldest job's kept bytes are
+    // written.
     std::deque<std::unique_ptr<Slot>> window;
     bool more = true;
     bool ok = true;
@@ -126,7 +142,7 @@ bool ChunkPipeline::Run(const NextJob& next, const WriteBytes& write, const JobD
             }
             if (window.empty())
                 break;
-            if (!Drain(*window.front(), write, done)) {
+            if (!TakeTurn(*window.front(), done)) {
                 ok = false;
                 break;
             }

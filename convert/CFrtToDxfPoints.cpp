@@ -39,6 +39,9 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, LabelSpec& label, double z) 
     std::string text;
     std::int32_t horizontal = 0;
     std::int32_t vertical = 0;
+    // A number always makes a text, so a document that only measures needs no digits.
+    const bool digits = !m_document->measuresOnly();
+    bool number = false;
     switch (label.kind) {
     case LABEL_POINT_ID: // upper left, ending at the insertion point
         x -= s;
@@ -49,14 +52,19 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, LabelSpec& label, double z) 
     case LABEL_EAST_NORTH: // upper right
         x += s;
         y += s;
-        numtext::AppendFixed(text, c.GetEasting(), label.decimals);
-        text += ';';
-        numtext::AppendFixed(text, c.GetNorthing(), label.decimals);
+        number = true;
+        if (digits) {
+            numtext::AppendFixed(text, c.GetEasting(), label.decimals);
+            text += ';';
+            numtext::AppendFixed(text, c.GetNorthing(), label.decimals);
+        }
         break;
     case LABEL_HEIGHT: // lower right, hanging below the insertion point
         x += s;
         y -= s;
-        numtext::AppendFixed(text, c.GetHeight(), label.decimals);
+        number = true;
+        if (digits)
+            numtext::AppendFixed(text, c.GetHeight(), label.decimals);
         vertical = 3;
         break;
     case LABEL_CODE: // lower left
@@ -69,7 +77,7 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, LabelSpec& label, double z) 
     default:
         return;
     }
-    if (text.empty() || text == " ")
+    if (!number && (text.empty() || text == " "))
         return;
     auto entity = std::make_unique<CDxfText>(text, x, y, z);
     entity->horizontalAlign = horizontal;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -43,18 +44,17 @@ Table& TheTable() {
     return *table;
 }
 
-// A point and its labels take turns on a handful of layers: each thread remembers the pairs it
-// used last and asks the map (and its lock) only for others.
+// A point and its labels take turns on a few dozen layers: each thread remembers the pair it
+// met last in each slot of a small table and asks the map (and its lock) only for others.
 struct RecentPairs {
-    static constexpr std::size_t kSize = 8;
+    static constexpr std::size_t kSize = 64;
     std::array<PairId, kSize> ids{};
-    std::size_t count = 0;
-    std::size_t next = 0;
+    std::array<bool, kSize> used{};
 
-    void Add(PairId id) {
-        ids[next] = id;
-        next = (next + 1) % kSize;
-        count = std::min(count + 1, kSize);
+    static std::size_t SlotOf(std::string_view lineType, std::string_view layer) {
+        const std::size_t hash =
+            std::hash<std::string_view>{}(layer)*31 + std::hash<std::string_view>{}(lineType);
+        return hash % kSize;
     }
 };
 thread_local RecentPairs t_recent;
@@ -65,10 +65,11 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
     lineType = Fit(lineType);
     layer = Fit(layer);
     Table& table = TheTable();
-    for (std::size_t i = 0; i < t_recent.count; ++i) {
-        const Entry& entry = table.At(t_recent.ids[i]);
+    const std::size_t slot = RecentPairs::SlotOf(lineType, layer);
+    if (t_recent.used[slot]) {
+        const Entry& entry = table.At(t_recent.ids[slot]);
         if (entry.layer == layer && entry.lineType == lineType)
-            return t_recent.ids[i];
+            return t_recent.ids[slot];
     }
     // The key keeps both texts apart with their lengths, so no pair of texts collides.
     std::string key;
@@ -90,7 +91,8 @@ PairId Intern(std::string_view lineType, std::string_view layer) {
         ++table.count;
         table.ids.emplace(std::move(key), id);
     }
-    t_recent.Add(id);
+    t_recent.ids[slot] = id;
+    t_recent.used[slot] = true;
     return id;
 }
 
