@@ -256,7 +256,8 @@ char* WriteFixed(char* out, double value, int decimals) {
 }
 
 void AppendFixed(std::string& out, double value, int decimals) {
-    std::array<char, 640> buffer{}; // the largest finite double has 309 digits before the point
+    // The largest finite double has 309 digits before the point; what is not written is not read.
+    std::array<char, 640> buffer; // NOLINT(cppcoreguidelines-pro-type-member-init)
     out.append(buffer.data(), WriteFixed(buffer.data(), value, decimals));
 }
 

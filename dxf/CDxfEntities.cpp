@@ -9,7 +9,48 @@
 #include "dxf/CDxfVertex.h"
 #include "dxf/DxfTextGroup.h"
 
+#include "common/NumberText.h"
+
+#include <array>
 #include <cmath>
+#include <string_view>
+
+namespace {
+
+// A point's numbers as the stream writes them, formatted once for a point written twice.
+class FixedPoint {
+public:
+    FixedPoint(const DxfPoint3& point, int decimals)
+        : m_x(Format(m_xText, point.x, decimals)), m_y(Format(m_yText, point.y, decimals)),
+          m_z(std::isnan(point.z) ? std::string_view() : Format(m_zText, point.z, decimals)) {}
+    FixedPoint(const FixedPoint&) = delete;
+    FixedPoint& operator=(const FixedPoint&) = delete;
+
+    // As DxfPoint3::writePoint.
+    void write(TextStream& stream, int index) const {
+        stream.GroupText(index == 0 ? " 10" : " 11", m_x);
+        stream.GroupText(index == 0 ? " 20" : " 21", m_y);
+        if (!m_z.empty())
+            stream.GroupText(index == 0 ? " 30" : " 31", m_z);
+    }
+
+private:
+    // The largest finite double has 309 digits before the point.
+    using Buffer = std::array<char, 640>;
+    static std::string_view Format(Buffer& buffer, double value, int decimals) {
+        const char* end = numtext::WriteFixed(buffer.data(), value, decimals);
+        return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
+    }
+
+    Buffer m_xText;
+    Buffer m_yText;
+    Buffer m_zText;
+    std::string_view m_x;
+    std::string_view m_y;
+    std::string_view m_z;
+};
+
+} // namespace
 
 void CDxfPoint::write(TextStream& stream) const {
     stream.GroupText("  0", "POINT");
@@ -34,8 +75,9 @@ void CDxfLine::write(TextStream& stream) const {
 // TEXT writes its first point before its attributes, and always repeats it as the second
 // alignment point.
 void CDxfText::write(TextStream& stream) const {
+    const FixedPoint point(location, stream.Decimals()); // both points of a text are its location
     stream.GroupText("  0", "TEXT");
-    location.writePoint(stream, 0);
+    point.write(stream, 0);
     attrs.writeAttributes(stream);
     stream.GroupReal(" 40", height);
     if (!std::isnan(rotation))
@@ -44,7 +86,7 @@ void CDxfText::write(TextStream& stream) const {
         stream.GroupInt(" 72", horizontalAlign);
     if (verticalAlign != 0)
         stream.GroupInt(" 73", verticalAlign);
-    location.writePoint(stream, 1);
+    point.write(stream, 1);
     dxftext::WriteTextGroup(stream, "  1", m_text);
 }
 
