@@ -1,5 +1,6 @@
 #include "app/ChunkPipeline.h"
 
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -110,6 +111,19 @@ bool ChunkPipeline::TakeTurn(Slot& slot, const JobDone& done) {
     return done(*slot.job);
 }
 
+bool ChunkPipeline::RunHere(const NextJob& next, const JobDone& done) {
+    for (std::unique_ptr<Job> job = next(); job; job = next()) {
+        Slot slot;
+        slot.job = std::move(job);
+        slot.turn = Slot::Turn::Writing;
+        SlotSink sink(*this, slot);
+        slot.job->Run(sink);
+        if (m_writeFailed || !done(*slot.job))
+            return false;
+    }
+    return true;
+}
+
 bool ChunkPipeline::Run(const NextJob& next, const WriteBytes& write, const JobDone& done) {
     m_write = &write;
     m_closing = false;
@@ -117,8 +131,14 @@ bool ChunkPipeline::Run(const NextJob& next, const WriteBytes& write, const JobD
     m_writeFailed = false;
     std::vector<std::thread> workers;
     workers.reserve(m_threads);
-    for (unsigned i = 0; i < m_threads; ++i)
-        workers.emplace_back([this] { Work(); });
+    try {
+        for (unsigned i = 0; i < m_threads; ++i)
+            workers.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // The system gave fewer threads than asked for: fewer work, or none and this one.
+        if (workers.empty())
+            return RunHere(next, done);
+    }
 
     // One job more than threads, so a worker is never idle while the oldest job's kept bytes are
     // written.

@@ -44,6 +44,8 @@ private:
     class SlotSink;
 
     void Work();
+    // Runs every job on this thread, each writing straight through.
+    bool RunHere(const NextJob& next, const JobDone& done);
     // Gives the slot its turn: writes what it kept, lets it write through, and waits for it to
     // finish; false when the run must stop.
     bool TakeTurn(Slot& slot, const JobDone& done);

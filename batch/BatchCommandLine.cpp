@@ -37,7 +37,8 @@ Converts FRT survey files to DXF R12 drawings. The input files are never changed
   --from-settings            start from the desktop program's stored settings
   --strict                   fail an input that has questionable values (each is
                              reported as a warning and converted with a fallback)
-  -j, --jobs N               convert N inputs at once (default: the number of cores);
+  -j, --jobs N               use N threads (default: the number of cores): N inputs
+                             at once, or a single large input in parts on all N;
                              messages still come in input order
   -q, --quiet                no progress and no summary
   -h, --help                 show this text
