@@ -78,3 +78,40 @@ void TextStream::Real(double value) {
     m_used += static_cast<std::size_t>(numtext::WriteFixed(out, value, m_decimals) - out);
     EndLine();
 }
+
+char* TextStream::PutCode(char* out, std::string_view code) {
+    std::memcpy(out, code.data(), code.size());
+    out += code.size();
+    out[0] = '\r';
+    out[1] = '\n';
+    return out + 2;
+}
+
+// One reservation for the whole group: the code lines are a few bytes.
+void TextStream::GroupInt(std::string_view code, std::int64_t value) {
+    if (code.size() > kNumberRoom) {
+        Line(code);
+        Int(value);
+        return;
+    }
+    char* const start = Reserve(2 * kNumberRoom + 4);
+    char* out = PutCode(start, code);
+    out = std::to_chars(out, out + kNumberRoom, value).ptr;
+    out[0] = '\r';
+    out[1] = '\n';
+    m_used += static_cast<std::size_t>(out + 2 - start);
+}
+
+void TextStream::GroupReal(std::string_view code, double value) {
+    if (code.size() > kNumberRoom) {
+        Line(code);
+        Real(value);
+        return;
+    }
+    char* const start = Reserve(2 * kNumberRoom + 4);
+    char* out = PutCode(start, code);
+    out = numtext::WriteFixed(out, value, m_decimals);
+    out[0] = '\r';
+    out[1] = '\n';
+    m_used += static_cast<std::size_t>(out + 2 - start);
+}

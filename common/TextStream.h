@@ -55,14 +55,8 @@ public:
         Line(code);
         Line(value);
     }
-    void GroupInt(std::string_view code, std::int64_t value) {
-        Line(code);
-        Int(value);
-    }
-    void GroupReal(std::string_view code, double value) {
-        Line(code);
-        Real(value);
-    }
+    void GroupInt(std::string_view code, std::int64_t value);
+    void GroupReal(std::string_view code, double value);
 
     // Hands the buffer to the sink. False once any write has failed.
     bool Flush();
@@ -78,6 +72,8 @@ private:
     static constexpr std::size_t kNumberRoom = 640;
 
     void Put(std::string_view text);
+    // Copies a code line into room already reserved and returns where its value goes.
+    static char* PutCode(char* out, std::string_view code);
     void EndLine();
     char* Reserve(std::size_t size);
     // Grows the buffer towards its full size, or empties it into the sink.

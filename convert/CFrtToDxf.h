@@ -8,7 +8,9 @@
 #include "frt/IFrtConsumer.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CDxfLine;
 class CDxfPolyline;
@@ -22,7 +24,10 @@ public:
 
     void Process(std::unique_ptr<CFrtElement> element) override;
 
-    void SetOptions(ExportOptions* options) { m_options = options; }
+    void SetOptions(ExportOptions* options) {
+        m_options = options;
+        m_labelLayers.clear();
+    }
     ExportOptions* GetOptions() const { return m_options; }
     CDxfDocument* GetDocument() const { return m_document.get(); }
     void SetDocument(std::unique_ptr<CDxfDocument> document) { m_document = std::move(document); }
@@ -41,8 +46,10 @@ public:
 
 private:
     void ExportChain(const CFrtLine& line, bool closed);
-    void ExportLabel(const CFrtPoint& point, LabelSpec& label, double z);
+    void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
 
     ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
+    // Each label's layer, looked up with its first text: millions of labels share a few layers.
+    std::vector<std::optional<dxfnames::PairId>> m_labelLayers;
 };

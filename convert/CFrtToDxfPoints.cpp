@@ -27,11 +27,12 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     entity->setAttributes(attributes);
     m_document->addEntity(std::move(entity));
 
-    for (LabelSpec& label : m_options->labels)
-        ExportLabel(point, label, z);
+    for (std::size_t i = 0; i < m_options->labels.size(); ++i)
+        ExportLabel(point, i, z);
 }
 
-void CFrtToDxf::ExportLabel(const CFrtPoint& point, LabelSpec& label, double z) {
+void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z) {
+    LabelSpec& label = m_options->labels[index];
     const FrtCoordinates& c = point.GetCoordinates();
     const double s = m_options->symbolScale;
     double x = c.GetEasting();
@@ -85,6 +86,12 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, LabelSpec& label, double z) 
     entity->setHeight(3.0 * s);
     DxfAttributes* attributes = entity->attributes();
     attributes->colour = static_cast<std::int16_t>(label.colour);
-    attributes->setLayer(BlanksToUnderscores(label.layerName));
+    if (m_labelLayers.size() <= index)
+        m_labelLayers.resize(m_options->labels.size());
+    if (!m_labelLayers[index]) {
+        attributes->setLayer(BlanksToUnderscores(label.layerName));
+        m_labelLayers[index] = attributes->namesId();
+    }
+    attributes->setNamesId(*m_labelLayers[index]);
     m_document->addEntity(std::move(entity));
 }

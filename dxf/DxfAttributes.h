@@ -20,6 +20,8 @@ public:
     dxfnames::PairId namesId() const { return m_names; }
 
     void setLayer(std::string_view name) { m_names = dxfnames::Intern(lineType(), name); }
+    // The pair another entity's attributes got from the same calls.
+    void setNamesId(dxfnames::PairId id) { m_names = id; }
     void setLineType(std::string_view name) { m_names = dxfnames::Intern(name, layer()); }
     // Three on/off switches (non-zero is on) to a colour number 0 to 7.
     void setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
