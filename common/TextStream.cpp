@@ -5,9 +5,21 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 TextStream::TextStream(ITextSink& sink, int decimals)
     : m_sink(sink), m_buffer(kInitialBuffer), m_decimals(decimals) {}
+
+TextStream::TextStream(ITextSink& sink, int decimals, std::vector<char>&& buffer)
+    : m_sink(sink), m_buffer(std::move(buffer)), m_decimals(decimals) {
+    if (m_buffer.size() < kInitialBuffer)
+        m_buffer.resize(kInitialBuffer);
+}
+
+std::vector<char> TextStream::TakeBuffer() {
+    Flush();
+    return std::move(m_buffer);
+}
 
 TextStream::~TextStream() {
     Flush();

@@ -35,6 +35,8 @@ private:
 class TextStream {
 public:
     explicit TextStream(ITextSink& sink, int decimals = 6);
+    // Uses the given memory for its buffer, so that many short-lived streams need not allocate.
+    TextStream(ITextSink& sink, int decimals, std::vector<char>&& buffer);
     TextStream(const TextStream&) = delete;
     TextStream& operator=(const TextStream&) = delete;
     ~TextStream();
@@ -63,6 +65,8 @@ public:
     bool Failed() const { return m_failed; }
     const std::string& Error() const { return m_error; }
     std::uint64_t BytesWritten() const { return m_written; }
+    // Flushes and hands the buffer's memory back for another stream; nothing may be written after.
+    std::vector<char> TakeBuffer();
 
 private:
     // The buffer grows to its full size with the output, so a short text costs little.
