@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The medium survey job and four times it, in one run: frt2dxf-batch against ezdxf's r12writer
 # doing the same work, and against the physical limit of writing the drawing's bytes (dd from
-# memory into a new file). Prints medians and peak RSS.
+# memory into a new file). Prints medians and peak RSS. Every timed run writes a new file (the
+# old one is removed, untimed, before); the last column times frt2dxf-batch replacing the
+# drawing of the run before, which adds the file system's cost of a safe replace.
 #   bench/compare.sh [BUILD=build]     RUNS (default 5) and PEER_RUNS (default 3) set the counts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,11 +17,12 @@ labels=(--label point-id --label east-north --label height --label code)
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
-# Runs a command RUNS times; prints "median_seconds peak_rss_kb".
+# Runs a command N times after removing FILE (unless it is "-"); prints "median_seconds peak_rss_kb".
 measure() {
-  local n=$1; shift
+  local n=$1 file=$2; shift 2
   local times=() rss=0
   for _ in $(seq "$n"); do
+    [[ $file == - ]] || rm -f "$file"
     sync
     /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1
     local out
@@ -31,9 +34,9 @@ measure() {
   printf '%s\n' "${times[@]}" | sort -g | awk -v rss="$rss" '{ a[NR] = $1 } END { printf "%.2f %d\n", a[int((NR + 1) / 2)], rss }'
 }
 
-printf '%-8s %10s %8s | %10s %9s %9s | %10s %8s | %7s %8s\n' job "DXF MB" entities "frt2dxf s" "RSS MB" "MB/s" \
-  "r12w s" "RSS MB" "dd s" "x dd"
-declare -A ours
+printf '%-8s %10s %8s | %10s %9s %9s | %10s %8s | %7s %8s | %10s\n' job "DXF MB" entities "frt2dxf s" "RSS MB" "MB/s" \
+  "r12w s" "RSS MB" "dd s" "x dd" "replace s"
+declare -A ours replacing
 for scale in 1 4; do
   job=$work/job$scale.frt
   [[ -f $job ]] || "$build/bench/make_job" "$job" "$scale"
@@ -41,14 +44,17 @@ for scale in 1 4; do
   summary=$("$batch" "${labels[@]}" -o "$out" "$job")
   entities=$(sed -E 's/.*: ([0-9]+) entities.*/\1/' <<<"$summary")
   mb=$(( $(stat -c %s "$out") / 1048576 ))
-  read -r t_ours rss_ours < <(measure "$runs" "$batch" -q "${labels[@]}" -o "$out" "$job")
-  read -r t_dd _ < <(measure "$runs" sh -c "rm -f '$work/dd.out'; dd if=/dev/zero of='$work/dd.out' bs=1M count=$mb status=none")
+  read -r t_ours rss_ours < <(measure "$runs" "$out" "$batch" -q "${labels[@]}" -o "$out" "$job")
+  read -r t_replace _ < <(measure "$runs" - "$batch" -q "${labels[@]}" -o "$out" "$job")
+  read -r t_dd _ < <(measure "$runs" "$work/dd.out" dd if=/dev/zero of="$work/dd.out" bs=1M count="$mb" status=none)
   rm -f "$work/dd.out"
-  read -r t_peer rss_peer < <(measure "$peer_runs" /usr/bin/python3 bench/r12writer_peer.py "$job" "$work/peer.dxf")
+  read -r t_peer rss_peer < <(measure "$peer_runs" "$work/peer.dxf" /usr/bin/python3 bench/r12writer_peer.py "$job" "$work/peer.dxf")
   rm -f "$work/peer.dxf"
   ours[$scale]=$t_ours
-  printf '%-8s %10d %8d | %10.2f %9.1f %9.0f | %10.2f %8.1f | %7.2f %8.1f   r12writer / frt2dxf: %.1fx\n' \
+  replacing[$scale]=$t_replace
+  printf '%-8s %10d %8d | %10.2f %9.1f %9.0f | %10.2f %8.1f | %7.2f %8.1f | %10.2f   r12writer / frt2dxf: %.1fx\n' \
     "${scale}x" "$mb" "$entities" "$t_ours" "$(calc "$rss_ours / 1024")" "$(calc "$mb / $t_ours")" \
-    "$t_peer" "$(calc "$rss_peer / 1024")" "$t_dd" "$(calc "$t_ours / $t_dd")" "$(calc "$t_peer / $t_ours")"
+    "$t_peer" "$(calc "$rss_peer / 1024")" "$t_dd" "$(calc "$t_ours / $t_dd")" "$t_replace" "$(calc "$t_peer / $t_ours")"
 done
-printf 'growth: 4x the input takes %.2fx the time\n' "$(calc "${ours[4]} / ${ours[1]}")"
+printf 'growth: 4x the input takes %.2fx the time (%.2fx when replacing)\n' "$(calc "${ours[4]} / ${ours[1]}")" \
+  "$(calc "${replacing[4]} / ${replacing[1]}")"
