@@ -17,26 +17,30 @@ labels=(--label point-id --label east-north --label height --label code)
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
-# Runs a command N times after removing FILE (unless it is "-"); prints "median_seconds peak_rss_kb".
+# Runs a command N times after removing FILE (unless it is "-"); prints the medians of the wall
+# and the user-space CPU seconds (the program's own work, without the kernel's page cache) and
+# the peak RSS in KiB.
 measure() {
   local n=$1 file=$2; shift 2
-  local times=() rss=0
+  local runs=() rss=0
   for _ in $(seq "$n"); do
     [[ $file == - ]] || rm -f "$file"
     sync
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1
-    local out
-    out=$(tail -1 "$work/time.txt")
-    times+=("${out% *}")
-    local kb=${out#* }
+    /usr/bin/time -f "%e %U %M" -o "$work/time.txt" "$@" >/dev/null 2>&1
+    local wall user kb
+    read -r wall user kb < <(tail -1 "$work/time.txt")
+    runs+=("$wall $user")
     ((kb > rss)) && rss=$kb
   done
-  printf '%s\n' "${times[@]}" | sort -g | awk -v rss="$rss" '{ a[NR] = $1 } END { printf "%.2f %d\n", a[int((NR + 1) / 2)], rss }'
+  local wall cpu
+  wall=$(printf '%s\n' "${runs[@]}" | awk '{ print $1 }' | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
+  cpu=$(printf '%s\n' "${runs[@]}" | awk '{ print $2 }' | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
+  printf '%.2f %.2f %d\n' "$wall" "$cpu" "$rss"
 }
 
 printf '%-8s %10s %8s | %10s %9s %9s | %10s %8s | %7s %8s | %10s\n' job "DXF MB" entities "frt2dxf s" "RSS MB" "MB/s" \
   "r12w s" "RSS MB" "dd s" "x dd" "replace s"
-declare -A ours replacing
+declare -A ours replacing cpu dds
 for scale in 1 4; do
   job=$work/job$scale.frt
   [[ -f $job ]] || "$build/bench/make_job" "$job" "$scale"
@@ -44,17 +48,20 @@ for scale in 1 4; do
   summary=$("$batch" "${labels[@]}" -o "$out" "$job")
   entities=$(sed -E 's/.*: ([0-9]+) entities.*/\1/' <<<"$summary")
   mb=$(( $(stat -c %s "$out") / 1048576 ))
-  read -r t_ours rss_ours < <(measure "$runs" "$out" "$batch" -q "${labels[@]}" -o "$out" "$job")
-  read -r t_replace _ < <(measure "$runs" - "$batch" -q "${labels[@]}" -o "$out" "$job")
-  read -r t_dd _ < <(measure "$runs" "$work/dd.out" dd if=/dev/zero of="$work/dd.out" bs=1M count="$mb" status=none)
+  read -r t_ours c_ours rss_ours < <(measure "$runs" "$out" "$batch" -q "${labels[@]}" -o "$out" "$job")
+  read -r t_replace _ _ < <(measure "$runs" - "$batch" -q "${labels[@]}" -o "$out" "$job")
+  read -r t_dd _ _ < <(measure "$runs" "$work/dd.out" dd if=/dev/zero of="$work/dd.out" bs=1M count="$mb" status=none)
   rm -f "$work/dd.out"
-  read -r t_peer rss_peer < <(measure "$peer_runs" "$work/peer.dxf" /usr/bin/python3 bench/r12writer_peer.py "$job" "$work/peer.dxf")
+  read -r t_peer _ rss_peer < <(measure "$peer_runs" "$work/peer.dxf" /usr/bin/python3 bench/r12writer_peer.py "$job" "$work/peer.dxf")
   rm -f "$work/peer.dxf"
   ours[$scale]=$t_ours
   replacing[$scale]=$t_replace
+  cpu[$scale]=$c_ours
+  dds[$scale]=$t_dd
   printf '%-8s %10d %8d | %10.2f %9.1f %9.0f | %10.2f %8.1f | %7.2f %8.1f | %10.2f   r12writer / frt2dxf: %.1fx\n' \
     "${scale}x" "$mb" "$entities" "$t_ours" "$(calc "$rss_ours / 1024")" "$(calc "$mb / $t_ours")" \
     "$t_peer" "$(calc "$rss_peer / 1024")" "$t_dd" "$(calc "$t_ours / $t_dd")" "$t_replace" "$(calc "$t_peer / $t_ours")"
 done
-printf 'growth: 4x the input takes %.2fx the time (%.2fx when replacing)\n' "$(calc "${ours[4]} / ${ours[1]}")" \
-  "$(calc "${replacing[4]} / ${replacing[1]}")"
+printf 'growth: 4x the input takes %.2fx the time (%.2fx when replacing) and %.2fx the user CPU time; dd takes %.2fx\n' \
+  "$(calc "${ours[4]} / ${ours[1]}")" "$(calc "${replacing[4]} / ${replacing[1]}")" "$(calc "${cpu[4]} / ${cpu[1]}")" \
+  "$(calc "${dds[4]} / ${dds[1]}")"
