@@ -7,6 +7,36 @@
 #include <cstring>
 #include <utility>
 
+namespace {
+
+// Most texts are a group code or a short name: fixed-size moves, overlapping where needed, cost
+// less than a call to memcpy.
+void CopyBytes(char* out, const char* in, std::size_t size) {
+    if (size > 16) {
+        std::memcpy(out, in, size);
+    } else if (size >= 8) {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::memcpy(&head, in, 8);
+        std::memcpy(&tail, in + size - 8, 8);
+        std::memcpy(out, &head, 8);
+        std::memcpy(out + size - 8, &tail, 8);
+    } else if (size >= 4) {
+        std::uint32_t head = 0;
+        std::uint32_t tail = 0;
+        std::memcpy(&head, in, 4);
+        std::memcpy(&tail, in + size - 4, 4);
+        std::memcpy(out, &head, 4);
+        std::memcpy(out + size - 4, &tail, 4);
+    } else if (size > 0) {
+        out[0] = in[0];
+        out[size / 2] = in[size / 2];
+        out[size - 1] = in[size - 1];
+    }
+}
+
+} // namespace
+
 TextStream::TextStream(ITextSink& sink, int decimals)
     : m_sink(sink), m_buffer(kInitialBuffer), m_decimals(decimals) {}
 
@@ -62,7 +92,7 @@ void TextStream::Put(std::string_view text) {
         }
         return;
     }
-    std::memcpy(Reserve(text.size()), text.data(), text.size());
+    CopyBytes(Reserve(text.size()), text.data(), text.size());
     m_used += text.size();
 }
 
@@ -92,7 +122,7 @@ void TextStream::Real(double value) {
 }
 
 char* TextStream::PutCode(char* out, std::string_view code) {
-    std::memcpy(out, code.data(), code.size());
+    CopyBytes(out, code.data(), code.size());
     out += code.size();
     out[0] = '\r';
     out[1] = '\n';
@@ -126,4 +156,17 @@ void TextStream::GroupReal(std::string_view code, double value) {
     out[0] = '\r';
     out[1] = '\n';
     m_used += static_cast<std::size_t>(out + 2 - start);
+}
+
+void TextStream::GroupText(std::string_view code, std::string_view value) {
+    const std::size_t size = code.size() + value.size() + 4;
+    if (size > kNumberRoom) {
+        Line(code);
+        Line(value);
+        return;
+    }
+    char* const start = Reserve(size);
+    char* out = PutCode(start, code);
+    out = PutCode(out, value);
+    m_used += static_cast<std::size_t>(out - start);
 }

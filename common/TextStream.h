@@ -53,10 +53,7 @@ public:
     void Bytes(std::string_view bytes) { Put(bytes); }
 
     // A group: its code line, then its value line.
-    void GroupText(std::string_view code, std::string_view value) {
-        Line(code);
-        Line(value);
-    }
+    void GroupText(std::string_view code, std::string_view value);
     void GroupInt(std::string_view code, std::int64_t value);
     void GroupReal(std::string_view code, double value);
 

@@ -29,7 +29,7 @@ private:
 
 } // namespace
 
-// Lines, numbers and long texts across every buffer size the stream passes through.
+// Lines, numbers and texts short and long across every buffer size the stream passes through.
 TEST(TextStream, OutputIsExactAcrossBufferGrowthAndFlushes) {
     ChunkSink sink;
     std::string expected;
@@ -40,6 +40,10 @@ TEST(TextStream, OutputIsExactAcrossBufferGrowthAndFlushes) {
             stream.GroupReal(" 10", i * 0.5);
             expected += " 70\r\n" + std::to_string(i) + "\r\n 10\r\n";
             expected += std::to_string(i / 2) + (i % 2 != 0 ? ".500" : ".000") + "\r\n";
+            // Texts of every short length, and now and then one too long for a single reservation.
+            const std::string name(i % 10000 == 0 ? 900 : i % 41, static_cast<char>('a' + i % 26));
+            stream.GroupText(std::string(i % 7, ' ') + "8", name);
+            expected += std::string(i % 7, ' ') + "8\r\n" + name + "\r\n";
             if (i % 50000 == 0) {
                 const std::string big(700000, 'x'); // more than half the buffer goes straight through
                 stream.Line(big);
