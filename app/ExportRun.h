@@ -7,18 +7,19 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // How one conversion went.
 struct ConversionResult {
-    bool ok = false;
-    std::string error;          // the system's reason, when not ok
-    bool targetDamaged = false; // the write went wrong half way into the target itself
-    std::string keptDrawing;    // then the complete drawing is kept here
+    std::string error;       // the system's reason, when not ok
+    std::string keptDrawing; // when the target was damaged, the complete drawing is kept here
     FrtReadResult read;
-    std::int32_t entities = 0;
-    std::size_t layers = 0;
     std::uint64_t warnings = 0; // values the diagnostics heard of
+    std::size_t layers = 0;
+    std::int32_t entities = 0;
+    bool ok = false;
+    bool targetDamaged = false; // the write went wrong half way into the target itself
 };
 
 namespace exportrun {
