@@ -17,7 +17,8 @@ labels=(--label point-id --label east-north --label height --label code)
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
-# Runs a command N times after removing FILE (unless it is "-"); prints the medians of the wall
+# Runs a command N times after removing FILE (unless it is "-") and reading the job's input
+# (warm cache: the host may have reclaimed it since the last run); prints the medians of the wall
 # and the user-space CPU seconds (the program's own work, without the kernel's page cache) and
 # the peak RSS in KiB.
 measure() {
@@ -25,6 +26,7 @@ measure() {
   local runs=() rss=0
   for _ in $(seq "$n"); do
     [[ $file == - ]] || rm -f "$file"
+    cat "$job" >/dev/null
     sync
     /usr/bin/time -f "%e %U %M" -o "$work/time.txt" "$@" >/dev/null 2>&1
     local wall user kb
