@@ -34,9 +34,9 @@ public:
 
     // Makes jobs with `next` until it returns null and runs them, `threads` at a time. Hands
     // each job's bytes to `write` and then the job to `done`, job by job in order; `write` is
-    // called on the worker threads, but never by two at once. Returns false, after all running
-    // jobs have stopped, as soon as `write` or `done` does. An exception of a job is thrown
-    // here, once the workers are gone.
+    // called on the worker threads and on this one, but never by two at once. Returns false, after all
+    // running jobs have stopped, as soon as `write` or `done` does. An exception of a job is thrown here,
+    // once the workers are gone.
     bool Run(const NextJob& next, const WriteBytes& write, const JobDone& done);
 
 private:
