@@ -9,25 +9,25 @@
 
 namespace {
 
+// Copies 1 to 2 x sizeof(Word) bytes as two possibly overlapping words.
+template <typename Word> void CopyWords(char* out, const char* in, std::size_t size) {
+    Word head = 0;
+    Word tail = 0;
+    std::memcpy(&head, in, sizeof head);
+    std::memcpy(&tail, in + size - sizeof tail, sizeof tail);
+    std::memcpy(out, &head, sizeof head);
+    std::memcpy(out + size - sizeof tail, &tail, sizeof tail);
+}
+
 // Most texts are a group code or a short name: fixed-size moves, overlapping where needed, cost
 // less than a call to memcpy.
 void CopyBytes(char* out, const char* in, std::size_t size) {
     if (size > 16) {
         std::memcpy(out, in, size);
     } else if (size >= 8) {
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        std::memcpy(&head, in, 8);
-        std::memcpy(&tail, in + size - 8, 8);
-        std::memcpy(out, &head, 8);
-        std::memcpy(out + size - 8, &tail, 8);
+        CopyWords<std::uint64_t>(out, in, size);
     } else if (size >= 4) {
-        std::uint32_t head = 0;
-        std::uint32_t tail = 0;
-        std::memcpy(&head, in, 4);
-        std::memcpy(&tail, in + size - 4, 4);
-        std::memcpy(out, &head, 4);
-        std::memcpy(out + size - 4, &tail, 4);
+        CopyWords<std::uint32_t>(out, in, size);
     } else if (size > 0) {
         out[0] = in[0];
         out[size / 2] = in[size / 2];

@@ -245,24 +245,18 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
     m_elements = 0;
     const DataKindFlags* kinds = GetDataKinds();
     const DataKindFlags wanted = kinds != nullptr ? *kinds : 0;
-    if (section == FrtSection::Points)
-        PointsLoop(input);
-    else if (section == FrtSection::Lines)
-        LinesLoop(input);
-    else if (section == FrtSection::Areas)
-        AreasLoop(input);
     for (;;) {
+        if (section == FrtSection::Points)
+            PointsLoop(input);
+        else if (section == FrtSection::Lines)
+            LinesLoop(input);
+        else if (section == FrtSection::Areas)
+            AreasLoop(input);
         LineReader::Probe probe;
         if (!input.SkipLine(probe))
             break;
         Step(probe.Length());
-        const std::string_view candidate = probe.Candidate();
-        if ((wanted & DATA_KIND_POINTS) != 0 && candidate == "[Points]")
-            PointsLoop(input);
-        else if ((wanted & DATA_KIND_LINES) != 0 && candidate == "[Lines]")
-            LinesLoop(input);
-        else if ((wanted & DATA_KIND_AREAS) != 0 && candidate == "[Areas]")
-            AreasLoop(input);
+        section = SectionOf(probe.Candidate(), wanted);
     }
     {
         // A huge record's memory goes now, not with the reader. A swap, since a move assignment

@@ -13,12 +13,12 @@ bool FrtSplitter::Open(const std::string& path) {
     return m_input.Open(path);
 }
 
-FrtSection FrtSplitter::SectionOf(std::string_view candidate) const {
-    if ((m_wanted & DATA_KIND_POINTS) != 0 && candidate == "[Points]")
+FrtSection SectionOf(std::string_view candidate, DataKindFlags wanted) {
+    if ((wanted & DATA_KIND_POINTS) != 0 && candidate == "[Points]")
         return FrtSection::Points;
-    if ((m_wanted & DATA_KIND_LINES) != 0 && candidate == "[Lines]")
+    if ((wanted & DATA_KIND_LINES) != 0 && candidate == "[Lines]")
         return FrtSection::Lines;
-    if ((m_wanted & DATA_KIND_AREAS) != 0 && candidate == "[Areas]")
+    if ((wanted & DATA_KIND_AREAS) != 0 && candidate == "[Areas]")
         return FrtSection::Areas;
     return FrtSection::None;
 }
@@ -66,7 +66,7 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
         m_havePrevious = false;
         const std::string_view head = probe.Head();
         if (m_section == FrtSection::None || (!head.empty() && head.front() == '[')) {
-            m_section = SectionOf(probe.Candidate());
+            m_section = SectionOf(probe.Candidate(), m_wanted);
             continue;
         }
         if (full && m_section == FrtSection::Points)

@@ -7,9 +7,13 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 
 // The section a reader is in where a chunk begins.
 enum class FrtSection { None, Points, Lines, Areas };
+
+// The section a header candidate opens among the wanted kinds, or none.
+FrtSection SectionOf(std::string_view candidate, DataKindFlags wanted);
 
 // A run of whole lines of an FRT file that a reader can convert on its own: it begins at a
 // record that begins an element, in the section given.
@@ -34,8 +38,6 @@ public:
     const std::string& Error() const { return m_input.Error(); }
 
 private:
-    // The section a header candidate opens: a wanted one, or none.
-    FrtSection SectionOf(std::string_view candidate) const;
     // Ends the chunk before the line that starts at `start` after `lines` lines.
     bool Cut(FrtChunk& chunk, std::uint64_t start, std::uint64_t lines);
 
