@@ -47,11 +47,16 @@ bool TempCopy::Make(const std::string& source) {
     // source is opened without blocking and must be a regular file, so a pipe cannot hang us.
     for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
         const std::string candidate = Directory() + RandomName();
-        if (filesys::CreatePrivate(candidate)) {
+        const int slot = pendingfiles::Reserve(candidate.c_str());
+        errno = 0;
+        const bool created = filesys::CreatePrivate(candidate);
+        const int error = errno;
+        pendingfiles::Settle(slot, created);
+        if (created) {
             m_path = candidate;
-            m_pendingSlot = pendingfiles::Add(m_path.c_str());
-        } else if (errno != EEXIST) {
-            m_error = std::strerror(errno);
+            m_pendingSlot = slot;
+        } else if (error != EEXIST) {
+            m_error = std::strerror(error);
             return false;
         }
     }

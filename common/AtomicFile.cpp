@@ -60,15 +60,19 @@ bool AtomicFile::CreateTemporary(const std::string& directory, const std::string
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate =
             filesys::TextOf(filesys::PathOf(directory) / filesys::PathOf(stem + RandomTag() + ".tmp"));
+        const int slot = pendingfiles::Reserve(candidate.c_str());
         errno = 0;
         // Created new or not at all, so nothing planted under this name is followed.
         m_file.reset(filesys::CreateNew(candidate));
+        const int error = errno;
+        pendingfiles::Settle(slot, m_file != nullptr);
         if (m_file) {
             m_temporary = candidate;
-            m_pendingSlot = pendingfiles::Add(m_temporary.c_str());
+            m_pendingSlot = slot;
             return true;
         }
-        if (errno != EEXIST)
+        errno = error;
+        if (error != EEXIST)
             return false;
     }
     errno = EEXIST;

@@ -91,8 +91,13 @@ std::FILE* CreateNew(const std::string& path) {
     if (fd < 0)
         return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr)
+    if (file == nullptr) {
+        // The file is made but cannot be written through: it must not stay behind.
+        const int error = errno;
         ::close(fd);
+        ::unlink(path.c_str());
+        errno = error;
+    }
     return file;
 }
 
@@ -200,7 +205,15 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
 
 bool CreatePrivate(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    return fd >= 0 && ::close(fd) == 0;
+    if (fd < 0)
+        return false;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(path.c_str());
+        errno = error;
+        return false;
+    }
+    return true;
 }
 
 std::string TemporaryDirectory() {

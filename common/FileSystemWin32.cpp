@@ -130,20 +130,26 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 }
 
 std::FILE* CreateNew(const std::string& path) {
-    const HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for deletion, so that the console handler can remove it while it is being written.
+    const std::wstring wide = Wide(path);
+    const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         errno = ErrnoOf(GetLastError());
         return nullptr;
     }
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(handle);
-        return nullptr;
+    std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        // The file is made but cannot be written through: it must not stay behind.
+        const int error = errno;
+        if (fd >= 0)
+            _close(fd);
+        else
+            CloseHandle(handle);
+        DeleteFileW(wide.c_str());
+        errno = error;
     }
-    std::FILE* file = _fdopen(fd, "wb");
-    if (file == nullptr)
-        _close(fd);
     return file;
 }
 

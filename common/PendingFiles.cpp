@@ -11,44 +11,94 @@ namespace {
 
 constexpr int kSlots = 64; // a temporary file for each conversion running at once
 constexpr std::size_t kPathMax = 4096;
+// How long a stop waits for another thread's file creation to finish: creating a file takes
+// far less, even on a busy disk, and a stop must not hang on a stuck one.
+constexpr int kCreationWaitRounds = 5000;
 
-enum SlotState : int { kFree = 0, kFilling = 1, kUsed = 2 };
+enum SlotState : int { kFree = 0, kFilling = 1, kCreating = 2, kUsed = 3 };
 
 // A plain array and lock-free flags: the signal handler may read them at any moment, and
 // conversions on several threads claim slots at once.
 char g_paths[kSlots][kPathMax];
-std::atomic<int> g_used[kSlots];
+std::atomic<int> g_state[kSlots];
+std::atomic<bool> g_stopping{false};
 static_assert(std::atomic<int>::is_always_lock_free, "read from a signal handler");
+static_assert(std::atomic<bool>::is_always_lock_free, "read from a signal handler");
+
+// The slot this thread is filling or creating a file for: a handler that interrupted its own
+// thread there cannot wait for the creation to finish.
+thread_local int t_ownSlot = -1;
+
+[[noreturn]] void WaitForTheEnd() noexcept {
+    for (;;)
+        PauseBriefly();
+}
+
+// The state a stop may act on: another thread's creation is waited for, so that its file is not
+// made just after the stop looked.
+int SettledState(int slot) noexcept {
+    int state = g_state[slot].load();
+    if (slot == t_ownSlot)
+        return state;
+    for (int round = 0; round < kCreationWaitRounds && (state == kFilling || state == kCreating); ++round) {
+        PauseBriefly();
+        state = g_state[slot].load();
+    }
+    return state;
+}
 
 } // namespace
 
-int Add(const char* path) noexcept {
+int Reserve(const char* path) noexcept {
     const std::size_t length = std::strlen(path);
     if (length >= kPathMax)
         return -1;
     for (int slot = 0; slot < kSlots; ++slot) {
         int expected = kFree;
-        if (g_used[slot].compare_exchange_strong(expected, kFilling)) {
+        if (g_state[slot].compare_exchange_strong(expected, kFilling)) {
+            t_ownSlot = slot;
+            // Claimed first, then the stop looked for: either the stop sees this slot and waits
+            // for it, or this sees the stop and creates nothing.
+            if (g_stopping.load()) {
+                g_state[slot].store(kFree);
+                WaitForTheEnd();
+            }
             std::memcpy(g_paths[slot], path, length + 1);
-            g_used[slot].store(kUsed);
+            g_state[slot].store(kCreating);
             return slot;
         }
     }
+    if (g_stopping.load())
+        WaitForTheEnd();
     return -1;
+}
+
+void Settle(int slot, bool created) noexcept {
+    if (slot < 0 || slot >= kSlots)
+        return;
+    g_state[slot].store(created ? kUsed : kFree);
+    t_ownSlot = -1;
 }
 
 void Drop(int slot) noexcept {
     if (slot >= 0 && slot < kSlots)
-        g_used[slot].store(kFree);
+        g_state[slot].store(kFree);
 }
 
 void RemoveAll() noexcept {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (g_used[slot].load() == kUsed) {
+        const int state = SettledState(slot);
+        // A creation this thread was interrupted in may have made the file already.
+        if (state == kUsed || state == kCreating) {
             filesys::RemoveNow(g_paths[slot]);
-            g_used[slot].store(kFree);
+            g_state[slot].store(kFree);
         }
     }
+}
+
+void Stop() noexcept {
+    g_stopping.store(true);
+    RemoveAll();
 }
 
 } // namespace pendingfiles

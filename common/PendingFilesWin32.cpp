@@ -6,8 +6,9 @@ namespace pendingfiles {
 namespace {
 
 // Ctrl+C, Ctrl+Break, closing the console, logging off: the files go before the process does.
+// The handler runs on a thread of its own while the conversion goes on.
 BOOL WINAPI OnConsoleEvent(DWORD /*event*/) {
-    RemoveAll();
+    Stop();
     return FALSE; // the default handler ends the process
 }
 
@@ -15,6 +16,10 @@ BOOL WINAPI OnConsoleEvent(DWORD /*event*/) {
 
 void RemoveOnInterrupt() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+void PauseBriefly() noexcept {
+    Sleep(1);
 }
 
 } // namespace pendingfiles
