@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds both programs for Windows with mingw-w64 into build-windows/, runs the Windows
 # tests under Wine (the GoogleTest suites, the batch converter against the Linux one byte for
-# byte, the desktop program on Xvfb), then builds the installer frt2dxf-setup.exe (NSIS) and a
+# byte, Ctrl+C during a conversion, the desktop program on Xvfb), then builds the installer frt2dxf-setup.exe (NSIS) and a
 # portable zip, and installs and uninstalls the installer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,6 +29,7 @@ echo "Running the Windows test suites under Wine"
 ctest --test-dir "$out" --output-on-failure --parallel "$(nproc)" --timeout 300
 bash tests/windows/compare-batch.sh build/batch/frt2dxf-batch "$out/batch/frt2dxf-batch.exe" examples/site.frt \
      "$out/compare"
+bash tests/windows/interrupt.sh "$out/batch/frt2dxf-batch.exe" "$out/interrupt"
 # Windows on the display need a Wine session started on it, not the one the tests above used.
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
