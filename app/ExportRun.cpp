@@ -68,7 +68,11 @@ void TakeWritten(const DxfWriteResult& written, ConversionResult& result) {
     result.keptDrawing = written.keptPath;
 }
 
-std::string ChangedWhileConverted(const std::string& readPath) {
+// Empty when the second pass made exactly the drawing the first pass measured.
+std::string ChangedWhileConverted(const std::string& readPath, const CDxfDocument& made,
+                                  const CDxfDocument& measured) {
+    if (made.entityCount() == measured.entityCount() && SameLayers(made.tables(), measured.tables()))
+        return {};
     return readPath + " was changed while it was converted; nothing was written";
 }
 
@@ -84,10 +88,7 @@ std::string StreamEntities(const std::string& readPath, ExportOptions options, c
     const FrtReadResult read = reader.Read(readPath);
     if (!read.Ok())
         return read.error;
-    if (streaming->entityCount() != measured.entityCount() ||
-        !SameLayers(streaming->tables(), measured.tables()))
-        return ChangedWhileConverted(readPath);
-    return {};
+    return ChangedWhileConverted(readPath, *streaming, measured);
 }
 
 // Input of about this size makes some 700 KiB of text per chunk, which stays in the core's cache
@@ -252,10 +253,7 @@ public:
             return error;
         if (!m_splitter.Error().empty())
             return m_splitter.Error();
-        if (streamed.entityCount() != measured.entityCount() ||
-            !SameLayers(streamed.tables(), measured.tables()))
-            return ChangedWhileConverted(m_readPath);
-        return {};
+        return ChangedWhileConverted(m_readPath, streamed, measured);
     }
 
 private:

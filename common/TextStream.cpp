@@ -130,32 +130,28 @@ char* TextStream::PutCode(char* out, std::string_view code) {
 }
 
 // One reservation for the whole group: the code lines are a few bytes.
-void TextStream::GroupInt(std::string_view code, std::int64_t value) {
+template <typename WriteNumber> void TextStream::NumberGroup(std::string_view code, WriteNumber write) {
+    char* start = nullptr;
+    char* out = nullptr;
     if (code.size() > kNumberRoom) {
         Line(code);
-        Int(value);
-        return;
+        start = out = Reserve(kNumberRoom + 2);
+    } else {
+        start = Reserve(2 * kNumberRoom + 4);
+        out = PutCode(start, code);
     }
-    char* const start = Reserve(2 * kNumberRoom + 4);
-    char* out = PutCode(start, code);
-    out = std::to_chars(out, out + kNumberRoom, value).ptr;
+    out = write(out);
     out[0] = '\r';
     out[1] = '\n';
     m_used += static_cast<std::size_t>(out + 2 - start);
 }
 
+void TextStream::GroupInt(std::string_view code, std::int64_t value) {
+    NumberGroup(code, [value](char* out) { return std::to_chars(out, out + kNumberRoom, value).ptr; });
+}
+
 void TextStream::GroupReal(std::string_view code, double value) {
-    if (code.size() > kNumberRoom) {
-        Line(code);
-        Real(value);
-        return;
-    }
-    char* const start = Reserve(2 * kNumberRoom + 4);
-    char* out = PutCode(start, code);
-    out = numtext::WriteFixed(out, value, m_decimals);
-    out[0] = '\r';
-    out[1] = '\n';
-    m_used += static_cast<std::size_t>(out + 2 - start);
+    NumberGroup(code, [this, value](char* out) { return numtext::WriteFixed(out, value, m_decimals); });
 }
 
 void TextStream::GroupText(std::string_view code, std::string_view value) {

@@ -75,6 +75,8 @@ private:
     void Put(std::string_view text);
     // Copies a code line into room already reserved and returns where its value goes.
     static char* PutCode(char* out, std::string_view code);
+    // A code line and the number that `write` puts at the pointer it is given, returning its end.
+    template <typename WriteNumber> void NumberGroup(std::string_view code, WriteNumber write);
     void EndLine();
     char* Reserve(std::size_t size);
     // Grows the buffer towards its full size, or empties it into the sink.

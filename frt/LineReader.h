@@ -62,8 +62,6 @@ public:
     std::uint64_t BytesRead() const { return m_bytesRead; }
     // The 1-based number of the line last returned (or seen through a probe).
     std::uint64_t LineNumber() const { return m_lineNumber; }
-    // The file offset where the line last returned begins.
-    std::uint64_t LineStart() const { return m_lastStart; }
     // The file offset where the line that the next Next or SkipLine returns begins.
     std::uint64_t NextLineStart() const {
         return m_repeat ? m_lastStart : m_origin + m_bytesRead - (m_end - m_begin);
