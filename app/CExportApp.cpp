@@ -12,8 +12,18 @@ std::string CExportApp::InputPathOf(const std::string& commandTail) {
     return path;
 }
 
-bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
-    std::string input = InputPathOf(commandTail);
+std::string CExportApp::JoinArguments(const std::vector<std::string>& arguments) {
+    std::string path;
+    for (const std::string& argument : arguments) {
+        if (!path.empty())
+            path += ' ';
+        path += argument;
+    }
+    return path;
+}
+
+bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
+    std::string input = inputPath;
     bool chosenByUser = false;
     if (input.size() < 2) {
         if (std::optional<std::string> chosen = ui.AskForFile()) {
@@ -28,7 +38,9 @@ bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
     }
     if (frtheader::CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF)
         return false; // not for this converter: silently, and nothing of the user's is deleted
-    ExportFiles files(copy.Path(), input);
+    // A file the user picked has no host waiting for a drawing in its place: it stays as it is,
+    // and the drawing goes beside it.
+    ExportFiles files(copy.Path(), input, chosenByUser ? ExportFiles::OutputBeside(input) : std::string());
     const int result = ui.RunDialog(files);
     if (files.Damaged() && result != RESULT_OK) {
         copy.Keep(); // the only intact content of the input; the user was told where it is
@@ -36,7 +48,7 @@ bool CExportApp::StartUp(const std::string& commandTail, IStartUpUi& ui) {
     }
     copy.Remove();
     // The host software names the file and expects it gone after a cancel; a file the user
-    // picked in the file dialog has no host waiting for it and stays.
+    // picked in the file dialog stays.
     if (result == RESULT_CANCEL && !chosenByUser)
         filesys::Remove(input);
     return false;

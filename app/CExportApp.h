@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // What start-up needs from the desktop: the file dialog, the "Error" box and the options dialog.
 class IStartUpUi {
@@ -24,8 +25,13 @@ public:
     static constexpr int RESULT_OK = 1;
     static constexpr int RESULT_CANCEL = 2;
 
-    // commandTail: the command line after the program name. Always returns false.
-    static bool StartUp(const std::string& commandTail, IStartUpUi& ui);
-    // The input path: the tail with every double quote removed.
+    // inputPath: the file named on the command line (see InputPathOf and JoinArguments), or
+    // empty to ask for one. Always returns false.
+    static bool StartUp(const std::string& inputPath, IStartUpUi& ui);
+    // The input path from a Windows command-line tail: every double quote removed (no Windows
+    // path holds one).
     static std::string InputPathOf(const std::string& commandTail);
+    // The input path from arguments already split by the system: each taken as it is, several
+    // joined with a blank.
+    static std::string JoinArguments(const std::vector<std::string>& arguments);
 };

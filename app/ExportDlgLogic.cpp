@@ -2,6 +2,7 @@
 
 #include "app/ExportRun.h"
 #include "common/CProgressBar.h"
+#include "common/FileSystem.h"
 #include "common/NumberText.h"
 
 #include <charconv>
@@ -53,24 +54,43 @@ std::string SymbolSizeText(float value) {
     return {buffer, result.ptr};
 }
 
-std::optional<std::string> RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
-                                     std::unique_ptr<IProgressDisplay> display) {
+std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
+    if (!files.Standalone())
+        return caption;
+    return caption + " - " + filesys::TextOf(filesys::PathOf(files.InputPath()).filename()) + " -> " +
+           filesys::TextOf(filesys::PathOf(files.OutputPath()).filename());
+}
+
+ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
+                        std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace) {
+    ExportOutcome outcome;
+    if (files.Standalone() && filesys::StateOf(files.OutputPath(), false).exists &&
+        !askReplace(files.OutputPath()))
+        return outcome;
     settings.Store(store);
     ExportOptions options = settings.Build();
     // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
-    if (std::string problem = files.Refresh(); !problem.empty())
-        return problem;
+    if (std::string problem = files.Refresh(); !problem.empty()) {
+        outcome.error = std::move(problem);
+        return outcome;
+    }
     CProgressBar::Instance().Create(std::move(display));
     const ConversionResult result = exportrun::ConvertFile(
-        files.TempPath(), files.InputPath(), options, nullptr, false, std::thread::hardware_concurrency());
+        files.TempPath(), files.OutputPath(), options, nullptr, false, std::thread::hardware_concurrency());
     CProgressBar::Destroy();
-    if (result.ok)
-        return std::nullopt;
+    if (result.ok) {
+        outcome.done = true;
+        return outcome;
+    }
     // The input is as it was (put back when the write failed inside it); OK may be pressed again.
-    std::string error = result.error;
-    if (result.targetDamaged)
-        error += "." + files.Restore(result.keptDrawing);
-    return error;
+    outcome.error = result.error;
+    if (result.targetDamaged) {
+        if (files.Standalone())
+            outcome.error += "; the file may be incomplete; the complete drawing is kept in " + result.keptDrawing;
+        else
+            outcome.error += "." + files.Restore(result.keptDrawing);
+    }
+    return outcome;
 }
 
 } // namespace exportdlg

@@ -4,6 +4,7 @@
 #include "app/ExportSettings.h"
 #include "common/IProgressDisplay.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,10 +23,23 @@ std::optional<std::string> TakeSymbolSize(const std::string& text, float& value)
 // The text a symbol size is shown with: the shortest that reads back as the same value.
 std::string SymbolSizeText(float value);
 
+// The dialog's title: the caption, and for a file the user chose, which file becomes which
+// ("DXF Export - b.frt -> b.dxf").
+std::string WindowTitle(const std::string& caption, const ExportFiles& files);
+
+// Asks whether an existing file may be replaced by the drawing.
+using AskReplace = std::function<bool(const std::string& path)>;
+
+// What OK led to.
+struct ExportOutcome {
+    bool done = false;   // the drawing was written: the dialog ends with result 1
+    std::string error;   // else the text for the "Error" box, or empty when the user said No
+};
+
 // OK: stores the settings, brings the copy up to date with the input, converts it and writes
-// the drawing over the input, with the display showing the progress. Returns the text for the
-// "Error" box, or nothing when the dialog may end with result 1.
-std::optional<std::string> RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
-                                     std::unique_ptr<IProgressDisplay> display);
+// the drawing to the output, with the display showing the progress. A drawing of its own
+// (Standalone) that would replace an existing file is written only if askReplace says yes.
+ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
+                        std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace);
 
 } // namespace exportdlg

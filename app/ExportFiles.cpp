@@ -1,41 +1,52 @@
 #include "app/ExportFiles.h"
 
 #include "app/FrtHeader.h"
-#include "common/FileSystem.h"
+#include "common/PendingFiles.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <utility>
 
-ExportFiles::ExportFiles(std::string tempPath, std::string inputPath)
-    : m_tempPath(std::move(tempPath)), m_inputPath(std::move(inputPath)) {
-    Note();
+ExportFiles::ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath)
+    : m_tempPath(std::move(tempPath)), m_inputPath(std::move(inputPath)),
+      m_outputPath(outputPath.empty() ? m_inputPath : std::move(outputPath)) {
+    Note(filesys::StateOf(m_inputPath));
 }
 
-void ExportFiles::Note() {
-    m_tempStamp = FileStamp::Of(m_tempPath);
-    m_inputStamp = FileStamp::Of(m_inputPath);
+std::string ExportFiles::OutputBeside(const std::string& inputPath) {
+    std::filesystem::path output = filesys::PathOf(inputPath);
+    output.replace_extension(".dxf");
+    // A chosen file that is itself named .dxf keeps its content too.
+    if (filesys::TextOf(output) == inputPath)
+        output.replace_extension(".drawing.dxf");
+    return filesys::TextOf(output);
+}
+
+void ExportFiles::Note(const filesys::FileState& input) {
+    // The copy is ours: a link or another file put in its place is not followed, only noticed.
+    m_tempState = filesys::StateOf(m_tempPath, false);
+    m_inputState = input;
 }
 
 std::string ExportFiles::Refresh() {
     // After a failed restore the input is ours to mend; the copy alone holds its content.
     if (m_damaged)
         return {};
-    const FileStamp input = FileStamp::Of(m_inputPath);
+    const filesys::FileState input = filesys::StateOf(m_inputPath);
     if (!input.exists)
         return m_inputPath + ": " + input.error;
-    if (m_copyUsable && input.SameAs(m_inputStamp) && FileStamp::Of(m_tempPath).SameAs(m_tempStamp))
+    if (m_copyUsable && input.SameAs(m_inputState) &&
+        filesys::StateOf(m_tempPath, false).SameAs(m_tempState))
         return {};
-    // The drawing must show the content that is there now, so the copy is taken again.
+    // The drawing must show the content that is there now, so the copy is taken again, as a new
+    // file under a new name: the old name may have been taken over meanwhile.
     m_copyUsable = false;
-    // A copy that vanished (a cleaner of temporary files) is made anew under its name.
-    if (!FileStamp::Of(m_tempPath).exists && !filesys::CreatePrivate(m_tempPath))
-        return m_tempPath + ": " + std::strerror(errno);
-    const filesys::CopyResult copied = filesys::CopyOver(m_inputPath, m_tempPath);
-    Note();
-    if (!copied.ok)
-        return m_inputPath + ": " + copied.error;
+    auto fresh = std::make_unique<TempCopy>();
+    if (!fresh->Make(m_inputPath))
+        return m_inputPath + ": " + fresh->Error();
+    m_fresh = std::move(fresh);
+    m_tempPath = m_fresh->Path();
+    Note(input);
+    if (!filesys::StateOf(m_inputPath).SameAs(input))
+        return m_inputPath + " was changed while it was copied; nothing was written. Press OK again.";
     if (frtheader::CheckFrtHeader(m_tempPath) != FRT_FORMAT_DXF)
         return m_inputPath +
                " was changed and is no longer an FRT file for DXF export (its header does not name "
@@ -45,15 +56,20 @@ std::string ExportFiles::Refresh() {
 }
 
 std::string ExportFiles::Restore(const std::string& keptDrawing) {
+    // A stop meanwhile waits: the input is put back whole first.
+    const pendingfiles::DeferStop deferred;
     const filesys::CopyResult restored = filesys::CopyOver(m_tempPath, m_inputPath);
     if (restored.ok) {
         if (!keptDrawing.empty())
             filesys::Remove(keptDrawing);
+        pendingfiles::MarkDamaged(false);
         m_damaged = false;
-        Note();
+        Note(filesys::StateOf(m_inputPath));
         return {};
     }
     m_damaged = true;
+    if (m_fresh)
+        m_fresh->Keep();
     std::string text = " " + m_inputPath + " could not be put back as it was (" + restored.error +
                        "); its original content is kept in " + m_tempPath;
     if (!keptDrawing.empty())

@@ -1,24 +1,36 @@
 #pragma once
 
-#include "app/FileStamp.h"
+#include "app/TempCopy.h"
+#include "common/FileSystem.h"
 
+#include <memory>
 #include <string>
 
-// The two files of a desktop export: the private copy that is converted and the input path that
-// receives the drawing. It keeps the copy in step with the input and puts the input's content
+// The files of a desktop export: the private copy that is converted, the input it was taken
+// from and the output that receives the drawing. Started by the host software, the output is the
+// input path itself; started on its own, the program writes beside the file the user chose and
+// never changes that file. It keeps the copy in step with the input and puts the input's content
 // back when a write into it failed half way.
 class ExportFiles {
 public:
     ExportFiles() = default;
-    // Notes both files as they are now.
-    ExportFiles(std::string tempPath, std::string inputPath);
+    // Notes the files as they are now. outputPath empty: the drawing goes over the input.
+    ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath = {});
 
     const std::string& TempPath() const { return m_tempPath; }
     const std::string& InputPath() const { return m_inputPath; }
+    const std::string& OutputPath() const { return m_outputPath; }
+    // Whether the drawing goes to a file of its own (the user chose the input in the file dialog).
+    bool Standalone() const { return m_outputPath != m_inputPath; }
+
+    // The drawing's path for an input the user chose: beside it, with the extension ".dxf", never
+    // the input itself.
+    static std::string OutputBeside(const std::string& inputPath);
 
     // Makes the copy show what is at the input path now: when the input (or the copy) changed
-    // since it was noted, the input is copied again and its header checked again. Empty when the
-    // copy may be converted; otherwise the text for the "Error" box, and nothing may be written.
+    // since it was noted, the input is copied again, to a new private file, and its header
+    // checked again. Empty when the copy may be converted; otherwise the text for the "Error" box,
+    // and nothing may be written.
     std::string Refresh();
 
     // After a write that failed inside the input itself: puts the input's content back from the
@@ -30,12 +42,14 @@ public:
     bool Damaged() const { return m_damaged; }
 
 private:
-    void Note();
+    void Note(const filesys::FileState& input);
 
     std::string m_tempPath;
     std::string m_inputPath;
-    FileStamp m_tempStamp;
-    FileStamp m_inputStamp;
+    std::string m_outputPath;
+    std::unique_ptr<TempCopy> m_fresh; // a copy taken again after the first one changed
+    filesys::FileState m_tempState;
+    filesys::FileState m_inputState;
     bool m_copyUsable = true;
     bool m_damaged = false;
 };

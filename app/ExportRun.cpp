@@ -2,6 +2,7 @@
 
 #include "app/ChunkPipeline.h"
 
+#include "common/Checksum.h"
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
@@ -11,11 +12,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace exportrun {
@@ -68,18 +67,36 @@ void TakeWritten(const DxfWriteResult& written, ConversionResult& result) {
     result.keptDrawing = written.keptPath;
 }
 
-// Empty when the second pass made exactly the drawing the first pass measured.
-std::string ChangedWhileConverted(const std::string& readPath, const CDxfDocument& made,
-                                  const CDxfDocument& measured) {
-    if (made.entityCount() == measured.entityCount() && SameLayers(made.tables(), measured.tables()))
-        return {};
+// What the first pass saw of the file: the file itself and the checksum of its bytes.
+struct FirstLook {
+    filesys::FileState state;
+    std::uint64_t checksum = 0;
+};
+
+std::string ChangedText(const std::string& readPath) {
     return readPath + " was changed while it was converted; nothing was written";
+}
+
+// Empty when the file is still the one the first pass began with, unchanged.
+std::string ChangedSince(const std::string& readPath, const filesys::FileState& before) {
+    return filesys::StateOf(readPath).SameAs(before) ? std::string() : ChangedText(readPath);
+}
+
+// Empty when the second pass read the same file and bytes as the first and made exactly the
+// drawing the first pass measured. A rewrite that keeps the entity count and layers (an easting
+// changed in place) would otherwise mix the two versions in one drawing.
+std::string ChangedWhileConverted(const std::string& readPath, const FirstLook& first, std::uint64_t checksum,
+                                  const CDxfDocument& made, const CDxfDocument& measured) {
+    if (checksum != first.checksum || made.entityCount() != measured.entityCount() ||
+        !SameLayers(made.tables(), measured.tables()))
+        return ChangedText(readPath);
+    return ChangedSince(readPath, first.state);
 }
 
 // The second pass: converts the file again and writes each entity the moment it is made.
 // Empty when it made exactly the drawing the first pass measured.
 std::string StreamEntities(const std::string& readPath, ExportOptions options, const CDxfDocument& measured,
-                           TextStream& stream) {
+                           const FirstLook& first, TextStream& stream) {
     auto converter = std::make_unique<CFrtToDxf>(&options);
     CDxfDocument* streaming = converter->GetDocument();
     streaming->streamTo(stream);
@@ -88,7 +105,7 @@ std::string StreamEntities(const std::string& readPath, ExportOptions options, c
     const FrtReadResult read = reader.Read(readPath);
     if (!read.Ok())
         return read.error;
-    return ChangedWhileConverted(readPath, *streaming, measured);
+    return ChangedWhileConverted(readPath, first, read.checksum, *streaming, measured);
 }
 
 // Input of about this size makes some 700 KiB of text per chunk, which stays in the core's cache
@@ -204,6 +221,7 @@ public:
                     for (const Finding& f : job.findings())
                         diagnostics->Warn(f.line, f.key, f.value, f.problem);
                 result.read.bytes += job.read.bytes;
+                result.read.checksum = Checksum::Combine(result.read.checksum, job.read.checksum);
                 result.read.elements += job.read.elements;
                 if (!job.read.Ok()) {
                     result.read.error = job.read.error;
@@ -220,12 +238,13 @@ public:
     }
 
     // The second pass, writing to the stream; the error text, or empty.
-    std::string Stream(const CDxfDocument& measured, TextStream& stream) {
+    std::string Stream(const CDxfDocument& measured, const FirstLook& first, TextStream& stream) {
         if (!m_splitter.Open(m_readPath))
             return m_splitter.Error();
         CProgressBar& progress = CProgressBar::Instance();
         CDxfDocument streamed;
         std::string error;
+        std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
             JobMaker(m_splitter, m_readPath, m_original, false, false),
@@ -244,6 +263,7 @@ public:
                     return false;
                 }
                 streamed.merge(job.document());
+                checksum = Checksum::Combine(checksum, job.read.checksum);
                 progress.StepBy(job.document().entityCount());
                 return true;
             });
@@ -253,7 +273,7 @@ public:
             return error;
         if (!m_splitter.Error().empty())
             return m_splitter.Error();
-        return ChangedWhileConverted(m_readPath, streamed, measured);
+        return ChangedWhileConverted(m_readPath, first, checksum, streamed, measured);
     }
 
 private:
@@ -273,7 +293,7 @@ private:
 
 ConversionResult ConvertParallel(const std::string& readPath, const std::string& writePath,
                                  ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
-                                 unsigned threads, std::uintmax_t length) {
+                                 unsigned threads, const filesys::FileState& before) {
     ConversionResult result;
     ParallelPasses passes(readPath, options, threads);
     // The measured document is made like a converter's, so it has the symbol blocks.
@@ -286,9 +306,14 @@ ConversionResult ConvertParallel(const std::string& readPath, const std::string&
         counting.emplace(*diagnostics);
 
     CProgressBar& progress = CProgressBar::Instance();
-    progress.SetRange(0, static_cast<std::int64_t>(length), 1);
+    progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);
     if (!passes.Measure(measured, counting ? &*counting : nullptr, result)) {
         result.error = result.read.error;
+        return result;
+    }
+    const FirstLook first{before, result.read.checksum};
+    if (std::string changed = ChangedSince(readPath, before); !changed.empty()) {
+        result.error = std::move(changed);
         return result;
     }
     result.warnings = counting ? counting->count : 0;
@@ -299,7 +324,7 @@ ConversionResult ConvertParallel(const std::string& readPath, const std::string&
     progress.SetRange(0, result.entities, 1);
     const DxfWriteResult written =
         measured.writeStreaming(writePath, WriteSettingsFor(options),
-                                [&](TextStream& stream) { return passes.Stream(measured, stream); });
+                                [&](TextStream& stream) { return passes.Stream(measured, first, stream); });
     TakeWritten(written, result);
     return result;
 }
@@ -307,15 +332,15 @@ ConversionResult ConvertParallel(const std::string& readPath, const std::string&
 ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options,
                          IFrtDiagnostics* diagnostics, bool strict, unsigned threads) {
     ConversionResult result;
-    std::error_code ec;
-    const std::uintmax_t length = std::filesystem::file_size(filesys::PathOf(readPath), ec);
-    if (ec) {
-        result.error = ec.message();
+    // The file as it is now: any change to it until the drawing is complete is noticed.
+    const filesys::FileState before = filesys::StateOf(readPath);
+    if (!before.exists) {
+        result.error = before.error;
         return result;
     }
     // A small file is not worth the threads.
-    if (threads > 1 && length >= 2 * kChunkBytes)
-        return ConvertParallel(readPath, writePath, options, diagnostics, strict, threads, length);
+    if (threads > 1 && before.size >= 2 * kChunkBytes)
+        return ConvertParallel(readPath, writePath, options, diagnostics, strict, threads, before);
 
     // Two passes over the file, so that no entity is held: the first measures what the header
     // and the tables need, the second writes the entities as they are made.
@@ -329,10 +354,15 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         reader.SetDiagnostics(&counting.emplace(*diagnostics));
 
     CProgressBar& progress = CProgressBar::Instance();
-    progress.SetRange(0, static_cast<std::int64_t>(length), 1);
+    progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);
     result.read = reader.Read(readPath);
     if (!result.read.Ok()) {
         result.error = result.read.error;
+        return result;
+    }
+    const FirstLook first{before, result.read.checksum};
+    if (std::string changed = ChangedSince(readPath, before); !changed.empty()) {
+        result.error = std::move(changed);
         return result;
     }
     result.warnings = counting ? counting->count : 0;
@@ -345,7 +375,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     result.layers = measured.tables().layers().size();
     progress.SetRange(0, result.entities, 1);
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
-        return StreamEntities(readPath, original, measured, stream);
+        return StreamEntities(readPath, original, measured, first, stream);
     });
     TakeWritten(written, result);
     return result;

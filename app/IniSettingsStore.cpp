@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -112,7 +112,13 @@ std::string Escape(std::string_view text) {
 } // namespace
 
 IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
-    std::ifstream in(filesys::PathOf(m_path), std::ios::binary);
+    if (!filesys::StateOf(m_path, false).exists) {
+        m_problem = "no stored settings there";
+        return;
+    }
+    std::string content;
+    m_problem = filesys::ReadSmallFile(m_path, kMaxBytes, content);
+    std::istringstream in(content);
     std::string section;
     for (std::string line; std::getline(in, line);) {
         const std::string_view text = Trim(line);

@@ -24,9 +24,16 @@ public:
     // False when the file could not be written.
     bool Save() const;
 
+    // Why the file's values could not be read ("no stored settings there" when there is no
+    // file), or empty. A file that is no regular file (a pipe, a device, a folder) or larger than
+    // kMaxBytes is not read.
+    const std::string& Problem() const { return m_problem; }
+    static constexpr std::size_t kMaxBytes = std::size_t{1} << 20;
+
 private:
     using Key = std::pair<std::string, std::string>;
 
     std::string m_path;
+    std::string m_problem;
     std::map<Key, std::string> m_values; // raw values as they stand in the file
 };

@@ -43,32 +43,26 @@ void TempCopy::Remove() {
 bool TempCopy::Make(const std::string& source) {
     Remove();
     m_error.clear();
-    // A new file, ours alone, never through a planted link; then the content over it. The
-    // source is opened without blocking and must be a regular file, so a pipe cannot hang us.
-    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+    // A new file, ours alone, never through a planted link, with the content copied into it at
+    // once. The source is opened without blocking and must be a regular file, so a pipe cannot
+    // hang us. Precious: should a write into the input fail half way, this is its only content.
+    for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = Directory() + RandomName();
-        const int slot = pendingfiles::Reserve(candidate.c_str());
+        const int slot = pendingfiles::Reserve(candidate.c_str(), true);
         errno = 0;
-        const bool created = filesys::CreatePrivate(candidate);
+        const filesys::CopyResult copied = filesys::CopyToNew(source, candidate);
         const int error = errno;
-        pendingfiles::Settle(slot, created);
-        if (created) {
+        pendingfiles::Settle(slot, copied.ok);
+        if (copied.ok) {
             m_path = candidate;
             m_pendingSlot = slot;
-        } else if (error != EEXIST) {
-            m_error = std::strerror(error);
+            return true;
+        }
+        if (error != EEXIST) {
+            m_error = copied.error;
             return false;
         }
     }
-    if (m_path.empty()) {
-        m_error = std::strerror(EEXIST);
-        return false;
-    }
-    const filesys::CopyResult copied = filesys::CopyOver(source, m_path);
-    if (!copied.ok) {
-        m_error = copied.error;
-        Remove();
-        return false;
-    }
-    return true;
+    m_error = std::strerror(EEXIST);
+    return false;
 }

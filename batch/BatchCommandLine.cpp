@@ -1,6 +1,7 @@
 #include "batch/BatchCommandLine.h"
 
 #include "common/NumberText.h"
+#include "common/PendingFiles.h"
 
 #include <algorithm>
 #include <thread>
@@ -136,11 +137,20 @@ struct Parse {
         return true;
     }
     bool Jobs(const char* option, const std::string& value) {
+        constexpr int kMostJobs = 256;
+        // Every job's temporary drawing must be known to the interrupt handler.
+        static_assert(kMostJobs + 8 <= pendingfiles::kCapacity, "room for every job's temporary file");
         int count = 0;
-        if (!WholeInt(value, count) || count < 1 || count > 256)
+        if (!WholeInt(value, count) || count < 1 || count > kMostJobs)
             return Fail(std::string(option) + ": the number of jobs must be from 1 to 256, not '" + value +
                         "'");
         request.jobs = static_cast<unsigned>(count);
+        return true;
+    }
+    bool Output(const char* option, const std::string& value) {
+        if (value.empty())
+            return Fail(std::string(option) + ": the output path is empty");
+        request.output = value;
         return true;
     }
     // KIND=REST of the label options; false when KIND names no label.
@@ -233,16 +243,8 @@ const Option kOptions[] = {
          p.request.version = true;
          return true;
      }},
-    {"-o", true,
-     [](Parse& p, const std::string& v) {
-         p.request.output = v;
-         return true;
-     }},
-    {"--output", true,
-     [](Parse& p, const std::string& v) {
-         p.request.output = v;
-         return true;
-     }},
+    {"-o", true, [](Parse& p, const std::string& v) { return p.Output("-o", v); }},
+    {"--output", true, [](Parse& p, const std::string& v) { return p.Output("--output", v); }},
     {"--label", true,
      [](Parse& p, const std::string& kind) {
          LabelFields f{};

@@ -13,18 +13,29 @@ namespace outputplan {
 namespace {
 
 // The file a path names: its device and inode when it exists, else its absolute spelling with
-// links and dots resolved as far as they exist.
+// links and dots resolved.
 std::string IdentityOf(const std::string& path) {
-    const filesys::FileId id = filesys::IdOf(path);
-    if (id.exists)
-        return "file " + std::to_string(id.device) + ":" + std::to_string(id.inode);
-    std::error_code ec;
-    fs::path absolute = fs::absolute(filesys::PathOf(path), ec);
-    const fs::path resolved = fs::weakly_canonical(absolute, ec);
-    return "path " + filesys::TextOf(ec ? absolute.lexically_normal() : resolved);
+    const filesys::FileState state = filesys::StateOf(path);
+    if (state.exists)
+        return "file " + std::to_string(state.device) + ":" + std::to_string(state.inode);
+    return "path " + filesys::ResolveLinks(path);
 }
 
 } // namespace
+
+std::string PlannedTarget(const std::string& output) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(filesys::PathOf(output), ec);
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
+        return output;
+    return filesys::ResolveLinks(output);
+}
+
+std::string Moved(const BatchJob& job) {
+    if (PlannedTarget(job.output) == job.target)
+        return {};
+    return "now leads to another file than when the run began (a link was changed); nothing was written";
+}
 
 std::string FindClash(const std::vector<BatchJob>& jobs) {
     std::map<std::string, const BatchJob*> inputs;
@@ -32,7 +43,7 @@ std::string FindClash(const std::vector<BatchJob>& jobs) {
         inputs.emplace(IdentityOf(job.input), &job);
     std::map<std::string, const BatchJob*> outputs;
     for (const BatchJob& job : jobs) {
-        const std::string identity = IdentityOf(job.output);
+        const std::string identity = IdentityOf(job.target);
         if (const auto input = inputs.find(identity); input != inputs.end()) {
             if (input->second == &job)
                 return job.output + ": the output would replace its own input; choose another with --output";

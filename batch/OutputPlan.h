@@ -6,14 +6,22 @@
 // One conversion the batch tool is asked for.
 struct BatchJob {
     std::string input;
-    std::string output;
+    std::string output; // as the user named it
+    std::string target; // the file it leads to, links followed (see PlannedTarget)
 };
 
 namespace outputplan {
 
+// The file writing to `output` reaches: links followed, dangling ones and chains too; a device or
+// pipe (/dev/stdout) stays as named, as it is written straight into.
+std::string PlannedTarget(const std::string& output);
+
 // Checks, before anything is written, that no planned output is an input or another job's output:
-// the same file whatever the spelling (links, "./", "..") counts. Returns the first clash as a
-// message naming both paths, or empty.
+// the same file whatever the spelling (links, also dangling ones, "./", "..") counts. Returns the
+// first clash as a message naming both paths, or empty.
 std::string FindClash(const std::vector<BatchJob>& jobs);
+
+// Empty when the output still leads to its planned target; else why nothing may be written.
+std::string Moved(const BatchJob& job);
 
 } // namespace outputplan

@@ -1,16 +1,17 @@
 #include "batch/WarningPrinter.h"
 
+#include "batch/TerminalText.h"
+
 #include <string>
 
 namespace {
 
-// Record values may hold any byte; control characters must not act on the terminal.
+// Record values may hold any byte and be of any length: control characters must not act on the
+// terminal, and a value of megabytes is no message.
+constexpr std::size_t kLongestValue = 80;
+
 std::string Printable(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return out;
+    return terminaltext::Printable(text, kLongestValue);
 }
 
 } // namespace
@@ -22,12 +23,12 @@ void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_
     std::string pair = Printable(key);
     if (!value.empty())
         pair += "=" + Printable(value);
-    m_out += m_program + ": " + m_file + ":" + std::to_string(line) + ": " + pair + ": ";
+    m_out += m_program + ": " + terminaltext::Printable(m_file) + ":" + std::to_string(line) + ": " + pair + ": ";
     m_out.append(problem.data(), problem.size()).append("\n");
 }
 
 void WarningPrinter::Finish() const {
     if (m_count > kShown)
-        m_out += m_program + ": " + m_file + ": " + std::to_string(m_count - kShown) +
+        m_out += m_program + ": " + terminaltext::Printable(m_file) + ": " + std::to_string(m_count - kShown) +
                  " more warnings not shown\n";
 }

@@ -5,12 +5,14 @@
 #include "batch/BatchCommandLine.h"
 #include "batch/OutputPlan.h"
 #include "batch/TerminalProgress.h"
+#include "batch/TerminalText.h"
 #include "batch/WarningPrinter.h"
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -27,8 +29,24 @@ namespace {
 
 constexpr const char* kProgram = "frt2dxf-batch";
 
+using terminaltext::Printable;
+
 void Fail(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kProgram, Printable(path).c_str(), Printable(reason).c_str());
+}
+
+// Whether standard output still has a reader: once a pipe's reader went away (`| head -1`),
+// reporting there ends, and the conversions go on to their end.
+bool g_stdoutOpen = true;
+
+void Report(const std::string& text) {
+    if (!g_stdoutOpen || text.empty())
+        return;
+    errno = 0;
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        g_stdoutOpen = false;
+        std::clearerr(stdout);
+    }
 }
 
 // What one conversion has to say, kept until its turn: conversions may run at once, their
@@ -40,12 +58,11 @@ struct JobReport {
     std::uint64_t warnings = 0;
 
     bool Fail(const std::string& path, const std::string& reason) {
-        err += std::string(kProgram) + ": " + path + ": " + reason + "\n";
+        err += std::string(kProgram) + ": " + Printable(path) + ": " + Printable(reason) + "\n";
         return false;
     }
     void Print() const {
-        std::fputs(out.c_str(), stdout);
-        std::fflush(stdout);
+        Report(out);
         std::fputs(err.c_str(), stderr);
     }
 };
@@ -91,6 +108,10 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         return report;
     }
 
+    if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
+        report.Fail(output, moved);
+        return report;
+    }
     ExportOptions options = settings.Build();
     if (showProgress)
         CProgressBar::Instance().Create(
@@ -98,7 +119,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     WarningPrinter warnings(report.err, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
     const ConversionResult result =
-        exportrun::ConvertFile(input, output, options, &warnings, request.strict, threads);
+        exportrun::ConvertFile(input, job.target, options, &warnings, request.strict, threads);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (showProgress)
         CProgressBar::Destroy();
@@ -119,7 +140,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         char line[64];
         std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities,
                       result.layers, elapsed.count());
-        report.out = input + " -> " + output + line;
+        report.out = Printable(input) + " -> " + Printable(output) + line;
     }
     report.ok = true;
     return report;
@@ -170,16 +191,15 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
     return allOk;
 }
 
-// The desktop program's stored choices. A missing store is said, and the defaults are used.
+// The desktop program's stored choices. A store that is missing or cannot be used is said, and
+// the defaults are used.
 void LoadStoredSettings(ExportSettings& settings) {
     const std::string path = IniSettingsStore::UserPath();
-    std::error_code ec;
-    if (!fs::exists(filesys::PathOf(path), ec)) {
-        std::fprintf(stderr, "%s: %s: no stored settings there; using the defaults\n", kProgram,
-                     path.c_str());
+    IniSettingsStore store(path);
+    if (!store.Problem().empty()) {
+        Fail(path, store.Problem() + "; using the defaults");
         return;
     }
-    IniSettingsStore store(path);
     settings.Load(store, ExportSettings::LayerDefaults{});
 }
 
@@ -213,10 +233,12 @@ int main(int argc, char** argv) {
         }
     }
     std::vector<BatchJob> jobs;
-    for (const std::string& input : request.inputs)
-        jobs.push_back({input, request.output.empty() ? DefaultOutput(input) : request.output});
+    for (const std::string& input : request.inputs) {
+        const std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
+        jobs.push_back({input, output, outputplan::PlannedTarget(output)});
+    }
     if (const std::string clash = outputplan::FindClash(jobs); !clash.empty()) {
-        std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, clash.c_str());
+        std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
         return 2;
     }
     const unsigned workers = std::min<std::size_t>(request.jobs, jobs.size());

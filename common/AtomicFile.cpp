@@ -31,7 +31,7 @@ std::string RandomTag() {
 
 } // namespace
 
-AtomicFile::AtomicFile(std::string target) : m_target(std::move(target)) {}
+AtomicFile::AtomicFile(std::string target) : m_requested(std::move(target)), m_target(m_requested) {}
 
 AtomicFile::~AtomicFile() {
     Discard();
@@ -81,27 +81,25 @@ bool AtomicFile::CreateTemporary(const std::string& directory, const std::string
 
 bool AtomicFile::Open() {
     std::error_code ec;
-    // Write through a link to the file it names, as writing in place would.
-    if (fs::is_symlink(filesys::PathOf(m_target), ec)) {
-        const fs::path resolved = fs::canonical(filesys::PathOf(m_target), ec);
-        if (ec)
-            return Fail(ec.message());
-        m_target = filesys::TextOf(resolved);
+    // A device or pipe, also behind a link (/dev/stdout), is written in place: it cannot be
+    // replaced, only fed.
+    const fs::file_status status = fs::status(filesys::PathOf(m_target), ec);
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
+        m_file.reset(filesys::OpenFile(m_target, "wb"));
+        if (!m_file)
+            return Fail(SystemError(errno));
+        return true;
     }
+    // Write through links to the file they name, also one that does not exist yet, as writing
+    // in place would; the path is looked at again just before the commit.
+    m_target = filesys::ResolveLinks(m_requested);
     const fs::path target = filesys::PathOf(m_target);
     if (target.filename().empty())
         return Fail(SystemError(EISDIR));
     const bool exists = fs::exists(target, ec);
     if (exists) {
-        if (fs::is_directory(target, ec))
+        if (!fs::is_regular_file(target, ec))
             return Fail(SystemError(EISDIR));
-        // A device or pipe is written in place: it cannot be replaced, only fed.
-        if (!fs::is_regular_file(target, ec)) {
-            m_file.reset(filesys::OpenFile(m_target, "wb"));
-            if (!m_file)
-                return Fail(SystemError(errno));
-            return true;
-        }
         // A file we may not write stays as it is, as it would with a write in place.
         std::unique_ptr<std::FILE, FileCloser> probe(filesys::OpenFile(m_target, "r+b"));
         if (!probe)
@@ -148,9 +146,16 @@ bool AtomicFile::Commit() {
         return Fail(SystemError(errno != 0 ? errno : EIO));
     if (m_temporary.empty())
         return true; // written in place
+    // A link changed meanwhile would make the drawing land on another file than the one planned.
+    if (filesys::ResolveLinks(m_requested) != m_target)
+        return Fail(m_requested + " now leads to another file (a link was changed)");
     if (m_copyOver)
         return CopyIntoTarget();
-    filesys::CopyPermissions(m_target, m_temporary); // the drawing takes the target's permissions
+    // The drawing takes the target's permissions, or a new file's: it was private until now.
+    if (filesys::StateOf(m_target).exists)
+        filesys::CopyPermissions(m_target, m_temporary);
+    else
+        filesys::GiveNewFilePermissions(m_temporary);
     if (const std::string error = filesys::Replace(m_temporary, m_target); !error.empty())
         return Fail(error);
     pendingfiles::Drop(m_pendingSlot);
@@ -160,6 +165,8 @@ bool AtomicFile::Commit() {
 }
 
 bool AtomicFile::CopyIntoTarget() {
+    // A stop meanwhile waits, so that the target is never left half written by it.
+    const pendingfiles::DeferStop deferred;
     const filesys::CopyResult copied = filesys::CopyOver(m_temporary, m_target);
     if (copied.ok) {
         Discard();
@@ -172,6 +179,7 @@ bool AtomicFile::CopyIntoTarget() {
         m_kept = m_temporary;
         m_temporary.clear();
         m_damaged = true;
+        pendingfiles::MarkDamaged(true);
     }
     return Fail(copied.error);
 }

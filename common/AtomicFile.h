@@ -14,7 +14,8 @@
 // place, which keeps its inode, links, owner and ACLs. On any failure, and when destroyed without
 // Commit, the temporary file is removed, except when an in-place copy failed half way: then it is
 // kept as the complete drawing (KeptPath) and Damaged() says the target may be incomplete. A
-// target that exists but is no regular file (a device, a pipe) is written straight into.
+// target that exists but is no regular file (a device, a pipe) is written straight into. The
+// temporary file is readable by the user alone until it takes the target's permissions.
 class AtomicFile : public ITextSink {
 public:
     explicit AtomicFile(std::string target);
@@ -49,7 +50,8 @@ private:
     bool CreateTemporary(const std::string& directory, const std::string& stem);
     bool CopyIntoTarget();
 
-    std::string m_target;
+    std::string m_requested; // the path as given
+    std::string m_target;    // the file it leads to
     std::string m_temporary;
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_error;

@@ -23,9 +23,11 @@ std::string TextOf(const std::filesystem::path& path);
 std::FILE* OpenFile(const std::string& path, const char* mode);
 // Moves the file's position to `offset` from its start, beyond 2 GiB too; false with errno set.
 bool SeekTo(std::FILE* file, std::uint64_t offset);
-// A new file opened for binary writing: created now or not at all, never through a link.
-// Null with errno set when that fails.
+// A new file opened for binary writing, readable by the user alone: created now or not at all,
+// never through a link. Null with errno set when that fails.
 std::FILE* CreateNew(const std::string& path);
+// Gives a file made by CreateNew the permissions any new file of the user gets (the umask's).
+void GiveNewFilePermissions(const std::string& path);
 // Puts `replacement` in the place of `target` by a rename. The system's text on failure.
 std::string Replace(const std::string& replacement, const std::string& target);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
@@ -40,13 +42,36 @@ void RemoveNow(const char* path) noexcept;
 // What is said of a path that names something other than a file with content (a pipe, a device).
 inline constexpr const char* kNotRegular = "not a regular file";
 
-// What makes a file the same file, whatever path names it.
-struct FileId {
+// What a file is and how it looked at one moment: which file (device and inode; on Windows the
+// volume and file index), its size, and its modification and change times. Any rewrite or
+// replacement of the file changes one of them.
+struct FileState {
     bool exists = false;
+    bool regular = false;
+    bool link = false; // only seen when links are not followed
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the system's own ticks
+    std::int64_t changed = 0;
+    std::string error; // the system's text when the file could not be looked at
+
+    bool SameFile(const FileState& other) const {
+        return exists && other.exists && device == other.device && inode == other.inode;
+    }
+    bool SameAs(const FileState& other) const {
+        return exists == other.exists && regular == other.regular && link == other.link &&
+               device == other.device && inode == other.inode && size == other.size &&
+               modified == other.modified && changed == other.changed;
+    }
 };
-FileId IdOf(const std::string& path);
+// Follows links to the file they name; with followLinks false, a link is looked at itself.
+FileState StateOf(const std::string& path, bool followLinks = true);
+
+// The absolute path of the file that writing to `path` would reach: symbolic links of the last
+// component are followed one by one, also when they lead to a file that does not exist yet (a
+// dangling link), and the folders on the way are resolved as far as they exist.
+std::string ResolveLinks(const std::string& path);
 
 // True when a new file put over `target` by a rename would still be the file it is: a regular
 // file with one link and no extended attributes (ACLs included), owned like `replacement`.
@@ -63,9 +88,15 @@ struct CopyResult {
 // full disk usually fails before a byte of the target changes.
 CopyResult CopyOver(const std::string& source, const std::string& target);
 
-// Creates an empty file readable by the user alone, new or not at all (never through a link).
-// False with errno set when that fails.
-bool CreatePrivate(const std::string& path);
+// Copies the regular file `source` into a new file `copy`, readable by the user alone, created
+// now or not at all (never through a link). On failure nothing is left at `copy`.
+CopyResult CopyToNew(const std::string& source, const std::string& copy);
+
+// Reads the whole of a small regular file, never blocking on a pipe or device put in its place.
+// Empty when it went well; else why not: the system's text, kNotRegular, or kTooLarge when it
+// holds more than maxBytes.
+std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
+inline constexpr const char* kTooLarge = "too large to be a settings file";
 
 // The user's temporary directory, ending in a separator.
 std::string TemporaryDirectory();

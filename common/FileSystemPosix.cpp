@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,119 +65,18 @@ CopyResult Failed(bool damaged) {
     return result;
 }
 
-} // namespace
-
-std::vector<std::string> Arguments(int argc, char** argv) {
-    return {argv + std::min(argc, 1), argv + argc};
+CopyResult NotRegular(const struct stat& info) {
+    CopyResult result;
+    result.error = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegular;
+    return result;
 }
 
-std::filesystem::path PathOf(const std::string& text) {
-    return {text};
-}
-
-std::string TextOf(const std::filesystem::path& path) {
-    return path.string();
-}
-
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-    return std::fopen(path.c_str(), mode);
-}
-
-bool SeekTo(std::FILE* file, std::uint64_t offset) {
-    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-}
-
-std::FILE* CreateNew(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        // The file is made but cannot be written through: it must not stay behind.
-        const int error = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
-        errno = error;
-    }
-    return file;
-}
-
-std::string Replace(const std::string& replacement, const std::string& target) {
-    if (std::rename(replacement.c_str(), target.c_str()) != 0)
-        return std::strerror(errno);
-    return {};
-}
-
-void CopyPermissions(const std::string& from, const std::string& to) {
-    struct stat info {};
-    if (::stat(from.c_str(), &info) == 0)
-        ::chmod(to.c_str(), info.st_mode & 07777);
-}
-
-bool IsTerminal(std::FILE* stream) {
-    return ::isatty(::fileno(stream)) != 0;
-}
-
-bool Remove(const std::string& path) {
-    return std::remove(path.c_str()) == 0;
-}
-
-void RemoveNow(const char* path) noexcept {
-    ::unlink(path);
-}
-
-FileId IdOf(const std::string& path) {
-    FileId id;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        id.exists = true;
-        id.device = static_cast<std::uint64_t>(info.st_dev);
-        id.inode = static_cast<std::uint64_t>(info.st_ino);
-    }
-    return id;
-}
-
-bool RenameKeepsIdentity(const std::string& target, const std::string& replacement) {
-    struct stat old {};
-    struct stat fresh {};
-    if (::lstat(target.c_str(), &old) != 0)
-        return errno == ENOENT; // nothing there to keep
-    if (::stat(replacement.c_str(), &fresh) != 0)
-        return false;
-    return S_ISREG(old.st_mode) && old.st_nlink == 1 && old.st_uid == fresh.st_uid &&
-           old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);
-}
-
-CopyResult CopyOver(const std::string& source, const std::string& target) {
-    errno = 0;
-    // Without blocking, so that a pipe put in the file's place cannot hang the caller.
-    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (in.get() < 0)
-        return Failed(false);
-    Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
-    if (out.get() < 0)
-        return Failed(false);
-    struct stat from {};
-    struct stat to {};
-    if (::fstat(in.get(), &from) != 0 || ::fstat(out.get(), &to) != 0)
-        return Failed(false);
-    if (!S_ISREG(from.st_mode)) {
-        CopyResult result;
-        result.error = S_ISDIR(from.st_mode) ? std::strerror(EISDIR) : kNotRegular;
-        return result;
-    }
-    if (from.st_size > to.st_size) {
-        const int error = ::posix_fallocate(out.get(), to.st_size, from.st_size - to.st_size);
-        if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
-            (void)::ftruncate(out.get(), to.st_size); // give back what was claimed
-            errno = error;
-            return Failed(false);
-        }
-    }
+// Copies every byte of `in` to `out` from its start and cuts `out` after them.
+CopyResult CopyBytes(int in, Fd& out) {
     std::vector<char> buffer(1 << 20);
     off_t offset = 0;
     for (;;) {
-        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n == 0)
             break;
         if (n < 0) {
@@ -203,17 +103,192 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
     return result;
 }
 
-bool CreatePrivate(const std::string& path) {
+mode_t Umask() {
+    static mode_t mask = 0;
+    static std::once_flag once;
+    // Read once, as the only way to read it is to set it; files made meanwhile are ours and
+    // private anyway.
+    std::call_once(once, [] {
+        mask = ::umask(077);
+        ::umask(mask);
+    });
+    return mask;
+}
+
+std::int64_t Nanoseconds(const struct timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+} // namespace
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return {argv + std::min(argc, 1), argv + argc};
+}
+
+std::filesystem::path PathOf(const std::string& text) {
+    return {text};
+}
+
+std::string TextOf(const std::filesystem::path& path) {
+    return path.string();
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::FILE* CreateNew(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
-    if (::close(fd) != 0) {
+        return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        // The file is made but cannot be written through: it must not stay behind.
         const int error = errno;
+        ::close(fd);
         ::unlink(path.c_str());
         errno = error;
-        return false;
     }
-    return true;
+    return file;
+}
+
+std::string Replace(const std::string& replacement, const std::string& target) {
+    if (std::rename(replacement.c_str(), target.c_str()) != 0)
+        return std::strerror(errno);
+    return {};
+}
+
+void GiveNewFilePermissions(const std::string& path) {
+    ::chmod(path.c_str(), 0666 & ~Umask());
+}
+
+void CopyPermissions(const std::string& from, const std::string& to) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) == 0)
+        ::chmod(to.c_str(), info.st_mode & 07777);
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) != 0;
+}
+
+bool Remove(const std::string& path) {
+    return std::remove(path.c_str()) == 0;
+}
+
+void RemoveNow(const char* path) noexcept {
+    ::unlink(path);
+}
+
+FileState StateOf(const std::string& path, bool followLinks) {
+    FileState state;
+    struct stat info {};
+    if ((followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) != 0) {
+        state.error = std::strerror(errno);
+        return state;
+    }
+    state.exists = true;
+    state.regular = S_ISREG(info.st_mode);
+    state.link = S_ISLNK(info.st_mode);
+    state.device = static_cast<std::uint64_t>(info.st_dev);
+    state.inode = static_cast<std::uint64_t>(info.st_ino);
+    state.size = static_cast<std::uint64_t>(info.st_size);
+    state.modified = Nanoseconds(info.st_mtim);
+    state.changed = Nanoseconds(info.st_ctim);
+    return state;
+}
+
+bool RenameKeepsIdentity(const std::string& target, const std::string& replacement) {
+    struct stat old {};
+    struct stat fresh {};
+    if (::lstat(target.c_str(), &old) != 0)
+        return errno == ENOENT; // nothing there to keep
+    if (::stat(replacement.c_str(), &fresh) != 0)
+        return false;
+    return S_ISREG(old.st_mode) && old.st_nlink == 1 && old.st_uid == fresh.st_uid &&
+           old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);
+}
+
+CopyResult CopyOver(const std::string& source, const std::string& target) {
+    errno = 0;
+    // Without blocking, so that a pipe put in the file's place cannot hang the caller.
+    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (in.get() < 0)
+        return Failed(false);
+    Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    if (out.get() < 0)
+        return Failed(false);
+    struct stat from {};
+    struct stat to {};
+    if (::fstat(in.get(), &from) != 0 || ::fstat(out.get(), &to) != 0)
+        return Failed(false);
+    if (!S_ISREG(from.st_mode))
+        return NotRegular(from);
+    if (from.st_size > to.st_size) {
+        const int error = ::posix_fallocate(out.get(), to.st_size, from.st_size - to.st_size);
+        if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+            (void)::ftruncate(out.get(), to.st_size); // give back what was claimed
+            errno = error;
+            return Failed(false);
+        }
+    }
+    return CopyBytes(in.get(), out);
+}
+
+CopyResult CopyToNew(const std::string& source, const std::string& copy) {
+    errno = 0;
+    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat from {};
+    if (in.get() < 0 || ::fstat(in.get(), &from) != 0)
+        return Failed(false);
+    if (!S_ISREG(from.st_mode))
+        return NotRegular(from);
+    Fd out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (out.get() < 0)
+        return Failed(false);
+    CopyResult result = CopyBytes(in.get(), out);
+    if (!result.ok) {
+        ::unlink(copy.c_str());
+        result.damaged = false;
+    }
+    return result;
+}
+
+std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
+    content.clear();
+    Fd in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info {};
+    if (in.get() < 0 || ::fstat(in.get(), &info) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegular;
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        return kTooLarge;
+    // One byte more than allowed tells a file that grew since.
+    content.resize(maxBytes + 1);
+    std::size_t got = 0;
+    while (got < content.size()) {
+        const ssize_t n = ::read(in.get(), content.data() + got, content.size() - got);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            content.clear();
+            return std::strerror(errno);
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    if (got > maxBytes) {
+        content.clear();
+        return kTooLarge;
+    }
+    content.resize(got);
+    return {};
 }
 
 std::string TemporaryDirectory() {

@@ -100,6 +100,33 @@ CopyResult Failed(bool damaged, DWORD error) {
     return result;
 }
 
+// Copies every byte of `in` to `out` from their current positions and cuts `out` after them.
+CopyResult CopyBytes(const Handle& in, Handle& out) {
+    std::vector<char> buffer(1 << 20);
+    bool wrote = false;
+    for (;;) {
+        DWORD got = 0;
+        if (ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) == 0)
+            return Failed(wrote, GetLastError());
+        if (got == 0)
+            break;
+        DWORD put = 0;
+        if (WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0 || put != got)
+            return Failed(true, GetLastError());
+        wrote = true;
+    }
+    if (SetEndOfFile(out.get()) == 0 || !out.Close())
+        return Failed(true, GetLastError());
+    CopyResult result;
+    result.ok = true;
+    return result;
+}
+
+std::int64_t Ticks(const FILETIME& time) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32U) |
+                                     time.dwLowDateTime);
+}
+
 } // namespace
 
 std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
@@ -167,6 +194,10 @@ std::string Replace(const std::string& replacement, const std::string& target) {
     return SystemText(GetLastError());
 }
 
+void GiveNewFilePermissions(const std::string& /*path*/) {
+    // A new file takes its folder's ACLs on Windows.
+}
+
 void CopyPermissions(const std::string& /*from*/, const std::string& /*to*/) {
     // ReplaceFileW keeps the target's attributes and ACLs itself; a read-only attribute copied
     // onto the temporary file would only keep it from being removed after a failure.
@@ -187,17 +218,27 @@ void RemoveNow(const char* path) noexcept {
         DeleteFileW(wide);
 }
 
-FileId IdOf(const std::string& path) {
-    FileId id;
-    const Handle file(CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+FileState StateOf(const std::string& path, bool followLinks) {
+    FileState state;
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    const Handle file(CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (file.Valid() && GetFileInformationByHandle(file.get(), &info) != 0) {
-        id.exists = true;
-        id.device = info.dwVolumeSerialNumber;
-        id.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
+    if (!file.Valid() || GetFileInformationByHandle(file.get(), &info) == 0) {
+        state.error = SystemText(GetLastError());
+        return state;
     }
-    return id;
+    state.exists = true;
+    state.link = !followLinks && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    state.regular = !state.link && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                    GetFileType(file.get()) == FILE_TYPE_DISK;
+    state.device = info.dwVolumeSerialNumber;
+    state.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
+    state.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
+    state.modified = Ticks(info.ftLastWriteTime);
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic) != 0)
+        state.changed = basic.ChangeTime.QuadPart;
+    return state;
 }
 
 bool RenameKeepsIdentity(const std::string& target, const std::string& /*replacement*/) {
@@ -225,32 +266,67 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Valid())
         return Failed(false, GetLastError());
-    std::vector<char> buffer(1 << 20);
-    bool wrote = false;
-    for (;;) {
-        DWORD got = 0;
-        if (ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) == 0)
-            return Failed(wrote, GetLastError());
-        if (got == 0)
-            break;
-        DWORD put = 0;
-        if (WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0 || put != got)
-            return Failed(true, GetLastError());
-        wrote = true;
+    return CopyBytes(in, out);
+}
+
+CopyResult CopyToNew(const std::string& source, const std::string& copy) {
+    const Handle in(CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in.Valid())
+        return Failed(false, GetLastError());
+    if (GetFileType(in.get()) != FILE_TYPE_DISK) {
+        CopyResult result;
+        result.error = kNotRegular;
+        return result;
     }
-    if (SetEndOfFile(out.get()) == 0 || !out.Close())
-        return Failed(true, GetLastError());
-    CopyResult result;
-    result.ok = true;
+    // CREATE_NEW fails on anything already there, a planted link included.
+    const std::wstring wide = Wide(copy);
+    Handle out(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.Valid()) {
+        const DWORD error = GetLastError();
+        errno = ErrnoOf(error);
+        return Failed(false, error);
+    }
+    CopyResult result = CopyBytes(in, out);
+    if (!result.ok) {
+        out.Close();
+        DeleteFileW(wide.c_str());
+        result.damaged = false;
+    }
     return result;
 }
 
-bool CreatePrivate(const std::string& path) {
-    const Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
-        errno = ErrnoOf(GetLastError());
-    return file.Valid();
+std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
+    content.clear();
+    const Handle in(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in.Valid())
+        return SystemText(GetLastError());
+    if (GetFileType(in.get()) != FILE_TYPE_DISK)
+        return kNotRegular;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(in.get(), &size) == 0)
+        return SystemText(GetLastError());
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        return kTooLarge;
+    content.resize(maxBytes + 1);
+    std::size_t got = 0;
+    while (got < content.size()) {
+        DWORD n = 0;
+        if (ReadFile(in.get(), content.data() + got, static_cast<DWORD>(content.size() - got), &n, nullptr) == 0) {
+            content.clear();
+            return SystemText(GetLastError());
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got > maxBytes) {
+        content.clear();
+        return kTooLarge;
+    }
+    content.resize(got);
+    return {};
 }
 
 std::string TemporaryDirectory() {

@@ -9,7 +9,7 @@
 namespace pendingfiles {
 namespace {
 
-constexpr int kSlots = 64; // a temporary file for each conversion running at once
+constexpr int kSlots = kCapacity;
 constexpr std::size_t kPathMax = 4096;
 // How long a stop waits for another thread's file creation to finish: creating a file takes
 // far less, even on a busy disk, and a stop must not hang on a stuck one.
@@ -21,7 +21,10 @@ enum SlotState : int { kFree = 0, kFilling = 1, kCreating = 2, kUsed = 3 };
 // conversions on several threads claim slots at once.
 char g_paths[kSlots][kPathMax];
 std::atomic<int> g_state[kSlots];
+std::atomic<bool> g_precious[kSlots];
 std::atomic<bool> g_stopping{false};
+std::atomic<bool> g_damaged{false};
+std::atomic<int> g_deferring{0};
 static_assert(std::atomic<int>::is_always_lock_free, "read from a signal handler");
 static_assert(std::atomic<bool>::is_always_lock_free, "read from a signal handler");
 
@@ -49,7 +52,7 @@ int SettledState(int slot) noexcept {
 
 } // namespace
 
-int Reserve(const char* path) noexcept {
+int Reserve(const char* path, bool precious) noexcept {
     const std::size_t length = std::strlen(path);
     if (length >= kPathMax)
         return -1;
@@ -64,6 +67,7 @@ int Reserve(const char* path) noexcept {
                 WaitForTheEnd();
             }
             std::memcpy(g_paths[slot], path, length + 1);
+            g_precious[slot].store(precious);
             g_state[slot].store(kCreating);
             return slot;
         }
@@ -89,7 +93,7 @@ void RemoveAll() noexcept {
     for (int slot = 0; slot < kSlots; ++slot) {
         const int state = SettledState(slot);
         // A creation this thread was interrupted in may have made the file already.
-        if (state == kUsed || state == kCreating) {
+        if ((state == kUsed || state == kCreating) && !(g_precious[slot].load() && g_damaged.load())) {
             filesys::RemoveNow(g_paths[slot]);
             g_state[slot].store(kFree);
         }
@@ -99,6 +103,34 @@ void RemoveAll() noexcept {
 void Stop() noexcept {
     g_stopping.store(true);
     RemoveAll();
+}
+
+void MarkDamaged(bool damaged) noexcept {
+    g_damaged.store(damaged);
+}
+
+bool Deferring() noexcept {
+    return g_deferring.load() > 0;
+}
+
+void BeginStop() noexcept {
+    g_stopping.store(true);
+}
+
+DeferStop::DeferStop() noexcept {
+    ++g_deferring;
+    // Counted first, then the stop looked for: a stop that began before may not have seen this
+    // deferral, so no copy starts; the stop is finished instead (or, on its own thread, awaited).
+    if (g_stopping.load()) {
+        --g_deferring;
+        StopDeferred();
+        WaitForTheEnd();
+    }
+}
+
+DeferStop::~DeferStop() {
+    if (--g_deferring == 0)
+        StopDeferred();
 }
 
 } // namespace pendingfiles

@@ -266,6 +266,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
     }
     result.error = input.Error();
     result.bytes = input.BytesRead();
+    result.checksum = input.ChecksumRead();
     result.elements = m_elements;
     return result;
 }

@@ -11,6 +11,7 @@ struct FrtReadResult {
     bool opened = false;
     std::string error; // the system's text when the file could not be opened or read
     std::uint64_t bytes = 0;
+    std::uint64_t checksum = 0; // of the bytes read, to tell whether a second reading saw the same
     std::uint64_t elements = 0;
 
     bool Ok() const { return opened && error.empty(); }

@@ -88,6 +88,7 @@ bool LineReader::Open(const std::string& path, std::uint64_t begin, std::uint64_
     m_repeat = false;
     m_error.clear();
     m_bytesRead = 0;
+    m_checksum = Checksum();
     m_lineNumber = linesBefore;
     m_origin = begin;
     m_remaining = length;
@@ -106,6 +107,7 @@ void LineReader::Refill() {
     const std::size_t room =
         static_cast<std::size_t>(std::min<std::uint64_t>(m_buffer.size() - m_end, m_remaining));
     const std::size_t got = room > 0 ? std::fread(m_buffer.data() + m_end, 1, room, m_file.get()) : 0;
+    m_checksum.Add(m_buffer.data() + m_end, got);
     m_end += got;
     m_bytesRead += got;
     m_remaining -= got;

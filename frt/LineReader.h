@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Checksum.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -60,6 +62,8 @@ public:
     // The system's error text after a failed open or read; empty when all went well.
     const std::string& Error() const { return m_error; }
     std::uint64_t BytesRead() const { return m_bytesRead; }
+    // The checksum of every byte read so far.
+    std::uint64_t ChecksumRead() const { return m_checksum.Value(); }
     // The 1-based number of the line last returned (or seen through a probe).
     std::uint64_t LineNumber() const { return m_lineNumber; }
     // The file offset where the line that the next Next or SkipLine returns begins.
@@ -86,6 +90,7 @@ private:
     std::string_view m_last;
     std::string m_error;
     std::uint64_t m_bytesRead = 0;
+    Checksum m_checksum;
     std::uint64_t m_lineNumber = 0;
     std::uint64_t m_origin = 0;    // the file offset of the first byte read
     std::uint64_t m_remaining = 0; // bytes that may still be read

@@ -66,6 +66,12 @@ CExportDlg::CExportDlg(const std::string& programDirectory, ISettingsStore& stor
             box.exec();
         };
     }
+    m_ask = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
     m_settings.m_bLayerPerCode = 1;
     // Dialog units from the dialog font, as Windows derives them: 4 x 8 units per base unit.
     const QFontMetrics metrics(font());
@@ -297,14 +303,19 @@ void CExportDlg::RunExport() {
     if (!TakeValues())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto error =
-        exportdlg::RunExport(m_settings, m_store, *m_files, std::make_unique<QtProgressDisplay>(this));
+    const auto askReplace = [this](const std::string& path) {
+        QApplication::restoreOverrideCursor();
+        const bool yes = m_ask(this, windowTitle(), Local(path + " already exists. Do you want to replace it?"));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return yes;
+    };
+    const exportdlg::ExportOutcome outcome = exportdlg::RunExport(
+        m_settings, m_store, *m_files, std::make_unique<QtProgressDisplay>(this), askReplace);
     QApplication::restoreOverrideCursor();
-    if (error) {
-        m_message(this, QStringLiteral("Error"), Local(*error));
-        return;
-    }
-    done(RESULT_OK);
+    if (!outcome.error.empty())
+        m_message(this, QStringLiteral("Error"), Local(outcome.error));
+    if (outcome.done)
+        done(RESULT_OK);
 }
 
 std::string CExportDlg::Text(int id) const {
@@ -314,12 +325,14 @@ std::string CExportDlg::Text(int id) const {
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {
     m_ownFiles = ExportFiles(tempPath, inputPath);
     m_files = &m_ownFiles;
+    setWindowTitle(Local(exportdlg::WindowTitle(m_language.GetText("WND_CAPTION", "DXF Export"), m_ownFiles)));
     m_language.m_strTempPath = tempPath;
     m_language.m_strInputPath = inputPath;
 }
 
 void CExportDlg::SetFiles(ExportFiles& files) {
     m_files = &files;
+    setWindowTitle(Local(exportdlg::WindowTitle(m_language.GetText("WND_CAPTION", "DXF Export"), files)));
     m_language.m_strTempPath = files.TempPath();
     m_language.m_strInputPath = files.InputPath();
 }

@@ -20,12 +20,16 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-// The "DXF Export" options dialog. OK runs the export: the drawing replaces the input file.
+// The "DXF Export" options dialog. OK runs the export: the drawing replaces the input file, or
+// for a file the user chose, goes beside it.
 // Ends with 1 after an export, 2 on Cancel or close.
 class CExportDlg : public QDialog {
 public:
     // Shows a message box; tests replace it to see the messages without a modal loop.
     using MessageBox = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+
+    // Asks a yes-or-no question; tests replace it too.
+    using Question = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
 
     static constexpr int RESULT_OK = 1;
     static constexpr int RESULT_CANCEL = 2;
@@ -43,6 +47,8 @@ public:
     void SetFiles(const std::string& tempPath, const std::string& inputPath);
     // The files of start-up, which learns from them whether the input needs its copy kept.
     void SetFiles(ExportFiles& files);
+
+    void SetQuestion(Question ask) { m_ask = std::move(ask); }
 
     void reject() override;
 
@@ -65,6 +71,7 @@ private:
 
     ISettingsStore& m_store;
     MessageBox m_message;
+    Question m_ask;
     ExportFiles m_ownFiles;
     ExportFiles* m_files = &m_ownFiles;
     std::map<int, QWidget*> m_controls;

@@ -1,5 +1,10 @@
 #include "app/desktop/QtSettingsStore.h"
 
+#include "app/IniSettingsStore.h"
+#include "common/FileSystem.h"
+
+#include <cstdio>
+
 namespace {
 
 QString Key(std::string_view section, std::string_view name) {
@@ -13,15 +18,27 @@ QString Text(std::string_view text) {
 
 } // namespace
 
-QtSettingsStore::QtSettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("Halvora/QVO/PLVX"), QStringLiteral("frt2dxf"))) {
+QtSettingsStore::QtSettingsStore() {
+    // QSettings would block on a pipe and read a device without end: the file is looked at first.
+    const std::string path = IniSettingsStore::UserPath();
+    if (filesys::StateOf(path, false).exists) {
+        std::string content;
+        m_problem = filesys::ReadSmallFile(path, IniSettingsStore::kMaxBytes, content);
+    }
+    if (!m_problem.empty()) {
+        std::fprintf(stderr, "frt2dxf: %s: %s; using the defaults\n", path.c_str(), m_problem.c_str());
+        return;
+    }
+    m_settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                             QStringLiteral("Halvora/QVO/PLVX"), QStringLiteral("frt2dxf"));
 }
 
 QtSettingsStore::QtSettingsStore(const QString& iniPath)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
 
 int QtSettingsStore::ReadInt(std::string_view section, std::string_view name, int fallback) {
+    if (!m_settings)
+        return fallback;
     bool ok = false;
     const int value = m_settings->value(Key(section, name), fallback).toInt(&ok);
     return ok ? value : 0;
@@ -29,13 +46,17 @@ int QtSettingsStore::ReadInt(std::string_view section, std::string_view name, in
 
 std::string QtSettingsStore::ReadText(std::string_view section, std::string_view name,
                                       std::string_view fallback) {
+    if (!m_settings)
+        return std::string(fallback);
     return m_settings->value(Key(section, name), Text(fallback)).toString().toLocal8Bit().toStdString();
 }
 
 void QtSettingsStore::WriteInt(std::string_view section, std::string_view name, int value) {
-    m_settings->setValue(Key(section, name), value);
+    if (m_settings)
+        m_settings->setValue(Key(section, name), value);
 }
 
 void QtSettingsStore::WriteText(std::string_view section, std::string_view name, std::string_view value) {
-    m_settings->setValue(Key(section, name), Text(value));
+    if (m_settings)
+        m_settings->setValue(Key(section, name), Text(value));
 }

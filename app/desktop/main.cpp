@@ -9,20 +9,18 @@
 
 #include <clocale>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     pendingfiles::RemoveOnInterrupt();
     QApplication application(argc, argv);
     // Numbers in files are read and written with C-locale rules whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
-    std::string tail;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            tail += ' ';
-        tail += argv[i];
-    }
+    // The system hands the arguments over already split; a double quote in one is part of the
+    // file's name.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     QtSettingsStore store;
     QtStartUpUi ui(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), store);
-    CExportApp::StartUp(tail, ui);
+    CExportApp::StartUp(CExportApp::JoinArguments(arguments), ui);
     return 0;
 }

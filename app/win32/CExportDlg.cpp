@@ -68,7 +68,12 @@ INT_PTR CExportDlg::Handle(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
 }
 
 void CExportDlg::OnInitDialog() {
-    SetWindowTextW(m_window, wintext::FromLocal(m_language.GetText("WND_CAPTION", "DXF Export")).c_str());
+    const std::string caption = m_language.GetText("WND_CAPTION", "DXF Export");
+    // The caption is in the language file's code page, the file names in UTF-8.
+    std::wstring title = wintext::FromLocal(caption);
+    if (m_files != nullptr && m_files->Standalone())
+        title += wintext::FromUtf8(exportdlg::WindowTitle("", *m_files));
+    SetWindowTextW(m_window, title.c_str());
     for (const auto& [key, id] : exportdlg::kTextKeys) {
         const std::string text = m_language.GetText(key, "");
         if (!text.empty())
@@ -194,12 +199,17 @@ void CExportDlg::RunExport() {
     if (!TakeValues() || m_files == nullptr)
         return;
     const HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    const auto error =
-        exportdlg::RunExport(m_settings, m_store, *m_files, std::make_unique<Win32ProgressDisplay>(m_window));
+    const auto askReplace = [this](const std::string& path) {
+        const std::wstring text = wintext::FromUtf8(path + " already exists. Do you want to replace it?");
+        std::wstring title(256, L'\0');
+        title.resize(static_cast<std::size_t>(GetWindowTextW(m_window, title.data(), 256)));
+        return MessageBoxW(m_window, text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    };
+    const exportdlg::ExportOutcome outcome = exportdlg::RunExport(
+        m_settings, m_store, *m_files, std::make_unique<Win32ProgressDisplay>(m_window), askReplace);
     SetCursor(previous);
-    if (error) {
-        MessageBoxW(m_window, wintext::FromUtf8(*error).c_str(), L"Error", MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    EndDialog(m_window, RESULT_OK);
+    if (!outcome.error.empty())
+        MessageBoxW(m_window, wintext::FromUtf8(outcome.error).c_str(), L"Error", MB_OK | MB_ICONINFORMATION);
+    if (outcome.done)
+        EndDialog(m_window, RESULT_OK);
 }

@@ -52,6 +52,6 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     pendingfiles::RemoveOnInterrupt();
     RegistrySettingsStore store;
     Win32StartUpUi ui(ProgramDirectory(), store);
-    CExportApp::StartUp(wintext::ToUtf8(CommandTail()), ui);
+    CExportApp::StartUp(CExportApp::InputPathOf(wintext::ToUtf8(CommandTail())), ui);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "app/CExportApp.h"
 #include "app/CLanguageFile.h"
+#include "app/ExportDlgLogic.h"
+#include "tests/app/MemoryStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +84,7 @@ private:
 TEST_F(StartUpTest, OkRunsTheDialogOnAPrivateCopyAndRemovesOnlyThatCopy) {
     const std::string input = files.Write("site.frt", kFrt);
     FakeUi ui;
-    EXPECT_FALSE(CExportApp::StartUp("\"" + input + "\"", ui));
+    EXPECT_FALSE(CExportApp::StartUp(CExportApp::InputPathOf("\"" + input + "\""), ui));
     ASSERT_EQ(ui.dialogs, 1);
     EXPECT_EQ(ui.input, input) << "quotes are removed";
     EXPECT_EQ(ui.tempContent, kFrt);
@@ -201,7 +203,7 @@ TEST_F(StartUpTest, ARejectedHeaderDeletesNothingOfTheUsers) {
 
 TEST_F(StartUpTest, NoPathAsksForAFileAndACopyFailureShowsTheSystemsText) {
     FakeUi cancelled;
-    CExportApp::StartUp("\"\"", cancelled);
+    CExportApp::StartUp(CExportApp::InputPathOf("\"\""), cancelled);
     EXPECT_EQ(cancelled.asked, 1);
     ASSERT_EQ(cancelled.errors.size(), 1U);
     EXPECT_EQ(cancelled.errors[0], std::strerror(ENOENT));
@@ -257,4 +259,98 @@ TEST(LanguageFile, ParsingRules) {
     EXPECT_EQ(file.GetText("[Heading]", "none"), "none");
     const CLanguageFile none(dir.File("nowhere"));
     EXPECT_EQ(none.GetText("POINTS", "Points"), "Points");
+}
+
+// On Linux the arguments come split: a double quote is part of the name, and Cancel deletes
+// exactly the file that was named.
+TEST_F(StartUpTest, AQuoteInALinuxPathNamesThatFile) {
+    const std::string quoted = files.Write("a\"b.frt", kFrt);
+    const std::string other = files.Write("ab.frt", kFrt);
+    EXPECT_EQ(CExportApp::JoinArguments({quoted}), quoted);
+    EXPECT_EQ(CExportApp::JoinArguments({"/x/my", "site.frt"}), "/x/my site.frt");
+    EXPECT_EQ(CExportApp::InputPathOf("\"D:\\jobs\\si\"te.dxf\""), "D:\\jobs\\site.dxf");
+    FakeUi ui;
+    ui.result = CExportApp::RESULT_CANCEL;
+    CExportApp::StartUp(CExportApp::JoinArguments({quoted}), ui);
+    EXPECT_EQ(ui.input, quoted);
+    EXPECT_FALSE(fs::exists(quoted));
+    EXPECT_EQ(ReadFile(other), kFrt);
+}
+
+// Started on its own, the program never changes the file the user chose: the drawing goes beside
+// it, and an existing drawing there is replaced only when the user says so.
+TEST_F(StartUpTest, AChosenFileStaysAndTheDrawingGoesBesideIt) {
+    FakeUi ui;
+    ui.chosen = files.Write("b.frt", kFrt);
+    const std::string drawing = files.File("b.dxf");
+    MemoryStore store;
+    ExportSettings settings;
+    int asked = 0;
+    bool answer = false;
+    const exportdlg::AskReplace ask = [&](const std::string& path) {
+        ++asked;
+        EXPECT_EQ(path, drawing);
+        return answer;
+    };
+    ui.whileOpen = [&](ExportFiles& open) {
+        EXPECT_TRUE(open.Standalone());
+        EXPECT_EQ(open.OutputPath(), drawing);
+        EXPECT_EQ(exportdlg::WindowTitle("DXF Export", open), "DXF Export - b.frt -> b.dxf");
+        exportdlg::ExportOutcome outcome = exportdlg::RunExport(settings, store, open, nullptr, ask);
+        EXPECT_TRUE(outcome.done) << outcome.error;
+        EXPECT_EQ(asked, 0) << "nothing to replace yet";
+        EXPECT_NE(ReadFile(drawing).find("EOF"), std::string::npos);
+
+        files.Write("b.dxf", "older drawing");
+        outcome = exportdlg::RunExport(settings, store, open, nullptr, ask);
+        EXPECT_FALSE(outcome.done) << "No keeps the dialog open";
+        EXPECT_EQ(outcome.error, "") << "and shows no error";
+        EXPECT_EQ(ReadFile(drawing), "older drawing");
+        answer = true;
+        EXPECT_TRUE(exportdlg::RunExport(settings, store, open, nullptr, ask).done);
+        EXPECT_EQ(asked, 2);
+        EXPECT_NE(ReadFile(drawing).find("EOF"), std::string::npos);
+    };
+    CExportApp::StartUp("", ui);
+    EXPECT_EQ(ReadFile(*ui.chosen), kFrt);
+    EXPECT_EQ(TempFiles(), 0U);
+
+    // A chosen file named .dxf is not its own drawing's place either.
+    EXPECT_EQ(ExportFiles::OutputBeside("/d/site.dxf"), "/d/site.drawing.dxf");
+    EXPECT_EQ(ExportFiles::OutputBeside("/d/site"), "/d/site.dxf");
+    // The host's flow is as it was: the drawing replaces the named file, the title is plain.
+    const ExportFiles host(files.File("t.tmp"), *ui.chosen);
+    EXPECT_FALSE(host.Standalone());
+    EXPECT_EQ(exportdlg::WindowTitle("DXF Export", host), "DXF Export");
+}
+
+// A rewrite that keeps the size and the modification time (an editor's save by rename, times
+// preserved) is still noticed, and a vanished copy is never re-created under its old name, where
+// another user may have planted a link.
+TEST_F(StartUpTest, ARewriteKeepingSizeAndTimeAndAPlantedLinkAreNoticed) {
+    const std::string input = files.Write("site.frt", kFrt);
+    std::string same(kFrt);
+    same[same.size() - 3] = '7'; // N=2 becomes N=7: same size
+    FakeUi ui;
+    ui.whileOpen = [&](ExportFiles& open) {
+        const std::string next = files.Write("next.frt", same);
+        fs::last_write_time(next, fs::last_write_time(input));
+        fs::rename(next, input);
+        EXPECT_EQ(open.Refresh(), "");
+        EXPECT_EQ(ReadFile(open.TempPath()), same);
+
+        const std::string victim = files.Write("victim.txt", "someone else's");
+        const std::string oldCopy = open.TempPath();
+        fs::remove(oldCopy);
+        fs::create_symlink(victim, oldCopy);
+        EXPECT_EQ(open.Refresh(), "");
+        EXPECT_NE(open.TempPath(), oldCopy);
+        EXPECT_EQ(ReadFile(open.TempPath()), same);
+        EXPECT_EQ(ReadFile(victim), "someone else's");
+        struct stat info {};
+        lstat(open.TempPath().c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, 0600U);
+        fs::remove(oldCopy);
+    };
+    CExportApp::StartUp(input, ui);
 }
