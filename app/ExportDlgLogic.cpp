@@ -86,7 +86,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     outcome.error = result.error;
     if (result.targetDamaged) {
         if (files.Standalone())
-            outcome.error += "; the file may be incomplete; the complete drawing is kept in " + result.keptDrawing;
+            outcome.error +=
+                "; the file may be incomplete; the complete drawing is kept in " + result.keptDrawing;
         else
             outcome.error += "." + files.Restore(result.keptDrawing);
     }

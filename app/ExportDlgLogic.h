@@ -32,8 +32,8 @@ using AskReplace = std::function<bool(const std::string& path)>;
 
 // What OK led to.
 struct ExportOutcome {
-    bool done = false;   // the drawing was written: the dialog ends with result 1
-    std::string error;   // else the text for the "Error" box, or empty when the user said No
+    bool done = false; // the drawing was written: the dialog ends with result 1
+    std::string error; // else the text for the "Error" box, or empty when the user said No
 };
 
 // OK: stores the settings, brings the copy up to date with the input, converts it and writes

@@ -33,8 +33,7 @@ std::string ExportFiles::Refresh() {
     const filesys::FileState input = filesys::StateOf(m_inputPath);
     if (!input.exists)
         return m_inputPath + ": " + input.error;
-    if (m_copyUsable && input.SameAs(m_inputState) &&
-        filesys::StateOf(m_tempPath, false).SameAs(m_tempState))
+    if (m_copyUsable && input.SameAs(m_inputState) && filesys::StateOf(m_tempPath, false).SameAs(m_tempState))
         return {};
     // The drawing must show the content that is there now, so the copy is taken again, as a new
     // file under a new name: the old name may have been taken over meanwhile.

@@ -2,8 +2,8 @@
 
 #include "app/ChunkPipeline.h"
 
-#include "common/Checksum.h"
 #include "common/CProgressBar.h"
+#include "common/Checksum.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"

@@ -23,12 +23,13 @@ void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_
     std::string pair = Printable(key);
     if (!value.empty())
         pair += "=" + Printable(value);
-    m_out += m_program + ": " + terminaltext::Printable(m_file) + ":" + std::to_string(line) + ": " + pair + ": ";
+    m_out +=
+        m_program + ": " + terminaltext::Printable(m_file) + ":" + std::to_string(line) + ": " + pair + ": ";
     m_out.append(problem.data(), problem.size()).append("\n");
 }
 
 void WarningPrinter::Finish() const {
     if (m_count > kShown)
-        m_out += m_program + ": " + terminaltext::Printable(m_file) + ": " + std::to_string(m_count - kShown) +
-                 " more warnings not shown\n";
+        m_out += m_program + ": " + terminaltext::Printable(m_file) + ": " +
+                 std::to_string(m_count - kShown) + " more warnings not shown\n";
 }

@@ -281,7 +281,8 @@ CopyResult CopyToNew(const std::string& source, const std::string& copy) {
     }
     // CREATE_NEW fails on anything already there, a planted link included.
     const std::wstring wide = Wide(copy);
-    Handle out(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle out(
+        CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Valid()) {
         const DWORD error = GetLastError();
         errno = ErrnoOf(error);
@@ -313,7 +314,8 @@ std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::st
     std::size_t got = 0;
     while (got < content.size()) {
         DWORD n = 0;
-        if (ReadFile(in.get(), content.data() + got, static_cast<DWORD>(content.size() - got), &n, nullptr) == 0) {
+        if (ReadFile(in.get(), content.data() + got, static_cast<DWORD>(content.size() - got), &n, nullptr) ==
+            0) {
             content.clear();
             return SystemText(GetLastError());
         }

@@ -203,7 +203,8 @@ void CExportDlg::RunExport() {
         const std::wstring text = wintext::FromUtf8(path + " already exists. Do you want to replace it?");
         std::wstring title(256, L'\0');
         title.resize(static_cast<std::size_t>(GetWindowTextW(m_window, title.data(), 256)));
-        return MessageBoxW(m_window, text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+        return MessageBoxW(m_window, text.c_str(), title.c_str(),
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     };
     const exportdlg::ExportOutcome outcome = exportdlg::RunExport(
         m_settings, m_store, *m_files, std::make_unique<Win32ProgressDisplay>(m_window), askReplace);

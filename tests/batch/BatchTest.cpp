@@ -69,6 +69,8 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
         {"--bogus x.frt", "unknown option '--bogus'"},
         {"-o out.dxf a.frt b.frt", "--output: only with one input file"},
         {"--symbol-size", "--symbol-size: a value is missing"},
+        {"-o '' x.frt", "-o: the output path is empty"},
+        {"--output= x.frt", "--output: the output path is empty"},
     };
     for (const auto& c : cases) {
         const BatchRun run = Batch(dir, c.args);
@@ -128,7 +130,15 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
         {"-o " + Quoted(dir.File("linked.frt")) + " " + Quoted(b), "the output would replace its own input"},
         {"-o " + Quoted(a) + " " + Quoted(a), "the output would replace its own input"},
         {Quoted(other) + " " + Quoted(dir.File("sub/./other.frt")), "would both be written there"},
+        // A link to a drawing another job is about to make, dangling until then, and a chain.
+        {Quoted(dir.File("c.frt")) + " " + Quoted(dir.File("d.frt")), "would both be written there"},
+        {Quoted(dir.File("c.frt")) + " " + Quoted(dir.File("e.frt")), "would both be written there"},
     };
+    dir.Write("c.frt", ReadFile(kExample));
+    dir.Write("d.frt", ReadFile(kExample));
+    dir.Write("e.frt", ReadFile(kExample));
+    fs::create_symlink("c.dxf", dir.File("d.dxf"));
+    fs::create_symlink(dir.File("d.dxf"), dir.File("e.dxf"));
     for (const auto& c : cases) {
         const BatchRun run = Batch(dir, c.args);
         EXPECT_EQ(run.status, 2) << c.args;
@@ -137,6 +147,7 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
         EXPECT_EQ(ReadFile(b), ReadFile(kExample));
         EXPECT_EQ(ReadFile(a), ReadFile(kExample));
         EXPECT_FALSE(fs::exists(dir.File("sub/other.dxf")));
+        EXPECT_FALSE(fs::exists(dir.File("c.dxf")));
     }
 }
 
@@ -387,4 +398,96 @@ TEST(Batch, ParallelJobsWriteTheSameDrawingsAndReportInInputOrder) {
     EXPECT_NE(parallel.err.find("3 warning(s) in 3 file(s)"), std::string::npos) << parallel.err;
     EXPECT_NE(Batch(dir, "-j 0 x.frt").err.find("-j: the number of jobs must be from 1 to 256"),
               std::string::npos);
+}
+
+// File names and values may hold terminal controls and be of any length: the messages show
+// neither raw.
+TEST(Batch, MessagesAreSafeForTheTerminal) {
+    TempDir dir;
+    const std::string value(20 << 10, 'v');
+    const std::string input =
+        dir.Write("esc\x1b[31mred\xc2\x9b.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=1\x9b" + value +
+                                                    ";N=2\nPID=2;E=x\x1b]0;title\x07;N=3\n");
+    const BatchRun run = Batch(dir, Quoted(input));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* raw : {"\x1b", "\x9b", "\x07"})
+        EXPECT_EQ((run.out + run.err).find(raw), std::string::npos) << run.out << run.err;
+    EXPECT_NE(run.err.find("esc?[31mred?.frt:4: E=1?vvvv"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("v...: "), std::string::npos) << "a long value is cut";
+    EXPECT_LT(run.err.size(), 1000U);
+    EXPECT_NE(run.out.find("esc?[31mred?.frt -> "), std::string::npos) << run.out;
+}
+
+// A drawing is private while it is written and then gets the target's permissions, or a new
+// file's; a pipe or device as output is written straight into.
+TEST(Batch, PermissionsAndOutputsThatAreNoFiles) {
+    TempDir dir;
+    const std::string input = dir.Write("site.frt", ReadFile(kExample));
+    const std::string kept = dir.Write("kept.dxf", "old");
+    chmod(kept.c_str(), 0640);
+    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(kept) + " " + Quoted(input)).status, 0);
+    struct stat info {};
+    stat(kept.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640U);
+    ASSERT_EQ(Batch(dir, "-q " + Quoted(input), "umask 027;").status, 0);
+    stat(dir.File("site.dxf").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640U) << "the umask's";
+    const BatchRun piped = Batch(dir, "-q -o /dev/stdout " + Quoted(input) + " | cat");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_NE(piped.out.find("ENTITIES"), std::string::npos);
+}
+
+// A reader that goes away early (| head -1) ends the reporting, not the conversions: each is
+// finished and no temporary file is left.
+TEST(Batch, AClosedPipeEndsOnlyTheReport) {
+    TempDir dir;
+    std::string big = ReadFile(kExample);
+    for (int i = 0; i < 2000; ++i)
+        big += "PID=" + std::to_string(10000 + i) + ";E=" + std::to_string(i) + ";N=1;HO=2\r\n";
+    std::string args;
+    for (const char* name : {"a", "b", "c", "d"})
+        args += " " + Quoted(dir.Write(std::string(name) + ".frt", big));
+    int raw = 0;
+    Capture("(" + kBatch + " -j 2" + args + "; echo $? > " + Quoted(dir.File("status")) + ") | true", &raw);
+    EXPECT_EQ(ReadFile(dir.File("status")), "0\n");
+    for (const char* name : {"a", "b", "c", "d"})
+        EXPECT_NE(ReadFile(dir.File(std::string(name) + ".dxf")).find("EOF"), std::string::npos) << name;
+    EXPECT_EQ(dir.Names().size(), 9U) << "four inputs, four drawings, the status";
+}
+
+// The stored settings file is only read when it is a small regular file; anything else is said,
+// and the defaults are used.
+TEST(Batch, AHostileSettingsFileIsRefusedAndTheDefaultsUsed) {
+    TempDir dir;
+    const std::string input = dir.Write("site.frt", ReadFile(kExample));
+    const std::string folder = dir.File("cfg/Halvora/QVO/PLVX");
+    fs::create_directories(folder);
+    const std::string ini = folder + "/frt2dxf.ini";
+    const std::string env = "XDG_CONFIG_HOME=" + Quoted(dir.File("cfg"));
+    const auto run = [&] {
+        return Batch(dir, "-q --from-settings " + Quoted(input), "timeout 20 env " + env);
+    };
+
+    mkfifo(ini.c_str(), 0600);
+    BatchRun got = run();
+    EXPECT_EQ(got.status, 0) << "a pipe does not hang it";
+    EXPECT_NE(got.err.find(ini + ": not a regular file; using the defaults"), std::string::npos) << got.err;
+    fs::remove(ini);
+
+    fs::create_symlink("/dev/zero", ini);
+    got = run();
+    EXPECT_EQ(got.status, 0);
+    EXPECT_NE(got.err.find("not a regular file; using the defaults"), std::string::npos) << got.err;
+    fs::remove(ini);
+
+    dir.Write("cfg/Halvora/QVO/PLVX/frt2dxf.ini", std::string((1 << 20) + 1, '#'));
+    got = run();
+    EXPECT_NE(got.err.find("too large to be a settings file; using the defaults"), std::string::npos)
+        << got.err;
+    fs::remove(ini);
+
+    fs::create_directory(ini);
+    got = run();
+    EXPECT_NE(got.err.find(ini + ": Is a directory; using the defaults"), std::string::npos) << got.err;
+    EXPECT_NE(ReadFile(dir.File("site.dxf")).find("EOF"), std::string::npos);
 }

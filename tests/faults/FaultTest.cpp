@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -311,4 +312,111 @@ TEST(Faults, TwoConversionsAtOnceEachWriteTheirOwnFile) {
     EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File("a.dxf"))));
     EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File("b.dxf"))));
     EXPECT_GT(fs::file_size(dir.File("a.dxf")), fs::file_size(dir.File("b.dxf")));
+}
+
+namespace {
+
+// Waits until something at `path` changes from `before` (its size or change time), or a file
+// whose name starts with `prefix` appears in `folder`; false when nothing did in time.
+bool WaitFor(const std::function<bool()>& happened, pid_t pid) {
+    for (int round = 0; round < 600000; ++round) {
+        if (happened())
+            return true;
+        if (waitpid(pid, nullptr, WNOHANG) != 0)
+            return false;
+        usleep(50);
+    }
+    return false;
+}
+
+bool Changed(const std::string& path, const struct stat& before) {
+    struct stat now {};
+    return stat(path.c_str(), &now) == 0 &&
+           (now.st_size != before.st_size || now.st_ctim.tv_sec != before.st_ctim.tv_sec ||
+            now.st_ctim.tv_nsec != before.st_ctim.tv_nsec);
+}
+
+bool TemporaryDrawingExists(const TempDir& dir) {
+    for (const std::string& name : dir.Names())
+        if (name.rfind(".big.dxf.", 0) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// A target with another hard link gets the drawing in place. A stop that comes just as that copy
+// begins waits for it: the target then holds the whole drawing, never a mix, and the complete
+// drawing it came from is not removed half way.
+TEST(Faults, AStopDuringAnInPlaceCopyWaitsForIt) {
+    TempDir dir;
+    const std::string input = dir.Write("big.frt", LargeFrt());
+    const std::string reference = dir.File("ref.dxf");
+    ASSERT_EQ(RunBatch({"-q", "-o", reference, input}).status, 0);
+    const std::string complete = ReadFile(reference);
+    fs::remove(reference);
+    const std::string output = dir.Write("big.dxf", "old drawing");
+    fs::create_hard_link(output, dir.File("link.dxf"));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        std::FILE* file = std::fopen(output.c_str(), "r+b"); // the same inode, old content again
+        ASSERT_NE(file, nullptr);
+        std::fputs("old drawing", file);
+        ASSERT_EQ(ftruncate(fileno(file), 11), 0);
+        std::fclose(file);
+        struct stat before {};
+        stat(output.c_str(), &before);
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t pid = Spawn({"-q", "-j", "1", input});
+        const bool caught = WaitFor([&] { return Changed(output, before); }, pid);
+        kill(pid, signal);
+        const Outcome outcome = Wait(pid, start);
+        EXPECT_TRUE(caught) << "the copy was not seen to begin";
+        EXPECT_EQ(outcome.status, -signal) << "stopped, after the copy";
+        EXPECT_TRUE(ReadFile(output) == complete) << "the whole drawing, not part of it";
+        EXPECT_EQ(ReadFile(dir.File("link.dxf")), ReadFile(output));
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.dxf", "big.frt", "link.dxf"}));
+    }
+}
+
+// An input rewritten while its drawing is written, in place with the same length or by a rename
+// as editors save, gives no drawing of two versions: the run fails and writes nothing.
+TEST(Faults, AnInputChangedBetweenThePassesIsNoticed) {
+    TempDir dir;
+    const std::string original = LargeFrt();
+    std::string edited = original;
+    for (std::size_t at = edited.find(";E=26000"); at != std::string::npos;
+         at = edited.find(";E=26000", at + 1))
+        edited[at + 7] = '1'; // every easting changed, nothing else
+    ASSERT_EQ(edited.size(), original.size());
+    for (const char* threads : {"1", "2"}) {
+        for (const bool byRename : {false, true}) {
+            SCOPED_TRACE(std::string("threads ") + threads + (byRename ? ", by rename" : ", in place"));
+            const std::string input = dir.Write("big.frt", original);
+            struct stat before {};
+            stat(input.c_str(), &before);
+            RunSetup setup;
+            setup.errorFile = dir.File("err.txt");
+            const auto start = std::chrono::steady_clock::now();
+            const pid_t pid = Spawn({"-q", "-j", threads, input}, setup);
+            // The temporary drawing is made when the second pass begins.
+            ASSERT_TRUE(WaitFor([&] { return TemporaryDrawingExists(dir); }, pid));
+            if (byRename) {
+                const std::string next = dir.Write("next.frt", edited);
+                fs::rename(next, input);
+            } else {
+                std::FILE* file = std::fopen(input.c_str(), "r+b");
+                ASSERT_NE(file, nullptr);
+                std::fwrite(edited.data(), 1, edited.size(), file);
+                std::fclose(file);
+            }
+            const Outcome outcome = Wait(pid, start);
+            EXPECT_EQ(outcome.status, 1);
+            EXPECT_NE(ReadFile(setup.errorFile)
+                          .find(input + " was changed while it was converted; nothing was written"),
+                      std::string::npos)
+                << ReadFile(setup.errorFile);
+            EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.frt", "err.txt"}));
+        }
+    }
 }
