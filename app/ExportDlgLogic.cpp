@@ -61,6 +61,10 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
            filesys::TextOf(filesys::PathOf(files.OutputPath()).filename());
 }
 
+std::string ReplaceQuestion(const std::string& path) {
+    return path + " already exists. Do you want to replace it?";
+}
+
 ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
                         std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace) {
     ExportOutcome outcome;

@@ -29,6 +29,8 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files);
 
 // Asks whether an existing file may be replaced by the drawing.
 using AskReplace = std::function<bool(const std::string& path)>;
+// The question's text.
+std::string ReplaceQuestion(const std::string& path);
 
 // What OK led to.
 struct ExportOutcome {

@@ -82,6 +82,12 @@ std::string ChangedSince(const std::string& readPath, const filesys::FileState& 
     return filesys::StateOf(readPath).SameAs(before) ? std::string() : ChangedText(readPath);
 }
 
+// After the first pass: whether the file is still the one it began with; else the result says so.
+bool StillAsBefore(const std::string& readPath, const filesys::FileState& before, ConversionResult& result) {
+    result.error = ChangedSince(readPath, before);
+    return result.error.empty();
+}
+
 // Empty when the second pass read the same file and bytes as the first and made exactly the
 // drawing the first pass measured. A rewrite that keeps the entity count and layers (an easting
 // changed in place) would otherwise mix the two versions in one drawing.
@@ -312,10 +318,8 @@ ConversionResult ConvertParallel(const std::string& readPath, const std::string&
         return result;
     }
     const FirstLook first{before, result.read.checksum};
-    if (std::string changed = ChangedSince(readPath, before); !changed.empty()) {
-        result.error = std::move(changed);
+    if (!StillAsBefore(readPath, before, result))
         return result;
-    }
     result.warnings = counting ? counting->count : 0;
     if (RefusedAsStrict(result, strict))
         return result;
@@ -361,10 +365,8 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
     const FirstLook first{before, result.read.checksum};
-    if (std::string changed = ChangedSince(readPath, before); !changed.empty()) {
-        result.error = std::move(changed);
+    if (!StillAsBefore(readPath, before, result))
         return result;
-    }
     result.warnings = counting ? counting->count : 0;
     if (RefusedAsStrict(result, strict))
         return result;

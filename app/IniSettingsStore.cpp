@@ -112,12 +112,9 @@ std::string Escape(std::string_view text) {
 } // namespace
 
 IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
-    if (!filesys::StateOf(m_path, false).exists) {
-        m_problem = "no stored settings there";
-        return;
-    }
     std::string content;
-    m_problem = filesys::ReadSmallFile(m_path, kMaxBytes, content);
+    m_problem =
+        filesys::StateOf(m_path, false).exists ? Unusable(m_path, content) : "no stored settings there";
     std::istringstream in(content);
     std::string section;
     for (std::string line; std::getline(in, line);) {
@@ -133,6 +130,13 @@ IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
             continue;
         m_values[{section, std::string(Trim(text.substr(0, eq)))}] = std::string(Trim(text.substr(eq + 1)));
     }
+}
+
+std::string IniSettingsStore::Unusable(const std::string& path, std::string& content) {
+    content.clear();
+    if (!filesys::StateOf(path, false).exists)
+        return {};
+    return filesys::ReadSmallFile(path, kMaxBytes, content);
 }
 
 std::string IniSettingsStore::UserPath() {

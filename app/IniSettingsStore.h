@@ -29,6 +29,9 @@ public:
     // kMaxBytes is not read.
     const std::string& Problem() const { return m_problem; }
     static constexpr std::size_t kMaxBytes = std::size_t{1} << 20;
+    // Why a settings file that is there cannot be used, or empty (also when there is none); its
+    // content goes to `content` when it can.
+    static std::string Unusable(const std::string& path, std::string& content);
 
 private:
     using Key = std::pair<std::string, std::string>;

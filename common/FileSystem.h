@@ -47,8 +47,6 @@ inline constexpr const char* kNotRegular = "not a regular file";
 // replacement of the file changes one of them.
 struct FileState {
     bool exists = false;
-    bool regular = false;
-    bool link = false; // only seen when links are not followed
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
@@ -56,13 +54,9 @@ struct FileState {
     std::int64_t changed = 0;
     std::string error; // the system's text when the file could not be looked at
 
-    bool SameFile(const FileState& other) const {
-        return exists && other.exists && device == other.device && inode == other.inode;
-    }
     bool SameAs(const FileState& other) const {
-        return exists == other.exists && regular == other.regular && link == other.link &&
-               device == other.device && inode == other.inode && size == other.size &&
-               modified == other.modified && changed == other.changed;
+        return exists == other.exists && device == other.device && inode == other.inode &&
+               size == other.size && modified == other.modified && changed == other.changed;
     }
 };
 // Follows links to the file they name; with followLinks false, a link is looked at itself.

@@ -103,6 +103,23 @@ CopyResult CopyBytes(int in, Fd& out) {
     return result;
 }
 
+// The file a copy is taken from, or -1 with `failure` set: opened without blocking, so that a
+// pipe put in its place cannot hang the caller, and only when it is a regular file.
+int OpenSource(const std::string& source, struct stat& info, CopyResult& failure) {
+    errno = 0;
+    const int fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure = Failed(false);
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        failure = errno != 0 ? Failed(false) : NotRegular(info);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 mode_t Umask() {
     static mode_t mask = 0;
     static std::once_flag once;
@@ -192,8 +209,6 @@ FileState StateOf(const std::string& path, bool followLinks) {
         return state;
     }
     state.exists = true;
-    state.regular = S_ISREG(info.st_mode);
-    state.link = S_ISLNK(info.st_mode);
     state.device = static_cast<std::uint64_t>(info.st_dev);
     state.inode = static_cast<std::uint64_t>(info.st_ino);
     state.size = static_cast<std::uint64_t>(info.st_size);
@@ -214,20 +229,15 @@ bool RenameKeepsIdentity(const std::string& target, const std::string& replaceme
 }
 
 CopyResult CopyOver(const std::string& source, const std::string& target) {
-    errno = 0;
-    // Without blocking, so that a pipe put in the file's place cannot hang the caller.
-    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (in.get() < 0)
-        return Failed(false);
-    Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
-    if (out.get() < 0)
-        return Failed(false);
+    CopyResult failure;
     struct stat from {};
+    Fd in(OpenSource(source, from, failure));
+    if (in.get() < 0)
+        return failure;
+    Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
     struct stat to {};
-    if (::fstat(in.get(), &from) != 0 || ::fstat(out.get(), &to) != 0)
+    if (out.get() < 0 || ::fstat(out.get(), &to) != 0)
         return Failed(false);
-    if (!S_ISREG(from.st_mode))
-        return NotRegular(from);
     if (from.st_size > to.st_size) {
         const int error = ::posix_fallocate(out.get(), to.st_size, from.st_size - to.st_size);
         if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
@@ -240,13 +250,11 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
 }
 
 CopyResult CopyToNew(const std::string& source, const std::string& copy) {
-    errno = 0;
-    Fd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    CopyResult failure;
     struct stat from {};
-    if (in.get() < 0 || ::fstat(in.get(), &from) != 0)
-        return Failed(false);
-    if (!S_ISREG(from.st_mode))
-        return NotRegular(from);
+    Fd in(OpenSource(source, from, failure));
+    if (in.get() < 0)
+        return failure;
     Fd out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.get() < 0)
         return Failed(false);

@@ -122,6 +122,20 @@ CopyResult CopyBytes(const Handle& in, Handle& out) {
     return result;
 }
 
+// The file a copy is taken from, or INVALID_HANDLE_VALUE with `failure` set: only a file on disk.
+HANDLE OpenSource(const std::string& source, CopyResult& failure) {
+    const HANDLE file = CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        failure = Failed(false, GetLastError());
+    } else if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        failure.error = kNotRegular;
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 std::int64_t Ticks(const FILETIME& time) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32U) |
                                      time.dwLowDateTime);
@@ -228,9 +242,6 @@ FileState StateOf(const std::string& path, bool followLinks) {
         return state;
     }
     state.exists = true;
-    state.link = !followLinks && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    state.regular = !state.link && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-                    GetFileType(file.get()) == FILE_TYPE_DISK;
     state.device = info.dwVolumeSerialNumber;
     state.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
     state.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
@@ -253,15 +264,10 @@ bool RenameKeepsIdentity(const std::string& target, const std::string& /*replace
 }
 
 CopyResult CopyOver(const std::string& source, const std::string& target) {
-    const Handle in(CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    CopyResult failure;
+    const Handle in(OpenSource(source, failure));
     if (!in.Valid())
-        return Failed(false, GetLastError());
-    if (GetFileType(in.get()) != FILE_TYPE_DISK) {
-        CopyResult result;
-        result.error = kNotRegular;
-        return result;
-    }
+        return failure;
     Handle out(CreateFileW(Wide(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Valid())
@@ -270,15 +276,10 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
 }
 
 CopyResult CopyToNew(const std::string& source, const std::string& copy) {
-    const Handle in(CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    CopyResult failure;
+    const Handle in(OpenSource(source, failure));
     if (!in.Valid())
-        return Failed(false, GetLastError());
-    if (GetFileType(in.get()) != FILE_TYPE_DISK) {
-        CopyResult result;
-        result.error = kNotRegular;
-        return result;
-    }
+        return failure;
     // CREATE_NEW fails on anything already there, a planted link included.
     const std::wstring wide = Wide(copy);
     Handle out(

@@ -305,8 +305,7 @@ void CExportDlg::RunExport() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto askReplace = [this](const std::string& path) {
         QApplication::restoreOverrideCursor();
-        const bool yes =
-            m_ask(this, windowTitle(), Local(path + " already exists. Do you want to replace it?"));
+        const bool yes = m_ask(this, windowTitle(), Local(exportdlg::ReplaceQuestion(path)));
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return yes;
     };
@@ -325,11 +324,7 @@ std::string CExportDlg::Text(int id) const {
 
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {
     m_ownFiles = ExportFiles(tempPath, inputPath);
-    m_files = &m_ownFiles;
-    setWindowTitle(
-        Local(exportdlg::WindowTitle(m_language.GetText("WND_CAPTION", "DXF Export"), m_ownFiles)));
-    m_language.m_strTempPath = tempPath;
-    m_language.m_strInputPath = inputPath;
+    SetFiles(m_ownFiles);
 }
 
 void CExportDlg::SetFiles(ExportFiles& files) {

@@ -1,7 +1,6 @@
 #include "app/desktop/QtSettingsStore.h"
 
 #include "app/IniSettingsStore.h"
-#include "common/FileSystem.h"
 
 #include <cstdio>
 
@@ -21,10 +20,8 @@ QString Text(std::string_view text) {
 QtSettingsStore::QtSettingsStore() {
     // QSettings would block on a pipe and read a device without end: the file is looked at first.
     const std::string path = IniSettingsStore::UserPath();
-    if (filesys::StateOf(path, false).exists) {
-        std::string content;
-        m_problem = filesys::ReadSmallFile(path, IniSettingsStore::kMaxBytes, content);
-    }
+    std::string content;
+    m_problem = IniSettingsStore::Unusable(path, content);
     if (!m_problem.empty()) {
         std::fprintf(stderr, "frt2dxf: %s: %s; using the defaults\n", path.c_str(), m_problem.c_str());
         return;

@@ -200,7 +200,7 @@ void CExportDlg::RunExport() {
         return;
     const HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     const auto askReplace = [this](const std::string& path) {
-        const std::wstring text = wintext::FromUtf8(path + " already exists. Do you want to replace it?");
+        const std::wstring text = wintext::FromUtf8(exportdlg::ReplaceQuestion(path));
         std::wstring title(256, L'\0');
         title.resize(static_cast<std::size_t>(GetWindowTextW(m_window, title.data(), 256)));
         return MessageBoxW(m_window, text.c_str(), title.c_str(),
