@@ -10,11 +10,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -353,6 +355,52 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         auto again = Dialog(*store);
         QVERIFY(Get<QCheckBox>(*again, 1012)->isChecked());
         QVERIFY(Get<QCheckBox>(*again, 1016)->isChecked());
+    }
+
+    // Started on its own, the program writes beside the chosen file and asks before replacing a
+    // drawing there, in a real question box whose default answer is No.
+    void standaloneAsksBeforeReplacingAndNeverTouchesTheChosenFile() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Spit(Path("site.dxf"), "old drawing");
+        ExportFiles files(Path("copy.tmp").toStdString(), Path("site.frt").toStdString(),
+                          ExportFiles::OutputBeside(Path("site.frt").toStdString()));
+        dialog->SetFiles(files);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export - site.frt -> site.dxf"));
+        Show(*dialog);
+
+        // The box is answered from the event loop it runs; what it showed is checked afterwards.
+        QString asked;
+        bool defaultIsNo = false;
+        const auto answer = [&asked, &defaultIsNo](bool yes) {
+            QTimer::singleShot(0, [&asked, &defaultIsNo, yes] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr)
+                    return;
+                asked = box->text();
+                defaultIsNo = box->defaultButton() == box->button(QMessageBox::No);
+                if (yes)
+                    box->button(QMessageBox::Yes)->click();
+                else
+                    QTest::keyClick(box, Qt::Key_Return);
+            });
+        };
+        answer(false);
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QCOMPARE(asked, Path("site.dxf") + QStringLiteral(" already exists. Do you want to replace it?"));
+        QVERIFY(defaultIsNo);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), 0);
+        QCOMPARE(Slurp(Path("site.dxf")), std::string("old drawing"));
+
+        asked.clear();
+        answer(true);
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QVERIFY(!asked.isEmpty());
+        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QVERIFY(Slurp(Path("site.dxf")).rfind("  0\r\nSECTION\r\n", 0) == 0);
+        QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
+        QVERIFY(m_messages.empty());
     }
 
     void cancelStoresNothing() {

@@ -77,6 +77,46 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   cmp -s "$work/size.frt" "$example" || fail "the input changed after a refused value"
   kill "$pid"; wait "$pid" 2>/dev/null || true
   echo "a symbol size of 0 brings up the validation message"
+
+  # Started on its own: the file dialog, then OK writes beside the chosen file, asking first
+  # when a drawing is there; the default answer (No) keeps it and the dialog stays open.
+  cp "$example" "$work/alone.frt"
+  echo "old drawing" > "$work/alone.dxf"
+  "$wine" "$exe" & pid=$!
+  for _ in $(seq 300); do
+    chooser=$(xdotool search --onlyvisible --name "Save As" 2>/dev/null | head -1 || true)
+    [[ -n $chooser ]] && break
+    sleep 0.2
+  done
+  [[ -n $chooser ]] || fail "no file dialog when started on its own"
+  sleep 0.5
+  xdotool key --window "$chooser" ctrl+a
+  xdotool type --window "$chooser" "$(winpath "$work/alone.frt")"
+  xdotool key --window "$chooser" Return
+  window=
+  for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name "DXF Export - alone.frt -> alone.dxf" 2>/dev/null | head -1 || true)
+    [[ -n $window ]] && break
+    sleep 0.2
+  done
+  [[ -n $window ]] || fail "the dialog's title does not name both files"
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  click 122 236
+  sleep 1
+  [[ $(dialogs) -ge 2 ]] || fail "no question before replacing alone.dxf"
+  import -window root "$work/question.png"
+  xdotool key Return
+  sleep 1
+  [[ $(cat "$work/alone.dxf") == "old drawing" ]] || fail "No replaced the drawing"
+  kill -0 "$pid" 2>/dev/null || fail "No closed the dialog"
+  click 122 236
+  sleep 1
+  xdotool key y
+  finished || fail "frt2dxf did not end after Yes"
+  cmp "$work/alone.frt" "$example" || fail "the chosen file was changed"
+  cmp "$work/alone.dxf" "$work/expected.dxf" || fail "Yes did not write the drawing beside the chosen file"
+  echo "started on its own, it asks before replacing and never changes the chosen file"
   exit 0
 fi
 exe=$1 linux=$2 example=$3 work=$4

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# A stop while frt2dxf writes the drawing into its input in place (the input has a second hard
+# link): after SIGINT, SIGTERM or SIGHUP sent the moment the input begins to change, the input and
+# its link hold the whole drawing, the process died of that signal, and no temporary file is left.
+#   stop-during-copy.sh PROGRAM BATCH OUTDIR
+set -euo pipefail
+if [[ ${1:-} == --inside-xvfb ]]; then
+  program=$2 input=$3 signal=$4
+  "$program" "$input" & pid=$!
+  window=
+  for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null | head -1 || true)
+    [[ -n $window ]] && break
+    sleep 0.1
+  done
+  [[ -n $window ]] || { echo "the dialog did not appear" >&2; kill "$pid"; exit 1; }
+  sleep 0.5
+  xdotool key --window "$window" Return
+  # A tight watch: the shell's stat is too slow to see a copy of some tens of MB begin.
+  caught=$(python3 -c '
+import os, sys, time
+path, pid = sys.argv[1], int(sys.argv[2])
+def look():
+    s = os.stat(path)
+    return (s.st_size, s.st_ctime_ns)
+before = look()
+deadline = time.monotonic() + 60
+while time.monotonic() < deadline:
+    if look() != before:
+        print(1); sys.exit()
+    try: os.kill(pid, 0)
+    except ProcessLookupError: break
+print(0)' "$input" "$pid")
+  kill "-$signal" "$pid" 2>/dev/null || true
+  status=0
+  wait "$pid" || status=$?
+  ((caught)) || { echo "the copy into the input was not seen to begin" >&2; exit 1; }
+  expected=$((128 + $(kill -l "$signal")))
+  ((status == expected)) || { echo "exit status $status, expected death by $signal ($expected)" >&2; exit 1; }
+  exit 0
+fi
+
+program=$1 batch=$2 out=$3
+rm -rf "$out" && mkdir -p "$out"
+fail() { echo "$*" >&2; exit 1; }
+# Some 60 MB of drawing, so that the copy into the input takes a while.
+awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
+             for (i = 0; i < 600000; ++i)
+               printf "PID=%d;E=%.3f;N=%.3f;HO=%.3f;GROUP=TREE;CODE=OAK;PCLASS=MEAS\r\n",
+                      i, 2600000 + i % 9973, 1200000 + i % 7919, 430 + i % 97 }' > "$out/survey.frt"
+"$batch" -q -o "$out/expected.dxf" "$out/survey.frt"
+
+for signal in INT TERM HUP; do
+  work="$out/$signal"
+  mkdir -p "$work/tmp" "$work/runtime" && chmod 700 "$work/runtime"
+  cp "$out/survey.frt" "$work/site.frt"
+  ln "$work/site.frt" "$work/link.frt"
+  XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" \
+    timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$program" "$work/site.frt" "$signal" ||
+    fail "SIG$signal: the run went wrong"
+  cmp -s "$out/expected.dxf" "$work/site.frt" || fail "SIG$signal: the input does not hold the whole drawing"
+  cmp -s "$work/site.frt" "$work/link.frt" || fail "SIG$signal: the link differs from the input"
+  [[ -z $(ls -A "$work/tmp") ]] || fail "SIG$signal: temporary files left: $(ls -A "$work/tmp")"
+  [[ $(ls "$work" | tr '\n' ' ') == "config link.frt runtime site.frt tmp " || $(ls "$work" | tr '\n' ' ') == "link.frt runtime site.frt tmp " ]] ||
+    fail "SIG$signal: unexpected files: $(ls "$work")"
+done
+echo "each stop waited for the copy into the input"
