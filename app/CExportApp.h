@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ExportFiles.h"
-#include "app/FrtHeader.h"
+#include "frt/FrtHeader.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "app/ExportDlgLogic.h"
 
-#include "app/ExportRun.h"
+#include "export/ExportRun.h"
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/NumberText.h"

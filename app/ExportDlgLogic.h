@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ExportFiles.h"
-#include "app/ExportSettings.h"
+#include "export/ExportSettings.h"
 #include "common/IProgressDisplay.h"
 
 #include <functional>

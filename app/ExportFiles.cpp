@@ -1,6 +1,6 @@
 #include "app/ExportFiles.h"
 
-#include "app/FrtHeader.h"
+#include "frt/FrtHeader.h"
 #include "common/PendingFiles.h"
 
 #include <utility>

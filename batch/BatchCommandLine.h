@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExportSettings.h"
+#include "export/ExportSettings.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // frt2dxf-batch: converts FRT files to DXF drawings without a desktop. Never changes its input.
-#include "app/ExportRun.h"
-#include "app/FrtHeader.h"
-#include "app/IniSettingsStore.h"
+#include "export/ExportRun.h"
+#include "frt/FrtHeader.h"
+#include "export/IniSettingsStore.h"
 #include "batch/BatchCommandLine.h"
 #include "batch/OutputPlan.h"
 #include "batch/TerminalProgress.h"

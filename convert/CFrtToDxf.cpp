@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-CFrtToDxf::CFrtToDxf(ExportOptions* options) : m_options(options) {
+CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks) : m_options(options) {
     SetDocument(std::make_unique<CDxfDocument>());
-    if ((m_options->flags & OPT_SYMBOLS) != 0)
+    if ((m_options->flags & OPT_SYMBOLS) != 0 && blocks == SymbolBlocks::Build)
         BuildSymbolBlocks();
 }
 

@@ -19,16 +19,20 @@ class CDxfPolyline;
 // document it owns, under the user's options, and destroys the element at once.
 class CFrtToDxf : public IFrtConsumer {
 public:
-    // The options must outlive the converter; the conversion rewrites label layer names in them.
-    explicit CFrtToDxf(ExportOptions* options);
+    // Whether the document gets the symbol blocks: a converter of one chunk of a file does not
+    // need them, the run's document has them.
+    enum class SymbolBlocks { Build, Skip };
+
+    // The options must outlive the converter.
+    explicit CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks = SymbolBlocks::Build);
 
     void Process(std::unique_ptr<CFrtElement> element) override;
 
-    void SetOptions(ExportOptions* options) {
+    void SetOptions(const ExportOptions* options) {
         m_options = options;
         m_labelLayers.clear();
     }
-    ExportOptions* GetOptions() const { return m_options; }
+    const ExportOptions* GetOptions() const { return m_options; }
     CDxfDocument* GetDocument() const { return m_document.get(); }
     void SetDocument(std::unique_ptr<CDxfDocument> document) { m_document = std::move(document); }
 
@@ -48,7 +52,7 @@ private:
     void ExportChain(const CFrtLine& line, bool closed);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
 
-    ExportOptions* m_options; // the run's, not owned
+    const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
     // Each label's layer, looked up with its first text: millions of labels share a few layers.
     std::vector<std::optional<dxfnames::PairId>> m_labelLayers;

@@ -32,7 +32,7 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
 }
 
 void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z) {
-    LabelSpec& label = m_options->labels[index];
+    const LabelSpec& label = m_options->labels[index];
     const FrtCoordinates& c = point.GetCoordinates();
     const double s = m_options->symbolScale;
     double x = c.GetEasting();
@@ -89,7 +89,8 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     if (m_labelLayers.size() <= index)
         m_labelLayers.resize(m_options->labels.size());
     if (!m_labelLayers[index]) {
-        attributes->setLayer(BlanksToUnderscores(label.layerName));
+        std::string layer = label.layerName;
+        attributes->setLayer(BlanksToUnderscores(layer));
         m_labelLayers[index] = attributes->namesId();
     }
     attributes->setNamesId(*m_labelLayers[index]);

@@ -1,5 +1,5 @@
 // The header check, against a plain in-memory reading of the same rule.
-#include "app/FrtHeader.h"
+#include "frt/FrtHeader.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFile.h"
 

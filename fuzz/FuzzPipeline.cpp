@@ -1,6 +1,6 @@
 // The whole conversion in memory: FRT bytes through the reader and the converter into a
 // document, written as DXF text that a strict reader must accept.
-#include "app/ExportRun.h"
+#include "export/ExportRun.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
 #include "frt/CFrtReader.h"

@@ -2,8 +2,8 @@
 
 #include "app/CLanguageFile.h"
 #include "app/ExportFiles.h"
-#include "app/ExportSettings.h"
-#include "app/ISettingsStore.h"
+#include "export/ExportSettings.h"
+#include "export/ISettingsStore.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #include "app/desktop/QtSettingsStore.h"
 
-#include "app/IniSettingsStore.h"
+#include "export/IniSettingsStore.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CExportApp.h"
-#include "app/ISettingsStore.h"
+#include "export/ISettingsStore.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "app/CExportApp.h"
 #include "app/CLanguageFile.h"
 #include "app/ExportDlgLogic.h"
-#include "tests/app/MemoryStore.h"
+#include "tests/export/MemoryStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

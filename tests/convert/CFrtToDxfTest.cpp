@@ -139,7 +139,7 @@ TEST(Conversion, LayerRules) {
     const auto& entities = flat.GetDocument()->entities();
     EXPECT_EQ(entities[0]->attributes()->layer(), "0");
     EXPECT_EQ(entities[1]->attributes()->layer(), "Point_ID");
-    EXPECT_EQ(single.labels[0].layerName, "Point_ID") << "the options keep the replaced name";
+    EXPECT_EQ(single.labels[0].layerName, "Point ID") << "the run's options are not changed";
 }
 
 TEST(Conversion, SymbolsMakeInsertsOfTheClassBlock) {

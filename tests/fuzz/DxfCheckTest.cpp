@@ -1,6 +1,6 @@
 // The fuzzer's judge of the output must accept our drawings and reject each kind of damage.
 #include "fuzz/DxfCheck.h"
-#include "app/ExportRun.h"
+#include "export/ExportRun.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
 #include "frt/CFrtReader.h"

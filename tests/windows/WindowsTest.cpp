@@ -1,6 +1,6 @@
 // What only the Windows build has: the registry store, the temporary copy, the replace through
 // ReplaceFileW, and paths outside the ANSI code page. Runs under Wine.
-#include "app/ExportSettings.h"
+#include "export/ExportSettings.h"
 #include "app/TempCopy.h"
 #include "app/win32/RegistrySettingsStore.h"
 #include "common/FileSystem.h"

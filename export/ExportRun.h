@@ -35,7 +35,7 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 // With more than one thread, a large file is cut into chunks that are converted at once; the
 // drawing, the findings and their order are the same.
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
-                             ExportOptions& options, IFrtDiagnostics* diagnostics = nullptr,
+                             const ExportOptions& options, IFrtDiagnostics* diagnostics = nullptr,
                              bool strict = false, unsigned threads = 1);
 
 } // namespace exportrun

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ISettingsStore.h"
+#include "export/ISettingsStore.h"
 #include "convert/ExportOptions.h"
 
 #include <array>

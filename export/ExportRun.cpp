@@ -1,6 +1,6 @@
-#include "app/ExportRun.h"
+#include "export/ExportRun.h"
 
-#include "app/ChunkPipeline.h"
+#include "common/ChunkPipeline.h"
 
 #include "common/CProgressBar.h"
 #include "common/Checksum.h"
@@ -28,21 +28,6 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
 }
 
 namespace {
-
-// Passes every finding on and counts them.
-class CountingDiagnostics : public IFrtDiagnostics {
-public:
-    explicit CountingDiagnostics(IFrtDiagnostics& next) : m_next(next) {}
-    void Warn(std::uint64_t line, std::string_view key, std::string_view value,
-              std::string_view problem) override {
-        ++count;
-        m_next.Warn(line, key, value, problem);
-    }
-    std::uint64_t count = 0;
-
-private:
-    IFrtDiagnostics& m_next;
-};
 
 bool SameLayers(const CDxfTables& a, const CDxfTables& b) {
     return std::equal(a.layers().begin(), a.layers().end(), b.layers().begin(), b.layers().end(),
@@ -99,21 +84,6 @@ std::string ChangedWhileConverted(const std::string& readPath, const FirstLook& 
     return ChangedSince(readPath, first.state);
 }
 
-// The second pass: converts the file again and writes each entity the moment it is made.
-// Empty when it made exactly the drawing the first pass measured.
-std::string StreamEntities(const std::string& readPath, ExportOptions options, const CDxfDocument& measured,
-                           const FirstLook& first, TextStream& stream) {
-    auto converter = std::make_unique<CFrtToDxf>(&options);
-    CDxfDocument* streaming = converter->GetDocument();
-    streaming->streamTo(stream);
-    CFrtReader reader(std::move(converter), &options.dataKinds);
-    reader.SetProgressSteps(false); // this pass counts entities written
-    const FrtReadResult read = reader.Read(readPath);
-    if (!read.Ok())
-        return read.error;
-    return ChangedWhileConverted(readPath, first, read.checksum, *streaming, measured);
-}
-
 // Input of about this size makes some 700 KiB of text per chunk, which stays in the core's cache
 // until it is written; smaller chunks cost more in hand-overs.
 constexpr std::uint64_t kChunkBytes = std::uint64_t{64} << 10;
@@ -143,19 +113,19 @@ thread_local std::vector<char> t_streamBuffer;
 // the second.
 class ChunkJob : public ChunkPipeline::Job {
 public:
-    ChunkJob(const std::string& path, const FrtChunk& chunk, ExportOptions options, int decimals,
-             bool measure, bool diagnose)
-        : m_path(path), m_chunk(chunk), m_options(std::move(options)), m_decimals(decimals),
-          m_measure(measure), m_diagnose(diagnose) {}
+    ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, bool measure,
+             bool diagnose)
+        : m_path(path), m_chunk(chunk), m_options(options), m_measure(measure), m_diagnose(diagnose) {}
 
     void Run(ITextSink& out) override {
-        auto converter = std::make_unique<CFrtToDxf>(&m_options);
+        // The run's measured document has the symbol blocks; a chunk only refers to them.
+        auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip);
         m_document = converter->GetDocument();
         std::optional<TextStream> stream;
         if (m_measure) {
             m_document->measureOnly();
         } else {
-            stream.emplace(out, m_decimals, std::move(t_streamBuffer));
+            stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
             m_document->streamTo(*stream, false);
         }
         m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
@@ -169,7 +139,6 @@ public:
             t_streamBuffer = stream->TakeBuffer();
     }
 
-    const ExportOptions& options() const { return m_options; }
     const CDxfDocument& document() const { return *m_document; }
     const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
 
@@ -179,8 +148,7 @@ public:
 private:
     const std::string& m_path;
     FrtChunk m_chunk;
-    ExportOptions m_options;
-    int m_decimals;
+    const ExportOptions& m_options;
     bool m_measure;
     bool m_diagnose;
     CollectingDiagnostics m_diagnostics;
@@ -195,19 +163,18 @@ ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, 
         FrtChunk chunk;
         if (!splitter.Next(chunk))
             return nullptr;
-        return std::make_unique<ChunkJob>(path, chunk, options, WriteSettingsFor(options).decimals, measure,
-                                          diagnose);
+        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose);
     };
 }
 
-// Both passes with the file cut into chunks that `threads` workers convert at once. The first
-// pass merges what the chunks measured in file order, the second writes their text in file
-// order, so the drawing is byte for byte the one the single-threaded passes make.
-class ParallelPasses {
+// Both passes over the file, cut into chunks that `threads` workers convert at once (with one
+// thread, one after the other on the calling thread). No entity is held: the first pass measures
+// what the header and the tables need, merging what the chunks measured in file order; the second
+// writes the chunks' text in file order, so the drawing does not depend on the number of threads.
+class Passes {
 public:
-    ParallelPasses(const std::string& readPath, ExportOptions& options, unsigned threads)
-        : m_readPath(readPath), m_options(options), m_original(options), m_threads(threads),
-          m_splitter(options.dataKinds, kChunkBytes) {}
+    Passes(const std::string& readPath, const ExportOptions& options, unsigned threads)
+        : m_readPath(readPath), m_options(options), m_threads(threads), m_splitter(options.dataKinds, kChunkBytes) {}
 
     // The first pass; fills the result's read figures and the error when it fails.
     bool Measure(CDxfDocument& measured, IFrtDiagnostics* diagnostics, ConversionResult& result) {
@@ -219,13 +186,14 @@ public:
         CProgressBar& progress = CProgressBar::Instance();
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_original, true, diagnostics != nullptr),
+            JobMaker(m_splitter, m_readPath, m_options, true, diagnostics != nullptr),
             [](std::string_view) { return true; },
             [&](ChunkPipeline::Job& finished) {
                 auto& job = static_cast<ChunkJob&>(finished);
                 if (diagnostics != nullptr)
                     for (const Finding& f : job.findings())
                         diagnostics->Warn(f.line, f.key, f.value, f.problem);
+                result.warnings += job.findings().size();
                 result.read.bytes += job.read.bytes;
                 result.read.checksum = Checksum::Combine(result.read.checksum, job.read.checksum);
                 result.read.elements += job.read.elements;
@@ -234,7 +202,6 @@ public:
                     return false;
                 }
                 measured.merge(job.document());
-                TakeLabelLayers(job.options());
                 progress.StepBy(static_cast<std::int64_t>(job.read.bytes));
                 return true;
             });
@@ -253,7 +220,7 @@ public:
         std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_original, false, false),
+            JobMaker(m_splitter, m_readPath, m_options, false, false),
             [&stream](std::string_view bytes) {
                 stream.Bytes(bytes);
                 return !stream.Failed();
@@ -283,45 +250,36 @@ public:
     }
 
 private:
-    // The conversion names label layers without blanks in the options it is given; the caller's
-    // options learn of it as they do from the single-threaded conversion.
-    void TakeLabelLayers(const ExportOptions& converted) {
-        for (std::size_t i = 0; i < m_options.labels.size() && i < converted.labels.size(); ++i)
-            m_options.labels[i].layerName = converted.labels[i].layerName;
-    }
-
     const std::string& m_readPath;
-    ExportOptions& m_options;
-    const ExportOptions m_original;
+    const ExportOptions& m_options;
     unsigned m_threads;
     FrtSplitter m_splitter;
 };
 
-ConversionResult ConvertParallel(const std::string& readPath, const std::string& writePath,
-                                 ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
-                                 unsigned threads, const filesys::FileState& before) {
+ConversionResult Convert(const std::string& readPath, const std::string& writePath, const ExportOptions& options,
+                         IFrtDiagnostics* diagnostics, bool strict, unsigned threads) {
     ConversionResult result;
-    ParallelPasses passes(readPath, options, threads);
+    // The file as it is now: any change to it until the drawing is complete is noticed.
+    const filesys::FileState before = filesys::StateOf(readPath);
+    if (!before.exists) {
+        result.error = before.error;
+        return result;
+    }
+    // A small file is not worth the threads.
+    Passes passes(readPath, options, before.size >= 2 * kChunkBytes ? threads : 1);
     // The measured document is made like a converter's, so it has the symbol blocks.
-    ExportOptions forBlocks = options;
-    CFrtToDxf blocks(&forBlocks);
+    CFrtToDxf blocks(&options);
     CDxfDocument& measured = *blocks.GetDocument();
     measured.measureOnly();
-    std::optional<CountingDiagnostics> counting;
-    if (diagnostics != nullptr)
-        counting.emplace(*diagnostics);
 
     CProgressBar& progress = CProgressBar::Instance();
     progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);
-    if (!passes.Measure(measured, counting ? &*counting : nullptr, result)) {
+    if (!passes.Measure(measured, diagnostics, result)) {
         result.error = result.read.error;
         return result;
     }
     const FirstLook first{before, result.read.checksum};
-    if (!StillAsBefore(readPath, before, result))
-        return result;
-    result.warnings = counting ? counting->count : 0;
-    if (RefusedAsStrict(result, strict))
+    if (!StillAsBefore(readPath, before, result) || RefusedAsStrict(result, strict))
         return result;
     result.entities = measured.entityCount();
     result.layers = measured.tables().layers().size();
@@ -333,60 +291,10 @@ ConversionResult ConvertParallel(const std::string& readPath, const std::string&
     return result;
 }
 
-ConversionResult Convert(const std::string& readPath, const std::string& writePath, ExportOptions& options,
-                         IFrtDiagnostics* diagnostics, bool strict, unsigned threads) {
-    ConversionResult result;
-    // The file as it is now: any change to it until the drawing is complete is noticed.
-    const filesys::FileState before = filesys::StateOf(readPath);
-    if (!before.exists) {
-        result.error = before.error;
-        return result;
-    }
-    // A small file is not worth the threads.
-    if (threads > 1 && before.size >= 2 * kChunkBytes)
-        return ConvertParallel(readPath, writePath, options, diagnostics, strict, threads, before);
-
-    // Two passes over the file, so that no entity is held: the first measures what the header
-    // and the tables need, the second writes the entities as they are made.
-    const ExportOptions original = options;
-    auto converter = std::make_unique<CFrtToDxf>(&options);
-    CFrtToDxf* conversion = converter.get();
-    conversion->GetDocument()->measureOnly();
-    CFrtReader reader(std::move(converter), &options.dataKinds);
-    std::optional<CountingDiagnostics> counting;
-    if (diagnostics != nullptr)
-        reader.SetDiagnostics(&counting.emplace(*diagnostics));
-
-    CProgressBar& progress = CProgressBar::Instance();
-    progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);
-    result.read = reader.Read(readPath);
-    if (!result.read.Ok()) {
-        result.error = result.read.error;
-        return result;
-    }
-    const FirstLook first{before, result.read.checksum};
-    if (!StillAsBefore(readPath, before, result))
-        return result;
-    result.warnings = counting ? counting->count : 0;
-    if (RefusedAsStrict(result, strict))
-        return result;
-
-    const CDxfDocument& measured = *conversion->GetDocument();
-    const DxfWriteSettings settings = WriteSettingsFor(options);
-    result.entities = measured.entityCount();
-    result.layers = measured.tables().layers().size();
-    progress.SetRange(0, result.entities, 1);
-    const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
-        return StreamEntities(readPath, original, measured, first, stream);
-    });
-    TakeWritten(written, result);
-    return result;
-}
-
 } // namespace
 
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
-                             ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
+                             const ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
                              unsigned threads) {
     try {
         return Convert(readPath, writePath, options, diagnostics, strict, threads);

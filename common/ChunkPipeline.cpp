@@ -1,4 +1,4 @@
-#include "app/ChunkPipeline.h"
+#include "common/ChunkPipeline.h"
 
 #include <system_error>
 #include <thread>
@@ -129,6 +129,8 @@ bool ChunkPipeline::Run(const NextJob& next, const WriteBytes& write, const JobD
     m_closing = false;
     m_stopping = false;
     m_writeFailed = false;
+    if (m_threads == 1)
+        return RunHere(next, done);
     std::vector<std::thread> workers;
     workers.reserve(m_threads);
     try {

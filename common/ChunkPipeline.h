@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-// Runs jobs on worker threads and passes what they write on in the order the jobs were made,
+// Runs jobs on worker threads (one thread: on the calling thread, one after the other) and
+// passes what they write on in the order the jobs were made,
 // while they run. The oldest job writes straight through (its bytes are still in its core's
 // cache); a job ahead of its turn keeps its bytes until then, and waits once it holds a few
 // MiB, so memory stays bounded whatever the jobs write.

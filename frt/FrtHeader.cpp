@@ -1,4 +1,4 @@
-#include "app/FrtHeader.h"
+#include "frt/FrtHeader.h"
 
 #include "frt/LineReader.h"
 

@@ -1,4 +1,4 @@
-#include "app/ExportSettings.h"
+#include "export/ExportSettings.h"
 
 #include "common/NumberText.h"
 

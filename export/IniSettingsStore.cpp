@@ -1,4 +1,4 @@
-#include "app/IniSettingsStore.h"
+#include "export/IniSettingsStore.h"
 
 #include "common/AtomicFile.h"
 #include "common/FileSystem.h"

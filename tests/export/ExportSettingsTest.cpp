@@ -1,0 +1,100 @@
+#include "export/ExportSettings.h"
+#include "export/IniSettingsStore.h"
+#include "tests/export/MemoryStore.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+TEST(ExportSettings, FirstRunDefaults) {
+    MemoryStore empty;
+    ExportSettings settings;
+    settings.m_bLayerPerCode = 0;
+    ExportSettings::LayerDefaults names;
+    names.pointId = "Punktnummer";
+    settings.Load(empty, names);
+    EXPECT_EQ(settings.m_strLayerPointId, "Punktnummer");
+    EXPECT_EQ(settings.m_strLayerCode, "Code");
+    const ExportOptions options = ExportSettings().Build();
+    EXPECT_EQ(options.dataKinds, 7);
+    EXPECT_EQ(options.flags, OPT_SYMBOLS | OPT_LAYER_PER_CODE | OPT_3D);
+    EXPECT_DOUBLE_EQ(options.symbolScale, 100.0 * static_cast<double>(0.0005F));
+    EXPECT_NEAR(options.symbolScale, 0.0500000024, 1e-10);
+    EXPECT_TRUE(options.labels.empty());
+}
+
+TEST(ExportSettings, BuildFollowsTheSwitches) {
+    ExportSettings settings;
+    settings.m_bLabelEastNorth = 1;
+    settings.m_bLabelCode = 1;
+    settings.m_nDecimalsEN = 4;
+    settings.m_bExportPoints = 0;
+    settings.m_nDimension = 0;
+    settings.m_nLineExport = 0;
+    settings.m_fSymbolSize = 2.5F;
+    const ExportOptions options = settings.Build();
+    ASSERT_EQ(options.labels.size(), 2U);
+    EXPECT_EQ(options.labels[0].kind, LABEL_EAST_NORTH);
+    EXPECT_EQ(options.labels[0].colour, 3);
+    EXPECT_EQ(options.labels[0].decimals, 4);
+    EXPECT_EQ(options.labels[1].kind, LABEL_CODE);
+    EXPECT_EQ(options.labels[1].colour, 5);
+    EXPECT_EQ(options.dataKinds, 6);
+    EXPECT_EQ(options.flags & OPT_SEPARATE_LINES, OPT_SEPARATE_LINES);
+    EXPECT_EQ(options.flags & OPT_3D, 0);
+    EXPECT_NEAR(options.symbolScale, 0.00125, 1e-10);
+}
+
+TEST(ExportSettings, StoreAndLoadRoundTrip) {
+    MemoryStore store;
+    ExportSettings settings;
+    settings.m_bLabelHeight = 1;
+    settings.m_strLayerHeight = "Höhe";
+    settings.m_fSymbolSize = 2.5F;
+    settings.m_nColourHeight = -1; // no selection, as a stored 9 gives
+    settings.m_bLayerPerCode = 0;
+    settings.Store(store);
+    EXPECT_EQ(store.order,
+              (std::vector<std::string>{"ExportPoinst", "ExportLines",       "ExportAreas", "ExportQVO",
+                                        "Dimension",    "ExportAsPolylines", "NamePointId", "NameEastNorth",
+                                        "NameHeight",   "NameCode",          "LabelPoint",  "LabelLines",
+                                        "LabelAreas",   "LabelQVOSymbol",    "DecimalsEN",  "DecimalsH",
+                                        "ColorPoint",   "ColorEN",           "ColorH",      "ColorCode",
+                                        "SymbolSize"}));
+    EXPECT_EQ(std::get<std::string>(store.values["Dxf_Export/SymbolSize"]), "2.500000");
+    EXPECT_EQ(std::get<int>(store.values["Dxf_Export/ColorH"]), -1);
+    EXPECT_EQ(store.values.count("Dxf_Export/LayerPerCode"), 0U);
+
+    ExportSettings loaded;
+    loaded.Load(store, ExportSettings::LayerDefaults{});
+    EXPECT_EQ(loaded.m_strLayerHeight, "Höhe");
+    EXPECT_EQ(loaded.m_fSymbolSize, 2.5F);
+    EXPECT_EQ(loaded.m_nColourHeight, -1);
+    EXPECT_EQ(loaded.m_bLayerPerCode, 1) << "one layer per code group is on at every start";
+    const ExportOptions options = loaded.Build();
+    ASSERT_EQ(options.labels.size(), 1U);
+    EXPECT_EQ(options.labels[0].colour, 0) << "no selection gives colour 0";
+    store.values["Dxf_Export/SymbolSize"] = std::string("abc");
+    loaded.Load(store, ExportSettings::LayerDefaults{});
+    EXPECT_EQ(loaded.m_fSymbolSize, 0.0F);
+}
+
+TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
+    TempDir dir;
+    const std::string path = dir.Write("s.ini", "[General]\nX=1\n\n[Dxf_Export]\nDecimalsEN=5\n"
+                                                "NameCode=\"  padded, name  \"\nNameHeight=H\\xf6he\n"
+                                                "NamePointId=Point ID\nSymbolSize=250.000000\n");
+    IniSettingsStore store(path);
+    EXPECT_EQ(store.ReadInt("Dxf_Export", "DecimalsEN", 3), 5);
+    EXPECT_EQ(store.ReadInt("Dxf_Export", "DecimalsH", 3), 3);
+    EXPECT_EQ(store.ReadText("Dxf_Export", "NameCode", ""), "  padded, name  ");
+    EXPECT_EQ(store.ReadText("Dxf_Export", "NameHeight", ""), "H\xc3\xb6he");
+    EXPECT_EQ(store.ReadText("Dxf_Export", "NamePointId", ""), "Point ID");
+    EXPECT_EQ(store.ReadInt("General", "X", 0), 1);
+    store.WriteText("Dxf_Export", "NameEastNorth", " a;b ");
+    store.WriteInt("Dxf_Export", "DecimalsH", 7);
+    ASSERT_TRUE(store.Save());
+    IniSettingsStore again(path);
+    EXPECT_EQ(again.ReadText("Dxf_Export", "NameEastNorth", ""), " a;b ");
+    EXPECT_EQ(again.ReadInt("Dxf_Export", "DecimalsH", 0), 7);
+    EXPECT_EQ(again.ReadText("Dxf_Export", "NameCode", ""), "  padded, name  ");
+}
