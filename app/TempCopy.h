@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/TempFile.h"
+
 #include <string>
 
 // A private copy of the input file: a new file with a unique name "frt....tmp" in the user's
@@ -8,25 +10,21 @@
 class TempCopy {
 public:
     TempCopy() = default;
-    TempCopy(const TempCopy&) = delete;
-    TempCopy& operator=(const TempCopy&) = delete;
-    ~TempCopy() { Remove(); }
 
     // Copies the file. False with Error() (the system's text) when that fails, or when the
     // path names no regular file (a pipe is refused without waiting on it); nothing is left.
     bool Make(const std::string& source);
-    void Remove();
+    void Remove() { m_file.Discard(); }
     // Leaves the copy where it is for good: it holds the only intact content of the input.
-    void Keep();
+    void Keep() { m_file.Keep(); }
 
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const { return m_file.Path(); }
     const std::string& Error() const { return m_error; }
 
     // The directory used: $TMPDIR or /tmp.
     static std::string Directory();
 
 private:
-    std::string m_path;
+    TempFile m_file;
     std::string m_error;
-    int m_pendingSlot = -1; // so that an interrupt removes the copy too
 };

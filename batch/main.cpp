@@ -7,20 +7,18 @@
 #include "batch/TerminalProgress.h"
 #include "batch/TerminalText.h"
 #include "batch/WarningPrinter.h"
+#include "common/ChunkPipeline.h"
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <future>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -146,6 +144,21 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     return report;
 }
 
+// One file's conversion among several at once, on one thread.
+class FileJob : public ChunkPipeline::Job {
+public:
+    FileJob(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request)
+        : m_job(job), m_settings(settings), m_request(request) {}
+    void Run(ITextSink& /*out*/) override { report = ConvertOne(m_job, m_settings, m_request, 1, false); }
+
+    JobReport report;
+
+private:
+    const BatchJob& m_job;
+    const ExportSettings& m_settings;
+    const BatchRequest& m_request;
+};
+
 // Converts every job, `workers` at a time, and prints each report in input order as soon as it
 // and all before it are done. Returns whether all succeeded.
 bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings,
@@ -166,24 +179,19 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
             take(ConvertOne(job, settings, request, request.jobs, showProgress));
     } else {
         CProgressBar::Instance(); // made once here; without a display the threads only read it
-        std::vector<JobReport> reports(jobs.size());
-        std::vector<std::promise<void>> done(jobs.size());
-        std::atomic<std::size_t> next{0};
-        std::vector<std::thread> threads;
-        for (unsigned t = 0; t < workers; ++t) {
-            threads.emplace_back([&] {
-                for (std::size_t i = next++; i < jobs.size(); i = next++) {
-                    reports[i] = ConvertOne(jobs[i], settings, request, 1, false);
-                    done[i].set_value();
-                }
+        std::size_t next = 0;
+        ChunkPipeline pipeline(workers);
+        pipeline.Run(
+            [&]() -> std::unique_ptr<ChunkPipeline::Job> {
+                if (next == jobs.size())
+                    return nullptr;
+                return std::make_unique<FileJob>(jobs[next++], settings, request);
+            },
+            [](std::string_view) { return true; },
+            [&](ChunkPipeline::Job& finished) {
+                take(static_cast<FileJob&>(finished).report);
+                return true;
             });
-        }
-        for (std::size_t i = 0; i < jobs.size(); ++i) {
-            done[i].get_future().wait();
-            take(reports[i]);
-        }
-        for (std::thread& thread : threads)
-            thread.join();
     }
     if (warnings > 0)
         std::fprintf(stderr, "%s: %llu warning(s) in %d file(s)\n", kProgram,

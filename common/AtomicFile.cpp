@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -15,18 +14,6 @@ namespace {
 
 std::string SystemError(int error) {
     return std::strerror(error);
-}
-
-std::string RandomTag() {
-    thread_local std::mt19937_64 generator(std::random_device{}());
-    static const char digits[] = "0123456789abcdef";
-    std::string tag(12, '0');
-    std::uint64_t bits = generator();
-    for (char& c : tag) {
-        c = digits[bits & 15U];
-        bits >>= 4U;
-    }
-    return tag;
 }
 
 } // namespace
@@ -48,35 +35,14 @@ bool AtomicFile::Fail(const std::string& reason) {
 
 void AtomicFile::Discard() {
     m_file.reset();
-    if (!m_temporary.empty()) {
-        filesys::Remove(m_temporary);
-        m_temporary.clear();
-    }
-    pendingfiles::Drop(m_pendingSlot);
-    m_pendingSlot = -1;
+    m_temporary.Discard();
 }
 
 bool AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate =
-            filesys::TextOf(filesys::PathOf(directory) / filesys::PathOf(stem + RandomTag() + ".tmp"));
-        const int slot = pendingfiles::Reserve(candidate.c_str());
-        errno = 0;
-        // Created new or not at all, so nothing planted under this name is followed.
-        m_file.reset(filesys::CreateNew(candidate));
-        const int error = errno;
-        pendingfiles::Settle(slot, m_file != nullptr);
-        if (m_file) {
-            m_temporary = candidate;
-            m_pendingSlot = slot;
-            return true;
-        }
-        errno = error;
-        if (error != EEXIST)
-            return false;
-    }
-    errno = EEXIST;
-    return false;
+    return m_temporary.Create(directory, stem, [this](const std::string& path) {
+        m_file.reset(filesys::CreateNew(path));
+        return m_file != nullptr;
+    });
 }
 
 bool AtomicFile::Open() {
@@ -109,7 +75,7 @@ bool AtomicFile::Open() {
         target.has_parent_path() ? filesys::TextOf(target.parent_path()) : std::string(".");
     const std::string stem = "." + filesys::TextOf(target.filename()) + ".";
     if (CreateTemporary(directory, stem)) {
-        m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_temporary);
+        m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_temporary.Path());
         return true;
     }
     const int error = errno;
@@ -144,7 +110,7 @@ bool AtomicFile::Commit() {
     std::FILE* file = m_file.release();
     if (std::fclose(file) != 0)
         return Fail(SystemError(errno != 0 ? errno : EIO));
-    if (m_temporary.empty())
+    if (m_temporary.Path().empty())
         return true; // written in place
     // A link changed meanwhile would make the drawing land on another file than the one planned.
     if (filesys::ResolveLinks(m_requested) != m_target)
@@ -152,32 +118,29 @@ bool AtomicFile::Commit() {
     if (m_copyOver)
         return CopyIntoTarget();
     // The drawing takes the target's permissions, or a new file's: it was private until now.
+    const std::string& temporary = m_temporary.Path();
     if (filesys::StateOf(m_target).exists)
-        filesys::CopyPermissions(m_target, m_temporary);
+        filesys::CopyPermissions(m_target, temporary);
     else
-        filesys::GiveNewFilePermissions(m_temporary);
-    if (const std::string error = filesys::Replace(m_temporary, m_target); !error.empty())
+        filesys::GiveNewFilePermissions(temporary);
+    if (const std::string error = filesys::Replace(temporary, m_target); !error.empty())
         return Fail(error);
-    pendingfiles::Drop(m_pendingSlot);
-    m_pendingSlot = -1;
-    m_temporary.clear();
+    m_temporary.Keep(); // it is the target now
     return true;
 }
 
 bool AtomicFile::CopyIntoTarget() {
     // A stop meanwhile waits, so that the target is never left half written by it.
     const pendingfiles::DeferStop deferred;
-    const filesys::CopyResult copied = filesys::CopyOver(m_temporary, m_target);
+    const filesys::CopyResult copied = filesys::CopyOver(m_temporary.Path(), m_target);
     if (copied.ok) {
         Discard();
         return true;
     }
     if (copied.damaged) {
         // The temporary file is now the only complete drawing: it stays, even on an interrupt.
-        pendingfiles::Drop(m_pendingSlot);
-        m_pendingSlot = -1;
-        m_kept = m_temporary;
-        m_temporary.clear();
+        m_kept = m_temporary.Path();
+        m_temporary.Keep();
         m_damaged = true;
         pendingfiles::MarkDamaged(true);
     }

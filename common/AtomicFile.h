@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TempFile.h"
 #include "common/TextStream.h"
 
 #include <cstdio>
@@ -30,7 +31,7 @@ public:
     bool Commit();
 
     std::string Error() const override { return m_error; }
-    const std::string& TemporaryPath() const { return m_temporary; }
+    const std::string& TemporaryPath() const { return m_temporary.Path(); }
     // After a failed Commit: whether the target may have lost its old content, and where the
     // complete new content was kept then.
     bool Damaged() const { return m_damaged; }
@@ -52,12 +53,11 @@ private:
 
     std::string m_requested; // the path as given
     std::string m_target;    // the file it leads to
-    std::string m_temporary;
+    TempFile m_temporary;
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::string m_error;
     std::string m_kept;
     bool m_failed = false;
     bool m_damaged = false;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
-    int m_pendingSlot = -1;  // so that an interrupt removes the temporary file too
 };

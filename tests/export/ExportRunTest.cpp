@@ -1,15 +1,11 @@
 #include "export/ExportRun.h"
-#include "common/ChunkPipeline.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <stdexcept>
-#include <thread>
 
 namespace {
 
@@ -108,79 +104,6 @@ TEST(ExportRun, StrictWithThreadsWritesNothingAfterAFinding) {
     EXPECT_NE(result.error.find("questionable value(s) in the input; nothing was written"),
               std::string::npos);
     EXPECT_EQ(ReadAll(output), "old drawing");
-}
-
-// A job that writes its number `count` times, in pieces, now and then after a short pause.
-class NumberJob : public ChunkPipeline::Job {
-public:
-    NumberJob(int number, int count, bool fail) : m_number(number), m_count(count), m_fail(fail) {}
-    void Run(ITextSink& out) override {
-        const std::string text = std::to_string(m_number) + ",";
-        for (int i = 0; i < m_count; ++i) {
-            if (i % 7 == m_number % 7)
-                std::this_thread::sleep_for(std::chrono::microseconds(50));
-            if (!out.Write(text.data(), text.size()))
-                return;
-        }
-        if (m_fail)
-            throw std::runtime_error("job failed");
-    }
-    int number() const { return m_number; }
-
-private:
-    int m_number;
-    int m_count;
-    bool m_fail;
-};
-
-struct PipelineRun {
-    std::string written;
-    std::vector<int> done;
-    bool ok = false;
-};
-
-PipelineRun RunNumbers(int jobs, std::size_t stopAfterBytes, int failing = -1) {
-    PipelineRun run;
-    int made = 0;
-    ChunkPipeline pipeline(3, 16); // little room: jobs ahead of their turn wait
-    run.ok = pipeline.Run(
-        [&]() -> std::unique_ptr<ChunkPipeline::Job> {
-            if (made == jobs)
-                return nullptr;
-            const int number = made++;
-            return std::make_unique<NumberJob>(number, 1 + number * 13 % 40, number == failing);
-        },
-        [&](std::string_view bytes) {
-            run.written += bytes;
-            return run.written.size() < stopAfterBytes;
-        },
-        [&](ChunkPipeline::Job& job) {
-            run.done.push_back(static_cast<NumberJob&>(job).number());
-            return true;
-        });
-    return run;
-}
-
-TEST(ChunkPipeline, HandsOnBytesAndJobsInTheOrderTheJobsWereMade) {
-    const PipelineRun run = RunNumbers(60, std::string::npos);
-    EXPECT_TRUE(run.ok);
-    std::string expected;
-    std::vector<int> order;
-    for (int number = 0; number < 60; ++number) {
-        for (int i = 0; i < 1 + number * 13 % 40; ++i)
-            expected += std::to_string(number) + ",";
-        order.push_back(number);
-    }
-    EXPECT_EQ(run.written, expected);
-    EXPECT_EQ(run.done, order);
-}
-
-TEST(ChunkPipeline, StopsWhenTheWriterFailsAndPassesOnAJobsException) {
-    const PipelineRun stopped = RunNumbers(60, 100);
-    EXPECT_FALSE(stopped.ok);
-    EXPECT_LT(stopped.done.size(), 60u);
-
-    EXPECT_THROW(RunNumbers(30, std::string::npos, 12), std::runtime_error);
 }
 
 } // namespace

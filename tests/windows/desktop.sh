@@ -82,7 +82,10 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   # when a drawing is there; the default answer (No) keeps it and the dialog stays open.
   cp "$example" "$work/alone.frt"
   echo "old drawing" > "$work/alone.dxf"
-  "$wine" "$exe" & pid=$!
+  # The file dialog opens in the current folder: only the name is typed (xdotool under Wine
+  # loses the shift of "Z:").
+  program=$(realpath "$exe")
+  (cd "$work" && exec "$wine" "$program") & pid=$!
   for _ in $(seq 300); do
     chooser=$(xdotool search --onlyvisible --name "Save As" 2>/dev/null | head -1 || true)
     [[ -n $chooser ]] && break
@@ -91,7 +94,7 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   [[ -n $chooser ]] || fail "no file dialog when started on its own"
   sleep 0.5
   xdotool key --window "$chooser" ctrl+a
-  xdotool type --window "$chooser" "$(winpath "$work/alone.frt")"
+  xdotool type --window "$chooser" alone.frt
   xdotool key --window "$chooser" Return
   window=
   for _ in $(seq 300); do

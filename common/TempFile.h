@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// A file of our own under a name no other file has: made only as a new file, so that nothing
+// planted at its name is followed, readable by the user alone, and registered with the pending
+// files so that an interrupt removes it too. Removed when the object goes, unless kept.
+class TempFile {
+public:
+    // Makes the file at `path`, only as a new file; false with errno set when that fails.
+    using Maker = std::function<bool(const std::string& path)>;
+
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { Discard(); }
+
+    // Makes the file "STEM<random>.tmp" in the directory, trying other names while a name is
+    // taken. False with errno set when it cannot be made. A precious file stays on an interrupt
+    // while a target is damaged (pendingfiles::Reserve).
+    [[nodiscard]] bool Create(const std::string& directory, const std::string& stem, const Maker& make,
+                              bool precious = false);
+    // Empty when there is no file.
+    const std::string& Path() const { return m_path; }
+    // The file stays for good, also on an interrupt; the object forgets it.
+    void Keep();
+    // Removes the file now.
+    void Discard();
+
+private:
+    std::string m_path;
+    int m_pendingSlot = -1;
+};
