@@ -2,6 +2,7 @@
 
 #include "common/CProgressBar.h"
 #include "common/NumberText.h"
+#include "frt/FrtRecord.h"
 #include "frt/LineReader.h"
 
 #include <limits>
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kSeparators = ";";
-constexpr std::string_view kAssign = "=";
 constexpr double kNoHeight = std::numeric_limits<double>::quiet_NaN();
 
 FrtCode CodeOf(const CAttributeMap& record) {
@@ -117,21 +116,21 @@ void CFrtReader::Step(std::size_t characters) const {
 
 CFrtPoint* CFrtReader::ReadPoint(std::string_view record, CFrtPoint* point) {
     CAttributeMap pairs;
-    pairs.Parse(record, kSeparators, kAssign);
+    frtrecord::Parse(record, pairs);
     FillPoint(pairs, *point);
     return point;
 }
 
 CFrtLine* CFrtReader::ReadLine(std::string_view record, CFrtLine* line) {
     CAttributeMap pairs;
-    pairs.Parse(record, kSeparators, kAssign);
+    frtrecord::Parse(record, pairs);
     FillLine(pairs, *line);
     return line;
 }
 
 CFrtArea* CFrtReader::ReadArea(std::string_view record, CFrtArea* area) {
     CAttributeMap pairs;
-    pairs.Parse(record, kSeparators, kAssign);
+    frtrecord::Parse(record, pairs);
     FillArea(pairs, *area);
     return area;
 }
@@ -146,7 +145,7 @@ bool CFrtReader::NextRecord(LineReader& input, std::string_view& line) {
     if (!input.Next(line))
         return false;
     Step(line.size());
-    if (!line.empty() && line.front() == '[') {
+    if (frtrecord::IsHeaderLine(line)) {
         input.Unread();
         return false;
     }
@@ -156,8 +155,7 @@ bool CFrtReader::NextRecord(LineReader& input, std::string_view& line) {
 void CFrtReader::PointsLoop(LineReader& input) {
     std::string_view line;
     while (NextRecord(input, line)) {
-        m_record.Clear();
-        m_record.Parse(line, kSeparators, kAssign);
+        frtrecord::Parse(line, m_record);
         auto point = NewVertex();
         FillPoint(m_record, *point);
         if (m_diagnostics != nullptr)
@@ -167,8 +165,7 @@ void CFrtReader::PointsLoop(LineReader& input) {
 }
 
 void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
-    // Each record's grouping key is its own whole "LID" value; a missing one is empty.
-    const std::string key(m_record.GetText("LID"));
+    const std::string key(frtrecord::GroupKey(m_record));
     for (;;) {
         auto vertex = NewVertex();
         FillPoint(m_record, *vertex);
@@ -180,12 +177,10 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
         if (!input.Next(text))
             return;
         Step(text.size());
-        const bool header = !text.empty() && text.front() == '[';
-        if (!header) {
-            m_record.Clear();
-            m_record.Parse(text, kSeparators, kAssign);
-        }
-        if (header || m_record.GetText("LID") != key) {
+        const bool header = frtrecord::IsHeaderLine(text);
+        if (!header)
+            frtrecord::Parse(text, m_record);
+        if (header || frtrecord::GroupKey(m_record) != key) {
             input.Unread();
             return;
         }
@@ -195,8 +190,7 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
 void CFrtReader::LinesLoop(LineReader& input) {
     std::string_view text;
     while (NextRecord(input, text)) {
-        m_record.Clear();
-        m_record.Parse(text, kSeparators, kAssign);
+        frtrecord::Parse(text, m_record);
         auto line = std::make_unique<CFrtLine>();
         FillLine(m_record, *line);
         if (m_diagnostics != nullptr)
@@ -209,8 +203,7 @@ void CFrtReader::LinesLoop(LineReader& input) {
 void CFrtReader::AreasLoop(LineReader& input) {
     std::string_view text;
     while (NextRecord(input, text)) {
-        m_record.Clear();
-        m_record.Parse(text, kSeparators, kAssign);
+        frtrecord::Parse(text, m_record);
         auto area = std::make_unique<CFrtArea>();
         FillArea(m_record, *area);
         auto boundary = std::make_unique<CFrtLine>();
@@ -256,7 +249,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
         if (!input.SkipLine(probe))
             break;
         Step(probe.Length());
-        section = SectionOf(probe.Candidate(), wanted);
+        section = frtrecord::SectionOf(probe.Candidate(), wanted);
     }
     {
         // A huge record's memory goes now, not with the reader. A swap, since a move assignment

@@ -1,9 +1,6 @@
 #include "frt/FrtSplitter.h"
 
-namespace {
-constexpr std::string_view kSeparators = ";";
-constexpr std::string_view kAssign = "=";
-} // namespace
+#include "frt/FrtRecord.h"
 
 bool FrtSplitter::Open(const std::string& path) {
     m_section = FrtSection::None;
@@ -11,16 +8,6 @@ bool FrtSplitter::Open(const std::string& path) {
     m_atEnd = false;
     m_havePrevious = false;
     return m_input.Open(path);
-}
-
-FrtSection SectionOf(std::string_view candidate, DataKindFlags wanted) {
-    if ((wanted & DATA_KIND_POINTS) != 0 && candidate == "[Points]")
-        return FrtSection::Points;
-    if ((wanted & DATA_KIND_LINES) != 0 && candidate == "[Lines]")
-        return FrtSection::Lines;
-    if ((wanted & DATA_KIND_AREAS) != 0 && candidate == "[Areas]")
-        return FrtSection::Areas;
-    return FrtSection::None;
 }
 
 bool FrtSplitter::Cut(FrtChunk& chunk, std::uint64_t start, std::uint64_t lines) {
@@ -46,10 +33,9 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
             std::string_view line;
             if (!m_input.Next(line))
                 break;
-            if (line.empty() || line.front() != '[') {
-                m_record.Clear();
-                m_record.Parse(line, kSeparators, kAssign);
-                const std::string_view key = m_record.GetText("LID");
+            if (!frtrecord::IsHeaderLine(line)) {
+                frtrecord::Parse(line, m_record);
+                const std::string_view key = frtrecord::GroupKey(m_record);
                 const bool begins = m_havePrevious && key != m_previousKey;
                 m_previousKey.assign(key);
                 m_havePrevious = true;
@@ -64,9 +50,8 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
         if (!m_input.SkipLine(probe))
             break;
         m_havePrevious = false;
-        const std::string_view head = probe.Head();
-        if (m_section == FrtSection::None || (!head.empty() && head.front() == '[')) {
-            m_section = SectionOf(probe.Candidate(), m_wanted);
+        if (m_section == FrtSection::None || frtrecord::IsHeaderLine(probe.Head())) {
+            m_section = frtrecord::SectionOf(probe.Candidate(), m_wanted);
             continue;
         }
         if (full && m_section == FrtSection::Points)

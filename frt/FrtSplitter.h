@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frt/CAttributeMap.h"
+#include "frt/FrtRecord.h"
 #include "frt/FrtTypes.h"
 #include "frt/LineReader.h"
 
@@ -10,10 +11,7 @@
 #include <string_view>
 
 // The section a reader is in where a chunk begins.
-enum class FrtSection { None, Points, Lines, Areas };
-
-// The section a header candidate opens among the wanted kinds, or none.
-FrtSection SectionOf(std::string_view candidate, DataKindFlags wanted);
+using FrtSection = frtrecord::Section;
 
 // A run of whole lines of an FRT file that a reader can convert on its own: it begins at a
 // record that begins an element, in the section given.
