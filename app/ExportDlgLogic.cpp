@@ -1,9 +1,9 @@
 #include "app/ExportDlgLogic.h"
 
-#include "export/ExportRun.h"
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/NumberText.h"
+#include "export/ExportRun.h"
 
 #include <charconv>
 #include <cmath>

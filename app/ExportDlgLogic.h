@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/ExportFiles.h"
-#include "export/ExportSettings.h"
 #include "common/IProgressDisplay.h"
+#include "export/ExportSettings.h"
 
 #include <functional>
 #include <memory>

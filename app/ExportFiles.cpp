@@ -1,7 +1,7 @@
 #include "app/ExportFiles.h"
 
-#include "frt/FrtHeader.h"
 #include "common/PendingFiles.h"
+#include "frt/FrtHeader.h"
 
 #include <utility>
 

@@ -1,16 +1,16 @@
 // frt2dxf-batch: converts FRT files to DXF drawings without a desktop. Never changes its input.
-#include "export/ExportRun.h"
-#include "frt/FrtHeader.h"
-#include "export/IniSettingsStore.h"
 #include "batch/BatchCommandLine.h"
 #include "batch/OutputPlan.h"
 #include "batch/TerminalProgress.h"
 #include "batch/TerminalText.h"
 #include "batch/WarningPrinter.h"
-#include "common/ChunkPipeline.h"
 #include "common/CProgressBar.h"
+#include "common/ChunkPipeline.h"
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
+#include "export/ExportRun.h"
+#include "export/IniSettingsStore.h"
+#include "frt/FrtHeader.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -23,7 +23,8 @@ std::string RandomTag() {
 
 } // namespace
 
-bool TempFile::Create(const std::string& directory, const std::string& stem, const Maker& make, bool precious) {
+bool TempFile::Create(const std::string& directory, const std::string& stem, const Maker& make,
+                      bool precious) {
     Discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate =

@@ -8,7 +8,6 @@
 #include "frt/IFrtConsumer.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +53,6 @@ private:
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
-    // Each label's layer, looked up with its first text: millions of labels share a few layers.
-    std::vector<std::optional<dxfnames::PairId>> m_labelLayers;
+    // Each label kind's layer, its blanks made underscores: made once, not per label.
+    std::vector<std::string> m_labelLayers;
 };

@@ -16,15 +16,13 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
     const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
 
-    DxfAttributes attributes;
-    attributes.setLayer(ElementLayer(point));
     std::unique_ptr<CDxfEntity> entity;
     if ((m_options->flags & OPT_SYMBOLS) != 0)
         entity = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
     else
         entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
     entity->setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
-    entity->setAttributes(attributes);
+    entity->attributes()->setLayer(ElementLayer(point)); // the other attributes keep their defaults
     m_document->addEntity(std::move(entity));
 
     for (std::size_t i = 0; i < m_options->labels.size(); ++i)
@@ -86,13 +84,13 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     entity->setHeight(3.0 * s);
     DxfAttributes* attributes = entity->attributes();
     attributes->colour = static_cast<std::int16_t>(label.colour);
-    if (m_labelLayers.size() <= index)
-        m_labelLayers.resize(m_options->labels.size());
-    if (!m_labelLayers[index]) {
-        std::string layer = label.layerName;
-        attributes->setLayer(BlanksToUnderscores(layer));
-        m_labelLayers[index] = attributes->namesId();
+    if (m_labelLayers.size() != m_options->labels.size()) {
+        m_labelLayers.clear();
+        for (const LabelSpec& spec : m_options->labels) {
+            m_labelLayers.push_back(spec.layerName);
+            BlanksToUnderscores(m_labelLayers.back());
+        }
     }
-    attributes->setNamesId(*m_labelLayers[index]);
+    attributes->setLayer(m_labelLayers[index]);
     m_document->addEntity(std::move(entity));
 }

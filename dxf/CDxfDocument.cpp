@@ -6,21 +6,16 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/DxfStructure.h"
 
+#include <functional>
+
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
         return nullptr;
     CDxfEntity* e = entity.get();
     ++m_count;
 
-    if (const DxfAttributes* attrs = e->attributes()) {
-        const dxfnames::PairId id = attrs->namesId();
-        if (id >= m_pairSeen.size())
-            m_pairSeen.resize(id + 1, false);
-        if (!m_pairSeen[id]) {
-            m_tables.recordLayer(attrs->layer(), attrs->lineType(), attrs->colour);
-            m_pairSeen[id] = true;
-        }
-    }
+    if (const DxfAttributes* attrs = e->attributes())
+        recordLayerOf(*attrs);
 
     if (e->entityType() == DXF_ENTITY_POLYLINE) {
         for (const auto& vertex : static_cast<const CDxfPolyline*>(e)->vertices())
@@ -41,6 +36,18 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
         return nullptr;
     }
     return nullptr;
+}
+
+void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
+    // Millions of entities share a few dozen layers: a layer met before is mostly found in its
+    // slot of a small table, without a look into the layer table.
+    const std::string_view layer = attributes.layer();
+    KnownLayer& known = m_knownLayers[std::hash<std::string_view>{}(layer) % m_knownLayers.size()];
+    if (known.used && known.name == layer)
+        return;
+    m_tables.recordLayer(layer, attributes.lineType(), attributes.colour);
+    known.name.assign(layer);
+    known.used = true;
 }
 
 void CDxfDocument::merge(const CDxfDocument& later) {

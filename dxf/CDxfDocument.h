@@ -3,6 +3,7 @@
 #include "dxf/CDxfDocumentBase.h"
 #include "dxf/CDxfTables.h"
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -58,6 +59,7 @@ private:
     std::string writeFramed(TextStream& stream, const DxfWriteSettings& settings,
                             const EntityWriter& entities) const;
     std::string writeEntities(TextStream& stream) const;
+    void recordLayerOf(const DxfAttributes& attributes);
     DxfWriteResult writeFile(AtomicFile& file, const DxfWriteSettings& settings,
                              const EntityWriter& entities) const;
 
@@ -69,5 +71,9 @@ private:
     TextStream* m_stream = nullptr;
     bool m_stepProgress = true;
     CDxfTables m_tables;
-    std::vector<bool> m_pairSeen; // names pairs whose layer is already recorded
+    struct KnownLayer {
+        std::string name;
+        bool used = false;
+    };
+    std::array<KnownLayer, 64> m_knownLayers; // layers already recorded, by a hash of the name
 };

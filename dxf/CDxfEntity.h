@@ -18,8 +18,7 @@ enum DxfEntityType : std::int32_t {
     DXF_ENTITY_CIRCLE = 512,
 };
 
-// The polymorphic base of all entities. Entities are allocated from a compact pool (see
-// entitypool): a drawing holds millions of them.
+// The polymorphic base of all entities.
 class CDxfEntity : public CWritable {
 public:
     CDxfEntity(const CDxfEntity&) = default;

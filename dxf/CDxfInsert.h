@@ -8,7 +8,7 @@
 class CDxfInsert : public CDxfLocatedEntity {
 public:
     CDxfInsert(std::string_view blockName, double x, double y, double z)
-        : CDxfLocatedEntity(DXF_ENTITY_INSERT, x, y, z), m_blockName(dxfnames::Fit(blockName)) {}
+        : CDxfLocatedEntity(DXF_ENTITY_INSERT, x, y, z), m_blockName(dxftext::Fit(blockName)) {}
 
     const std::string& blockName() const { return m_blockName; }
     void write(TextStream& stream) const override;

@@ -20,11 +20,10 @@ void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::
 }
 
 void DxfAttributes::writeAttributes(TextStream& stream) const {
-    stream.GroupText("  8", dxfnames::LayerText(m_names)); // escaped once, when the name was interned
+    dxftext::WriteTextGroup(stream, "  8", m_layer);
     stream.GroupInt(" 62", colour);
-    const std::string_view type = lineType();
-    if (!type.empty())
-        stream.GroupText("  6", type);
+    if (!m_lineType.empty())
+        stream.GroupText("  6", m_lineType);
     if (!std::isnan(thickness))
         stream.GroupReal(" 39", thickness);
 }

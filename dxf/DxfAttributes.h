@@ -1,28 +1,23 @@
 #pragma once
 
-#include "dxf/DxfNames.h"
+#include "dxf/DxfTextGroup.h"
 
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <string_view>
 
 class TextStream;
 
 // The attributes every entity carries: line type (group 6), layer (8), colour (62) and
-// thickness (39, NaN when not set). Names are cut to 256 characters.
+// thickness (39, NaN when not set). Names are cut to the field's limit.
 class DxfAttributes {
-    // First, so that with the colour it fills one 8-byte slot: the record is 16 bytes.
-    dxfnames::PairId m_names = dxfnames::Default();
-
 public:
-    std::string_view lineType() const { return dxfnames::LineType(m_names); }
-    std::string_view layer() const { return dxfnames::Layer(m_names); }
-    dxfnames::PairId namesId() const { return m_names; }
+    std::string_view lineType() const { return m_lineType; }
+    std::string_view layer() const { return m_layer; }
 
-    void setLayer(std::string_view name) { m_names = dxfnames::Intern(lineType(), name); }
-    // The pair another entity's attributes got from the same calls.
-    void setNamesId(dxfnames::PairId id) { m_names = id; }
-    void setLineType(std::string_view name) { m_names = dxfnames::Intern(name, layer()); }
+    void setLayer(std::string_view name) { m_layer.assign(dxftext::Fit(name)); }
+    void setLineType(std::string_view name) { m_lineType.assign(dxftext::Fit(name)); }
     // Three on/off switches (non-zero is on) to a colour number 0 to 7.
     void setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
@@ -30,4 +25,8 @@ public:
     double thickness = std::numeric_limits<double>::quiet_NaN();
 
     void writeAttributes(TextStream& stream) const;
+
+private:
+    std::string m_lineType;
+    std::string m_layer = "0";
 };

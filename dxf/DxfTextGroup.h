@@ -1,11 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 class TextStream;
 
 namespace dxftext {
+
+// The longest text a DXF field of this system holds; longer texts are cut.
+constexpr std::size_t kMaxText = 256;
+inline std::string_view Fit(std::string_view text) {
+    return text.substr(0, kMaxText);
+}
 
 // Writes a group whose value comes from the input. Such a text may hold control characters,
 // and a CR or NUL in a value breaks the file's lines for readers; DXF writes control

@@ -84,10 +84,6 @@ std::string ChangedWhileConverted(const std::string& readPath, const FirstLook& 
     return ChangedSince(readPath, first.state);
 }
 
-// Input of about this size makes some 700 KiB of text per chunk, which stays in the core's cache
-// until it is written; smaller chunks cost more in hand-overs.
-constexpr std::uint64_t kChunkBytes = std::uint64_t{64} << 10;
-
 // A finding of a worker, told on the calling thread in file order.
 struct Finding {
     std::uint64_t line;
@@ -173,8 +169,10 @@ ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, 
 // writes the chunks' text in file order, so the drawing does not depend on the number of threads.
 class Passes {
 public:
-    Passes(const std::string& readPath, const ExportOptions& options, unsigned threads)
-        : m_readPath(readPath), m_options(options), m_threads(threads), m_splitter(options.dataKinds, kChunkBytes) {}
+    Passes(const std::string& readPath, const ExportOptions& options, unsigned threads,
+           std::uint64_t chunkBytes)
+        : m_readPath(readPath), m_options(options), m_threads(threads),
+          m_splitter(options.dataKinds, chunkBytes) {}
 
     // The first pass; fills the result's read figures and the error when it fails.
     bool Measure(CDxfDocument& measured, IFrtDiagnostics* diagnostics, ConversionResult& result) {
@@ -256,8 +254,9 @@ private:
     FrtSplitter m_splitter;
 };
 
-ConversionResult Convert(const std::string& readPath, const std::string& writePath, const ExportOptions& options,
-                         IFrtDiagnostics* diagnostics, bool strict, unsigned threads) {
+ConversionResult Convert(const std::string& readPath, const std::string& writePath,
+                         const ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
+                         unsigned threads, std::uint64_t chunkBytes) {
     ConversionResult result;
     // The file as it is now: any change to it until the drawing is complete is noticed.
     const filesys::FileState before = filesys::StateOf(readPath);
@@ -266,7 +265,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
     // A small file is not worth the threads.
-    Passes passes(readPath, options, before.size >= 2 * kChunkBytes ? threads : 1);
+    Passes passes(readPath, options, before.size >= 2 * chunkBytes ? threads : 1, chunkBytes);
     // The measured document is made like a converter's, so it has the symbol blocks.
     CFrtToDxf blocks(&options);
     CDxfDocument& measured = *blocks.GetDocument();
@@ -295,9 +294,9 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
 
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
                              const ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
-                             unsigned threads) {
+                             unsigned threads, std::uint64_t chunkBytes) {
     try {
-        return Convert(readPath, writePath, options, diagnostics, strict, threads);
+        return Convert(readPath, writePath, options, diagnostics, strict, threads, chunkBytes);
     } catch (const std::bad_alloc&) {
         // Everything the run built is released on the way here, and the target is untouched.
         ConversionResult result;

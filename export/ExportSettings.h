@@ -1,7 +1,7 @@
 #pragma once
 
-#include "export/ISettingsStore.h"
 #include "convert/ExportOptions.h"
+#include "export/ISettingsStore.h"
 
 #include <array>
 #include <string>

@@ -1,9 +1,7 @@
-// The whole conversion in memory: FRT bytes through the reader and the converter into a
-// document, written as DXF text that a strict reader must accept.
+// The real conversion path: FRT bytes through both passes into a drawing file that a strict
+// reader must accept, once in one chunk and once cut into chunks of a few dozen bytes converted
+// on several threads; the two drawings must be the same, byte for byte.
 #include "export/ExportRun.h"
-#include "common/TextStream.h"
-#include "convert/CFrtToDxf.h"
-#include "frt/CFrtReader.h"
 #include "fuzz/DxfCheck.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFile.h"
@@ -11,7 +9,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -35,24 +34,36 @@ ExportOptions OptionsFrom(std::uint8_t first, std::uint8_t second) {
 
 } // namespace
 
+std::string ReadAll(const std::string& path) {
+    std::string text;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
+        std::fclose(file);
+    }
+    return text;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2)
         return 0;
-    static ScratchFile file;
-    ExportOptions options = OptionsFrom(data[0], data[1]);
-    auto converter = std::make_unique<CFrtToDxf>(&options);
-    const CFrtToDxf* conversion = converter.get();
-    CFrtReader reader(std::move(converter), &options.dataKinds);
-    const FrtReadResult read = reader.Read(file.Write(data + 2, size - 2));
-    FuzzRequire(read.Ok(), "the scratch file could not be read: " + read.error);
+    static ScratchFile input;
+    static ScratchFile output;
+    const ExportOptions options = OptionsFrom(data[0], data[1]);
+    const std::string& path = input.Write(data + 2, size - 2);
 
-    StringSink sink;
-    {
-        TextStream stream(sink);
-        conversion->GetDocument()->writeTo(stream, exportrun::WriteSettingsFor(options));
-        FuzzRequire(stream.Flush(), "writing to memory failed");
-    }
-    const std::string problem = CheckDxfText(sink.Text());
+    const ConversionResult whole = exportrun::ConvertFile(path, output.Path(), options);
+    FuzzRequire(whole.ok, "the conversion failed: " + whole.error);
+    const std::string drawing = ReadAll(output.Path());
+    const std::string problem = CheckDxfText(drawing);
     FuzzRequire(problem.empty(), "the drawing is not well-formed: " + problem);
+
+    const ConversionResult chunked =
+        exportrun::ConvertFile(path, output.Path(), options, nullptr, false, 3, 32);
+    FuzzRequire(chunked.ok, "the chunked conversion failed: " + chunked.error);
+    FuzzRequire(chunked.entities == whole.entities && chunked.layers == whole.layers,
+                "chunks counted another drawing");
+    FuzzRequire(ReadAll(output.Path()) == drawing, "chunks made another drawing");
     return 0;
 }

@@ -273,17 +273,6 @@ TEST(Conversion, PolylinesCarryColourTypeAndWidthTheirVerticesDoNot) {
     }
 }
 
-TEST(Conversion, UnknownElementTypesGiveNothing) {
-    struct OddElement : CFrtElement {
-        OddElement() : CFrtElement(static_cast<FrtElementType>(3)) {}
-    };
-    ExportOptions options = Options(OPT_SYMBOLS);
-    CFrtToDxf converter(&options);
-    converter.Process(std::make_unique<OddElement>());
-    converter.Process(nullptr);
-    EXPECT_EQ(converter.GetDocument()->entityCount(), 0);
-}
-
 TEST(Conversion, LabelNumbersIgnoreTheProcessLocale) {
     CommaLocale german;
     REQUIRE_COMMA_LOCALE(german);

@@ -1,9 +1,9 @@
 // The "DXF Export" dialog with real widgets on the offscreen platform. Every test keeps its
 // settings store and files in a temporary directory, never the user's own.
-#include "export/IniSettingsStore.h"
 #include "app/desktop/CExportDlg.h"
 #include "app/desktop/QtSettingsStore.h"
 #include "app/desktop/QtStartUpUi.h"
+#include "export/IniSettingsStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -35,9 +35,6 @@ TEST(DxfEntity, AttributesWrittenOnlyWhenSet) {
     line.attrs.colour = -2;
     EXPECT_EQ(Written(line), "  0|LINE|  8|0| 62|-2|  6|Dashed_Line| 39|0.000000| 10|1.000000| 20|2.000000| "
                              "11|3.000000| 21|4.000000|");
-    EXPECT_EQ(line.position(), nullptr);
-    line.setPosition(DxfPoint3{9, 9, 9});
-    EXPECT_EQ(line.start.x, 1.0);
 }
 
 TEST(DxfEntity, TextWritesItsPointFirstAndTwice) {
@@ -137,10 +134,4 @@ TEST(DxfEntity, RealsIgnoreTheProcessLocale) {
     REQUIRE_COMMA_LOCALE(german);
     CDxfCircle circle(2.5, -0.25, 0, kNaN);
     EXPECT_EQ(Written(circle), "  0|CIRCLE|  8|0| 62|0| 10|-0.250000| 20|0.000000|  40|2.500000|");
-}
-
-TEST(DxfEntity, PointsStayCompact) {
-    // The document holds millions of these.
-    EXPECT_LE(sizeof(CDxfPoint), 56U);
-    EXPECT_LE(sizeof(DxfAttributes), 16U);
 }

@@ -7,14 +7,6 @@
 
 namespace {
 
-// Counts destructions, so ownership chains can be checked.
-int g_destroyed = 0;
-class CountedPoint : public CFrtPoint {
-public:
-    CountedPoint() : CFrtPoint(0, 0, 0) {}
-    ~CountedPoint() override { ++g_destroyed; }
-};
-
 CFrtPoint Point(std::string_view record) {
     CFrtPoint point(0, 0, std::nan(""));
     CFrtReader::ReadPoint(record, &point);
@@ -109,23 +101,4 @@ TEST(FrtModel, TypedAttributesGoToTheElementOfTheirLetter) {
     CFrtArea area;
     CFrtReader::ReadArea(record, &area);
     EXPECT_EQ(area.GetValue("AREA2"), "1.500000");
-}
-
-TEST(FrtModel, DestroyingALineOrAreaDestroysItsPoints) {
-    g_destroyed = 0;
-    {
-        CFrtLine line;
-        for (int i = 0; i < 3; ++i)
-            line.AddVertex(std::make_unique<CountedPoint>());
-    }
-    EXPECT_EQ(g_destroyed, 3);
-    g_destroyed = 0;
-    {
-        std::unique_ptr<CFrtElement> area = std::make_unique<CFrtArea>();
-        auto boundary = std::make_unique<CFrtLine>();
-        boundary->AddVertex(std::make_unique<CountedPoint>());
-        boundary->AddVertex(std::make_unique<CountedPoint>());
-        static_cast<CFrtArea&>(*area).SetBoundary(std::move(boundary));
-    }
-    EXPECT_EQ(g_destroyed, 2);
 }

@@ -1,8 +1,8 @@
 // The fuzzer's judge of the output must accept our drawings and reject each kind of damage.
 #include "fuzz/DxfCheck.h"
-#include "export/ExportRun.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
+#include "export/ExportRun.h"
 #include "frt/CFrtReader.h"
 
 #include <gtest/gtest.h>

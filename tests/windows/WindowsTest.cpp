@@ -1,11 +1,11 @@
 // What only the Windows build has: the registry store, the temporary copy, the replace through
 // ReplaceFileW, and paths outside the ANSI code page. Runs under Wine.
-#include "export/ExportSettings.h"
 #include "app/TempCopy.h"
 #include "app/win32/RegistrySettingsStore.h"
 #include "common/FileSystem.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfPoint.h"
+#include "export/ExportSettings.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
