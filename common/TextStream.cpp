@@ -121,24 +121,24 @@ void TextStream::Real(double value) {
     EndLine();
 }
 
-char* TextStream::PutCode(char* out, std::string_view code) {
-    CopyBytes(out, code.data(), code.size());
-    out += code.size();
+char* TextStream::PutLine(char* out, std::string_view line) {
+    CopyBytes(out, line.data(), line.size());
+    out += line.size();
     out[0] = '\r';
     out[1] = '\n';
     return out + 2;
 }
 
-// One reservation for the whole group: the code lines are a few bytes.
-template <typename WriteNumber> void TextStream::NumberGroup(std::string_view code, WriteNumber write) {
+// One reservation for both lines: the first is mostly a few bytes.
+template <typename WriteNumber> void TextStream::LineAndNumber(std::string_view first, WriteNumber write) {
     char* start = nullptr;
     char* out = nullptr;
-    if (code.size() > kNumberRoom) {
-        Line(code);
+    if (first.size() > kNumberRoom) {
+        Line(first);
         start = out = Reserve(kNumberRoom + 2);
     } else {
         start = Reserve(2 * kNumberRoom + 4);
-        out = PutCode(start, code);
+        out = PutLine(start, first);
     }
     out = write(out);
     out[0] = '\r';
@@ -146,23 +146,23 @@ template <typename WriteNumber> void TextStream::NumberGroup(std::string_view co
     m_used += static_cast<std::size_t>(out + 2 - start);
 }
 
-void TextStream::GroupInt(std::string_view code, std::int64_t value) {
-    NumberGroup(code, [value](char* out) { return std::to_chars(out, out + kNumberRoom, value).ptr; });
+void TextStream::LineAndInt(std::string_view first, std::int64_t value) {
+    LineAndNumber(first, [value](char* out) { return std::to_chars(out, out + kNumberRoom, value).ptr; });
 }
 
-void TextStream::GroupReal(std::string_view code, double value) {
-    NumberGroup(code, [this, value](char* out) { return numtext::WriteFixed(out, value, m_decimals); });
+void TextStream::LineAndReal(std::string_view first, double value) {
+    LineAndNumber(first, [this, value](char* out) { return numtext::WriteFixed(out, value, m_decimals); });
 }
 
-void TextStream::GroupText(std::string_view code, std::string_view value) {
-    const std::size_t size = code.size() + value.size() + 4;
+void TextStream::TwoLines(std::string_view first, std::string_view second) {
+    const std::size_t size = first.size() + second.size() + 4;
     if (size > kNumberRoom) {
-        Line(code);
-        Line(value);
+        Line(first);
+        Line(second);
         return;
     }
     char* const start = Reserve(size);
-    char* out = PutCode(start, code);
-    out = PutCode(out, value);
+    char* out = PutLine(start, first);
+    out = PutLine(out, second);
     m_used += static_cast<std::size_t>(out - start);
 }

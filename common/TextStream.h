@@ -52,10 +52,10 @@ public:
     // Bytes as they stand, line ends included; a large run goes to the sink without a copy.
     void Bytes(std::string_view bytes) { Put(bytes); }
 
-    // A group: its code line, then its value line.
-    void GroupText(std::string_view code, std::string_view value);
-    void GroupInt(std::string_view code, std::int64_t value);
-    void GroupReal(std::string_view code, double value);
+    // Two lines at once, the second a text or a number: the cheaper way to write many short pairs.
+    void TwoLines(std::string_view first, std::string_view second);
+    void LineAndInt(std::string_view first, std::int64_t value);
+    void LineAndReal(std::string_view first, double value);
 
     // Hands the buffer to the sink. False once any write has failed.
     bool Flush();
@@ -73,10 +73,10 @@ private:
     static constexpr std::size_t kNumberRoom = 640;
 
     void Put(std::string_view text);
-    // Copies a code line into room already reserved and returns where its value goes.
-    static char* PutCode(char* out, std::string_view code);
-    // A code line and the number that `write` puts at the pointer it is given, returning its end.
-    template <typename WriteNumber> void NumberGroup(std::string_view code, WriteNumber write);
+    // Copies a line into room already reserved and returns where the next one goes.
+    static char* PutLine(char* out, std::string_view line);
+    // A line and the number that `write` puts at the pointer it is given, returning its end.
+    template <typename WriteNumber> void LineAndNumber(std::string_view first, WriteNumber write);
     void EndLine();
     char* Reserve(std::size_t size);
     // Grows the buffer towards its full size, or empties it into the sink.

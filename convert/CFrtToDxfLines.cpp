@@ -2,6 +2,7 @@
 #include "convert/CFrtToDxf.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
+#include "dxf/DxfGroup.h"
 
 #include <limits>
 
@@ -47,7 +48,8 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     }
     auto polyline = MakePolyline(line);
     if (closed)
-        polyline->polylineFlags = static_cast<std::int16_t>(polyline->polylineFlags | 1);
+        polyline->polylineFlags =
+            static_cast<std::int16_t>(polyline->polylineFlags | dxfgroup::kPolylineClosed);
     m_document->addEntity(std::move(polyline));
 }
 
@@ -73,7 +75,7 @@ std::unique_ptr<CDxfPolyline> CFrtToDxf::MakePolyline(const CFrtLine& line) cons
         double z = kNoZ;
         if (threeD) {
             z = c.GetHeight();
-            vertex->addFlags(32);
+            vertex->addFlags(dxfgroup::kVertex3d);
         }
         vertex->setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
         vertex->setAttributes(attributes);
@@ -83,7 +85,7 @@ std::unique_ptr<CDxfPolyline> CFrtToDxf::MakePolyline(const CFrtLine& line) cons
     DxfAttributes* own = polyline->attributes();
     SetColour(*own, line.GetColour());
     if (threeD)
-        polyline->polylineFlags = static_cast<std::int16_t>(polyline->polylineFlags | 8);
+        polyline->polylineFlags = static_cast<std::int16_t>(polyline->polylineFlags | dxfgroup::kPolyline3d);
     own->setLineType(line.GetLineTypeName());
     own->thickness = line.GetWidth() * 0.01;
     return polyline;

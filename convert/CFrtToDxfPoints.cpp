@@ -4,6 +4,7 @@
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfText.h"
+#include "dxf/DxfGroup.h"
 
 #include <cmath>
 #include <limits>
@@ -46,7 +47,7 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
         x -= s;
         y += s;
         text = point.GetName();
-        horizontal = 2;
+        horizontal = dxfgroup::kAlignRight;
         break;
     case LABEL_EAST_NORTH: // upper right
         x += s;
@@ -64,14 +65,14 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
         number = true;
         if (digits)
             numtext::AppendFixed(text, c.GetHeight(), label.decimals);
-        vertical = 3;
+        vertical = dxfgroup::kAlignTop;
         break;
     case LABEL_CODE: // lower left
         x -= s;
         y -= s;
         text = point.GetCode().GetCodeText();
-        horizontal = 2;
-        vertical = 3;
+        horizontal = dxfgroup::kAlignRight;
+        vertical = dxfgroup::kAlignTop;
         break;
     default:
         return;

@@ -4,6 +4,7 @@
 #include "common/CProgressBar.h"
 #include "common/TextStream.h"
 #include "dxf/CDxfPolyline.h"
+#include "dxf/DxfGroup.h"
 #include "dxf/DxfStructure.h"
 
 #include <functional>
@@ -74,7 +75,7 @@ std::string CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings
     if (std::string error = entities(stream); !error.empty())
         return error;
     dxfstructure::EndSection(stream);
-    stream.GroupText("  0", "EOF");
+    dxfgroup::Text(stream, dxfgroup::kStart, "EOF");
     return {};
 }
 

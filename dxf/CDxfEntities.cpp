@@ -7,7 +7,7 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "dxf/CDxfVertex.h"
-#include "dxf/DxfTextGroup.h"
+#include "dxf/DxfGroup.h"
 
 #include "common/NumberText.h"
 
@@ -28,10 +28,10 @@ public:
 
     // As DxfPoint3::writePoint.
     void write(TextStream& stream, int index) const {
-        stream.GroupText(index == 0 ? " 10" : " 11", m_x);
-        stream.GroupText(index == 0 ? " 20" : " 21", m_y);
+        dxfgroup::Text(stream, index == 0 ? dxfgroup::kX : dxfgroup::kSecondX, m_x);
+        dxfgroup::Text(stream, index == 0 ? dxfgroup::kY : dxfgroup::kSecondY, m_y);
         if (!m_z.empty())
-            stream.GroupText(index == 0 ? " 30" : " 31", m_z);
+            dxfgroup::Text(stream, index == 0 ? dxfgroup::kZ : dxfgroup::kSecondZ, m_z);
     }
 
 private:
@@ -53,20 +53,20 @@ private:
 } // namespace
 
 void CDxfPoint::write(TextStream& stream) const {
-    stream.GroupText("  0", "POINT");
+    dxfgroup::Text(stream, dxfgroup::kStart, "POINT");
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
 }
 
 void CDxfVertex::write(TextStream& stream) const {
-    stream.GroupText("  0", "VERTEX");
+    dxfgroup::Text(stream, dxfgroup::kStart, "VERTEX");
     attrs.writeAttributes(stream);
-    stream.GroupInt(" 70", vertexFlags);
+    dxfgroup::Int(stream, dxfgroup::kFlags, vertexFlags);
     location.writePoint(stream, 0);
 }
 
 void CDxfLine::write(TextStream& stream) const {
-    stream.GroupText("  0", "LINE");
+    dxfgroup::Text(stream, dxfgroup::kStart, "LINE");
     attrs.writeAttributes(stream);
     start.writePoint(stream, 0);
     end.writePoint(stream, 1);
@@ -76,41 +76,41 @@ void CDxfLine::write(TextStream& stream) const {
 // alignment point.
 void CDxfText::write(TextStream& stream) const {
     const FixedPoint point(location, stream.Decimals()); // both points of a text are its location
-    stream.GroupText("  0", "TEXT");
+    dxfgroup::Text(stream, dxfgroup::kStart, "TEXT");
     point.write(stream, 0);
     attrs.writeAttributes(stream);
-    stream.GroupReal(" 40", height);
+    dxfgroup::Real(stream, dxfgroup::kSize, height);
     if (!std::isnan(rotation))
-        stream.GroupReal(" 50", rotation);
+        dxfgroup::Real(stream, dxfgroup::kAngle, rotation);
     if (horizontalAlign != 0)
-        stream.GroupInt(" 72", horizontalAlign);
+        dxfgroup::Int(stream, dxfgroup::kHorizontalAlign, horizontalAlign);
     if (verticalAlign != 0)
-        stream.GroupInt(" 73", verticalAlign);
+        dxfgroup::Int(stream, dxfgroup::kVerticalAlign, verticalAlign);
     point.write(stream, 1);
-    dxftext::WriteTextGroup(stream, "  1", m_text);
+    dxfgroup::InputText(stream, dxfgroup::kText, m_text);
 }
 
 void CDxfInsert::write(TextStream& stream) const {
-    stream.GroupText("  0", "INSERT");
-    stream.GroupText("  2", m_blockName);
+    dxfgroup::Text(stream, dxfgroup::kStart, "INSERT");
+    dxfgroup::Text(stream, dxfgroup::kName, m_blockName);
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
 }
 
 void CDxfCircle::write(TextStream& stream) const {
-    stream.GroupText("  0", "CIRCLE");
+    dxfgroup::Text(stream, dxfgroup::kStart, "CIRCLE");
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
-    stream.GroupReal("  40", radius); // four characters: this code line differs from TEXT's
+    dxfgroup::CircleRadius(stream, radius);
 }
 
 void CDxfPolyline::write(TextStream& stream) const {
-    stream.GroupText("  0", "POLYLINE");
+    dxfgroup::Text(stream, dxfgroup::kStart, "POLYLINE");
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
-    stream.GroupText(" 66", "  1");
-    stream.GroupInt(" 70", polylineFlags);
+    dxfgroup::EntitiesFollow(stream);
+    dxfgroup::Int(stream, dxfgroup::kFlags, polylineFlags);
     for (const auto& vertex : m_vertices)
         vertex->write(stream);
-    stream.GroupText("  0", "SEQEND");
+    dxfgroup::Text(stream, dxfgroup::kStart, "SEQEND");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dxf/CDxfEntity.h"
+#include "dxf/DxfGroup.h"
 
 #include <string>
 #include <string_view>
@@ -8,7 +9,7 @@
 class CDxfInsert : public CDxfLocatedEntity {
 public:
     CDxfInsert(std::string_view blockName, double x, double y, double z)
-        : CDxfLocatedEntity(DXF_ENTITY_INSERT, x, y, z), m_blockName(dxftext::Fit(blockName)) {}
+        : CDxfLocatedEntity(DXF_ENTITY_INSERT, x, y, z), m_blockName(dxfgroup::Fit(blockName)) {}
 
     const std::string& blockName() const { return m_blockName; }
     void write(TextStream& stream) const override;

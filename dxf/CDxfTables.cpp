@@ -1,14 +1,15 @@
 #include "dxf/CDxfTables.h"
 
 #include "common/TextStream.h"
+#include "dxf/DxfGroup.h"
 #include "dxf/DxfStructure.h"
-#include "dxf/DxfTextGroup.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
 using namespace dxfstructure;
+using namespace dxfgroup;
 
 namespace {
 
@@ -16,26 +17,53 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kMargin = 10.0;
 
 // The fixed line types, written as they stand: (code, value) pairs after "  0", "LTYPE".
-using LineTypeText = std::array<std::string_view, 20>;
-constexpr std::array<LineTypeText, 5> kLineTypes = {{
-    {"  2", "Solid_Line", " 70", "0", "  3", "Solid Line", " 72", "65", " 73", "0", " 40", "0.0"},
-    {"  2", "Dashed_Line", " 70", "0", "  3", "Dashed Line", " 72", "65", " 73", "2", " 40", "0.75", " 49",
-     "0.50", " 49", "-0.25"},
-    {"  2", "Dotted_Line", " 70", "0", "  3", "Dotted Line", " 72", "65", " 73", "2", " 40", "0.25", " 49",
-     "0.00", " 49", "-0.25"},
-    {"  2", "Dashdot_Line", " 70", "0", "  3", "Dashdot Line", " 72", "65", " 73", "2", " 40", "0.75", " 49",
-     "0.50", " 49", "0.00"},
+struct Group {
+    int code;
+    std::string_view value;
+};
+using LineTypeGroups = std::array<Group, 10>;
+constexpr std::array<LineTypeGroups, 5> kLineTypes = {{
+    {{{kName, "Solid_Line"},
+      {kFlags, "0"},
+      {kDescription, "Solid Line"},
+      {kHorizontalAlign, "65"},
+      {kVerticalAlign, "0"},
+      {kSize, "0.0"}}},
+    {{{kName, "Dashed_Line"},
+      {kFlags, "0"},
+      {kDescription, "Dashed Line"},
+      {kHorizontalAlign, "65"},
+      {kVerticalAlign, "2"},
+      {kSize, "0.75"},
+      {kDashLength, "0.50"},
+      {kDashLength, "-0.25"}}},
+    {{{kName, "Dotted_Line"},
+      {kFlags, "0"},
+      {kDescription, "Dotted Line"},
+      {kHorizontalAlign, "65"},
+      {kVerticalAlign, "2"},
+      {kSize, "0.25"},
+      {kDashLength, "0.00"},
+      {kDashLength, "-0.25"}}},
+    {{{kName, "Dashdot_Line"},
+      {kFlags, "0"},
+      {kDescription, "Dashdot Line"},
+      {kHorizontalAlign, "65"},
+      {kVerticalAlign, "2"},
+      {kSize, "0.75"},
+      {kDashLength, "0.50"},
+      {kDashLength, "0.00"}}},
     // Line style 4 names this type; CAD programs reject a drawing that uses an undefined one.
-    {"  2", "Dashdotdot_Line",
-     " 70", "0",
-     "  3", "Dashdotdot Line",
-     " 72", "65",
-     " 73", "4",
-     " 40", "1.00",
-     " 49", "0.50",
-     " 49", "-0.25",
-     " 49", "0.00",
-     " 49", "-0.25"},
+    {{{kName, "Dashdotdot_Line"},
+      {kFlags, "0"},
+      {kDescription, "Dashdotdot Line"},
+      {kHorizontalAlign, "65"},
+      {kVerticalAlign, "4"},
+      {kSize, "1.00"},
+      {kDashLength, "0.50"},
+      {kDashLength, "-0.25"},
+      {kDashLength, "0.00"},
+      {kDashLength, "-0.25"}}},
 }};
 
 // The header variables in their order. Most have a fixed value; the others are computed from the
@@ -54,33 +82,33 @@ enum class Computed {
 };
 struct HeaderVariable {
     std::string_view name;
-    std::string_view code; // of a fixed value
+    int code = 0; // of a fixed value
     std::string_view value;
     Computed computed = Computed::None;
 };
 constexpr HeaderVariable kHeader[] = {
-    {"$ACADVER", "  1", "AC1009"},
-    {"$EXTMIN", "", "", Computed::ExtMin},
-    {"$EXTMAX", "", "", Computed::ExtMax},
-    {"$LIMMIN", "", "", Computed::LimMin},
-    {"$LIMMAX", "", "", Computed::LimMax},
-    {"$LTSCALE", "", "", Computed::LineTypeScale},
-    {"$ATTMODE", " 70", "1"},
-    {"$FILLMODE", " 70", "1"},
-    {"$TEXTSIZE", "", "", Computed::TextSize},
-    {"$TEXTSTYLE", "  7", "STANDARD"},
-    {"$CELTYPE", "  6", "BYLAYER"},
-    {"$PLINEGEN", " 70", "1"},
-    {"$CECOLOR", " 62", "0"},
-    {"$LUNITS", " 70", "2"},
-    {"$LUPREC", " 70", "3"},
-    {"$AUPREC", " 70", "4"},
-    {"$ANGBASE", "", "", Computed::AngleBase},
-    {"$ANGDIR", " 70", "0"},
-    {"$PDMODE", "", "", Computed::PointMode},
-    {"$PDSIZE", "", "", Computed::PointSize},
-    {"$PLINEGEN", " 70", "1"},
-    {"$MEASUREMENT", " 70", "1"},
+    {"$ACADVER", kText, "AC1009"},
+    {"$EXTMIN", 0, "", Computed::ExtMin},
+    {"$EXTMAX", 0, "", Computed::ExtMax},
+    {"$LIMMIN", 0, "", Computed::LimMin},
+    {"$LIMMAX", 0, "", Computed::LimMax},
+    {"$LTSCALE", 0, "", Computed::LineTypeScale},
+    {"$ATTMODE", kFlags, "1"},
+    {"$FILLMODE", kFlags, "1"},
+    {"$TEXTSIZE", 0, "", Computed::TextSize},
+    {"$TEXTSTYLE", kTextStyle, "STANDARD"},
+    {"$CELTYPE", kLineType, "BYLAYER"},
+    {"$PLINEGEN", kFlags, "1"},
+    {"$CECOLOR", kColour, "0"},
+    {"$LUNITS", kFlags, "2"},
+    {"$LUPREC", kFlags, "3"},
+    {"$AUPREC", kFlags, "4"},
+    {"$ANGBASE", 0, "", Computed::AngleBase},
+    {"$ANGDIR", kFlags, "0"},
+    {"$PDMODE", 0, "", Computed::PointMode},
+    {"$PDSIZE", 0, "", Computed::PointSize},
+    {"$PLINEGEN", kFlags, "1"}, // a second time, as CAD programs have always read it
+    {"$MEASUREMENT", kFlags, "1"},
 };
 
 } // namespace
@@ -153,7 +181,7 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
         Variable(stream, variable.name);
         switch (variable.computed) {
         case Computed::None:
-            stream.GroupText(variable.code, variable.value);
+            dxfgroup::Text(stream, variable.code, variable.value);
             break;
         case Computed::ExtMin:
             low.writePoint(stream, 0);
@@ -162,25 +190,25 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
             high.writePoint(stream, 0);
             break;
         case Computed::LimMin:
-            stream.GroupReal(" 10", low.x);
-            stream.GroupReal(" 20", low.y);
+            dxfgroup::Real(stream, dxfgroup::kX, low.x);
+            dxfgroup::Real(stream, dxfgroup::kY, low.y);
             break;
         case Computed::LimMax:
-            stream.GroupReal(" 10", high.x);
-            stream.GroupReal(" 20", high.y);
+            dxfgroup::Real(stream, dxfgroup::kX, high.x);
+            dxfgroup::Real(stream, dxfgroup::kY, high.y);
             break;
         case Computed::LineTypeScale:
         case Computed::PointSize:
-            stream.GroupReal(" 40", scale);
+            dxfgroup::Real(stream, dxfgroup::kSize, scale);
             break;
         case Computed::TextSize:
-            stream.GroupReal(" 40", scale + scale);
+            dxfgroup::Real(stream, dxfgroup::kSize, scale + scale);
             break;
         case Computed::AngleBase:
-            stream.GroupReal(" 50", 0.0);
+            dxfgroup::Real(stream, dxfgroup::kAngle, 0.0);
             break;
         case Computed::PointMode:
-            stream.GroupInt(" 70", settings.pointMode);
+            dxfgroup::Int(stream, dxfgroup::kFlags, settings.pointMode);
             break;
         }
     }
@@ -189,21 +217,23 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
 
 void CDxfTables::writeTables(TextStream& stream) const {
     BeginSection(stream, "TABLES");
-    BeginTable(stream, "LTYPE", 1);
-    for (const LineTypeText& type : kLineTypes) {
-        stream.GroupText("  0", "LTYPE");
-        for (std::size_t i = 0; i + 1 < type.size() && !type[i].empty(); i += 2)
-            stream.GroupText(type[i], type[i + 1]);
+    BeginTable(stream, "LTYPE", 1); // five entries follow: see dxfgroup
+    for (const LineTypeGroups& type : kLineTypes) {
+        dxfgroup::Text(stream, dxfgroup::kStart, "LTYPE");
+        for (const Group& group : type)
+            if (!group.value.empty())
+                dxfgroup::Text(stream, group.code, group.value);
     }
     EndTable(stream);
 
     BeginTable(stream, "LAYER", static_cast<std::int64_t>(m_layers.size()));
     for (const CDxfLayer& layer : m_layers) {
-        stream.GroupText("  0", "LAYER");
-        dxftext::WriteTextGroup(stream, "  2", layer.name);
-        stream.GroupInt(" 70", 0);
-        stream.GroupInt(" 62", layer.colour != 0 ? layer.colour : 7);
-        stream.GroupText("  6", layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);
+        dxfgroup::Text(stream, dxfgroup::kStart, "LAYER");
+        dxfgroup::InputText(stream, dxfgroup::kName, layer.name);
+        dxfgroup::Int(stream, dxfgroup::kFlags, 0);
+        dxfgroup::Int(stream, dxfgroup::kColour, layer.colour != 0 ? layer.colour : 7);
+        dxfgroup::Text(stream, dxfgroup::kLineType,
+                       layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);
     }
     EndTable(stream);
     EndSection(stream);
@@ -213,14 +243,14 @@ void CDxfTables::writeBlocks(TextStream& stream) const {
     BeginSection(stream, "BLOCKS");
     const DxfPoint3 base{0.0, 0.0, 0.0};
     for (const auto& [name, block] : m_blocks) {
-        stream.GroupText("  0", "BLOCK");
-        stream.GroupText("  2", name);
-        stream.GroupInt(" 70", 64);
+        dxfgroup::Text(stream, dxfgroup::kStart, "BLOCK");
+        dxfgroup::Text(stream, dxfgroup::kName, name);
+        dxfgroup::Int(stream, dxfgroup::kFlags, dxfgroup::kBlockReferenced);
         base.writePoint(stream, 0);
-        stream.GroupText("  3", name);
+        dxfgroup::Text(stream, dxfgroup::kDescription, name);
         for (const auto& entity : block.entities)
             entity->write(stream);
-        stream.GroupText("  0", "ENDBLK");
+        dxfgroup::Text(stream, dxfgroup::kStart, "ENDBLK");
     }
     EndSection(stream);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dxf/CDxfEntity.h"
+#include "dxf/DxfGroup.h"
 
 #include <cstdint>
 #include <limits>
@@ -10,7 +11,7 @@
 class CDxfText : public CDxfLocatedEntity {
 public:
     CDxfText(std::string_view text, double x, double y, double z)
-        : CDxfLocatedEntity(DXF_ENTITY_TEXT, x, y, z), m_text(dxftext::Fit(text)) {}
+        : CDxfLocatedEntity(DXF_ENTITY_TEXT, x, y, z), m_text(dxfgroup::Fit(text)) {}
 
     const std::string& text() const { return m_text; }
     void setHeight(const double& value) { height = value; }

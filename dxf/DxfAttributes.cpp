@@ -1,15 +1,16 @@
 #include "dxf/DxfAttributes.h"
 
 #include "common/TextStream.h"
+#include "dxf/DxfGroup.h"
 #include "dxf/DxfPoint3.h"
 
 #include <cmath>
 
 void DxfPoint3::writePoint(TextStream& stream, int index) const {
-    stream.GroupReal(index == 0 ? " 10" : " 11", x);
-    stream.GroupReal(index == 0 ? " 20" : " 21", y);
+    dxfgroup::Real(stream, index == 0 ? dxfgroup::kX : dxfgroup::kSecondX, x);
+    dxfgroup::Real(stream, index == 0 ? dxfgroup::kY : dxfgroup::kSecondY, y);
     if (!std::isnan(z))
-        stream.GroupReal(index == 0 ? " 30" : " 31", z);
+        dxfgroup::Real(stream, index == 0 ? dxfgroup::kZ : dxfgroup::kSecondZ, z);
 }
 
 void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
@@ -20,10 +21,10 @@ void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::
 }
 
 void DxfAttributes::writeAttributes(TextStream& stream) const {
-    dxftext::WriteTextGroup(stream, "  8", m_layer);
-    stream.GroupInt(" 62", colour);
+    dxfgroup::InputText(stream, dxfgroup::kLayer, m_layer);
+    dxfgroup::Int(stream, dxfgroup::kColour, colour);
     if (!m_lineType.empty())
-        stream.GroupText("  6", m_lineType);
+        dxfgroup::Text(stream, dxfgroup::kLineType, m_lineType);
     if (!std::isnan(thickness))
-        stream.GroupReal(" 39", thickness);
+        dxfgroup::Real(stream, dxfgroup::kThickness, thickness);
 }

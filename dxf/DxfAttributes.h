@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dxf/DxfTextGroup.h"
+#include "dxf/DxfGroup.h"
 
 #include <cstdint>
 #include <limits>
@@ -16,8 +16,8 @@ public:
     std::string_view lineType() const { return m_lineType; }
     std::string_view layer() const { return m_layer; }
 
-    void setLayer(std::string_view name) { m_layer.assign(dxftext::Fit(name)); }
-    void setLineType(std::string_view name) { m_lineType.assign(dxftext::Fit(name)); }
+    void setLayer(std::string_view name) { m_layer.assign(dxfgroup::Fit(name)); }
+    void setLineType(std::string_view name) { m_lineType.assign(dxfgroup::Fit(name)); }
     // Three on/off switches (non-zero is on) to a colour number 0 to 7.
     void setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 

@@ -1,30 +1,31 @@
 #include "dxf/DxfStructure.h"
 
 #include "common/TextStream.h"
+#include "dxf/DxfGroup.h"
 
 namespace dxfstructure {
 
 void BeginSection(TextStream& stream, std::string_view name) {
-    stream.GroupText("  0", "SECTION");
-    stream.GroupText("  2", name);
+    dxfgroup::Text(stream, dxfgroup::kStart, "SECTION");
+    dxfgroup::Text(stream, dxfgroup::kName, name);
 }
 
 void EndSection(TextStream& stream) {
-    stream.GroupText("  0", "ENDSEC");
+    dxfgroup::Text(stream, dxfgroup::kStart, "ENDSEC");
 }
 
 void BeginTable(TextStream& stream, std::string_view name, std::int64_t entries) {
-    stream.GroupText("  0", "TABLE");
-    stream.GroupText("  2", name);
-    stream.GroupInt(" 70", entries);
+    dxfgroup::Text(stream, dxfgroup::kStart, "TABLE");
+    dxfgroup::Text(stream, dxfgroup::kName, name);
+    dxfgroup::Int(stream, dxfgroup::kFlags, entries);
 }
 
 void EndTable(TextStream& stream) {
-    stream.GroupText("  0", "ENDTAB");
+    dxfgroup::Text(stream, dxfgroup::kStart, "ENDTAB");
 }
 
 void Variable(TextStream& stream, std::string_view name) {
-    stream.GroupText("  9", name);
+    dxfgroup::Text(stream, dxfgroup::kVariable, name);
 }
 
 } // namespace dxfstructure

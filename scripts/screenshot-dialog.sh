@@ -7,11 +7,22 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   program=$2 out=$3
   "$program" "$out/site.frt" &
   pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name "DXF Export" | head -1)
+  timeout 30 xdotool search --sync --onlyvisible --name "DXF Export" >/dev/null
   sleep 1
   import -window root "$out/dialog.png"
-  xdotool key --window "$window" Return
-  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  # The window is looked up again for each key: a window found while the dialog was being set up
+  # may be gone by now, and a key sent before it is ready is lost.
+  press() {
+    for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do
+      xdotool key --window "$w" Return 2>/dev/null || true
+    done
+  }
+  press
+  for i in $(seq 300); do
+    kill -0 "$pid" 2>/dev/null || break
+    ((i % 30 == 0)) && press
+    sleep 0.1
+  done
   if kill -0 "$pid" 2>/dev/null; then kill "$pid"; echo "frt2dxf did not finish after OK" >&2; exit 1; fi
   wait "$pid"
   exit 0

@@ -36,13 +36,13 @@ TEST(TextStream, OutputIsExactAcrossBufferGrowthAndFlushes) {
     {
         TextStream stream(sink, 3);
         for (int i = 0; i < 200000; ++i) {
-            stream.GroupInt(" 70", i);
-            stream.GroupReal(" 10", i * 0.5);
+            stream.LineAndInt(" 70", i);
+            stream.LineAndReal(" 10", i * 0.5);
             expected += " 70\r\n" + std::to_string(i) + "\r\n 10\r\n";
             expected += std::to_string(i / 2) + (i % 2 != 0 ? ".500" : ".000") + "\r\n";
             // Texts of every short length, and now and then one too long for a single reservation.
             const std::string name(i % 10000 == 0 ? 900 : i % 41, static_cast<char>('a' + i % 26));
-            stream.GroupText(std::string(i % 7, ' ') + "8", name);
+            stream.TwoLines(std::string(i % 7, ' ') + "8", name);
             expected += std::string(i % 7, ' ') + "8\r\n" + name + "\r\n";
             if (i % 50000 == 0) {
                 const std::string big(700000, 'x'); // more than half the buffer goes straight through
@@ -64,7 +64,7 @@ TEST(TextStream, SmallOutputIsOneWrite) {
     {
         TextStream stream(sink);
         for (int i = 0; i < 20000; ++i) // about 150 KB: past the first buffer size
-            stream.GroupText("  0", "POINT");
+            stream.TwoLines("  0", "POINT");
     }
     EXPECT_EQ(sink.chunks.size(), 1U);
     EXPECT_EQ(sink.text.size(), 20000U * 12U);

@@ -7,19 +7,15 @@ set -euo pipefail
 if [[ ${1:-} == --inside-xvfb ]]; then
   program=$2 input=$3 signal=$4
   "$program" "$input" & pid=$!
-  window=
   for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null | head -1 || true)
-    [[ -n $window ]] && break
+    xdotool search --onlyvisible --name "DXF Export" >/dev/null 2>&1 && break
     sleep 0.1
   done
-  [[ -n $window ]] || { echo "the dialog did not appear" >&2; kill "$pid"; exit 1; }
-  sleep 0.5
-  xdotool key --window "$window" Return
-  # A tight watch: the shell's stat is too slow to see a copy of some tens of MB begin.
-  caught=$(python3 -c '
-import os, sys, time
-path, pid = sys.argv[1], int(sys.argv[2])
+  # A tight watch, which sends the signal itself: the shell's stat is too slow to see a copy of
+  # some tens of MB begin.
+  python3 -c '
+import os, signal, sys, time
+path, pid, name = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 def look():
     s = os.stat(path)
     return (s.st_size, s.st_ctime_ns)
@@ -27,11 +23,29 @@ before = look()
 deadline = time.monotonic() + 60
 while time.monotonic() < deadline:
     if look() != before:
+        os.kill(pid, getattr(signal, "SIG" + name))
         print(1); sys.exit()
     try: os.kill(pid, 0)
     except ProcessLookupError: break
-print(0)' "$input" "$pid")
-  kill "-$signal" "$pid" 2>/dev/null || true
+print(0)' "$input" "$pid" "$signal" > "$input.caught" &
+  watcher=$!
+  # The window is looked up again for each key: one found while the dialog was being set up may
+  # be gone, and a key sent before the dialog is ready is lost.
+  press() {
+    for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do
+      xdotool key --window "$w" Return 2>/dev/null || true
+    done
+  }
+  sleep 0.5
+  press
+  for i in $(seq 700); do
+    kill -0 "$watcher" 2>/dev/null || break
+    ((i % 30 == 0)) && press
+    sleep 0.1
+  done
+  wait "$watcher" || true
+  caught=$(cat "$input.caught")
+  rm -f "$input.caught"
   status=0
   wait "$pid" || status=$?
   ((caught)) || { echo "the copy into the input was not seen to begin" >&2; exit 1; }

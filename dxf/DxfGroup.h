@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class TextStream;
+
+// The DXF vocabulary of this writer: the group codes and flag values it writes, and the group
+// itself, a code line right-aligned in three characters followed by the value line.
+//
+// The bytes differ from that rule on purpose in three places, which CAD programs have always read
+// from this writer and which are kept as they are:
+// - a CIRCLE's radius has the code line "  40", four characters (CircleRadius);
+// - the LTYPE table says it has 1 entry and holds five (CDxfTables::writeTables);
+// - the header sets $PLINEGEN twice (CDxfTables.cpp, kHeader).
+namespace dxfgroup {
+
+enum Code : int {
+    kStart = 0,       // an entity, a table entry or a section mark begins
+    kText = 1,        // a TEXT's text; a header text value
+    kName = 2,        // a section, table, block or line type name; an INSERT's block
+    kDescription = 3, // a block's second name; a line type's description
+    kLineType = 6,
+    kTextStyle = 7,
+    kLayer = 8,
+    kVariable = 9, // a header variable's name
+    kX = 10,
+    kSecondX = 11,
+    kY = 20,
+    kSecondY = 21,
+    kZ = 30,
+    kSecondZ = 31,
+    kThickness = 39,
+    kSize = 40, // TEXT height, line type length, header sizes
+    kDashLength = 49,
+    kAngle = 50,
+    kColour = 62,
+    kEntitiesFollow = 66,
+    kFlags = 70,
+    kHorizontalAlign = 72, // also a line type's alignment
+    kVerticalAlign = 73,   // also a line type's dash count
+};
+
+// Values of the flags (70) and of the text alignment (72, 73).
+constexpr std::int64_t kBlockReferenced = 64;
+constexpr std::int64_t kPolylineClosed = 1;
+constexpr std::int64_t kPolyline3d = 8;
+constexpr std::int64_t kVertex3d = 32;
+constexpr std::int32_t kAlignRight = 2;
+constexpr std::int32_t kAlignTop = 3;
+
+// The longest text a field of this writer holds; longer texts are cut.
+constexpr std::size_t kMaxText = 256;
+inline std::string_view Fit(std::string_view text) {
+    return text.substr(0, kMaxText);
+}
+
+void Text(TextStream& stream, int code, std::string_view value);
+void Int(TextStream& stream, int code, std::int64_t value);
+void Real(TextStream& stream, int code, double value);
+
+// A text that comes from the input. It may hold control characters, and a CR or NUL in a value
+// breaks the file's lines for readers, so DXF's caret notation is used ("^M" for CR, "^@" for
+// NUL). Tabs are left as they are.
+void InputText(TextStream& stream, int code, std::string_view value);
+
+// A CIRCLE's radius, with its four-character code line.
+void CircleRadius(TextStream& stream, double radius);
+// The POLYLINE's "entities follow" group, its value written as "  1".
+void EntitiesFollow(TextStream& stream);
+
+} // namespace dxfgroup
