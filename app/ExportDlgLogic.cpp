@@ -11,21 +11,6 @@
 
 namespace exportdlg {
 
-namespace {
-
-// A whole number in the edit, blanks around it allowed.
-bool WholeNumber(const std::string& text, double& value) {
-    const std::string_view trimmed = numtext::SkipSpace(text);
-    std::string_view body = trimmed;
-    while (!body.empty() && numtext::IsCSpace(body.back()))
-        body.remove_suffix(1);
-    const char* end = body.data() + body.size();
-    const auto result = std::from_chars(body.data(), end, value);
-    return !body.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value);
-}
-
-} // namespace
-
 std::optional<std::string> CheckLayerName(const std::string& name) {
     if (name.size() <= kMaxLayerName)
         return std::nullopt;
@@ -34,7 +19,7 @@ std::optional<std::string> CheckLayerName(const std::string& name) {
 
 std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
     double number = -1;
-    if (!WholeNumber(text, number) || number < 0 || number > 16 || number != std::floor(number))
+    if (!numtext::ParseWhole(text, &number) || number < 0 || number > 16 || number != std::floor(number))
         return "Enter an integer between 0 and 16.";
     value = static_cast<int>(number);
     return std::nullopt;
@@ -42,7 +27,7 @@ std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
 
 std::optional<std::string> TakeSymbolSize(const std::string& text, float& value) {
     double number = 0;
-    if (!WholeNumber(text, number) || number < 1 || number > 999999)
+    if (!numtext::ParseWhole(text, &number) || number < 1 || number > 999999)
         return "Enter a number between 1 and 999999.";
     value = static_cast<float>(number);
     return std::nullopt;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <thread>
 
-#include <charconv>
 #include <cstdint>
 
 unsigned BatchRequest::DefaultJobs() {
@@ -50,19 +49,6 @@ Exit status: 0 when every input was converted, 1 when any failed, 2 for usage er
 namespace {
 
 constexpr std::size_t kMaxLayerName = 32;
-
-// A whole decimal number, nothing before or after it.
-bool WholeInt(const std::string& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
-bool WholeReal(const std::string& text, double& value) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
 
 struct LabelFields {
     int* flag;
@@ -131,7 +117,7 @@ struct Parse {
         return false;
     }
     bool Decimals(const char* option, const std::string& value, int& target) {
-        if (!WholeInt(value, target) || target < 0 || target > 16)
+        if (!numtext::ParseWhole(value, &target) || target < 0 || target > 16)
             return Fail(std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
                         "'");
         return true;
@@ -141,7 +127,7 @@ struct Parse {
         // Every job's temporary drawing must be known to the interrupt handler.
         static_assert(kMostJobs + 8 <= pendingfiles::kCapacity, "room for every job's temporary file");
         int count = 0;
-        if (!WholeInt(value, count) || count < 1 || count > kMostJobs)
+        if (!numtext::ParseWhole(value, &count) || count < 1 || count > kMostJobs)
             return Fail(std::string(option) + ": the number of jobs must be from 1 to 256, not '" + value +
                         "'");
         request.jobs = static_cast<unsigned>(count);
@@ -271,7 +257,7 @@ const Option kOptions[] = {
          int number = -1;
          if (!p.LabelValue("--label-colour", "KIND=N", value, f, text))
              return false;
-         if (!WholeInt(text, number) || number < 0 || number > 7)
+         if (!numtext::ParseWhole(text, &number) || number < 0 || number > 7)
              return p.Fail("--label-colour: the colour number must be from 0 to 7, not '" + text + "'");
          *f.colour = number - 1; // the list index; 0 is no selection
          return true;
@@ -285,7 +271,7 @@ const Option kOptions[] = {
     {"--symbol-size", true,
      [](Parse& p, const std::string& value) {
          double size = 0;
-         if (!WholeReal(value, size) || size < 1 || size > 999999)
+         if (!numtext::ParseWhole(value, &size) || size < 1 || size > 999999)
              return p.Fail("--symbol-size: the symbol size must be from 1 to 999999, not '" + value + "'");
          p.s.m_fSymbolSize = static_cast<float>(size);
          return true;

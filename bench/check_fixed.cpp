@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         if (!std::isfinite(value))
             continue;
         const int decimals = static_cast<int>(checked % 17);
-        char* end = numtext::WriteFixed(fast, value, decimals);
+        char* end = numtext::WriteFixed(fast, fast + sizeof fast, value, decimals);
         const auto result =
             std::to_chars(library, library + sizeof library, value, std::chars_format::fixed, decimals);
         ++checked;

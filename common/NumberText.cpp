@@ -100,42 +100,52 @@ std::string_view Trimmed(std::string_view text) {
 
 } // namespace
 
-bool IsWholeDouble(std::string_view text) {
+bool ParseWhole(std::string_view text, double* value) {
     text = Trimmed(text);
-    TakeSign(text);
-    if (!text.empty() && text.front() == '-')
+    const bool negative = TakeSign(text);
+    if (text.empty() || text.front() == '-')
         return false;
-    double value = 0.0;
+    double number = 0.0;
     std::from_chars_result result{};
     if (HasHexPrefix(text)) {
         text.remove_prefix(2);
-        result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::hex);
+        result = std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::hex);
     } else {
-        result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+        result = std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::general);
     }
-    return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-           std::isfinite(value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+        !std::isfinite(number))
+        return false;
+    *value = negative ? -number : number;
+    return true;
 }
 
-bool IsWholeInt(std::string_view text) {
+bool ParseWhole(std::string_view text, std::int32_t* value) {
     text = Trimmed(text);
     const bool plus = !text.empty() && text.front() == '+';
     if (plus)
         text.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && !(plus && text.front() == '-') && result.ec == std::errc() &&
-           result.ptr == text.data() + text.size();
+    std::int32_t number = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || (plus && text.front() == '-') || result.ec != std::errc() ||
+        result.ptr != text.data() + text.size())
+        return false;
+    *value = number;
+    return true;
 }
 
-bool IsWholeHex(std::string_view text) {
+bool ParseWholeHex(std::string_view text, std::uint32_t* value) {
+    const std::string_view whole = text;
     text = Trimmed(text);
     TakeSign(text);
     if (HasHexPrefix(text))
         text.remove_prefix(2);
-    std::uint32_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
+    std::uint32_t number = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), number, 16);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return false;
+    *value = ParseHex(whole);
+    return true;
 }
 
 std::string FormatShortest(double value) {
@@ -230,10 +240,14 @@ void Split(std::uint64_t scaled, int decimals, std::uint64_t& whole, std::uint64
 
 } // namespace
 
-char* WriteFixed(char* out, double value, int decimals) {
+char* WriteFixed(char* out, char* end, double value, int decimals) {
+    // The fast way writes a sign, 20 digits, the point and 16 decimals at most.
+    constexpr std::ptrdiff_t kFastRoom = 38;
     std::uint64_t scaled = 0;
-    if (decimals < 0 || decimals > 16 || !ScaledInteger(value, decimals, scaled))
-        return std::to_chars(out, out + 640, value, std::chars_format::fixed, decimals).ptr;
+    if (decimals < 0 || decimals > 16 || end - out < kFastRoom || !ScaledInteger(value, decimals, scaled)) {
+        const auto result = std::to_chars(out, end, value, std::chars_format::fixed, decimals);
+        return result.ec == std::errc() ? result.ptr : nullptr;
+    }
     if (std::signbit(value))
         *out++ = '-'; // as the library writes it, also for -0 and what rounds to 0
     std::uint64_t whole = 0;
@@ -256,9 +270,9 @@ char* WriteFixed(char* out, double value, int decimals) {
 }
 
 void AppendFixed(std::string& out, double value, int decimals) {
-    // The largest finite double has 309 digits before the point; what is not written is not read.
-    std::array<char, 640> buffer; // NOLINT(cppcoreguidelines-pro-type-member-init)
-    out.append(buffer.data(), WriteFixed(buffer.data(), value, decimals));
+    // What is not written is not read.
+    std::array<char, kFixedRoom> buffer; // NOLINT(cppcoreguidelines-pro-type-member-init)
+    out.append(buffer.data(), WriteFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals));
 }
 
 std::string FormatFixed(double value, int decimals) {

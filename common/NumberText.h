@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,19 +30,24 @@ std::int64_t ParseLong(std::string_view text);
 // As "%x" into an unsigned 32-bit value: optional sign, optional 0x prefix, hex digits.
 std::uint32_t ParseHex(std::string_view text);
 
-// Whether the whole text, blanks around it allowed, is one number that ParseDouble, ParseInt or
-// ParseHex reads completely, finite and in range.
-bool IsWholeDouble(std::string_view text);
-bool IsWholeInt(std::string_view text);
-bool IsWholeHex(std::string_view text);
+// Reads the whole text, blanks around it allowed, as one number of the kind ParseDouble,
+// ParseInt or ParseHex reads, finite and in range. False, with the value left as it was, when
+// the text is anything else.
+[[nodiscard]] bool ParseWhole(std::string_view text, double* value);
+[[nodiscard]] bool ParseWhole(std::string_view text, std::int32_t* value);
+[[nodiscard]] bool ParseWholeHex(std::string_view text, std::uint32_t* value);
 
 // The shortest text that reads back as the value ("12.5", "0").
 std::string FormatShortest(double value);
 
-// Writes `value` in fixed notation with exactly `decimals` digits after the point, as
-// std::to_chars (and "%.*f") writes it, and returns the end. Most values of a drawing go a fast
-// exact way; the rest through std::to_chars. `out` must have room for 640 characters.
-char* WriteFixed(char* out, double value, int decimals);
+// The room the longest fixed text takes: 309 digits of the largest double, a sign, a point and
+// up to 255 decimals.
+constexpr std::size_t kFixedRoom = 640;
+
+// Writes `value` into [out, end) in fixed notation with exactly `decimals` digits after the
+// point, as std::to_chars (and "%.*f") writes it, and returns the end of the text; null when it
+// does not fit. Most values of a drawing go a fast exact way; the rest through std::to_chars.
+[[nodiscard]] char* WriteFixed(char* out, char* end, double value, int decimals);
 
 // Fixed notation with exactly `decimals` digits after the point ("%.*f").
 void AppendFixed(std::string& out, double value, int decimals);

@@ -37,11 +37,13 @@ void CopyBytes(char* out, const char* in, std::size_t size) {
 
 } // namespace
 
-TextStream::TextStream(ITextSink& sink, int decimals)
-    : m_sink(sink), m_buffer(kInitialBuffer), m_decimals(decimals) {}
+TextStream::TextStream(ITextSink& sink, int decimals) : m_sink(sink), m_buffer(kInitialBuffer) {
+    SetDecimals(decimals);
+}
 
 TextStream::TextStream(ITextSink& sink, int decimals, std::vector<char>&& buffer)
-    : m_sink(sink), m_buffer(std::move(buffer)), m_decimals(decimals) {
+    : m_sink(sink), m_buffer(std::move(buffer)) {
+    SetDecimals(decimals);
     if (m_buffer.size() < kInitialBuffer)
         m_buffer.resize(kInitialBuffer);
 }
@@ -117,7 +119,7 @@ void TextStream::Int(std::int64_t value) {
 
 void TextStream::Real(double value) {
     char* out = Reserve(kNumberRoom);
-    m_used += static_cast<std::size_t>(numtext::WriteFixed(out, value, m_decimals) - out);
+    m_used += static_cast<std::size_t>(numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals) - out);
     EndLine();
 }
 
@@ -151,7 +153,9 @@ void TextStream::LineAndInt(std::string_view first, std::int64_t value) {
 }
 
 void TextStream::LineAndReal(std::string_view first, double value) {
-    LineAndNumber(first, [this, value](char* out) { return numtext::WriteFixed(out, value, m_decimals); });
+    LineAndNumber(first, [this, value](char* out) {
+        return numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
+    });
 }
 
 void TextStream::TwoLines(std::string_view first, std::string_view second) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/NumberText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,7 +43,8 @@ public:
     TextStream& operator=(const TextStream&) = delete;
     ~TextStream();
 
-    void SetDecimals(int decimals) { m_decimals = decimals; }
+    // From 0 to 255, so that every real fits its room.
+    void SetDecimals(int decimals) { m_decimals = decimals < 0 ? 0 : decimals > 255 ? 255 : decimals; }
     int Decimals() const { return m_decimals; }
 
     // One line each: the value and the line end.
@@ -69,8 +72,8 @@ private:
     // The buffer grows to its full size with the output, so a short text costs little.
     static constexpr std::size_t kInitialBuffer = std::size_t{64} << 10;
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
-    // Room for the longest number: 309 digits of the largest double plus up to 255 decimals.
-    static constexpr std::size_t kNumberRoom = 640;
+    // Room for the longest number.
+    static constexpr std::size_t kNumberRoom = numtext::kFixedRoom;
 
     void Put(std::string_view text);
     // Copies a line into room already reserved and returns where the next one goes.
@@ -85,7 +88,7 @@ private:
     ITextSink& m_sink;
     std::vector<char> m_buffer;
     std::size_t m_used = 0;
-    int m_decimals;
+    int m_decimals = 6;
     bool m_failed = false;
     std::string m_error;
     std::uint64_t m_written = 0;

@@ -35,10 +35,9 @@ public:
     }
 
 private:
-    // The largest finite double has 309 digits before the point.
-    using Buffer = std::array<char, 640>;
+    using Buffer = std::array<char, numtext::kFixedRoom>;
     static std::string_view Format(Buffer& buffer, double value, int decimals) {
-        const char* end = numtext::WriteFixed(buffer.data(), value, decimals);
+        const char* end = numtext::WriteFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
         return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
     }
 

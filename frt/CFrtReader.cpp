@@ -60,7 +60,8 @@ void CFrtReader::FillArea(const CAttributeMap& record, CFrtArea& area) {
 
 void CFrtReader::CheckNumber(std::uint64_t line, std::string_view key) const {
     const std::string_view text = m_record.GetText(key);
-    if (!text.empty() && !numtext::IsWholeDouble(text))
+    double value = 0;
+    if (!text.empty() && !numtext::ParseWhole(text, &value))
         m_diagnostics->Warn(line, key, text,
                             "not a number; " + numtext::FormatShortest(numtext::ParseDouble(text)) + " used");
 }
@@ -83,7 +84,8 @@ void CFrtReader::CheckPoint(std::uint64_t line) const {
 
 void CFrtReader::CheckLine(std::uint64_t line) const {
     const std::string_view colour = m_record.GetText("LCOLOR");
-    if (!colour.empty() && !numtext::IsWholeHex(colour))
+    std::uint32_t colourValue = 0;
+    if (!colour.empty() && !numtext::ParseWholeHex(colour, &colourValue))
         m_diagnostics->Warn(line, "LCOLOR", colour,
                             "not a hexadecimal colour; " + std::to_string(numtext::ParseHex(colour)) +
                                 " used");
@@ -98,7 +100,8 @@ void CFrtReader::CheckLine(std::uint64_t line) const {
 void CFrtReader::CheckArea(std::uint64_t line) const {
     CheckNumber(line, "AREA");
     const std::string_view fill = m_record.GetText("SCOLOR");
-    if (!fill.empty() && !numtext::IsWholeInt(fill))
+    std::int32_t fillValue = 0;
+    if (!fill.empty() && !numtext::ParseWhole(fill, &fillValue))
         m_diagnostics->Warn(line, "SCOLOR", fill,
                             "not a whole number; " + std::to_string(numtext::ParseInt(fill)) + " used");
     const std::string_view sstyle = m_record.GetText("SSTYLE");

@@ -83,20 +83,46 @@ TEST(NumberText, CommaDecimalLocaleChangesNothing) {
     EXPECT_EQ(FormatFixed(2.5, 6), "2.500000");
 }
 
-// A value is whole when the parse takes all of it: that is what the batch tool warns about.
+// A value is whole when the parse takes all of it: that is what the batch tool warns about. A
+// whole value is the one the lenient parse reads; anything else leaves the value alone.
 TEST(NumberText, WholeNumbersAreTellApartFromPrefixesAndOverflow) {
-    for (const char* text : {"12.5", " -3 ", "+4e2", "0x1p3", "7"})
-        EXPECT_TRUE(IsWholeDouble(text)) << text;
-    for (const char* text : {"12,5", "abc", "", " ", "1e999", "inf", "nan", "2.5m", "--1"})
-        EXPECT_FALSE(IsWholeDouble(text)) << text;
-    for (const char* text : {"42", "-2147483648", "+7", " 8 "})
-        EXPECT_TRUE(IsWholeInt(text)) << text;
-    for (const char* text : {"2147483648", "4.0", "+-1", "x", ""})
-        EXPECT_FALSE(IsWholeInt(text)) << text;
-    for (const char* text : {"00ff00", "0xFF", "ffffffff"})
-        EXPECT_TRUE(IsWholeHex(text)) << text;
-    for (const char* text : {"zz", "ff00gg", "1ffffffff", "0x"})
-        EXPECT_FALSE(IsWholeHex(text)) << text;
+    const std::pair<const char*, double> reals[] = {
+        {"12.5", 12.5}, {" -3 ", -3}, {"+4e2", 400}, {"0x1p3", 8}, {"7", 7}};
+    for (const auto& [text, expected] : reals) {
+        double value = -1;
+        EXPECT_TRUE(ParseWhole(text, &value)) << text;
+        EXPECT_EQ(value, expected) << text;
+        EXPECT_EQ(value, ParseDouble(text)) << text;
+    }
+    for (const char* text : {"12,5", "abc", "", " ", "1e999", "inf", "nan", "2.5m", "--1", "-"}) {
+        double value = -1;
+        EXPECT_FALSE(ParseWhole(text, &value)) << text;
+        EXPECT_EQ(value, -1) << text;
+    }
+    const std::pair<const char*, std::int32_t> ints[] = {
+        {"42", 42}, {"-2147483648", INT32_MIN}, {"+7", 7}, {" 8 ", 8}};
+    for (const auto& [text, expected] : ints) {
+        std::int32_t value = -1;
+        EXPECT_TRUE(ParseWhole(text, &value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+    for (const char* text : {"2147483648", "4.0", "+-1", "x", ""}) {
+        std::int32_t value = -1;
+        EXPECT_FALSE(ParseWhole(text, &value)) << text;
+        EXPECT_EQ(value, -1) << text;
+    }
+    const std::pair<const char*, std::uint32_t> hex[] = {
+        {"00ff00", 0xff00}, {"0xFF", 0xff}, {"ffffffff", 0xffffffff}};
+    for (const auto& [text, expected] : hex) {
+        std::uint32_t value = 1;
+        EXPECT_TRUE(ParseWholeHex(text, &value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+    for (const char* text : {"zz", "ff00gg", "1ffffffff", "0x"}) {
+        std::uint32_t value = 1;
+        EXPECT_FALSE(ParseWholeHex(text, &value)) << text;
+        EXPECT_EQ(value, 1U) << text;
+    }
     EXPECT_EQ(ParseDouble("--1"), 0.0) << "as atof";
     EXPECT_EQ(FormatShortest(12.0), "12");
     EXPECT_EQ(FormatShortest(0.1), "0.1");
@@ -111,8 +137,8 @@ std::string LibraryFixed(double value, int decimals) {
 }
 
 std::string FastFixed(double value, int decimals) {
-    char buffer[640];
-    return {buffer, WriteFixed(buffer, value, decimals)};
+    char buffer[kFixedRoom];
+    return {buffer, WriteFixed(buffer, buffer + sizeof buffer, value, decimals)};
 }
 
 } // namespace
