@@ -28,12 +28,11 @@ void CProgressBar::Create(std::unique_ptr<IProgressDisplay> display) {
     m_position = 0;
 }
 
-void CProgressBar::SetRange(std::int64_t low, std::int64_t high, std::int64_t step) {
+void CProgressBar::SetRange(std::int64_t low, std::int64_t high, std::int64_t /*step*/) {
     if (!m_display)
         return;
     m_low = low;
     m_high = std::max(low, high);
-    m_step = step;
     m_position = m_low;
     m_display->Show(m_position, m_low, m_high);
 }

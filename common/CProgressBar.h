@@ -15,6 +15,8 @@ public:
 
     // Replaces the current display, if any.
     void Create(std::unique_ptr<IProgressDisplay> display);
+    // The step is the platform bar's own increment, which no display here uses: every move
+    // comes through StepBy.
     void SetRange(std::int64_t low, std::int64_t high, std::int64_t step);
     // Moves the position by n, clamped to the range. Returns whether the user cancelled.
     bool StepBy(std::int64_t n);
@@ -29,7 +31,6 @@ private:
     std::unique_ptr<IProgressDisplay> m_display;
     std::int64_t m_low = 0;
     std::int64_t m_high = 100;
-    std::int64_t m_step = 1;
     std::int64_t m_position = 0;
     bool m_cancelled = false;
 };

@@ -4,11 +4,8 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/DxfGroup.h"
 
-#include <limits>
 
 namespace {
-
-const double kNoZ = std::numeric_limits<double>::quiet_NaN();
 
 // The colour's lowest byte is red, the next green, the third blue; each only on or off.
 void SetColour(DxfAttributes& attributes, std::int32_t colour) {

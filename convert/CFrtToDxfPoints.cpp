@@ -7,11 +7,7 @@
 #include "dxf/DxfGroup.h"
 
 #include <cmath>
-#include <limits>
 
-namespace {
-const double kNoZ = std::numeric_limits<double>::quiet_NaN();
-}
 
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();

@@ -4,11 +4,8 @@
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPoint.h"
 
-#include <limits>
 
 namespace {
-
-const double kNoZ = std::numeric_limits<double>::quiet_NaN();
 
 class BlockBuilder {
 public:

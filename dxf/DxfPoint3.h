@@ -5,11 +5,14 @@
 
 class TextStream;
 
+// The z of a two-dimensional point.
+constexpr double kNoZ = std::numeric_limits<double>::quiet_NaN();
+
 // A point of the drawing. A NaN z makes it two-dimensional.
 struct DxfPoint3 {
     double x = 0.0;
     double y = 0.0;
-    double z = std::numeric_limits<double>::quiet_NaN();
+    double z = kNoZ;
 
     bool Is3D() const { return !std::isnan(z); }
     // Groups 10/20/30 (index 0) or 11/21/31 (index 1); z only when set.
