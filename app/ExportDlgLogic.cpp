@@ -4,6 +4,7 @@
 #include "common/FileSystem.h"
 #include "common/NumberText.h"
 #include "export/ExportRun.h"
+#include "export/SettingsSchema.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,14 +13,15 @@
 namespace exportdlg {
 
 std::optional<std::string> CheckLayerName(const std::string& name) {
-    if (name.size() <= kMaxLayerName)
+    if (name.size() <= settingschema::kMaxLayerName)
         return std::nullopt;
     return "Enter no more than 32 characters. A letter such as \xc3\xa9 counts as two.";
 }
 
 std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
     double number = -1;
-    if (!numtext::ParseWhole(text, &number) || number < 0 || number > 16 || number != std::floor(number))
+    if (!numtext::ParseWhole(text, &number) || number < 0 || number > settingschema::kMaxDecimals ||
+        number != std::floor(number))
         return "Enter an integer between 0 and 16.";
     value = static_cast<int>(number);
     return std::nullopt;
@@ -27,7 +29,8 @@ std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
 
 std::optional<std::string> TakeSymbolSize(const std::string& text, float& value) {
     double number = 0;
-    if (!numtext::ParseWhole(text, &number) || number < 1 || number > 999999)
+    if (!numtext::ParseWhole(text, &number) || number < settingschema::kMinSymbolSize ||
+        number > settingschema::kMaxSymbolSize)
         return "Enter a number between 1 and 999999.";
     value = static_cast<float>(number);
     return std::nullopt;

@@ -13,8 +13,6 @@
 // the values taken from the controls, with their messages, and the export that OK runs.
 namespace exportdlg {
 
-constexpr std::size_t kMaxLayerName = 32; // bytes of the name as the drawing holds it
-
 // Each returns the message for the control when its text is refused, or nothing.
 std::optional<std::string> CheckLayerName(const std::string& name);
 std::optional<std::string> TakeDecimals(const std::string& text, int& value);

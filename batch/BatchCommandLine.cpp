@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/PendingFiles.h"
+#include "export/SettingsSchema.h"
 
 #include <algorithm>
 #include <thread>
@@ -48,29 +49,8 @@ Exit status: 0 when every input was converted, 1 when any failed, 2 for usage er
 
 namespace {
 
-constexpr std::size_t kMaxLayerName = 32;
-
-struct LabelFields {
-    int* flag;
-    std::string* layer;
-    int* colour;
-};
-
-bool LabelOf(ExportSettings& s, const std::string& kind, LabelFields& fields) {
-    if (kind == "point-id")
-        fields = {&s.m_bLabelPointId, &s.m_strLayerPointId, &s.m_nColourPointId};
-    else if (kind == "east-north")
-        fields = {&s.m_bLabelEastNorth, &s.m_strLayerEastNorth, &s.m_nColourEastNorth};
-    else if (kind == "height")
-        fields = {&s.m_bLabelHeight, &s.m_strLayerHeight, &s.m_nColourHeight};
-    else if (kind == "code")
-        fields = {&s.m_bLabelCode, &s.m_strLayerCode, &s.m_nColourCode};
-    else
-        return false;
-    return true;
-}
-
-const char* const kKinds = "point-id, east-north, height or code";
+using settingschema::Kind;
+using settingschema::Setting;
 
 } // namespace
 
@@ -85,23 +65,7 @@ bool WantsStoredSettings(const std::vector<std::string>& args) {
 }
 
 std::string StoredValueProblem(const ExportSettings& s) {
-    const std::pair<const char*, const std::string*> names[] = {{"NamePointId", &s.m_strLayerPointId},
-                                                                {"NameEastNorth", &s.m_strLayerEastNorth},
-                                                                {"NameHeight", &s.m_strLayerHeight},
-                                                                {"NameCode", &s.m_strLayerCode}};
-    for (const auto& [name, value] : names)
-        if (value->size() > kMaxLayerName)
-            return std::string(name) + "=" + *value + ": the layer name may have at most 32 bytes";
-    if (s.m_nDecimalsEN < 0 || s.m_nDecimalsEN > 16)
-        return "DecimalsEN=" + std::to_string(s.m_nDecimalsEN) +
-               ": the number of decimals must be from 0 to 16";
-    if (s.m_nDecimalsH < 0 || s.m_nDecimalsH > 16)
-        return "DecimalsH=" + std::to_string(s.m_nDecimalsH) +
-               ": the number of decimals must be from 0 to 16";
-    if (!(s.m_fSymbolSize >= 1.0F && s.m_fSymbolSize <= 999999.0F))
-        return "SymbolSize=" + numtext::FormatShortest(s.m_fSymbolSize) +
-               ": the symbol size must be from 1 to 999999";
-    return {};
+    return settingschema::Problem(s);
 }
 
 namespace {
@@ -117,7 +81,7 @@ struct Parse {
         return false;
     }
     bool Decimals(const char* option, const std::string& value, int& target) {
-        if (!numtext::ParseWhole(value, &target) || target < 0 || target > 16)
+        if (!numtext::ParseWhole(value, &target) || target < 0 || target > settingschema::kMaxDecimals)
             return Fail(std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
                         "'");
         return true;
@@ -139,13 +103,15 @@ struct Parse {
         request.output = value;
         return true;
     }
-    // KIND=REST of the label options; false when KIND names no label.
-    bool LabelValue(const char* option, const char* form, const std::string& value, LabelFields& fields,
-                    std::string& rest) {
+    // KIND=REST of the label options, with the label's setting of that kind; false when KIND
+    // names no label.
+    bool LabelValue(const char* option, const char* form, const std::string& value, Kind kind,
+                    const Setting*& setting, std::string& rest) {
         const std::size_t eq = value.find('=');
-        if (eq == std::string::npos || !LabelOf(s, value.substr(0, eq), fields))
-            return Fail(std::string(option) + ": expected " + form + " with KIND " + kKinds + ", not '" +
-                        value + "'");
+        setting = eq != std::string::npos ? settingschema::LabelSetting(value.substr(0, eq), kind) : nullptr;
+        if (setting == nullptr)
+            return Fail(std::string(option) + ": expected " + form + " with KIND " +
+                        settingschema::kLabelKinds + ", not '" + value + "'");
         rest = value.substr(eq + 1);
         return true;
     }
@@ -233,33 +199,33 @@ const Option kOptions[] = {
     {"--output", true, [](Parse& p, const std::string& v) { return p.Output("--output", v); }},
     {"--label", true,
      [](Parse& p, const std::string& kind) {
-         LabelFields f{};
-         if (!LabelOf(p.s, kind, f))
-             return p.Fail("--label: unknown label kind '" + kind + "'; use " + kKinds);
-         *f.flag = 1;
+         const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
+         if (label == nullptr)
+             return p.Fail("--label: unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
+         p.s.*label->number = 1;
          return true;
      }},
     {"--label-layer", true,
      [](Parse& p, const std::string& value) {
-         LabelFields f{};
+         const Setting* layer = nullptr;
          std::string name;
-         if (!p.LabelValue("--label-layer", "KIND=NAME", value, f, name))
+         if (!p.LabelValue("--label-layer", "KIND=NAME", value, Kind::LayerName, layer, name))
              return false;
-         if (name.size() > kMaxLayerName)
+         if (name.size() > settingschema::kMaxLayerName)
              return p.Fail("--label-layer: the layer name may have at most 32 bytes");
-         *f.layer = name;
+         p.s.*layer->text = name;
          return true;
      }},
     {"--label-colour", true,
      [](Parse& p, const std::string& value) {
-         LabelFields f{};
+         const Setting* colour = nullptr;
          std::string text;
          int number = -1;
-         if (!p.LabelValue("--label-colour", "KIND=N", value, f, text))
+         if (!p.LabelValue("--label-colour", "KIND=N", value, Kind::Colour, colour, text))
              return false;
-         if (!numtext::ParseWhole(text, &number) || number < 0 || number > 7)
+         if (!numtext::ParseWhole(text, &number) || number < 0 || number > ExportSettings::kColourCount)
              return p.Fail("--label-colour: the colour number must be from 0 to 7, not '" + text + "'");
-         *f.colour = number - 1; // the list index; 0 is no selection
+         p.s.*colour->number = number - 1; // the list index; 0 is no selection
          return true;
      }},
     {"--decimals-en", true,
@@ -271,7 +237,8 @@ const Option kOptions[] = {
     {"--symbol-size", true,
      [](Parse& p, const std::string& value) {
          double size = 0;
-         if (!numtext::ParseWhole(value, &size) || size < 1 || size > 999999)
+         if (!numtext::ParseWhole(value, &size) || size < settingschema::kMinSymbolSize ||
+             size > settingschema::kMaxSymbolSize)
              return p.Fail("--symbol-size: the symbol size must be from 1 to 999999, not '" + value + "'");
          p.s.m_fSymbolSize = static_cast<float>(size);
          return true;

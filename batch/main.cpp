@@ -208,7 +208,7 @@ void LoadStoredSettings(ExportSettings& settings) {
         Fail(path, store.Problem() + "; using the defaults");
         return;
     }
-    settings.Load(store, ExportSettings::LayerDefaults{});
+    settings.Load(store);
 }
 
 } // namespace

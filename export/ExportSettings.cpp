@@ -1,10 +1,14 @@
 #include "export/ExportSettings.h"
 
 #include "common/NumberText.h"
+#include "export/SettingsSchema.h"
 
-#include <cstdio>
+#include <string>
 
 namespace {
+
+using settingschema::Kind;
+using settingschema::Setting;
 
 // A colour selection index (0..6, else -1) from a stored value.
 int ColourSelection(int stored) {
@@ -13,52 +17,52 @@ int ColourSelection(int stored) {
 
 } // namespace
 
-void ExportSettings::Load(ISettingsStore& store, const LayerDefaults& defaults) {
-    m_nColourPointId = ColourSelection(store.ReadInt(kSection, "ColorPoint", 1));
-    m_nColourEastNorth = ColourSelection(store.ReadInt(kSection, "ColorEN", 2));
-    m_nColourHeight = ColourSelection(store.ReadInt(kSection, "ColorH", 3));
-    m_nColourCode = ColourSelection(store.ReadInt(kSection, "ColorCode", 4));
-    m_strLayerPointId = store.ReadText(kSection, "NamePointId", defaults.pointId);
-    m_strLayerEastNorth = store.ReadText(kSection, "NameEastNorth", defaults.eastNorth);
-    m_strLayerHeight = store.ReadText(kSection, "NameHeight", defaults.height);
-    m_strLayerCode = store.ReadText(kSection, "NameCode", defaults.code);
-    m_bLabelPointId = store.ReadInt(kSection, "LabelPoint", 0);
-    m_bLabelEastNorth = store.ReadInt(kSection, "LabelLines", 0);
-    m_bLabelHeight = store.ReadInt(kSection, "LabelAreas", 0);
-    m_bLabelCode = store.ReadInt(kSection, "LabelQVOSymbol", 0);
-    m_nDecimalsEN = store.ReadInt(kSection, "DecimalsEN", 3);
-    m_nDecimalsH = store.ReadInt(kSection, "DecimalsH", 3);
-    m_fSymbolSize = static_cast<float>(numtext::ParseDouble(store.ReadText(kSection, "SymbolSize", "100")));
-    m_bExportPoints = store.ReadInt(kSection, "ExportPoinst", 1);
-    m_bExportLines = store.ReadInt(kSection, "ExportLines", 1);
-    m_bExportAreas = store.ReadInt(kSection, "ExportAreas", 1);
-    m_bExportSymbols = store.ReadInt(kSection, "ExportQVO", 1);
-    m_nDimension = store.ReadInt(kSection, "Dimension", 1);
-    m_nLineExport = store.ReadInt(kSection, "ExportAsPolylines", 1);
+void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
+    for (const Setting& setting : settingschema::kSettings) {
+        if (setting.stored == nullptr)
+            continue;
+        switch (setting.kind) {
+        case Kind::Switch:
+        case Kind::Choice:
+        case Kind::Decimals:
+            this->*setting.number = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
+            break;
+        case Kind::Colour:
+            this->*setting.number =
+                ColourSelection(store.ReadInt(kSection, setting.stored, setting.defaultNumber));
+            break;
+        case Kind::LayerName:
+            this->*setting.text =
+                store.ReadText(kSection, setting.stored, settingschema::DefaultText(setting, language));
+            break;
+        case Kind::SymbolSize:
+            this->*setting.size = static_cast<float>(numtext::ParseDouble(
+                store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber))));
+            break;
+        }
+    }
 }
 
 void ExportSettings::Store(ISettingsStore& store) const {
-    store.WriteInt(kSection, "ExportPoinst", m_bExportPoints);
-    store.WriteInt(kSection, "ExportLines", m_bExportLines);
-    store.WriteInt(kSection, "ExportAreas", m_bExportAreas);
-    store.WriteInt(kSection, "ExportQVO", m_bExportSymbols);
-    store.WriteInt(kSection, "Dimension", m_nDimension);
-    store.WriteInt(kSection, "ExportAsPolylines", m_nLineExport);
-    store.WriteText(kSection, "NamePointId", m_strLayerPointId);
-    store.WriteText(kSection, "NameEastNorth", m_strLayerEastNorth);
-    store.WriteText(kSection, "NameHeight", m_strLayerHeight);
-    store.WriteText(kSection, "NameCode", m_strLayerCode);
-    store.WriteInt(kSection, "LabelPoint", m_bLabelPointId);
-    store.WriteInt(kSection, "LabelLines", m_bLabelEastNorth);
-    store.WriteInt(kSection, "LabelAreas", m_bLabelHeight);
-    store.WriteInt(kSection, "LabelQVOSymbol", m_bLabelCode);
-    store.WriteInt(kSection, "DecimalsEN", m_nDecimalsEN);
-    store.WriteInt(kSection, "DecimalsH", m_nDecimalsH);
-    store.WriteInt(kSection, "ColorPoint", m_nColourPointId);
-    store.WriteInt(kSection, "ColorEN", m_nColourEastNorth);
-    store.WriteInt(kSection, "ColorH", m_nColourHeight);
-    store.WriteInt(kSection, "ColorCode", m_nColourCode);
-    store.WriteText(kSection, "SymbolSize", numtext::FormatFixed(m_fSymbolSize, 6)); // as "%f"
+    for (const Setting& setting : settingschema::kSettings) {
+        if (setting.stored == nullptr)
+            continue;
+        switch (setting.kind) {
+        case Kind::Switch:
+        case Kind::Choice:
+        case Kind::Decimals:
+        case Kind::Colour:
+            store.WriteInt(kSection, setting.stored, this->*setting.number);
+            break;
+        case Kind::LayerName:
+            store.WriteText(kSection, setting.stored, this->*setting.text);
+            break;
+        case Kind::SymbolSize:
+            store.WriteText(kSection, setting.stored,
+                            numtext::FormatFixed(this->*setting.size, 6)); // as "%f"
+            break;
+        }
+    }
 }
 
 ExportOptions ExportSettings::Build() const {

@@ -3,7 +3,7 @@
 #include "convert/ExportOptions.h"
 #include "export/ISettingsStore.h"
 
-#include <array>
+#include <functional>
 #include <string>
 
 // The values the options dialog edits, with their stored names and defaults.
@@ -35,16 +35,11 @@ struct ExportSettings {
     int m_nDecimalsH = 3;
     float m_fSymbolSize = 100.0F; // millimetres on the ground
 
-    // The default layer names of the four label kinds, as the language file gives them.
-    struct LayerDefaults {
-        std::string pointId = "PointID";
-        std::string eastNorth = "Coords";
-        std::string height = "Height";
-        std::string code = "Code";
-    };
+    // A language file's text for a key, or the fallback: the default layer names come from it.
+    using LanguageText = std::function<std::string(const char* key, const char* fallback)>;
 
-    // Reads every stored value with its default, in the stored order.
-    void Load(ISettingsStore& store, const LayerDefaults& defaults);
+    // Reads every stored value with its default (the layer names' defaults in the language given).
+    void Load(ISettingsStore& store, const LanguageText& language = {});
     // Writes every stored value, in the stored order.
     void Store(ISettingsStore& store) const;
     // The record the reader and the conversion use.

@@ -19,7 +19,13 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include <optional>
+
 namespace {
+
+namespace id = settingschema::id;
+using settingschema::Kind;
+using settingschema::Setting;
 
 std::string Bytes(const QString& text);
 
@@ -29,7 +35,7 @@ class LayerNameValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& /*position*/) const override {
-        return Bytes(input).size() <= exportdlg::kMaxLayerName ? Acceptable : Invalid;
+        return Bytes(input).size() <= settingschema::kMaxLayerName ? Acceptable : Invalid;
     }
 };
 
@@ -85,12 +91,8 @@ CExportDlg::CExportDlg(const std::string& programDirectory, ISettingsStore& stor
     ApplyTexts();
     setWindowIcon(m_hIcon);
     FillColourLists();
-    ExportSettings::LayerDefaults defaults;
-    defaults.pointId = m_language.GetText("POINT_ID_NAME", "PointID");
-    defaults.eastNorth = m_language.GetText("E_N_NAME", "Coords");
-    defaults.height = m_language.GetText("H_NAME", "Height");
-    defaults.code = m_language.GetText("CODE_NAME", "Code");
-    m_settings.Load(m_store, defaults);
+    m_settings.Load(
+        m_store, [this](const char* key, const char* fallback) { return m_language.GetText(key, fallback); });
     PushValues();
 }
 
@@ -148,40 +150,44 @@ void CExportDlg::BuildControls() {
             previous = widget;
         }
     }
-    for (std::size_t row = 0; row < 4; ++row) {
-        m_labelBoxes[row] = static_cast<QCheckBox*>(Control(exportdlg::kLabelRows[row][0]));
-        m_layerEdits[row] = static_cast<QLineEdit*>(Control(exportdlg::kLabelRows[row][1]));
-        m_cbColour[row] = static_cast<QComboBox*>(Control(exportdlg::kLabelRows[row][2]));
-    }
-    static_cast<QLabel*>(Control(1038))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    static_cast<QLabel*>(Control(id::kVersion))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Frames stay behind the controls they surround, whatever their place in the tab order.
-    for (const auto& [id, widget] : m_controls)
+    for (const auto& [number, widget] : m_controls)
         if (qobject_cast<QGroupBox*>(widget) != nullptr)
             widget->lower();
 
-    auto* dim2d = static_cast<QRadioButton*>(Control(1009));
-    auto* dim3d = static_cast<QRadioButton*>(Control(1010));
-    auto* lines = static_cast<QRadioButton*>(Control(1011));
-    auto* polylines = static_cast<QRadioButton*>(Control(1013));
-    auto* ok = static_cast<QPushButton*>(Control(1));
-    auto* cancel = static_cast<QPushButton*>(Control(2));
-    m_dimension = new QButtonGroup(this);
-    m_dimension->addButton(dim2d, 0);
-    m_dimension->addButton(dim3d, 1);
-    m_lineExport = new QButtonGroup(this);
-    m_lineExport->addButton(lines, 0);
-    m_lineExport->addButton(polylines, 1);
-
     auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
-    static_cast<QLineEdit*>(Control(1027))->setValidator(digits);
-    static_cast<QLineEdit*>(Control(1028))->setValidator(digits);
     // The limit holds for typing; a longer stored name is shown whole until it is shortened.
     auto* layerLimit = new LayerNameValidator(this);
-    for (QLineEdit* layerEdit : m_layerEdits)
-        layerEdit->setValidator(layerLimit);
-    for (const int id : {1033, 1027, 1028})
-        Control(id)->installEventFilter(this);
+    for (const Setting& setting : settingschema::kSettings) {
+        QWidget* control = Control(setting.control);
+        switch (setting.kind) {
+        case Kind::Choice: {
+            // Each pair of radio buttons is a group of its own: they share the dialog as parent.
+            auto* group = new QButtonGroup(this);
+            group->addButton(static_cast<QRadioButton*>(control), 0);
+            group->addButton(static_cast<QRadioButton*>(Control(setting.secondControl)), 1);
+            m_choices[setting.control] = group;
+            break;
+        }
+        case Kind::LayerName:
+            static_cast<QLineEdit*>(control)->setValidator(layerLimit);
+            break;
+        case Kind::Decimals:
+            static_cast<QLineEdit*>(control)->setValidator(digits);
+            control->installEventFilter(this);
+            break;
+        case Kind::SymbolSize:
+            control->installEventFilter(this);
+            break;
+        case Kind::Switch:
+        case Kind::Colour:
+            break;
+        }
+    }
 
+    auto* ok = static_cast<QPushButton*>(Control(id::kOk));
+    auto* cancel = static_cast<QPushButton*>(Control(id::kCancel));
     ok->setDefault(true);
     ok->setAutoDefault(true);
     connect(ok, &QPushButton::clicked, this, &CExportDlg::RunExport);
@@ -206,37 +212,38 @@ void CExportDlg::ApplyTexts() {
 void CExportDlg::FillColourLists() {
     for (const auto& [key, fallback] : exportdlg::kColours) {
         const QString name = Local(m_language.GetText(key, fallback));
-        for (QComboBox* list : m_cbColour)
-            list->addItem(name);
+        for (const Setting& setting : settingschema::kSettings)
+            if (setting.kind == Kind::Colour)
+                static_cast<QComboBox*>(Control(setting.control))->addItem(name);
     }
 }
 
 void CExportDlg::PushValues() {
-    const ExportSettings& s = m_settings;
-    static_cast<QCheckBox*>(Control(1000))->setChecked(s.m_bExportPoints != 0);
-    static_cast<QCheckBox*>(Control(1002))->setChecked(s.m_bExportLines != 0);
-    static_cast<QCheckBox*>(Control(1003))->setChecked(s.m_bExportAreas != 0);
-    static_cast<QCheckBox*>(Control(1001))->setChecked(s.m_bExportSymbols != 0);
-    static_cast<QCheckBox*>(Control(1012))->setChecked(s.m_bLayerPerCode != 0);
-    if (QAbstractButton* b = m_dimension->button(s.m_nDimension))
-        b->setChecked(true);
-    if (QAbstractButton* b = m_lineExport->button(s.m_nLineExport))
-        b->setChecked(true);
-    const std::array<int, 4> labels = {s.m_bLabelPointId, s.m_bLabelEastNorth, s.m_bLabelHeight,
-                                       s.m_bLabelCode};
-    const std::array<const std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
-                                                     &s.m_strLayerHeight, &s.m_strLayerCode};
-    const std::array<int, 4> colours = {s.m_nColourPointId, s.m_nColourEastNorth, s.m_nColourHeight,
-                                        s.m_nColourCode};
-    for (std::size_t i = 0; i < 4; ++i) {
-        m_labelBoxes[i]->setChecked(labels[i] != 0);
-        m_layerEdits[i]->setText(Local(*names[i]));
-        m_cbColour[i]->setCurrentIndex(colours[i]);
+    for (const Setting& setting : settingschema::kSettings) {
+        QWidget* control = Control(setting.control);
+        switch (setting.kind) {
+        case Kind::Switch:
+            static_cast<QCheckBox*>(control)->setChecked(m_settings.*setting.number != 0);
+            break;
+        case Kind::Choice:
+            if (QAbstractButton* button = m_choices.at(setting.control)->button(m_settings.*setting.number))
+                button->setChecked(true);
+            break;
+        case Kind::LayerName:
+            static_cast<QLineEdit*>(control)->setText(Local(m_settings.*setting.text));
+            break;
+        case Kind::Decimals:
+            static_cast<QLineEdit*>(control)->setText(QString::number(m_settings.*setting.number));
+            break;
+        case Kind::SymbolSize:
+            static_cast<QLineEdit*>(control)->setText(
+                QString::fromStdString(exportdlg::SymbolSizeText(m_settings.*setting.size)));
+            break;
+        case Kind::Colour:
+            static_cast<QComboBox*>(control)->setCurrentIndex(m_settings.*setting.number);
+            break;
+        }
     }
-    static_cast<QLineEdit*>(Control(1027))->setText(QString::number(s.m_nDecimalsEN));
-    static_cast<QLineEdit*>(Control(1028))->setText(QString::number(s.m_nDecimalsH));
-    static_cast<QLineEdit*>(Control(1033))
-        ->setText(QString::fromStdString(exportdlg::SymbolSizeText(s.m_fSymbolSize)));
 }
 
 bool CExportDlg::Fail(QWidget* control, const QString& text) {
@@ -254,38 +261,35 @@ bool CExportDlg::TakeValues() {
         ~Reset() { flag = false; }
     } reset{m_validating};
 
-    ExportSettings& s = m_settings;
-    s.m_bExportPoints = static_cast<QCheckBox*>(Control(1000))->isChecked() ? 1 : 0;
-    s.m_bExportLines = static_cast<QCheckBox*>(Control(1002))->isChecked() ? 1 : 0;
-    s.m_bExportAreas = static_cast<QCheckBox*>(Control(1003))->isChecked() ? 1 : 0;
-    s.m_bLayerPerCode = static_cast<QCheckBox*>(Control(1012))->isChecked() ? 1 : 0;
-    s.m_bExportSymbols = static_cast<QCheckBox*>(Control(1001))->isChecked() ? 1 : 0;
-    s.m_nDimension = m_dimension->checkedId() >= 0 ? m_dimension->checkedId() : s.m_nDimension;
-    s.m_nLineExport = m_lineExport->checkedId() >= 0 ? m_lineExport->checkedId() : s.m_nLineExport;
-    s.m_bLabelPointId = m_labelBoxes[0]->isChecked() ? 1 : 0;
-    s.m_bLabelEastNorth = m_labelBoxes[1]->isChecked() ? 1 : 0;
-    s.m_bLabelHeight = m_labelBoxes[2]->isChecked() ? 1 : 0;
-    s.m_bLabelCode = m_labelBoxes[3]->isChecked() ? 1 : 0;
-
-    // Each layer name is checked right after it is taken, so the focus goes to its own edit.
-    const std::array<std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
-                                               &s.m_strLayerHeight, &s.m_strLayerCode};
-    for (const std::size_t i : {0U, 1U, 2U, 3U}) {
-        *names[i] = Bytes(m_layerEdits[i]->text());
-        if (const auto message = exportdlg::CheckLayerName(*names[i]))
-            return Fail(m_layerEdits[i], Local(*message));
+    // Each value is checked right after it is taken, so the focus goes to its own edit.
+    for (const Setting& setting : settingschema::kSettings) {
+        QWidget* control = Control(setting.control);
+        std::optional<std::string> message;
+        switch (setting.kind) {
+        case Kind::Switch:
+            m_settings.*setting.number = static_cast<QCheckBox*>(control)->isChecked() ? 1 : 0;
+            break;
+        case Kind::Choice:
+            if (const int checked = m_choices.at(setting.control)->checkedId(); checked >= 0)
+                m_settings.*setting.number = checked;
+            break;
+        case Kind::LayerName:
+            m_settings.*setting.text = Bytes(static_cast<QLineEdit*>(control)->text());
+            message = exportdlg::CheckLayerName(m_settings.*setting.text);
+            break;
+        case Kind::Decimals:
+            message = exportdlg::TakeDecimals(Text(setting.control), m_settings.*setting.number);
+            break;
+        case Kind::SymbolSize:
+            message = exportdlg::TakeSymbolSize(Text(setting.control), m_settings.*setting.size);
+            break;
+        case Kind::Colour:
+            m_settings.*setting.number = static_cast<QComboBox*>(control)->currentIndex();
+            break;
+        }
+        if (message)
+            return Fail(control, Local(*message));
     }
-    const std::pair<int, int*> numbers[] = {{1027, &s.m_nDecimalsEN}, {1028, &s.m_nDecimalsH}};
-    for (const auto& [id, target] : numbers)
-        if (const auto message = exportdlg::TakeDecimals(Text(id), *target))
-            return Fail(Control(id), Local(*message));
-    if (const auto message = exportdlg::TakeSymbolSize(Text(1033), s.m_fSymbolSize))
-        return Fail(Control(1033), Local(*message));
-
-    s.m_nColourPointId = m_cbColour[0]->currentIndex();
-    s.m_nColourEastNorth = m_cbColour[1]->currentIndex();
-    s.m_nColourHeight = m_cbColour[2]->currentIndex();
-    s.m_nColourCode = m_cbColour[3]->currentIndex();
     return true;
 }
 

@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QIcon>
 
-#include <array>
 #include <functional>
 #include <map>
 
@@ -16,9 +15,6 @@ namespace exportdlg {
 struct ControlSpec;
 }
 class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
 
 // The "DXF Export" options dialog. OK runs the export: the drawing replaces the input file, or
 // for a file the user chose, goes beside it.
@@ -75,11 +71,7 @@ private:
     ExportFiles m_ownFiles;
     ExportFiles* m_files = &m_ownFiles;
     std::map<int, QWidget*> m_controls;
-    std::array<QCheckBox*, 4> m_labelBoxes{};
-    std::array<QLineEdit*, 4> m_layerEdits{};
-    std::array<QComboBox*, 4> m_cbColour{};
-    QButtonGroup* m_dimension = nullptr;
-    QButtonGroup* m_lineExport = nullptr;
+    std::map<int, QButtonGroup*> m_choices; // each pair of radio buttons, by its first one
     int m_baseX = 6;
     int m_baseY = 13;
     bool m_validating = false;

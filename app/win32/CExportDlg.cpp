@@ -6,13 +6,20 @@
 #include "app/win32/WinText.h"
 #include "app/win32/resource.h"
 
-#include <array>
+#include <optional>
 
 namespace {
 
-constexpr std::array<int, 4> kLabelBoxes = {1014, 1015, 1016, 1017};
-constexpr std::array<int, 4> kLayerEdits = {1018, 1020, 1019, 1021};
-constexpr std::array<int, 4> kColourLists = {1024, 1022, 1025, 1026};
+using settingschema::Kind;
+using settingschema::Setting;
+
+// Whether leaving the control checks the values: the number edits.
+bool ChecksOnLeaving(int id) {
+    for (const Setting& setting : settingschema::kSettings)
+        if (setting.control == id && (setting.kind == Kind::Decimals || setting.kind == Kind::SymbolSize))
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -59,7 +66,7 @@ INT_PTR CExportDlg::Handle(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
         return TRUE;
     }
     // Leaving a number edit checks the values at once; a click on Cancel does not.
-    if (code == EN_KILLFOCUS && (id == 1033 || id == 1027 || id == 1028) && !m_validating &&
+    if (code == EN_KILLFOCUS && ChecksOnLeaving(id) && !m_validating &&
         GetFocus() != GetDlgItem(m_window, IDCANCEL) && GetActiveWindow() == m_window) {
         TakeValues();
         return TRUE;
@@ -83,15 +90,13 @@ void CExportDlg::OnInitDialog() {
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     for (const auto& [key, fallback] : exportdlg::kColours) {
         const std::wstring name = wintext::FromLocal(m_language.GetText(key, fallback));
-        for (const int list : kColourLists)
-            SendDlgItemMessageW(m_window, list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        for (const Setting& setting : settingschema::kSettings)
+            if (setting.kind == Kind::Colour)
+                SendDlgItemMessageW(m_window, setting.control, CB_ADDSTRING, 0,
+                                    reinterpret_cast<LPARAM>(name.c_str()));
     }
-    ExportSettings::LayerDefaults defaults;
-    defaults.pointId = m_language.GetText("POINT_ID_NAME", "PointID");
-    defaults.eastNorth = m_language.GetText("E_N_NAME", "Coords");
-    defaults.height = m_language.GetText("H_NAME", "Height");
-    defaults.code = m_language.GetText("CODE_NAME", "Code");
-    m_settings.Load(m_store, defaults);
+    m_settings.Load(
+        m_store, [this](const char* key, const char* fallback) { return m_language.GetText(key, fallback); });
     PushValues();
 }
 
@@ -112,33 +117,33 @@ void CExportDlg::Check(int id, bool on) const {
 }
 
 void CExportDlg::PushValues() {
-    const ExportSettings& s = m_settings;
-    Check(1000, s.m_bExportPoints != 0);
-    Check(1002, s.m_bExportLines != 0);
-    Check(1003, s.m_bExportAreas != 0);
-    Check(1001, s.m_bExportSymbols != 0);
-    Check(1012, s.m_bLayerPerCode != 0);
-    // One by one: the id range 1011..1013 also holds the check box 1012.
-    Check(1009, s.m_nDimension == 0);
-    Check(1010, s.m_nDimension != 0);
-    Check(1011, s.m_nLineExport == 0);
-    Check(1013, s.m_nLineExport != 0);
-    const std::array<int, 4> labels = {s.m_bLabelPointId, s.m_bLabelEastNorth, s.m_bLabelHeight,
-                                       s.m_bLabelCode};
-    const std::array<const std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
-                                                     &s.m_strLayerHeight, &s.m_strLayerCode};
-    const std::array<int, 4> colours = {s.m_nColourPointId, s.m_nColourEastNorth, s.m_nColourHeight,
-                                        s.m_nColourCode};
-    for (std::size_t i = 0; i < 4; ++i) {
-        Check(kLabelBoxes[i], labels[i] != 0);
-        SetDlgItemTextW(m_window, kLayerEdits[i], wintext::FromLocal(*names[i]).c_str());
-        // The typing limit; a longer stored name is shown whole until validation.
-        SendDlgItemMessageW(m_window, kLayerEdits[i], EM_LIMITTEXT, exportdlg::kMaxLayerName, 0);
-        SendDlgItemMessageW(m_window, kColourLists[i], CB_SETCURSEL, static_cast<WPARAM>(colours[i]), 0);
+    for (const Setting& setting : settingschema::kSettings) {
+        const int value = setting.number != nullptr ? m_settings.*setting.number : 0;
+        switch (setting.kind) {
+        case Kind::Switch:
+            Check(setting.control, value != 0);
+            break;
+        case Kind::Choice:
+            Check(setting.control, value == 0);
+            Check(setting.secondControl, value != 0);
+            break;
+        case Kind::LayerName:
+            SetDlgItemTextW(m_window, setting.control, wintext::FromLocal(m_settings.*setting.text).c_str());
+            // The typing limit; a longer stored name is shown whole until validation.
+            SendDlgItemMessageW(m_window, setting.control, EM_LIMITTEXT, settingschema::kMaxLayerName, 0);
+            break;
+        case Kind::Decimals:
+            SetDlgItemTextW(m_window, setting.control, std::to_wstring(value).c_str());
+            break;
+        case Kind::SymbolSize:
+            SetDlgItemTextW(m_window, setting.control,
+                            wintext::FromUtf8(exportdlg::SymbolSizeText(m_settings.*setting.size)).c_str());
+            break;
+        case Kind::Colour:
+            SendDlgItemMessageW(m_window, setting.control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+            break;
+        }
     }
-    SetDlgItemTextW(m_window, 1027, std::to_wstring(s.m_nDecimalsEN).c_str());
-    SetDlgItemTextW(m_window, 1028, std::to_wstring(s.m_nDecimalsH).c_str());
-    SetDlgItemTextW(m_window, 1033, wintext::FromUtf8(exportdlg::SymbolSizeText(s.m_fSymbolSize)).c_str());
 }
 
 bool CExportDlg::Fail(int id, const std::string& message) {
@@ -158,40 +163,39 @@ bool CExportDlg::TakeValues() {
         ~Reset() { flag = false; }
     } reset{m_validating};
 
-    ExportSettings& s = m_settings;
-    s.m_bExportPoints = Checked(1000) ? 1 : 0;
-    s.m_bExportLines = Checked(1002) ? 1 : 0;
-    s.m_bExportAreas = Checked(1003) ? 1 : 0;
-    s.m_bLayerPerCode = Checked(1012) ? 1 : 0;
-    s.m_bExportSymbols = Checked(1001) ? 1 : 0;
-    s.m_nDimension = Checked(1010) ? 1 : 0;
-    s.m_nLineExport = Checked(1013) ? 1 : 0;
-    s.m_bLabelPointId = Checked(1014) ? 1 : 0;
-    s.m_bLabelEastNorth = Checked(1015) ? 1 : 0;
-    s.m_bLabelHeight = Checked(1016) ? 1 : 0;
-    s.m_bLabelCode = Checked(1017) ? 1 : 0;
-
-    const std::array<std::string*, 4> names = {&s.m_strLayerPointId, &s.m_strLayerEastNorth,
-                                               &s.m_strLayerHeight, &s.m_strLayerCode};
-    for (std::size_t i = 0; i < 4; ++i) {
-        *names[i] = wintext::ToLocal(Text(kLayerEdits[i]));
-        if (const auto message = exportdlg::CheckLayerName(*names[i]))
-            return Fail(kLayerEdits[i], *message);
+    // Each value is checked right after it is taken, so the focus goes to its own edit.
+    for (const Setting& setting : settingschema::kSettings) {
+        std::optional<std::string> message;
+        switch (setting.kind) {
+        case Kind::Switch:
+            m_settings.*setting.number = Checked(setting.control) ? 1 : 0;
+            break;
+        case Kind::Choice:
+            if (Checked(setting.secondControl))
+                m_settings.*setting.number = 1;
+            else if (Checked(setting.control))
+                m_settings.*setting.number = 0;
+            break;
+        case Kind::LayerName:
+            m_settings.*setting.text = wintext::ToLocal(Text(setting.control));
+            message = exportdlg::CheckLayerName(m_settings.*setting.text);
+            break;
+        case Kind::Decimals:
+            message =
+                exportdlg::TakeDecimals(wintext::ToUtf8(Text(setting.control)), m_settings.*setting.number);
+            break;
+        case Kind::SymbolSize:
+            message =
+                exportdlg::TakeSymbolSize(wintext::ToUtf8(Text(setting.control)), m_settings.*setting.size);
+            break;
+        case Kind::Colour:
+            m_settings.*setting.number =
+                static_cast<int>(SendDlgItemMessageW(m_window, setting.control, CB_GETCURSEL, 0, 0));
+            break;
+        }
+        if (message)
+            return Fail(setting.control, *message);
     }
-    if (const auto message = exportdlg::TakeDecimals(wintext::ToUtf8(Text(1027)), s.m_nDecimalsEN))
-        return Fail(1027, *message);
-    if (const auto message = exportdlg::TakeDecimals(wintext::ToUtf8(Text(1028)), s.m_nDecimalsH))
-        return Fail(1028, *message);
-    if (const auto message = exportdlg::TakeSymbolSize(wintext::ToUtf8(Text(1033)), s.m_fSymbolSize))
-        return Fail(1033, *message);
-
-    const auto selection = [this](int list) {
-        return static_cast<int>(SendDlgItemMessageW(m_window, list, CB_GETCURSEL, 0, 0));
-    };
-    s.m_nColourPointId = selection(1024);
-    s.m_nColourEastNorth = selection(1022);
-    s.m_nColourHeight = selection(1025);
-    s.m_nColourCode = selection(1026);
     return true;
 }
 

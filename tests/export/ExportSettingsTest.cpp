@@ -9,9 +9,9 @@ TEST(ExportSettings, FirstRunDefaults) {
     MemoryStore empty;
     ExportSettings settings;
     settings.m_bLayerPerCode = 0;
-    ExportSettings::LayerDefaults names;
-    names.pointId = "Punktnummer";
-    settings.Load(empty, names);
+    settings.Load(empty, [](const char* key, const char* fallback) {
+        return std::string(key) == "POINT_ID_NAME" ? std::string("Punktnummer") : std::string(fallback);
+    });
     EXPECT_EQ(settings.m_strLayerPointId, "Punktnummer");
     EXPECT_EQ(settings.m_strLayerCode, "Code");
     const ExportOptions options = ExportSettings().Build();
@@ -65,7 +65,7 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     EXPECT_EQ(store.values.count("Dxf_Export/LayerPerCode"), 0U);
 
     ExportSettings loaded;
-    loaded.Load(store, ExportSettings::LayerDefaults{});
+    loaded.Load(store);
     EXPECT_EQ(loaded.m_strLayerHeight, "Höhe");
     EXPECT_EQ(loaded.m_fSymbolSize, 2.5F);
     EXPECT_EQ(loaded.m_nColourHeight, -1);
@@ -74,7 +74,7 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     ASSERT_EQ(options.labels.size(), 1U);
     EXPECT_EQ(options.labels[0].colour, 0) << "no selection gives colour 0";
     store.values["Dxf_Export/SymbolSize"] = std::string("abc");
-    loaded.Load(store, ExportSettings::LayerDefaults{});
+    loaded.Load(store);
     EXPECT_EQ(loaded.m_fSymbolSize, 0.0F);
 }
 

@@ -41,7 +41,7 @@ DxfWriteResult WriteSmallDrawing(const std::string& path) {
 TEST_F(RegistryTest, SettingsRoundTripWithDefaultsAndTheirSpecialCases) {
     RegistrySettingsStore store(m_path);
     ExportSettings first;
-    first.Load(store, ExportSettings::LayerDefaults{});
+    first.Load(store);
     EXPECT_EQ(first.m_strLayerPointId, "PointID") << "nothing stored: the defaults";
     EXPECT_EQ(first.m_nColourPointId, 1);
 
@@ -54,14 +54,14 @@ TEST_F(RegistryTest, SettingsRoundTripWithDefaultsAndTheirSpecialCases) {
 
     ExportSettings second;
     second.m_bLayerPerCode = 1;
-    second.Load(store, ExportSettings::LayerDefaults{});
+    second.Load(store);
     EXPECT_EQ(second.m_bLabelHeight, 1);
     EXPECT_EQ(second.m_strLayerHeight, "H\xf6he");
     EXPECT_EQ(second.m_fSymbolSize, 2.5F);
     EXPECT_EQ(second.m_bLayerPerCode, 1) << "one layer per code group is on at every start";
 
     store.WriteInt("Dxf_Export", "ColorH", 9);
-    second.Load(store, ExportSettings::LayerDefaults{});
+    second.Load(store);
     EXPECT_EQ(second.m_nColourHeight, -1) << "a colour index outside the list selects nothing";
 
     // The values are REG_DWORD and REG_SZ under the section's key.

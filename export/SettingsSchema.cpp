@@ -1,0 +1,120 @@
+#include "export/SettingsSchema.h"
+
+#include "common/NumberText.h"
+
+#include <cstring>
+
+namespace settingschema {
+
+namespace {
+
+using S = ExportSettings;
+
+constexpr Setting Switch(const char* stored, int S::*member, int defaultValue, int control,
+                         const char* labelKind = nullptr) {
+    return {stored, Kind::Switch, member, nullptr, nullptr, defaultValue, "", nullptr, control, 0, labelKind};
+}
+
+constexpr Setting Choice(const char* stored, int S::*member, int defaultValue, int zero, int one) {
+    return {stored, Kind::Choice, member, nullptr, nullptr, defaultValue, "", nullptr, zero, one, nullptr};
+}
+
+constexpr Setting LayerName(const char* stored, std::string S::*member, const char* languageKey,
+                            const char* fallback, int control, const char* labelKind) {
+    return {stored,   Kind::LayerName, nullptr, member, nullptr,  0,
+            fallback, languageKey,     control, 0,      labelKind};
+}
+
+constexpr Setting Decimals(const char* stored, int S::*member, int control) {
+    return {stored, Kind::Decimals, member, nullptr, nullptr, 3, "", nullptr, control, 0, nullptr};
+}
+
+constexpr Setting Colour(const char* stored, int S::*member, int defaultValue, int control,
+                         const char* labelKind) {
+    return {stored, Kind::Colour, member, nullptr, nullptr, defaultValue, "", nullptr, control, 0, labelKind};
+}
+
+constexpr Setting SymbolSize(const char* stored, float S::*member, int control) {
+    return {stored, Kind::SymbolSize, nullptr, nullptr, member, 100, "", nullptr, control, 0, nullptr};
+}
+
+std::string Quoted(const Setting& setting, const std::string& value) {
+    return std::string(setting.stored != nullptr ? setting.stored : "") + "=" + value;
+}
+
+} // namespace
+
+// In the order they are stored. "ExportPoinst" is the name the stored settings have always had.
+const Setting kSettings[22] = {
+    Switch("ExportPoinst", &S::m_bExportPoints, 1, id::kPoints),
+    Switch("ExportLines", &S::m_bExportLines, 1, id::kLines),
+    Switch("ExportAreas", &S::m_bExportAreas, 1, id::kAreas),
+    Switch("ExportQVO", &S::m_bExportSymbols, 1, id::kSymbols),
+    Choice("Dimension", &S::m_nDimension, 1, id::k2d, id::k3d),
+    Choice("ExportAsPolylines", &S::m_nLineExport, 1, id::kDxfLines, id::kDxfPolylines),
+    Switch(nullptr, &S::m_bLayerPerCode, 1, id::kLayerPerCode),
+    LayerName("NamePointId", &S::m_strLayerPointId, "POINT_ID_NAME", "PointID", id::kLayerPointId,
+              "point-id"),
+    LayerName("NameEastNorth", &S::m_strLayerEastNorth, "E_N_NAME", "Coords", id::kLayerEastNorth,
+              "east-north"),
+    LayerName("NameHeight", &S::m_strLayerHeight, "H_NAME", "Height", id::kLayerHeight, "height"),
+    LayerName("NameCode", &S::m_strLayerCode, "CODE_NAME", "Code", id::kLayerCode, "code"),
+    Switch("LabelPoint", &S::m_bLabelPointId, 0, id::kLabelPointId, "point-id"),
+    Switch("LabelLines", &S::m_bLabelEastNorth, 0, id::kLabelEastNorth, "east-north"),
+    Switch("LabelAreas", &S::m_bLabelHeight, 0, id::kLabelHeight, "height"),
+    Switch("LabelQVOSymbol", &S::m_bLabelCode, 0, id::kLabelCode, "code"),
+    Decimals("DecimalsEN", &S::m_nDecimalsEN, id::kDecimalsEastNorth),
+    Decimals("DecimalsH", &S::m_nDecimalsH, id::kDecimalsHeight),
+    Colour("ColorPoint", &S::m_nColourPointId, 1, id::kColourPointId, "point-id"),
+    Colour("ColorEN", &S::m_nColourEastNorth, 2, id::kColourEastNorth, "east-north"),
+    Colour("ColorH", &S::m_nColourHeight, 3, id::kColourHeight, "height"),
+    Colour("ColorCode", &S::m_nColourCode, 4, id::kColourCode, "code"),
+    SymbolSize("SymbolSize", &S::m_fSymbolSize, id::kSymbolSize),
+};
+
+const char* const kLabelKinds = "point-id, east-north, height or code";
+
+std::string DefaultText(const Setting& setting, const LanguageText& language) {
+    if (setting.languageKey == nullptr || !language)
+        return setting.defaultText;
+    return language(setting.languageKey, setting.defaultText);
+}
+
+std::string Problem(const ExportSettings& settings) {
+    for (const Setting& setting : kSettings) {
+        switch (setting.kind) {
+        case Kind::LayerName:
+            if ((settings.*setting.text).size() > kMaxLayerName)
+                return Quoted(setting, settings.*setting.text) + ": the layer name may have at most 32 bytes";
+            break;
+        case Kind::Decimals: {
+            const int value = settings.*setting.number;
+            if (value < 0 || value > kMaxDecimals)
+                return Quoted(setting, std::to_string(value)) +
+                       ": the number of decimals must be from 0 to 16";
+            break;
+        }
+        case Kind::SymbolSize: {
+            const float value = settings.*setting.size;
+            if (!(value >= kMinSymbolSize && value <= kMaxSymbolSize))
+                return Quoted(setting, numtext::FormatShortest(value)) +
+                       ": the symbol size must be from 1 to 999999";
+            break;
+        }
+        case Kind::Switch:
+        case Kind::Choice:
+        case Kind::Colour:
+            break; // any stored number is taken: non-zero is on, a colour outside the list is none
+        }
+    }
+    return {};
+}
+
+const Setting* LabelSetting(const std::string& labelKind, Kind kind) {
+    for (const Setting& setting : kSettings)
+        if (setting.kind == kind && setting.labelKind != nullptr && labelKind == setting.labelKind)
+            return &setting;
+    return nullptr;
+}
+
+} // namespace settingschema

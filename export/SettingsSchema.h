@@ -1,0 +1,104 @@
+#pragma once
+
+#include "export/ExportSettings.h"
+
+#include <cstddef>
+#include <string>
+
+// Every value the options dialog edits, written down once: its name in the store, its kind,
+// default and limits, the control that shows it and, for the label settings, the label kind the
+// batch options name. Loading, storing, checking, both dialogs and the batch options loop over
+// this table.
+namespace settingschema {
+
+// The controls of the "DXF Export" dialog, by their template ids.
+namespace id {
+enum Control : int {
+    kOk = 1,
+    kCancel = 2,
+    kPoints = 1000,
+    kSymbols = 1001,
+    kLines = 1002,
+    kAreas = 1003,
+    kDataGroup = 1004,
+    kDimensionsGroup = 1005,
+    kLineExportGroup = 1006,
+    kLayersGroup = 1007,
+    kLabelsGroup = 1008,
+    k2d = 1009,
+    k3d = 1010,
+    kDxfLines = 1011,
+    kLayerPerCode = 1012,
+    kDxfPolylines = 1013,
+    kLabelPointId = 1014,
+    kLabelEastNorth = 1015,
+    kLabelHeight = 1016,
+    kLabelCode = 1017,
+    kLayerPointId = 1018,
+    kLayerHeight = 1019,
+    kLayerEastNorth = 1020,
+    kLayerCode = 1021,
+    kColourEastNorth = 1022,
+    kColourPointId = 1024,
+    kColourHeight = 1025,
+    kColourCode = 1026,
+    kDecimalsEastNorth = 1027,
+    kDecimalsHeight = 1028,
+    kLayerNameHeading = 1030,
+    kColourHeading = 1031,
+    kDecimalsHeading = 1032,
+    kSymbolSize = 1033,
+    kSizeUnits = 1035,
+    kOptionsGroup = 1036,
+    kSizeGroup = 1037,
+    kVersion = 1038,
+};
+} // namespace id
+
+// The limits of the values.
+constexpr std::size_t kMaxLayerName = 32; // bytes, as the drawing holds the name
+constexpr int kMaxDecimals = 16;
+constexpr double kMinSymbolSize = 1;
+constexpr double kMaxSymbolSize = 999999;
+
+enum class Kind {
+    Switch,     // a check box, 0 or 1
+    Choice,     // two radio buttons, 0 or 1
+    LayerName,  // an edit, at most kMaxLayerName bytes
+    Decimals,   // an edit, 0 to kMaxDecimals
+    SymbolSize, // an edit, kMinSymbolSize to kMaxSymbolSize
+    Colour,     // a list of the seven colours; -1 is no selection
+};
+
+struct Setting {
+    const char* stored; // null for the one that is not stored (on at every start)
+    Kind kind;
+    int ExportSettings::*number;       // Switch, Choice, Decimals, Colour
+    std::string ExportSettings::*text; // LayerName
+    float ExportSettings::*size;       // SymbolSize
+    int defaultNumber;
+    const char* defaultText; // LayerName: the default when the language file has none
+    const char* languageKey; // LayerName: the language text that is its default
+    int control;             // Choice: the button of 0
+    int secondControl;       // Choice: the button of 1
+    const char* labelKind;   // the label's settings: its kind in the batch options
+};
+
+extern const Setting kSettings[22];
+
+using LanguageText = ExportSettings::LanguageText;
+
+// The default of a layer name: the language's text for it.
+std::string DefaultText(const Setting& setting, const LanguageText& language);
+
+// The first value outside its limits, as "Name=value: reason" with its stored name; empty when
+// every value is inside them.
+std::string Problem(const ExportSettings& settings);
+
+// The label setting of that kind (point-id, east-north, height, code), or null.
+const Setting* LabelSetting(const std::string& labelKind, Kind kind);
+
+// The kinds' names for messages: "point-id, east-north, height or code".
+extern const char* const kLabelKinds;
+
+} // namespace settingschema

@@ -1,0 +1,161 @@
+// The Windows dialog comes from its resource script, the Qt dialog from the template table:
+// both must show the same controls with the same ids, texts and places.
+#include "app/ExportDlgTemplate.h"
+#include "export/SettingsSchema.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct RcControl {
+    std::string keyword;
+    std::string text;
+    int id = 0;
+    std::string style;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+std::string Trim(const std::string& text) {
+    const std::size_t begin = text.find_first_not_of(" \t");
+    const std::size_t end = text.find_last_not_of(" \t\r");
+    return begin == std::string::npos ? std::string() : text.substr(begin, end - begin + 1);
+}
+
+std::vector<std::string> Fields(const std::string& text) {
+    std::vector<std::string> fields;
+    std::stringstream in(text);
+    for (std::string field; std::getline(in, field, ',');)
+        fields.push_back(Trim(field));
+    return fields;
+}
+
+int IdOf(const std::string& text) {
+    if (text == "IDOK")
+        return 1;
+    if (text == "IDCANCEL")
+        return 2;
+    return std::stoi(text);
+}
+
+// The controls between BEGIN and END of the dialog, in their order.
+std::vector<RcControl> ReadScript(const std::string& path, int& width, int& height) {
+    std::ifstream in(path);
+    std::vector<RcControl> controls;
+    const std::regex dialog(R"(^IDD_EXPORT DIALOGEX 0, 0, (\d+), (\d+))");
+    const std::regex line(R"re(^\s+([A-Z]+)\s+(?:"([^"]*)",\s*)?(.*)$)re");
+    bool inside = false;
+    for (std::string text; std::getline(in, text);) {
+        std::smatch match;
+        if (std::regex_search(text, match, dialog)) {
+            width = std::stoi(match[1]);
+            height = std::stoi(match[2]);
+        } else if (Trim(text) == "BEGIN") {
+            inside = true;
+        } else if (Trim(text) == "END") {
+            inside = false;
+        } else if (inside && std::regex_match(text, match, line)) {
+            RcControl control;
+            control.keyword = match[1];
+            control.text = match[2];
+            const std::vector<std::string> f = Fields(match[3]);
+            std::size_t at = 0;
+            control.id = IdOf(f.at(at++));
+            if (control.keyword == "CONTROL") {
+                ++at; // the window class
+                control.style = f.at(at++);
+            }
+            control.x = std::stoi(f.at(at++));
+            control.y = std::stoi(f.at(at++));
+            control.width = std::stoi(f.at(at++));
+            control.height = std::stoi(f.at(at++));
+            if (at < f.size())
+                control.style = f.at(at);
+            controls.push_back(control);
+        }
+    }
+    return controls;
+}
+
+exportdlg::ControlKind KindOf(const RcControl& control) {
+    using exportdlg::ControlKind;
+    const auto has = [&control](const char* style) { return control.style.find(style) != std::string::npos; };
+    if (control.keyword == "GROUPBOX" || (control.keyword == "CONTROL" && has("BS_GROUPBOX")))
+        return ControlKind::Group;
+    if (control.keyword == "CONTROL" && has("BS_AUTOCHECKBOX"))
+        return ControlKind::Check;
+    if (control.keyword == "CONTROL" && has("BS_AUTORADIOBUTTON"))
+        return ControlKind::Radio;
+    if (control.keyword == "EDITTEXT")
+        return ControlKind::Edit;
+    if (control.keyword == "COMBOBOX")
+        return ControlKind::List;
+    if (control.keyword == "LTEXT" || control.keyword == "RTEXT")
+        return ControlKind::Label;
+    return ControlKind::Button;
+}
+
+} // namespace
+
+TEST(DialogTemplate, TheResourceScriptAndTheTemplateShowTheSameControls) {
+    int width = 0;
+    int height = 0;
+    const std::vector<RcControl> script =
+        ReadScript(std::string(FRT2DXF_SOURCE_DIR) + "/app/win32/frt2dxf.rc", width, height);
+    EXPECT_EQ(width, exportdlg::kWidth);
+    EXPECT_EQ(height, exportdlg::kHeight);
+    ASSERT_EQ(script.size(), std::size(exportdlg::kControls));
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        const RcControl& rc = script[i];
+        const exportdlg::ControlSpec& spec = exportdlg::kControls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + ", id " + std::to_string(spec.id));
+        EXPECT_EQ(rc.id, spec.id);
+        EXPECT_EQ(KindOf(rc), spec.kind);
+        EXPECT_EQ(rc.text, spec.text);
+        EXPECT_EQ(rc.x, spec.x);
+        EXPECT_EQ(rc.y, spec.y);
+        EXPECT_EQ(rc.width, spec.width);
+        EXPECT_EQ(rc.height, spec.height);
+    }
+}
+
+// Every setting is shown by a control of the template that can hold it.
+TEST(DialogTemplate, EverySettingHasItsControl) {
+    using exportdlg::ControlKind;
+    using settingschema::Kind;
+    const auto kindOf = [](int id) {
+        for (const exportdlg::ControlSpec& spec : exportdlg::kControls)
+            if (spec.id == id)
+                return spec.kind;
+        ADD_FAILURE() << "no control " << id;
+        return ControlKind::Label;
+    };
+    std::set<int> used;
+    for (const settingschema::Setting& setting : settingschema::kSettings) {
+        SCOPED_TRACE(setting.stored != nullptr ? setting.stored : "not stored");
+        EXPECT_TRUE(used.insert(setting.control).second) << "one control for two settings";
+        switch (setting.kind) {
+        case Kind::Switch:
+            EXPECT_EQ(kindOf(setting.control), ControlKind::Check);
+            break;
+        case Kind::Choice:
+            EXPECT_EQ(kindOf(setting.control), ControlKind::Radio);
+            EXPECT_EQ(kindOf(setting.secondControl), ControlKind::Radio);
+            break;
+        case Kind::LayerName:
+        case Kind::Decimals:
+        case Kind::SymbolSize:
+            EXPECT_EQ(kindOf(setting.control), ControlKind::Edit);
+            break;
+        case Kind::Colour:
+            EXPECT_EQ(kindOf(setting.control), ControlKind::List);
+            break;
+        }
+    }
+}
