@@ -17,7 +17,7 @@ public:
 
     // Reads the file's entries into the table; a missing file leaves it as it was. Always true.
     bool Load(const std::string& path);
-    std::string GetText(std::string_view key, std::string_view fallback) const;
+    [[nodiscard]] std::string GetText(std::string_view key, std::string_view fallback) const;
 
     std::string m_strTempPath;
     std::string m_strInputPath;

@@ -17,11 +17,11 @@ public:
     // Notes the files as they are now. outputPath empty: the drawing goes over the input.
     ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath = {});
 
-    const std::string& TempPath() const { return m_tempPath; }
-    const std::string& InputPath() const { return m_inputPath; }
-    const std::string& OutputPath() const { return m_outputPath; }
+    [[nodiscard]] const std::string& TempPath() const { return m_tempPath; }
+    [[nodiscard]] const std::string& InputPath() const { return m_inputPath; }
+    [[nodiscard]] const std::string& OutputPath() const { return m_outputPath; }
     // Whether the drawing goes to a file of its own (the user chose the input in the file dialog).
-    bool Standalone() const { return m_outputPath != m_inputPath; }
+    [[nodiscard]] bool Standalone() const { return m_outputPath != m_inputPath; }
 
     // The drawing's path for an input the user chose: beside it, with the extension ".dxf", never
     // the input itself.
@@ -39,7 +39,7 @@ public:
     std::string Restore(const std::string& keptDrawing);
 
     // The input could not be put back: the copy now holds its only intact content and must stay.
-    bool Damaged() const { return m_damaged; }
+    [[nodiscard]] bool Damaged() const { return m_damaged; }
 
 private:
     void Note(const filesys::FileState& input);

@@ -13,13 +13,13 @@ public:
 
     // Copies the file. False with Error() (the system's text) when that fails, or when the
     // path names no regular file (a pipe is refused without waiting on it); nothing is left.
-    bool Make(const std::string& source);
+    [[nodiscard]] bool Make(const std::string& source);
     void Remove() { m_file.Discard(); }
     // Leaves the copy where it is for good: it holds the only intact content of the input.
     void Keep() { m_file.Keep(); }
 
-    const std::string& Path() const { return m_file.Path(); }
-    const std::string& Error() const { return m_error; }
+    [[nodiscard]] const std::string& Path() const { return m_file.Path(); }
+    [[nodiscard]] const std::string& Error() const { return m_error; }
 
     // The directory used: $TMPDIR or /tmp.
     static std::string Directory();

@@ -18,7 +18,7 @@ public:
     void Warn(std::uint64_t line, std::string_view key, std::string_view value,
               std::string_view problem) override;
     void Finish() const;
-    std::uint64_t Count() const { return m_count; }
+    [[nodiscard]] std::uint64_t Count() const { return m_count; }
 
 private:
     std::string& m_out;

@@ -29,7 +29,7 @@ public:
         bytes += size;
         return true;
     }
-    std::string Error() const override { return {}; }
+    [[nodiscard]] std::string Error() const override { return {}; }
     std::uint64_t bytes = 0;
 };
 const char* const kLayers[] = {"TREE", "FIX", "BOUNDARY", "KERB", "PointID", "Coords"};

@@ -25,17 +25,17 @@ public:
     ~AtomicFile() override;
 
     // Creates the temporary file. False with Error() when that is not possible.
-    bool Open();
+    [[nodiscard]] bool Open();
     bool Write(const char* data, std::size_t size) override;
     // Flushes, closes and renames over the target. False with Error() on any failure.
-    bool Commit();
+    [[nodiscard]] bool Commit();
 
-    std::string Error() const override { return m_error; }
-    const std::string& TemporaryPath() const { return m_temporary.Path(); }
+    [[nodiscard]] std::string Error() const override { return m_error; }
+    [[nodiscard]] const std::string& TemporaryPath() const { return m_temporary.Path(); }
     // After a failed Commit: whether the target may have lost its old content, and where the
     // complete new content was kept then.
-    bool Damaged() const { return m_damaged; }
-    const std::string& KeptPath() const { return m_kept; }
+    [[nodiscard]] bool Damaged() const { return m_damaged; }
+    [[nodiscard]] const std::string& KeptPath() const { return m_kept; }
 
 protected:
     // The one place bytes reach the file; tests replace it to simulate a full disk.

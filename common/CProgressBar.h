@@ -22,8 +22,8 @@ public:
     bool StepBy(std::int64_t n);
 
     void Cancel() { m_cancelled = true; }
-    bool HasDisplay() const { return m_display != nullptr; }
-    std::int64_t Position() const { return m_position; }
+    [[nodiscard]] bool HasDisplay() const { return m_display != nullptr; }
+    [[nodiscard]] std::int64_t Position() const { return m_position; }
 
 private:
     CProgressBar() = default;

@@ -9,7 +9,7 @@
 class Checksum {
 public:
     void Add(const char* data, std::size_t size);
-    std::uint64_t Value() const;
+    [[nodiscard]] std::uint64_t Value() const;
     // The checksum of parts taken in order, each given by its own value.
     static std::uint64_t Combine(std::uint64_t sofar, std::uint64_t next);
 

@@ -46,7 +46,7 @@ public:
         m_slot.held += size;
         return true;
     }
-    std::string Error() const override { return "the conversion was stopped"; }
+    [[nodiscard]] std::string Error() const override { return "the conversion was stopped"; }
 
 private:
     ChunkPipeline& m_pipeline;

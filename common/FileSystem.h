@@ -29,7 +29,7 @@ std::FILE* CreateNew(const std::string& path);
 // Gives a file made by CreateNew the permissions any new file of the user gets (the umask's).
 void GiveNewFilePermissions(const std::string& path);
 // Puts `replacement` in the place of `target` by a rename. The system's text on failure.
-std::string Replace(const std::string& replacement, const std::string& target);
+[[nodiscard]] std::string Replace(const std::string& replacement, const std::string& target);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
 bool IsTerminal(std::FILE* stream);
 // Gives `to` the permissions of `from`, where a rename would not keep them.
@@ -54,7 +54,7 @@ struct FileState {
     std::int64_t changed = 0;
     std::string error; // the system's text when the file could not be looked at
 
-    bool SameAs(const FileState& other) const {
+    [[nodiscard]] bool SameAs(const FileState& other) const {
         return exists == other.exists && device == other.device && inode == other.inode &&
                size == other.size && modified == other.modified && changed == other.changed;
     }
@@ -80,11 +80,11 @@ struct CopyResult {
 // Overwrites the content of the existing file `target` with that of the regular file `source`, keeping the
 // target's inode, owner, links and attributes. Room for a longer content is claimed first, so a
 // full disk usually fails before a byte of the target changes.
-CopyResult CopyOver(const std::string& source, const std::string& target);
+[[nodiscard]] CopyResult CopyOver(const std::string& source, const std::string& target);
 
 // Copies the regular file `source` into a new file `copy`, readable by the user alone, created
 // now or not at all (never through a link). On failure nothing is left at `copy`.
-CopyResult CopyToNew(const std::string& source, const std::string& copy);
+[[nodiscard]] CopyResult CopyToNew(const std::string& source, const std::string& copy);
 
 // Reads the whole of a small regular file, never blocking on a pipe or device put in its place.
 // Empty when it went well; else why not: the system's text, kNotRegular, or kTooLarge when it

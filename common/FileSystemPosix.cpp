@@ -46,7 +46,7 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    int get() const { return m_fd; }
+    [[nodiscard]] int get() const { return m_fd; }
     // Closes now, so that a late write error is seen.
     bool Close() {
         const int fd = m_fd;

@@ -22,7 +22,7 @@ public:
     [[nodiscard]] bool Create(const std::string& directory, const std::string& stem, const Maker& make,
                               bool precious = false);
     // Empty when there is no file.
-    const std::string& Path() const { return m_path; }
+    [[nodiscard]] const std::string& Path() const { return m_path; }
     // The file stays for good, also on an interrupt; the object forgets it.
     void Keep();
     // Removes the file now.

@@ -49,15 +49,20 @@ TextStream::TextStream(ITextSink& sink, int decimals, std::vector<char>&& buffer
 }
 
 std::vector<char> TextStream::TakeBuffer() {
-    Flush();
+    Drain();
     return std::move(m_buffer);
 }
 
 TextStream::~TextStream() {
-    Flush();
+    Drain();
 }
 
 bool TextStream::Flush() {
+    Drain();
+    return !m_failed;
+}
+
+void TextStream::Drain() {
     if (m_used > 0 && !m_failed) {
         if (m_sink.Write(m_buffer.data(), m_used)) {
             m_written += m_used;
@@ -67,14 +72,13 @@ bool TextStream::Flush() {
         }
     }
     m_used = 0;
-    return !m_failed;
 }
 
 void TextStream::MakeRoom(std::size_t size) {
     if (m_buffer.size() < kBufferSize)
         m_buffer.resize(std::min(kBufferSize, std::max(m_buffer.size() * 2, m_used + size)));
     if (m_used + size > m_buffer.size())
-        Flush();
+        Drain();
 }
 
 char* TextStream::Reserve(std::size_t size) {
@@ -85,7 +89,7 @@ char* TextStream::Reserve(std::size_t size) {
 
 void TextStream::Put(std::string_view text) {
     if (text.size() > kBufferSize / 2) {
-        Flush();
+        Drain();
         if (!m_failed && m_sink.Write(text.data(), text.size())) {
             m_written += text.size();
         } else if (!m_failed) {

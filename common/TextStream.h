@@ -14,7 +14,7 @@ public:
     virtual ~ITextSink() = default;
     // Writes all bytes or returns false with Error() telling why.
     virtual bool Write(const char* data, std::size_t size) = 0;
-    virtual std::string Error() const = 0;
+    [[nodiscard]] virtual std::string Error() const = 0;
 };
 
 // Collects everything in memory.
@@ -24,8 +24,8 @@ public:
         m_text.append(data, size);
         return true;
     }
-    std::string Error() const override { return {}; }
-    const std::string& Text() const { return m_text; }
+    [[nodiscard]] std::string Error() const override { return {}; }
+    [[nodiscard]] const std::string& Text() const { return m_text; }
 
 private:
     std::string m_text;
@@ -45,7 +45,7 @@ public:
 
     // From 0 to 255, so that every real fits its room.
     void SetDecimals(int decimals) { m_decimals = decimals < 0 ? 0 : decimals > 255 ? 255 : decimals; }
-    int Decimals() const { return m_decimals; }
+    [[nodiscard]] int Decimals() const { return m_decimals; }
 
     // One line each: the value and the line end.
     void Line(std::string_view text);
@@ -61,10 +61,10 @@ public:
     void LineAndReal(std::string_view first, double value);
 
     // Hands the buffer to the sink. False once any write has failed.
-    bool Flush();
-    bool Failed() const { return m_failed; }
-    const std::string& Error() const { return m_error; }
-    std::uint64_t BytesWritten() const { return m_written; }
+    [[nodiscard]] bool Flush();
+    [[nodiscard]] bool Failed() const { return m_failed; }
+    [[nodiscard]] const std::string& Error() const { return m_error; }
+    [[nodiscard]] std::uint64_t BytesWritten() const { return m_written; }
     // Flushes and hands the buffer's memory back for another stream; nothing may be written after.
     std::vector<char> TakeBuffer();
 
@@ -76,6 +76,8 @@ private:
     static constexpr std::size_t kNumberRoom = numtext::kFixedRoom;
 
     void Put(std::string_view text);
+    // Hands the buffer to the sink; a failure is kept for Failed() and Error().
+    void Drain();
     // Copies a line into room already reserved and returns where the next one goes.
     static char* PutLine(char* out, std::string_view line);
     // A line and the number that `write` puts at the pointer it is given, returning its end.

@@ -31,20 +31,20 @@ public:
         m_options = options;
         m_labelLayers.clear();
     }
-    const ExportOptions* GetOptions() const { return m_options; }
-    CDxfDocument* GetDocument() const { return m_document.get(); }
+    [[nodiscard]] const ExportOptions* GetOptions() const { return m_options; }
+    [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
     void SetDocument(std::unique_ptr<CDxfDocument> document) { m_document = std::move(document); }
 
     // "0" without one layer per code group or for an empty or one-blank group; otherwise the
     // group with its blanks made underscores.
-    std::string ElementLayer(const CFrtElement& element) const;
+    [[nodiscard]] std::string ElementLayer(const CFrtElement& element) const;
     static std::string& BlanksToUnderscores(std::string& text);
 
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
     void ExportArea(const CFrtArea& area);
-    std::unique_ptr<CDxfLine> MakeLineSegment(const CFrtLine& line) const;
-    std::unique_ptr<CDxfPolyline> MakePolyline(const CFrtLine& line) const;
+    [[nodiscard]] std::unique_ptr<CDxfLine> MakeLineSegment(const CFrtLine& line) const;
+    [[nodiscard]] std::unique_ptr<CDxfPolyline> MakePolyline(const CFrtLine& line) const;
     void BuildSymbolBlocks();
 
 private:

@@ -4,7 +4,6 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/DxfGroup.h"
 
-
 namespace {
 
 // The colour's lowest byte is red, the next green, the third blue; each only on or off.

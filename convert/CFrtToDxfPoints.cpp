@@ -8,7 +8,6 @@
 
 #include <cmath>
 
-
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
     const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;

@@ -4,7 +4,6 @@
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPoint.h"
 
-
 namespace {
 
 class BlockBuilder {

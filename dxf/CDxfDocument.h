@@ -12,8 +12,11 @@
 class AtomicFile;
 class TextStream;
 
-// The drawing in memory and its writer. It owns its entities and the entities of its blocks,
-// and derives the layer table and the extents from the entities as they are added.
+// The drawing and its writer. It derives the layer table and the extents from the entities as
+// they are added, and owns its blocks. A conversion uses it in two passes: the first only
+// measures (measureOnly), the second streams each entity to the file as it comes (streamTo), so
+// no entity is held. Left as it is made, it keeps its entities, for a small drawing written at
+// once (write) and for the tests that look at the entities made.
 class CDxfDocument : public CDxfDocumentBase {
 public:
     CDxfDocument() = default;
@@ -25,7 +28,7 @@ public:
     // From now on entities are only measured (layers, extents, count), not kept: the first pass
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();
-    bool measuresOnly() const { return m_keeping == Keeping::MeasureOnly; }
+    [[nodiscard]] bool measuresOnly() const { return m_keeping == Keeping::MeasureOnly; }
     // From now on each entity is written to the stream the moment it is added, with one progress
     // step unless told otherwise, and not kept: the second pass, after the prologue that the
     // first pass made possible.
@@ -44,14 +47,14 @@ public:
     // streaming to the file (streamTo) between this document's prologue and the end of the file.
     // `produce` returns an error text, or empty; on an error the target stays as it was.
     using EntityWriter = std::function<std::string(TextStream&)>;
-    DxfWriteResult writeStreaming(const std::string& path, const DxfWriteSettings& settings,
-                                  const EntityWriter& produce) const;
+    [[nodiscard]] DxfWriteResult writeStreaming(const std::string& path, const DxfWriteSettings& settings,
+                                                const EntityWriter& produce) const;
     // The whole DXF text to a stream.
     void writeTo(TextStream& stream, const DxfWriteSettings& settings) const;
 
-    std::int32_t entityCount() const override { return m_count; }
-    const CDxfTables& tables() const { return m_tables; }
-    const std::deque<std::unique_ptr<CDxfEntity>>& entities() const { return m_entities; }
+    [[nodiscard]] std::int32_t entityCount() const override { return m_count; }
+    [[nodiscard]] const CDxfTables& tables() const { return m_tables; }
+    [[nodiscard]] const std::deque<std::unique_ptr<CDxfEntity>>& entities() const { return m_entities; }
 
 private:
     // The prologue, the ENTITIES section with what `entities` writes, and the end of the file;
@@ -65,7 +68,7 @@ private:
 
     enum class Keeping { All, MeasureOnly, Stream };
 
-    std::deque<std::unique_ptr<CDxfEntity>> m_entities; // a deque: no doubling of millions of slots
+    std::deque<std::unique_ptr<CDxfEntity>> m_entities; // only when kept
     std::int32_t m_count = 0;
     Keeping m_keeping = Keeping::All;
     TextStream* m_stream = nullptr;

@@ -17,5 +17,5 @@ public:
 
     virtual CDxfEntity* addEntity(std::unique_ptr<CDxfEntity> entity) = 0;
     virtual DxfWriteResult write(const std::string& path, const DxfWriteSettings* settings) const = 0;
-    virtual std::int32_t entityCount() const = 0;
+    [[nodiscard]] virtual std::int32_t entityCount() const = 0;
 };

@@ -30,17 +30,19 @@ public:
     static void* operator new(std::size_t size); // NOLINT(misc-new-delete-overloads)
     static void operator delete(void* memory, std::size_t size) noexcept;
 
-    std::int32_t entityType() const { return m_entityType; }
+    [[nodiscard]] std::int32_t entityType() const { return m_entityType; }
 
     void write(TextStream& /*stream*/) const override {}
     // The reference point, or null.
     virtual DxfPoint3* position() { return nullptr; }
-    const DxfPoint3* position() const { return const_cast<CDxfEntity*>(this)->position(); }
+    [[nodiscard]] const DxfPoint3* position() const { return const_cast<CDxfEntity*>(this)->position(); }
     virtual void setPosition(const DxfPoint3& /*point*/) {}
     virtual void setAttributes(const DxfAttributes& /*attributes*/) {}
     // The entity's own attributes, to change single fields, or null.
     virtual DxfAttributes* attributes() { return nullptr; }
-    const DxfAttributes* attributes() const { return const_cast<CDxfEntity*>(this)->attributes(); }
+    [[nodiscard]] const DxfAttributes* attributes() const {
+        return const_cast<CDxfEntity*>(this)->attributes();
+    }
 
 protected:
     explicit CDxfEntity(DxfEntityType type) : m_entityType(type) {}

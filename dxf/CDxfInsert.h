@@ -11,7 +11,7 @@ public:
     CDxfInsert(std::string_view blockName, double x, double y, double z)
         : CDxfLocatedEntity(DXF_ENTITY_INSERT, x, y, z), m_blockName(dxfgroup::Fit(blockName)) {}
 
-    const std::string& blockName() const { return m_blockName; }
+    [[nodiscard]] const std::string& blockName() const { return m_blockName; }
     void write(TextStream& stream) const override;
 
 private:

@@ -18,7 +18,7 @@ public:
         m_vertices.push_back(std::move(vertex));
         return m_vertices.back().get();
     }
-    const std::vector<std::unique_ptr<CDxfVertex>>& vertices() const { return m_vertices; }
+    [[nodiscard]] const std::vector<std::unique_ptr<CDxfVertex>>& vertices() const { return m_vertices; }
     void write(TextStream& stream) const override;
 
     std::int16_t polylineFlags = 0;

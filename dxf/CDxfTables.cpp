@@ -82,33 +82,33 @@ enum class Computed {
 };
 struct HeaderVariable {
     std::string_view name;
-    int code = 0; // of a fixed value
-    std::string_view value;
+    std::string_view value; // a fixed value
+    int code = 0;           // of a fixed value
     Computed computed = Computed::None;
 };
 constexpr HeaderVariable kHeader[] = {
-    {"$ACADVER", kText, "AC1009"},
-    {"$EXTMIN", 0, "", Computed::ExtMin},
-    {"$EXTMAX", 0, "", Computed::ExtMax},
-    {"$LIMMIN", 0, "", Computed::LimMin},
-    {"$LIMMAX", 0, "", Computed::LimMax},
-    {"$LTSCALE", 0, "", Computed::LineTypeScale},
-    {"$ATTMODE", kFlags, "1"},
-    {"$FILLMODE", kFlags, "1"},
-    {"$TEXTSIZE", 0, "", Computed::TextSize},
-    {"$TEXTSTYLE", kTextStyle, "STANDARD"},
-    {"$CELTYPE", kLineType, "BYLAYER"},
-    {"$PLINEGEN", kFlags, "1"},
-    {"$CECOLOR", kColour, "0"},
-    {"$LUNITS", kFlags, "2"},
-    {"$LUPREC", kFlags, "3"},
-    {"$AUPREC", kFlags, "4"},
-    {"$ANGBASE", 0, "", Computed::AngleBase},
-    {"$ANGDIR", kFlags, "0"},
-    {"$PDMODE", 0, "", Computed::PointMode},
-    {"$PDSIZE", 0, "", Computed::PointSize},
-    {"$PLINEGEN", kFlags, "1"}, // a second time, as CAD programs have always read it
-    {"$MEASUREMENT", kFlags, "1"},
+    {"$ACADVER", "AC1009", kText},
+    {"$EXTMIN", "", 0, Computed::ExtMin},
+    {"$EXTMAX", "", 0, Computed::ExtMax},
+    {"$LIMMIN", "", 0, Computed::LimMin},
+    {"$LIMMAX", "", 0, Computed::LimMax},
+    {"$LTSCALE", "", 0, Computed::LineTypeScale},
+    {"$ATTMODE", "1", kFlags},
+    {"$FILLMODE", "1", kFlags},
+    {"$TEXTSIZE", "", 0, Computed::TextSize},
+    {"$TEXTSTYLE", "STANDARD", kTextStyle},
+    {"$CELTYPE", "BYLAYER", kLineType},
+    {"$PLINEGEN", "1", kFlags},
+    {"$CECOLOR", "0", kColour},
+    {"$LUNITS", "2", kFlags},
+    {"$LUPREC", "3", kFlags},
+    {"$AUPREC", "4", kFlags},
+    {"$ANGBASE", "", 0, Computed::AngleBase},
+    {"$ANGDIR", "0", kFlags},
+    {"$PDMODE", "", 0, Computed::PointMode},
+    {"$PDSIZE", "", 0, Computed::PointSize},
+    {"$PLINEGEN", "1", kFlags}, // a second time, as CAD programs have always read it
+    {"$MEASUREMENT", "1", kFlags},
 };
 
 } // namespace

@@ -35,10 +35,10 @@ public:
     void writeTables(TextStream& stream) const;
     void writeBlocks(TextStream& stream) const;
 
-    const DxfPoint3& extMin() const { return m_extMin; }
-    const DxfPoint3& extMax() const { return m_extMax; }
-    const std::set<CDxfLayer, CDxfLayerLess>& layers() const { return m_layers; }
-    const std::map<std::string, CDxfBlock>& blocks() const { return m_blocks; }
+    [[nodiscard]] const DxfPoint3& extMin() const { return m_extMin; }
+    [[nodiscard]] const DxfPoint3& extMax() const { return m_extMax; }
+    [[nodiscard]] const std::set<CDxfLayer, CDxfLayerLess>& layers() const { return m_layers; }
+    [[nodiscard]] const std::map<std::string, CDxfBlock>& blocks() const { return m_blocks; }
 
 private:
     DxfPoint3 m_extMin;

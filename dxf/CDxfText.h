@@ -13,7 +13,7 @@ public:
     CDxfText(std::string_view text, double x, double y, double z)
         : CDxfLocatedEntity(DXF_ENTITY_TEXT, x, y, z), m_text(dxfgroup::Fit(text)) {}
 
-    const std::string& text() const { return m_text; }
+    [[nodiscard]] const std::string& text() const { return m_text; }
     void setHeight(const double& value) { height = value; }
     void write(TextStream& stream) const override;
 

@@ -13,8 +13,8 @@ class TextStream;
 // thickness (39, NaN when not set). Names are cut to the field's limit.
 class DxfAttributes {
 public:
-    std::string_view lineType() const { return m_lineType; }
-    std::string_view layer() const { return m_layer; }
+    [[nodiscard]] std::string_view lineType() const { return m_lineType; }
+    [[nodiscard]] std::string_view layer() const { return m_layer; }
 
     void setLayer(std::string_view name) { m_layer.assign(dxfgroup::Fit(name)); }
     void setLineType(std::string_view name) { m_lineType.assign(dxfgroup::Fit(name)); }

@@ -35,7 +35,7 @@ public:
         char* const end = std::to_chars(m_buffer.data(), m_buffer.data() + m_buffer.size(), code).ptr;
         m_text = std::string_view(m_buffer.data(), static_cast<std::size_t>(end - m_buffer.data()));
     }
-    std::string_view text() const { return m_text; }
+    [[nodiscard]] std::string_view text() const { return m_text; }
 
 private:
     std::array<char, 12> m_buffer{};

@@ -14,7 +14,7 @@ struct DxfPoint3 {
     double y = 0.0;
     double z = kNoZ;
 
-    bool Is3D() const { return !std::isnan(z); }
+    [[nodiscard]] bool Is3D() const { return !std::isnan(z); }
     // Groups 10/20/30 (index 0) or 11/21/31 (index 1); z only when set.
     void writePoint(TextStream& stream, int index) const;
 };

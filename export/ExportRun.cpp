@@ -135,8 +135,8 @@ public:
             t_streamBuffer = stream->TakeBuffer();
     }
 
-    const CDxfDocument& document() const { return *m_document; }
-    const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
+    [[nodiscard]] const CDxfDocument& document() const { return *m_document; }
+    [[nodiscard]] const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
 
     FrtReadResult read;
     std::string writeError;

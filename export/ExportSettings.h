@@ -43,5 +43,5 @@ struct ExportSettings {
     // Writes every stored value, in the stored order.
     void Store(ISettingsStore& store) const;
     // The record the reader and the conversion use.
-    ExportOptions Build() const;
+    [[nodiscard]] ExportOptions Build() const;
 };

@@ -22,12 +22,12 @@ public:
     static std::string UserPath();
 
     // False when the file could not be written.
-    bool Save() const;
+    [[nodiscard]] bool Save() const;
 
     // Why the file's values could not be read ("no stored settings there" when there is no
     // file), or empty. A file that is no regular file (a pipe, a device, a folder) or larger than
     // kMaxBytes is not read.
-    const std::string& Problem() const { return m_problem; }
+    [[nodiscard]] const std::string& Problem() const { return m_problem; }
     static constexpr std::size_t kMaxBytes = std::size_t{1} << 20;
     // Why a settings file that is there cannot be used, or empty (also when there is none); its
     // content goes to `content` when it can.

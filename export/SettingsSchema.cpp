@@ -12,30 +12,30 @@ using S = ExportSettings;
 
 constexpr Setting Switch(const char* stored, int S::*member, int defaultValue, int control,
                          const char* labelKind = nullptr) {
-    return {stored, Kind::Switch, member, nullptr, nullptr, defaultValue, "", nullptr, control, 0, labelKind};
+    return {stored, member, nullptr, nullptr, "", nullptr, labelKind, Kind::Switch, defaultValue, control, 0};
 }
 
 constexpr Setting Choice(const char* stored, int S::*member, int defaultValue, int zero, int one) {
-    return {stored, Kind::Choice, member, nullptr, nullptr, defaultValue, "", nullptr, zero, one, nullptr};
+    return {stored, member, nullptr, nullptr, "", nullptr, nullptr, Kind::Choice, defaultValue, zero, one};
 }
 
 constexpr Setting LayerName(const char* stored, std::string S::*member, const char* languageKey,
                             const char* fallback, int control, const char* labelKind) {
-    return {stored,   Kind::LayerName, nullptr, member, nullptr,  0,
-            fallback, languageKey,     control, 0,      labelKind};
+    return {stored,    nullptr,         member, nullptr, fallback, languageKey,
+            labelKind, Kind::LayerName, 0,      control, 0};
 }
 
 constexpr Setting Decimals(const char* stored, int S::*member, int control) {
-    return {stored, Kind::Decimals, member, nullptr, nullptr, 3, "", nullptr, control, 0, nullptr};
+    return {stored, member, nullptr, nullptr, "", nullptr, nullptr, Kind::Decimals, 3, control, 0};
 }
 
 constexpr Setting Colour(const char* stored, int S::*member, int defaultValue, int control,
                          const char* labelKind) {
-    return {stored, Kind::Colour, member, nullptr, nullptr, defaultValue, "", nullptr, control, 0, labelKind};
+    return {stored, member, nullptr, nullptr, "", nullptr, labelKind, Kind::Colour, defaultValue, control, 0};
 }
 
 constexpr Setting SymbolSize(const char* stored, float S::*member, int control) {
-    return {stored, Kind::SymbolSize, nullptr, nullptr, member, 100, "", nullptr, control, 0, nullptr};
+    return {stored, nullptr, nullptr, member, "", nullptr, nullptr, Kind::SymbolSize, 100, control, 0};
 }
 
 std::string Quoted(const Setting& setting, const std::string& value) {

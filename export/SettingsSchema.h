@@ -71,17 +71,17 @@ enum class Kind {
 };
 
 struct Setting {
-    const char* stored; // null for the one that is not stored (on at every start)
-    Kind kind;
+    const char* stored;                // null for the one that is not stored (on at every start)
     int ExportSettings::*number;       // Switch, Choice, Decimals, Colour
     std::string ExportSettings::*text; // LayerName
     float ExportSettings::*size;       // SymbolSize
+    const char* defaultText;           // LayerName: the default when the language file has none
+    const char* languageKey;           // LayerName: the language text that is its default
+    const char* labelKind;             // the label's settings: its kind in the batch options
+    Kind kind;
     int defaultNumber;
-    const char* defaultText; // LayerName: the default when the language file has none
-    const char* languageKey; // LayerName: the language text that is its default
-    int control;             // Choice: the button of 0
-    int secondControl;       // Choice: the button of 1
-    const char* labelKind;   // the label's settings: its kind in the batch options
+    int control;       // Choice: the button of 0
+    int secondControl; // Choice: the button of 1
 };
 
 extern const Setting kSettings[22];

@@ -14,7 +14,7 @@ struct FrtReadResult {
     std::uint64_t checksum = 0; // of the bytes read, to tell whether a second reading saw the same
     std::uint64_t elements = 0;
 
-    bool Ok() const { return opened && error.empty(); }
+    [[nodiscard]] bool Ok() const { return opened && error.empty(); }
 };
 
 // Something that reads FRT elements and hands them to the consumer it owns.
@@ -28,8 +28,8 @@ public:
 
     virtual FrtReadResult Read(const std::string& path) = 0;
     virtual void SetConsumer(std::unique_ptr<IFrtConsumer> consumer) { m_consumer = std::move(consumer); }
-    virtual IFrtConsumer* GetConsumer() const { return m_consumer.get(); }
-    virtual const DataKindFlags* GetDataKinds() const { return m_dataKinds; }
+    [[nodiscard]] virtual IFrtConsumer* GetConsumer() const { return m_consumer.get(); }
+    [[nodiscard]] virtual const DataKindFlags* GetDataKinds() const { return m_dataKinds; }
 
 private:
     std::unique_ptr<IFrtConsumer> m_consumer;

@@ -12,8 +12,8 @@ public:
     }
     void SetGroup(std::string_view group) { m_group.assign(group); }
     void SetCodeText(std::string_view code) { m_code.assign(code); }
-    const std::string& GetGroup() const { return m_group; }
-    const std::string& GetCodeText() const { return m_code; }
+    [[nodiscard]] const std::string& GetGroup() const { return m_group; }
+    [[nodiscard]] const std::string& GetCodeText() const { return m_code; }
 
 private:
     std::string m_group;

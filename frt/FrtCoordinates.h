@@ -9,9 +9,9 @@ public:
     void SetEasting(double value) { m_easting = value; }
     void SetNorthing(double value) { m_northing = value; }
     void SetHeight(double value) { m_height = value; }
-    double GetEasting() const { return m_easting; }
-    double GetNorthing() const { return m_northing; }
-    double GetHeight() const { return m_height; }
+    [[nodiscard]] double GetEasting() const { return m_easting; }
+    [[nodiscard]] double GetNorthing() const { return m_northing; }
+    [[nodiscard]] double GetHeight() const { return m_height; }
 
 private:
     double m_easting = 0.0;

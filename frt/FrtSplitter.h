@@ -30,7 +30,7 @@ public:
     FrtSplitter(DataKindFlags wanted, std::uint64_t chunkBytes)
         : m_wanted(wanted), m_chunkBytes(chunkBytes) {}
 
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // The next chunk; false at the end of the file, and on a read error (then Error() says why).
     bool Next(FrtChunk& chunk);
     const std::string& Error() const { return m_input.Error(); }

@@ -20,11 +20,11 @@ public:
     // exactly one short text (a section header candidate).
     class Probe {
     public:
-        std::size_t Length() const { return m_length; }
+        [[nodiscard]] std::size_t Length() const { return m_length; }
         // The line after leading white space, or empty when that is longer than a header can be.
-        std::string_view Candidate() const;
+        [[nodiscard]] std::string_view Candidate() const;
         // The line's first bytes as they stand (all of it when it is at most kHead long).
-        std::string_view Head() const { return {m_head, m_headLength}; }
+        [[nodiscard]] std::string_view Head() const { return {m_head, m_headLength}; }
         static constexpr std::size_t kHead = 64;
 
     private:
@@ -48,10 +48,11 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     // Returns false and sets Error() when the file cannot be opened.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     // Reads only the bytes from `begin` up to `end` (both at line starts) as if they were the whole
     // file, counting lines on from `linesBefore`.
-    bool Open(const std::string& path, std::uint64_t begin, std::uint64_t end, std::uint64_t linesBefore);
+    [[nodiscard]] bool Open(const std::string& path, std::uint64_t begin, std::uint64_t end,
+                            std::uint64_t linesBefore);
     // The next line, valid until the following call. False at the end of the file.
     bool Next(std::string_view& line);
     // The next line seen through a probe only. False at the end of the file.
@@ -60,18 +61,18 @@ public:
     void Unread() { m_repeat = true; }
 
     // The system's error text after a failed open or read; empty when all went well.
-    const std::string& Error() const { return m_error; }
-    std::uint64_t BytesRead() const { return m_bytesRead; }
+    [[nodiscard]] const std::string& Error() const { return m_error; }
+    [[nodiscard]] std::uint64_t BytesRead() const { return m_bytesRead; }
     // The checksum of every byte read so far.
-    std::uint64_t ChecksumRead() const { return m_checksum.Value(); }
+    [[nodiscard]] std::uint64_t ChecksumRead() const { return m_checksum.Value(); }
     // The 1-based number of the line last returned (or seen through a probe).
-    std::uint64_t LineNumber() const { return m_lineNumber; }
+    [[nodiscard]] std::uint64_t LineNumber() const { return m_lineNumber; }
     // The file offset where the line that the next Next or SkipLine returns begins.
-    std::uint64_t NextLineStart() const {
+    [[nodiscard]] std::uint64_t NextLineStart() const {
         return m_repeat ? m_lastStart : m_origin + m_bytesRead - (m_end - m_begin);
     }
     // How many lines come before that line.
-    std::uint64_t LinesBeforeNext() const { return m_repeat ? m_lineNumber - 1 : m_lineNumber; }
+    [[nodiscard]] std::uint64_t LinesBeforeNext() const { return m_repeat ? m_lineNumber - 1 : m_lineNumber; }
 
 private:
     struct FileCloser {

@@ -105,7 +105,7 @@ private:
     }
 
     // The value of the pair with this code in the object that starts at pairs[start].
-    std::string_view Field(std::size_t start, int code) const {
+    [[nodiscard]] std::string_view Field(std::size_t start, int code) const {
         for (std::size_t i = start + 1; i < m_pairs.size() && m_pairs[i].code != 0; ++i)
             if (m_pairs[i].code == code)
                 return m_pairs[i].value;

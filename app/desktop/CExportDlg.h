@@ -33,7 +33,7 @@ public:
     CExportDlg(const std::string& programDirectory, ISettingsStore& store, MessageBox message = {});
 
     // The control with the given template id, or null.
-    QWidget* Control(int id) const;
+    [[nodiscard]] QWidget* Control(int id) const;
     // Takes and checks every value in the validation order; on the first failure shows its
     // message, puts the focus on the control and returns false.
     bool TakeValues();
@@ -59,10 +59,10 @@ private:
     void BuildControls();
     QWidget* MakeControl(const exportdlg::ControlSpec& spec);
     // The text of an edit, as the user typed it.
-    std::string Text(int id) const;
+    [[nodiscard]] std::string Text(int id) const;
     void ApplyTexts();
     void FillColourLists();
-    QRect Units(int x, int y, int width, int height) const;
+    [[nodiscard]] QRect Units(int x, int y, int width, int height) const;
     bool Fail(QWidget* control, const QString& text);
 
     ISettingsStore& m_store;

@@ -16,7 +16,7 @@ public:
     ~QtProgressDisplay() override;
 
     void Show(std::int64_t position, std::int64_t low, std::int64_t high) override;
-    QProgressBar* Bar() const { return m_bar; }
+    [[nodiscard]] QProgressBar* Bar() const { return m_bar; }
 
 private:
     QPointer<QProgressBar> m_bar;

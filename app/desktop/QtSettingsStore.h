@@ -24,7 +24,7 @@ public:
 
     QSettings& Settings() { return *m_settings; }
     // Why the user's file is not used, or empty.
-    const std::string& Problem() const { return m_problem; }
+    [[nodiscard]] const std::string& Problem() const { return m_problem; }
 
 private:
     std::unique_ptr<QSettings> m_settings; // none when the file is refused

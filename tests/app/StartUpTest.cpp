@@ -67,7 +67,7 @@ protected:
         else
             setenv("TMPDIR", m_previous.c_str(), 1);
     }
-    std::size_t TempFiles() const {
+    [[nodiscard]] std::size_t TempFiles() const {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()));
     }

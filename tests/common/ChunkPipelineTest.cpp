@@ -30,7 +30,7 @@ public:
         if (m_fail)
             throw std::runtime_error("job failed");
     }
-    int number() const { return m_number; }
+    [[nodiscard]] int number() const { return m_number; }
 
 private:
     int m_number;

@@ -18,7 +18,7 @@ public:
         text.append(data, size);
         return true;
     }
-    std::string Error() const override { return "No space left on device"; }
+    [[nodiscard]] std::string Error() const override { return "No space left on device"; }
 
     std::vector<std::size_t> chunks;
     std::string text;
