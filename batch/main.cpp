@@ -1,6 +1,7 @@
 // frt2dxf-batch: converts FRT files to DXF drawings without a desktop. Never changes its input.
 #include "batch/BatchCommandLine.h"
 #include "batch/OutputPlan.h"
+#include "batch/StoredSettings.h"
 #include "batch/TerminalProgress.h"
 #include "batch/TerminalText.h"
 #include "batch/WarningPrinter.h"
@@ -9,7 +10,6 @@
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 #include "export/ExportRun.h"
-#include "export/IniSettingsStore.h"
 #include "frt/FrtHeader.h"
 
 #include <algorithm>
@@ -202,13 +202,8 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
 // The desktop program's stored choices. A store that is missing or cannot be used is said, and
 // the defaults are used.
 void LoadStoredSettings(ExportSettings& settings) {
-    const std::string path = IniSettingsStore::UserPath();
-    IniSettingsStore store(path);
-    if (!store.Problem().empty()) {
-        Fail(path, store.Problem() + "; using the defaults");
-        return;
-    }
-    settings.Load(store);
+    if (const std::string problem = storedsettings::Load(settings); !problem.empty())
+        Fail(storedsettings::Place(), problem + "; using the defaults");
 }
 
 } // namespace
@@ -236,12 +231,27 @@ int main(int argc, char** argv) {
     }
     if (fromSettings) {
         if (const std::string problem = batchcli::StoredValueProblem(settings); !problem.empty()) {
-            Fail(IniSettingsStore::UserPath(), problem);
+            Fail(storedsettings::Place(), problem);
             return 2;
         }
     }
+    // On Windows the program matches the wildcards; a pattern that matches nothing is a failed input.
+    bool allMatched = true;
+    std::vector<std::string> inputs;
+    for (const std::string& argument : request.inputs) {
+        const std::vector<std::string> matches = filesys::MatchArgument(argument);
+        if (matches.empty()) {
+            Fail(argument, "no file matches this pattern");
+            allMatched = false;
+        }
+        inputs.insert(inputs.end(), matches.begin(), matches.end());
+    }
+    if (!request.output.empty() && inputs.size() > 1) {
+        std::fprintf(stderr, "%s: --output: only with one input file\nTry '%s --help'.\n", kProgram, kProgram);
+        return 2;
+    }
     std::vector<BatchJob> jobs;
-    for (const std::string& input : request.inputs) {
+    for (const std::string& input : inputs) {
         const std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
         jobs.push_back({input, output, outputplan::PlannedTarget(output)});
     }
@@ -249,6 +259,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
         return 2;
     }
-    const unsigned workers = std::min<std::size_t>(request.jobs, jobs.size());
-    return ConvertAll(jobs, settings, request, workers) ? 0 : 1;
+    const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(jobs.size(), 1));
+    const bool converted = ConvertAll(jobs, settings, request, workers);
+    return converted && allMatched ? 0 : 1;
 }

@@ -14,6 +14,11 @@ namespace filesys {
 // The program's arguments after its name, as UTF-8 texts: on Windows from the wide command line
 // (and the console then shows UTF-8 too), elsewhere as they come.
 std::vector<std::string> Arguments(int argc, char** argv);
+// The files a command-line argument names. On Windows, whose shell leaves wildcards to the
+// program, "*" and "?" in the last part are matched against the folder's files (in name order,
+// folders left out); elsewhere the shell has done that, and the argument is the one path. Empty
+// when a pattern matches nothing.
+std::vector<std::string> MatchArgument(const std::string& argument);
 
 // A path object for a UTF-8 path text, and back.
 std::filesystem::path PathOf(const std::string& text);

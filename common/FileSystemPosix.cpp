@@ -142,6 +142,10 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     return {argv + std::min(argc, 1), argv + argc};
 }
 
+std::vector<std::string> MatchArgument(const std::string& argument) {
+    return {argument};
+}
+
 std::filesystem::path PathOf(const std::string& text) {
     return {text};
 }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -122,6 +123,56 @@ CopyResult CopyBytes(const Handle& in, Handle& out) {
     return result;
 }
 
+bool MoveTo(const Handle& file, std::int64_t offset) {
+    LARGE_INTEGER to{};
+    to.QuadPart = offset;
+    return SetFilePointerEx(file.get(), to, nullptr, FILE_BEGIN) != 0;
+}
+
+// Writes the part of the new content that lies beyond the target's old end first: that claims
+// the room on any file system and changes no byte of the old content. When it fails (a full
+// disk), the target is cut back to its old end and is as it was. False with `failure` set.
+bool ClaimTail(const Handle& in, Handle& out, CopyResult& failure) {
+    LARGE_INTEGER from{};
+    LARGE_INTEGER to{};
+    if (GetFileSizeEx(in.get(), &from) == 0 || GetFileSizeEx(out.get(), &to) == 0) {
+        failure = Failed(false, GetLastError());
+        return false;
+    }
+    if (from.QuadPart <= to.QuadPart)
+        return true;
+    std::vector<char> buffer(1 << 20);
+    bool written = MoveTo(in, to.QuadPart) && MoveTo(out, to.QuadPart);
+    DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    while (written) {
+        DWORD got = 0;
+        DWORD put = 0;
+        if (ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) == 0) {
+            written = false;
+            error = GetLastError();
+        } else if (got == 0) {
+            break;
+        } else if (WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0) {
+            written = false;
+            error = GetLastError();
+        } else if (put != got) {
+            written = false;
+            error = ERROR_DISK_FULL; // a short write: no room for the rest
+        }
+    }
+    if (!written) {
+        if (MoveTo(out, to.QuadPart))
+            SetEndOfFile(out.get());
+        failure = Failed(false, error);
+        return false;
+    }
+    if (!MoveTo(in, 0) || !MoveTo(out, 0)) {
+        failure = Failed(true, GetLastError());
+        return false;
+    }
+    return true;
+}
+
 // The file a copy is taken from, or INVALID_HANDLE_VALUE with `failure` set: only a file on disk.
 HANDLE OpenSource(const std::string& source, CopyResult& failure) {
     const HANDLE file = CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
@@ -152,6 +203,25 @@ std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
         arguments.push_back(Narrow(words[i]));
     LocalFree(words);
     return arguments;
+}
+
+std::vector<std::string> MatchArgument(const std::string& argument) {
+    const std::filesystem::path pattern = PathOf(argument);
+    const std::wstring name = pattern.filename().wstring();
+    if (name.find_first_of(L"*?") == std::wstring::npos)
+        return {argument};
+    std::vector<std::string> matches;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(pattern.wstring().c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return matches;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            matches.push_back(TextOf(pattern.parent_path() / found.cFileName));
+    } while (FindNextFileW(search, &found) != 0);
+    FindClose(search);
+    std::sort(matches.begin(), matches.end());
+    return matches;
 }
 
 std::filesystem::path PathOf(const std::string& text) {
@@ -272,6 +342,8 @@ CopyResult CopyOver(const std::string& source, const std::string& target) {
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Valid())
         return Failed(false, GetLastError());
+    if (!ClaimTail(in, out, failure))
+        return failure;
     return CopyBytes(in, out);
 }
 

@@ -30,6 +30,7 @@ ctest --test-dir "$out" --output-on-failure --parallel "$(nproc)" --timeout 300
 bash tests/windows/compare-batch.sh build/batch/frt2dxf-batch "$out/batch/frt2dxf-batch.exe" examples/site.frt \
      "$out/compare"
 bash tests/windows/interrupt.sh "$out/batch/frt2dxf-batch.exe" "$out/interrupt"
+bash tests/windows/full-disk.sh "$out/batch/frt2dxf-batch.exe" build/batch/frt2dxf-batch examples/site.frt "$out/full-disk"
 # Windows on the display need a Wine session started on it, not the one the tests above used.
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w

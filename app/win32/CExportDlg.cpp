@@ -3,7 +3,7 @@
 #include "app/ExportDlgLogic.h"
 #include "app/ExportDlgTemplate.h"
 #include "app/win32/Win32ProgressDisplay.h"
-#include "app/win32/WinText.h"
+#include "export/WinText.h"
 #include "app/win32/resource.h"
 
 #include <optional>

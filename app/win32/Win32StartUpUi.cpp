@@ -1,7 +1,7 @@
 #include "app/win32/Win32StartUpUi.h"
 
 #include "app/win32/CExportDlg.h"
-#include "app/win32/WinText.h"
+#include "export/WinText.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // frt2dxf.exe: the desktop converter on the Windows API. Started with the path of an FRT file, it
 // shows the "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "app/CExportApp.h"
-#include "app/win32/RegistrySettingsStore.h"
+#include "export/RegistrySettingsStore.h"
 #include "app/win32/Win32StartUpUi.h"
-#include "app/win32/WinText.h"
+#include "export/WinText.h"
 #include "common/PendingFiles.h"
 
 #include <windows.h>

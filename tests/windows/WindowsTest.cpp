@@ -1,7 +1,7 @@
 // What only the Windows build has: the registry store, the temporary copy, the replace through
 // ReplaceFileW, and paths outside the ANSI code page. Runs under Wine.
 #include "app/TempCopy.h"
-#include "app/win32/RegistrySettingsStore.h"
+#include "export/RegistrySettingsStore.h"
 #include "common/FileSystem.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfPoint.h"
@@ -12,7 +12,11 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -137,4 +141,142 @@ TEST(PathsWindows, FoldersOutsideTheAnsiCodePageWork) {
     EXPECT_EQ(std::string(head, 5), "  0\r\n");
     TempCopy copy;
     EXPECT_TRUE(copy.Make(target)) << copy.Error();
+}
+
+// Explorer's Properties and the installer read the version resource; Windows reads the manifest
+// for visual styles, DPI awareness and the versions the programs were made for.
+TEST(WindowsResources, BothProgramsCarryTheirVersionAndManifest) {
+    for (const char* program : {FRT2DXF_DESKTOP_EXE, FRT2DXF_BATCH_EXE}) {
+        SCOPED_TRACE(program);
+        const std::wstring path = filesys::PathOf(program).wstring();
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+        ASSERT_GT(size, 0U);
+        std::vector<char> data(size);
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
+                      "." + std::to_string(HIWORD(fixed->dwFileVersionLS)),
+                  FRT2DXF_VERSION);
+        const auto text = [&data](const wchar_t* name) {
+            wchar_t* value = nullptr;
+            UINT chars = 0;
+            const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+            if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &chars) || value == nullptr)
+                return std::string();
+            return Utf8(value);
+        };
+        EXPECT_EQ(text(L"ProductVersion"), FRT2DXF_VERSION);
+        EXPECT_EQ(text(L"ProductName"), "frt2dxf");
+        EXPECT_EQ(text(L"CompanyName"), "The frt2dxf project");
+        EXPECT_EQ(text(L"OriginalFilename"), filesys::TextOf(filesys::PathOf(program).filename()));
+        EXPECT_FALSE(text(L"FileDescription").empty());
+
+        HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module, nullptr);
+        HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        ASSERT_NE(found, nullptr) << "no application manifest";
+        const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+        const std::string manifest(bytes, SizeofResource(module, found));
+        FreeLibrary(module);
+        EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+        EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+        EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos) << "Windows 10 and 11";
+        EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos) << "the ANSI code page stays";
+    }
+}
+
+namespace {
+
+struct BatchRun {
+    DWORD status = 0;
+    std::string errors;
+};
+
+// Runs the Windows batch converter with the arguments and waits for it; its standard error goes
+// to a file that is read back.
+BatchRun RunBatch(const std::wstring& arguments, const TempDir& dir) {
+    const std::wstring errors = (dir.Path() / "stderr.txt").wstring();
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE errorFile = CreateFileW(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdError = errorFile;
+    startup.hStdOutput = errorFile;
+    PROCESS_INFORMATION process{};
+    std::wstring command = L"\"" + filesys::PathOf(FRT2DXF_BATCH_EXE).wstring() + L"\" " + arguments;
+    BatchRun run;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &run.status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        run.status = 999;
+    }
+    CloseHandle(errorFile);
+    std::ifstream in(dir.Path() / "stderr.txt");
+    run.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return run;
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+// What the desktop program stored in the registry is what frt2dxf-batch --from-settings uses.
+TEST(WindowsBatch, FromSettingsReadsTheDesktopProgramsRegistryValues) {
+    TempDir dir;
+    const std::string input = dir.Write("site.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n"
+                                                    "PID=7;E=10;N=20;HO=3;GROUP=TREE;PCLASS=MEAS\r\n");
+    const std::wstring arguments = L"-q --from-settings -o \"" + (dir.Path() / "out.dxf").wstring() + L"\" \"" +
+                                   filesys::PathOf(input).wstring() + L"\"";
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvora");
+    const BatchRun missing = RunBatch(arguments, dir);
+    EXPECT_EQ(missing.status, 0U);
+    EXPECT_NE(missing.errors.find("HKEY_CURRENT_USER\\Software\\Halvora\\QVO\\PLVX\\frt2dxf\\Dxf_Export: not found; "
+                                  "using the defaults"),
+              std::string::npos)
+        << missing.errors;
+
+    RegistrySettingsStore store; // the desktop program's own key
+    store.WriteInt("Dxf_Export", "ExportQVO", 0);
+    store.WriteInt("Dxf_Export", "LabelPoint", 1);
+    store.WriteText("Dxf_Export", "NamePointId", "FromRegistry");
+    const BatchRun stored = RunBatch(arguments, dir);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvora");
+    EXPECT_EQ(stored.status, 0U) << stored.errors;
+    EXPECT_EQ(stored.errors, "");
+    const std::string drawing = Slurp(dir.Path() / "out.dxf");
+    EXPECT_NE(drawing.find("  8\r\nFromRegistry\r\n"), std::string::npos) << "the stored label layer";
+    EXPECT_NE(drawing.find("  0\r\nPOINT\r\n"), std::string::npos) << "symbols off, as stored";
+    EXPECT_EQ(drawing.find("  0\r\nINSERT\r\n"), std::string::npos);
+}
+
+// cmd.exe leaves wildcards to the program: frt2dxf-batch matches them itself.
+TEST(WindowsBatch, WildcardsAreMatchedByTheProgram) {
+    TempDir dir;
+    const std::string frt = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=7;E=10;N=20;HO=3\r\n";
+    dir.Write("a.frt", frt);
+    dir.Write("b.frt", frt);
+    dir.Write("c.txt", frt);
+    std::filesystem::create_directory(dir.Path() / "d.frt");
+    const BatchRun run = RunBatch(L"-q \"" + (dir.Path() / "*.frt").wstring() + L"\" \"" +
+                                      (dir.Path() / "?.txt").wstring() + L"\"",
+                                  dir);
+    EXPECT_EQ(run.status, 0U) << run.errors;
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "a.dxf"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "b.dxf"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "c.dxf"));
+
+    const BatchRun none = RunBatch(L"-q \"" + (dir.Path() / "none*.frt").wstring() + L"\"", dir);
+    EXPECT_EQ(none.status, 1U);
+    EXPECT_NE(none.errors.find("none*.frt: no file matches this pattern"), std::string::npos) << none.errors;
 }

@@ -16,7 +16,11 @@ public:
     void WriteInt(std::string_view section, std::string_view name, int value) override;
     void WriteText(std::string_view section, std::string_view name, std::string_view value) override;
 
-    const std::string& KeyPath() const { return m_keyPath; }
+    [[nodiscard]] const std::string& KeyPath() const { return m_keyPath; }
+    // Whether the section's key exists: the desktop program has stored its choices.
+    [[nodiscard]] bool HasSection(std::string_view section) const;
+    // The section's key as Windows shows it, for messages.
+    [[nodiscard]] std::string Location(std::string_view section) const;
 
 private:
     std::wstring SectionKey(std::string_view section) const;

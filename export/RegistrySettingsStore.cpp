@@ -1,6 +1,6 @@
-#include "app/win32/RegistrySettingsStore.h"
+#include "export/RegistrySettingsStore.h"
 
-#include "app/win32/WinText.h"
+#include "export/WinText.h"
 
 #include <windows.h>
 
@@ -35,6 +35,15 @@ std::wstring Name(std::string_view name) {
 
 std::wstring RegistrySettingsStore::SectionKey(std::string_view section) const {
     return wintext::FromLocal(m_keyPath + "\\" + std::string(section));
+}
+
+bool RegistrySettingsStore::HasSection(std::string_view section) const {
+    const Key key(SectionKey(section), false);
+    return key.get() != nullptr;
+}
+
+std::string RegistrySettingsStore::Location(std::string_view section) const {
+    return "HKEY_CURRENT_USER\\" + m_keyPath + "\\" + std::string(section);
 }
 
 int RegistrySettingsStore::ReadInt(std::string_view section, std::string_view name, int fallback) {

@@ -1,0 +1,41 @@
+#include "batch/StoredSettings.h"
+
+#ifdef _WIN32
+#include "export/RegistrySettingsStore.h"
+#else
+#include "export/IniSettingsStore.h"
+#endif
+
+namespace storedsettings {
+
+#ifdef _WIN32
+
+std::string Place() {
+    return RegistrySettingsStore().Location(ExportSettings::kSection);
+}
+
+std::string Load(ExportSettings& settings) {
+    RegistrySettingsStore store;
+    if (!store.HasSection(ExportSettings::kSection))
+        return "not found";
+    settings.Load(store);
+    return {};
+}
+
+#else
+
+std::string Place() {
+    return IniSettingsStore::UserPath();
+}
+
+std::string Load(ExportSettings& settings) {
+    IniSettingsStore store(Place());
+    if (!store.Problem().empty())
+        return store.Problem();
+    settings.Load(store);
+    return {};
+}
+
+#endif
+
+} // namespace storedsettings
