@@ -33,7 +33,15 @@ std::string WithLineFeeds(std::string_view text) {
 } // namespace
 
 CLanguageFile::CLanguageFile(const std::string& programDirectory) {
-    Load(programDirectory.empty() ? std::string(kFileName) : programDirectory + "/" + kFileName);
+    const std::string directory = Directory(programDirectory);
+    Load(directory.empty() ? std::string(kFileName) : directory + "/" + kFileName);
+}
+
+std::string CLanguageFile::Directory(const std::string& programDirectory) {
+    if (programDirectory.empty() || filesys::StateOf(programDirectory + "/" + kFileName).exists)
+        return programDirectory;
+    const std::string installed = programDirectory + "/../share/frt2dxf";
+    return filesys::StateOf(installed + "/" + kFileName).exists ? installed : programDirectory;
 }
 
 bool CLanguageFile::Load(const std::string& path) {

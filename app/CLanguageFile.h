@@ -12,8 +12,13 @@ public:
     static constexpr const char* kFileName = "VUZ_Ezavurudi.lng";
 
     CLanguageFile() = default;
-    // Loads the language file from the program's directory.
+    // Loads the language file from the program's directory (see Directory).
     explicit CLanguageFile(const std::string& programDirectory);
+
+    // Where the language file of a program in that directory is: beside the program when it is
+    // there (Windows, a portable copy, the build tree), else in the installed data folder
+    // "../share/frt2dxf".
+    static std::string Directory(const std::string& programDirectory);
 
     // Reads the file's entries into the table; a missing file leaves it as it was. Always true.
     bool Load(const std::string& path);

@@ -1,51 +1,117 @@
-; The Windows installer: both programs and the language files into Program Files, a Start-menu
-; entry for frt2dxf (started without a file, it asks for one) and an uninstaller.
-;   makensis -DVERSION=x.y.z -DSTAGE=dir -DOUTFILE=frt2dxf-setup.exe frt2dxf.nsi
+; The Windows installer: what the install rules put into STAGE, for all users (Program Files, needs
+; an administrator) or just for the current user (%LOCALAPPDATA%\Programs, no administrator), a
+; Start-menu entry for frt2dxf (started without a file, it asks for one), the batch converter's
+; folder on the user's PATH when asked, an entry in Add/Remove Programs, and an uninstaller.
+;   makensis -DVERSION=x.y.z -DSTAGE=dir -DFILES=files.nsh -DOUTFILE=frt2dxf-setup.exe frt2dxf.nsi
+; FILES lists the installed files (from the install manifest), so that the uninstaller removes
+; exactly those. Silent: /S, with /AllUsers or /CurrentUser, and /PATH to add the folder to PATH.
 Unicode true
 Target amd64-unicode ; runs on 64-bit Windows, and under wine64
 Name "frt2dxf ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\frt2dxf"
-RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_MUI
+!define MULTIUSER_INSTALLMODE_COMMANDLINE
+!define MULTIUSER_USE_PROGRAMFILES64
+!define MULTIUSER_INSTALLMODE_INSTDIR "frt2dxf"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_KEY "Software\frt2dxf"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_VALUENAME "InstallDir"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "Software\frt2dxf"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallMode"
+!include MultiUser.nsh
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include WordFunc.nsh
+!include WinMessages.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\frt2dxf"
+!define ENVIRONMENT_KEY "Environment"
 
-Section "frt2dxf"
-  SetShellVarContext all
+!insertmacro MULTIUSER_PAGE_INSTALLMODE
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Section "frt2dxf" SecProgram
+  SectionIn RO
   SetOutPath "$INSTDIR"
-  File "${STAGE}\frt2dxf.exe"
-  File "${STAGE}\frt2dxf-batch.exe"
-  File "${STAGE}\VUZ_Ezavurudi.lng"
-  File "${STAGE}\VUZ_Ezavurudi.de.lng"
-  File "${STAGE}\README.txt"
+  File /r "${STAGE}\*.*"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateDirectory "$SMPROGRAMS\frt2dxf"
   CreateShortcut "$SMPROGRAMS\frt2dxf\frt2dxf.lnk" "$INSTDIR\frt2dxf.exe"
   CreateShortcut "$SMPROGRAMS\frt2dxf\Uninstall frt2dxf.lnk" "$INSTDIR\uninstall.exe"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "frt2dxf"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr SHCTX "Software\frt2dxf" "InstallDir" "$INSTDIR"
+  WriteRegStr SHCTX "Software\frt2dxf" "InstallMode" "$MultiUser.InstallMode"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "frt2dxf"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "The frt2dxf project"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\frt2dxf.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+; Unticked unless asked for: the batch converter on the user's PATH.
+Section /o "Add frt2dxf-batch to my PATH" SecPath
+  ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" "Path"
+  ${If} $0 == ""
+    StrCpy $0 "$INSTDIR"
+  ${Else}
+    StrCpy $0 "$0;$INSTDIR"
+  ${EndIf}
+  WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "Path" "$0"
+  WriteRegStr SHCTX "Software\frt2dxf" "AddedToPath" "$INSTDIR"
+  SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+SectionEnd
+
+Function .onInit
+  !insertmacro MULTIUSER_INIT
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/PATH" $R1
+  ${IfNot} ${Errors}
+    SectionSetFlags ${SecPath} ${SF_SELECTED}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  !insertmacro MULTIUSER_UNINIT
+FunctionEnd
+
 Section "Uninstall"
-  SetShellVarContext all
-  Delete "$INSTDIR\frt2dxf.exe"
-  Delete "$INSTDIR\frt2dxf-batch.exe"
-  Delete "$INSTDIR\VUZ_Ezavurudi.lng"
-  Delete "$INSTDIR\VUZ_Ezavurudi.de.lng"
-  Delete "$INSTDIR\README.txt"
+  !include "${FILES}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\frt2dxf\frt2dxf.lnk"
   Delete "$SMPROGRAMS\frt2dxf\Uninstall frt2dxf.lnk"
   RMDir "$SMPROGRAMS\frt2dxf"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The PATH entry goes only if this installation added it.
+  ReadRegStr $1 SHCTX "Software\frt2dxf" "AddedToPath"
+  ${If} $1 != ""
+    ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" "Path"
+    ${WordReplace} "$0" ";$1" "" "+" $0
+    ${WordReplace} "$0" "$1;" "" "+" $0
+    ${If} $0 == $1
+      StrCpy $0 ""
+    ${EndIf}
+    ${If} $0 == ""
+      DeleteRegValue HKCU "${ENVIRONMENT_KEY}" "Path"
+    ${Else}
+      WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "Path" "$0"
+    ${EndIf}
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
+  DeleteRegKey SHCTX "Software\frt2dxf"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd

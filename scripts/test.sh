@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up and builds, then runs the whole test suite, the style checks, the Windows build and its
-# tests under Wine, the sanitizer build and the fuzzers.
+# Sets up and builds, then runs the whole test suite, the style checks, the Debian package, the
+# Windows build and its tests under Wine, the sanitizer build and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,6 +11,9 @@ bash scripts/style.sh
 # Once more under a comma-decimal locale: numbers in files must not change with it.
 echo "Running the suite again under de_DE.UTF-8"
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# The Debian package from the install rules: made, installed, used and removed again.
+echo "Packaging for Debian"
+bash scripts/deb.sh build
 # The Windows programs: cross-built, tested under Wine, packaged.
 echo "Building and testing the Windows programs"
 bash scripts/windows.sh

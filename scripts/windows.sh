@@ -40,26 +40,17 @@ echo "The dialog as Wine shows it: $out/desktop/dialog.png"
 
 echo "Packaging"
 version=$(sed -nE 's/^project\(frt2dxf VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
-stage=$out/stage/frt2dxf-$version
-rm -rf "$out/stage" && mkdir -p "$stage"
-cp "$out/app/win32/frt2dxf.exe" "$out/batch/frt2dxf-batch.exe" lang/VUZ_Ezavurudi.lng lang/VUZ_Ezavurudi.de.lng "$stage/"
-sed 's/$/\r/' README.md > "$stage/README.txt"
-makensis -V2 -DVERSION="$version" -DSTAGE="$root/$stage" -DOUTFILE="$root/$out/frt2dxf-setup.exe" \
-         packaging/frt2dxf.nsi
-(cd "$out/stage" && rm -f "../frt2dxf-$version-portable.zip" && zip -qr "../frt2dxf-$version-portable.zip" "frt2dxf-$version")
+# The installer and the zip take what the install rules install, so that no file list is kept twice.
+stage=$out/stage
+rm -rf "$stage"
+cmake --install "$out" --prefix "$stage" > /dev/null
+# The uninstaller removes exactly the installed files.
+sed -E "s|^$root/$stage/(\./)?||; s|/|\\\\|g; s|^(.*)$|  Delete \"\$INSTDIR\\\\\1\"|" "$out/install_manifest.txt" > "$out/uninstall-files.nsh"
+makensis -V2 -DVERSION="$version" -DSTAGE="$root/$stage" -DFILES="$root/$out/uninstall-files.nsh" \
+         -DOUTFILE="$root/$out/frt2dxf-setup.exe" packaging/frt2dxf.nsi
+(cd "$out" && cpack -G ZIP -B "$root/$out/packages" > /dev/null)
+zip=$out/packages/frt2dxf-$version-portable.zip
 
 echo "Installing and uninstalling under Wine"
-"$wineserver" -k 2>/dev/null || true
-"$wineserver" -w
-installed="$WINEPREFIX/drive_c/Program Files/frt2dxf"
-menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/frt2dxf"
-"$WINE" "$out/frt2dxf-setup.exe" /S
-for f in frt2dxf.exe frt2dxf-batch.exe VUZ_Ezavurudi.lng VUZ_Ezavurudi.de.lng uninstall.exe; do
-  [[ -f "$installed/$f" ]] || { echo "the installer did not install $f"; exit 1; }
-done
-[[ -f "$menu/frt2dxf.lnk" ]] || { echo "no Start-menu entry for frt2dxf"; exit 1; }
-"$WINE" "$installed/frt2dxf-batch.exe" --version
-"$WINE" "$installed/uninstall.exe" /S
-for _ in $(seq 60); do [[ -e "$installed" || -e "$menu" ]] || break; sleep 0.5; done
-[[ ! -e "$installed" && ! -e "$menu" ]] || { echo "the uninstaller left files behind"; exit 1; }
-echo "Windows: built, tested under Wine, packaged: $out/frt2dxf-setup.exe, $out/frt2dxf-$version-portable.zip"
+bash tests/windows/installer.sh "$out/frt2dxf-setup.exe" "$zip" "$version"
+echo "Windows: built, tested under Wine, packaged: $out/frt2dxf-setup.exe, $zip"

@@ -1,6 +1,8 @@
+#include "app/CLanguageFile.h"
 #include "app/ExportDlgLogic.h"
 #include "export/ExportSettings.h"
 #include "tests/export/MemoryStore.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -24,4 +26,17 @@ TEST(ExportDlgLogic, ValuesTakenFromTheControls) {
     EXPECT_NE(
         exportdlg::CheckLayerName(std::string(16, 'x') + std::string(8, '\xc3') + std::string(9, '\xa9')),
         std::nullopt);
+}
+
+// Installed on Linux, the language file is in share/frt2dxf; one beside the program comes first.
+TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "bin");
+    std::filesystem::create_directories(dir.Path() / "share" / "frt2dxf");
+    const std::string bin = (dir.Path() / "bin").string();
+    EXPECT_EQ(CLanguageFile(bin).GetText("POINTS", "Points"), "Points") << "no file: the fallback";
+    dir.Write("share/frt2dxf/VUZ_Ezavurudi.lng", "POINTS=Punkte\r\n");
+    EXPECT_EQ(CLanguageFile(bin).GetText("POINTS", "Points"), "Punkte");
+    dir.Write("bin/VUZ_Ezavurudi.lng", "POINTS=Beside\r\n");
+    EXPECT_EQ(CLanguageFile(bin).GetText("POINTS", "Points"), "Beside");
 }

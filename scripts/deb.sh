@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Makes the .deb from the install rules, installs it with dpkg, uses the installed programs (the
+# example converted as the build converts it, the man pages, the bash completion, the language
+# files where the program looks for them), and removes it again, leaving nothing behind.
+# Needs root (or sudo): it installs into the system.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+sudo_cmd=()
+[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+bash scripts/install-packages.sh dpkg-dev man-db
+rm -rf "$build/packages"
+cpack --config "$build/CPackConfig.cmake" -B "$build/packages" > "$build/cpack.log" 2>&1 || { cat "$build/cpack.log"; fail "cpack"; }
+deb=$(ls "$build"/packages/frt2dxf_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "$(basename "$deb"): Depends: $depends"
+[[ $depends == *libc6* && $depends == *libstdc++6* ]] || fail "the dependencies were not found by dpkg-shlibdeps"
+[[ $depends == *libqt6widgets6* ]] || fail "the desktop program's Qt libraries are not among the dependencies"
+
+# Not while another installation is there: the test removes what it installed.
+if dpkg -s frt2dxf >/dev/null 2>&1; then fail "frt2dxf is installed already; remove it first"; fi
+"${sudo_cmd[@]}" dpkg -i "$deb" > /dev/null
+installed=$(dpkg -L frt2dxf)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+[[ $(/usr/bin/frt2dxf-batch --version) == "frt2dxf-batch $(dpkg-deb -f "$deb" Version)" ]] || fail "--version"
+/usr/bin/frt2dxf-batch -q -o "$work/site.dxf" examples/site.frt
+"$build/batch/frt2dxf-batch" -q -o "$work/expected.dxf" examples/site.frt
+cmp -s "$work/site.dxf" "$work/expected.dxf" || fail "the installed converter writes another drawing"
+for page in frt2dxf frt2dxf-batch; do
+  man -w "$page" > /dev/null || fail "no man page $page"
+done
+bash -c 'source /usr/share/bash-completion/completions/frt2dxf-batch && complete -p frt2dxf-batch' > /dev/null ||
+  fail "the bash completion does not load"
+[[ -f /usr/share/frt2dxf/VUZ_Ezavurudi.lng && -f /usr/share/applications/frt2dxf.desktop ]] || fail "data files"
+grep -q '^Exec=frt2dxf$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry"
+"${sudo_cmd[@]}" dpkg -r frt2dxf > /dev/null
+while IFS= read -r path; do
+  [[ -d $path ]] && continue
+  [[ ! -e $path ]] || fail "dpkg -r left $path"
+done <<< "$installed"
+echo "the .deb installs, works and goes again: $(basename "$deb")"

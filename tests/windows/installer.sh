@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The installer under Wine, silently: for all users into Program Files, and for the current user
+# into %LOCALAPPDATA%\Programs with the batch converter's folder added to the user's PATH; each
+# time the Add/Remove Programs entry, the Start menu, the installed programs, and an uninstall that
+# leaves nothing behind. The portable zip holds the same programs.
+#   installer.sh FRT2DXF_SETUP_EXE PORTABLE_ZIP VERSION
+set -euo pipefail
+wine=${WINE:-/usr/lib/wine/wine64}
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
+setup=$1 zip=$2 version=$3
+fail() { echo "FAIL: $*" >&2; exit 1; }
+: "${WINEPREFIX:?the Wine prefix of the test run}"
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\frt2dxf'
+value() { "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+gone() { for _ in $(seq 60); do [[ -e $1 ]] || return 0; sleep 0.5; done; return 1; }
+
+check_installed() { # FOLDER ROOT_KEY
+  local folder=$1 root=$2
+  for f in frt2dxf.exe frt2dxf-batch.exe VUZ_Ezavurudi.lng VUZ_Ezavurudi.de.lng README.txt uninstall.exe; do
+    [[ -f "$folder/$f" ]] || fail "$f not installed in $folder"
+  done
+  [[ $(value "$root\\$uninstall_key" Publisher) == "The frt2dxf project" ]] || fail "no publisher in Add/Remove Programs"
+  [[ $(value "$root\\$uninstall_key" DisplayVersion) == "$version" ]] || fail "no version in Add/Remove Programs"
+  [[ $(value "$root\\$uninstall_key" DisplayIcon) == *'frt2dxf.exe,0' ]] || fail "no icon in Add/Remove Programs"
+  [[ $(value "$root\\$uninstall_key" EstimatedSize) =~ ^0x[0-9a-f]+$ ]] || fail "no size in Add/Remove Programs"
+  [[ $("$wine" "$folder/frt2dxf-batch.exe" --version | tr -d '\r') == "frt2dxf-batch $version" ]] || fail "--version"
+}
+
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
+
+# For all users.
+all="$WINEPREFIX/drive_c/Program Files/frt2dxf"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/frt2dxf"
+"$wine" "$setup" /S /AllUsers
+check_installed "$all" HKLM
+[[ -f "$menu/frt2dxf.lnk" ]] || fail "no Start-menu entry for all users"
+[[ -z $(value 'HKCU\Environment' Path) || $(value 'HKCU\Environment' Path) != *frt2dxf* ]] || fail "PATH changed unasked"
+"$wine" "$all/uninstall.exe" /S /AllUsers
+gone "$all" && gone "$menu" || fail "the uninstaller left files behind in Program Files"
+"$wine" reg query "HKLM\\$uninstall_key" >/dev/null 2>&1 && fail "the Add/Remove Programs entry stayed"
+echo "installed for all users and removed again"
+
+# For the current user only, with the batch converter on PATH.
+mine=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -1)/AppData/Local/Programs/frt2dxf
+"$wine" "$setup" /S /CurrentUser /PATH
+check_installed "$mine" HKCU
+[[ $(value 'HKCU\Environment' Path) == *'\Programs\frt2dxf'* ]] || fail "the folder is not on the user's PATH"
+"$wine" "$mine/uninstall.exe" /S /CurrentUser
+gone "$mine" || fail "the uninstaller left files behind in the user's programs"
+[[ $(value 'HKCU\Environment' Path) != *frt2dxf* ]] || fail "the PATH entry stayed: $(value 'HKCU\Environment' Path)"
+"$wine" reg query "HKCU\\$uninstall_key" >/dev/null 2>&1 && fail "the Add/Remove Programs entry stayed"
+echo "installed for the current user with PATH and removed again"
+
+for f in frt2dxf.exe frt2dxf-batch.exe VUZ_Ezavurudi.lng README.txt; do
+  unzip -Z1 "$zip" | grep -qx "frt2dxf-$version-portable/$f" || fail "the portable zip lacks $f"
+done
+echo "the portable zip holds the programs"
