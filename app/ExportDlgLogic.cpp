@@ -67,8 +67,10 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
         return outcome;
     }
     CProgressBar::Instance().Create(std::move(display));
-    const ConversionResult result = exportrun::ConvertFile(
-        files.TempPath(), files.OutputPath(), options, nullptr, false, std::thread::hardware_concurrency());
+    exportrun::RunSettings run;
+    run.threads = std::thread::hardware_concurrency();
+    const ConversionResult result =
+        exportrun::ConvertFile(files.TempPath(), files.OutputPath(), options, run);
     CProgressBar::Destroy();
     if (result.ok) {
         outcome.done = true;

@@ -17,9 +17,10 @@ namespace batchcli {
 
 const char* const kBatchUsage = R"(Usage: frt2dxf-batch [options] INPUT...
 Converts FRT survey files to DXF R12 drawings. The input files are never changed.
+INPUT "-" is standard input; its drawing goes to standard output unless -o says otherwise.
 
-  -o, --output FILE          output path (only with one INPUT); default: INPUT with its
-                             extension replaced by .dxf
+  -o, --output FILE          output path (only with one INPUT), "-" for standard output;
+                             default: INPUT with its extension replaced by .dxf
   --no-points --no-lines --no-areas
                              leave out a data kind (default: all three)
   --no-symbols               POINT entities instead of symbol inserts
@@ -38,6 +39,8 @@ Converts FRT survey files to DXF R12 drawings. The input files are never changed
   --from-settings            start from the desktop program's stored settings
   --strict                   fail an input that has questionable values (each is
                              reported as a warning and converted with a fallback)
+  -n, --no-clobber           keep an existing output: its input is reported and counts
+                             as failed
   -j, --jobs N               use N threads (default: the number of cores): N inputs
                              at once, or a single large input in parts on all N;
                              messages still come in input order
@@ -170,6 +173,16 @@ const Option kOptions[] = {
          p.request.strict = true;
          return true;
      }},
+    {"-n", false,
+     [](Parse& p, const std::string&) {
+         p.request.noClobber = true;
+         return true;
+     }},
+    {"--no-clobber", false,
+     [](Parse& p, const std::string&) {
+         p.request.noClobber = true;
+         return true;
+     }},
     {"-q", false,
      [](Parse& p, const std::string&) {
          p.request.quiet = true;
@@ -245,11 +258,80 @@ const Option kOptions[] = {
      }},
 };
 
-const Option* FindOption(const std::string& name) {
+// The long option of that name, or of which the name is an unambiguous beginning; null with
+// `error` set when there is none or more than one.
+const Option* FindLong(const std::string& name, std::string& error) {
+    const Option* found = nullptr;
+    std::string candidates;
+    for (const Option& option : kOptions) {
+        const std::string_view full = option.name;
+        if (full.rfind("--", 0) != 0)
+            continue;
+        if (full == name)
+            return &option;
+        if (full.rfind(name, 0) == 0) {
+            found = found == nullptr ? &option : found;
+            candidates += " " + std::string(full);
+        }
+    }
+    if (found == nullptr)
+        error = "unknown option '" + name + "'";
+    else if (candidates.find(' ', 1) != std::string::npos)
+        error = "option '" + name + "' is ambiguous; possibilities:" + candidates;
+    else
+        return found;
+    return nullptr;
+}
+
+const Option* FindShort(char letter) {
+    const char name[] = {'-', letter, '\0'};
     for (const Option& option : kOptions)
-        if (name == option.name)
+        if (std::string_view(option.name) == name)
             return &option;
     return nullptr;
+}
+
+// Reads one argument that begins with "-": a long option with its value in the same word
+// ("--output=FILE") or the next, or a cluster of short ones ("-qj2", "-oFILE", "-j 2"). `i` moves
+// on past a value taken from the next argument.
+bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t& i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) == 0) {
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        std::string error;
+        const Option* option = FindLong(name, error);
+        if (option == nullptr)
+            return parse.Fail(error);
+        if (!option->takesValue && eq != std::string::npos)
+            return parse.Fail(std::string(option->name) + ": takes no value");
+        std::string value;
+        if (eq != std::string::npos)
+            value = arg.substr(eq + 1);
+        else if (option->takesValue && i + 1 >= args.size())
+            return parse.Fail(std::string(option->name) + ": a value is missing");
+        else if (option->takesValue)
+            value = args[++i];
+        return option->apply(parse, value);
+    }
+    for (std::size_t at = 1; at < arg.size(); ++at) {
+        const Option* option = FindShort(arg[at]);
+        if (option == nullptr)
+            return parse.Fail("unknown option '-" + std::string(1, arg[at]) + "'");
+        if (!option->takesValue) {
+            if (!option->apply(parse, {}))
+                return false;
+            continue;
+        }
+        std::string value = arg.substr(at + 1);
+        if (value.empty() && at + 1 == arg.size()) {
+            if (i + 1 >= args.size())
+                return parse.Fail(std::string(option->name) + ": a value is missing");
+            value = args[++i];
+        }
+        return option->apply(parse, value);
+    }
+    return true;
 }
 
 } // namespace
@@ -268,20 +350,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
             optionsDone = true;
             continue;
         }
-        // "--name=value" gives a long option its value in the same word.
-        const std::size_t eq = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
-        const std::string name = arg.substr(0, eq);
-        const Option* option = FindOption(name);
-        if (option == nullptr || (!option->takesValue && eq != std::string::npos))
-            return parse.Fail("unknown option '" + arg + "'");
-        std::string value;
-        if (eq != std::string::npos)
-            value = arg.substr(eq + 1);
-        else if (option->takesValue && i + 1 >= args.size())
-            return parse.Fail(name + ": a value is missing");
-        else if (option->takesValue)
-            value = args[++i];
-        if (!option->apply(parse, value))
+        if (!ParseOption(parse, args, i))
             return false;
     }
     if (request.help || request.version)

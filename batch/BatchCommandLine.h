@@ -14,6 +14,7 @@ struct BatchRequest {
     bool version = false;
     bool fromSettings = false;
     bool strict = false;           // a questionable value in an input fails that input
+    bool noClobber = false;        // an existing output is kept, and its input counts as failed
     unsigned jobs = DefaultJobs(); // conversions at once
 
     // The number of cores, at least 1.

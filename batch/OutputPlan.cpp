@@ -24,6 +24,8 @@ std::string IdentityOf(const std::string& path) {
 } // namespace
 
 std::string PlannedTarget(const std::string& output) {
+    if (output == kStandardStream)
+        return output;
     std::error_code ec;
     const fs::file_status status = fs::status(filesys::PathOf(output), ec);
     if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
@@ -40,9 +42,11 @@ std::string Moved(const BatchJob& job) {
 std::string FindClash(const std::vector<BatchJob>& jobs) {
     std::map<std::string, const BatchJob*> inputs;
     for (const BatchJob& job : jobs)
-        inputs.emplace(IdentityOf(job.input), &job);
+        inputs.emplace(IdentityOf(job.source), &job);
     std::map<std::string, const BatchJob*> outputs;
     for (const BatchJob& job : jobs) {
+        if (job.target == kStandardStream)
+            continue; // a stream, no file to clash with
         const std::string identity = IdentityOf(job.target);
         if (const auto input = inputs.find(identity); input != inputs.end()) {
             if (input->second == &job)

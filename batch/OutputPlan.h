@@ -5,15 +5,19 @@
 
 // One conversion the batch tool is asked for.
 struct BatchJob {
-    std::string input;
-    std::string output; // as the user named it
+    std::string input;  // as the user named it; "-" is standard input
+    std::string output; // as the user named it; "-" is standard output
     std::string target; // the file it leads to, links followed (see PlannedTarget)
+    std::string source; // the file read: the input, or the copy of standard input
 };
+
+// The name of standard input and output on the command line.
+constexpr const char* kStandardStream = "-";
 
 namespace outputplan {
 
 // The file writing to `output` reaches: links followed, dangling ones and chains too; a device or
-// pipe (/dev/stdout) stays as named, as it is written straight into.
+// pipe (/dev/stdout) and standard output ("-") stay as named, as they are written straight into.
 std::string PlannedTarget(const std::string& output);
 
 // Checks, before anything is written, that no planned output is an input or another job's output:

@@ -9,6 +9,7 @@
 #include "common/ChunkPipeline.h"
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
+#include "common/TempFile.h"
 #include "export/ExportRun.h"
 #include "frt/FrtHeader.h"
 
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -69,6 +71,36 @@ std::string DefaultOutput(const std::string& input) {
     return filesys::TextOf(filesys::PathOf(input).replace_extension(".dxf"));
 }
 
+// Copies standard input into a new private file; the reason when that fails, or empty.
+std::string SpoolStandardInput(TempFile& copy) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(filesys::OpenStandardInput(), &std::fclose);
+    if (!in)
+        return std::generic_category().message(errno);
+    std::string error;
+    const bool made = copy.Create(filesys::TemporaryDirectory(), "frt-stdin-", [&](const std::string& path) {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(filesys::CreateNew(path), &std::fclose);
+        if (!out)
+            return false;
+        char buffer[1 << 16];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
+            if (std::fwrite(buffer, 1, got, out.get()) != got) {
+                error = std::generic_category().message(errno != 0 ? errno : EIO);
+                return true; // made; removed below
+            }
+        }
+        if (std::ferror(in.get()) != 0)
+            error = std::generic_category().message(errno != 0 ? errno : EIO);
+        else if (std::fflush(out.get()) != 0)
+            error = std::generic_category().message(errno != 0 ? errno : EIO);
+        return true;
+    });
+    if (!made)
+        return std::generic_category().message(errno);
+    if (!error.empty())
+        copy.Discard();
+    return error;
+}
+
 // Why the input cannot be converted, or empty when it can be read as a file.
 std::string InputProblem(const std::string& input) {
     std::error_code ec;
@@ -91,11 +123,11 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     JobReport report;
     const std::string& input = job.input;
     const std::string& output = job.output;
-    if (const std::string problem = InputProblem(input); !problem.empty()) {
+    if (const std::string problem = InputProblem(job.source); !problem.empty()) {
         report.Fail(input, problem);
         return report;
     }
-    switch (frtheader::CheckFrtHeader(input)) {
+    switch (frtheader::CheckFrtHeader(job.source)) {
     case FRT_FORMAT_DXF:
         break;
     case FRT_FORMAT_SHP:
@@ -106,6 +138,11 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         return report;
     }
 
+    // Known now, so that the input is not converted for nothing; the commit checks again.
+    if (request.noClobber && job.target != kStandardStream && filesys::StateOf(job.target).exists) {
+        report.Fail(output, std::generic_category().message(EEXIST) + "; not replaced (--no-clobber)");
+        return report;
+    }
     if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
         report.Fail(output, moved);
         return report;
@@ -116,8 +153,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
             std::make_unique<TerminalProgress>(stderr, filesys::TextOf(filesys::PathOf(input).filename())));
     WarningPrinter warnings(report.err, kProgram, input);
     const auto start = std::chrono::steady_clock::now();
-    const ConversionResult result =
-        exportrun::ConvertFile(input, job.target, options, &warnings, request.strict, threads);
+    const ConversionResult result = exportrun::ConvertFile(
+        job.source, job.target, options,
+        {&warnings, request.strict, threads, exportrun::kChunkBytes, !request.noClobber});
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (showProgress)
         CProgressBar::Destroy();
@@ -138,7 +176,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         char line[64];
         std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities,
                       result.layers, elapsed.count());
-        report.out = Printable(input) + " -> " + Printable(output) + line;
+        // With the drawing on standard output, the summary goes to standard error.
+        (output == kStandardStream ? report.err : report.out) +=
+            Printable(input) + " -> " + Printable(output) + line;
     }
     report.ok = true;
     return report;
@@ -247,13 +287,31 @@ int main(int argc, char** argv) {
         inputs.insert(inputs.end(), matches.begin(), matches.end());
     }
     if (!request.output.empty() && inputs.size() > 1) {
-        std::fprintf(stderr, "%s: --output: only with one input file\nTry '%s --help'.\n", kProgram, kProgram);
+        std::fprintf(stderr, "%s: --output: only with one input file\nTry '%s --help'.\n", kProgram,
+                     kProgram);
         return 2;
     }
+    // Standard input is read twice, as every input is: it is kept in a private file until the end.
+    TempFile standardInput;
     std::vector<BatchJob> jobs;
     for (const std::string& input : inputs) {
-        const std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
-        jobs.push_back({input, output, outputplan::PlannedTarget(output)});
+        std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
+        std::string source = input;
+        if (input == kStandardStream) {
+            if (!standardInput.Path().empty()) {
+                std::fprintf(stderr, "%s: -: standard input can be read only once\nTry '%s --help'.\n",
+                             kProgram, kProgram);
+                return 2;
+            }
+            if (const std::string problem = SpoolStandardInput(standardInput); !problem.empty()) {
+                Fail("-", problem);
+                return 1;
+            }
+            source = standardInput.Path();
+            if (request.output.empty())
+                output = kStandardStream;
+        }
+        jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
     }
     if (const std::string clash = outputplan::FindClash(jobs); !clash.empty()) {
         std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());

@@ -18,7 +18,8 @@ std::string SystemError(int error) {
 
 } // namespace
 
-AtomicFile::AtomicFile(std::string target) : m_requested(std::move(target)), m_target(m_requested) {}
+AtomicFile::AtomicFile(std::string target, Existing existing)
+    : m_requested(std::move(target)), m_target(m_requested), m_existing(existing) {}
 
 AtomicFile::~AtomicFile() {
     Discard();
@@ -46,10 +47,16 @@ bool AtomicFile::CreateTemporary(const std::string& directory, const std::string
 }
 
 bool AtomicFile::Open() {
+    if (m_requested == kStandardOutput) {
+        m_file.reset(filesys::OpenStandardOutput());
+        return m_file ? true : Fail(SystemError(errno));
+    }
     std::error_code ec;
+    const fs::file_status status = fs::status(filesys::PathOf(m_target), ec);
+    if (m_existing == Existing::Keep && fs::exists(status))
+        return Fail(SystemError(EEXIST));
     // A device or pipe, also behind a link (/dev/stdout), is written in place: it cannot be
     // replaced, only fed.
-    const fs::file_status status = fs::status(filesys::PathOf(m_target), ec);
     if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
         m_file.reset(filesys::OpenFile(m_target, "wb"));
         if (!m_file)
@@ -119,6 +126,14 @@ bool AtomicFile::Commit() {
         return CopyIntoTarget();
     // The drawing takes the target's permissions, or a new file's: it was private until now.
     const std::string& temporary = m_temporary.Path();
+    if (m_existing == Existing::Keep) {
+        // Placed only where nothing is, in one step: a file made there meanwhile stays.
+        filesys::GiveNewFilePermissions(temporary);
+        if (const std::string error = filesys::PlaceNew(temporary, m_target); !error.empty())
+            return Fail(error);
+        m_temporary.Keep(); // it is the target now
+        return true;
+    }
     if (filesys::StateOf(m_target).exists)
         filesys::CopyPermissions(m_target, temporary);
     else

@@ -16,10 +16,17 @@
 // Commit, the temporary file is removed, except when an in-place copy failed half way: then it is
 // kept as the complete drawing (KeptPath) and Damaged() says the target may be incomplete. A
 // target that exists but is no regular file (a device, a pipe) is written straight into. The
-// temporary file is readable by the user alone until it takes the target's permissions.
+// temporary file is readable by the user alone until it takes the target's permissions. Told to
+// keep an existing target, it writes only where no file is, also at the moment of the commit.
 class AtomicFile : public ITextSink {
 public:
-    explicit AtomicFile(std::string target);
+    // The target that names standard output: it is written straight into.
+    static constexpr const char* kStandardOutput = "-";
+
+    // Whether an existing target may be replaced.
+    enum class Existing { Replace, Keep };
+
+    explicit AtomicFile(std::string target, Existing existing = Existing::Replace);
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
     ~AtomicFile() override;
@@ -60,4 +67,5 @@ private:
     bool m_failed = false;
     bool m_damaged = false;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
+    Existing m_existing;
 };

@@ -24,6 +24,11 @@ std::vector<std::string> MatchArgument(const std::string& argument);
 std::filesystem::path PathOf(const std::string& text);
 std::string TextOf(const std::filesystem::path& path);
 
+// The process's standard input and output as binary streams of their own (duplicated
+// descriptors): closing them leaves the process's own open. Null with errno set on failure.
+std::FILE* OpenStandardInput();
+std::FILE* OpenStandardOutput();
+
 // std::fopen for a UTF-8 path.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 // Moves the file's position to `offset` from its start, beyond 2 GiB too; false with errno set.
@@ -34,6 +39,9 @@ std::FILE* CreateNew(const std::string& path);
 // Gives a file made by CreateNew the permissions any new file of the user gets (the umask's).
 void GiveNewFilePermissions(const std::string& path);
 // Puts `replacement` in the place of `target` by a rename. The system's text on failure.
+// Moves the new file to the path only when nothing is there, in one step, so that a file made
+// there meanwhile is never replaced. The system's text when that fails ("File exists"), or empty.
+[[nodiscard]] std::string PlaceNew(const std::string& file, const std::string& path);
 [[nodiscard]] std::string Replace(const std::string& replacement, const std::string& target);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
 bool IsTerminal(std::FILE* stream);

@@ -177,6 +177,18 @@ std::FILE* CreateNew(const std::string& path) {
     return file;
 }
 
+std::string PlaceNew(const std::string& file, const std::string& path) {
+    if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS)
+        return std::strerror(errno);
+    // A file system without the atomic no-replace rename: a new link fails just as well.
+    if (::link(file.c_str(), path.c_str()) != 0)
+        return std::strerror(errno);
+    ::unlink(file.c_str());
+    return {};
+}
+
 std::string Replace(const std::string& replacement, const std::string& target) {
     if (std::rename(replacement.c_str(), target.c_str()) != 0)
         return std::strerror(errno);
@@ -191,6 +203,23 @@ void CopyPermissions(const std::string& from, const std::string& to) {
     struct stat info {};
     if (::stat(from.c_str(), &info) == 0)
         ::chmod(to.c_str(), info.st_mode & 07777);
+}
+
+std::FILE* OpenStandardInput() {
+    const int fd = ::dup(STDIN_FILENO);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (file == nullptr && fd >= 0)
+        ::close(fd);
+    return file;
+}
+
+std::FILE* OpenStandardOutput() {
+    std::fflush(stdout); // what the program printed comes first
+    const int fd = ::dup(STDOUT_FILENO);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (file == nullptr && fd >= 0)
+        ::close(fd);
+    return file;
 }
 
 bool IsTerminal(std::FILE* stream) {

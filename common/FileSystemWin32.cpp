@@ -264,6 +264,15 @@ std::FILE* CreateNew(const std::string& path) {
     return file;
 }
 
+std::string PlaceNew(const std::string& file, const std::string& path) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on anything already there.
+    if (MoveFileExW(Wide(file).c_str(), Wide(path).c_str(), MOVEFILE_WRITE_THROUGH) != 0)
+        return {};
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? std::strerror(EEXIST)
+                                                                       : SystemText(error);
+}
+
 std::string Replace(const std::string& replacement, const std::string& target) {
     const std::wstring from = Wide(replacement);
     const std::wstring to = Wide(target);
@@ -285,6 +294,29 @@ void GiveNewFilePermissions(const std::string& /*path*/) {
 void CopyPermissions(const std::string& /*from*/, const std::string& /*to*/) {
     // ReplaceFileW keeps the target's attributes and ACLs itself; a read-only attribute copied
     // onto the temporary file would only keep it from being removed after a failure.
+}
+
+std::FILE* OpenStandardInput() {
+    const int fd = _dup(_fileno(stdin));
+    if (fd < 0)
+        return nullptr;
+    _setmode(fd, _O_BINARY); // no CR LF translation, no end at a Ctrl+Z
+    std::FILE* file = _fdopen(fd, "rb");
+    if (file == nullptr)
+        _close(fd);
+    return file;
+}
+
+std::FILE* OpenStandardOutput() {
+    std::fflush(stdout);
+    const int fd = _dup(_fileno(stdout));
+    if (fd < 0)
+        return nullptr;
+    _setmode(fd, _O_BINARY); // the drawing's CR LF as they are
+    std::FILE* file = _fdopen(fd, "wb");
+    if (file == nullptr)
+        _close(fd);
+    return file;
 }
 
 bool IsTerminal(std::FILE* stream) {

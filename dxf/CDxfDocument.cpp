@@ -126,7 +126,8 @@ DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& set
 
 DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWriteSettings& settings,
                                             const EntityWriter& produce) const {
-    AtomicFile file(path);
+    AtomicFile file(path,
+                    settings.replaceExisting ? AtomicFile::Existing::Replace : AtomicFile::Existing::Keep);
     return writeFile(file, settings, produce);
 }
 

@@ -4,9 +4,10 @@
 #include <string>
 
 struct DxfWriteSettings {
-    double symbolScale = 0.0;   // $LTSCALE and $PDSIZE; $TEXTSIZE is twice this
-    std::uint8_t pointMode = 0; // $PDMODE
-    std::uint8_t decimals = 6;  // digits after the point of every real written
+    double symbolScale = 0.0;    // $LTSCALE and $PDSIZE; $TEXTSIZE is twice this
+    std::uint8_t pointMode = 0;  // $PDMODE
+    std::uint8_t decimals = 6;   // digits after the point of every real written
+    bool replaceExisting = true; // false: an existing file is kept and the write fails
 };
 
 // How a write went: ok, or the system's reason why not.

@@ -255,8 +255,7 @@ private:
 };
 
 ConversionResult Convert(const std::string& readPath, const std::string& writePath,
-                         const ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
-                         unsigned threads, std::uint64_t chunkBytes) {
+                         const ExportOptions& options, const RunSettings& run) {
     ConversionResult result;
     // The file as it is now: any change to it until the drawing is complete is noticed.
     const filesys::FileState before = filesys::StateOf(readPath);
@@ -265,7 +264,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
     // A small file is not worth the threads.
-    Passes passes(readPath, options, before.size >= 2 * chunkBytes ? threads : 1, chunkBytes);
+    Passes passes(readPath, options, before.size >= 2 * run.chunkBytes ? run.threads : 1, run.chunkBytes);
     // The measured document is made like a converter's, so it has the symbol blocks.
     CFrtToDxf blocks(&options);
     CDxfDocument& measured = *blocks.GetDocument();
@@ -273,19 +272,20 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
 
     CProgressBar& progress = CProgressBar::Instance();
     progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);
-    if (!passes.Measure(measured, diagnostics, result)) {
+    if (!passes.Measure(measured, run.diagnostics, result)) {
         result.error = result.read.error;
         return result;
     }
     const FirstLook first{before, result.read.checksum};
-    if (!StillAsBefore(readPath, before, result) || RefusedAsStrict(result, strict))
+    if (!StillAsBefore(readPath, before, result) || RefusedAsStrict(result, run.strict))
         return result;
     result.entities = measured.entityCount();
     result.layers = measured.tables().layers().size();
     progress.SetRange(0, result.entities, 1);
-    const DxfWriteResult written =
-        measured.writeStreaming(writePath, WriteSettingsFor(options),
-                                [&](TextStream& stream) { return passes.Stream(measured, first, stream); });
+    DxfWriteSettings settings = WriteSettingsFor(options);
+    settings.replaceExisting = run.replaceExisting;
+    const DxfWriteResult written = measured.writeStreaming(
+        writePath, settings, [&](TextStream& stream) { return passes.Stream(measured, first, stream); });
     TakeWritten(written, result);
     return result;
 }
@@ -293,10 +293,9 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
 } // namespace
 
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
-                             const ExportOptions& options, IFrtDiagnostics* diagnostics, bool strict,
-                             unsigned threads, std::uint64_t chunkBytes) {
+                             const ExportOptions& options, const RunSettings& run) {
     try {
-        return Convert(readPath, writePath, options, diagnostics, strict, threads, chunkBytes);
+        return Convert(readPath, writePath, options, run);
     } catch (const std::bad_alloc&) {
         // Everything the run built is released on the way here, and the target is untouched.
         ConversionResult result;

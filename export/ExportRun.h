@@ -27,19 +27,26 @@ namespace exportrun {
 // The writer's settings that go with the options.
 DxfWriteSettings WriteSettingsFor(const ExportOptions& options);
 
-// Reads the FRT file at readPath through the reader into the converter and writes the drawing
-// to writePath, with the progress reporter's range set for each of the two phases. The drawing
-// is written only when the whole input was read: a file that cannot be read leaves the target
-// as it is, and so do a failed write and running out of memory. With diagnostics, the reader tells
-// them of every value it replaced by a fallback; strict then writes nothing when there was any.
-// The file is converted in chunks of about chunkBytes of input, with more than one thread
-// several at once; the drawing, the findings and their order do not depend on either.
-// Input of the default size makes some 700 KiB of text per chunk, which stays in the core's cache
-// until it is written; smaller chunks cost more in hand-overs.
+// Input of this size makes some 700 KiB of text per chunk, which stays in the core's cache until it
+// is written; smaller chunks cost more in hand-overs.
 constexpr std::uint64_t kChunkBytes = std::uint64_t{64} << 10;
+
+// How a conversion runs, apart from what it makes.
+struct RunSettings {
+    IFrtDiagnostics* diagnostics = nullptr; // told of every value the reader replaced by a fallback
+    bool strict = false;                    // then nothing is written when there was any
+    unsigned threads = 1;                   // chunks converted at once
+    std::uint64_t chunkBytes = kChunkBytes; // the input of one chunk, about
+    bool replaceExisting = true;            // false: an existing target is kept and the run fails
+};
+
+// Reads the FRT file at readPath through the reader into the converter and writes the drawing
+// to writePath ("-": standard output), with the progress reporter's range set for each of the two
+// phases. The drawing is written only when the whole input was read: a file that cannot be read
+// leaves the target as it is, and so do a failed write and running out of memory. The file is
+// converted in chunks, with more than one thread several at once; the drawing, the findings and
+// their order do not depend on either.
 ConversionResult ConvertFile(const std::string& readPath, const std::string& writePath,
-                             const ExportOptions& options, IFrtDiagnostics* diagnostics = nullptr,
-                             bool strict = false, unsigned threads = 1,
-                             std::uint64_t chunkBytes = kChunkBytes);
+                             const ExportOptions& options, const RunSettings& run = {});
 
 } // namespace exportrun

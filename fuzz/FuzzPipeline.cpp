@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzRequire(problem.empty(), "the drawing is not well-formed: " + problem);
 
     const ConversionResult chunked =
-        exportrun::ConvertFile(path, output.Path(), options, nullptr, false, 3, 32);
+        exportrun::ConvertFile(path, output.Path(), options, {nullptr, false, 3, 32, true});
     FuzzRequire(chunked.ok, "the chunked conversion failed: " + chunked.error);
     FuzzRequire(chunked.entities == whole.entities && chunked.layers == whole.layers,
                 "chunks counted another drawing");

@@ -85,6 +85,102 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
     EXPECT_EQ(Batch(dir, "--version").out.substr(0, 14), "frt2dxf-batch ");
 }
 
+// The forms people type: values in the same word, short options together, long options cut
+// short where that is unambiguous, "--" before an input that begins with "-".
+TEST(Batch, OptionsInTheirGetoptForms) {
+    TempDir dir;
+    const std::string input = dir.Write("site.frt", ReadFile(kExample));
+    const std::string dashed = dir.Write("-site.frt", ReadFile(kExample));
+    const std::string expected = dir.File("expected.dxf");
+    ASSERT_EQ(
+        Batch(dir, "-q --label point-id --no-symbols -o " + Quoted(expected) + " " + Quoted(input)).status,
+        0);
+    for (const std::string& form :
+         {"-qj2 --label=point-id --no-sym -o" + Quoted(dir.File("a.dxf")),
+          "-q -j 2 --label point-id --no-sy --output " + Quoted(dir.File("a.dxf")),
+          "-j1 -q --label point-id --no-symbols --outp=" + Quoted(dir.File("a.dxf"))}) {
+        SCOPED_TRACE(form);
+        const BatchRun run = Batch(dir, form + " " + Quoted(input));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(run.out.empty()) << "-q taken inside a cluster";
+        EXPECT_EQ(ReadFile(dir.File("a.dxf")), ReadFile(expected));
+        fs::remove(dir.File("a.dxf"));
+    }
+    const BatchRun dash = Batch(dir, "-q -- -site.frt", "cd " + Quoted(dir.Path().string()) + " &&");
+    EXPECT_EQ(dash.status, 0) << dash.err;
+    EXPECT_TRUE(fs::exists(dir.File("-site.dxf")));
+
+    const struct {
+        const char* args;
+        const char* message;
+    } errors[] = {
+        {"--la point-id x.frt",
+         "option '--la' is ambiguous; possibilities: --label --label-layer --label-colour"},
+        {"-qx x.frt", "unknown option '-x'"},
+        {"--quiet=1 x.frt", "--quiet: takes no value"},
+        {"-qj", "-j: a value is missing"},
+        {"-j0 x.frt", "-j: the number of jobs must be from 1 to 256, not '0'"},
+    };
+    for (const auto& e : errors) {
+        const BatchRun run = Batch(dir, e.args);
+        EXPECT_EQ(run.status, 2) << e.args;
+        EXPECT_NE(run.err.find(e.message), std::string::npos) << e.args << "\n" << run.err;
+    }
+}
+
+// "-" reads standard input (kept in a private file until the end, as an input is read twice)
+// and writes to standard output; the summary then goes to standard error.
+TEST(Batch, StandardInputAndOutput) {
+    TempDir dir;
+    const std::string input = dir.Write("site.frt", ReadFile(kExample));
+    const std::string expected = dir.File("expected.dxf");
+    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(expected) + " " + Quoted(input)).status, 0);
+    const std::string tmp = "TMPDIR=" + Quoted(dir.Path().string());
+
+    const BatchRun piped = Batch(dir, "- < " + Quoted(input), tmp);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(piped.out == ReadFile(expected)) << "the drawing on standard output";
+    EXPECT_NE(piped.err.find("- -> -: 31 entities, 9 layers"), std::string::npos) << piped.err;
+
+    const BatchRun toStdout = Batch(dir, "-o - " + Quoted(input));
+    EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+    EXPECT_TRUE(toStdout.out == ReadFile(expected));
+
+    const BatchRun toFile =
+        Batch(dir, "-q -o " + Quoted(dir.File("from-stdin.dxf")) + " - < " + Quoted(input), tmp);
+    EXPECT_EQ(toFile.status, 0) << toFile.err;
+    EXPECT_EQ(ReadFile(dir.File("from-stdin.dxf")), ReadFile(expected));
+
+    const BatchRun garbage = Batch(dir, "- < " + Quoted(dir.Write("junk.txt", "no survey")), tmp);
+    EXPECT_EQ(garbage.status, 1);
+    EXPECT_NE(garbage.err.find("-: not an FRT file"), std::string::npos) << garbage.err;
+    EXPECT_TRUE(garbage.out.empty());
+
+    const BatchRun twice = Batch(dir, "- - < /dev/null", tmp);
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_NE(twice.err.find("standard input can be read only once"), std::string::npos) << twice.err;
+    // No copy of standard input stays behind.
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{"expected.dxf", "from-stdin.dxf", "junk.txt", "site.frt"}));
+}
+
+// --no-clobber keeps an existing output; the others are written, and the run fails.
+TEST(Batch, NoClobberKeepsAnExistingOutput) {
+    TempDir dir;
+    const std::string a = dir.Write("a.frt", ReadFile(kExample));
+    const std::string b = dir.Write("b.frt", ReadFile(kExample));
+    dir.Write("a.dxf", "keep me");
+    for (const char* option : {"-n", "--no-clobber"}) {
+        const BatchRun run = Batch(dir, std::string("-q ") + option + " " + Quoted(a) + " " + Quoted(b));
+        EXPECT_EQ(run.status, 1) << option;
+        EXPECT_NE(run.err.find("a.dxf: File exists; not replaced (--no-clobber)"), std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadFile(dir.File("a.dxf")), "keep me");
+        EXPECT_EQ(ReadFile(dir.File("b.dxf")).substr(0, 14), "  0\r\nSECTION\r\n");
+        fs::remove(dir.File("b.dxf"));
+    }
+}
+
 TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
     TempDir dir;
     const std::string good = dir.Write("good.frt", ReadFile(kExample));

@@ -324,6 +324,33 @@ TEST(DxfWrite, ReplacesTheTargetWholeAndKeepsItsPermissions) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 }
 
+// Told to keep an existing file, the writer refuses one that is there at the start, and one that
+// appeared while it wrote: the file made meanwhile stays as it is, and no temporary file is left.
+TEST(DxfWrite, KeepingAnExistingFileAlsoKeepsOneMadeMeanwhile) {
+    TempDir dir;
+    const std::string there = dir.Write("there.dxf", "someone else's");
+    AtomicFile refused(there, AtomicFile::Existing::Keep);
+    EXPECT_FALSE(refused.Open());
+    EXPECT_EQ(refused.Error(), std::generic_category().message(EEXIST));
+
+    const std::string later = dir.File("later.dxf");
+    AtomicFile file(later, AtomicFile::Existing::Keep);
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write("drawing", 7));
+    dir.Write("later.dxf", "made meanwhile");
+    EXPECT_FALSE(file.Commit());
+    EXPECT_EQ(file.Error(), std::generic_category().message(EEXIST));
+    EXPECT_EQ(ReadFile(later), "made meanwhile");
+
+    const std::string fresh = dir.File("fresh.dxf");
+    AtomicFile written(fresh, AtomicFile::Existing::Keep);
+    ASSERT_TRUE(written.Open());
+    ASSERT_TRUE(written.Write("drawing", 7));
+    ASSERT_TRUE(written.Commit()) << written.Error();
+    EXPECT_EQ(ReadFile(fresh), "drawing");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"fresh.dxf", "later.dxf", "there.dxf"}));
+}
+
 #ifndef _WIN32 // POSIX links
 TEST(DxfWrite, WritesThroughASymbolicLink) {
     TempDir dir;

@@ -77,7 +77,10 @@ TEST(ExportRun, ThreadsMakeTheSameDrawingAndFindingsInTheSameOrder) {
     ConversionResult results[2];
     for (int i = 0; i < 2; ++i) {
         const std::string output = (dir.Path() / ("out" + std::to_string(i) + ".dxf")).u8string();
-        results[i] = exportrun::ConvertFile(input, output, options[i], &findings[i], false, i == 0 ? 1 : 3);
+        exportrun::RunSettings run;
+        run.diagnostics = &findings[i];
+        run.threads = i == 0 ? 1 : 3;
+        results[i] = exportrun::ConvertFile(input, output, options[i], run);
         ASSERT_TRUE(results[i].ok) << results[i].error;
         drawings[i] = ReadAll(output);
     }
@@ -99,7 +102,11 @@ TEST(ExportRun, StrictWithThreadsWritesNothingAfterAFinding) {
     const std::string output = dir.Write("old.dxf", "old drawing");
     ExportOptions options = AllOptions();
     Findings findings;
-    const ConversionResult result = exportrun::ConvertFile(input, output, options, &findings, true, 2);
+    exportrun::RunSettings run;
+    run.diagnostics = &findings;
+    run.strict = true;
+    run.threads = 2;
+    const ConversionResult result = exportrun::ConvertFile(input, output, options, run);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("questionable value(s) in the input; nothing was written"),
               std::string::npos);
