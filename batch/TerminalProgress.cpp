@@ -25,3 +25,26 @@ void TerminalProgress::Show(std::int64_t position, std::int64_t low, std::int64_
                  filled, "##############################", kWidth - filled, "", percent);
     std::fflush(m_out);
 }
+
+RunProgress::RunProgress(std::FILE* out, std::size_t files, std::uint64_t bytes)
+    : m_out(out), m_files(files), m_bytes(bytes) {}
+
+void RunProgress::Clear() {
+    if (!m_shown)
+        return;
+    std::fputs("\r\033[K", m_out);
+    std::fflush(m_out);
+    m_shown = false;
+}
+
+void RunProgress::FileDone(std::uint64_t bytes) {
+    ++m_filesDone;
+    m_bytesDone += bytes;
+    const bool small = m_bytes < 1000000; // kB for a run of small files, else MB
+    const double unit = small ? 1e3 : 1e6;
+    std::fprintf(m_out, "\r%zu of %zu files, %.1f of %.1f %s read\033[K", m_filesDone, m_files,
+                 static_cast<double>(m_bytesDone) / unit, static_cast<double>(m_bytes) / unit,
+                 small ? "kB" : "MB");
+    std::fflush(m_out);
+    m_shown = true;
+}

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -190,6 +191,7 @@ public:
     FileJob(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request)
         : m_job(job), m_settings(settings), m_request(request) {}
     void Run(ITextSink& /*out*/) override { report = ConvertOne(m_job, m_settings, m_request, 1, false); }
+    [[nodiscard]] const std::string& Source() const { return m_job.source; }
 
     JobReport report;
 
@@ -219,6 +221,14 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
             take(ConvertOne(job, settings, request, request.jobs, showProgress));
     } else {
         CProgressBar::Instance(); // made once here; without a display the threads only read it
+        // On a terminal, one line for the whole run.
+        std::optional<RunProgress> progress;
+        if (!request.quiet && filesys::IsTerminal(stderr)) {
+            std::uint64_t bytes = 0;
+            for (const BatchJob& job : jobs)
+                bytes += filesys::StateOf(job.source).size;
+            progress.emplace(stderr, jobs.size(), bytes);
+        }
         std::size_t next = 0;
         ChunkPipeline pipeline(workers);
         pipeline.Run(
@@ -229,7 +239,12 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
             },
             [](std::string_view) { return true; },
             [&](ChunkPipeline::Job& finished) {
-                take(static_cast<FileJob&>(finished).report);
+                auto& job = static_cast<FileJob&>(finished);
+                if (progress)
+                    progress->Clear();
+                take(job.report);
+                if (progress)
+                    progress->FileDone(filesys::StateOf(job.Source()).size);
                 return true;
             });
     }

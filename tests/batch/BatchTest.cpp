@@ -164,6 +164,26 @@ TEST(Batch, StandardInputAndOutput) {
               (std::vector<std::string>{"expected.dxf", "from-stdin.dxf", "junk.txt", "site.frt"}));
 }
 
+// Several files at once on a terminal: one line for the whole run, taken away for each report.
+TEST(Batch, ARunOfSeveralFilesShowsOneProgressLineOnATerminal) {
+    TempDir dir;
+    std::string inputs;
+    for (const char* name : {"a.frt", "b.frt", "c.frt"})
+        inputs += " " + Quoted(dir.Write(name, ReadFile(kExample)));
+    const std::string command = std::string(kBatch) + " -j2" + inputs;
+    // script(1) gives the program a terminal.
+    const std::string shown = Capture("script -qec " + Quoted(command) + " /dev/null");
+    EXPECT_NE(shown.find("\r1 of 3 files, 2.6 of 7.9 kB read\033[K"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r3 of 3 files, 7.9 of 7.9 kB read\033[K"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r\033[K"), std::string::npos) << "the line is taken away for the reports";
+    // Without a terminal, or quiet, no progress at all.
+    const BatchRun piped = Batch(dir, "-j2" + inputs);
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.err.find("of 3 files"), std::string::npos) << piped.err;
+    const std::string quiet = Capture("script -qec " + Quoted(command + " -q") + " /dev/null");
+    EXPECT_EQ(quiet.find("of 3 files"), std::string::npos) << quiet;
+}
+
 // --no-clobber keeps an existing output; the others are written, and the run fails.
 TEST(Batch, NoClobberKeepsAnExistingOutput) {
     TempDir dir;
