@@ -41,6 +41,9 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
                              reported as a warning and converted with a fallback)
   -n, --no-clobber           keep an existing output: its input is reported and counts
                              as failed
+  --report FILE              write what each input gave as JSON to FILE: paths, status,
+                             elements read, entities by kind and layer, extents, every
+                             warning with its line, bytes and seconds
   -j, --jobs N               use N threads (default: the number of cores): N inputs
                              at once, or a single large input in parts on all N;
                              messages still come in input order
@@ -176,6 +179,13 @@ const Option kOptions[] = {
     {"-n", false,
      [](Parse& p, const std::string&) {
          p.request.noClobber = true;
+         return true;
+     }},
+    {"--report", true,
+     [](Parse& p, const std::string& value) {
+         if (value.empty())
+             return p.Fail("--report: the report path is empty");
+         p.request.report = value;
          return true;
      }},
     {"--no-clobber", false,

@@ -15,6 +15,7 @@ struct BatchRequest {
     bool fromSettings = false;
     bool strict = false;           // a questionable value in an input fails that input
     bool noClobber = false;        // an existing output is kept, and its input counts as failed
+    std::string report;            // where the JSON report of the run goes, when asked for
     unsigned jobs = DefaultJobs(); // conversions at once
 
     // The number of cores, at least 1.

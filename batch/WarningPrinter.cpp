@@ -1,5 +1,6 @@
 #include "batch/WarningPrinter.h"
 
+#include "batch/RunReport.h"
 #include "batch/TerminalText.h"
 
 #include <string>
@@ -9,6 +10,7 @@ namespace {
 // Record values may hold any byte and be of any length: control characters must not act on the
 // terminal, and a value of megabytes is no message.
 constexpr std::size_t kLongestValue = 80;
+constexpr std::size_t kReportedValue = 1000;
 
 std::string Printable(std::string_view text) {
     return terminaltext::Printable(text, kLongestValue);
@@ -18,6 +20,8 @@ std::string Printable(std::string_view text) {
 
 void WarningPrinter::Warn(std::uint64_t line, std::string_view key, std::string_view value,
                           std::string_view problem) {
+    if (m_json != nullptr) // a value of megabytes is cut there too
+        runreport::AppendWarning(*m_json, line, key, value.substr(0, kReportedValue), problem);
     if (++m_count > kShown)
         return;
     std::string pair = Printable(key);

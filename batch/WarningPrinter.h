@@ -18,6 +18,8 @@ public:
     void Warn(std::uint64_t line, std::string_view key, std::string_view value,
               std::string_view problem) override;
     void Finish() const;
+    // From now on every finding is also added to `json`, as objects for the --report file.
+    void CollectFor(std::string& json) { m_json = &json; }
     [[nodiscard]] std::uint64_t Count() const { return m_count; }
 
 private:
@@ -25,4 +27,5 @@ private:
     std::string m_program;
     std::string m_file;
     std::uint64_t m_count = 0;
+    std::string* m_json = nullptr;
 };

@@ -1,6 +1,7 @@
 // frt2dxf-batch: converts FRT files to DXF drawings without a desktop. Never changes its input.
 #include "batch/BatchCommandLine.h"
 #include "batch/OutputPlan.h"
+#include "batch/RunReport.h"
 #include "batch/StoredSettings.h"
 #include "batch/TerminalProgress.h"
 #include "batch/TerminalText.h"
@@ -57,9 +58,16 @@ struct JobReport {
     std::string out;
     std::string err;
     std::uint64_t warnings = 0;
+    // For the --report file.
+    ConversionResult result;
+    std::string message;      // why it failed
+    std::string findingsJson; // every finding, when a report is written
+    double seconds = 0;
 
     bool Fail(const std::string& path, const std::string& reason) {
         err += std::string(kProgram) + ": " + Printable(path) + ": " + Printable(reason) + "\n";
+        if (message.empty())
+            message = path + ": " + reason;
         return false;
     }
     void Print() const {
@@ -153,11 +161,15 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         CProgressBar::Instance().Create(
             std::make_unique<TerminalProgress>(stderr, filesys::TextOf(filesys::PathOf(input).filename())));
     WarningPrinter warnings(report.err, kProgram, input);
+    if (!request.report.empty())
+        warnings.CollectFor(report.findingsJson);
     const auto start = std::chrono::steady_clock::now();
-    const ConversionResult result = exportrun::ConvertFile(
+    report.result = exportrun::ConvertFile(
         job.source, job.target, options,
         {&warnings, request.strict, threads, exportrun::kChunkBytes, !request.noClobber});
+    const ConversionResult& result = report.result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    report.seconds = elapsed.count();
     if (showProgress)
         CProgressBar::Destroy();
     warnings.Finish();
@@ -192,6 +204,7 @@ public:
         : m_job(job), m_settings(settings), m_request(request) {}
     void Run(ITextSink& /*out*/) override { report = ConvertOne(m_job, m_settings, m_request, 1, false); }
     [[nodiscard]] const std::string& Source() const { return m_job.source; }
+    [[nodiscard]] const BatchJob& Job() const { return m_job; }
 
     JobReport report;
 
@@ -204,21 +217,24 @@ private:
 // Converts every job, `workers` at a time, and prints each report in input order as soon as it
 // and all before it are done. Returns whether all succeeded.
 bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings,
-                const BatchRequest& request, unsigned workers) {
+                const BatchRequest& request, unsigned workers, runreport::Writer* runReport) {
     std::uint64_t warnings = 0;
     int filesWithWarnings = 0;
     bool allOk = true;
-    const auto take = [&](const JobReport& report) {
+    const auto take = [&](const BatchJob& job, const JobReport& report) {
         report.Print();
         allOk = report.ok && allOk;
         warnings += report.warnings;
         filesWithWarnings += report.warnings > 0 ? 1 : 0;
+        if (runReport != nullptr)
+            runReport->Add(runreport::FileEntry(job.input, job.output, report.result, report.message,
+                                                report.findingsJson, report.seconds));
     };
     if (workers <= 1) {
         // One file at a time: each gets all the threads.
         const bool showProgress = !request.quiet && filesys::IsTerminal(stderr);
         for (const BatchJob& job : jobs)
-            take(ConvertOne(job, settings, request, request.jobs, showProgress));
+            take(job, ConvertOne(job, settings, request, request.jobs, showProgress));
     } else {
         CProgressBar::Instance(); // made once here; without a display the threads only read it
         // On a terminal, one line for the whole run.
@@ -242,7 +258,7 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
                 auto& job = static_cast<FileJob&>(finished);
                 if (progress)
                     progress->Clear();
-                take(job.report);
+                take(job.Job(), job.report);
                 if (progress)
                     progress->FileDone(filesys::StateOf(job.Source()).size);
                 return true;
@@ -332,7 +348,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
         return 2;
     }
+    // The report file is made first, so that a run that cannot write it converts nothing.
+    std::optional<runreport::Writer> runReport;
+    if (!request.report.empty() && !runReport.emplace(request.report).Open()) {
+        Fail(request.report, runReport->Error());
+        return 1;
+    }
     const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(jobs.size(), 1));
-    const bool converted = ConvertAll(jobs, settings, request, workers);
+    const bool converted = ConvertAll(jobs, settings, request, workers, runReport ? &*runReport : nullptr);
+    if (runReport && !runReport->Finish()) {
+        Fail(request.report, runReport->Error());
+        return 1;
+    }
     return converted && allMatched ? 0 : 1;
 }

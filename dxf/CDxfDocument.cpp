@@ -14,12 +14,15 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
         return nullptr;
     CDxfEntity* e = entity.get();
     ++m_count;
+    ++m_typeCounts[TypeIndex(e->entityType())];
 
     if (const DxfAttributes* attrs = e->attributes())
         recordLayerOf(*attrs);
 
     if (e->entityType() == DXF_ENTITY_POLYLINE) {
-        for (const auto& vertex : static_cast<const CDxfPolyline*>(e)->vertices())
+        const auto& vertices = static_cast<const CDxfPolyline*>(e)->vertices();
+        m_typeCounts[TypeIndex(DXF_ENTITY_VERTEX)] += vertices.size();
+        for (const auto& vertex : vertices)
             m_tables.widenExtents(vertex->location);
     } else if (const DxfPoint3* position = e->position()) {
         m_tables.widenExtents(*position);
@@ -44,15 +47,24 @@ void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
     // slot of a small table, without a look into the layer table.
     const std::string_view layer = attributes.layer();
     KnownLayer& known = m_knownLayers[std::hash<std::string_view>{}(layer) % m_knownLayers.size()];
-    if (known.used && known.name == layer)
-        return;
-    m_tables.recordLayer(layer, attributes.lineType(), attributes.colour);
-    known.name.assign(layer);
-    known.used = true;
+    if (known.entry == nullptr || known.name != layer) {
+        known.entry = &m_tables.recordLayer(layer, attributes.lineType(), attributes.colour);
+        known.name.assign(layer);
+    }
+    ++known.entry->entities;
+}
+
+std::size_t CDxfDocument::TypeIndex(std::int32_t type) {
+    std::size_t index = 0;
+    for (auto bits = static_cast<std::uint32_t>(type); bits > 1; bits >>= 1U)
+        ++index;
+    return index < kTypeSlots ? index : kTypeSlots - 1;
 }
 
 void CDxfDocument::merge(const CDxfDocument& later) {
     m_count += later.m_count;
+    for (std::size_t i = 0; i < kTypeSlots; ++i)
+        m_typeCounts[i] += later.m_typeCounts[i];
     m_tables.merge(later.m_tables);
 }
 
@@ -109,6 +121,7 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
             result.error = stream.Error();
             return result;
         }
+        result.bytes = stream.BytesWritten();
     }
     if (!file.Commit()) {
         result.error = file.Error();

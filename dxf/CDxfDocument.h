@@ -53,6 +53,10 @@ public:
     void writeTo(TextStream& stream, const DxfWriteSettings& settings) const;
 
     [[nodiscard]] std::int32_t entityCount() const override { return m_count; }
+    // The entities added of one kind; VERTEX counts the vertices of the polylines.
+    [[nodiscard]] std::uint64_t entitiesOfType(DxfEntityType type) const {
+        return m_typeCounts[TypeIndex(type)];
+    }
     [[nodiscard]] const CDxfTables& tables() const { return m_tables; }
     [[nodiscard]] const std::deque<std::unique_ptr<CDxfEntity>>& entities() const { return m_entities; }
 
@@ -69,14 +73,19 @@ private:
     enum class Keeping { All, MeasureOnly, Stream };
 
     std::deque<std::unique_ptr<CDxfEntity>> m_entities; // only when kept
+    // By the entity type's bit: 1 VERTEX, 2 POINT ... 512 CIRCLE.
+    static constexpr std::size_t kTypeSlots = 10;
+    static std::size_t TypeIndex(std::int32_t type);
+
     std::int32_t m_count = 0;
+    std::array<std::uint64_t, kTypeSlots> m_typeCounts{};
     Keeping m_keeping = Keeping::All;
     TextStream* m_stream = nullptr;
     bool m_stepProgress = true;
     CDxfTables m_tables;
     struct KnownLayer {
         std::string name;
-        bool used = false;
+        const CDxfLayer* entry = nullptr; // null: the slot is empty
     };
     std::array<KnownLayer, 64> m_knownLayers; // layers already recorded, by a hash of the name
 };

@@ -9,6 +9,8 @@ struct CDxfLayer {
     std::string name;
     std::string lineType;
     std::int32_t colour = 0;
+    // The top-level entities on the layer, counted as they are added (not part of the order).
+    mutable std::uint64_t entities = 0;
 };
 
 // Orders layers byte-wise by name, also against a bare name.

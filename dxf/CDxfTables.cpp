@@ -132,9 +132,11 @@ void CDxfTables::widenExtents(const DxfPoint3& p) {
         m_extMin.z = p.z;
 }
 
-void CDxfTables::recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour) {
-    if (m_layers.find(name) == m_layers.end())
-        m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour});
+const CDxfLayer& CDxfTables::recordLayer(std::string_view name, std::string_view lineType,
+                                         std::int32_t colour) {
+    if (const auto found = m_layers.find(name); found != m_layers.end())
+        return *found;
+    return *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour}).first;
 }
 
 void CDxfTables::merge(const CDxfTables& later) {
@@ -145,7 +147,7 @@ void CDxfTables::merge(const CDxfTables& later) {
     m_extMax.y = std::max(m_extMax.y, later.m_extMax.y);
     m_extMax.z = std::max(m_extMax.z, later.m_extMax.z);
     for (const CDxfLayer& layer : later.m_layers)
-        recordLayer(layer.name, layer.lineType, layer.colour);
+        recordLayer(layer.name, layer.lineType, layer.colour).entities += layer.entities;
 }
 
 bool CDxfTables::addBlock(CDxfBlock&& block) {

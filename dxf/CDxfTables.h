@@ -22,7 +22,8 @@ public:
 
     void widenExtents(const DxfPoint3& point);
     // Adds the layer unless one of that name exists: the first entity on a layer fixes it.
-    void recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour);
+    // Returns the layer's entry, which stays where it is.
+    const CDxfLayer& recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour);
     // Widens the extents by another's and records its layers where this has none of that name:
     // as if this had seen the other's entities after its own.
     void merge(const CDxfTables& later);

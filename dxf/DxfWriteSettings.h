@@ -14,6 +14,7 @@ struct DxfWriteSettings {
 struct DxfWriteResult {
     bool ok = false;
     std::string error;
-    bool damaged = false; // the target may have lost its old content (an in-place write failed)
-    std::string keptPath; // then the complete drawing is here
+    bool damaged = false;    // the target may have lost its old content (an in-place write failed)
+    std::string keptPath;    // then the complete drawing is here
+    std::uint64_t bytes = 0; // of the drawing, when it was written
 };

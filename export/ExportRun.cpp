@@ -45,7 +45,25 @@ bool RefusedAsStrict(ConversionResult& result, bool strict) {
     return true;
 }
 
+// What the first pass measured, for the report: entities by layer and by kind, and the extents.
+void TakeFigures(const CDxfDocument& measured, ConversionResult& result) {
+    result.entities = measured.entityCount();
+    result.layers = measured.tables().layers().size();
+    for (const CDxfLayer& layer : measured.tables().layers())
+        result.layerEntities.push_back({layer.name, layer.entities});
+    constexpr std::pair<DxfEntityType, const char*> kKinds[] = {
+        {DXF_ENTITY_POINT, "POINT"},  {DXF_ENTITY_INSERT, "INSERT"},     {DXF_ENTITY_TEXT, "TEXT"},
+        {DXF_ENTITY_LINE, "LINE"},    {DXF_ENTITY_POLYLINE, "POLYLINE"}, {DXF_ENTITY_VERTEX, "VERTEX"},
+        {DXF_ENTITY_CIRCLE, "CIRCLE"}};
+    for (const auto& [type, name] : kKinds)
+        if (const std::uint64_t count = measured.entitiesOfType(type); count > 0)
+            result.typeEntities.push_back({name, count});
+    result.low = measured.tables().extMin();
+    result.high = measured.tables().extMax();
+}
+
 void TakeWritten(const DxfWriteResult& written, ConversionResult& result) {
+    result.bytes = written.bytes;
     result.ok = written.ok;
     result.error = written.error;
     result.targetDamaged = written.damaged;
@@ -195,6 +213,9 @@ public:
                 result.read.bytes += job.read.bytes;
                 result.read.checksum = Checksum::Combine(result.read.checksum, job.read.checksum);
                 result.read.elements += job.read.elements;
+                result.read.points += job.read.points;
+                result.read.lines += job.read.lines;
+                result.read.areas += job.read.areas;
                 if (!job.read.Ok()) {
                     result.read.error = job.read.error;
                     return false;
@@ -279,8 +300,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     const FirstLook first{before, result.read.checksum};
     if (!StillAsBefore(readPath, before, result) || RefusedAsStrict(result, run.strict))
         return result;
-    result.entities = measured.entityCount();
-    result.layers = measured.tables().layers().size();
+    TakeFigures(measured, result);
     progress.SetRange(0, result.entities, 1);
     DxfWriteSettings settings = WriteSettingsFor(options);
     settings.replaceExisting = run.replaceExisting;

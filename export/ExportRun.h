@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ExportOptions.h"
+#include "dxf/DxfPoint3.h"
 #include "dxf/DxfWriteSettings.h"
 #include "frt/CFrtSource.h"
 #include "frt/IFrtDiagnostics.h"
@@ -9,15 +10,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // How one conversion went.
 struct ConversionResult {
+    // What one layer or one kind of entity holds.
+    struct Count {
+        std::string name;
+        std::uint64_t entities = 0;
+    };
+
     std::string error;       // the system's reason, when not ok
     std::string keptDrawing; // when the target was damaged, the complete drawing is kept here
     FrtReadResult read;
     std::uint64_t warnings = 0; // values the diagnostics heard of
     std::size_t layers = 0;
     std::int32_t entities = 0;
+    std::vector<Count> layerEntities; // each layer, in the layer table's order
+    std::vector<Count> typeEntities;  // each kind of entity written (VERTEX: of the polylines)
+    DxfPoint3 low;                    // the extents of the entities; z NaN in 2D
+    DxfPoint3 high;
+    std::uint64_t bytes = 0; // of the drawing written
     bool ok = false;
     bool targetDamaged = false; // the write went wrong half way into the target itself
 };

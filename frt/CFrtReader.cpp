@@ -140,6 +140,17 @@ CFrtArea* CFrtReader::ReadArea(std::string_view record, CFrtArea* area) {
 
 void CFrtReader::Hand(std::unique_ptr<CFrtElement> element) {
     ++m_elements;
+    switch (element->GetType()) {
+    case FRT_ELEMENT_POINT:
+        ++m_counts.points;
+        break;
+    case FRT_ELEMENT_LINE:
+        ++m_counts.lines;
+        break;
+    case FRT_ELEMENT_AREA:
+        ++m_counts.areas;
+        break;
+    }
     if (IFrtConsumer* consumer = GetConsumer())
         consumer->Process(std::move(element));
 }
@@ -239,6 +250,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
     FrtReadResult result;
     result.opened = true;
     m_elements = 0;
+    m_counts = FrtReadResult{};
     const DataKindFlags* kinds = GetDataKinds();
     const DataKindFlags wanted = kinds != nullptr ? *kinds : 0;
     for (;;) {
@@ -264,5 +276,8 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
     result.bytes = input.BytesRead();
     result.checksum = input.ChecksumRead();
     result.elements = m_elements;
+    result.points = m_counts.points;
+    result.lines = m_counts.lines;
+    result.areas = m_counts.areas;
     return result;
 }

@@ -62,6 +62,7 @@ private:
 
     CAttributeMap m_record; // the current record's pairs, reused from line to line
     std::uint64_t m_elements = 0;
+    FrtReadResult m_counts; // the elements of each kind
     IFrtDiagnostics* m_diagnostics = nullptr;
     bool m_progressSteps = true;
 };

@@ -13,6 +13,9 @@ struct FrtReadResult {
     std::uint64_t bytes = 0;
     std::uint64_t checksum = 0; // of the bytes read, to tell whether a second reading saw the same
     std::uint64_t elements = 0;
+    std::uint64_t points = 0; // of the elements: records of [Points], lines, areas
+    std::uint64_t lines = 0;
+    std::uint64_t areas = 0;
 
     [[nodiscard]] bool Ok() const { return opened && error.empty(); }
 };

@@ -3,8 +3,8 @@
 #include "app/ExportDlgLogic.h"
 #include "app/ExportDlgTemplate.h"
 #include "app/win32/Win32ProgressDisplay.h"
-#include "export/WinText.h"
 #include "app/win32/resource.h"
+#include "export/WinText.h"
 
 #include <optional>
 

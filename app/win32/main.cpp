@@ -1,10 +1,10 @@
 // frt2dxf.exe: the desktop converter on the Windows API. Started with the path of an FRT file, it
 // shows the "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "app/CExportApp.h"
-#include "export/RegistrySettingsStore.h"
 #include "app/win32/Win32StartUpUi.h"
-#include "export/WinText.h"
 #include "common/PendingFiles.h"
+#include "export/RegistrySettingsStore.h"
+#include "export/WinText.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
 // What only the Windows build has: the registry store, the temporary copy, the replace through
 // ReplaceFileW, and paths outside the ANSI code page. Runs under Wine.
 #include "app/TempCopy.h"
-#include "export/RegistrySettingsStore.h"
 #include "common/FileSystem.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfPoint.h"
 #include "export/ExportSettings.h"
+#include "export/RegistrySettingsStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -157,14 +157,16 @@ TEST(WindowsResources, BothProgramsCarryTheirVersionAndManifest) {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-        EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
-                      "." + std::to_string(HIWORD(fixed->dwFileVersionLS)),
+        EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                      std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                      std::to_string(HIWORD(fixed->dwFileVersionLS)),
                   FRT2DXF_VERSION);
         const auto text = [&data](const wchar_t* name) {
             wchar_t* value = nullptr;
             UINT chars = 0;
             const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-            if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &chars) || value == nullptr)
+            if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &chars) ||
+                value == nullptr)
                 return std::string();
             return Utf8(value);
         };
@@ -174,7 +176,8 @@ TEST(WindowsResources, BothProgramsCarryTheirVersionAndManifest) {
         EXPECT_EQ(text(L"OriginalFilename"), filesys::TextOf(filesys::PathOf(program).filename()));
         EXPECT_FALSE(text(L"FileDescription").empty());
 
-        HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        HMODULE module =
+            LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module, nullptr);
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
         ASSERT_NE(found, nullptr) << "no application manifest";
@@ -183,7 +186,8 @@ TEST(WindowsResources, BothProgramsCarryTheirVersionAndManifest) {
         FreeLibrary(module);
         EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
         EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
-        EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos) << "Windows 10 and 11";
+        EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos)
+            << "Windows 10 and 11";
         EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos) << "the ANSI code page stays";
     }
 }
@@ -210,7 +214,8 @@ BatchRun RunBatch(const std::wstring& arguments, const TempDir& dir) {
     PROCESS_INFORMATION process{};
     std::wstring command = L"\"" + filesys::PathOf(FRT2DXF_BATCH_EXE).wstring() + L"\" " + arguments;
     BatchRun run;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         GetExitCodeProcess(process.hProcess, &run.status);
         CloseHandle(process.hThread);
@@ -236,13 +241,14 @@ TEST(WindowsBatch, FromSettingsReadsTheDesktopProgramsRegistryValues) {
     TempDir dir;
     const std::string input = dir.Write("site.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n"
                                                     "PID=7;E=10;N=20;HO=3;GROUP=TREE;PCLASS=MEAS\r\n");
-    const std::wstring arguments = L"-q --from-settings -o \"" + (dir.Path() / "out.dxf").wstring() + L"\" \"" +
-                                   filesys::PathOf(input).wstring() + L"\"";
+    const std::wstring arguments = L"-q --from-settings -o \"" + (dir.Path() / "out.dxf").wstring() +
+                                   L"\" \"" + filesys::PathOf(input).wstring() + L"\"";
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvora");
     const BatchRun missing = RunBatch(arguments, dir);
     EXPECT_EQ(missing.status, 0U);
-    EXPECT_NE(missing.errors.find("HKEY_CURRENT_USER\\Software\\Halvora\\QVO\\PLVX\\frt2dxf\\Dxf_Export: not found; "
-                                  "using the defaults"),
+    EXPECT_NE(missing.errors.find(
+                  "HKEY_CURRENT_USER\\Software\\Halvora\\QVO\\PLVX\\frt2dxf\\Dxf_Export: not found; "
+                  "using the defaults"),
               std::string::npos)
         << missing.errors;
 

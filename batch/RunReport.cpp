@@ -1,0 +1,166 @@
+#include "batch/RunReport.h"
+
+#include "common/NumberText.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace runreport {
+
+namespace {
+
+// The length of the UTF-8 sequence that starts the text, or 0 when it is none.
+std::size_t Utf8Length(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (length == 0 || text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+void AppendNumber(std::string& out, double value) {
+    if (std::isfinite(value))
+        out += numtext::FormatShortest(value);
+    else
+        out += "null";
+}
+
+void AppendPoint(std::string& out, const DxfPoint3& point, bool threeD) {
+    out += '[';
+    AppendNumber(out, point.x);
+    out += ", ";
+    AppendNumber(out, point.y);
+    out += ", ";
+    if (threeD)
+        AppendNumber(out, point.z);
+    else
+        out += "null";
+    out += ']';
+}
+
+void AppendCounts(std::string& out, const std::vector<ConversionResult::Count>& counts, bool asObject) {
+    bool first = true;
+    for (const ConversionResult::Count& count : counts) {
+        out += first ? "" : ", ";
+        first = false;
+        if (asObject) {
+            AppendString(out, count.name);
+            out += ": " + std::to_string(count.entities);
+        } else {
+            out += "{\"name\": ";
+            AppendString(out, count.name);
+            out += ", \"entities\": " + std::to_string(count.entities) + "}";
+        }
+    }
+}
+
+} // namespace
+
+void AppendString(std::string& out, std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    out += '"';
+    while (!text.empty()) {
+        const auto c = static_cast<unsigned char>(text[0]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\u00";
+            out += kHex[c >> 4U];
+            out += kHex[c & 15U];
+        } else if (const std::size_t length = Utf8Length(text); length > 1) {
+            out.append(text.data(), length);
+            text.remove_prefix(length - 1);
+        } else if (length == 1) {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\ufffd";
+        }
+        text.remove_prefix(1);
+    }
+    out += '"';
+}
+
+void AppendWarning(std::string& out, std::uint64_t line, std::string_view key, std::string_view value,
+                   std::string_view problem) {
+    if (!out.empty())
+        out += ",\n      ";
+    out += "{\"line\": " + std::to_string(line) + ", \"key\": ";
+    AppendString(out, key);
+    out += ", \"value\": ";
+    AppendString(out, value);
+    out += ", \"problem\": ";
+    AppendString(out, problem);
+    out += '}';
+}
+
+std::string FileEntry(const std::string& input, const std::string& output, const ConversionResult& result,
+                      const std::string& message, const std::string& warnings, double seconds) {
+    std::string out = "  {\"input\": ";
+    AppendString(out, input);
+    out += ", \"output\": ";
+    AppendString(out, output);
+    out += ",\n   \"status\": ";
+    out += result.ok ? "\"ok\"" : "\"failed\"";
+    out += ", \"message\": ";
+    AppendString(out, message);
+    out += ",\n   \"read\": {\"points\": " + std::to_string(result.read.points) +
+           ", \"lines\": " + std::to_string(result.read.lines) +
+           ", \"areas\": " + std::to_string(result.read.areas) +
+           "},\n   \"entities\": {\"total\": " + std::to_string(result.entities);
+    if (!result.typeEntities.empty())
+        out += ", ";
+    AppendCounts(out, result.typeEntities, true);
+    out += "},\n   \"layers\": [";
+    AppendCounts(out, result.layerEntities, false);
+    out += "],\n   \"extents\": ";
+    if (result.entities > 0 && result.low.x <= result.high.x) {
+        const bool threeD = result.low.z <= result.high.z;
+        out += "{\"min\": ";
+        AppendPoint(out, result.low, threeD);
+        out += ", \"max\": ";
+        AppendPoint(out, result.high, threeD);
+        out += '}';
+    } else {
+        out += "null";
+    }
+    out += ",\n   \"warnings\": [";
+    if (!warnings.empty())
+        out += "\n      " + warnings + "\n   ";
+    out += "],\n   \"bytes\": " + std::to_string(result.ok ? result.bytes : 0) + ", \"seconds\": ";
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f", seconds);
+    out += time;
+    out += '}';
+    return out;
+}
+
+bool Writer::Open() {
+    if (!m_file.Open())
+        return false;
+    return m_file.Write("[\n", 2);
+}
+
+void Writer::Add(const std::string& entry) {
+    const std::string text = (m_first ? "" : ",\n") + entry;
+    m_first = false;
+    (void)m_file.Write(text.data(), text.size()); // a failure is kept and told by Finish
+}
+
+bool Writer::Finish() {
+    const std::string end = m_first ? "]\n" : "\n]\n";
+    return m_file.Write(end.data(), end.size()) && m_file.Commit();
+}
+
+} // namespace runreport

@@ -1,0 +1,63 @@
+"""Checks a frt2dxf-batch --report file against the drawings it describes, read with ezdxf:
+entities by kind and by layer, extents, bytes; and the warnings against the expected lines.
+    check_report.py REPORT.json [EXPECTED_WARNING_LINES...]"""
+import json
+import os
+import sys
+from collections import Counter
+
+import ezdxf
+
+MARGIN = 10.0  # the drawing's $EXTMIN/$EXTMAX lie this far outside the entities
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def check_entry(entry):
+    path = entry["output"]
+    doc = ezdxf.readfile(path)
+    msp = doc.modelspace()
+    kinds = Counter(e.dxftype() for e in msp)
+    vertices = sum(len(e.vertices) for e in msp if e.dxftype() == "POLYLINE")
+    if vertices:
+        kinds["VERTEX"] = vertices
+    reported = dict(entry["entities"])
+    total = reported.pop("total")
+    if total != len(msp):
+        fail(f"{path}: {total} entities reported, {len(msp)} in the drawing")
+    if reported != dict(kinds):
+        fail(f"{path}: kinds {reported} reported, {dict(kinds)} in the drawing")
+    layers = Counter(e.dxf.layer for e in msp)
+    if {l["name"]: l["entities"] for l in entry["layers"]} != dict(layers):
+        fail(f"{path}: layers {entry['layers']} reported, {dict(layers)} in the drawing")
+    low, high = entry["extents"]["min"], entry["extents"]["max"]
+    extmin, extmax = doc.header["$EXTMIN"], doc.header["$EXTMAX"]
+    for axis in range(2):
+        if abs(low[axis] - MARGIN - extmin[axis]) > 1e-5 or abs(high[axis] + MARGIN - extmax[axis]) > 1e-5:
+            fail(f"{path}: extents {low} {high} against $EXTMIN {extmin} $EXTMAX {extmax}")
+    if low[2] is not None and (abs(low[2] - extmin[2]) > 1e-5 or abs(high[2] - extmax[2]) > 1e-5):
+        fail(f"{path}: height range {low[2]}..{high[2]} against $EXTMIN {extmin} $EXTMAX {extmax}")
+    if entry["bytes"] != os.path.getsize(path):
+        fail(f"{path}: {entry['bytes']} bytes reported, {os.path.getsize(path)} written")
+
+
+def main():
+    entries = json.load(open(sys.argv[1], encoding="utf-8"))
+    expected_lines = [int(n) for n in sys.argv[2:]]
+    checked = 0
+    for entry in entries:
+        if entry["status"] == "ok":
+            check_entry(entry)
+            checked += 1
+        elif not entry["message"]:
+            fail(f"{entry['input']}: failed without a message")
+    lines = [w["line"] for e in entries for w in e["warnings"]]
+    if expected_lines and lines != expected_lines:
+        fail(f"warning lines {lines}, expected {expected_lines}")
+    print(f"the report matches {checked} drawing(s) and {len(lines)} warning(s)")
+
+
+main()
