@@ -123,6 +123,16 @@ struct Parse {
     }
 };
 
+// The options that set a setting, or switch on a request, whatever their value.
+template <int ExportSettings::*Field, int Value> bool SetSetting(Parse& p, const std::string& /*value*/) {
+    p.s.*Field = Value;
+    return true;
+}
+template <bool BatchRequest::*Field> bool SetFlag(Parse& p, const std::string& /*value*/) {
+    p.request.*Field = true;
+    return true;
+}
+
 struct Option {
     const char* name;
     bool takesValue;
@@ -131,56 +141,16 @@ struct Option {
 
 // Every option, with what it does. Switches ignore the value.
 const Option kOptions[] = {
-    {"--no-points", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_bExportPoints = 0;
-         return true;
-     }},
-    {"--no-lines", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_bExportLines = 0;
-         return true;
-     }},
-    {"--no-areas", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_bExportAreas = 0;
-         return true;
-     }},
-    {"--no-symbols", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_bExportSymbols = 0;
-         return true;
-     }},
-    {"--2d", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_nDimension = 0;
-         return true;
-     }},
-    {"--separate-lines", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_nLineExport = 0;
-         return true;
-     }},
-    {"--single-layer", false,
-     [](Parse& p, const std::string&) {
-         p.s.m_bLayerPerCode = 0;
-         return true;
-     }},
-    {"--from-settings", false,
-     [](Parse& p, const std::string&) {
-         p.request.fromSettings = true;
-         return true;
-     }},
-    {"--strict", false,
-     [](Parse& p, const std::string&) {
-         p.request.strict = true;
-         return true;
-     }},
-    {"-n", false,
-     [](Parse& p, const std::string&) {
-         p.request.noClobber = true;
-         return true;
-     }},
+    {"--no-points", false, SetSetting<&ExportSettings::m_bExportPoints, 0>},
+    {"--no-lines", false, SetSetting<&ExportSettings::m_bExportLines, 0>},
+    {"--no-areas", false, SetSetting<&ExportSettings::m_bExportAreas, 0>},
+    {"--no-symbols", false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
+    {"--2d", false, SetSetting<&ExportSettings::m_nDimension, 0>},
+    {"--separate-lines", false, SetSetting<&ExportSettings::m_nLineExport, 0>},
+    {"--single-layer", false, SetSetting<&ExportSettings::m_bLayerPerCode, 0>},
+    {"--from-settings", false, SetFlag<&BatchRequest::fromSettings>},
+    {"--strict", false, SetFlag<&BatchRequest::strict>},
+    {"-n", false, SetFlag<&BatchRequest::noClobber>},
     {"--report", true,
      [](Parse& p, const std::string& value) {
          if (value.empty())
@@ -188,36 +158,12 @@ const Option kOptions[] = {
          p.request.report = value;
          return true;
      }},
-    {"--no-clobber", false,
-     [](Parse& p, const std::string&) {
-         p.request.noClobber = true;
-         return true;
-     }},
-    {"-q", false,
-     [](Parse& p, const std::string&) {
-         p.request.quiet = true;
-         return true;
-     }},
-    {"--quiet", false,
-     [](Parse& p, const std::string&) {
-         p.request.quiet = true;
-         return true;
-     }},
-    {"-h", false,
-     [](Parse& p, const std::string&) {
-         p.request.help = true;
-         return true;
-     }},
-    {"--help", false,
-     [](Parse& p, const std::string&) {
-         p.request.help = true;
-         return true;
-     }},
-    {"--version", false,
-     [](Parse& p, const std::string&) {
-         p.request.version = true;
-         return true;
-     }},
+    {"--no-clobber", false, SetFlag<&BatchRequest::noClobber>},
+    {"-q", false, SetFlag<&BatchRequest::quiet>},
+    {"--quiet", false, SetFlag<&BatchRequest::quiet>},
+    {"-h", false, SetFlag<&BatchRequest::help>},
+    {"--help", false, SetFlag<&BatchRequest::help>},
+    {"--version", false, SetFlag<&BatchRequest::version>},
     {"-o", true, [](Parse& p, const std::string& v) { return p.Output("-o", v); }},
     {"--output", true, [](Parse& p, const std::string& v) { return p.Output("--output", v); }},
     {"--label", true,

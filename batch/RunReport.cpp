@@ -1,5 +1,6 @@
 #include "batch/RunReport.h"
 
+#include "batch/TerminalText.h"
 #include "common/NumberText.h"
 
 #include <cmath>
@@ -8,26 +9,6 @@
 namespace runreport {
 
 namespace {
-
-// The length of the UTF-8 sequence that starts the text, or 0 when it is none.
-std::size_t Utf8Length(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (length == 0 || text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
 
 void AppendNumber(std::string& out, double value) {
     if (std::isfinite(value))
@@ -79,11 +60,11 @@ void AppendString(std::string& out, std::string_view text) {
             out += "\\u00";
             out += kHex[c >> 4U];
             out += kHex[c & 15U];
-        } else if (const std::size_t length = Utf8Length(text); length > 1) {
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (const std::size_t length = terminaltext::SequenceLength(text); length > 1) {
             out.append(text.data(), length);
             text.remove_prefix(length - 1);
-        } else if (length == 1) {
-            out += static_cast<char>(c);
         } else {
             out += "\\ufffd";
         }
