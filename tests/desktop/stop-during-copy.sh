@@ -49,6 +49,9 @@ print(0)' "$input" "$pid" "$signal" > "$input.caught" &
   status=0
   wait "$pid" || status=$?
   ((caught)) || { echo "the copy into the input was not seen to begin" >&2; exit 1; }
+  # On a busy machine the signal may come only after the program has ended: that round says
+  # nothing about the copy, and is run again.
+  ((status == 0)) && exit 75
   expected=$((128 + $(kill -l "$signal")))
   ((status == expected)) || { echo "exit status $status, expected death by $signal ($expected)" >&2; exit 1; }
   exit 0
@@ -66,12 +69,17 @@ awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
 
 for signal in INT TERM HUP; do
   work="$out/$signal"
-  mkdir -p "$work/tmp" "$work/runtime" && chmod 700 "$work/runtime"
-  cp "$out/survey.frt" "$work/site.frt"
-  ln "$work/site.frt" "$work/link.frt"
-  XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" \
-    timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$program" "$work/site.frt" "$signal" ||
-    fail "SIG$signal: the run went wrong"
+  for round in 1 2 3 4 5; do
+    rm -rf "$work" && mkdir -p "$work/tmp" "$work/runtime" && chmod 700 "$work/runtime"
+    cp "$out/survey.frt" "$work/site.frt"
+    ln "$work/site.frt" "$work/link.frt"
+    status=0
+    XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" \
+      timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$program" "$work/site.frt" "$signal" ||
+      status=$?
+    ((status == 75)) || break
+  done
+  ((status == 0)) || fail "SIG$signal: the run went wrong"
   cmp -s "$out/expected.dxf" "$work/site.frt" || fail "SIG$signal: the input does not hold the whole drawing"
   cmp -s "$work/site.frt" "$work/link.frt" || fail "SIG$signal: the link differs from the input"
   [[ -z $(ls -A "$work/tmp") ]] || fail "SIG$signal: temporary files left: $(ls -A "$work/tmp")"

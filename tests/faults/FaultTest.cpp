@@ -359,23 +359,30 @@ TEST(Faults, AStopDuringAnInPlaceCopyWaitsForIt) {
     fs::create_hard_link(output, dir.File("link.dxf"));
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE("signal " + std::to_string(signal));
-        std::FILE* file = std::fopen(output.c_str(), "r+b"); // the same inode, old content again
-        ASSERT_NE(file, nullptr);
-        std::fputs("old drawing", file);
-        ASSERT_EQ(ftruncate(fileno(file), 11), 0);
-        std::fclose(file);
-        struct stat before {};
-        stat(output.c_str(), &before);
-        const auto start = std::chrono::steady_clock::now();
-        const pid_t pid = Spawn({"-q", "-j", "1", input});
-        const bool caught = WaitFor([&] { return Changed(output, before); }, pid);
-        kill(pid, signal);
-        const Outcome outcome = Wait(pid, start);
-        EXPECT_TRUE(caught) << "the copy was not seen to begin";
+        // On a busy machine the signal may come only after the program has finished and ended:
+        // such a round says nothing about the copy, and is run again.
+        Outcome outcome;
+        for (int round = 0; round < 5; ++round) {
+            std::FILE* file = std::fopen(output.c_str(), "r+b"); // the same inode, old content again
+            ASSERT_NE(file, nullptr);
+            std::fputs("old drawing", file);
+            ASSERT_EQ(ftruncate(fileno(file), 11), 0);
+            std::fclose(file);
+            struct stat before {};
+            stat(output.c_str(), &before);
+            const auto start = std::chrono::steady_clock::now();
+            const pid_t pid = Spawn({"-q", "-j", "1", input});
+            const bool caught = WaitFor([&] { return Changed(output, before); }, pid);
+            kill(pid, signal);
+            outcome = Wait(pid, start);
+            EXPECT_TRUE(caught) << "the copy was not seen to begin";
+            EXPECT_TRUE(ReadFile(output) == complete) << "the whole drawing, not part of it";
+            EXPECT_EQ(ReadFile(dir.File("link.dxf")), ReadFile(output));
+            EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.dxf", "big.frt", "link.dxf"}));
+            if (outcome.status != 0)
+                break;
+        }
         EXPECT_EQ(outcome.status, -signal) << "stopped, after the copy";
-        EXPECT_TRUE(ReadFile(output) == complete) << "the whole drawing, not part of it";
-        EXPECT_EQ(ReadFile(dir.File("link.dxf")), ReadFile(output));
-        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.dxf", "big.frt", "link.dxf"}));
     }
 }
 
