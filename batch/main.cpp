@@ -97,9 +97,7 @@ std::string SpoolStandardInput(TempFile& copy) {
                 return true; // made; removed below
             }
         }
-        if (std::ferror(in.get()) != 0)
-            error = std::generic_category().message(errno != 0 ? errno : EIO);
-        else if (std::fflush(out.get()) != 0)
+        if (std::ferror(in.get()) != 0 || std::fflush(out.get()) != 0)
             error = std::generic_category().message(errno != 0 ? errno : EIO);
         return true;
     });
