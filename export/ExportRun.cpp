@@ -1,8 +1,7 @@
 #include "export/ExportRun.h"
 
-#include "common/ChunkPipeline.h"
-
 #include "common/CProgressBar.h"
+#include "common/ChunkPipeline.h"
 #include "common/Checksum.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"

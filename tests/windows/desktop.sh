@@ -2,7 +2,8 @@
 # frt2dxf.exe under Wine on Xvfb, driven with the mouse by xdotool (Xvfb has no window manager,
 # so the dialog is found by its name and its controls by their place in dialog units):
 # OK writes the drawing, Cancel deletes the input, a rejected header ends silently, a symbol
-# size of 0 brings up the validation message. A screenshot of the dialog is kept.
+# size of 0 brings up the validation message, and started without a file it writes beside the
+# chosen one, asking before it replaces a drawing there. Screenshots of the dialog are kept.
 #   desktop.sh FRT2DXF_EXE LINUX_BATCH EXAMPLE.frt WORKDIR
 set -euo pipefail
 wine=${WINE:-/usr/lib/wine/wine64}
