@@ -1,8 +1,8 @@
 #include "export/ExportRun.h"
 
 #include "common/CProgressBar.h"
-#include "common/ChunkPipeline.h"
 #include "common/Checksum.h"
+#include "common/ChunkPipeline.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
