@@ -23,7 +23,7 @@ bool TempCopy::Make(const std::string& source) {
             return copied.ok;
         },
         true);
-    if (!made)
-        m_error = errno == EEXIST ? std::strerror(EEXIST) : error;
+    if (!made) // the copy's own reason, or why no new name could be made
+        m_error = error.empty() ? std::strerror(errno) : error;
     return made;
 }

@@ -205,21 +205,26 @@ void CopyPermissions(const std::string& from, const std::string& to) {
         ::chmod(to.c_str(), info.st_mode & 07777);
 }
 
-std::FILE* OpenStandardInput() {
-    const int fd = ::dup(STDIN_FILENO);
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
-    if (file == nullptr && fd >= 0)
-        ::close(fd);
+namespace {
+
+// A stream of its own on a duplicate of the descriptor, or null with errno set.
+std::FILE* Duplicate(int fd, const char* mode) {
+    const int copy = ::dup(fd);
+    std::FILE* file = copy >= 0 ? ::fdopen(copy, mode) : nullptr;
+    if (file == nullptr && copy >= 0)
+        ::close(copy);
     return file;
+}
+
+} // namespace
+
+std::FILE* OpenStandardInput() {
+    return Duplicate(STDIN_FILENO, "rb");
 }
 
 std::FILE* OpenStandardOutput() {
     std::fflush(stdout); // what the program printed comes first
-    const int fd = ::dup(STDOUT_FILENO);
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (file == nullptr && fd >= 0)
-        ::close(fd);
-    return file;
+    return Duplicate(STDOUT_FILENO, "wb");
 }
 
 bool IsTerminal(std::FILE* stream) {

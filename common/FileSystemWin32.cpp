@@ -296,27 +296,30 @@ void CopyPermissions(const std::string& /*from*/, const std::string& /*to*/) {
     // onto the temporary file would only keep it from being removed after a failure.
 }
 
-std::FILE* OpenStandardInput() {
-    const int fd = _dup(_fileno(stdin));
+namespace {
+
+// A binary stream of its own on a duplicate of the stream's descriptor: no CR LF translation and
+// no end at a Ctrl+Z. Null with errno set.
+std::FILE* Duplicate(std::FILE* stream, const char* mode) {
+    const int fd = _dup(_fileno(stream));
     if (fd < 0)
         return nullptr;
-    _setmode(fd, _O_BINARY); // no CR LF translation, no end at a Ctrl+Z
-    std::FILE* file = _fdopen(fd, "rb");
+    _setmode(fd, _O_BINARY);
+    std::FILE* file = _fdopen(fd, mode);
     if (file == nullptr)
         _close(fd);
     return file;
 }
 
+} // namespace
+
+std::FILE* OpenStandardInput() {
+    return Duplicate(stdin, "rb");
+}
+
 std::FILE* OpenStandardOutput() {
-    std::fflush(stdout);
-    const int fd = _dup(_fileno(stdout));
-    if (fd < 0)
-        return nullptr;
-    _setmode(fd, _O_BINARY); // the drawing's CR LF as they are
-    std::FILE* file = _fdopen(fd, "wb");
-    if (file == nullptr)
-        _close(fd);
-    return file;
+    std::fflush(stdout); // what the program printed comes first
+    return Duplicate(stdout, "wb");
 }
 
 bool IsTerminal(std::FILE* stream) {

@@ -29,7 +29,7 @@ public:
 
     void SetOptions(const ExportOptions* options) {
         m_options = options;
-        m_labelLayers.clear();
+        PrepareLabelLayers();
     }
     [[nodiscard]] const ExportOptions* GetOptions() const { return m_options; }
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
@@ -50,6 +50,7 @@ public:
 private:
     void ExportChain(const CFrtLine& line, bool closed);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
+    void PrepareLabelLayers();
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;

@@ -80,13 +80,14 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     entity->setHeight(3.0 * s);
     DxfAttributes* attributes = entity->attributes();
     attributes->colour = static_cast<std::int16_t>(label.colour);
-    if (m_labelLayers.size() != m_options->labels.size()) {
-        m_labelLayers.clear();
-        for (const LabelSpec& spec : m_options->labels) {
-            m_labelLayers.push_back(spec.layerName);
-            BlanksToUnderscores(m_labelLayers.back());
-        }
-    }
     attributes->setLayer(m_labelLayers[index]);
     m_document->addEntity(std::move(entity));
+}
+
+void CFrtToDxf::PrepareLabelLayers() {
+    m_labelLayers.clear();
+    for (const LabelSpec& spec : m_options->labels) {
+        m_labelLayers.push_back(spec.layerName);
+        BlanksToUnderscores(m_labelLayers.back());
+    }
 }
