@@ -52,7 +52,10 @@ gone "$mine" || fail "the uninstaller left files behind in the user's programs"
 "$wine" reg query "HKCU\\$uninstall_key" >/dev/null 2>&1 && fail "the Add/Remove Programs entry stayed"
 echo "installed for the current user with PATH and removed again"
 
+# The listing is read whole first: grep -q leaving early would end unzip with SIGPIPE, and
+# pipefail would report a file as missing.
+listing=$(unzip -Z1 "$zip")
 for f in frt2dxf.exe frt2dxf-batch.exe VUZ_Ezavurudi.lng README.txt; do
-  unzip -Z1 "$zip" | grep -qx "frt2dxf-$version-portable/$f" || fail "the portable zip lacks $f"
+  grep -qx "frt2dxf-$version-portable/$f" <<< "$listing" || fail "the portable zip lacks $f"
 done
 echo "the portable zip holds the programs"
