@@ -11,12 +11,14 @@
 
 namespace {
 
+using frtrecord::Key;
+
 constexpr double kNoHeight = std::numeric_limits<double>::quiet_NaN();
 
-FrtCode CodeOf(const CAttributeMap& record) {
+FrtCode CodeOf(const frtrecord::Record& record) {
     FrtCode code;
-    code.SetGroup(record.GetText("GROUP"));
-    code.SetCodeText(record.GetText("CODE"));
+    code.SetGroup(record.Get(Key::GROUP));
+    code.SetCodeText(record.Get(Key::CODE));
     return code;
 }
 
@@ -24,87 +26,99 @@ std::unique_ptr<CFrtPoint> NewVertex() {
     return std::make_unique<CFrtPoint>(0.0, 0.0, kNoHeight);
 }
 
+// The element's typed attributes; only the rare record that has some is read into a map.
+void ImportTyped(const frtrecord::Record& record, CFrtElement& element) {
+    if (!record.HasTyped())
+        return;
+    CAttributeMap pairs;
+    frtrecord::Parse(record.Line(), pairs);
+    element.ImportTyped(pairs);
+}
+
+// A height of -9999.99 in HO means that the height is in HE.
+bool HeightInHe(const frtrecord::Record& record) {
+    return record.Get(Key::HO) == "-9999.99";
+}
+
 } // namespace
 
-void CFrtReader::FillPoint(const CAttributeMap& record, CFrtPoint& point) {
-    point.ImportTyped(record);
-    point.SetName(record.GetText("PID"));
-    const std::string_view ho = record.GetText("HO");
-    const double height =
-        ho == "-9999.99" ? numtext::ParseDouble(record.GetText("HE")) : numtext::ParseDouble(ho);
-    point.SetCoordinates(FrtCoordinates(numtext::ParseDouble(record.GetText("E")),
-                                        numtext::ParseDouble(record.GetText("N")), height));
+void CFrtReader::FillPoint(const frtrecord::Record& record, CFrtPoint& point) {
+    ImportTyped(record, point);
+    point.SetName(record.Get(Key::PID));
+    const double height = numtext::ParseDouble(record.Get(HeightInHe(record) ? Key::HE : Key::HO));
+    point.SetCoordinates(FrtCoordinates(numtext::ParseDouble(record.Get(Key::E)),
+                                        numtext::ParseDouble(record.Get(Key::N)), height));
     point.SetCode(CodeOf(record));
-    point.SetPointClass(frttypes::PointClassFromText(record.GetText("PCLASS")));
+    point.SetPointClass(frttypes::PointClassFromText(record.Get(Key::PCLASS)));
 }
 
-void CFrtReader::FillLine(const CAttributeMap& record, CFrtLine& line) {
-    line.ImportTyped(record);
-    line.SetName(record.GetText("LID"));
+void CFrtReader::FillLine(const frtrecord::Record& record, CFrtLine& line) {
+    ImportTyped(record, line);
+    line.SetName(record.Get(Key::LID));
     line.SetCode(CodeOf(record));
-    line.SetColour(static_cast<std::int32_t>(numtext::ParseHex(record.GetText("LCOLOR"))));
+    line.SetColour(static_cast<std::int32_t>(numtext::ParseHex(record.Get(Key::LCOLOR))));
     LineStyle style = LINE_STYLE_UNSET;
-    if (frttypes::LineStyleFromText(record.GetText("LSTYLE"), style))
+    if (frttypes::LineStyleFromText(record.Get(Key::LSTYLE), style))
         line.SetStyle(style);
-    line.SetWidth(numtext::ParseDouble(record.GetText("LWIDTH")));
+    line.SetWidth(numtext::ParseDouble(record.Get(Key::LWIDTH)));
 }
 
-void CFrtReader::FillArea(const CAttributeMap& record, CFrtArea& area) {
-    area.ImportTyped(record);
-    area.SetName(record.GetText("LID"));
-    area.SetArea(numtext::ParseDouble(record.GetText("AREA")));
+void CFrtReader::FillArea(const frtrecord::Record& record, CFrtArea& area) {
+    ImportTyped(record, area);
+    area.SetName(record.Get(Key::LID));
+    area.SetArea(numtext::ParseDouble(record.Get(Key::AREA)));
     area.SetCode(CodeOf(record));
-    area.SetFillColour(numtext::ParseInt(record.GetText("SCOLOR")));
-    area.SetHatchStyle(frttypes::HatchStyleFromText(record.GetText("SSTYLE")));
+    area.SetFillColour(numtext::ParseInt(record.Get(Key::SCOLOR)));
+    area.SetHatchStyle(frttypes::HatchStyleFromText(record.Get(Key::SSTYLE)));
 }
 
-void CFrtReader::CheckNumber(std::uint64_t line, std::string_view key) const {
-    const std::string_view text = m_record.GetText(key);
+void CFrtReader::CheckNumber(std::uint64_t line, Key key, std::string_view name) const {
+    const std::string_view text = m_record.Get(key);
     double value = 0;
     if (!text.empty() && !numtext::ParseWhole(text, &value))
-        m_diagnostics->Warn(line, key, text,
+        m_diagnostics->Warn(line, name, text,
                             "not a number; " + numtext::FormatShortest(numtext::ParseDouble(text)) + " used");
 }
 
 void CFrtReader::CheckPoint(std::uint64_t line) const {
-    for (const std::string_view key : {"E", "N"}) {
-        if (!m_record.Contains(key))
-            m_diagnostics->Warn(line, key, {}, "missing; 0 used");
-        CheckNumber(line, key);
+    for (const auto& [key, name] : {std::pair{Key::E, "E"}, std::pair{Key::N, "N"}}) {
+        if (!m_record.Has(key))
+            m_diagnostics->Warn(line, name, {}, "missing; 0 used");
+        CheckNumber(line, key, name);
     }
-    if (m_record.GetText("HO") == "-9999.99") {
-        if (!m_record.Contains("HE"))
+    if (HeightInHe(m_record)) {
+        if (!m_record.Has(Key::HE))
             m_diagnostics->Warn(line, "HO", "-9999.99",
                                 "the height should be in HE, which is missing; 0 used");
-        CheckNumber(line, "HE");
+        CheckNumber(line, Key::HE, "HE");
     } else {
-        CheckNumber(line, "HO");
+        CheckNumber(line, Key::HO, "HO");
     }
 }
 
 void CFrtReader::CheckLine(std::uint64_t line) const {
-    const std::string_view colour = m_record.GetText("LCOLOR");
+    const std::string_view colour = m_record.Get(Key::LCOLOR);
     std::uint32_t colourValue = 0;
     if (!colour.empty() && !numtext::ParseWholeHex(colour, &colourValue))
         m_diagnostics->Warn(line, "LCOLOR", colour,
                             "not a hexadecimal colour; " + std::to_string(numtext::ParseHex(colour)) +
                                 " used");
     LineStyle style = LINE_STYLE_UNSET;
-    const std::string_view lstyle = m_record.GetText("LSTYLE");
+    const std::string_view lstyle = m_record.Get(Key::LSTYLE);
     if (!lstyle.empty() && !frttypes::LineStyleFromText(lstyle, style))
         m_diagnostics->Warn(line, "LSTYLE", lstyle,
                             "not one of 0 Solid, 1 Dash, 2 Dot, 3 DashDot, 4 DashDotDot; no line type used");
-    CheckNumber(line, "LWIDTH");
+    CheckNumber(line, Key::LWIDTH, "LWIDTH");
 }
 
 void CFrtReader::CheckArea(std::uint64_t line) const {
-    CheckNumber(line, "AREA");
-    const std::string_view fill = m_record.GetText("SCOLOR");
+    CheckNumber(line, Key::AREA, "AREA");
+    const std::string_view fill = m_record.Get(Key::SCOLOR);
     std::int32_t fillValue = 0;
     if (!fill.empty() && !numtext::ParseWhole(fill, &fillValue))
         m_diagnostics->Warn(line, "SCOLOR", fill,
                             "not a whole number; " + std::to_string(numtext::ParseInt(fill)) + " used");
-    const std::string_view sstyle = m_record.GetText("SSTYLE");
+    const std::string_view sstyle = m_record.Get(Key::SSTYLE);
     if (!sstyle.empty() && frttypes::HatchStyleFromText(sstyle) == HATCH_STYLE_NONE)
         m_diagnostics->Warn(
             line, "SSTYLE", sstyle,
@@ -118,22 +132,22 @@ void CFrtReader::Step(std::size_t characters) const {
 }
 
 CFrtPoint* CFrtReader::ReadPoint(std::string_view record, CFrtPoint* point) {
-    CAttributeMap pairs;
-    frtrecord::Parse(record, pairs);
+    frtrecord::Record pairs;
+    pairs.Parse(record);
     FillPoint(pairs, *point);
     return point;
 }
 
 CFrtLine* CFrtReader::ReadLine(std::string_view record, CFrtLine* line) {
-    CAttributeMap pairs;
-    frtrecord::Parse(record, pairs);
+    frtrecord::Record pairs;
+    pairs.Parse(record);
     FillLine(pairs, *line);
     return line;
 }
 
 CFrtArea* CFrtReader::ReadArea(std::string_view record, CFrtArea* area) {
-    CAttributeMap pairs;
-    frtrecord::Parse(record, pairs);
+    frtrecord::Record pairs;
+    pairs.Parse(record);
     FillArea(pairs, *area);
     return area;
 }
@@ -169,7 +183,7 @@ bool CFrtReader::NextRecord(LineReader& input, std::string_view& line) {
 void CFrtReader::PointsLoop(LineReader& input) {
     std::string_view line;
     while (NextRecord(input, line)) {
-        frtrecord::Parse(line, m_record);
+        m_record.Parse(line);
         auto point = NewVertex();
         FillPoint(m_record, *point);
         if (m_diagnostics != nullptr)
@@ -193,7 +207,7 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
         Step(text.size());
         const bool header = frtrecord::IsHeaderLine(text);
         if (!header)
-            frtrecord::Parse(text, m_record);
+            m_record.Parse(text);
         if (header || frtrecord::GroupKey(m_record) != key) {
             input.Unread();
             return;
@@ -204,7 +218,7 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
 void CFrtReader::LinesLoop(LineReader& input) {
     std::string_view text;
     while (NextRecord(input, text)) {
-        frtrecord::Parse(text, m_record);
+        m_record.Parse(text);
         auto line = std::make_unique<CFrtLine>();
         FillLine(m_record, *line);
         if (m_diagnostics != nullptr)
@@ -217,7 +231,7 @@ void CFrtReader::LinesLoop(LineReader& input) {
 void CFrtReader::AreasLoop(LineReader& input) {
     std::string_view text;
     while (NextRecord(input, text)) {
-        frtrecord::Parse(text, m_record);
+        m_record.Parse(text);
         auto area = std::make_unique<CFrtArea>();
         FillArea(m_record, *area);
         auto boundary = std::make_unique<CFrtLine>();
@@ -265,12 +279,6 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
             break;
         Step(probe.Length());
         section = frtrecord::SectionOf(probe.Candidate(), wanted);
-    }
-    {
-        // A huge record's memory goes now, not with the reader. A swap, since a move assignment
-        // may keep the string's old buffer.
-        CAttributeMap empty;
-        std::swap(m_record, empty);
     }
     result.error = input.Error();
     result.bytes = input.BytesRead();

@@ -5,6 +5,7 @@
 #include "frt/CFrtLine.h"
 #include "frt/CFrtPoint.h"
 #include "frt/CFrtSource.h"
+#include "frt/FrtRecord.h"
 #include "frt/FrtSplitter.h"
 #include "frt/IFrtDiagnostics.h"
 
@@ -38,9 +39,9 @@ public:
     static CFrtArea* ReadArea(std::string_view record, CFrtArea* area);
 
 private:
-    static void FillPoint(const CAttributeMap& record, CFrtPoint& point);
-    static void FillLine(const CAttributeMap& record, CFrtLine& line);
-    static void FillArea(const CAttributeMap& record, CFrtArea& area);
+    static void FillPoint(const frtrecord::Record& record, CFrtPoint& point);
+    static void FillLine(const frtrecord::Record& record, CFrtLine& line);
+    static void FillArea(const frtrecord::Record& record, CFrtArea& area);
 
     void PointsLoop(LineReader& input);
     void LinesLoop(LineReader& input);
@@ -58,9 +59,9 @@ private:
     void CheckPoint(std::uint64_t line) const;
     void CheckLine(std::uint64_t line) const;
     void CheckArea(std::uint64_t line) const;
-    void CheckNumber(std::uint64_t line, std::string_view key) const;
+    void CheckNumber(std::uint64_t line, frtrecord::Key key, std::string_view name) const;
 
-    CAttributeMap m_record; // the current record's pairs, reused from line to line
+    frtrecord::Record m_record; // the current record's pairs, views into its line
     std::uint64_t m_elements = 0;
     FrtReadResult m_counts; // the elements of each kind
     IFrtDiagnostics* m_diagnostics = nullptr;

@@ -34,7 +34,7 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
             if (!m_input.Next(line))
                 break;
             if (!frtrecord::IsHeaderLine(line)) {
-                frtrecord::Parse(line, m_record);
+                m_record.Parse(line);
                 const std::string_view key = frtrecord::GroupKey(m_record);
                 const bool begins = m_havePrevious && key != m_previousKey;
                 m_previousKey.assign(key);

@@ -45,7 +45,7 @@ private:
     FrtSection m_section = FrtSection::None;
     FrtChunk m_next; // where the next chunk begins
     bool m_atEnd = false;
-    CAttributeMap m_record;
-    std::string m_previousKey; // the grouping key of the line before, when that was parsed
+    frtrecord::Record m_record; // views into the line last read
+    std::string m_previousKey;  // the grouping key of the line before, when that was parsed
     bool m_havePrevious = false;
 };

@@ -208,10 +208,11 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
         << "a small multiple of the longest record";
     EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
 
-    // Too little memory for that record: told so, and the old drawing stays.
+    // Too little memory for that record (less than the line itself): told so, and the old
+    // drawing stays.
     if (kAddressLimitsWork) {
         RunSetup tight;
-        tight.memoryMb = 128 + 100;
+        tight.memoryMb = 128 + 50;
         tight.errorFile = dir.File("err.txt");
         EXPECT_EQ(RunBatch({"-q", "-j", "1", "-o", out, held}, tight).status, 1);
         EXPECT_NE(ReadFile(tight.errorFile).find(std::strerror(ENOMEM)), std::string::npos)
