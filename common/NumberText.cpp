@@ -49,6 +49,42 @@ template <typename Int> Int ParseDecimal(std::string_view text) {
     return value;
 }
 
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Plain decimals of at most 19 digits and no exponent, as a survey file writes its numbers:
+// when the digits make an integer below 2^53 and the point is at most 22 places from the end,
+// both that integer and the power of ten are exact doubles, and one correctly rounded division
+// gives the correctly rounded value (Clinger's fast path). False for anything else.
+bool ParsePlainDecimal(std::string_view text, double& value) {
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    std::size_t decimals = 0;
+    std::size_t i = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++count > 19)
+                return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (count == 0 || digits > (std::uint64_t{1} << 53U) || decimals >= std::size(kExactPowersOfTen))
+        return false;
+    // What follows may not continue the number: an exponent, or a hexadecimal prefix.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'x' || text[i] == 'X'))
+        return false;
+    value = static_cast<double>(digits) / kExactPowersOfTen[decimals];
+    return true;
+}
+
 } // namespace
 
 double ParseDouble(std::string_view text) {
@@ -57,6 +93,8 @@ double ParseDouble(std::string_view text) {
     if (!text.empty() && text.front() == '-')
         return 0.0; // a second sign, which atof does not take (from_chars would)
     double value = 0.0;
+    if (ParsePlainDecimal(text, value))
+        return negative ? -value : value;
     std::from_chars_result result{};
     if (HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.')) {
         const std::string_view digits = text.substr(2);

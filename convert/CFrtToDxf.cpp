@@ -48,3 +48,13 @@ std::string CFrtToDxf::ElementLayer(const CFrtElement& element) const {
         return "0";
     return BlanksToUnderscores(group);
 }
+
+void CFrtToDxf::SetElementLayer(const CFrtElement& element, DxfAttributes& attributes) {
+    const std::string& group = element.GetCode().GetGroup();
+    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ") {
+        attributes.setLayer("0");
+        return;
+    }
+    m_layerText.assign(group);
+    attributes.setLayer(BlanksToUnderscores(m_layerText));
+}

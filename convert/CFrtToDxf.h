@@ -51,9 +51,18 @@ private:
     void ExportChain(const CFrtLine& line, bool closed);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
     void PrepareLabelLayers();
+    // The element's layer (ElementLayer) into the attributes, without a string of its own.
+    void SetElementLayer(const CFrtElement& element, DxfAttributes& attributes);
+    // A LINE's attributes, and a POLYLINE's apart from its thickness.
+    [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line) const;
+    // Whether the document only measures: then no entity is made, each is only counted.
+    [[nodiscard]] bool Measuring() const { return m_document->measuresOnly(); }
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
-    // Each label kind's layer, its blanks made underscores: made once, not per label.
-    std::vector<std::string> m_labelLayers;
+    // Each label kind's attributes, the layer's blanks made underscores: made once, not per label.
+    std::vector<DxfAttributes> m_labelAttributes;
+    DxfAttributes m_pointAttributes; // the current point's, reused from point to point
+    std::string m_layerText;         // the current element's layer, reused
+    std::string m_labelText;         // the current label's text, reused
 };

@@ -31,15 +31,28 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         const FrtCoordinates& c = vertex.GetCoordinates();
         return DxfPoint3{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ};
     };
+    const auto& vertices = line.GetVertices();
     if ((m_options->flags & OPT_SEPARATE_LINES) != 0) {
         // An open chain, also for an area: no segment back to the first vertex.
-        const auto& vertices = line.GetVertices();
+        if (Measuring()) {
+            const DxfAttributes attributes = ChainAttributes(line);
+            for (std::size_t i = 1; i < vertices.size(); ++i)
+                m_document->countEntity(DXF_ENTITY_LINE, &attributes, nullptr);
+            return;
+        }
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             auto segment = MakeLineSegment(line);
             segment->setStart(pointOf(*vertices[i - 1]));
             segment->setEnd(pointOf(*vertices[i]));
             m_document->addEntity(std::move(segment));
         }
+        return;
+    }
+    if (Measuring()) {
+        const DxfAttributes attributes = ChainAttributes(line);
+        m_document->countEntity(DXF_ENTITY_POLYLINE, &attributes, nullptr);
+        for (const auto& vertex : vertices)
+            m_document->countVertex(pointOf(*vertex));
         return;
     }
     auto polyline = MakePolyline(line);
@@ -49,13 +62,17 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     m_document->addEntity(std::move(polyline));
 }
 
-std::unique_ptr<CDxfLine> CFrtToDxf::MakeLineSegment(const CFrtLine& line) const {
-    auto segment = std::make_unique<CDxfLine>();
+DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) const {
     DxfAttributes attributes;
     attributes.setLayer(ElementLayer(line));
     SetColour(attributes, line.GetColour());
     attributes.setLineType(line.GetLineTypeName());
-    segment->setAttributes(attributes);
+    return attributes;
+}
+
+std::unique_ptr<CDxfLine> CFrtToDxf::MakeLineSegment(const CFrtLine& line) const {
+    auto segment = std::make_unique<CDxfLine>();
+    segment->setAttributes(ChainAttributes(line));
     return segment;
 }
 
@@ -77,12 +94,10 @@ std::unique_ptr<CDxfPolyline> CFrtToDxf::MakePolyline(const CFrtLine& line) cons
         vertex->setAttributes(attributes);
         polyline->addVertex(std::move(vertex));
     }
-    polyline->setAttributes(attributes);
+    polyline->setAttributes(ChainAttributes(line));
     DxfAttributes* own = polyline->attributes();
-    SetColour(*own, line.GetColour());
     if (threeD)
         polyline->polylineFlags = static_cast<std::int16_t>(polyline->polylineFlags | dxfgroup::kPolyline3d);
-    own->setLineType(line.GetLineTypeName());
     own->thickness = line.GetWidth() * 0.01;
     return polyline;
 }

@@ -11,16 +11,23 @@
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
     const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
+    const DxfPoint3 position{c.GetEasting(), c.GetNorthing(), z};
+    const bool symbols = (m_options->flags & OPT_SYMBOLS) != 0;
+    SetElementLayer(point, m_pointAttributes); // the other attributes keep their defaults
 
-    std::unique_ptr<CDxfEntity> entity;
-    if ((m_options->flags & OPT_SYMBOLS) != 0)
-        entity = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
-    else
-        entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
-    entity->setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
-    entity->attributes()->setLayer(ElementLayer(point)); // the other attributes keep their defaults
-    m_document->addEntity(std::move(entity));
-
+    if (Measuring()) {
+        m_document->countEntity(symbols ? DXF_ENTITY_INSERT : DXF_ENTITY_POINT, &m_pointAttributes,
+                                &position);
+    } else {
+        std::unique_ptr<CDxfEntity> entity;
+        if (symbols)
+            entity = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
+        else
+            entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
+        entity->setPosition(position);
+        entity->setAttributes(m_pointAttributes);
+        m_document->addEntity(std::move(entity));
+    }
     for (std::size_t i = 0; i < m_options->labels.size(); ++i)
         ExportLabel(point, i, z);
 }
@@ -31,63 +38,69 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     const double s = m_options->symbolScale;
     double x = c.GetEasting();
     double y = c.GetNorthing();
-    std::string text;
+    std::string_view given; // the point's own text, for the name and the code
     std::int32_t horizontal = 0;
     std::int32_t vertical = 0;
-    // A number always makes a text, so a document that only measures needs no digits.
-    const bool digits = !m_document->measuresOnly();
-    bool number = false;
     switch (label.kind) {
     case LABEL_POINT_ID: // upper left, ending at the insertion point
         x -= s;
         y += s;
-        text = point.GetName();
+        given = point.GetName();
         horizontal = dxfgroup::kAlignRight;
         break;
     case LABEL_EAST_NORTH: // upper right
         x += s;
         y += s;
-        number = true;
-        if (digits) {
-            numtext::AppendFixed(text, c.GetEasting(), label.decimals);
-            text += ';';
-            numtext::AppendFixed(text, c.GetNorthing(), label.decimals);
-        }
         break;
     case LABEL_HEIGHT: // lower right, hanging below the insertion point
         x += s;
         y -= s;
-        number = true;
-        if (digits)
-            numtext::AppendFixed(text, c.GetHeight(), label.decimals);
         vertical = dxfgroup::kAlignTop;
         break;
     case LABEL_CODE: // lower left
         x -= s;
         y -= s;
-        text = point.GetCode().GetCodeText();
+        given = point.GetCode().GetCodeText();
         horizontal = dxfgroup::kAlignRight;
         vertical = dxfgroup::kAlignTop;
         break;
     default:
         return;
     }
-    if (!number && (text.empty() || text == " "))
+    // A number always makes a text; a name or a code only when it says something.
+    const bool number = label.kind == LABEL_EAST_NORTH || label.kind == LABEL_HEIGHT;
+    if (!number && (given.empty() || given == " "))
         return;
+    if (Measuring()) { // the text does not matter, only that there is one
+        const DxfPoint3 position{x, y, z};
+        m_document->countEntity(DXF_ENTITY_TEXT, &m_labelAttributes[index], &position);
+        return;
+    }
+    std::string& text = m_labelText;
+    text.clear();
+    if (label.kind == LABEL_EAST_NORTH) {
+        numtext::AppendFixed(text, c.GetEasting(), label.decimals);
+        text += ';';
+        numtext::AppendFixed(text, c.GetNorthing(), label.decimals);
+    } else if (label.kind == LABEL_HEIGHT) {
+        numtext::AppendFixed(text, c.GetHeight(), label.decimals);
+    } else {
+        text.assign(given);
+    }
     auto entity = std::make_unique<CDxfText>(text, x, y, z);
     entity->horizontalAlign = horizontal;
     entity->verticalAlign = vertical;
     entity->setHeight(3.0 * s);
-    DxfAttributes* attributes = entity->attributes();
-    attributes->colour = static_cast<std::int16_t>(label.colour);
-    attributes->setLayer(m_labelLayers[index]);
+    entity->setAttributes(m_labelAttributes[index]);
     m_document->addEntity(std::move(entity));
 }
 
 void CFrtToDxf::PrepareLabelLayers() {
-    m_labelLayers.clear();
+    m_labelAttributes.clear();
     for (const LabelSpec& spec : m_options->labels) {
-        m_labelLayers.push_back(spec.layerName);
-        BlanksToUnderscores(m_labelLayers.back());
+        std::string layer = spec.layerName;
+        DxfAttributes& attributes = m_labelAttributes.emplace_back();
+        attributes.setLayer(BlanksToUnderscores(layer));
+        attributes.colour = static_cast<std::int16_t>(spec.colour);
     }
 }

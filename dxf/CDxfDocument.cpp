@@ -13,20 +13,12 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
         return nullptr;
     CDxfEntity* e = entity.get();
-    ++m_count;
-    ++m_typeCounts[TypeIndex(e->entityType())];
-
-    if (const DxfAttributes* attrs = e->attributes())
-        recordLayerOf(*attrs);
-
-    if (e->entityType() == DXF_ENTITY_POLYLINE) {
-        const auto& vertices = static_cast<const CDxfPolyline*>(e)->vertices();
-        m_typeCounts[TypeIndex(DXF_ENTITY_VERTEX)] += vertices.size();
-        for (const auto& vertex : vertices)
-            m_tables.widenExtents(vertex->location);
-    } else if (const DxfPoint3* position = e->position()) {
-        m_tables.widenExtents(*position);
-    }
+    const auto type = static_cast<DxfEntityType>(e->entityType());
+    const bool polyline = type == DXF_ENTITY_POLYLINE;
+    countEntity(type, e->attributes(), polyline ? nullptr : e->position());
+    if (polyline)
+        for (const auto& vertex : static_cast<const CDxfPolyline*>(e)->vertices())
+            countVertex(vertex->location);
     switch (m_keeping) {
     case Keeping::All:
         m_entities.push_back(std::move(entity));
@@ -40,6 +32,21 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
         return nullptr;
     }
     return nullptr;
+}
+
+void CDxfDocument::countEntity(DxfEntityType type, const DxfAttributes* attributes,
+                               const DxfPoint3* position) {
+    ++m_count;
+    ++m_typeCounts[TypeIndex(type)];
+    if (attributes != nullptr)
+        recordLayerOf(*attributes);
+    if (position != nullptr)
+        m_tables.widenExtents(*position);
+}
+
+void CDxfDocument::countVertex(const DxfPoint3& position) {
+    ++m_typeCounts[TypeIndex(DXF_ENTITY_VERTEX)];
+    m_tables.widenExtents(position);
 }
 
 void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {

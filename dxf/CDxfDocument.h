@@ -25,6 +25,12 @@ public:
     // vertex for a polyline) and returns it. When the document measures or streams, the entity
     // is counted and dropped (written first, when streaming) and the result is null.
     CDxfEntity* addEntity(std::unique_ptr<CDxfEntity> entity) override;
+    // Counts an entity without making it, exactly as adding it would: its kind, its layer (none
+    // without attributes), its position (none for a LINE or a POLYLINE). The measuring pass's way
+    // to add an entity.
+    void countEntity(DxfEntityType type, const DxfAttributes* attributes, const DxfPoint3* position);
+    // Counts a polyline's vertex, after its polyline, as adding the polyline counts its vertices.
+    void countVertex(const DxfPoint3& position);
     // From now on entities are only measured (layers, extents, count), not kept: the first pass
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();

@@ -27,6 +27,37 @@ TEST(NumberText, ParseDoubleTakesTheLeadingNumberLikeAtof) {
     EXPECT_EQ(ParseDouble("- 5"), 0.0);
 }
 
+// Plain decimals take a shortcut past the library; it must give the library's double, bit for
+// bit, also where the shortcut ends (2^53, 19 digits, 22 decimals) and for texts that go on.
+TEST(NumberText, PlainDecimalsAreReadExactlyAsTheLibraryReadsThem) {
+    const auto library = [](const char* text) {
+        double value = 0;
+        std::from_chars(text, text + std::strlen(text), value);
+        return value;
+    };
+    for (const char* text :
+         {"2480516.572", "1217839.320", "0.1", "0.3", "123456789012345", "9007199254740992",
+          "9007199254740993", "9007199254740991.5", "1234567890123456789", "12345678901234567890",
+          "0.0000000000000000000001", "0.00000000000000000000001", "1.7976931348623157",
+          "00000000000000000001.5", "5.", "449.490e2", "7.25abc", "1.2.3"}) {
+        const double fast = ParseDouble(text);
+        const double exact = library(text);
+        EXPECT_EQ(std::memcmp(&fast, &exact, sizeof fast), 0) << text << ": " << fast << " vs " << exact;
+    }
+    std::mt19937_64 random(8);
+    char text[32];
+    for (int i = 0; i < 200000; ++i) {
+        const auto whole = static_cast<long long>(random() % 100000000);
+        const int written =
+            std::snprintf(text, sizeof text, "%lld.%0*llu", whole, static_cast<int>(1 + random() % 9),
+                          static_cast<unsigned long long>(random() % 1000000000));
+        ASSERT_GT(written, 0);
+        const double fast = ParseDouble(text);
+        const double exact = library(text);
+        ASSERT_EQ(std::memcmp(&fast, &exact, sizeof fast), 0) << text;
+    }
+}
+
 TEST(NumberText, NonFiniteAndOverflowingValuesAreMalformed) {
     EXPECT_EQ(ParseDouble("nan"), 0.0);
     EXPECT_EQ(ParseDouble("-inf"), 0.0);

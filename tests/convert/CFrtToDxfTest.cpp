@@ -283,3 +283,53 @@ TEST(Conversion, LabelNumbersIgnoreTheProcessLocale) {
     EXPECT_EQ(As<CDxfText>(converter.GetDocument()->entities()[1]).text(), "2605120.412;1204330.500");
     EXPECT_EQ(As<CDxfText>(converter.GetDocument()->entities()[2]).text(), "431.25");
 }
+
+// The first pass of a conversion only counts what the second makes: both must arrive at the
+// same header and tables, whatever the options and however odd the elements.
+TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
+    for (const std::int32_t flags :
+         {0, OPT_SYMBOLS | OPT_3D, OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE,
+          OPT_SYMBOLS | OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE | OPT_3D, OPT_LAYER_PER_CODE | OPT_3D}) {
+        ExportOptions options = Options(flags, 0.5);
+        options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},
+                          {LABEL_EAST_NORTH, "Coords", 3, 3},
+                          {LABEL_HEIGHT, "Height", 4, 2},
+                          {LABEL_CODE, "0", 5, 0}};
+        CDxfDocument made;
+        CDxfDocument measured;
+        for (CDxfDocument* document : {&made, &measured}) {
+            CFrtToDxf converter(&options);
+            if (document == &measured)
+                converter.GetDocument()->measureOnly();
+            converter.Process(MakePoint("PID=1;E=10;N=20;HO=5;GROUP=WALL TOP;CODE=C1;PCLASS=CALC"));
+            converter.Process(MakePoint("PID= ;E=-3;N=7;HO=-9999.99;HE=2;GROUP= ;CODE="));
+            converter.Process(MakePoint("E=1e6;N=-1e6;GROUP=a\tlong group name beyond any short string"));
+            converter.Process(
+                MakeLine({"LID=L;PID=2;E=0;N=0;HO=1;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25",
+                          "LID=L;PID=3;E=4;N=-2;HO=9;GROUP=PIPE", "LID=L;PID=4;E=8;N=1;GROUP=KERB"}));
+            converter.Process(MakeLine({"LID=M;E=1;N=1;LSTYLE=9"}));
+            converter.Process(MakeArea({"LID=A;PID=5;E=-50;N=0;GROUP=LOT;LCOLOR=ff0000",
+                                        "LID=A;PID=6;E=0;N=60", "LID=A;PID=7;E=5;N=5;HO=100"}));
+            document->merge(*converter.GetDocument());
+        }
+        SCOPED_TRACE(flags);
+        EXPECT_EQ(measured.entityCount(), made.entityCount());
+        for (const DxfEntityType type : {DXF_ENTITY_VERTEX, DXF_ENTITY_POINT, DXF_ENTITY_LINE,
+                                         DXF_ENTITY_POLYLINE, DXF_ENTITY_INSERT, DXF_ENTITY_TEXT})
+            EXPECT_EQ(measured.entitiesOfType(type), made.entitiesOfType(type)) << type;
+        const auto& a = measured.tables();
+        const auto& b = made.tables();
+        ASSERT_EQ(a.layers().size(), b.layers().size());
+        for (auto x = a.layers().begin(), y = b.layers().begin(); x != a.layers().end(); ++x, ++y) {
+            EXPECT_EQ(x->name, y->name);
+            EXPECT_EQ(x->lineType, y->lineType) << x->name;
+            EXPECT_EQ(x->colour, y->colour) << x->name;
+            EXPECT_EQ(x->entities, y->entities) << x->name;
+        }
+        for (const auto& [p, q] : {std::pair{a.extMin(), b.extMin()}, std::pair{a.extMax(), b.extMax()}}) {
+            EXPECT_EQ(p.x, q.x);
+            EXPECT_EQ(p.y, q.y);
+            EXPECT_TRUE(std::isnan(p.z) ? std::isnan(q.z) : p.z == q.z) << p.z << " vs " << q.z;
+        }
+    }
+}
