@@ -1,6 +1,7 @@
 // Compares the number parser with std::from_chars on many decimal texts: survey coordinates
 // with 0 to 6 decimals, digit strings of 1 to 22 digits with the point anywhere, leading zeros,
-// signs, exponents. Prints the count and the first difference, if any.
+// signs, exponents; as a prefix (ParseDouble) and as the whole text (ParseWhole). Prints the count and the
+// first difference, if any.
 //   check_parse [MILLIONS=100] [SEED=1]
 #include "common/NumberText.h"
 
@@ -40,11 +41,17 @@ int main(int argc, char** argv) {
         const double fast = numtext::ParseDouble(text);
         const bool negative = text.front() == '-';
         double library = 0;
-        std::from_chars(text.data() + (negative ? 1 : 0), text.data() + text.size(), library);
+        const auto read =
+            std::from_chars(text.data() + (negative ? 1 : 0), text.data() + text.size(), library);
         if (negative)
             library = -library;
-        if (std::memcmp(&fast, &library, sizeof fast) != 0) {
-            std::printf("differs: %s gives %a, the library %a\n", text.c_str(), fast, library);
+        double whole = 0;
+        const bool isWhole = numtext::ParseWhole(text, &whole);
+        const bool libraryWhole = read.ec == std::errc() && read.ptr == text.data() + text.size();
+        if (std::memcmp(&fast, &library, sizeof fast) != 0 || isWhole != libraryWhole ||
+            (isWhole && std::memcmp(&whole, &library, sizeof whole) != 0)) {
+            std::printf("differs: %s gives %a (whole: %d), the library %a (whole: %d)\n", text.c_str(), fast,
+                        isWhole, library, libraryWhole);
             return 1;
         }
     }

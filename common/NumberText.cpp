@@ -56,33 +56,34 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 // Plain decimals of at most 19 digits and no exponent, as a survey file writes its numbers:
 // when the digits make an integer below 2^53 and the point is at most 22 places from the end,
 // both that integer and the power of ten are exact doubles, and one correctly rounded division
-// gives the correctly rounded value (Clinger's fast path). False for anything else.
-bool ParsePlainDecimal(std::string_view text, double& value) {
-    std::uint64_t digits = 0;
-    std::size_t count = 0;
+// gives the correctly rounded value (Clinger's fast path). Returns how many characters were
+// read, or 0 for anything else.
+std::size_t ParsePlainDecimal(std::string_view text, double& value) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::uint64_t digits = 0; // wraps for more than 19 digits, which are refused below
+    const auto takeDigits = [&p, end, &digits] {
+        const char* const start = p;
+        for (; p != end && static_cast<unsigned char>(*p - '0') < 10; ++p)
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        return static_cast<std::size_t>(p - start);
+    };
+    std::size_t count = takeDigits();
     std::size_t decimals = 0;
-    std::size_t i = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            if (++count > 19)
-                return false;
-            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            decimals += point ? 1 : 0;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    if (p != end && *p == '.') {
+        ++p;
+        decimals = takeDigits();
+        count += decimals;
     }
-    if (count == 0 || digits > (std::uint64_t{1} << 53U) || decimals >= std::size(kExactPowersOfTen))
-        return false;
+    const auto i = static_cast<std::size_t>(p - text.data());
+    if (count == 0 || count > 19 || digits > (std::uint64_t{1} << 53U) ||
+        decimals >= std::size(kExactPowersOfTen))
+        return 0;
     // What follows may not continue the number: an exponent, or a hexadecimal prefix.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'x' || text[i] == 'X'))
-        return false;
+        return 0;
     value = static_cast<double>(digits) / kExactPowersOfTen[decimals];
-    return true;
+    return i;
 }
 
 } // namespace
@@ -93,7 +94,7 @@ double ParseDouble(std::string_view text) {
     if (!text.empty() && text.front() == '-')
         return 0.0; // a second sign, which atof does not take (from_chars would)
     double value = 0.0;
-    if (ParsePlainDecimal(text, value))
+    if (ParsePlainDecimal(text, value) != 0)
         return negative ? -value : value;
     std::from_chars_result result{};
     if (HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.')) {
@@ -144,6 +145,12 @@ bool ParseWhole(std::string_view text, double* value) {
     if (text.empty() || text.front() == '-')
         return false;
     double number = 0.0;
+    if (const std::size_t read = ParsePlainDecimal(text, number); read != 0) {
+        if (read != text.size())
+            return false;
+        *value = negative ? -number : number;
+        return true;
+    }
     std::from_chars_result result{};
     if (HasHexPrefix(text)) {
         text.remove_prefix(2);

@@ -2,9 +2,6 @@
 
 #include "common/NumberText.h"
 
-#include <cstring>
-#include <utility>
-
 namespace frtrecord {
 
 Section SectionOf(std::string_view candidate, DataKindFlags wanted) {
@@ -19,19 +16,54 @@ Section SectionOf(std::string_view candidate, DataKindFlags wanted) {
 
 namespace {
 
-constexpr std::pair<std::string_view, Key> kKnownKeys[] = {
-    {"E", Key::E},           {"N", Key::N},           {"HO", Key::HO},         {"HE", Key::HE},
-    {"PID", Key::PID},       {"LID", Key::LID},       {"CODE", Key::CODE},     {"AREA", Key::AREA},
-    {"GROUP", Key::GROUP},   {"PCLASS", Key::PCLASS}, {"LSTYLE", Key::LSTYLE}, {"LCOLOR", Key::LCOLOR},
-    {"LWIDTH", Key::LWIDTH}, {"SCOLOR", Key::SCOLOR}, {"SSTYLE", Key::SSTYLE},
-};
+// A name of up to seven bytes as one number, its length in the top byte and its bytes below,
+// so that a key is told by one comparison rather than a call to memcmp.
+constexpr std::uint64_t Packed(std::string_view name) {
+    std::uint64_t packed = std::uint64_t{name.size()} << 56U;
+    for (std::size_t i = 0; i < name.size() && i < 7; ++i)
+        packed |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+    return packed;
+}
 
 // The known key of that text, or kKeys for any other.
 std::size_t KeyIndex(std::string_view key) {
-    for (const auto& [name, known] : kKnownKeys)
-        if (name.size() == key.size() && std::memcmp(name.data(), key.data(), key.size()) == 0)
-            return static_cast<std::size_t>(known);
-    return kKeys;
+    if (key.size() > 6)
+        return kKeys;
+    const auto index = [](Key k) { return static_cast<std::size_t>(k); };
+    switch (Packed(key)) {
+    case Packed("E"):
+        return index(Key::E);
+    case Packed("N"):
+        return index(Key::N);
+    case Packed("HO"):
+        return index(Key::HO);
+    case Packed("HE"):
+        return index(Key::HE);
+    case Packed("PID"):
+        return index(Key::PID);
+    case Packed("LID"):
+        return index(Key::LID);
+    case Packed("CODE"):
+        return index(Key::CODE);
+    case Packed("AREA"):
+        return index(Key::AREA);
+    case Packed("GROUP"):
+        return index(Key::GROUP);
+    case Packed("PCLASS"):
+        return index(Key::PCLASS);
+    case Packed("LSTYLE"):
+        return index(Key::LSTYLE);
+    case Packed("LCOLOR"):
+        return index(Key::LCOLOR);
+    case Packed("LWIDTH"):
+        return index(Key::LWIDTH);
+    case Packed("SCOLOR"):
+        return index(Key::SCOLOR);
+    case Packed("SSTYLE"):
+        return index(Key::SSTYLE);
+    default:
+        return kKeys;
+    }
 }
 
 } // namespace

@@ -35,7 +35,7 @@ void ExpectSameAsMap(const std::string& line) {
 }
 
 TEST(FrtRecord, ReadsTheKnownKeysAsTheAttributeMapDoes) {
-    for (const std::string line : {
+    for (const std::string& line : std::initializer_list<std::string>{
              "PID=1;E=2480516.572;N=1217839.320;HO=449.490;GROUP=SIGN;CODE=C25;PCLASS=EST",
              "E=1;E=;E=2",                         // the last non-empty value counts
              "E=1;E=",                             // an empty value keeps the one before
@@ -46,7 +46,7 @@ TEST(FrtRecord, ReadsTheKnownKeysAsTheAttributeMapDoes) {
              "LID=L 1;LSTYLE=2 Dot;LCOLOR=09687d", // blanks inside a value
              "_DPX=1.5;_SLNAME=x;E=3",             // typed attributes
              "e=1;Pid=2;GROUPX=3;GROU=4",          // near misses stay unknown
-             "",
+             "", std::string("E\0=1;N=2", 8),      // a NUL makes another key
          })
         ExpectSameAsMap(line);
 }
