@@ -48,6 +48,11 @@ TextStream::TextStream(ITextSink& sink, int decimals, std::vector<char>&& buffer
         m_buffer.resize(kInitialBuffer);
 }
 
+void TextStream::SetDecimals(int decimals) {
+    m_decimals = decimals < 0 ? 0 : decimals > 255 ? 255 : decimals;
+    m_lastReals.fill(LastReal{}); // written with the old number of decimals
+}
+
 std::vector<char> TextStream::TakeBuffer() {
     Drain();
     return std::move(m_buffer);
@@ -157,8 +162,26 @@ void TextStream::LineAndInt(std::string_view first, std::int64_t value) {
 }
 
 void TextStream::LineAndReal(std::string_view first, double value) {
-    LineAndNumber(first, [this, value](char* out) {
-        return numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
+    // The code line's last two characters tell the codes of coordinates and sizes apart.
+    const std::size_t slot = first.size() < 2 ? 0
+                                              : (static_cast<unsigned char>(first.back()) +
+                                                 7U * static_cast<unsigned char>(first[first.size() - 2])) %
+                                                    16U;
+    LastReal& last = m_lastReals[slot];
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    LineAndNumber(first, [this, value, bits, &last](char* out) {
+        if (last.size != 0 && last.bits == bits) {
+            std::memcpy(out, last.text.data(), last.text.size()); // the room holds the whole copy
+            return out + last.size;
+        }
+        char* const end = numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
+        if (const auto size = static_cast<std::size_t>(end - out); size <= last.text.size()) {
+            std::memcpy(last.text.data(), out, size);
+            last.bits = bits;
+            last.size = static_cast<std::uint8_t>(size);
+        }
+        return end;
     });
 }
 

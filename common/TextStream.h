@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,7 +45,7 @@ public:
     ~TextStream();
 
     // From 0 to 255, so that every real fits its room.
-    void SetDecimals(int decimals) { m_decimals = decimals < 0 ? 0 : decimals > 255 ? 255 : decimals; }
+    void SetDecimals(int decimals);
     [[nodiscard]] int Decimals() const { return m_decimals; }
 
     // One line each: the value and the line end.
@@ -86,6 +87,16 @@ private:
     char* Reserve(std::size_t size);
     // Grows the buffer towards its full size, or empties it into the sink.
     void MakeRoom(std::size_t size);
+
+    // The last real written after each code line: a drawing writes most numbers again under the
+    // same code (a point's height in each of its labels, a text's position as its alignment
+    // point), and copying a text costs a fraction of formatting it anew.
+    struct LastReal {
+        std::uint64_t bits = 0;
+        std::uint8_t size = 0; // 0: none yet
+        std::array<char, 31> text{};
+    };
+    std::array<LastReal, 16> m_lastReals{};
 
     ITextSink& m_sink;
     std::vector<char> m_buffer;

@@ -9,47 +9,7 @@
 #include "dxf/CDxfVertex.h"
 #include "dxf/DxfGroup.h"
 
-#include "common/NumberText.h"
-
-#include <array>
 #include <cmath>
-#include <string_view>
-
-namespace {
-
-// A point's numbers as the stream writes them, formatted once for a point written twice.
-class FixedPoint {
-public:
-    FixedPoint(const DxfPoint3& point, int decimals)
-        : m_x(Format(m_xText, point.x, decimals)), m_y(Format(m_yText, point.y, decimals)),
-          m_z(std::isnan(point.z) ? std::string_view() : Format(m_zText, point.z, decimals)) {}
-    FixedPoint(const FixedPoint&) = delete;
-    FixedPoint& operator=(const FixedPoint&) = delete;
-
-    // As DxfPoint3::writePoint.
-    void write(TextStream& stream, int index) const {
-        dxfgroup::Text(stream, index == 0 ? dxfgroup::kX : dxfgroup::kSecondX, m_x);
-        dxfgroup::Text(stream, index == 0 ? dxfgroup::kY : dxfgroup::kSecondY, m_y);
-        if (!m_z.empty())
-            dxfgroup::Text(stream, index == 0 ? dxfgroup::kZ : dxfgroup::kSecondZ, m_z);
-    }
-
-private:
-    using Buffer = std::array<char, numtext::kFixedRoom>;
-    static std::string_view Format(Buffer& buffer, double value, int decimals) {
-        const char* end = numtext::WriteFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
-        return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
-    }
-
-    Buffer m_xText;
-    Buffer m_yText;
-    Buffer m_zText;
-    std::string_view m_x;
-    std::string_view m_y;
-    std::string_view m_z;
-};
-
-} // namespace
 
 void CDxfPoint::write(TextStream& stream) const {
     dxfgroup::Text(stream, dxfgroup::kStart, "POINT");
@@ -74,9 +34,8 @@ void CDxfLine::write(TextStream& stream) const {
 // TEXT writes its first point before its attributes, and always repeats it as the second
 // alignment point.
 void CDxfText::write(TextStream& stream) const {
-    const FixedPoint point(location, stream.Decimals()); // both points of a text are its location
     dxfgroup::Text(stream, dxfgroup::kStart, "TEXT");
-    point.write(stream, 0);
+    location.writePoint(stream, 0);
     attrs.writeAttributes(stream);
     dxfgroup::Real(stream, dxfgroup::kSize, height);
     if (!std::isnan(rotation))
@@ -85,7 +44,7 @@ void CDxfText::write(TextStream& stream) const {
         dxfgroup::Int(stream, dxfgroup::kHorizontalAlign, horizontalAlign);
     if (verticalAlign != 0)
         dxfgroup::Int(stream, dxfgroup::kVerticalAlign, verticalAlign);
-    point.write(stream, 1);
+    location.writePoint(stream, 1); // both points of a text are its location
     dxfgroup::InputText(stream, dxfgroup::kText, m_text);
 }
 

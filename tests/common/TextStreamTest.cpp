@@ -82,3 +82,27 @@ TEST(TextStream, AfterAFailedWriteEverythingIsDropped) {
     EXPECT_EQ(sink.chunks.size(), 1U);
     EXPECT_LT(stream.BytesWritten(), 1200000U);
 }
+
+// A real written again under the same code line is copied from the last time; the copy must
+// never be stale: another value, the other zero, other decimals, a long value, another code.
+TEST(TextStream, RepeatedRealsAreWrittenAsIfFormattedAnew) {
+    StringSink sink;
+    {
+        TextStream stream(sink, 3);
+        const double values[] = {1.5, 1.5, 2.25, 1.5, 0.0, -0.0, 0.0, 1e30, 1e30, 1.5};
+        for (const double v : values)
+            stream.LineAndReal(" 10", v);
+        stream.LineAndReal(" 20", 1.5);
+        stream.SetDecimals(1);
+        stream.LineAndReal(" 10", 1.5);
+        stream.LineAndReal(" 20", 2.25);
+        ASSERT_TRUE(stream.Flush());
+    }
+    std::string expected;
+    for (const char* v :
+         {"1.500", "1.500", "2.250", "1.500", "0.000", "-0.000", "0.000",
+          "1000000000000000019884624838656.000", "1000000000000000019884624838656.000", "1.500"})
+        expected += std::string(" 10\r\n") + v + "\r\n";
+    expected += " 20\r\n1.500\r\n 10\r\n1.5\r\n 20\r\n2.2\r\n";
+    EXPECT_EQ(sink.Text(), expected);
+}
