@@ -2,6 +2,9 @@
 
 #include "common/NumberText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace frtrecord {
 
 Section SectionOf(std::string_view candidate, DataKindFlags wanted) {
@@ -23,6 +26,29 @@ constexpr std::uint64_t Packed(std::string_view name) {
     for (std::size_t i = 0; i < name.size() && i < 7; ++i)
         packed |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
     return packed;
+}
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kLittleEndian = true;
+#else
+constexpr bool kLittleEndian = false;
+#endif
+
+// The first ";" from p on, or end: eight bytes at a time, as values are mostly longer than keys.
+const char* NextSemicolon(const char* p, const char* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    for (; kLittleEndian && end - p >= 8; p += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        word ^= kOnes * ';';
+        // A ";" is now a zero byte; the lowest flagged bit is the first of them in memory.
+        if (const std::uint64_t zero = (word - kOnes) & ~word & kHighs; zero != 0)
+            return p + __builtin_ctzll(zero) / 8;
+    }
+    while (p != end && *p != ';')
+        ++p;
+    return p;
 }
 
 // The known key of that text, or kKeys for any other.
@@ -85,28 +111,28 @@ void Record::Parse(std::string_view line) {
     const char* p = line.data();
     const char* const end = p + line.size();
     while (p != end) {
-        // One pair: up to the next ";" or the end of the line.
-        const char* const start = p;
-        const char* assign = nullptr;
-        while (p != end && *p != ';') {
-            if (*p == '=' && assign == nullptr)
-                assign = p;
+        // One pair: its key up to the first "=", its value up to the next ";" or the line's end.
+        const char* keyStart = p;
+        while (p != end && *p != '=' && *p != ';')
             ++p;
+        if (p == end)
+            break;
+        if (*p == ';') { // no "=": not a pair
+            ++p;
+            continue;
         }
-        const char* const tokenEnd = p;
+        const char* const assign = p++;
+        p = NextSemicolon(p, end);
+        const char* valueEnd = p;
         if (p != end)
             ++p;
-        if (assign == nullptr)
-            continue;
-        const char* keyStart = start;
         while (keyStart != assign && numtext::IsCSpace(*keyStart))
             ++keyStart;
         if (keyStart == assign)
             continue; // no key
         const char* valueStart = assign + 1;
-        while (valueStart != tokenEnd && numtext::IsCSpace(*valueStart))
+        while (valueStart != valueEnd && numtext::IsCSpace(*valueStart))
             ++valueStart;
-        const char* valueEnd = tokenEnd;
         while (valueEnd != valueStart && valueEnd[-1] == ' ')
             --valueEnd;
         Take(std::string_view(keyStart, static_cast<std::size_t>(assign - keyStart)),
