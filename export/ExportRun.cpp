@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <string>
@@ -28,10 +30,27 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
 
 namespace {
 
-bool SameLayers(const CDxfTables& a, const CDxfTables& b) {
-    return std::equal(a.layers().begin(), a.layers().end(), b.layers().begin(), b.layers().end(),
+bool SamePoint(const DxfPoint3& a, const DxfPoint3& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0; // NaN z included
+}
+
+// Whether the second pass made exactly the drawing the first measured: its header and tables
+// come from the first.
+bool SameMeasure(const CDxfDocument& made, const CDxfDocument& measured) {
+    const CDxfTables& a = made.tables();
+    const CDxfTables& b = measured.tables();
+    constexpr DxfEntityType kTypes[] = {DXF_ENTITY_VERTEX,   DXF_ENTITY_POINT,  DXF_ENTITY_LINE,
+                                        DXF_ENTITY_POLYLINE, DXF_ENTITY_INSERT, DXF_ENTITY_TEXT,
+                                        DXF_ENTITY_CIRCLE};
+    return made.entityCount() == measured.entityCount() &&
+           std::all_of(
+               std::begin(kTypes), std::end(kTypes),
+               [&](DxfEntityType t) { return made.entitiesOfType(t) == measured.entitiesOfType(t); }) &&
+           SamePoint(a.extMin(), b.extMin()) && SamePoint(a.extMax(), b.extMax()) &&
+           std::equal(a.layers().begin(), a.layers().end(), b.layers().begin(), b.layers().end(),
                       [](const CDxfLayer& x, const CDxfLayer& y) {
-                          return x.name == y.name && x.lineType == y.lineType && x.colour == y.colour;
+                          return x.name == y.name && x.lineType == y.lineType && x.colour == y.colour &&
+                                 x.entities == y.entities;
                       });
 }
 
@@ -95,10 +114,16 @@ bool StillAsBefore(const std::string& readPath, const filesys::FileState& before
 // changed in place) would otherwise mix the two versions in one drawing.
 std::string ChangedWhileConverted(const std::string& readPath, const FirstLook& first, std::uint64_t checksum,
                                   const CDxfDocument& made, const CDxfDocument& measured) {
-    if (checksum != first.checksum || made.entityCount() != measured.entityCount() ||
-        !SameLayers(made.tables(), measured.tables()))
+    if (checksum != first.checksum)
         return ChangedText(readPath);
-    return ChangedSince(readPath, first.state);
+    if (std::string changed = ChangedSince(readPath, first.state); !changed.empty())
+        return changed;
+    // The same bytes twice: a difference is this program's fault, and the header would be wrong.
+    if (!SameMeasure(made, measured))
+        return "the drawing of " + readPath +
+               " did not come out as measured (a fault of this program); nothing "
+               "was written";
+    return {};
 }
 
 // A finding of a worker, told on the calling thread in file order.
