@@ -6,9 +6,9 @@
 #include "common/NumberText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 #include <string>
 
@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
         double whole = 0;
         const bool isWhole = numtext::ParseWhole(text, &whole);
         const bool libraryWhole = read.ec == std::errc() && read.ptr == text.data() + text.size();
-        if (std::memcmp(&fast, &library, sizeof fast) != 0 || isWhole != libraryWhole ||
-            (isWhole && std::memcmp(&whole, &library, sizeof whole) != 0)) {
+        const auto same = [](double a, double b) { return a == b && std::signbit(a) == std::signbit(b); };
+        if (!same(fast, library) || isWhole != libraryWhole || (isWhole && !same(whole, library))) {
             std::printf("differs: %s gives %a (whole: %d), the library %a (whole: %d)\n", text.c_str(), fast,
                         isWhole, library, libraryWhole);
             return 1;

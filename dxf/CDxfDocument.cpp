@@ -55,10 +55,10 @@ void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
     // Length and end bytes tell the few layers of a drawing apart well enough for a cache,
     // at a fraction of a full hash's cost.
     const std::string_view layer = attributes.layer();
-    const std::size_t slot = layer.empty()
-                                 ? 0
-                                 : layer.size() * 31U + static_cast<unsigned char>(layer.front()) * 7U +
-                                       static_cast<unsigned char>(layer.back());
+    const std::size_t slot = layer.empty() ? 0
+                                           : layer.size() * 31U +
+                                                 std::size_t{static_cast<unsigned char>(layer.front())} * 7U +
+                                                 std::size_t{static_cast<unsigned char>(layer.back())};
     KnownLayer& known = m_knownLayers[slot % m_knownLayers.size()];
     if (known.entry == nullptr || known.name != layer) {
         known.entry = &m_tables.recordLayer(layer, attributes.lineType(), attributes.colour);

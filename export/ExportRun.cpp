@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cmath>
 #include <iterator>
 #include <new>
 #include <optional>
@@ -30,8 +30,12 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
 
 namespace {
 
+bool SameNumber(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
 bool SamePoint(const DxfPoint3& a, const DxfPoint3& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0; // NaN z included
+    return SameNumber(a.x, b.x) && SameNumber(a.y, b.y) && SameNumber(a.z, b.z);
 }
 
 // Whether the second pass made exactly the drawing the first measured: its header and tables
