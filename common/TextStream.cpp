@@ -50,7 +50,7 @@ TextStream::TextStream(ITextSink& sink, int decimals, std::vector<char>&& buffer
 
 void TextStream::SetDecimals(int decimals) {
     m_decimals = decimals < 0 ? 0 : decimals > 255 ? 255 : decimals;
-    m_lastReals.fill(LastReal{}); // written with the old number of decimals
+    m_recentReals.fill(RecentPair{}); // written with the old number of decimals
 }
 
 std::vector<char> TextStream::TakeBuffer() {
@@ -162,24 +162,24 @@ void TextStream::LineAndInt(std::string_view first, std::int64_t value) {
 }
 
 void TextStream::LineAndReal(std::string_view first, double value) {
-    // The code line's last two characters tell the codes of coordinates and sizes apart.
-    const std::size_t slot = first.size() < 2 ? 0
-                                              : (static_cast<unsigned char>(first.back()) +
-                                                 7U * static_cast<unsigned char>(first[first.size() - 2])) %
-                                                    16U;
-    LastReal& last = m_lastReals[slot];
+    // By the code's tens digit: x (1), y (2), z (3) and sizes (4) each have their own pair.
+    RecentPair& recent = m_recentReals[first.size() < 2 ? 0 : first[first.size() - 2] & 7U];
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    LineAndNumber(first, [this, value, bits, &last](char* out) {
-        if (last.size != 0 && last.bits == bits) {
-            std::memcpy(out, last.text.data(), last.text.size()); // the room holds the whole copy
-            return out + last.size;
+    LineAndNumber(first, [this, value, bits, &recent](char* out) {
+        for (const RecentReal& known : recent.reals) {
+            if (known.size != 0 && known.bits == bits) {
+                std::memcpy(out, known.text.data(), known.text.size()); // the room holds the whole copy
+                return out + known.size;
+            }
         }
         char* const end = numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
-        if (const auto size = static_cast<std::size_t>(end - out); size <= last.text.size()) {
-            std::memcpy(last.text.data(), out, size);
-            last.bits = bits;
-            last.size = static_cast<std::uint8_t>(size);
+        if (const auto size = static_cast<std::size_t>(end - out); size <= RecentReal{}.text.size()) {
+            RecentReal& replaced = recent.reals[recent.older];
+            recent.older ^= 1U;
+            std::memcpy(replaced.text.data(), out, size);
+            replaced.bits = bits;
+            replaced.size = static_cast<std::uint8_t>(size);
         }
         return end;
     });

@@ -88,15 +88,20 @@ private:
     // Grows the buffer towards its full size, or empties it into the sink.
     void MakeRoom(std::size_t size);
 
-    // The last real written after each code line: a drawing writes most numbers again under the
-    // same code (a point's height in each of its labels, a text's position as its alignment
-    // point), and copying a text costs a fraction of formatting it anew.
-    struct LastReal {
+    // The last two reals written after the code lines of each tens digit: a drawing writes most
+    // numbers again (a point's height in each of its labels, a label's position as its alignment
+    // point, neighbouring labels sharing a side), and copying a text costs a fraction of
+    // formatting it anew.
+    struct RecentReal {
         std::uint64_t bits = 0;
         std::uint8_t size = 0; // 0: none yet
         std::array<char, 31> text{};
     };
-    std::array<LastReal, 16> m_lastReals{};
+    struct RecentPair {
+        std::array<RecentReal, 2> reals;
+        std::uint8_t older = 0; // the one to replace next
+    };
+    std::array<RecentPair, 8> m_recentReals{};
 
     ITextSink& m_sink;
     std::vector<char> m_buffer;
