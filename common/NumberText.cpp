@@ -203,7 +203,7 @@ namespace {
 
 __extension__ using Wide = unsigned __int128; // GCC and Clang, mingw-w64 included
 
-constexpr std::uint64_t kPowersOfTen[17] = {1ULL,
+constexpr std::uint64_t kPowersOfTen[20] = {1ULL,
                                             10ULL,
                                             100ULL,
                                             1000ULL,
@@ -219,7 +219,10 @@ constexpr std::uint64_t kPowersOfTen[17] = {1ULL,
                                             10000000000000ULL,
                                             100000000000000ULL,
                                             1000000000000000ULL,
-                                            10000000000000000ULL};
+                                            10000000000000000ULL,
+                                            100000000000000000ULL,
+                                            1000000000000000000ULL,
+                                            10000000000000000000ULL};
 
 // |value| x 10^decimals rounded to an integer, ties to even, exactly as the library rounds the
 // exact binary value; false when it does not fit 64 bits or the value is not finite.
@@ -280,7 +283,32 @@ void SplitAmong(std::uint64_t scaled, int decimals, std::uint64_t& whole, std::u
 }
 
 void Split(std::uint64_t scaled, int decimals, std::uint64_t& whole, std::uint64_t& rest) {
-    SplitAmong(scaled, decimals, whole, rest, std::make_integer_sequence<int, 17>{});
+    if (decimals == 6) // what a drawing's coordinates have
+        SplitBy<6>(scaled, whole, rest);
+    else
+        SplitAmong(scaled, decimals, whole, rest, std::make_integer_sequence<int, 17>{});
+}
+
+// The decimal digits of the value, without leading zeros ("0" for 0), two at a time from the end.
+char* WriteWhole(char* out, std::uint64_t value) {
+    int length = 1;
+    while (length < 20 && value >= kPowersOfTen[length])
+        ++length;
+    char* p = out + length;
+    while (value >= 100) {
+        const std::size_t pair = 2 * static_cast<std::size_t>(value % 100);
+        value /= 100;
+        p -= 2;
+        p[0] = kDigitPairs[pair];
+        p[1] = kDigitPairs[pair + 1];
+    }
+    if (value >= 10) {
+        p[-2] = kDigitPairs[2 * value];
+        p[-1] = kDigitPairs[2 * value + 1];
+    } else {
+        p[-1] = static_cast<char>('0' + value);
+    }
+    return out + length;
 }
 
 } // namespace
@@ -298,7 +326,7 @@ char* WriteFixed(char* out, char* end, double value, int decimals) {
     std::uint64_t whole = 0;
     std::uint64_t rest = 0;
     Split(scaled, decimals, whole, rest);
-    out = std::to_chars(out, out + 24, whole).ptr;
+    out = WriteWhole(out, whole);
     if (decimals == 0)
         return out;
     *out++ = '.';

@@ -95,7 +95,7 @@ private:
     struct RecentReal {
         std::uint64_t bits = 0;
         std::uint8_t size = 0; // 0: none yet
-        std::array<char, 31> text{};
+        std::array<char, 32> text{};
     };
     struct RecentPair {
         std::array<RecentReal, 2> reals;
