@@ -177,7 +177,7 @@ void TextStream::LineAndReal(std::string_view first, double value) {
         if (const auto size = static_cast<std::size_t>(end - out); size <= RecentReal{}.text.size()) {
             RecentReal& replaced = recent.reals[recent.older];
             recent.older ^= 1U;
-            std::memcpy(replaced.text.data(), out, size);
+            std::memcpy(replaced.text.data(), out, replaced.text.size()); // the room holds that many
             replaced.bits = bits;
             replaced.size = static_cast<std::uint8_t>(size);
         }

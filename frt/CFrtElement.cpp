@@ -1,5 +1,16 @@
 #include "frt/CFrtElement.h"
 
+#include "common/SmallObjectPool.h"
+
+// NOLINTNEXTLINE(misc-new-delete-overloads): the sized delete below is the matching one
+void* CFrtElement::operator new(std::size_t size) {
+    return smallpool::Allocate(size);
+}
+
+void CFrtElement::operator delete(void* memory, std::size_t size) noexcept {
+    smallpool::Release(memory, size);
+}
+
 void CFrtElement::ImportTyped(const CAttributeMap& source) {
     char letter = 0;
     switch (m_type) {

@@ -5,6 +5,7 @@
 #include "frt/FrtCode.h"
 #include "frt/FrtTypes.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@
 // attributes of this element's letter.
 class CFrtElement : public CWritable, public CAttributeMap {
 public:
+    // From the small-object pool: a reader makes one element per record. Only the sized delete:
+    // at class scope an unsized one would be chosen instead, and the pool needs the size.
+    static void* operator new(std::size_t size); // NOLINT(misc-new-delete-overloads)
+    static void operator delete(void* memory, std::size_t size) noexcept;
+
     FrtElementType GetType() const { return m_type; }
 
     void SetName(std::string_view name) { m_name.assign(name); }

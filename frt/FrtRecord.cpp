@@ -51,12 +51,10 @@ const char* NextSemicolon(const char* p, const char* end) {
     return p;
 }
 
-// The known key of that text, or kKeys for any other.
-std::size_t KeyIndex(std::string_view key) {
-    if (key.size() > 6)
-        return kKeys;
+// The known key of that packed text (Packed), or kKeys for any other.
+std::size_t KeyIndex(std::uint64_t packed) {
     const auto index = [](Key k) { return static_cast<std::size_t>(k); };
-    switch (Packed(key)) {
+    switch (packed) {
     case Packed("E"):
         return index(Key::E);
     case Packed("N"):
@@ -94,12 +92,12 @@ std::size_t KeyIndex(std::string_view key) {
 
 } // namespace
 
-void Record::Take(std::string_view key, std::string_view value) {
+void Record::Take(std::string_view key, std::uint64_t packed, std::string_view value) {
     if (key.front() == '_')
         m_typed = true;
-    if (value.empty())
+    if (value.empty() || key.size() > 6)
         return;
-    const std::size_t index = KeyIndex(key);
+    const std::size_t index = KeyIndex(packed | std::uint64_t{key.size()} << 56U);
     if (index < kKeys)
         m_values[index] = value;
 }
@@ -112,9 +110,12 @@ void Record::Parse(std::string_view line) {
     const char* const end = p + line.size();
     while (p != end) {
         // One pair: its key up to the first "=", its value up to the next ";" or the line's end.
+        // The key's first bytes are packed on the way, as Packed packs them.
         const char* keyStart = p;
-        while (p != end && *p != '=' && *p != ';')
-            ++p;
+        std::uint64_t packed = 0;
+        for (unsigned shift = 0; p != end && *p != '=' && *p != ';'; ++p, shift += 8)
+            if (shift < 56)
+                packed |= std::uint64_t{static_cast<unsigned char>(*p)} << shift;
         if (p == end)
             break;
         if (*p == ';') { // no "=": not a pair
@@ -126,16 +127,22 @@ void Record::Parse(std::string_view line) {
         const char* valueEnd = p;
         if (p != end)
             ++p;
-        while (keyStart != assign && numtext::IsCSpace(*keyStart))
-            ++keyStart;
-        if (keyStart == assign)
+        if (numtext::IsCSpace(*keyStart)) { // rare: the key is packed again without the blanks
+            while (keyStart != assign && numtext::IsCSpace(*keyStart))
+                ++keyStart;
+            if (keyStart == assign)
+                continue; // no key
+            packed = Packed(std::string_view(keyStart, static_cast<std::size_t>(assign - keyStart))) &
+                     ((std::uint64_t{1} << 56U) - 1);
+        } else if (keyStart == assign) {
             continue; // no key
+        }
         const char* valueStart = assign + 1;
         while (valueStart != valueEnd && numtext::IsCSpace(*valueStart))
             ++valueStart;
         while (valueEnd != valueStart && valueEnd[-1] == ' ')
             --valueEnd;
-        Take(std::string_view(keyStart, static_cast<std::size_t>(assign - keyStart)),
+        Take(std::string_view(keyStart, static_cast<std::size_t>(assign - keyStart)), packed,
              std::string_view(valueStart, static_cast<std::size_t>(valueEnd - valueStart)));
     }
 }

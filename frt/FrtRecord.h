@@ -61,7 +61,8 @@ public:
     [[nodiscard]] std::string_view Line() const { return m_line; }
 
 private:
-    void Take(std::string_view key, std::string_view value);
+    // `packed`: the key's first seven bytes, the first lowest.
+    void Take(std::string_view key, std::uint64_t packed, std::string_view value);
 
     std::array<std::string_view, kKeys> m_values{};
     std::string_view m_line;

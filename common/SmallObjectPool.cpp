@@ -1,4 +1,4 @@
-#include "dxf/EntityPool.h"
+#include "common/SmallObjectPool.h"
 
 #include <array>
 #include <memory>
@@ -13,11 +13,11 @@
 #endif
 #endif
 
-namespace entitypool {
+namespace smallpool {
 namespace {
 
-constexpr std::size_t kGrain = 8; // entities hold doubles and pointers at most
-constexpr std::size_t kLargest = 256;
+constexpr std::size_t kGrain = 8; // the objects hold doubles and pointers at most
+constexpr std::size_t kLargest = 512;
 constexpr std::size_t kSlab = std::size_t{64} << 10;
 
 // Slabs are not zeroed: every object is constructed in place before use.
@@ -67,8 +67,8 @@ private:
 };
 
 [[maybe_unused]] Pool& ThePool() {
-    // One pool per thread, so that conversions on several threads need no lock: an entity is
-    // made and released on the thread that converts it. Never destroyed: entities of static
+    // One pool per thread, so that conversions on several threads need no lock: an object is
+    // made and released on the thread that converts it. Never destroyed: objects held by static
     // objects are released after static destruction began.
     thread_local auto* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
     return *pool;
@@ -96,4 +96,4 @@ void Release(void* memory, [[maybe_unused]] std::size_t size) noexcept {
     ::operator delete(memory);
 }
 
-} // namespace entitypool
+} // namespace smallpool

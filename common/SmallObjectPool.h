@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+// Storage for the small objects a conversion makes and drops by the million, one after the
+// other (elements of the survey, entities of the drawing): a free list per size serves them
+// faster than the general heap (a tenth of the medium job's CPU time). Memory is carved from
+// 64 KiB slabs that go back to the system only at exit; as each object is dropped before the
+// next is made, a few slabs serve a whole run. Each thread has its own pool, so no lock is
+// needed; an object released on another thread only moves to that thread's pool. Builds with
+// AddressSanitizer use the ordinary heap so that every object stays checked.
+namespace smallpool {
+
+void* Allocate(std::size_t size);
+void Release(void* memory, std::size_t size) noexcept;
+
+} // namespace smallpool
