@@ -24,6 +24,9 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
   --no-points --no-lines --no-areas
                              leave out a data kind (default: all three)
   --no-symbols               POINT entities instead of symbol inserts
+  --point-attributes         symbol inserts carry the point's PID, HEIGHT (with the height
+                             label's decimals), CODE and CLASS as attributes; points without
+                             symbols stay POINTs and carry none
   --2d                       2D output (default: 3D)
   --separate-lines           lines and areas as separate LINE entities (default: polylines)
   --single-layer             everything on layer 0 (default: one layer per code group)
@@ -145,6 +148,7 @@ const Option kOptions[] = {
     {"--no-lines", false, SetSetting<&ExportSettings::m_bExportLines, 0>},
     {"--no-areas", false, SetSetting<&ExportSettings::m_bExportAreas, 0>},
     {"--no-symbols", false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
+    {"--point-attributes", false, SetSetting<&ExportSettings::m_bPointAttributes, 1>},
     {"--2d", false, SetSetting<&ExportSettings::m_nDimension, 0>},
     {"--separate-lines", false, SetSetting<&ExportSettings::m_nLineExport, 0>},
     {"--single-layer", false, SetSetting<&ExportSettings::m_bLayerPerCode, 0>},

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class CDxfInsert;
 class CDxfLine;
 class CDxfPolyline;
 
@@ -47,8 +48,13 @@ public:
     [[nodiscard]] std::unique_ptr<CDxfPolyline> MakePolyline(const CFrtLine& line) const;
     void BuildSymbolBlocks();
 
+    // The tags of the point attributes, in the order the inserts carry them.
+    static constexpr const char* kAttributeTags[] = {"PID", "HEIGHT", "CODE", "CLASS"};
+
 private:
     void ExportChain(const CFrtLine& line, bool closed);
+    // The point's values as attributes of its insert.
+    void AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
     void PrepareLabelLayers();
     // The element's layer (ElementLayer) into the attributes, without a string of its own.

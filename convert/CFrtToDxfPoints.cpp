@@ -7,6 +7,8 @@
 #include "dxf/DxfGroup.h"
 
 #include <cmath>
+#include <iterator>
+#include <string>
 
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
@@ -15,15 +17,21 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const bool symbols = (m_options->flags & OPT_SYMBOLS) != 0;
     SetElementLayer(point, m_pointAttributes); // the other attributes keep their defaults
 
+    const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
     if (Measuring()) {
         m_document->countEntity(symbols ? DXF_ENTITY_INSERT : DXF_ENTITY_POINT, &m_pointAttributes,
                                 &position);
+        if (values)
+            m_document->countAttributes(std::size(kAttributeTags));
+    } else if (symbols) {
+        auto insert = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
+        insert->setPosition(position);
+        insert->setAttributes(m_pointAttributes);
+        if (values)
+            AddAttributeValues(point, *insert);
+        m_document->addEntity(std::move(insert));
     } else {
-        std::unique_ptr<CDxfEntity> entity;
-        if (symbols)
-            entity = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
-        else
-            entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
+        auto entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
         entity->setPosition(position);
         entity->setAttributes(m_pointAttributes);
         m_document->addEntity(std::move(entity));
@@ -93,6 +101,22 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     entity->setHeight(3.0 * s);
     entity->setAttributes(m_labelAttributes[index]);
     m_document->addEntity(std::move(entity));
+}
+
+void CFrtToDxf::AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
+    const DxfPoint3& at = insert.location;
+    std::string height;
+    numtext::AppendFixed(height, point.GetCoordinates().GetHeight(), m_options->heightDecimals);
+    const std::string_view values[] = {point.GetName(), height, point.GetCode().GetCodeText(),
+                                       point.GetClassName()};
+    static_assert(std::size(values) == std::size(kAttributeTags));
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        auto value = std::make_unique<CDxfAttrib>(kAttributeTags[i], values[i], at.x, at.y, at.z);
+        value->setAttributes(m_pointAttributes);
+        value->height = 3.0 * m_options->symbolScale;
+        value->attributeFlags = dxfgroup::kAttributeInvisible;
+        insert.addAttributeValue(std::move(value));
+    }
 }
 
 void CFrtToDxf::PrepareLabelLayers() {

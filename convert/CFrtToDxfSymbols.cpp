@@ -1,8 +1,12 @@
 // The eight point-class symbol blocks, drawn at the run's symbol size around the origin.
 #include "convert/CFrtToDxf.h"
+#include "dxf/CDxfAttdef.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPoint.h"
+#include "dxf/DxfGroup.h"
+
+#include <iterator>
 
 namespace {
 
@@ -19,6 +23,19 @@ public:
         auto circle = std::make_unique<CDxfCircle>(radius, 0.0, 0.0, kNoZ);
         circle->setAttributes(m_attributes);
         m_block.addEntity(std::move(circle));
+        return *this;
+    }
+    // The definitions of the point attributes, invisible, at the insertion point.
+    BlockBuilder& Attributes(double height) {
+        static constexpr const char* kPrompts[] = {"Point ID", "Height", "Code", "Point class"};
+        static_assert(std::size(kPrompts) == std::size(CFrtToDxf::kAttributeTags));
+        for (std::size_t i = 0; i < std::size(kPrompts); ++i) {
+            auto definition =
+                std::make_unique<CDxfAttdef>(CFrtToDxf::kAttributeTags[i], kPrompts[i], 0.0, 0.0, kNoZ);
+            definition->height = height;
+            definition->attributeFlags = dxfgroup::kAttributeInvisible;
+            m_block.addEntity(std::move(definition));
+        }
         return *this;
     }
     BlockBuilder& Line(double x1, double y1, double x2, double y2) {
@@ -46,7 +63,12 @@ void CFrtToDxf::BuildSymbolBlocks() {
     const double r = 0.355 * s;
     const double half = 0.5 * s;
     const double m = -1 * s;
-    const auto add = [this](BlockBuilder& builder) { m_document->addBlock(builder.Take()); };
+    const bool attributes = (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
+    const auto add = [this, attributes, s](BlockBuilder& builder) {
+        if (attributes)
+            builder.Attributes(3.0 * s);
+        m_document->addBlock(builder.Take());
+    };
 
     BlockBuilder measured("Measured", symbolAttributes);
     add(measured.Point().Circle(s));

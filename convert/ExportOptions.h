@@ -11,6 +11,9 @@ enum ExportFlags : std::int32_t {
     OPT_LAYER_PER_CODE = 2, // one layer per code group
     OPT_SEPARATE_LINES = 4, // lines and areas as separate LINE entities; clear: polylines
     OPT_3D = 8,             // heights as z
+    // Each symbol insert carries the point's number, height, code and class as attributes
+    // (only with symbols: a POINT cannot carry any).
+    OPT_POINT_ATTRIBUTES = 16,
 };
 
 enum LabelKind : std::int32_t {
@@ -31,6 +34,7 @@ struct LabelSpec {
 struct ExportOptions {
     DataKindFlags dataKinds = DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS;
     std::int32_t flags = 0;
-    double symbolScale = 0.0;      // half the symbol's ground size, in drawing units
-    std::vector<LabelSpec> labels; // in the order point ID, easting/northing, height, code
+    double symbolScale = 0.0;        // half the symbol's ground size, in drawing units
+    std::vector<LabelSpec> labels;   // in the order point ID, easting/northing, height, code
+    std::int32_t heightDecimals = 3; // of the height attribute, as of the height label
 };

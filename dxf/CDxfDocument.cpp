@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/CProgressBar.h"
 #include "common/TextStream.h"
+#include "dxf/CDxfInsert.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/DxfGroup.h"
 #include "dxf/DxfStructure.h"
@@ -19,6 +20,8 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (polyline)
         for (const auto& vertex : static_cast<const CDxfPolyline*>(e)->vertices())
             countVertex(vertex->location);
+    if (type == DXF_ENTITY_INSERT)
+        countAttributes(static_cast<const CDxfInsert*>(e)->attributeValues().size());
     switch (m_keeping) {
     case Keeping::All:
         m_entities.push_back(std::move(entity));

@@ -31,6 +31,8 @@ public:
     void countEntity(DxfEntityType type, const DxfAttributes* attributes, const DxfPoint3* position);
     // Counts a polyline's vertex, after its polyline, as adding the polyline counts its vertices.
     void countVertex(const DxfPoint3& position);
+    // Counts an insert's attributes, after the insert; they sit at its position.
+    void countAttributes(std::size_t count) { m_typeCounts[TypeIndex(DXF_ENTITY_ATTRIB)] += count; }
     // From now on entities are only measured (layers, extents, count), not kept: the first pass
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();
@@ -59,7 +61,8 @@ public:
     void writeTo(TextStream& stream, const DxfWriteSettings& settings) const;
 
     [[nodiscard]] std::int32_t entityCount() const override { return m_count; }
-    // The entities added of one kind; VERTEX counts the vertices of the polylines.
+    // The entities added of one kind; VERTEX counts the vertices of the polylines, ATTRIB the
+    // attributes of the inserts.
     [[nodiscard]] std::uint64_t entitiesOfType(DxfEntityType type) const {
         return m_typeCounts[TypeIndex(type)];
     }
@@ -79,8 +82,8 @@ private:
     enum class Keeping { All, MeasureOnly, Stream };
 
     std::deque<std::unique_ptr<CDxfEntity>> m_entities; // only when kept
-    // By the entity type's bit: 1 VERTEX, 2 POINT ... 512 CIRCLE.
-    static constexpr std::size_t kTypeSlots = 10;
+    // By the entity type's bit: 1 VERTEX, 2 POINT ... 2048 ATTDEF.
+    static constexpr std::size_t kTypeSlots = 12;
     static std::size_t TypeIndex(std::int32_t type);
 
     std::int32_t m_count = 0;

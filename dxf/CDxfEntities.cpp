@@ -1,5 +1,7 @@
 // What each entity kind writes, group by group.
 #include "common/TextStream.h"
+#include "dxf/CDxfAttdef.h"
+#include "dxf/CDxfAttrib.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
@@ -53,6 +55,33 @@ void CDxfInsert::write(TextStream& stream) const {
     dxfgroup::Text(stream, dxfgroup::kName, m_blockName);
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
+    if (m_values.empty())
+        return;
+    dxfgroup::Int(stream, dxfgroup::kEntitiesFollow, dxfgroup::kAttributesFollow);
+    for (const auto& value : m_values)
+        value->write(stream);
+    dxfgroup::Text(stream, dxfgroup::kStart, "SEQEND");
+}
+
+void CDxfAttrib::write(TextStream& stream) const {
+    dxfgroup::Text(stream, dxfgroup::kStart, "ATTRIB");
+    attrs.writeAttributes(stream);
+    location.writePoint(stream, 0);
+    dxfgroup::Real(stream, dxfgroup::kSize, height);
+    dxfgroup::InputText(stream, dxfgroup::kText, m_value);
+    dxfgroup::Text(stream, dxfgroup::kName, m_tag);
+    dxfgroup::Int(stream, dxfgroup::kFlags, attributeFlags);
+}
+
+void CDxfAttdef::write(TextStream& stream) const {
+    dxfgroup::Text(stream, dxfgroup::kStart, "ATTDEF");
+    attrs.writeAttributes(stream);
+    location.writePoint(stream, 0);
+    dxfgroup::Real(stream, dxfgroup::kSize, height);
+    dxfgroup::Text(stream, dxfgroup::kText, "");
+    dxfgroup::Text(stream, dxfgroup::kDescription, m_prompt);
+    dxfgroup::Text(stream, dxfgroup::kName, m_tag);
+    dxfgroup::Int(stream, dxfgroup::kFlags, attributeFlags);
 }
 
 void CDxfCircle::write(TextStream& stream) const {

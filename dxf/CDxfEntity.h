@@ -16,6 +16,8 @@ enum DxfEntityType : std::int32_t {
     DXF_ENTITY_INSERT = 128,
     DXF_ENTITY_TEXT = 256,
     DXF_ENTITY_CIRCLE = 512,
+    DXF_ENTITY_ATTRIB = 1024, // an INSERT's attribute value
+    DXF_ENTITY_ATTDEF = 2048, // a block's attribute definition
 };
 
 // The polymorphic base of all entities.

@@ -247,7 +247,11 @@ void CDxfTables::writeBlocks(TextStream& stream) const {
     for (const auto& [name, block] : m_blocks) {
         dxfgroup::Text(stream, dxfgroup::kStart, "BLOCK");
         dxfgroup::Text(stream, dxfgroup::kName, name);
-        dxfgroup::Int(stream, dxfgroup::kFlags, dxfgroup::kBlockReferenced);
+        const bool attributes =
+            std::any_of(block.entities.begin(), block.entities.end(),
+                        [](const auto& entity) { return entity->entityType() == DXF_ENTITY_ATTDEF; });
+        dxfgroup::Int(stream, dxfgroup::kFlags,
+                      dxfgroup::kBlockReferenced | (attributes ? dxfgroup::kBlockHasAttributes : 0));
         base.writePoint(stream, 0);
         dxfgroup::Text(stream, dxfgroup::kDescription, name);
         for (const auto& entity : block.entities)

@@ -19,8 +19,8 @@ namespace dxfgroup {
 enum Code : int {
     kStart = 0,       // an entity, a table entry or a section mark begins
     kText = 1,        // a TEXT's text; a header text value
-    kName = 2,        // a section, table, block or line type name; an INSERT's block
-    kDescription = 3, // a block's second name; a line type's description
+    kName = 2,        // a section, table, block or line type name; an INSERT's block; an attribute's tag
+    kDescription = 3, // a block's second name; a line type's description; an attribute's prompt
     kLineType = 6,
     kTextStyle = 7,
     kLayer = 8,
@@ -44,6 +44,9 @@ enum Code : int {
 
 // Values of the flags (70) and of the text alignment (72, 73).
 constexpr std::int64_t kBlockReferenced = 64;
+constexpr std::int64_t kBlockHasAttributes = 2;
+constexpr std::int64_t kAttributeInvisible = 1;
+constexpr std::int64_t kAttributesFollow = 1; // group 66 of an INSERT
 constexpr std::int64_t kPolylineClosed = 1;
 constexpr std::int64_t kPolyline3d = 8;
 constexpr std::int64_t kVertex3d = 32;

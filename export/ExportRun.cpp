@@ -45,7 +45,7 @@ bool SameMeasure(const CDxfDocument& made, const CDxfDocument& measured) {
     const CDxfTables& b = measured.tables();
     constexpr DxfEntityType kTypes[] = {DXF_ENTITY_VERTEX,   DXF_ENTITY_POINT,  DXF_ENTITY_LINE,
                                         DXF_ENTITY_POLYLINE, DXF_ENTITY_INSERT, DXF_ENTITY_TEXT,
-                                        DXF_ENTITY_CIRCLE};
+                                        DXF_ENTITY_CIRCLE,   DXF_ENTITY_ATTRIB};
     return made.entityCount() == measured.entityCount() &&
            std::all_of(
                std::begin(kTypes), std::end(kTypes),
@@ -74,9 +74,9 @@ void TakeFigures(const CDxfDocument& measured, ConversionResult& result) {
     for (const CDxfLayer& layer : measured.tables().layers())
         result.layerEntities.push_back({layer.name, layer.entities});
     constexpr std::pair<DxfEntityType, const char*> kKinds[] = {
-        {DXF_ENTITY_POINT, "POINT"},  {DXF_ENTITY_INSERT, "INSERT"},     {DXF_ENTITY_TEXT, "TEXT"},
-        {DXF_ENTITY_LINE, "LINE"},    {DXF_ENTITY_POLYLINE, "POLYLINE"}, {DXF_ENTITY_VERTEX, "VERTEX"},
-        {DXF_ENTITY_CIRCLE, "CIRCLE"}};
+        {DXF_ENTITY_POINT, "POINT"},   {DXF_ENTITY_INSERT, "INSERT"},     {DXF_ENTITY_TEXT, "TEXT"},
+        {DXF_ENTITY_LINE, "LINE"},     {DXF_ENTITY_POLYLINE, "POLYLINE"}, {DXF_ENTITY_VERTEX, "VERTEX"},
+        {DXF_ENTITY_CIRCLE, "CIRCLE"}, {DXF_ENTITY_ATTRIB, "ATTRIB"}};
     for (const auto& [type, name] : kKinds)
         if (const std::uint64_t count = measured.entitiesOfType(type); count > 0)
             result.typeEntities.push_back({name, count});

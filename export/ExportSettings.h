@@ -34,6 +34,10 @@ struct ExportSettings {
     int m_nDecimalsEN = 3;
     int m_nDecimalsH = 3;
     float m_fSymbolSize = 100.0F; // millimetres on the ground
+    // Symbol inserts carry the point's values as attributes. Stored, but not on the dialog,
+    // whose template stays as it is.
+    int m_bPointAttributes = 0;
+    static constexpr const char* kPointAttributes = "PointAttributes";
 
     // A language file's text for a key, or the fallback: the default layer names come from it.
     using LanguageText = std::function<std::string(const char* key, const char* fallback)>;

@@ -14,11 +14,12 @@
 
 namespace {
 
-// The first two bytes choose the options: flags and labels, then symbol size and decimals.
+// The first two bytes choose the options: flags and labels, then symbol size, decimals and
+// point attributes.
 ExportOptions OptionsFrom(std::uint8_t first, std::uint8_t second) {
     constexpr std::array<float, 4> kSymbolSizes = {1.0F, 100.0F, 5000.0F, 999999.0F};
     ExportOptions options;
-    options.flags = first & 0x0F;
+    options.flags = (first & 0x0F) | ((second & 0x80) != 0 ? OPT_POINT_ATTRIBUTES : 0);
     options.dataKinds =
         (first >> 5) == 0 ? DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS : (first >> 5);
     options.symbolScale = static_cast<double>(kSymbolSizes[second & 3]) * static_cast<double>(0.0005F);

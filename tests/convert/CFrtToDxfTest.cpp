@@ -289,7 +289,8 @@ TEST(Conversion, LabelNumbersIgnoreTheProcessLocale) {
 TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
     for (const std::int32_t flags :
          {0, OPT_SYMBOLS | OPT_3D, OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE,
-          OPT_SYMBOLS | OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE | OPT_3D, OPT_LAYER_PER_CODE | OPT_3D}) {
+          OPT_SYMBOLS | OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE | OPT_3D, OPT_LAYER_PER_CODE | OPT_3D,
+          OPT_SYMBOLS | OPT_POINT_ATTRIBUTES, OPT_POINT_ATTRIBUTES | OPT_3D}) {
         ExportOptions options = Options(flags, 0.5);
         options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},
                           {LABEL_EAST_NORTH, "Coords", 3, 3},
@@ -314,8 +315,9 @@ TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
         }
         SCOPED_TRACE(flags);
         EXPECT_EQ(measured.entityCount(), made.entityCount());
-        for (const DxfEntityType type : {DXF_ENTITY_VERTEX, DXF_ENTITY_POINT, DXF_ENTITY_LINE,
-                                         DXF_ENTITY_POLYLINE, DXF_ENTITY_INSERT, DXF_ENTITY_TEXT})
+        for (const DxfEntityType type :
+             {DXF_ENTITY_VERTEX, DXF_ENTITY_POINT, DXF_ENTITY_LINE, DXF_ENTITY_POLYLINE, DXF_ENTITY_INSERT,
+              DXF_ENTITY_TEXT, DXF_ENTITY_ATTRIB})
             EXPECT_EQ(measured.entitiesOfType(type), made.entitiesOfType(type)) << type;
         const auto& a = measured.tables();
         const auto& b = made.tables();
@@ -332,4 +334,35 @@ TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
             EXPECT_TRUE(std::isnan(p.z) ? std::isnan(q.z) : p.z == q.z) << p.z << " vs " << q.z;
         }
     }
+}
+
+TEST(Conversion, PointAttributesGoWithSymbolInsertsOnly) {
+    ExportOptions options = Options(OPT_SYMBOLS | OPT_POINT_ATTRIBUTES | OPT_LAYER_PER_CODE);
+    options.heightDecimals = 1; // 12.25 is a tie: to even, as "%.1f" writes it
+    CFrtToDxf converter(&options);
+    converter.Process(MakePoint("PID=7;E=1;N=2;HO=-9999.99;HE=12.25;CODE=C 1;PCLASS=CTRL;GROUP=FIX"));
+    converter.Process(MakePoint("E=1;N=2"));
+    const auto& entities = converter.GetDocument()->entities();
+    ASSERT_EQ(entities.size(), 2U);
+    const auto values = [](const CDxfInsert& insert) {
+        std::vector<std::string> texts;
+        for (const auto& value : insert.attributeValues())
+            texts.push_back(value->tag() + "=" + value->value() +
+                            (value->attributeFlags == 1 ? "" : " shown") + " on " +
+                            std::string(value->attrs.layer()));
+        return texts;
+    };
+    EXPECT_EQ(values(As<CDxfInsert>(entities[0])),
+              (std::vector<std::string>{"PID=7 on FIX", "HEIGHT=12.2 on FIX", "CODE=C 1 on FIX",
+                                        "CLASS=Control on FIX"}));
+    EXPECT_EQ(
+        values(As<CDxfInsert>(entities[1])),
+        (std::vector<std::string>{"PID= on 0", "HEIGHT=0.0 on 0", "CODE= on 0", "CLASS=Estimated on 0"}));
+    EXPECT_EQ(converter.GetDocument()->entitiesOfType(DXF_ENTITY_ATTRIB), 8U);
+
+    ExportOptions plain = Options(OPT_POINT_ATTRIBUTES);
+    CFrtToDxf withoutSymbols(&plain);
+    withoutSymbols.Process(MakePoint("PID=7;E=1;N=2"));
+    EXPECT_EQ(Kinds(*withoutSymbols.GetDocument()), (std::vector<std::int32_t>{DXF_ENTITY_POINT}));
+    EXPECT_EQ(withoutSymbols.GetDocument()->entitiesOfType(DXF_ENTITY_ATTRIB), 0U);
 }

@@ -78,6 +78,33 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     EXPECT_EQ(loaded.m_fSymbolSize, 0.0F);
 }
 
+// The point attributes are stored without a place on the dialog: read, kept through a store,
+// and written only when on, so that a default setup stores what it always stored.
+TEST(ExportSettings, PointAttributesAreKeptThroughTheStoreAndNeedSymbols) {
+    MemoryStore store;
+    store.values["Dxf_Export/PointAttributes"] = 1;
+    store.values["Dxf_Export/DecimalsH"] = 5;
+    ExportSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.m_bPointAttributes, 1);
+    ExportOptions options = settings.Build();
+    EXPECT_EQ(options.flags & OPT_POINT_ATTRIBUTES, OPT_POINT_ATTRIBUTES);
+    EXPECT_EQ(options.heightDecimals, 5) << "the height label's decimals, also without the label";
+
+    MemoryStore written;
+    settings.Store(written);
+    EXPECT_EQ(written.order.back(), "PointAttributes");
+    ExportSettings again;
+    again.Load(written);
+    EXPECT_EQ(again.m_bPointAttributes, 1);
+
+    again.m_bPointAttributes = 0;
+    MemoryStore plain;
+    again.Store(plain);
+    EXPECT_EQ(plain.values.count("Dxf_Export/PointAttributes"), 0U);
+    EXPECT_EQ(again.Build().flags & OPT_POINT_ATTRIBUTES, 0);
+}
+
 TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
     TempDir dir;
     const std::string path = dir.Write("s.ini", "[General]\nX=1\n\n[Dxf_Export]\nDecimalsEN=5\n"
