@@ -155,6 +155,17 @@ void CExportDlg::BuildControls() {
     for (const auto& [number, widget] : m_controls)
         if (qobject_cast<QGroupBox*>(widget) != nullptr)
             widget->lower();
+    // As a Windows group box draws it: the frame's top line runs through the middle of the
+    // title, which hides the line behind it. The template places the controls for that frame;
+    // a title above the frame would push the line onto the label columns' headings.
+    const int halfTitle = fontMetrics().height() / 2;
+    setStyleSheet(
+        QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 0px; "
+                       "margin-top: %1px; padding-top: 0px; }"
+                       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; "
+                       "left: %2px; padding: 0px 2px; background-color: palette(window); }")
+            .arg(halfTitle)
+            .arg(Units(4, 0, 0, 0).x()));
 
     auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     // The limit holds for typing; a longer stored name is shown whole until it is shortened.

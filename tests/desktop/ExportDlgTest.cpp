@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -401,6 +403,38 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QVERIFY(Slurp(Path("site.dxf")).rfind("  0\r\nSECTION\r\n", 0) == 0);
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
         QVERIFY(m_messages.empty());
+    }
+
+    // As on Windows: each frame's top line runs through its title, and the label columns'
+    // headings sit inside the "Labels" frame, below that line.
+    void groupTitlesSitOnTheirFrameLines() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        const auto frameAndTitle = [](QGroupBox* box) {
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = box->title();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            option.lineWidth = 1;
+            const QStyle* style = box->style();
+            return std::pair{
+                style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, box),
+                style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box)};
+        };
+        for (const int id : {1004, 1005, 1006, 1007, 1008, 1036, 1037}) {
+            const auto [frame, title] = frameAndTitle(Get<QGroupBox>(*dialog, id));
+            QVERIFY2(frame.top() > title.top() && frame.top() < title.bottom(),
+                     qPrintable(QStringLiteral("group %1: frame at %2, title %3 to %4")
+                                    .arg(id)
+                                    .arg(frame.top())
+                                    .arg(title.top())
+                                    .arg(title.bottom())));
+        }
+        QGroupBox* labels = Get<QGroupBox>(*dialog, 1008);
+        const int line = labels->y() + frameAndTitle(labels).first.top();
+        for (const int id : {1030, 1031, 1032})
+            QVERIFY2(dialog->Control(id)->y() > line, qPrintable(QString::number(id)));
     }
 
     void cancelStoresNothing() {
