@@ -431,7 +431,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
                                     .arg(title.top())
                                     .arg(title.bottom())));
         }
-        QGroupBox* labels = Get<QGroupBox>(*dialog, 1008);
+        auto* labels = Get<QGroupBox>(*dialog, 1008);
         const int line = labels->y() + frameAndTitle(labels).first.top();
         for (const int id : {1030, 1031, 1032})
             QVERIFY2(dialog->Control(id)->y() > line, qPrintable(QString::number(id)));
