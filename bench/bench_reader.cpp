@@ -3,7 +3,13 @@
 //   bench_reader [MEGABYTES=300] [RUNS=5] [PATH]
 #include "frt/CFrtReader.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +21,18 @@
 #include <vector>
 
 namespace {
+
+long PeakRssKiB() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+#endif
+}
 
 class DiscardingConsumer : public IFrtConsumer {
 public:
@@ -93,11 +111,9 @@ int main(int argc, char** argv) {
         std::printf("run %d: %.1f MB/s\n", run + 1, rates.back());
     }
     std::sort(rates.begin(), rates.end());
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("file %.1f MB, %llu elements, median %.1f MB/s over %d runs, max RSS %ld KiB\n",
                 static_cast<double>(size) / 1e6, static_cast<unsigned long long>(elements),
-                rates[rates.size() / 2], runs, usage.ru_maxrss);
+                rates[rates.size() / 2], runs, PeakRssKiB());
     std::filesystem::remove(path);
     return 0;
 }

@@ -70,7 +70,10 @@ private:
     // One pool per thread, so that conversions on several threads need no lock: an object is
     // made and released on the thread that converts it. Never destroyed: objects held by static
     // objects are released after static destruction began.
-    thread_local auto* const pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
+    if (void* pool = ThreadPool())
+        return *static_cast<Pool*>(pool);
+    auto* pool = new Pool(); // NOLINT(cppcoreguidelines-owning-memory)
+    SetThreadPool(pool);
     return *pool;
 }
 

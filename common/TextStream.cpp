@@ -19,11 +19,23 @@ template <typename Word> void CopyWords(char* out, const char* in, std::size_t s
     std::memcpy(out + size - sizeof tail, &tail, sizeof tail);
 }
 
-// Most texts are a group code or a short name: fixed-size moves, overlapping where needed, cost
-// less than a call to memcpy.
+// Two overlapping 16-byte moves.
+void CopyUpTo32(char* out, const char* in, std::size_t size) {
+    char head[16];
+    char tail[16];
+    std::memcpy(head, in, sizeof head);
+    std::memcpy(tail, in + size - sizeof tail, sizeof tail);
+    std::memcpy(out, head, sizeof head);
+    std::memcpy(out + size - sizeof tail, tail, sizeof tail);
+}
+
+// Most texts are a group code, a number or a short name: fixed-size moves, overlapping where
+// needed, cost less than a call to memcpy (which the Windows C runtime does not inline).
 void CopyBytes(char* out, const char* in, std::size_t size) {
-    if (size > 16) {
+    if (size > 32) {
         std::memcpy(out, in, size);
+    } else if (size > 16) {
+        CopyUpTo32(out, in, size);
     } else if (size >= 8) {
         CopyWords<std::uint64_t>(out, in, size);
     } else if (size >= 4) {
@@ -68,6 +80,7 @@ bool TextStream::Flush() {
 }
 
 void TextStream::Drain() {
+    m_recentReals.fill(RecentPair{}); // their texts leave the buffer
     if (m_used > 0 && !m_failed) {
         if (m_sink.Write(m_buffer.data(), m_used)) {
             m_written += m_used;
@@ -157,11 +170,13 @@ template <typename WriteNumber> void TextStream::LineAndNumber(std::string_view 
     m_used += static_cast<std::size_t>(out + 2 - start);
 }
 
-void TextStream::LineAndInt(std::string_view first, std::int64_t value) {
-    LineAndNumber(first, [value](char* out) { return std::to_chars(out, out + kNumberRoom, value).ptr; });
+void TextStream::LineAndInt(const char* firstData, std::size_t firstSize, std::int64_t value) {
+    LineAndNumber(std::string_view(firstData, firstSize),
+                  [value](char* out) { return std::to_chars(out, out + kNumberRoom, value).ptr; });
 }
 
-void TextStream::LineAndReal(std::string_view first, double value) {
+void TextStream::LineAndReal(const char* firstData, std::size_t firstSize, double value) {
+    const std::string_view first(firstData, firstSize);
     // By the code's tens digit: x (1), y (2), z (3) and sizes (4) each have their own pair.
     RecentPair& recent = m_recentReals[first.size() < 2 ? 0 : first[first.size() - 2] & 7U];
     std::uint64_t bits = 0;
@@ -169,23 +184,28 @@ void TextStream::LineAndReal(std::string_view first, double value) {
     LineAndNumber(first, [this, value, bits, &recent](char* out) {
         for (const RecentReal& known : recent.reals) {
             if (known.size != 0 && known.bits == bits) {
-                std::memcpy(out, known.text.data(), known.text.size()); // the room holds the whole copy
+                // Both the text and the room behind it hold kRecentRoom bytes; the two may
+                // overlap when the same number comes soon again.
+                std::memmove(out, m_buffer.data() + known.offset, kRecentRoom);
                 return out + known.size;
             }
         }
         char* const end = numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
-        if (const auto size = static_cast<std::size_t>(end - out); size <= RecentReal{}.text.size()) {
+        const auto size = static_cast<std::size_t>(end - out);
+        const auto offset = static_cast<std::size_t>(out - m_buffer.data());
+        if (size <= kRecentRoom && offset + kRecentRoom <= m_buffer.size()) {
             RecentReal& replaced = recent.reals[recent.older];
             recent.older ^= 1U;
-            std::memcpy(replaced.text.data(), out, replaced.text.size()); // the room holds that many
-            replaced.bits = bits;
-            replaced.size = static_cast<std::uint8_t>(size);
+            replaced = RecentReal{bits, offset, static_cast<std::uint8_t>(size)};
         }
         return end;
     });
 }
 
-void TextStream::TwoLines(std::string_view first, std::string_view second) {
+void TextStream::TwoLines(const char* firstData, std::size_t firstSize, const char* secondData,
+                          std::size_t secondSize) {
+    const std::string_view first(firstData, firstSize);
+    const std::string_view second(secondData, secondSize);
     const std::size_t size = first.size() + second.size() + 4;
     if (size > kNumberRoom) {
         Line(first);

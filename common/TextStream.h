@@ -57,9 +57,19 @@ public:
     void Bytes(std::string_view bytes) { Put(bytes); }
 
     // Two lines at once, the second a text or a number: the cheaper way to write many short pairs.
-    void TwoLines(std::string_view first, std::string_view second);
-    void LineAndInt(std::string_view first, std::int64_t value);
-    void LineAndReal(std::string_view first, double value);
+    void TwoLines(std::string_view first, std::string_view second) {
+        TwoLines(first.data(), first.size(), second.data(), second.size());
+    }
+    void LineAndInt(std::string_view first, std::int64_t value) {
+        LineAndInt(first.data(), first.size(), value);
+    }
+    void LineAndReal(std::string_view first, double value) { LineAndReal(first.data(), first.size(), value); }
+    // The same with each text as its start and length, which every calling convention passes in
+    // registers: on Windows a string_view argument goes through memory, and reading it back
+    // stalls the processor for a third of the writing's time.
+    void TwoLines(const char* first, std::size_t firstSize, const char* second, std::size_t secondSize);
+    void LineAndInt(const char* first, std::size_t firstSize, std::int64_t value);
+    void LineAndReal(const char* first, std::size_t firstSize, double value);
 
     // Hands the buffer to the sink. False once any write has failed.
     [[nodiscard]] bool Flush();
@@ -91,11 +101,14 @@ private:
     // The last two reals written after the code lines of each tens digit: a drawing writes most
     // numbers again (a point's height in each of its labels, a label's position as its alignment
     // point, neighbouring labels sharing a side), and copying a text costs a fraction of
-    // formatting it anew.
+    // formatting it anew. The text is copied from where it was written in the buffer: copying it
+    // aside right after writing it would read bytes still on their way to memory, a stall that
+    // costs more than the copy. Emptying the buffer forgets them.
+    static constexpr std::size_t kRecentRoom = 32; // bytes copied at once: the longest text kept
     struct RecentReal {
         std::uint64_t bits = 0;
-        std::uint8_t size = 0; // 0: none yet
-        std::array<char, 32> text{};
+        std::size_t offset = 0; // in the buffer
+        std::uint8_t size = 0;  // 0: none
     };
     struct RecentPair {
         std::array<RecentReal, 2> reals;

@@ -11,35 +11,18 @@ namespace dxfgroup {
 
 namespace {
 
-// The code lines of the codes below 100, made once: every group needs one.
-struct CodeLines {
-    std::array<std::array<char, 3>, 100> lines{};
-    constexpr CodeLines() {
-        for (int code = 0; code < 100; ++code) {
-            lines[code][0] = ' ';
-            lines[code][1] = code < 10 ? ' ' : static_cast<char>('0' + code / 10);
-            lines[code][2] = static_cast<char>('0' + code % 10);
-        }
-    }
-};
-constexpr CodeLines kCodeLines;
-
-// The code right-aligned in three characters (or as wide as it is).
+// The code as wide as it is.
 class CodeLine {
 public:
     explicit CodeLine(int code) {
-        if (code >= 0 && code < 100) {
-            m_text = std::string_view(kCodeLines.lines[static_cast<std::size_t>(code)].data(), 3);
-            return;
-        }
-        char* const end = std::to_chars(m_buffer.data(), m_buffer.data() + m_buffer.size(), code).ptr;
-        m_text = std::string_view(m_buffer.data(), static_cast<std::size_t>(end - m_buffer.data()));
+        m_size = static_cast<std::size_t>(
+            std::to_chars(m_buffer.data(), m_buffer.data() + m_buffer.size(), code).ptr - m_buffer.data());
     }
-    [[nodiscard]] std::string_view text() const { return m_text; }
+    [[nodiscard]] std::string_view text() const { return {m_buffer.data(), m_size}; }
 
 private:
     std::array<char, 12> m_buffer{};
-    std::string_view m_text;
+    std::size_t m_size = 0;
 };
 
 bool NeedsCaret(char c) {
@@ -62,17 +45,21 @@ std::string CaretEncoded(std::string_view text) {
 
 } // namespace
 
-void Text(TextStream& stream, int code, std::string_view value) {
+namespace detail {
+
+void WideText(TextStream& stream, int code, std::string_view value) {
     stream.TwoLines(CodeLine(code).text(), value);
 }
 
-void Int(TextStream& stream, int code, std::int64_t value) {
+void WideInt(TextStream& stream, int code, std::int64_t value) {
     stream.LineAndInt(CodeLine(code).text(), value);
 }
 
-void Real(TextStream& stream, int code, double value) {
+void WideReal(TextStream& stream, int code, double value) {
     stream.LineAndReal(CodeLine(code).text(), value);
 }
+
+} // namespace detail
 
 void InputText(TextStream& stream, int code, std::string_view value) {
     if (std::none_of(value.begin(), value.end(), NeedsCaret))
@@ -86,7 +73,7 @@ void CircleRadius(TextStream& stream, double radius) {
 }
 
 void EntitiesFollow(TextStream& stream) {
-    stream.TwoLines(CodeLine(kEntitiesFollow).text(), "  1");
+    Text(stream, kEntitiesFollow, "  1");
 }
 
 } // namespace dxfgroup

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "common/TextStream.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-
-class TextStream;
 
 // The DXF vocabulary of this writer: the group codes and flag values it writes, and the group
 // itself, a code line right-aligned in three characters followed by the value line.
@@ -59,9 +60,52 @@ inline std::string_view Fit(std::string_view text) {
     return text.substr(0, kMaxText);
 }
 
-void Text(TextStream& stream, int code, std::string_view value);
-void Int(TextStream& stream, int code, std::int64_t value);
-void Real(TextStream& stream, int code, double value);
+namespace detail {
+
+// The code lines of the codes below 100, made once: every group needs one.
+inline constexpr std::array<std::array<char, 3>, 100> kCodeLines = [] {
+    std::array<std::array<char, 3>, 100> lines{};
+    for (std::size_t code = 0; code < lines.size(); ++code) {
+        lines[code][0] = ' ';
+        lines[code][1] = code < 10 ? ' ' : static_cast<char>('0' + code / 10);
+        lines[code][2] = static_cast<char>('0' + code % 10);
+    }
+    return lines;
+}();
+
+// Groups of the codes outside the table.
+void WideText(TextStream& stream, int code, std::string_view value);
+void WideInt(TextStream& stream, int code, std::int64_t value);
+void WideReal(TextStream& stream, int code, double value);
+
+inline bool InTable(int code) {
+    return code >= 0 && code < static_cast<int>(kCodeLines.size());
+}
+
+} // namespace detail
+
+// Inline, so that the texts reach the stream as start and length (see TextStream::TwoLines).
+inline void Text(TextStream& stream, int code, std::string_view value) {
+    if (detail::InTable(code))
+        stream.TwoLines(detail::kCodeLines[static_cast<std::size_t>(code)].data(), 3, value.data(),
+                        value.size());
+    else
+        detail::WideText(stream, code, value);
+}
+
+inline void Int(TextStream& stream, int code, std::int64_t value) {
+    if (detail::InTable(code))
+        stream.LineAndInt(detail::kCodeLines[static_cast<std::size_t>(code)].data(), 3, value);
+    else
+        detail::WideInt(stream, code, value);
+}
+
+inline void Real(TextStream& stream, int code, double value) {
+    if (detail::InTable(code))
+        stream.LineAndReal(detail::kCodeLines[static_cast<std::size_t>(code)].data(), 3, value);
+    else
+        detail::WideReal(stream, code, value);
+}
 
 // A text that comes from the input. It may hold control characters, and a CR or NUL in a value
 // breaks the file's lines for readers, so DXF's caret notation is used ("^M" for CR, "^@" for

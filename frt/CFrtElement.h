@@ -23,6 +23,11 @@ public:
     void SetName(std::string_view name) { m_name.assign(name); }
     const std::string& GetName() const { return m_name; }
     void SetCode(const FrtCode& code) { m_code = code; }
+    // The code group and code set in place, without a code of their own first.
+    void SetCode(std::string_view group, std::string_view code) {
+        m_code.SetGroup(group);
+        m_code.SetCodeText(code);
+    }
     const FrtCode& GetCode() const { return m_code; }
 
     // Only keys "_" + kind + this element's letter ("P", "L", "A") + name.

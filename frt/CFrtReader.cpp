@@ -15,13 +15,6 @@ using frtrecord::Key;
 
 constexpr double kNoHeight = std::numeric_limits<double>::quiet_NaN();
 
-FrtCode CodeOf(const frtrecord::Record& record) {
-    FrtCode code;
-    code.SetGroup(record.Get(Key::GROUP));
-    code.SetCodeText(record.Get(Key::CODE));
-    return code;
-}
-
 std::unique_ptr<CFrtPoint> NewVertex() {
     return std::make_unique<CFrtPoint>(0.0, 0.0, kNoHeight);
 }
@@ -48,14 +41,14 @@ void CFrtReader::FillPoint(const frtrecord::Record& record, CFrtPoint& point) {
     const double height = numtext::ParseDouble(record.Get(HeightInHe(record) ? Key::HE : Key::HO));
     point.SetCoordinates(FrtCoordinates(numtext::ParseDouble(record.Get(Key::E)),
                                         numtext::ParseDouble(record.Get(Key::N)), height));
-    point.SetCode(CodeOf(record));
+    point.SetCode(record.Get(Key::GROUP), record.Get(Key::CODE));
     point.SetPointClass(frttypes::PointClassFromText(record.Get(Key::PCLASS)));
 }
 
 void CFrtReader::FillLine(const frtrecord::Record& record, CFrtLine& line) {
     ImportTyped(record, line);
     line.SetName(record.Get(Key::LID));
-    line.SetCode(CodeOf(record));
+    line.SetCode(record.Get(Key::GROUP), record.Get(Key::CODE));
     line.SetColour(static_cast<std::int32_t>(numtext::ParseHex(record.Get(Key::LCOLOR))));
     LineStyle style = LINE_STYLE_UNSET;
     if (frttypes::LineStyleFromText(record.Get(Key::LSTYLE), style))
@@ -67,7 +60,7 @@ void CFrtReader::FillArea(const frtrecord::Record& record, CFrtArea& area) {
     ImportTyped(record, area);
     area.SetName(record.Get(Key::LID));
     area.SetArea(numtext::ParseDouble(record.Get(Key::AREA)));
-    area.SetCode(CodeOf(record));
+    area.SetCode(record.Get(Key::GROUP), record.Get(Key::CODE));
     area.SetFillColour(numtext::ParseInt(record.Get(Key::SCOLOR)));
     area.SetHatchStyle(frttypes::HatchStyleFromText(record.Get(Key::SSTYLE)));
 }

@@ -1,5 +1,6 @@
 #include "frt/FrtRecord.h"
 
+#include "common/ByteSearch.h"
 #include "common/NumberText.h"
 
 #include <cstdint>
@@ -26,29 +27,6 @@ constexpr std::uint64_t Packed(std::string_view name) {
     for (std::size_t i = 0; i < name.size() && i < 7; ++i)
         packed |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
     return packed;
-}
-
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr bool kLittleEndian = true;
-#else
-constexpr bool kLittleEndian = false;
-#endif
-
-// The first ";" from p on, or end: eight bytes at a time, as values are mostly longer than keys.
-const char* NextSemicolon(const char* p, const char* end) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-    for (; kLittleEndian && end - p >= 8; p += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, sizeof word);
-        word ^= kOnes * ';';
-        // A ";" is now a zero byte; the lowest flagged bit is the first of them in memory.
-        if (const std::uint64_t zero = (word - kOnes) & ~word & kHighs; zero != 0)
-            return p + __builtin_ctzll(zero) / 8;
-    }
-    while (p != end && *p != ';')
-        ++p;
-    return p;
 }
 
 // The known key of that packed text (Packed), or kKeys for any other.
@@ -123,7 +101,7 @@ void Record::Parse(std::string_view line) {
             continue;
         }
         const char* const assign = p++;
-        p = NextSemicolon(p, end);
+        p = FindByte(p, end, ';');
         const char* valueEnd = p;
         if (p != end)
             ++p;

@@ -1,7 +1,7 @@
 #include "frt/LineReader.h"
 
+#include "common/ByteSearch.h"
 #include "common/FileSystem.h"
-
 #include "common/NumberText.h"
 
 #include <algorithm>
@@ -128,8 +128,8 @@ bool LineReader::Next(std::string_view& line) {
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
-        if (const void* found = available > 0 ? std::memchr(start, '\n', available) : nullptr) {
-            auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+        if (const char* found = FindByte(start, start + available, '\n'); found != start + available) {
+            auto length = static_cast<std::size_t>(found - start);
             m_begin += length + 1;
             if (length > 0 && start[length - 1] == '\r')
                 --length;
@@ -162,8 +162,8 @@ bool LineReader::SkipLine(Probe& probe) {
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
-        if (const void* found = available > 0 ? std::memchr(start, '\n', available) : nullptr) {
-            const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+        if (const char* found = FindByte(start, start + available, '\n'); found != start + available) {
+            const auto length = static_cast<std::size_t>(found - start);
             probe.Feed(start, length);
             probe.EndAtLineFeed();
             m_begin += length + 1;
