@@ -61,4 +61,21 @@ std::string FindClash(const std::vector<BatchJob>& jobs) {
     return {};
 }
 
+std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles) {
+    std::map<std::string, std::string> taken; // identity -> what is there
+    for (const BatchJob& job : jobs) {
+        taken.emplace(IdentityOf(job.source), "the input " + job.input);
+        if (job.target != kStandardStream)
+            taken.emplace(IdentityOf(job.target), "the drawing of " + job.input);
+    }
+    for (const SideFile& side : sideFiles) {
+        if (side.path.empty() || side.path == kStandardStream)
+            continue;
+        const auto [there, added] = taken.emplace(IdentityOf(side.path), std::string(side.option) + "'s file");
+        if (!added)
+            return side.path + ": " + side.option + " would replace " + there->second;
+    }
+    return {};
+}
+
 } // namespace outputplan

@@ -25,6 +25,14 @@ std::string PlannedTarget(const std::string& output);
 // first clash as a message naming both paths, or empty.
 std::string FindClash(const std::vector<BatchJob>& jobs);
 
+// A file the run writes besides the drawings (the report, the preview), by its option.
+struct SideFile {
+    const char* option;
+    std::string path;
+};
+// The same for the side files: none may be an input, a drawing or another side file.
+std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles);
+
 // Empty when the output still leads to its planned target; else why nothing may be written.
 std::string Moved(const BatchJob& job);
 

@@ -342,9 +342,12 @@ int main(int argc, char** argv) {
         }
         jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
     }
-    if (const std::string clash = outputplan::FindClash(jobs); !clash.empty()) {
-        std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
-        return 2;
+    for (const std::string& clash :
+         {outputplan::FindClash(jobs), outputplan::FindClash(jobs, {{"--report", request.report}})}) {
+        if (!clash.empty()) {
+            std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
+            return 2;
+        }
     }
     // The report file is made first, so that a run that cannot write it converts nothing.
     std::optional<runreport::Writer> runReport;

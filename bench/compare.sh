@@ -4,6 +4,8 @@
 # memory into a new file). Prints medians and peak RSS. Every timed run writes a new file (the
 # old one is removed, untimed, before); the last column times frt2dxf-batch replacing the
 # drawing of the run before, which adds the file system's cost of a safe replace.
+# With the Windows build and Wine at hand (WINDOWS_BUILD, default build-windows), the Windows
+# converter's user CPU time under Wine is measured in the same run, with its ratio to ours.
 #   bench/compare.sh [BUILD=build]     RUNS (default 5) and PEER_RUNS (default 3) set the counts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +15,15 @@ peer_runs=${PEER_RUNS:-3}
 work=${WORK:-$build/bench-compare}
 mkdir -p "$work"
 batch=$build/batch/frt2dxf-batch
+windows_batch=${WINDOWS_BUILD:-build-windows}/batch/frt2dxf-batch.exe
+wine=/usr/lib/wine/wine64
+with_wine=false
+if [[ -f $windows_batch && -x $wine ]]; then
+  with_wine=true
+  export WINEPREFIX=${WINEPREFIX:-$PWD/$work/wineprefix} WINEDEBUG=-all
+  "$wine" wineboot -i >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -p # one server for all runs: its start is not the converter's time
+fi
 labels=(--label point-id --label east-north --label height --label code)
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
@@ -40,8 +51,8 @@ measure() {
   printf '%.2f %.2f %d\n' "$wall" "$cpu" "$rss"
 }
 
-printf '%-8s %10s %8s | %10s %9s %9s | %10s %8s | %7s %8s | %10s\n' job "DXF MB" entities "frt2dxf s" "RSS MB" "MB/s" \
-  "r12w s" "RSS MB" "dd s" "x dd" "replace s"
+printf '%-8s %10s %8s | %10s %7s %9s %9s | %10s %8s | %7s %8s | %10s | %10s\n' job "DXF MB" entities "frt2dxf s" \
+  "user s" "RSS MB" "MB/s" "r12w s" "RSS MB" "dd s" "x dd" "replace s" "wine user"
 declare -A ours replacing cpu dds
 for scale in 1 4; do
   job=$work/job$scale.frt
@@ -56,14 +67,23 @@ for scale in 1 4; do
   rm -f "$work/dd.out"
   read -r t_peer _ rss_peer < <(measure "$peer_runs" "$work/peer.dxf" /usr/bin/python3 bench/r12writer_peer.py "$job" "$work/peer.dxf")
   rm -f "$work/peer.dxf"
+  wine_user=-
+  if $with_wine; then
+    read -r _ c_wine _ < <(measure "$runs" "$out" "$wine" "$windows_batch" -q "${labels[@]}" -o "$out" "$job")
+    wine_user="$c_wine ($(calc "$c_wine / $c_ours" | cut -c1-4)x)"
+  fi
   ours[$scale]=$t_ours
   replacing[$scale]=$t_replace
   cpu[$scale]=$c_ours
   dds[$scale]=$t_dd
-  printf '%-8s %10d %8d | %10.2f %9.1f %9.0f | %10.2f %8.1f | %7.2f %8.1f | %10.2f   r12writer / frt2dxf: %.1fx\n' \
-    "${scale}x" "$mb" "$entities" "$t_ours" "$(calc "$rss_ours / 1024")" "$(calc "$mb / $t_ours")" \
-    "$t_peer" "$(calc "$rss_peer / 1024")" "$t_dd" "$(calc "$t_ours / $t_dd")" "$t_replace" "$(calc "$t_peer / $t_ours")"
+  printf '%-8s %10d %8d | %10.2f %7.2f %9.1f %9.0f | %10.2f %8.1f | %7.2f %8.1f | %10.2f | %10s   r12writer / frt2dxf: %.1fx\n' \
+    "${scale}x" "$mb" "$entities" "$t_ours" "$c_ours" "$(calc "$rss_ours / 1024")" "$(calc "$mb / $t_ours")" \
+    "$t_peer" "$(calc "$rss_peer / 1024")" "$t_dd" "$(calc "$t_ours / $t_dd")" "$t_replace" "$wine_user" \
+    "$(calc "$t_peer / $t_ours")"
 done
 printf 'growth: 4x the input takes %.2fx the time (%.2fx when replacing) and %.2fx the user CPU time; dd takes %.2fx\n' \
   "$(calc "${ours[4]} / ${ours[1]}")" "$(calc "${replacing[4]} / ${replacing[1]}")" "$(calc "${cpu[4]} / ${cpu[1]}")" \
   "$(calc "${dds[4]} / ${dds[1]}")"
+if $with_wine; then
+  /usr/lib/wine/wineserver -k || true
+fi

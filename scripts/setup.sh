@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 # Build and test tools; ezdxf and GDAL read our drawings back in the tests; clang and its
 # runtime build the fuzzers.
 packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf gdal-bin librecad poppler-utils
-          xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl clang-tidy clang-format)
+          xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl clang-tidy clang-format librsvg2-bin)
 bash scripts/install-packages.sh "${packages[@]}"
 
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

@@ -249,6 +249,12 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
         // A link to a drawing another job is about to make, dangling until then, and a chain.
         {Quoted(dir.File("c.frt")) + " " + Quoted(dir.File("d.frt")), "would both be written there"},
         {Quoted(dir.File("c.frt")) + " " + Quoted(dir.File("e.frt")), "would both be written there"},
+        // The report is a file the run writes too: never over an input or a drawing.
+        {"--report " + Quoted(a) + " " + Quoted(a), "--report would replace the input " + a},
+        {"--report " + Quoted(dir.File("linked.frt")) + " -o " + Quoted(dir.File("out.dxf")) + " " + Quoted(b),
+         "--report would replace the input"},
+        {"--report " + Quoted(dir.File("c.dxf")) + " " + Quoted(dir.File("c.frt")),
+         "--report would replace the drawing of"},
     };
     dir.Write("c.frt", ReadFile(kExample));
     dir.Write("d.frt", ReadFile(kExample));
