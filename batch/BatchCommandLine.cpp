@@ -47,6 +47,10 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
   --report FILE              write what each input gave as JSON to FILE: paths, status,
                              elements read, entities by kind and layer, extents, every
                              warning with its line, bytes and seconds
+  --preview FILE.svg         draw the drawing as an SVG picture too, 1600 pixels on its longer
+                             side: points as marks, lines and areas in their colours and
+                             dashes; more than 200000 elements are thinned (one input only)
+  --preview-labels           the picture shows the labels too
   -j, --jobs N               use N threads (default: the number of cores): N inputs
                              at once, or a single large input in parts on all N;
                              messages still come in input order
@@ -163,6 +167,14 @@ const Option kOptions[] = {
          return true;
      }},
     {"--no-clobber", false, SetFlag<&BatchRequest::noClobber>},
+    {"--preview", true,
+     [](Parse& p, const std::string& value) {
+         if (value.empty())
+             return p.Fail("--preview: the picture's path is empty");
+         p.request.preview = value;
+         return true;
+     }},
+    {"--preview-labels", false, SetFlag<&BatchRequest::previewLabels>},
     {"-q", false, SetFlag<&BatchRequest::quiet>},
     {"--quiet", false, SetFlag<&BatchRequest::quiet>},
     {"-h", false, SetFlag<&BatchRequest::help>},
@@ -319,6 +331,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
         return parse.Fail("no input file given");
     if (!request.output.empty() && request.inputs.size() != 1)
         return parse.Fail("--output: only with one input file");
+    if (!request.preview.empty() && request.inputs.size() != 1)
+        return parse.Fail("--preview: only with one input file");
+    if (request.previewLabels && request.preview.empty())
+        return parse.Fail("--preview-labels: only with --preview");
     return true;
 }
 

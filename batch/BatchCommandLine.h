@@ -16,6 +16,8 @@ struct BatchRequest {
     bool strict = false;           // a questionable value in an input fails that input
     bool noClobber = false;        // an existing output is kept, and its input counts as failed
     std::string report;            // where the JSON report of the run goes, when asked for
+    std::string preview;           // where the SVG picture of the drawing goes (one input only)
+    bool previewLabels = false;    // the picture shows the labels
     unsigned jobs = DefaultJobs(); // conversions at once
 
     // The number of cores, at least 1.

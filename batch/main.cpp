@@ -162,9 +162,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     if (!request.report.empty())
         warnings.CollectFor(report.findingsJson);
     const auto start = std::chrono::steady_clock::now();
-    report.result = exportrun::ConvertFile(
-        job.source, job.target, options,
-        {&warnings, request.strict, threads, exportrun::kChunkBytes, !request.noClobber});
+    report.result = exportrun::ConvertFile(job.source, job.target, options,
+                                           {&warnings, request.strict, threads, exportrun::kChunkBytes,
+                                            !request.noClobber, request.preview, request.previewLabels});
     const ConversionResult& result = report.result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     report.seconds = elapsed.count();
@@ -315,10 +315,13 @@ int main(int argc, char** argv) {
         }
         inputs.insert(inputs.end(), matches.begin(), matches.end());
     }
-    if (!request.output.empty() && inputs.size() > 1) {
-        std::fprintf(stderr, "%s: --output: only with one input file\nTry '%s --help'.\n", kProgram,
-                     kProgram);
-        return 2;
+    for (const auto& [given, option] :
+         {std::pair{!request.output.empty(), "--output"}, std::pair{!request.preview.empty(), "--preview"}}) {
+        if (given && inputs.size() > 1) {
+            std::fprintf(stderr, "%s: %s: only with one input file\nTry '%s --help'.\n", kProgram, option,
+                         kProgram);
+            return 2;
+        }
     }
     // Standard input is read twice, as every input is: it is kept in a private file until the end.
     TempFile standardInput;
@@ -343,7 +346,8 @@ int main(int argc, char** argv) {
         jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
     }
     for (const std::string& clash :
-         {outputplan::FindClash(jobs), outputplan::FindClash(jobs, {{"--report", request.report}})}) {
+         {outputplan::FindClash(jobs),
+          outputplan::FindClash(jobs, {{"--report", request.report}, {"--preview", request.preview}})}) {
         if (!clash.empty()) {
             std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
             return 2;

@@ -30,6 +30,8 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
         return nullptr;
     case Keeping::Stream:
         e->write(*m_stream);
+        if (m_observer != nullptr)
+            m_observer->Streamed(*e);
         if (m_stepProgress)
             CProgressBar::Instance().StepBy(1);
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include "dxf/CDxfDocumentBase.h"
 #include "dxf/CDxfTables.h"
+#include "dxf/IEntityObserver.h"
 
 #include <array>
 #include <deque>
@@ -41,6 +42,8 @@ public:
     // step unless told otherwise, and not kept: the second pass, after the prologue that the
     // first pass made possible.
     void streamTo(TextStream& stream, bool stepProgress = true);
+    // Who hears of each entity streamed; none by default.
+    void observeStreamed(IEntityObserver* observer) { m_observer = observer; }
     // Takes the count, layers and extents of a document that measured or streamed the entities
     // that come after this one's.
     void merge(const CDxfDocument& later);
@@ -90,6 +93,7 @@ private:
     std::array<std::uint64_t, kTypeSlots> m_typeCounts{};
     Keeping m_keeping = Keeping::All;
     TextStream* m_stream = nullptr;
+    IEntityObserver* m_observer = nullptr;
     bool m_stepProgress = true;
     CDxfTables m_tables;
     struct KnownLayer {

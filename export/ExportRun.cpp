@@ -6,6 +6,7 @@
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
+#include "export/SvgPreview.h"
 #include "frt/CFrtReader.h"
 #include "frt/FrtSplitter.h"
 
@@ -156,8 +157,9 @@ thread_local std::vector<char> t_streamBuffer;
 class ChunkJob : public ChunkPipeline::Job {
 public:
     ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, bool measure,
-             bool diagnose)
-        : m_path(path), m_chunk(chunk), m_options(options), m_measure(measure), m_diagnose(diagnose) {}
+             bool diagnose, const SvgPreview* preview)
+        : m_path(path), m_chunk(chunk), m_options(options), m_measure(measure), m_diagnose(diagnose),
+          m_preview(preview) {}
 
     void Run(ITextSink& out) override {
         // The run's measured document has the symbol blocks; a chunk only refers to them.
@@ -169,6 +171,8 @@ public:
         } else {
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
             m_document->streamTo(*stream, false);
+            if (m_preview != nullptr)
+                m_document->observeStreamed(&m_piece.emplace(*m_preview));
         }
         m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
         m_reader->SetProgressSteps(false);
@@ -183,6 +187,8 @@ public:
 
     [[nodiscard]] const CDxfDocument& document() const { return *m_document; }
     [[nodiscard]] const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
+    // What the job drew of the picture, when one is made.
+    [[nodiscard]] const std::optional<SvgPreview::Piece>& piece() const { return m_piece; }
 
     FrtReadResult read;
     std::string writeError;
@@ -193,6 +199,8 @@ private:
     const ExportOptions& m_options;
     bool m_measure;
     bool m_diagnose;
+    const SvgPreview* m_preview;
+    std::optional<SvgPreview::Piece> m_piece;
     CollectingDiagnostics m_diagnostics;
     std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
     CDxfDocument* m_document = nullptr;
@@ -200,12 +208,12 @@ private:
 
 // Makes a job per chunk of the file, for one pass.
 ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, const ExportOptions& options,
-                                bool measure, bool diagnose) {
-    return [&splitter, &path, &options, measure, diagnose]() -> std::unique_ptr<ChunkPipeline::Job> {
+                                bool measure, bool diagnose, const SvgPreview* preview = nullptr) {
+    return [&splitter, &path, &options, measure, diagnose, preview]() -> std::unique_ptr<ChunkPipeline::Job> {
         FrtChunk chunk;
         if (!splitter.Next(chunk))
             return nullptr;
-        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose);
+        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose, preview);
     };
 }
 
@@ -257,8 +265,9 @@ public:
         return done && result.read.Ok();
     }
 
-    // The second pass, writing to the stream; the error text, or empty.
-    std::string Stream(const CDxfDocument& measured, const FirstLook& first, TextStream& stream) {
+    // The second pass, writing to the stream and drawing the preview, if any; the error text, or empty.
+    std::string Stream(const CDxfDocument& measured, const FirstLook& first, TextStream& stream,
+                       SvgPreview* preview) {
         if (!m_splitter.Open(m_readPath))
             return m_splitter.Error();
         CProgressBar& progress = CProgressBar::Instance();
@@ -267,7 +276,7 @@ public:
         std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_options, false, false),
+            JobMaker(m_splitter, m_readPath, m_options, false, false, preview),
             [&stream](std::string_view bytes) {
                 stream.Bytes(bytes);
                 return !stream.Failed();
@@ -283,6 +292,8 @@ public:
                     return false;
                 }
                 streamed.merge(job.document());
+                if (preview != nullptr && job.piece())
+                    preview->Add(*job.piece());
                 checksum = Checksum::Combine(checksum, job.read.checksum);
                 progress.StepBy(job.document().entityCount());
                 return true;
@@ -330,11 +341,26 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     TakeFigures(measured, result);
     progress.SetRange(0, result.entities, 1);
+    std::optional<SvgPreview> preview;
+    if (!run.preview.empty()) {
+        const std::uint64_t texts = run.previewLabels ? 0 : measured.entitiesOfType(DXF_ENTITY_TEXT);
+        SvgPreview::Frame frame{&measured.tables(), static_cast<std::uint64_t>(result.entities) - texts,
+                                filesys::TextOf(filesys::PathOf(writePath).filename()), run.previewLabels};
+        if (!preview.emplace(run.preview, std::move(frame)).Open()) {
+            result.error = run.preview + ": " + preview->Error();
+            return result;
+        }
+    }
     DxfWriteSettings settings = WriteSettingsFor(options);
     settings.replaceExisting = run.replaceExisting;
-    const DxfWriteResult written = measured.writeStreaming(
-        writePath, settings, [&](TextStream& stream) { return passes.Stream(measured, first, stream); });
+    const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
+        return passes.Stream(measured, first, stream, preview ? &*preview : nullptr);
+    });
     TakeWritten(written, result);
+    if (result.ok && preview && !preview->Finish()) {
+        result.ok = false;
+        result.error = run.preview + ": " + preview->Error() + "; the drawing was written";
+    }
     return result;
 }
 

@@ -51,6 +51,8 @@ struct RunSettings {
     unsigned threads = 1;                   // chunks converted at once
     std::uint64_t chunkBytes = kChunkBytes; // the input of one chunk, about
     bool replaceExisting = true;            // false: an existing target is kept and the run fails
+    std::string preview;                    // where a picture of the drawing goes (SVG), if anywhere
+    bool previewLabels = false;             // the picture shows the labels too
 };
 
 // Reads the FRT file at readPath through the reader into the converter and writes the drawing

@@ -1,6 +1,7 @@
 // The real conversion path: FRT bytes through both passes into a drawing file that a strict
-// reader must accept, once in one chunk and once cut into chunks of a few dozen bytes converted
-// on several threads; the two drawings must be the same, byte for byte.
+// reader must accept, and its preview, once in one chunk and once cut into chunks of a few dozen
+// bytes converted on several threads; the two drawings and pictures must be the same, byte for
+// byte.
 #include "export/ExportRun.h"
 #include "fuzz/DxfCheck.h"
 #include "fuzz/FuzzCheck.h"
@@ -51,20 +52,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     static ScratchFile input;
     static ScratchFile output;
+    static ScratchFile picture;
     const ExportOptions options = OptionsFrom(data[0], data[1]);
     const std::string& path = input.Write(data + 2, size - 2);
+    exportrun::RunSettings one;
+    one.preview = picture.Path();
+    one.previewLabels = (data[1] & 0x40) != 0;
 
-    const ConversionResult whole = exportrun::ConvertFile(path, output.Path(), options);
+    const ConversionResult whole = exportrun::ConvertFile(path, output.Path(), options, one);
     FuzzRequire(whole.ok, "the conversion failed: " + whole.error);
     const std::string drawing = ReadAll(output.Path());
     const std::string problem = CheckDxfText(drawing);
     FuzzRequire(problem.empty(), "the drawing is not well-formed: " + problem);
 
-    const ConversionResult chunked =
-        exportrun::ConvertFile(path, output.Path(), options, {nullptr, false, 3, 32, true});
+    const std::string svg = ReadAll(picture.Path());
+    FuzzRequire(svg.rfind("<?xml", 0) == 0 && svg.size() > 20 &&
+                    svg.compare(svg.size() - 7, 7, "</svg>\n") == 0,
+                "the preview is not a whole picture");
+
+    exportrun::RunSettings many = one;
+    many.threads = 3;
+    many.chunkBytes = 32;
+    const ConversionResult chunked = exportrun::ConvertFile(path, output.Path(), options, many);
     FuzzRequire(chunked.ok, "the chunked conversion failed: " + chunked.error);
     FuzzRequire(chunked.entities == whole.entities && chunked.layers == whole.layers,
                 "chunks counted another drawing");
     FuzzRequire(ReadAll(output.Path()) == drawing, "chunks made another drawing");
+    FuzzRequire(ReadAll(picture.Path()) == svg, "chunks drew another picture");
     return 0;
 }

@@ -19,7 +19,7 @@ _frt2dxf_batch() {
             return ;;
     esac
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output --no-points --no-lines --no-areas --no-symbols --point-attributes --2d
+        COMPREPLY=($(compgen -W "-o --output --no-points --no-lines --no-areas --no-symbols --point-attributes --preview --preview-labels --2d
             --separate-lines --single-layer --label --label-layer --label-colour --decimals-en
             --decimals-h --symbol-size --from-settings --strict -j --jobs -q --quiet -h --help
             --version" -- "$cur"))

@@ -251,10 +251,15 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
         {Quoted(dir.File("c.frt")) + " " + Quoted(dir.File("e.frt")), "would both be written there"},
         // The report is a file the run writes too: never over an input or a drawing.
         {"--report " + Quoted(a) + " " + Quoted(a), "--report would replace the input " + a},
-        {"--report " + Quoted(dir.File("linked.frt")) + " -o " + Quoted(dir.File("out.dxf")) + " " + Quoted(b),
+        {"--report " + Quoted(dir.File("linked.frt")) + " -o " + Quoted(dir.File("out.dxf")) + " " +
+             Quoted(b),
          "--report would replace the input"},
         {"--report " + Quoted(dir.File("c.dxf")) + " " + Quoted(dir.File("c.frt")),
          "--report would replace the drawing of"},
+        {"--preview " + Quoted(a) + " " + Quoted(a), "--preview would replace the input " + a},
+        {"--preview " + Quoted(dir.File("r.json")) + " --report " + Quoted(dir.File("./r.json")) + " " +
+             Quoted(a),
+         "--preview would replace --report's file"},
     };
     dir.Write("c.frt", ReadFile(kExample));
     dir.Write("d.frt", ReadFile(kExample));

@@ -1,0 +1,246 @@
+#include "export/SvgPreview.h"
+
+#include "common/NumberText.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
+#include "dxf/DxfGroup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// The DXF colour numbers 1 to 6 as on screen; 0 (by block), 7 and any other are drawn black on
+// the white picture.
+const char* ColourName(std::int32_t colour) {
+    static constexpr const char* kColours[] = {"#000000", "#e00000", "#c8b400", "#00a000",
+                                               "#00a0a0", "#0000e0", "#c000c0"};
+    return colour >= 1 && colour <= 6 ? kColours[colour] : kColours[0];
+}
+
+// The dash pattern of a line type, in pixels; empty for solid lines.
+std::string_view DashesOf(std::string_view lineType) {
+    constexpr std::pair<std::string_view, std::string_view> kDashes[] = {
+        {"Dashed_Line", "8 4"},
+        {"Dotted_Line", "1 3"},
+        {"Dashdot_Line", "8 3 1 3"},
+        {"Dashdotdot_Line", "8 3 1 3 1 3"},
+    };
+    for (const auto& [name, dashes] : kDashes)
+        if (name == lineType)
+            return dashes;
+    return {};
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            // Control characters are not allowed in XML 1.0.
+            out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+            break;
+        }
+    }
+}
+
+void AppendNumber(std::string& out, double value) {
+    numtext::AppendFixed(out, value, 1);
+}
+
+} // namespace
+
+SvgPreview::SvgPreview(const std::string& path, Frame frame) : m_file(path), m_frame(std::move(frame)) {
+    const DxfPoint3& low = m_frame.tables->extMin();
+    const DxfPoint3& high = m_frame.tables->extMax();
+    const bool empty = !(low.x <= high.x && low.y <= high.y);
+    const double width = empty ? 1.0 : std::max(high.x - low.x, 1e-9);
+    const double height = empty ? 1.0 : std::max(high.y - low.y, 1e-9);
+    // A margin of 2% around the drawing, the longer side kSize pixels.
+    m_scale = 0.96 * kSize / std::max(width, height);
+    m_width = std::round(width * m_scale / 0.96);
+    m_height = std::round(height * m_scale / 0.96);
+    m_left = (empty ? 0.0 : low.x) - 0.02 * m_width / m_scale;
+    m_top = (empty ? 0.0 : high.y) + 0.02 * m_height / m_scale;
+    m_every = std::max<std::uint64_t>(1, (m_frame.drawable + kMostDrawn - 1) / kMostDrawn);
+}
+
+bool SvgPreview::Open() {
+    if (!m_file.Open())
+        return false;
+    std::string head = R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                       "\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    AppendNumber(head, m_width);
+    head += "\" height=\"";
+    AppendNumber(head, m_height + 40);
+    head += "\" viewBox=\"0 0 ";
+    AppendNumber(head, m_width);
+    head += ' ';
+    AppendNumber(head, m_height + 40);
+    head += "\">\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
+            "<g stroke-width=\"1\" fill=\"none\" font-family=\"sans-serif\">\n";
+    Write(head);
+    return !m_failed;
+}
+
+void SvgPreview::AppendPoint(std::string& out, double x, double y) const {
+    AppendNumber(out, (x - m_left) * m_scale);
+    out += ',';
+    AppendNumber(out, (m_top - y) * m_scale);
+}
+
+const char* SvgPreview::ColourOf(const DxfAttributes& attributes) const {
+    if (attributes.colour >= 1 && attributes.colour <= 6)
+        return ColourName(attributes.colour);
+    const auto& layers = m_frame.tables->layers();
+    const auto layer = layers.find(attributes.layer());
+    return ColourName(layer != layers.end() ? layer->colour : 0);
+}
+
+void SvgPreview::Piece::Stroke(const DxfAttributes& attributes) {
+    m_text += "\" stroke=\"";
+    m_text += m_preview.ColourOf(attributes);
+    if (const std::string_view dashes = DashesOf(attributes.lineType()); !dashes.empty()) {
+        m_text += "\" stroke-dasharray=\"";
+        m_text += dashes;
+    }
+    m_text += "\"/>\n";
+}
+
+void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
+    const DxfAttributes* attributes = entity.attributes();
+    if (attributes == nullptr)
+        return;
+    switch (entity.entityType()) {
+    case DXF_ENTITY_POINT:
+    case DXF_ENTITY_INSERT: {
+        const DxfPoint3& at = *entity.position();
+        m_text += R"(<circle r="1.5" cx=")";
+        AppendNumber(m_text, (at.x - m_preview.m_left) * m_preview.m_scale);
+        m_text += "\" cy=\"";
+        AppendNumber(m_text, (m_preview.m_top - at.y) * m_preview.m_scale);
+        m_text += "\" fill=\"";
+        m_text += m_preview.ColourOf(*attributes);
+        m_text += "\"/>\n";
+        break;
+    }
+    case DXF_ENTITY_TEXT: {
+        if (!m_preview.m_frame.labels)
+            return;
+        const auto& text = static_cast<const CDxfText&>(entity);
+        m_text += "<text font-size=\"";
+        // To scale, but never too small to read.
+        AppendNumber(m_text, std::max(text.height * m_preview.m_scale, 6.0));
+        m_text += "\" x=\"";
+        AppendNumber(m_text, (text.location.x - m_preview.m_left) * m_preview.m_scale);
+        m_text += "\" y=\"";
+        AppendNumber(m_text, (m_preview.m_top - text.location.y) * m_preview.m_scale);
+        if (text.horizontalAlign == dxfgroup::kAlignRight)
+            m_text += "\" text-anchor=\"end";
+        if (text.verticalAlign == dxfgroup::kAlignTop)
+            m_text += "\" dominant-baseline=\"hanging";
+        m_text += "\" fill=\"";
+        m_text += m_preview.ColourOf(*attributes);
+        m_text += R"(" stroke="none">)";
+        AppendEscaped(m_text, text.text());
+        m_text += "</text>\n";
+        break;
+    }
+    case DXF_ENTITY_LINE: {
+        const auto& line = static_cast<const CDxfLine&>(entity);
+        m_text += "<polyline points=\"";
+        m_preview.AppendPoint(m_text, line.start.x, line.start.y);
+        m_text += ' ';
+        m_preview.AppendPoint(m_text, line.end.x, line.end.y);
+        Stroke(*attributes);
+        break;
+    }
+    case DXF_ENTITY_POLYLINE: {
+        const auto& polyline = static_cast<const CDxfPolyline&>(entity);
+        const bool closed = (polyline.polylineFlags & dxfgroup::kPolylineClosed) != 0;
+        m_text += closed ? "<polygon points=\"" : "<polyline points=\"";
+        bool first = true;
+        for (const auto& vertex : polyline.vertices()) {
+            if (!first)
+                m_text += ' ';
+            first = false;
+            m_preview.AppendPoint(m_text, vertex->location.x, vertex->location.y);
+        }
+        Stroke(*attributes);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SvgPreview::Add(const Piece& piece) {
+    const std::string& text = piece.Text();
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start) + 1;
+        if (m_seen++ % m_every == 0) {
+            m_buffer.append(text, start, end - start);
+            ++m_drawn;
+        }
+        start = end;
+    }
+    if (m_buffer.size() >= (std::size_t{1} << 20)) {
+        Write(m_buffer);
+        m_buffer.clear();
+    }
+}
+
+bool SvgPreview::Finish() {
+    std::string corner = "</g>\n<text x=\"8\" y=\"";
+    AppendNumber(corner, m_height + 16);
+    corner += R"(" font-family="sans-serif" font-size="13" fill="#404040">)";
+    AppendEscaped(corner, m_frame.title);
+    corner += ": E ";
+    const DxfPoint3& low = m_frame.tables->extMin();
+    const DxfPoint3& high = m_frame.tables->extMax();
+    if (low.x <= high.x && low.y <= high.y) {
+        numtext::AppendFixed(corner, low.x, 3);
+        corner += " to ";
+        numtext::AppendFixed(corner, high.x, 3);
+        corner += ", N ";
+        numtext::AppendFixed(corner, low.y, 3);
+        corner += " to ";
+        numtext::AppendFixed(corner, high.y, 3);
+    } else {
+        corner += "none, N none";
+    }
+    corner += "</text>\n<text x=\"8\" y=\"";
+    AppendNumber(corner, m_height + 33);
+    corner += R"(" font-family="sans-serif" font-size="13" fill="#404040">)";
+    corner += std::to_string(m_drawn) + " of " + std::to_string(m_seen) + " elements drawn";
+    if (m_every > 1)
+        corner += ", thinned to one in " + std::to_string(m_every);
+    corner += "</text>\n</svg>\n";
+    m_buffer += corner;
+    Write(m_buffer);
+    m_buffer.clear();
+    return !m_failed && m_file.Commit();
+}
+
+std::string SvgPreview::Error() const {
+    return m_file.Error();
+}
+
+void SvgPreview::Write(const std::string& text) {
+    if (!m_failed && !m_file.Write(text.data(), text.size()))
+        m_failed = true;
+}

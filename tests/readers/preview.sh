@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# frt2dxf-batch --preview: the picture is well-formed SVG whose elements follow the drawing's
+# entities, rsvg-convert renders it with ink where the drawing is, a large drawing is thinned
+# to at most 200000 elements, and one and many threads draw the same picture.
+#   preview.sh BATCH EXAMPLE.frt WORKDIR
+set -euo pipefail
+batch=$1 example=$2 work=$3
+here=$(dirname "$0")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+rm -rf "$work" && mkdir -p "$work"
+cp "$example" "$work/site.frt"
+
+"$batch" -q --label point-id --label height --preview "$work/plain.svg" -o "$work/site.dxf" "$work/site.frt"
+/usr/bin/python3 "$here/check_preview.py" "$work/site.dxf" "$work/plain.svg" 0 || fail "the picture without labels"
+"$batch" -q --label point-id --label height --preview "$work/labels.svg" --preview-labels -o "$work/site.dxf" \
+  "$work/site.frt"
+/usr/bin/python3 "$here/check_preview.py" "$work/site.dxf" "$work/labels.svg" 1 || fail "the picture with labels"
+
+# Rendered, the picture has ink; the lower right corner of the example's drawing has its longest
+# line, the upper left quarter its crossing lines: both must be drawn there.
+rsvg-convert -f pdf -o "$work/plain.pdf" "$work/plain.svg"
+pdftoppm -gray -r 36 -singlefile "$work/plain.pdf" "$work/plain"
+/usr/bin/python3 - "$work/plain.pgm" <<'PY' || fail "the rendered picture"
+import sys
+data = open(sys.argv[1], "rb").read()
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace():
+        pos += 1
+    end = pos
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[pos:end])
+    pos = end
+width, height = int(fields[1]), int(fields[2])
+pixels = data[pos + 1:]
+def ink(x0, y0, x1, y1):
+    return sum(1 for y in range(int(y0 * height), int(y1 * height)) for x in range(int(x0 * width), int(x1 * width))
+               if pixels[y * width + x] < 200)
+total, right, upper = ink(0, 0, 1, 1), ink(0.9, 0.5, 1, 0.95), ink(0, 0, 0.6, 0.25)
+print(f"{width}x{height}: {total} inked pixels, {right} on the right, {upper} upper left")
+sys.exit(0 if total > 500 and right > 20 and upper > 20 else 1)
+PY
+
+# A drawing of 250000 points is thinned, and threads change nothing.
+/usr/bin/python3 - "$work/many.frt" <<'PY'
+import sys
+with open(sys.argv[1], "w") as out:
+    out.write("[Header]\nFormat=Rev2Ezi;Version=1.0\n[Points]\n")
+    for i in range(250000):
+        out.write(f"PID={i};E={2600000 + (i % 500) * 0.7:.3f};N={1200000 + (i // 500) * 0.7:.3f};HO=400;GROUP=G{i % 7}\n")
+PY
+"$batch" -q -j 1 --no-symbols --preview "$work/many-1.svg" -o "$work/many.dxf" "$work/many.frt"
+"$batch" -q -j 4 --no-symbols --preview "$work/many-4.svg" -o "$work/many.dxf" "$work/many.frt"
+cmp "$work/many-1.svg" "$work/many-4.svg" || fail "one and four threads drew different pictures"
+/usr/bin/python3 "$here/check_preview.py" "$work/many.dxf" "$work/many-1.svg" 0 || fail "the thinned picture"
+grep -q "thinned to one in 2" "$work/many-1.svg" || fail "the picture does not say it was thinned"
+echo "preview: well-formed, rendered with ink, thinned, the same on one and four threads"
