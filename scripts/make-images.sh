@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Remakes the pictures of the README under docs/images/: the dialog on Linux (Qt, Xvfb) and on
+# Windows (the Win32 build under Wine), the example drawing as LibreCAD renders it, and the
+# batch converter's own preview of it. Needs both builds: bash scripts/setup.sh and the Windows
+# build of scripts/windows.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=docs/images
+work=build/images
+rm -rf "$work" && mkdir -p "$work" "$out"
+# Only the dialog, without the screen around it.
+trimmed() { convert "$1" -trim +repage "$2"; }
+
+bash scripts/screenshot-dialog.sh build/app/desktop/frt2dxf "$work/linux" >/dev/null
+trimmed "$work/linux/dialog.png" "$out/dialog-linux.png"
+
+bash tests/windows/desktop.sh build-windows/app/win32/frt2dxf.exe build/batch/frt2dxf-batch examples/site.frt \
+  "$work/windows" >/dev/null
+trimmed "$work/windows/dialog.png" "$out/dialog-windows.png"
+
+bash tests/readers/render_example.sh build/batch/frt2dxf-batch examples/site.frt "$work/librecad" >/dev/null
+trimmed "$work/librecad/site.png" "$out/example-librecad.png"
+
+build/batch/frt2dxf-batch -q --label point-id --label height --preview "$work/site.svg" --preview-labels \
+  -o "$work/site.dxf" examples/site.frt
+rsvg-convert -w 800 -b white -o "$out/example-preview.png" "$work/site.svg"
+ls -l "$out"
