@@ -264,6 +264,15 @@ TEST(WindowsBatch, FromSettingsReadsTheDesktopProgramsRegistryValues) {
     EXPECT_NE(drawing.find("  8\r\nFromRegistry\r\n"), std::string::npos) << "the stored label layer";
     EXPECT_NE(drawing.find("  0\r\nPOINT\r\n"), std::string::npos) << "symbols off, as stored";
     EXPECT_EQ(drawing.find("  0\r\nINSERT\r\n"), std::string::npos);
+
+    // The point attributes have no control on the dialog, only the stored value.
+    store.WriteInt("Dxf_Export", "PointAttributes", 1);
+    const BatchRun attributes = RunBatch(arguments, dir);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvora");
+    EXPECT_EQ(attributes.status, 0U) << attributes.errors;
+    const std::string withAttributes = Slurp(dir.Path() / "out.dxf");
+    EXPECT_NE(withAttributes.find("  0\r\nATTRIB\r\n"), std::string::npos) << "the stored point attributes";
+    EXPECT_NE(withAttributes.find("  1\r\n7\r\n  2\r\nPID\r\n"), std::string::npos) << "the point's number";
 }
 
 // cmd.exe leaves wildcards to the program: frt2dxf-batch matches them itself.

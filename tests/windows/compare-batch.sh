@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows batch converter under Wine must write byte for byte the drawing the Linux build
-# writes: on the example and on generated files, with several option sets.
+# writes, and the same preview picture: on the example and on generated files, with several
+# option sets.
 #   compare-batch.sh LINUX_BATCH WINDOWS_BATCH_EXE EXAMPLE.frt WORKDIR
 set -euo pipefail
 linux=$1 windows=$2 example=$3 work=$4
@@ -41,6 +42,7 @@ option_sets=(
   "--label point-id --label east-north --label height --label code --decimals-en 2 --decimals-h 0"
   "--single-layer --symbol-size 250 --label code --label-layer code=Codes --label-colour code=6"
   "--no-points --2d"
+  "--point-attributes --label height --decimals-h 1"
 )
 count=0
 for input in "$work"/*.frt; do
@@ -53,4 +55,15 @@ for input in "$work"/*.frt; do
     count=$((count + 1))
   done
 done
-echo "$count drawings: the Windows batch converter wrote each byte for byte as the Linux one"
+# The preview is drawn the same way too (the drawings of the same name: the picture names it).
+mkdir -p "$work/linux" "$work/windows"
+for input in "$work"/*.frt; do
+  name=$(basename "$input" .frt)
+  "$linux" -q --label point-id --preview "$work/linux/$name.svg" --preview-labels -o "$work/linux/$name.dxf" "$input" \
+    2>/dev/null
+  "$wine" "$windows" -q --label point-id --preview "$work/windows/$name.svg" --preview-labels \
+    -o "$work/windows/$name.dxf" "$input" 2>/dev/null
+  cmp "$work/linux/$name.svg" "$work/windows/$name.svg" || { echo "the pictures differ: $name"; exit 1; }
+  count=$((count + 1))
+done
+echo "$count drawings and pictures: the Windows batch converter wrote each byte for byte as the Linux one"
