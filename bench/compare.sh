@@ -21,8 +21,9 @@ with_wine=false
 if [[ -f $windows_batch && -x $wine ]]; then
   with_wine=true
   export WINEPREFIX=${WINEPREFIX:-$PWD/$work/wineprefix} WINEDEBUG=-all
+  # One server for all runs (it goes to the background): its start is not the converter's time.
+  /usr/lib/wine/wineserver -p 2>/dev/null || true
   "$wine" wineboot -i >/dev/null 2>&1 || true
-  /usr/lib/wine/wineserver -p # one server for all runs: its start is not the converter's time
 fi
 labels=(--label point-id --label east-north --label height --label code)
 

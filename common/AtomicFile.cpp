@@ -42,6 +42,10 @@ void AtomicFile::Discard() {
 bool AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
     return m_temporary.Create(directory, stem, [this](const std::string& path) {
         m_file.reset(filesys::CreateNew(path));
+        // The writers hand over large pieces from their own buffers: a second buffer would only
+        // copy them once more (on Windows through the C runtime's slower copy).
+        if (m_file)
+            std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
         return m_file != nullptr;
     });
 }
