@@ -19,28 +19,11 @@ cp "$example" "$work/site.frt"
 # Rendered, the picture has ink; the lower right corner of the example's drawing has its longest
 # line, the upper left quarter its crossing lines: both must be drawn there.
 rsvg-convert -f pdf -o "$work/plain.pdf" "$work/plain.svg"
-pdftoppm -gray -r 36 -singlefile "$work/plain.pdf" "$work/plain"
-/usr/bin/python3 - "$work/plain.pgm" <<'PY' || fail "the rendered picture"
-import sys
-data = open(sys.argv[1], "rb").read()
-fields, pos = [], 0
-while len(fields) < 4:
-    while data[pos:pos + 1].isspace():
-        pos += 1
-    end = pos
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[pos:end])
-    pos = end
-width, height = int(fields[1]), int(fields[2])
-pixels = data[pos + 1:]
-def ink(x0, y0, x1, y1):
-    return sum(1 for y in range(int(y0 * height), int(y1 * height)) for x in range(int(x0 * width), int(x1 * width))
-               if pixels[y * width + x] < 200)
-total, right, upper = ink(0, 0, 1, 1), ink(0.9, 0.5, 1, 0.95), ink(0, 0, 0.6, 0.25)
-print(f"{width}x{height}: {total} inked pixels, {right} on the right, {upper} upper left")
-sys.exit(0 if total > 500 and right > 20 and upper > 20 else 1)
-PY
+pdftoppm -gray -r 72 -singlefile "$work/plain.pdf" "$work/plain"
+read -r total right upper <<<"$(/usr/bin/python3 "$here/count_ink.py" "$work/plain.pgm" 0,0,1,1 0.9,0.5,1,0.95 \
+                                  0,0,0.6,0.25 | tr '\n' ' ')"
+echo "$total inked pixels, $right on the right, $upper upper left"
+((total > 500 && right > 20 && upper > 20)) || fail "the rendered picture has too little ink where the drawing is"
 
 # A drawing of 250000 points is thinned, and threads change nothing.
 /usr/bin/python3 - "$work/many.frt" <<'PY'

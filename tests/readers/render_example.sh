@@ -11,22 +11,6 @@ timeout 60 librecad dxf2pdf -a -t "$out" "$out/site.dxf" >/dev/null 2>&1
 test -s "$out/site.pdf"
 pdftoppm -png -r 100 -singlefile "$out/site.pdf" "$out/site"
 pdftoppm -gray -r 50 -singlefile "$out/site.pdf" "$out/site-gray"
-# Count the dark pixels of the binary greymap (P5): a drawing has many, a blank page none.
-dark=$(/usr/bin/python3 - "$out/site-gray.pgm" <<'PY'
-import sys
-data = open(sys.argv[1], "rb").read()
-fields, pos = [], 0
-while len(fields) < 4:
-    while data[pos:pos + 1].isspace():
-        pos += 1
-    end = pos
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[pos:end])
-    pos = end
-pixels = data[pos + 1:]
-print(sum(1 for p in pixels if p < 128))
-PY
-)
+dark=$(/usr/bin/python3 "$(dirname "$0")/count_ink.py" "$out/site-gray.pgm")
 echo "dark pixels: $dark; picture: $out/site.png"
 test "$dark" -gt 500
