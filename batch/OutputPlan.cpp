@@ -71,7 +71,8 @@ std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideF
     for (const SideFile& side : sideFiles) {
         if (side.path.empty() || side.path == kStandardStream)
             continue;
-        const auto [there, added] = taken.emplace(IdentityOf(side.path), std::string(side.option) + "'s file");
+        const auto [there, added] =
+            taken.emplace(IdentityOf(side.path), std::string(side.option) + "'s file");
         if (!added)
             return side.path + ": " + side.option + " would replace " + there->second;
     }
