@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/SmallObjectPool.h"
 #include "dxf/CDxfEntity.h"
 #include "dxf/DxfGroup.h"
 
@@ -13,7 +14,7 @@ public:
     CDxfText(std::string_view text, double x, double y, double z)
         : CDxfLocatedEntity(DXF_ENTITY_TEXT, x, y, z), m_text(dxfgroup::Fit(text)) {}
 
-    [[nodiscard]] const std::string& text() const { return m_text; }
+    [[nodiscard]] std::string_view text() const { return m_text; }
     void setHeight(const double& value) { height = value; }
     void write(TextStream& stream) const override;
 
@@ -23,5 +24,7 @@ public:
     std::int32_t verticalAlign = 0;
 
 private:
-    std::string m_text; // at most 256 characters
+    // At most 256 characters, from the small-object pool: a label's text is mostly longer than
+    // a string holds in itself, and a drawing makes millions of them.
+    smallpool::String m_text;
 };
