@@ -62,17 +62,19 @@ std::string FindClash(const std::vector<BatchJob>& jobs) {
 }
 
 std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles) {
+    // Standard output is one place too: two things written there would mix.
+    const auto identity = [](const std::string& path) {
+        return path == kStandardStream ? std::string("standard output") : IdentityOf(path);
+    };
     std::map<std::string, std::string> taken; // identity -> what is there
     for (const BatchJob& job : jobs) {
         taken.emplace(IdentityOf(job.source), "the input " + job.input);
-        if (job.target != kStandardStream)
-            taken.emplace(IdentityOf(job.target), "the drawing of " + job.input);
+        taken.emplace(identity(job.target), "the drawing of " + job.input);
     }
     for (const SideFile& side : sideFiles) {
-        if (side.path.empty() || side.path == kStandardStream)
+        if (side.path.empty())
             continue;
-        const auto [there, added] =
-            taken.emplace(IdentityOf(side.path), std::string(side.option) + "'s file");
+        const auto [there, added] = taken.emplace(identity(side.path), std::string(side.option) + "'s file");
         if (!added)
             return side.path + ": " + side.option + " would replace " + there->second;
     }

@@ -30,7 +30,8 @@ struct SideFile {
     const char* option;
     std::string path;
 };
-// The same for the side files: none may be an input, a drawing or another side file.
+// The same for the side files: none may be an input, a drawing or another side file, and only
+// one thing may go to standard output ("-").
 std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles);
 
 // Empty when the output still leads to its planned target; else why nothing may be written.

@@ -260,6 +260,8 @@ TEST(Batch, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeAnythingIsWritten
         {"--preview " + Quoted(dir.File("r.json")) + " --report " + Quoted(dir.File("./r.json")) + " " +
              Quoted(a),
          "--preview would replace --report's file"},
+        {"--report - -o - " + Quoted(a), "-: --report would replace the drawing of " + a},
+        {"--preview - --report - " + Quoted(a), "-: --preview would replace --report's file"},
     };
     dir.Write("c.frt", ReadFile(kExample));
     dir.Write("d.frt", ReadFile(kExample));
