@@ -1,11 +1,9 @@
 #include "batch/TerminalText.h"
 
+#include "common/Utf8.h"
+
 namespace terminaltext {
 namespace {
-
-bool Continuation(unsigned char c) {
-    return (c & 0xC0U) == 0x80U;
-}
 
 bool Control(unsigned char c) {
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
@@ -37,20 +35,7 @@ std::string Printable(std::string_view text, std::size_t limit) {
 }
 
 std::size_t SequenceLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (length == 0 || text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if (!Continuation(static_cast<unsigned char>(text[i])))
-            return 0;
-    return length;
+    return utf8::SequenceLength(text);
 }
 
 } // namespace terminaltext

@@ -1,6 +1,7 @@
 #include "export/SvgPreview.h"
 
 #include "common/NumberText.h"
+#include "common/Utf8.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
@@ -35,8 +36,16 @@ std::string_view DashesOf(std::string_view lineType) {
     return {};
 }
 
+// A text of the survey as UTF-8: as it is when it is UTF-8, else read as Latin-1 (survey files
+// come mostly in a Windows code page), so that the picture stays well-formed XML.
 void AppendEscaped(std::string& out, std::string_view text) {
+    const bool utf8 = utf8::IsValid(text);
     for (const char c : text) {
+        if (!utf8 && static_cast<unsigned char>(c) >= 0x80) {
+            out += static_cast<char>(0xC0 | (static_cast<unsigned char>(c) >> 6));
+            out += static_cast<char>(0x80 | (static_cast<unsigned char>(c) & 0x3F));
+            continue;
+        }
         switch (c) {
         case '&':
             out += "&amp;";

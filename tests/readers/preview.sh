@@ -16,6 +16,20 @@ cp "$example" "$work/site.frt"
   "$work/site.frt"
 /usr/bin/python3 "$here/check_preview.py" "$work/site.dxf" "$work/labels.svg" 1 || fail "the picture with labels"
 
+# Labels with markup characters, a Latin-1 code and a UTF-8 one stay well-formed text.
+printf '[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=<a&b>;E=1;N=2;HO=3;CODE=M\344rker\r\nPID=2;E=3;N=4;HO=5;CODE=Gr\303\274n\r\n' \
+  > "$work/texts.frt"
+"$batch" -q --label point-id --label code --preview "$work/texts.svg" --preview-labels -o "$work/texts.dxf" \
+  "$work/texts.frt"
+/usr/bin/python3 - "$work/texts.svg" <<'PY' || fail "the labels' texts in the picture"
+import sys
+import xml.etree.ElementTree as ET
+texts = [t.text for t in ET.parse(sys.argv[1]).getroot().iter("{http://www.w3.org/2000/svg}text")]
+missing = [t for t in ("<a&b>", "Märker", "Grün") if t not in texts]
+print("texts:", texts[:-2])
+sys.exit(1 if missing else 0)
+PY
+
 # Rendered, the picture has ink; the lower right corner of the example's drawing has its longest
 # line, the upper left quarter its crossing lines: both must be drawn there.
 rsvg-convert -f pdf -o "$work/plain.pdf" "$work/plain.svg"
