@@ -116,7 +116,7 @@ private:
         std::string_view section;
         bool inTable = false;
         bool inBlock = false;
-        bool inPolyline = false;
+        Sequence sequence = Sequence::None;
         bool ended = false;
         for (std::size_t i = 0; i < m_pairs.size(); ++i) {
             const Pair& p = m_pairs[i];
@@ -125,8 +125,10 @@ private:
             if (p.code != 0)
                 continue;
             const std::string_view name = p.value;
-            if (inPolyline && name != "VERTEX" && name != "SEQEND")
+            if (sequence == Sequence::Vertices && name != "VERTEX" && name != "SEQEND")
                 return Fail(p.line, "POLYLINE not closed by SEQEND before " + std::string(name));
+            if (sequence == Sequence::Attributes && name != "ATTRIB" && name != "SEQEND")
+                return Fail(p.line, "INSERT's attributes not closed by SEQEND before " + std::string(name));
             if (name == "SECTION") {
                 if (!section.empty())
                     return Fail(p.line, "SECTION inside a section");
@@ -167,7 +169,7 @@ private:
                 } else if (name == "LTYPE") {
                     m_lineTypes.insert(Field(i, 2));
                 }
-            } else if (!Entity(i, inPolyline)) {
+            } else if (!Entity(i, sequence)) {
                 return false;
             }
         }
@@ -176,16 +178,24 @@ private:
         return References();
     }
 
-    bool Entity(std::size_t i, bool& inPolyline) {
+    // What an entity opened that SEQEND closes: a POLYLINE's vertices, an INSERT's attributes
+    // (after "66 1").
+    enum class Sequence { None, Vertices, Attributes };
+
+    bool Entity(std::size_t i, Sequence& sequence) {
         const std::string_view name = m_pairs[i].value;
         if (name == "POLYLINE") {
-            inPolyline = true;
+            sequence = Sequence::Vertices;
+        } else if (name == "INSERT" && WithoutLeadingBlanks(Field(i, 66)) == "1") {
+            sequence = Sequence::Attributes;
         } else if (name == "SEQEND") {
-            if (!inPolyline)
-                return Fail(m_pairs[i].line, "SEQEND without POLYLINE");
-            inPolyline = false;
-        } else if (name == "VERTEX" && !inPolyline) {
+            if (sequence == Sequence::None)
+                return Fail(m_pairs[i].line, "SEQEND without POLYLINE or INSERT");
+            sequence = Sequence::None;
+        } else if (name == "VERTEX" && sequence != Sequence::Vertices) {
             return Fail(m_pairs[i].line, "VERTEX outside a POLYLINE");
+        } else if (name == "ATTRIB" && sequence != Sequence::Attributes) {
+            return Fail(m_pairs[i].line, "ATTRIB outside an INSERT's attributes");
         }
         m_uses.push_back(i);
         return true;
@@ -196,7 +206,7 @@ private:
         for (const std::size_t i : m_uses) {
             const std::string_view layer = m_pairs[i].value == "LAYER" ? "0" : Field(i, 8);
             if (m_pairs[i].value == "SEQEND")
-                continue; // it belongs to its POLYLINE and may go without groups
+                continue; // it belongs to its POLYLINE or INSERT and may go without groups
             if (layer.empty())
                 return Fail(m_pairs[i].line, "an entity without a layer");
             if (layer != "0" && m_layers.count(layer) == 0)

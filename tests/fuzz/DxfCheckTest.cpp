@@ -42,13 +42,14 @@ std::string Damaged(std::string text, const std::string& from, const std::string
 } // namespace
 
 TEST(DxfCheck, AcceptsEveryOptionSetOfTheExample) {
-    for (std::int32_t flags = 0; flags < 16; ++flags)
+    for (std::int32_t flags = 0; flags < 32; ++flags) // the point attributes too
         EXPECT_EQ(CheckDxfText(Drawing(flags)), "") << "flags " << flags;
 }
 
 TEST(DxfCheck, RejectsEachKindOfDamage) {
     const std::string good = Drawing(OPT_SYMBOLS | OPT_LAYER_PER_CODE | OPT_3D);
     const std::string polylines = Drawing(OPT_LAYER_PER_CODE);
+    const std::string attributes = Drawing(OPT_SYMBOLS | OPT_POINT_ATTRIBUTES);
     const struct {
         std::string text;
         const char* reason;
@@ -63,6 +64,10 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
         {Damaged(good, "  0\r\nENDTAB\r\n", ""), "misplaced TABLE"},
         {Damaged(good, "  0\r\nENDBLK\r\n", ""), "misplaced BLOCK"},
         {Damaged(polylines, "  0\r\nSEQEND\r\n", ""), "POLYLINE not closed by SEQEND"},
+        {Damaged(attributes, "  0\r\nSEQEND\r\n", ""), "INSERT's attributes not closed by SEQEND"},
+        {Damaged(attributes, " 66\r\n1\r\n", ""), "ATTRIB outside an INSERT's attributes"},
+        {Damaged(good, "  0\r\nTEXT\r\n", "  0\r\nSEQEND\r\n  0\r\nTEXT\r\n"),
+         "SEQEND without POLYLINE or INSERT"},
         {Damaged(good, "  2\r\nEstimated\r\n", "  2\r\nGuessed\r\n"), "is not defined"},
         {Damaged(good, "  8\r\nTREE\r\n", "  8\r\nTREES\r\n"), "is not in the LAYER table"},
         {Damaged(good, "  1\r\n100\r\n",
