@@ -39,14 +39,18 @@ std::string Moved(const BatchJob& job) {
     return "now leads to another file than when the run began (a link was changed); nothing was written";
 }
 
-std::string FindClash(const std::vector<BatchJob>& jobs) {
+std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles) {
+    // Standard output is one place too: two things written there would mix.
+    constexpr const char* kOutputStream = "standard output";
     std::map<std::string, const BatchJob*> inputs;
     for (const BatchJob& job : jobs)
         inputs.emplace(IdentityOf(job.source), &job);
     std::map<std::string, const BatchJob*> outputs;
     for (const BatchJob& job : jobs) {
-        if (job.target == kStandardStream)
-            continue; // a stream, no file to clash with
+        if (job.target == kStandardStream) {
+            outputs.emplace(kOutputStream, &job); // a stream, no file to clash with
+            continue;
+        }
         const std::string identity = IdentityOf(job.target);
         if (const auto input = inputs.find(identity); input != inputs.end()) {
             if (input->second == &job)
@@ -58,25 +62,18 @@ std::string FindClash(const std::vector<BatchJob>& jobs) {
             return job.output + ": " + job.input + " and " + other->second->input +
                    " would both be written there";
     }
-    return {};
-}
-
-std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles) {
-    // Standard output is one place too: two things written there would mix.
-    const auto identity = [](const std::string& path) {
-        return path == kStandardStream ? std::string("standard output") : IdentityOf(path);
-    };
-    std::map<std::string, std::string> taken; // identity -> what is there
-    for (const BatchJob& job : jobs) {
-        taken.emplace(IdentityOf(job.source), "the input " + job.input);
-        taken.emplace(identity(job.target), "the drawing of " + job.input);
-    }
+    std::map<std::string, const char*> sides; // identity -> the option that writes there
     for (const SideFile& side : sideFiles) {
         if (side.path.empty())
             continue;
-        const auto [there, added] = taken.emplace(identity(side.path), std::string(side.option) + "'s file");
-        if (!added)
-            return side.path + ": " + side.option + " would replace " + there->second;
+        const std::string identity = side.path == kStandardStream ? kOutputStream : IdentityOf(side.path);
+        const std::string clash = side.path + ": " + side.option + " would replace ";
+        if (const auto input = inputs.find(identity); input != inputs.end())
+            return clash + "the input " + input->second->input;
+        if (const auto output = outputs.find(identity); output != outputs.end())
+            return clash + "the drawing of " + output->second->input;
+        if (const auto [other, added] = sides.emplace(identity, side.option); !added)
+            return clash + other->second + "'s file";
     }
     return {};
 }

@@ -20,19 +20,18 @@ namespace outputplan {
 // pipe (/dev/stdout) and standard output ("-") stay as named, as they are written straight into.
 std::string PlannedTarget(const std::string& output);
 
-// Checks, before anything is written, that no planned output is an input or another job's output:
-// the same file whatever the spelling (links, also dangling ones, "./", "..") counts. Returns the
-// first clash as a message naming both paths, or empty.
-std::string FindClash(const std::vector<BatchJob>& jobs);
-
-// A file the run writes besides the drawings (the report, the preview), by its option.
+// A file the run writes besides the drawings (the report, the preview), by its option; an empty
+// path when it is not asked for.
 struct SideFile {
     const char* option;
     std::string path;
 };
-// The same for the side files: none may be an input, a drawing or another side file, and only
-// one thing may go to standard output ("-").
-std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles);
+
+// Checks, before anything is written, that no planned output is an input or another job's output,
+// and no side file an input, a drawing or another side file: the same file whatever the spelling
+// (links, also dangling ones, "./", "..") counts, and only one thing may go to standard output
+// ("-"). Returns the first clash as a message naming both paths, or empty.
+std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles = {});
 
 // Empty when the output still leads to its planned target; else why nothing may be written.
 std::string Moved(const BatchJob& job);

@@ -345,13 +345,11 @@ int main(int argc, char** argv) {
         }
         jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
     }
-    for (const std::string& clash :
-         {outputplan::FindClash(jobs),
-          outputplan::FindClash(jobs, {{"--report", request.report}, {"--preview", request.preview}})}) {
-        if (!clash.empty()) {
-            std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
-            return 2;
-        }
+    if (const std::string clash =
+            outputplan::FindClash(jobs, {{"--report", request.report}, {"--preview", request.preview}});
+        !clash.empty()) {
+        std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
+        return 2;
     }
     // The report file is made first, so that a run that cannot write it converts nothing.
     std::optional<runreport::Writer> runReport;

@@ -9,24 +9,19 @@
 
 namespace {
 
+// Sixteen bytes moved as one.
+struct Block16 {
+    char bytes[16];
+};
+
 // Copies 1 to 2 x sizeof(Word) bytes as two possibly overlapping words.
 template <typename Word> void CopyWords(char* out, const char* in, std::size_t size) {
-    Word head = 0;
-    Word tail = 0;
+    Word head{};
+    Word tail{};
     std::memcpy(&head, in, sizeof head);
     std::memcpy(&tail, in + size - sizeof tail, sizeof tail);
     std::memcpy(out, &head, sizeof head);
     std::memcpy(out + size - sizeof tail, &tail, sizeof tail);
-}
-
-// Two overlapping 16-byte moves.
-void CopyUpTo32(char* out, const char* in, std::size_t size) {
-    char head[16];
-    char tail[16];
-    std::memcpy(head, in, sizeof head);
-    std::memcpy(tail, in + size - sizeof tail, sizeof tail);
-    std::memcpy(out, head, sizeof head);
-    std::memcpy(out + size - sizeof tail, tail, sizeof tail);
 }
 
 // Most texts are a group code, a number or a short name: fixed-size moves, overlapping where
@@ -35,7 +30,7 @@ void CopyBytes(char* out, const char* in, std::size_t size) {
     if (size > 32) {
         std::memcpy(out, in, size);
     } else if (size > 16) {
-        CopyUpTo32(out, in, size);
+        CopyWords<Block16>(out, in, size);
     } else if (size >= 8) {
         CopyWords<std::uint64_t>(out, in, size);
     } else if (size >= 4) {

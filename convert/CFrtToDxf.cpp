@@ -41,20 +41,14 @@ std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
 }
 
 std::string CFrtToDxf::ElementLayer(const CFrtElement& element) const {
-    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0)
-        return "0";
-    std::string group = element.GetCode().GetGroup();
-    if (group.empty() || group == " ")
-        return "0";
-    return BlanksToUnderscores(group);
+    std::string layer;
+    return std::string(LayerOf(element, layer));
 }
 
-void CFrtToDxf::SetElementLayer(const CFrtElement& element, DxfAttributes& attributes) {
+std::string_view CFrtToDxf::LayerOf(const CFrtElement& element, std::string& room) const {
     const std::string& group = element.GetCode().GetGroup();
-    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ") {
-        attributes.setLayer("0");
-        return;
-    }
-    m_layerText.assign(group);
-    attributes.setLayer(BlanksToUnderscores(m_layerText));
+    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ")
+        return "0";
+    room.assign(group);
+    return BlanksToUnderscores(room);
 }

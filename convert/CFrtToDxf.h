@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CDxfInsert;
@@ -57,8 +58,9 @@ private:
     void AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
     void PrepareLabelLayers();
-    // The element's layer (ElementLayer) into the attributes, without a string of its own.
-    void SetElementLayer(const CFrtElement& element, DxfAttributes& attributes);
+    // The element's layer (ElementLayer), made in `room` when it is not "0": a caller that keeps
+    // the room needs no string of its own per element.
+    std::string_view LayerOf(const CFrtElement& element, std::string& room) const;
     // A LINE's attributes, and a POLYLINE's apart from its thickness.
     [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line) const;
     // Whether the document only measures: then no entity is made, each is only counted.

@@ -15,7 +15,8 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
     const DxfPoint3 position{c.GetEasting(), c.GetNorthing(), z};
     const bool symbols = (m_options->flags & OPT_SYMBOLS) != 0;
-    SetElementLayer(point, m_pointAttributes); // the other attributes keep their defaults
+    // The other attributes keep their defaults.
+    m_pointAttributes.setLayer(LayerOf(point, m_layerText));
 
     const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
     if (Measuring()) {

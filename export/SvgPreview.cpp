@@ -107,9 +107,9 @@ bool SvgPreview::Open() {
 }
 
 void SvgPreview::AppendPoint(std::string& out, double x, double y) const {
-    AppendNumber(out, (x - m_left) * m_scale);
+    AppendNumber(out, PictureX(x));
     out += ',';
-    AppendNumber(out, (m_top - y) * m_scale);
+    AppendNumber(out, PictureY(y));
 }
 
 const char* SvgPreview::ColourOf(const DxfAttributes& attributes) const {
@@ -139,9 +139,9 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
     case DXF_ENTITY_INSERT: {
         const DxfPoint3& at = *entity.position();
         m_text += R"(<circle r="1.5" cx=")";
-        AppendNumber(m_text, (at.x - m_preview.m_left) * m_preview.m_scale);
+        AppendNumber(m_text, m_preview.PictureX(at.x));
         m_text += "\" cy=\"";
-        AppendNumber(m_text, (m_preview.m_top - at.y) * m_preview.m_scale);
+        AppendNumber(m_text, m_preview.PictureY(at.y));
         m_text += "\" fill=\"";
         m_text += m_preview.ColourOf(*attributes);
         m_text += "\"/>\n";
@@ -155,9 +155,9 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
         // To scale, but never too small to read.
         AppendNumber(m_text, std::max(text.height * m_preview.m_scale, 6.0));
         m_text += "\" x=\"";
-        AppendNumber(m_text, (text.location.x - m_preview.m_left) * m_preview.m_scale);
+        AppendNumber(m_text, m_preview.PictureX(text.location.x));
         m_text += "\" y=\"";
-        AppendNumber(m_text, (m_preview.m_top - text.location.y) * m_preview.m_scale);
+        AppendNumber(m_text, m_preview.PictureY(text.location.y));
         if (text.horizontalAlign == dxfgroup::kAlignRight)
             m_text += "\" text-anchor=\"end";
         if (text.verticalAlign == dxfgroup::kAlignTop)

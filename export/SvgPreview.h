@@ -54,6 +54,9 @@ private:
     void Write(const std::string& text);
     // The colour of an entity with these attributes, as SVG writes it.
     [[nodiscard]] const char* ColourOf(const DxfAttributes& attributes) const;
+    // A drawing's coordinate in the picture: y grows downwards there.
+    [[nodiscard]] double PictureX(double x) const { return (x - m_left) * m_scale; }
+    [[nodiscard]] double PictureY(double y) const { return (m_top - y) * m_scale; }
     // A point of the drawing as picture coordinates, appended to the text.
     void AppendPoint(std::string& out, double x, double y) const;
 
