@@ -36,7 +36,7 @@ cp "$here/examples/site.frt" "$out/site.frt"
 export XDG_CONFIG_HOME="$out/config" XDG_RUNTIME_DIR=$(mktemp -d)
 rm -rf "$XDG_CONFIG_HOME"
 
-timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$program" "$out"
+timeout 120 "$here/scripts/with-xvfb.sh" "$0" --inside-xvfb "$program" "$out"
 head -c 14 "$out/site.frt" | cmp -s - <(printf '  0\r\nSECTION\r\n') || { echo "the file was not replaced by a drawing" >&2; exit 1; }
 grep -q "^EOF" <(tr -d '\r' < "$out/site.frt") || { echo "the drawing is incomplete" >&2; exit 1; }
 echo "screenshot: $out/dialog.png; the drawing replaced $out/site.frt"

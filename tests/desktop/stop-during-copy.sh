@@ -75,7 +75,7 @@ for signal in INT TERM HUP; do
     ln "$work/site.frt" "$work/link.frt"
     status=0
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" \
-      timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$program" "$work/site.frt" "$signal" ||
+      timeout 120 "$(dirname "$0")/../../scripts/with-xvfb.sh" "$0" --inside-xvfb "$program" "$work/site.frt" "$signal" ||
       status=$?
     ((status == 75)) || break
   done

@@ -43,7 +43,7 @@ cp "$example" "$out/a.frt"
 printf '[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=9;E=1;N=2;HO=3;GROUP=ONLYB;CODE=X\r\n' > "$out/b.frt"
 export XDG_CONFIG_HOME="$out/config" XDG_RUNTIME_DIR="$out/runtime" TMPDIR="$out/tmp"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$program" "$out"
+timeout 120 "$(dirname "$0")/../../scripts/with-xvfb.sh" "$0" --inside-xvfb "$program" "$out"
 
 fail() { echo "$*" >&2; exit 1; }
 for f in a b; do

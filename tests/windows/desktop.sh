@@ -125,4 +125,4 @@ if [[ ${1:-} == --inside-xvfb ]]; then
 fi
 exe=$1 linux=$2 example=$3 work=$4
 rm -rf "$work" && mkdir -p "$work"
-timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$exe" "$linux" "$example" "$work"
+timeout 300 "$(dirname "$0")/../../scripts/with-xvfb.sh" "$0" --inside-xvfb "$exe" "$linux" "$example" "$work"
