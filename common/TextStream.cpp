@@ -180,8 +180,10 @@ void TextStream::LineAndReal(const char* firstData, std::size_t firstSize, doubl
         for (const RecentReal& known : recent.reals) {
             if (known.size != 0 && known.bits == bits) {
                 // Both the text and the room behind it hold kRecentRoom bytes; the two may
-                // overlap when the same number comes soon again.
-                std::memmove(out, m_buffer.data() + known.offset, kRecentRoom);
+                // overlap when the same number comes soon again, which the copy allows as it
+                // reads all before it writes.
+                static_assert(kRecentRoom == 2 * sizeof(Block16));
+                CopyWords<Block16>(out, m_buffer.data() + known.offset, kRecentRoom);
                 return out + known.size;
             }
         }

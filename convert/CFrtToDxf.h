@@ -2,6 +2,10 @@
 
 #include "convert/ExportOptions.h"
 #include "dxf/CDxfDocument.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfText.h"
 #include "frt/CFrtArea.h"
 #include "frt/CFrtLine.h"
 #include "frt/CFrtPoint.h"
@@ -12,8 +16,6 @@
 #include <string_view>
 #include <vector>
 
-class CDxfInsert;
-class CDxfLine;
 class CDxfPolyline;
 
 // The conversion engine: turns each FRT element handed to Process into entities of the
@@ -45,7 +47,6 @@ public:
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
     void ExportArea(const CFrtArea& area);
-    [[nodiscard]] std::unique_ptr<CDxfLine> MakeLineSegment(const CFrtLine& line) const;
     [[nodiscard]] std::unique_ptr<CDxfPolyline> MakePolyline(const CFrtLine& line) const;
     void BuildSymbolBlocks();
 
@@ -68,9 +69,12 @@ private:
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
-    // Each label kind's attributes, the layer's blanks made underscores: made once, not per label.
-    std::vector<DxfAttributes> m_labelAttributes;
-    DxfAttributes m_pointAttributes; // the current point's, reused from point to point
-    std::string m_layerText;         // the current element's layer, reused
-    std::string m_labelText;         // the current label's text, reused
+    // The entities made most, each reused from element to element (CDxfDocument::addCopyOf).
+    CDxfPoint m_point{0.0, 0.0, kNoZ};
+    CDxfInsert m_insert{"", 0.0, 0.0, kNoZ};
+    CDxfLine m_segment;
+    // One text per label kind, its layer (blanks made underscores), colour and size set once.
+    std::vector<CDxfText> m_labels;
+    std::string m_layerText; // the current element's layer, reused
+    std::string m_labelText; // the current label's text, reused
 };

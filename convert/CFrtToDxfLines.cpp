@@ -40,11 +40,11 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
                 m_document->countEntity(DXF_ENTITY_LINE, &attributes, nullptr);
             return;
         }
+        m_segment.setAttributes(ChainAttributes(line));
         for (std::size_t i = 1; i < vertices.size(); ++i) {
-            auto segment = MakeLineSegment(line);
-            segment->setStart(pointOf(*vertices[i - 1]));
-            segment->setEnd(pointOf(*vertices[i]));
-            m_document->addEntity(std::move(segment));
+            m_segment.setStart(pointOf(*vertices[i - 1]));
+            m_segment.setEnd(pointOf(*vertices[i]));
+            m_document->addCopyOf(m_segment);
         }
         return;
     }
@@ -68,12 +68,6 @@ DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) const {
     SetColour(attributes, line.GetColour());
     attributes.setLineType(line.GetLineTypeName());
     return attributes;
-}
-
-std::unique_ptr<CDxfLine> CFrtToDxf::MakeLineSegment(const CFrtLine& line) const {
-    auto segment = std::make_unique<CDxfLine>();
-    segment->setAttributes(ChainAttributes(line));
-    return segment;
 }
 
 std::unique_ptr<CDxfPolyline> CFrtToDxf::MakePolyline(const CFrtLine& line) const {

@@ -13,29 +13,26 @@
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
     const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
-    const DxfPoint3 position{c.GetEasting(), c.GetNorthing(), z};
     const bool symbols = (m_options->flags & OPT_SYMBOLS) != 0;
-    // The other attributes keep their defaults.
-    m_pointAttributes.setLayer(LayerOf(point, m_layerText));
-
     const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
+    CDxfLocatedEntity& entity = symbols ? static_cast<CDxfLocatedEntity&>(m_insert) : m_point;
+    // The other attributes keep their defaults.
+    entity.attrs.setLayer(LayerOf(point, m_layerText));
+    entity.setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
     if (Measuring()) {
-        m_document->countEntity(symbols ? DXF_ENTITY_INSERT : DXF_ENTITY_POINT, &m_pointAttributes,
-                                &position);
+        m_document->countEntity(symbols ? DXF_ENTITY_INSERT : DXF_ENTITY_POINT, &entity.attrs,
+                                &entity.location);
         if (values)
             m_document->countAttributes(std::size(kAttributeTags));
     } else if (symbols) {
-        auto insert = std::make_unique<CDxfInsert>(point.GetClassName(), 0.0, 0.0, kNoZ);
-        insert->setPosition(position);
-        insert->setAttributes(m_pointAttributes);
-        if (values)
-            AddAttributeValues(point, *insert);
-        m_document->addEntity(std::move(insert));
+        m_insert.setBlockName(point.GetClassName());
+        if (values) {
+            m_insert.clearAttributeValues();
+            AddAttributeValues(point, m_insert);
+        }
+        m_document->addCopyOf(m_insert);
     } else {
-        auto entity = std::make_unique<CDxfPoint>(0.0, 0.0, kNoZ);
-        entity->setPosition(position);
-        entity->setAttributes(m_pointAttributes);
-        m_document->addEntity(std::move(entity));
+        m_document->addCopyOf(m_point);
     }
     for (std::size_t i = 0; i < m_options->labels.size(); ++i)
         ExportLabel(point, i, z);
@@ -80,9 +77,10 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     const bool number = label.kind == LABEL_EAST_NORTH || label.kind == LABEL_HEIGHT;
     if (!number && (given.empty() || given == " "))
         return;
+    CDxfText& entity = m_labels[index];
+    entity.setPosition(DxfPoint3{x, y, z});
     if (Measuring()) { // the text does not matter, only that there is one
-        const DxfPoint3 position{x, y, z};
-        m_document->countEntity(DXF_ENTITY_TEXT, &m_labelAttributes[index], &position);
+        m_document->countEntity(DXF_ENTITY_TEXT, &entity.attrs, &entity.location);
         return;
     }
     std::string& text = m_labelText;
@@ -96,12 +94,10 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     } else {
         text.assign(given);
     }
-    auto entity = std::make_unique<CDxfText>(text, x, y, z);
-    entity->horizontalAlign = horizontal;
-    entity->verticalAlign = vertical;
-    entity->setHeight(3.0 * s);
-    entity->setAttributes(m_labelAttributes[index]);
-    m_document->addEntity(std::move(entity));
+    entity.setText(text);
+    entity.horizontalAlign = horizontal;
+    entity.verticalAlign = vertical;
+    m_document->addCopyOf(entity);
 }
 
 void CFrtToDxf::AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
@@ -113,7 +109,7 @@ void CFrtToDxf::AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
     static_assert(std::size(values) == std::size(kAttributeTags));
     for (std::size_t i = 0; i < std::size(values); ++i) {
         auto value = std::make_unique<CDxfAttrib>(kAttributeTags[i], values[i], at.x, at.y, at.z);
-        value->setAttributes(m_pointAttributes);
+        value->setAttributes(insert.attrs);
         value->height = 3.0 * m_options->symbolScale;
         value->attributeFlags = dxfgroup::kAttributeInvisible;
         insert.addAttributeValue(std::move(value));
@@ -121,11 +117,12 @@ void CFrtToDxf::AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
 }
 
 void CFrtToDxf::PrepareLabelLayers() {
-    m_labelAttributes.clear();
+    m_labels.clear();
     for (const LabelSpec& spec : m_options->labels) {
         std::string layer = spec.layerName;
-        DxfAttributes& attributes = m_labelAttributes.emplace_back();
-        attributes.setLayer(BlanksToUnderscores(layer));
-        attributes.colour = static_cast<std::int16_t>(spec.colour);
+        CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
+        label.attrs.setLayer(BlanksToUnderscores(layer));
+        label.attrs.colour = static_cast<std::int16_t>(spec.colour);
+        label.setHeight(3.0 * m_options->symbolScale);
     }
 }

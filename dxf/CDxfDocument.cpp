@@ -13,30 +13,29 @@
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
         return nullptr;
-    CDxfEntity* e = entity.get();
-    const auto type = static_cast<DxfEntityType>(e->entityType());
+    take(*entity);
+    if (m_keeping != Keeping::All)
+        return nullptr;
+    m_entities.push_back(std::move(entity));
+    return m_entities.back().get();
+}
+
+void CDxfDocument::take(const CDxfEntity& entity) {
+    const auto type = static_cast<DxfEntityType>(entity.entityType());
     const bool polyline = type == DXF_ENTITY_POLYLINE;
-    countEntity(type, e->attributes(), polyline ? nullptr : e->position());
+    countEntity(type, entity.attributes(), polyline ? nullptr : entity.position());
     if (polyline)
-        for (const auto& vertex : static_cast<const CDxfPolyline*>(e)->vertices())
+        for (const auto& vertex : static_cast<const CDxfPolyline&>(entity).vertices())
             countVertex(vertex->location);
     if (type == DXF_ENTITY_INSERT)
-        countAttributes(static_cast<const CDxfInsert*>(e)->attributeValues().size());
-    switch (m_keeping) {
-    case Keeping::All:
-        m_entities.push_back(std::move(entity));
-        return e;
-    case Keeping::MeasureOnly:
-        return nullptr;
-    case Keeping::Stream:
-        e->write(*m_stream);
-        if (m_observer != nullptr)
-            m_observer->Streamed(*e);
-        if (m_stepProgress)
-            CProgressBar::Instance().StepBy(1);
-        return nullptr;
-    }
-    return nullptr;
+        countAttributes(static_cast<const CDxfInsert&>(entity).attributeValues().size());
+    if (m_keeping != Keeping::Stream)
+        return;
+    entity.write(*m_stream);
+    if (m_observer != nullptr)
+        m_observer->Streamed(entity);
+    if (m_stepProgress)
+        CProgressBar::Instance().StepBy(1);
 }
 
 void CDxfDocument::countEntity(DxfEntityType type, const DxfAttributes* attributes,

@@ -15,6 +15,7 @@ public:
         : CDxfLocatedEntity(DXF_ENTITY_TEXT, x, y, z), m_text(dxfgroup::Fit(text)) {}
 
     [[nodiscard]] std::string_view text() const { return m_text; }
+    void setText(std::string_view text) { m_text.assign(dxfgroup::Fit(text)); }
     void setHeight(const double& value) { height = value; }
     void write(TextStream& stream) const override;
 

@@ -104,6 +104,59 @@ TEST(DxfDocument, HeaderVariablesInOrder) {
               expected);
 }
 
+// A converter reuses one entity object for millions of entities: what the document keeps or
+// writes must be the entity as it was when added, not as it was changed afterwards.
+TEST(DxfDocument, AnEntityAddedAsACopyStaysAsItWasWhenAdded) {
+    CDxfInsert insert("BLOCK", 1, 2, kNaN);
+    insert.attrs.setLayer("FIRST");
+    insert.addAttributeValue(std::make_unique<CDxfAttrib>("PID", "7", 1, 2, kNaN));
+    CDxfText text("one", 3, 4, kNaN);
+
+    CDxfDocument kept;
+    CDxfDocument streamed;
+    StringSink sink;
+    TextStream stream(sink, 6);
+    streamed.streamTo(stream, false);
+    for (CDxfDocument* document : {&kept, &streamed}) {
+        document->addCopyOf(insert);
+        document->addCopyOf(text);
+    }
+    insert.setBlockName("OTHER");
+    insert.attrs.setLayer("SECOND");
+    insert.clearAttributeValues();
+    text.setText("two");
+    text.setPosition(DxfPoint3{50, 60, kNaN});
+    for (CDxfDocument* document : {&kept, &streamed}) {
+        document->addCopyOf(insert);
+        document->addCopyOf(text);
+    }
+    ASSERT_TRUE(stream.Flush());
+
+    ASSERT_EQ(kept.entities().size(), 4U);
+    const auto& first = static_cast<const CDxfInsert&>(*kept.entities()[0]);
+    EXPECT_EQ(first.blockName(), "BLOCK");
+    EXPECT_EQ(first.attrs.layer(), "FIRST");
+    ASSERT_EQ(first.attributeValues().size(), 1U);
+    EXPECT_EQ(first.attributeValues()[0]->value(), "7");
+    EXPECT_EQ(static_cast<const CDxfText&>(*kept.entities()[1]).text(), "one");
+    EXPECT_TRUE(static_cast<const CDxfInsert&>(*kept.entities()[2]).attributeValues().empty());
+    EXPECT_EQ(static_cast<const CDxfText&>(*kept.entities()[3]).text(), "two");
+
+    const auto lines = Lines(sink.Text());
+    EXPECT_EQ(Count(lines, "BLOCK"), 1U);
+    EXPECT_EQ(Count(lines, "OTHER"), 1U);
+    EXPECT_EQ(Count(lines, "ATTRIB"), 1U);
+    EXPECT_EQ(Count(lines, "one"), 1U);
+    EXPECT_EQ(Count(lines, "two"), 1U);
+    for (const CDxfDocument* document : {&kept, &streamed}) {
+        EXPECT_EQ(document->entityCount(), 4);
+        EXPECT_EQ(document->entitiesOfType(DXF_ENTITY_ATTRIB), 1U);
+        for (const CDxfLayer& layer : document->tables().layers())
+            EXPECT_EQ(layer.entities, layer.name == "0" ? 2U : 1U) << layer.name;
+        EXPECT_EQ(document->tables().layers().size(), 3U);
+    }
+}
+
 TEST(DxfDocument, ExtentsFollowPositionsButNotLines) {
     CDxfDocument lineOnly;
     lineOnly.addEntity(std::make_unique<CDxfLine>(DxfPoint3{1, 1, 1}, DxfPoint3{5, 5, 5}));
