@@ -3,6 +3,7 @@
 #include "common/ByteSearch.h"
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -68,6 +69,23 @@ std::size_t KeyIndex(std::uint64_t packed) {
     }
 }
 
+// The first bytes of [p, keyEnd), at most seven, as Packed packs them but without the length;
+// `end` is where the line ends, up to which bytes may be read.
+std::uint64_t PackedPrefix(const char* p, const char* keyEnd, const char* end) {
+    const auto size = static_cast<unsigned>(std::min<std::ptrdiff_t>(keyEnd - p, 7));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (end - p >= 8) { // one load, the bytes beyond the key masked off
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        return word & ((std::uint64_t{1} << (8 * size)) - 1);
+    }
+#endif
+    std::uint64_t packed = 0;
+    for (unsigned i = 0; i < size; ++i)
+        packed |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    return packed;
+}
+
 } // namespace
 
 void Record::Take(std::string_view key, std::uint64_t packed, std::string_view value) {
@@ -88,12 +106,9 @@ void Record::Parse(std::string_view line) {
     const char* const end = p + line.size();
     while (p != end) {
         // One pair: its key up to the first "=", its value up to the next ";" or the line's end.
-        // The key's first bytes are packed on the way, as Packed packs them.
         const char* keyStart = p;
-        std::uint64_t packed = 0;
-        for (unsigned shift = 0; p != end && *p != '=' && *p != ';'; ++p, shift += 8)
-            if (shift < 56)
-                packed |= std::uint64_t{static_cast<unsigned char>(*p)} << shift;
+        p = FindEitherByte(p, end, '=', ';');
+        std::uint64_t packed = PackedPrefix(keyStart, p, end);
         if (p == end)
             break;
         if (*p == ';') { // no "=": not a pair

@@ -37,16 +37,18 @@ void ExpectSameAsMap(const std::string& line) {
 TEST(FrtRecord, ReadsTheKnownKeysAsTheAttributeMapDoes) {
     for (const std::string& line : std::initializer_list<std::string>{
              "PID=1;E=2480516.572;N=1217839.320;HO=449.490;GROUP=SIGN;CODE=C25;PCLASS=EST",
-             "E=1;E=;E=2",                         // the last non-empty value counts
-             "E=1;E=",                             // an empty value keeps the one before
-             "  E = 7 ;N\t=\t8  ;HO= 9\t",         // blanks around the value go, a tab at its end stays
-             "E =1;E=2",                           // a blank before "=" is part of the key
-             ";;;E=1;;;N=2;;",                     // empty pairs
-             "=5;E;N==3;HO=a=b",                   // no key, no "=", "=" inside the value
-             "LID=L 1;LSTYLE=2 Dot;LCOLOR=09687d", // blanks inside a value
-             "_DPX=1.5;_SLNAME=x;E=3",             // typed attributes
-             "e=1;Pid=2;GROUPX=3;GROU=4",          // near misses stay unknown
-             "", std::string("E\0=1;N=2", 8),      // a NUL makes another key
+             "E=1;E=;E=2",                              // the last non-empty value counts
+             "E=1;E=",                                  // an empty value keeps the one before
+             "  E = 7 ;N\t=\t8  ;HO= 9\t",              // blanks around the value go, a tab at its end stays
+             "E =1;E=2",                                // a blank before "=" is part of the key
+             ";;;E=1;;;N=2;;",                          // empty pairs
+             "=5;E;N==3;HO=a=b",                        // no key, no "=", "=" inside the value
+             "LID=L 1;LSTYLE=2 Dot;LCOLOR=09687d",      // blanks inside a value
+             "_DPX=1.5;_SLNAME=x;E=3",                  // typed attributes
+             "e=1;Pid=2;GROUPX=3;GROU=4",               // near misses stay unknown
+             "LCOLORS=1;SSTYLEXY=2;PCLASSPCLASS=3;E=4", // keys of 7, 8 and 12 bytes
+             "N=1;E",                                   // a key at the very end of the line
+             "", std::string("E\0=1;N=2", 8),           // a NUL makes another key
          })
         ExpectSameAsMap(line);
 }
