@@ -112,10 +112,6 @@ std::int32_t ParseInt(std::string_view text) {
     return ParseDecimal<std::int32_t>(text);
 }
 
-std::int64_t ParseLong(std::string_view text) {
-    return ParseDecimal<std::int64_t>(text);
-}
-
 std::uint32_t ParseHex(std::string_view text) {
     text = SkipSpace(text);
     const bool negative = TakeSign(text);

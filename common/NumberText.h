@@ -26,7 +26,6 @@ inline std::string_view SkipSpace(std::string_view text) {
 
 double ParseDouble(std::string_view text);
 std::int32_t ParseInt(std::string_view text);
-std::int64_t ParseLong(std::string_view text);
 // As "%x" into an unsigned 32-bit value: optional sign, optional 0x prefix, hex digits.
 std::uint32_t ParseHex(std::string_view text);
 

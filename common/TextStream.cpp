@@ -127,19 +127,6 @@ void TextStream::Line(std::string_view text) {
     EndLine();
 }
 
-void TextStream::Int(std::int64_t value) {
-    char* out = Reserve(kNumberRoom);
-    const auto result = std::to_chars(out, out + kNumberRoom, value);
-    m_used += static_cast<std::size_t>(result.ptr - out);
-    EndLine();
-}
-
-void TextStream::Real(double value) {
-    char* out = Reserve(kNumberRoom);
-    m_used += static_cast<std::size_t>(numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals) - out);
-    EndLine();
-}
-
 char* TextStream::PutLine(char* out, std::string_view line) {
     CopyBytes(out, line.data(), line.size());
     out += line.size();

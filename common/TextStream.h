@@ -48,10 +48,8 @@ public:
     void SetDecimals(int decimals);
     [[nodiscard]] int Decimals() const { return m_decimals; }
 
-    // One line each: the value and the line end.
+    // One line: the text and the line end.
     void Line(std::string_view text);
-    void Int(std::int64_t value);
-    void Real(double value);
 
     // Bytes as they stand, line ends included; a large run goes to the sink without a copy.
     void Bytes(std::string_view bytes) { Put(bytes); }
