@@ -24,26 +24,3 @@ inline const char* FindByte(const char* p, const char* end, char byte) {
         ++p;
     return p;
 }
-
-// The first `a` or `b` in [p, end), or end, the same way.
-inline const char* FindEitherByte(const char* p, const char* end, char a, char b) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-    const std::uint64_t patternA = kOnes * static_cast<unsigned char>(a);
-    const std::uint64_t patternB = kOnes * static_cast<unsigned char>(b);
-    for (; end - p >= 8; p += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, sizeof word);
-        const std::uint64_t wordA = word ^ patternA;
-        const std::uint64_t wordB = word ^ patternB;
-        // Each side's lowest flagged bit is its first match, so the lowest of both is the first.
-        const std::uint64_t zero = ((wordA - kOnes) & ~wordA & kHighs) | ((wordB - kOnes) & ~wordB & kHighs);
-        if (zero != 0)
-            return p + __builtin_ctzll(zero) / 8;
-    }
-#endif
-    while (p != end && *p != a && *p != b)
-        ++p;
-    return p;
-}
