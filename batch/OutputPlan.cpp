@@ -48,7 +48,7 @@ std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideF
     std::map<std::string, const BatchJob*> outputs;
     for (const BatchJob& job : jobs) {
         if (job.target == kStandardStream) {
-            outputs.emplace(kOutputStream, &job); // a stream, no file to clash with
+            outputs.emplace(kOutputStream, &job); // no file, but no other output may go there
             continue;
         }
         const std::string identity = IdentityOf(job.target);

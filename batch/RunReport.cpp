@@ -1,7 +1,7 @@
 #include "batch/RunReport.h"
 
-#include "batch/TerminalText.h"
 #include "common/NumberText.h"
+#include "common/Utf8.h"
 
 #include <cmath>
 #include <cstdio>
@@ -62,7 +62,7 @@ void AppendString(std::string& out, std::string_view text) {
             out += kHex[c & 15U];
         } else if (c < 0x80) {
             out += static_cast<char>(c);
-        } else if (const std::size_t length = terminaltext::SequenceLength(text); length > 1) {
+        } else if (const std::size_t length = utf8::SequenceLength(text); length > 1) {
             out.append(text.data(), length);
             text.remove_prefix(length - 1);
         } else {

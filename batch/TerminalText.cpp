@@ -15,7 +15,7 @@ std::string Printable(std::string_view text, std::size_t limit) {
     std::string out;
     out.reserve(text.size() < limit ? text.size() : limit + 3);
     for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = SequenceLength(text.substr(at));
+        std::size_t length = utf8::SequenceLength(text.substr(at));
         // U+0080 to U+009F, the C1 controls in UTF-8.
         const bool c1 = length == 2 && static_cast<unsigned char>(text[at]) == 0xC2 &&
                         static_cast<unsigned char>(text[at + 1]) <= 0x9F;
@@ -32,10 +32,6 @@ std::string Printable(std::string_view text, std::size_t limit) {
         at += length;
     }
     return out;
-}
-
-std::size_t SequenceLength(std::string_view text) {
-    return utf8::SequenceLength(text);
 }
 
 } // namespace terminaltext

@@ -12,8 +12,4 @@ namespace terminaltext {
 // boundary, and "..." added.
 std::string Printable(std::string_view text, std::size_t limit = std::string_view::npos);
 
-// The length of the well-formed UTF-8 sequence of two to four bytes at the start of `text`, or
-// 0 (also for a plain ASCII byte).
-std::size_t SequenceLength(std::string_view text);
-
 } // namespace terminaltext

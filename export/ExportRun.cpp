@@ -17,6 +17,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace exportrun {
@@ -31,6 +32,12 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
 
 namespace {
 
+// The kinds of entity a drawing's ENTITIES section holds, with their DXF names.
+constexpr std::pair<DxfEntityType, const char*> kEntityKinds[] = {
+    {DXF_ENTITY_POINT, "POINT"},   {DXF_ENTITY_INSERT, "INSERT"},     {DXF_ENTITY_TEXT, "TEXT"},
+    {DXF_ENTITY_LINE, "LINE"},     {DXF_ENTITY_POLYLINE, "POLYLINE"}, {DXF_ENTITY_VERTEX, "VERTEX"},
+    {DXF_ENTITY_CIRCLE, "CIRCLE"}, {DXF_ENTITY_ATTRIB, "ATTRIB"}};
+
 bool SameNumber(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
 }
@@ -44,13 +51,11 @@ bool SamePoint(const DxfPoint3& a, const DxfPoint3& b) {
 bool SameMeasure(const CDxfDocument& made, const CDxfDocument& measured) {
     const CDxfTables& a = made.tables();
     const CDxfTables& b = measured.tables();
-    constexpr DxfEntityType kTypes[] = {DXF_ENTITY_VERTEX,   DXF_ENTITY_POINT,  DXF_ENTITY_LINE,
-                                        DXF_ENTITY_POLYLINE, DXF_ENTITY_INSERT, DXF_ENTITY_TEXT,
-                                        DXF_ENTITY_CIRCLE,   DXF_ENTITY_ATTRIB};
     return made.entityCount() == measured.entityCount() &&
-           std::all_of(
-               std::begin(kTypes), std::end(kTypes),
-               [&](DxfEntityType t) { return made.entitiesOfType(t) == measured.entitiesOfType(t); }) &&
+           std::all_of(std::begin(kEntityKinds), std::end(kEntityKinds),
+                       [&](const auto& kind) {
+                           return made.entitiesOfType(kind.first) == measured.entitiesOfType(kind.first);
+                       }) &&
            SamePoint(a.extMin(), b.extMin()) && SamePoint(a.extMax(), b.extMax()) &&
            std::equal(a.layers().begin(), a.layers().end(), b.layers().begin(), b.layers().end(),
                       [](const CDxfLayer& x, const CDxfLayer& y) {
@@ -74,11 +79,7 @@ void TakeFigures(const CDxfDocument& measured, ConversionResult& result) {
     result.layers = measured.tables().layers().size();
     for (const CDxfLayer& layer : measured.tables().layers())
         result.layerEntities.push_back({layer.name, layer.entities});
-    constexpr std::pair<DxfEntityType, const char*> kKinds[] = {
-        {DXF_ENTITY_POINT, "POINT"},   {DXF_ENTITY_INSERT, "INSERT"},     {DXF_ENTITY_TEXT, "TEXT"},
-        {DXF_ENTITY_LINE, "LINE"},     {DXF_ENTITY_POLYLINE, "POLYLINE"}, {DXF_ENTITY_VERTEX, "VERTEX"},
-        {DXF_ENTITY_CIRCLE, "CIRCLE"}, {DXF_ENTITY_ATTRIB, "ATTRIB"}};
-    for (const auto& [type, name] : kKinds)
+    for (const auto& [type, name] : kEntityKinds)
         if (const std::uint64_t count = measured.entitiesOfType(type); count > 0)
             result.typeEntities.push_back({name, count});
     result.low = measured.tables().extMin();
