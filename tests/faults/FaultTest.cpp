@@ -400,25 +400,33 @@ TEST(Faults, AnInputChangedBetweenThePassesIsNoticed) {
     for (const char* threads : {"1", "2"}) {
         for (const bool byRename : {false, true}) {
             SCOPED_TRACE(std::string("threads ") + threads + (byRename ? ", by rename" : ", in place"));
-            const std::string input = dir.Write("big.frt", original);
-            struct stat before {};
-            stat(input.c_str(), &before);
+            const std::string input = dir.File("big.frt");
             RunSetup setup;
             setup.errorFile = dir.File("err.txt");
-            const auto start = std::chrono::steady_clock::now();
-            const pid_t pid = Spawn({"-q", "-j", threads, input}, setup);
-            // The temporary drawing is made when the second pass begins.
-            ASSERT_TRUE(WaitFor([&] { return TemporaryDrawingExists(dir); }, pid));
-            if (byRename) {
-                const std::string next = dir.Write("next.frt", edited);
-                fs::rename(next, input);
-            } else {
-                std::FILE* file = std::fopen(input.c_str(), "r+b");
-                ASSERT_NE(file, nullptr);
-                std::fwrite(edited.data(), 1, edited.size(), file);
-                std::fclose(file);
+            // On a busy machine the change may land only after the program has read the file for
+            // the last time: it then rightly converts the original. Such a round says nothing
+            // about the check and is run again.
+            Outcome outcome;
+            for (int round = 0; round < 5; ++round) {
+                fs::remove(dir.File("big.dxf"));
+                dir.Write("big.frt", original);
+                const auto start = std::chrono::steady_clock::now();
+                const pid_t pid = Spawn({"-q", "-j", threads, input}, setup);
+                // The temporary drawing is made when the second pass begins.
+                ASSERT_TRUE(WaitFor([&] { return TemporaryDrawingExists(dir); }, pid));
+                if (byRename) {
+                    const std::string next = dir.Write("next.frt", edited);
+                    fs::rename(next, input);
+                } else {
+                    std::FILE* file = std::fopen(input.c_str(), "r+b");
+                    ASSERT_NE(file, nullptr);
+                    std::fwrite(edited.data(), 1, edited.size(), file);
+                    std::fclose(file);
+                }
+                outcome = Wait(pid, start);
+                if (outcome.status != 0)
+                    break;
             }
-            const Outcome outcome = Wait(pid, start);
             EXPECT_EQ(outcome.status, 1);
             EXPECT_NE(ReadFile(setup.errorFile)
                           .find(input + " was changed while it was converted; nothing was written"),
