@@ -60,6 +60,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
         !askReplace(files.OutputPath()))
         return outcome;
     settings.Store(store);
+    // Choices that could not be kept do not stop the export: the next start shows the old ones.
+    (void)store.Flush();
     ExportOptions options = settings.Build();
     // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
     if (std::string problem = files.Refresh(); !problem.empty()) {

@@ -12,4 +12,7 @@ public:
                                  std::string_view fallback) = 0;
     virtual void WriteInt(std::string_view section, std::string_view name, int value) = 0;
     virtual void WriteText(std::string_view section, std::string_view name, std::string_view value) = 0;
+    // Keeps what was written for the next start; false when that failed. A store that keeps
+    // each value as it is written has nothing left to do.
+    [[nodiscard]] virtual bool Flush() { return true; }
 };

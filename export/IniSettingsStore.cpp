@@ -113,8 +113,12 @@ std::string Escape(std::string_view text) {
 
 IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
     std::string content;
-    m_problem =
-        filesys::StateOf(m_path, false).exists ? Unusable(m_path, content) : "no stored settings there";
+    if (filesys::StateOf(m_path, false).exists) {
+        m_problem = filesys::ReadSmallFile(m_path, kMaxBytes, content);
+        m_refused = !m_problem.empty();
+    } else {
+        m_problem = "no stored settings there";
+    }
     std::istringstream in(content);
     std::string section;
     for (std::string line; std::getline(in, line);) {
@@ -130,13 +134,6 @@ IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
             continue;
         m_values[{section, std::string(Trim(text.substr(0, eq)))}] = std::string(Trim(text.substr(eq + 1)));
     }
-}
-
-std::string IniSettingsStore::Unusable(const std::string& path, std::string& content) {
-    content.clear();
-    if (!filesys::StateOf(path, false).exists)
-        return {};
-    return filesys::ReadSmallFile(path, kMaxBytes, content);
 }
 
 std::string IniSettingsStore::UserPath() {
@@ -181,7 +178,9 @@ void IniSettingsStore::WriteText(std::string_view section, std::string_view name
     m_values[{std::string(section), std::string(name)}] = Escape(text);
 }
 
-bool IniSettingsStore::Save() const {
+bool IniSettingsStore::Flush() {
+    if (m_refused)
+        return false;
     std::string text;
     std::string section = "\x01"; // no real section has this name
     for (const auto& [key, value] : m_values) {

@@ -1,13 +1,14 @@
 // frt2dxf: the desktop converter. Started with the path of an FRT file, it shows the
 // "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "app/CExportApp.h"
-#include "app/desktop/QtSettingsStore.h"
 #include "app/desktop/QtStartUpUi.h"
 #include "common/PendingFiles.h"
+#include "export/IniSettingsStore.h"
 
 #include <QApplication>
 
 #include <clocale>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,11 @@ int main(int argc, char** argv) {
     // The system hands the arguments over already split; a double quote in one is part of the
     // file's name.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    QtSettingsStore store;
+    // The batch converter's --from-settings reads the same file.
+    IniSettingsStore store(IniSettingsStore::UserPath());
+    if (store.Refused())
+        std::fprintf(stderr, "frt2dxf: %s: %s; using the defaults\n", IniSettingsStore::UserPath().c_str(),
+                     store.Problem().c_str());
     QtStartUpUi ui(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), store);
     CExportApp::StartUp(CExportApp::JoinArguments(arguments), ui);
     return 0;

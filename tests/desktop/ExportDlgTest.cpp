@@ -1,7 +1,6 @@
 // The "DXF Export" dialog with real widgets on the offscreen platform. Every test keeps its
 // settings store and files in a temporary directory, never the user's own.
 #include "app/desktop/CExportDlg.h"
-#include "app/desktop/QtSettingsStore.h"
 #include "app/desktop/QtStartUpUi.h"
 #include "export/IniSettingsStore.h"
 
@@ -83,8 +82,8 @@ private:
     std::vector<Message> m_messages;
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    std::unique_ptr<QtSettingsStore> Store() {
-        return std::make_unique<QtSettingsStore>(Path("settings.ini"));
+    std::unique_ptr<IniSettingsStore> Store() {
+        return std::make_unique<IniSettingsStore>(Path("settings.ini").toStdString());
     }
     std::unique_ptr<CExportDlg> Dialog(ISettingsStore& store, const QString& languageDir = QString()) {
         auto dialog =
@@ -210,15 +209,19 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QVERIFY(dxf.rfind("  0\r\nSECTION\r\n", 0) == 0);
         QVERIFY(dxf.find("  8\r\nPoint_ID\r\n") != std::string::npos);
         QVERIFY(dxf.find("INSERT\r\n  2\r\nEstimated\r\n  8\r\nTREE\r\n") != std::string::npos);
+        // OK kept the choices; a text with a comma and a non-ASCII letter goes in as well.
+        store->WriteText("Dxf_Export", "NameHeight", "H\xc3\xb6he, 2");
+        QVERIFY(store->Flush());
+        // Qt reads the file as its own (older versions wrote it through QSettings) ...
         QSettings stored(Path("settings.ini"), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("Dxf_Export/SymbolSize")).toString(),
                  QStringLiteral("100.000000"));
         QCOMPARE(stored.value(QStringLiteral("Dxf_Export/LabelPoint")).toInt(), 1);
         QCOMPARE(stored.value(QStringLiteral("Dxf_Export/NamePointId")).toString(),
                  QStringLiteral("Point ID"));
-        // The batch converter reads the same file with --from-settings.
-        store->WriteText("Dxf_Export", "NameHeight", "H\xc3\xb6he, 2");
-        store->Settings().sync();
+        QCOMPARE(stored.value(QStringLiteral("Dxf_Export/NameHeight")).toString(),
+                 QString::fromUtf8("H\xc3\xb6he, 2"));
+        // ... and so does the batch converter's --from-settings.
         IniSettingsStore plain(Path("settings.ini").toStdString());
         QCOMPARE(plain.ReadText("Dxf_Export", "NamePointId", ""), std::string("Point ID"));
         QCOMPARE(plain.ReadText("Dxf_Export", "NameHeight", ""), std::string("H\xc3\xb6he, 2"));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 TEST(ExportSettings, FirstRunDefaults) {
     MemoryStore empty;
     ExportSettings settings;
@@ -119,9 +121,36 @@ TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
     EXPECT_EQ(store.ReadInt("General", "X", 0), 1);
     store.WriteText("Dxf_Export", "NameEastNorth", " a;b ");
     store.WriteInt("Dxf_Export", "DecimalsH", 7);
-    ASSERT_TRUE(store.Save());
+    ASSERT_TRUE(store.Flush());
     IniSettingsStore again(path);
     EXPECT_EQ(again.ReadText("Dxf_Export", "NameEastNorth", ""), " a;b ");
     EXPECT_EQ(again.ReadInt("Dxf_Export", "DecimalsH", 0), 7);
     EXPECT_EQ(again.ReadText("Dxf_Export", "NameCode", ""), "  padded, name  ");
+}
+
+// The desktop program keeps its choices here: a file it cannot use stays exactly as it is.
+TEST(IniSettingsStore, AFileItCannotUseIsNeitherReadNorReplaced) {
+    TempDir dir;
+    const std::string large = dir.Write("large.ini", std::string("[Dxf_Export]\nDecimalsEN=5\n") +
+                                                         std::string(IniSettingsStore::kMaxBytes, ';'));
+    const std::string folder = dir.File("folder.ini");
+    std::filesystem::create_directory(folder);
+    for (const std::string& path : {large, folder}) {
+        IniSettingsStore store(path);
+        EXPECT_TRUE(store.Refused()) << path;
+        EXPECT_FALSE(store.Problem().empty()) << path;
+        EXPECT_EQ(store.ReadInt("Dxf_Export", "DecimalsEN", 3), 3) << path;
+        store.WriteInt("Dxf_Export", "DecimalsEN", 7);
+        EXPECT_FALSE(store.Flush()) << path;
+    }
+    EXPECT_EQ(std::filesystem::file_size(large), 26 + IniSettingsStore::kMaxBytes);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    // No file yet: the defaults, and the first Flush makes it, folders and all.
+    IniSettingsStore fresh(dir.File("new/frt2dxf.ini"));
+    EXPECT_FALSE(fresh.Refused());
+    EXPECT_EQ(fresh.Problem(), "no stored settings there");
+    fresh.WriteInt("Dxf_Export", "DecimalsEN", 7);
+    ASSERT_TRUE(fresh.Flush());
+    EXPECT_EQ(IniSettingsStore(dir.File("new/frt2dxf.ini")).ReadInt("Dxf_Export", "DecimalsEN", 3), 7);
 }
