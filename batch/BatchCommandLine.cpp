@@ -77,10 +77,6 @@ bool WantsStoredSettings(const std::vector<std::string>& args) {
     return false;
 }
 
-std::string StoredValueProblem(const ExportSettings& s) {
-    return settingschema::Problem(s);
-}
-
 namespace {
 
 // What an option works on while the command line is read.
@@ -88,43 +84,32 @@ struct Parse {
     ExportSettings& s;
     BatchRequest& request;
     std::string& error;
+    std::string option; // as the messages name the option being read: "-j", "--jobs"
 
-    bool Fail(std::string text) {
-        error = std::move(text);
+    bool Fail(const std::string& text) {
+        error = option + ": " + text;
         return false;
     }
-    bool Decimals(const char* option, const std::string& value, int& target) {
+    bool Decimals(const std::string& value, int& target) {
         if (!numtext::ParseWhole(value, &target) || target < 0 || target > settingschema::kMaxDecimals)
-            return Fail(std::string(option) + ": the number of decimals must be from 0 to 16, not '" + value +
-                        "'");
+            return Fail("the number of decimals must be from 0 to 16, not '" + value + "'");
         return true;
     }
-    bool Jobs(const char* option, const std::string& value) {
-        constexpr int kMostJobs = 256;
-        // Every job's temporary drawing must be known to the interrupt handler.
-        static_assert(kMostJobs + 8 <= pendingfiles::kCapacity, "room for every job's temporary file");
-        int count = 0;
-        if (!numtext::ParseWhole(value, &count) || count < 1 || count > kMostJobs)
-            return Fail(std::string(option) + ": the number of jobs must be from 1 to 256, not '" + value +
-                        "'");
-        request.jobs = static_cast<unsigned>(count);
-        return true;
-    }
-    bool Output(const char* option, const std::string& value) {
+    bool Path(const std::string& value, std::string& target, const char* what) {
         if (value.empty())
-            return Fail(std::string(option) + ": the output path is empty");
-        request.output = value;
+            return Fail(std::string("the ") + what + " is empty");
+        target = value;
         return true;
     }
     // KIND=REST of the label options, with the label's setting of that kind; false when KIND
     // names no label.
-    bool LabelValue(const char* option, const char* form, const std::string& value, Kind kind,
-                    const Setting*& setting, std::string& rest) {
+    bool LabelValue(const char* form, const std::string& value, Kind kind, const Setting*& setting,
+                    std::string& rest) {
         const std::size_t eq = value.find('=');
         setting = eq != std::string::npos ? settingschema::LabelSetting(value.substr(0, eq), kind) : nullptr;
         if (setting == nullptr)
-            return Fail(std::string(option) + ": expected " + form + " with KIND " +
-                        settingschema::kLabelKinds + ", not '" + value + "'");
+            return Fail(std::string("expected ") + form + " with KIND " + settingschema::kLabelKinds +
+                        ", not '" + value + "'");
         rest = value.substr(eq + 1);
         return true;
     }
@@ -142,89 +127,85 @@ template <bool BatchRequest::*Field> bool SetFlag(Parse& p, const std::string& /
 
 struct Option {
     const char* name;
+    char letter; // of the short form, or none
     bool takesValue;
     bool (*apply)(Parse& p, const std::string& value);
 };
 
 // Every option, with what it does. Switches ignore the value.
 const Option kOptions[] = {
-    {"--no-points", false, SetSetting<&ExportSettings::m_bExportPoints, 0>},
-    {"--no-lines", false, SetSetting<&ExportSettings::m_bExportLines, 0>},
-    {"--no-areas", false, SetSetting<&ExportSettings::m_bExportAreas, 0>},
-    {"--no-symbols", false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
-    {"--point-attributes", false, SetSetting<&ExportSettings::m_bPointAttributes, 1>},
-    {"--2d", false, SetSetting<&ExportSettings::m_nDimension, 0>},
-    {"--separate-lines", false, SetSetting<&ExportSettings::m_nLineExport, 0>},
-    {"--single-layer", false, SetSetting<&ExportSettings::m_bLayerPerCode, 0>},
-    {"--from-settings", false, SetFlag<&BatchRequest::fromSettings>},
-    {"--strict", false, SetFlag<&BatchRequest::strict>},
-    {"-n", false, SetFlag<&BatchRequest::noClobber>},
-    {"--report", true,
-     [](Parse& p, const std::string& value) {
-         if (value.empty())
-             return p.Fail("--report: the report path is empty");
-         p.request.report = value;
-         return true;
-     }},
-    {"--no-clobber", false, SetFlag<&BatchRequest::noClobber>},
-    {"--preview", true,
-     [](Parse& p, const std::string& value) {
-         if (value.empty())
-             return p.Fail("--preview: the picture's path is empty");
-         p.request.preview = value;
-         return true;
-     }},
-    {"--preview-labels", false, SetFlag<&BatchRequest::previewLabels>},
-    {"-q", false, SetFlag<&BatchRequest::quiet>},
-    {"--quiet", false, SetFlag<&BatchRequest::quiet>},
-    {"-h", false, SetFlag<&BatchRequest::help>},
-    {"--help", false, SetFlag<&BatchRequest::help>},
-    {"--version", false, SetFlag<&BatchRequest::version>},
-    {"-o", true, [](Parse& p, const std::string& v) { return p.Output("-o", v); }},
-    {"--output", true, [](Parse& p, const std::string& v) { return p.Output("--output", v); }},
-    {"--label", true,
+    {"--no-points", 0, false, SetSetting<&ExportSettings::m_bExportPoints, 0>},
+    {"--no-lines", 0, false, SetSetting<&ExportSettings::m_bExportLines, 0>},
+    {"--no-areas", 0, false, SetSetting<&ExportSettings::m_bExportAreas, 0>},
+    {"--no-symbols", 0, false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
+    {"--point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 1>},
+    {"--2d", 0, false, SetSetting<&ExportSettings::m_nDimension, 0>},
+    {"--separate-lines", 0, false, SetSetting<&ExportSettings::m_nLineExport, 0>},
+    {"--single-layer", 0, false, SetSetting<&ExportSettings::m_bLayerPerCode, 0>},
+    {"--from-settings", 0, false, SetFlag<&BatchRequest::fromSettings>},
+    {"--strict", 0, false, SetFlag<&BatchRequest::strict>},
+    {"--report", 0, true,
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.report, "report path"); }},
+    {"--no-clobber", 'n', false, SetFlag<&BatchRequest::noClobber>},
+    {"--preview", 0, true,
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.preview, "picture's path"); }},
+    {"--preview-labels", 0, false, SetFlag<&BatchRequest::previewLabels>},
+    {"--quiet", 'q', false, SetFlag<&BatchRequest::quiet>},
+    {"--help", 'h', false, SetFlag<&BatchRequest::help>},
+    {"--version", 0, false, SetFlag<&BatchRequest::version>},
+    {"--output", 'o', true,
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.output, "output path"); }},
+    {"--label", 0, true,
      [](Parse& p, const std::string& kind) {
          const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
          if (label == nullptr)
-             return p.Fail("--label: unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
+             return p.Fail("unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
          p.s.*label->number = 1;
          return true;
      }},
-    {"--label-layer", true,
+    {"--label-layer", 0, true,
      [](Parse& p, const std::string& value) {
          const Setting* layer = nullptr;
          std::string name;
-         if (!p.LabelValue("--label-layer", "KIND=NAME", value, Kind::LayerName, layer, name))
+         if (!p.LabelValue("KIND=NAME", value, Kind::LayerName, layer, name))
              return false;
          if (name.size() > settingschema::kMaxLayerName)
-             return p.Fail("--label-layer: the layer name may have at most 32 bytes");
+             return p.Fail("the layer name may have at most 32 bytes");
          p.s.*layer->text = name;
          return true;
      }},
-    {"--label-colour", true,
+    {"--label-colour", 0, true,
      [](Parse& p, const std::string& value) {
          const Setting* colour = nullptr;
          std::string text;
          int number = -1;
-         if (!p.LabelValue("--label-colour", "KIND=N", value, Kind::Colour, colour, text))
+         if (!p.LabelValue("KIND=N", value, Kind::Colour, colour, text))
              return false;
          if (!numtext::ParseWhole(text, &number) || number < 0 || number > ExportSettings::kColourCount)
-             return p.Fail("--label-colour: the colour number must be from 0 to 7, not '" + text + "'");
+             return p.Fail("the colour number must be from 0 to 7, not '" + text + "'");
          p.s.*colour->number = number - 1; // the list index; 0 is no selection
          return true;
      }},
-    {"--decimals-en", true,
-     [](Parse& p, const std::string& v) { return p.Decimals("--decimals-en", v, p.s.m_nDecimalsEN); }},
-    {"--decimals-h", true,
-     [](Parse& p, const std::string& v) { return p.Decimals("--decimals-h", v, p.s.m_nDecimalsH); }},
-    {"-j", true, [](Parse& p, const std::string& v) { return p.Jobs("-j", v); }},
-    {"--jobs", true, [](Parse& p, const std::string& v) { return p.Jobs("--jobs", v); }},
-    {"--symbol-size", true,
+    {"--decimals-en", 0, true,
+     [](Parse& p, const std::string& v) { return p.Decimals(v, p.s.m_nDecimalsEN); }},
+    {"--decimals-h", 0, true, [](Parse& p, const std::string& v) { return p.Decimals(v, p.s.m_nDecimalsH); }},
+    {"--jobs", 'j', true,
+     [](Parse& p, const std::string& value) {
+         constexpr int kMostJobs = 256;
+         // Every job's temporary drawing must be known to the interrupt handler.
+         static_assert(kMostJobs + 8 <= pendingfiles::kCapacity, "room for every job's temporary file");
+         int count = 0;
+         if (!numtext::ParseWhole(value, &count) || count < 1 || count > kMostJobs)
+             return p.Fail("the number of jobs must be from 1 to 256, not '" + value + "'");
+         p.request.jobs = static_cast<unsigned>(count);
+         return true;
+     }},
+    {"--symbol-size", 0, true,
      [](Parse& p, const std::string& value) {
          double size = 0;
          if (!numtext::ParseWhole(value, &size) || size < settingschema::kMinSymbolSize ||
              size > settingschema::kMaxSymbolSize)
-             return p.Fail("--symbol-size: the symbol size must be from 1 to 999999, not '" + value + "'");
+             return p.Fail("the symbol size must be from 1 to 999999, not '" + value + "'");
          p.s.m_fSymbolSize = static_cast<float>(size);
          return true;
      }},
@@ -237,8 +218,6 @@ const Option* FindLong(const std::string& name, std::string& error) {
     std::string candidates;
     for (const Option& option : kOptions) {
         const std::string_view full = option.name;
-        if (full.rfind("--", 0) != 0)
-            continue;
         if (full == name)
             return &option;
         if (full.rfind(name, 0) == 0) {
@@ -256,9 +235,8 @@ const Option* FindLong(const std::string& name, std::string& error) {
 }
 
 const Option* FindShort(char letter) {
-    const char name[] = {'-', letter, '\0'};
     for (const Option& option : kOptions)
-        if (std::string_view(option.name) == name)
+        if (option.letter == letter)
             return &option;
     return nullptr;
 }
@@ -271,25 +249,28 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
     if (arg.rfind("--", 0) == 0) {
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
-        std::string error;
-        const Option* option = FindLong(name, error);
+        const Option* option = FindLong(name, parse.error);
         if (option == nullptr)
-            return parse.Fail(error);
+            return false;
+        parse.option = option->name;
         if (!option->takesValue && eq != std::string::npos)
-            return parse.Fail(std::string(option->name) + ": takes no value");
+            return parse.Fail("takes no value");
         std::string value;
         if (eq != std::string::npos)
             value = arg.substr(eq + 1);
         else if (option->takesValue && i + 1 >= args.size())
-            return parse.Fail(std::string(option->name) + ": a value is missing");
+            return parse.Fail("a value is missing");
         else if (option->takesValue)
             value = args[++i];
         return option->apply(parse, value);
     }
     for (std::size_t at = 1; at < arg.size(); ++at) {
         const Option* option = FindShort(arg[at]);
-        if (option == nullptr)
-            return parse.Fail("unknown option '-" + std::string(1, arg[at]) + "'");
+        parse.option = "-" + std::string(1, arg[at]);
+        if (option == nullptr) {
+            parse.error = "unknown option '" + parse.option + "'";
+            return false;
+        }
         if (!option->takesValue) {
             if (!option->apply(parse, {}))
                 return false;
@@ -298,7 +279,7 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
         std::string value = arg.substr(at + 1);
         if (value.empty() && at + 1 == arg.size()) {
             if (i + 1 >= args.size())
-                return parse.Fail(std::string(option->name) + ": a value is missing");
+                return parse.Fail("a value is missing");
             value = args[++i];
         }
         return option->apply(parse, value);
@@ -310,7 +291,7 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
 
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, BatchRequest& request,
                       std::string& error) {
-    Parse parse{s, request, error};
+    Parse parse{s, request, error, {}};
     bool optionsDone = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -327,14 +308,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
     }
     if (request.help || request.version)
         return true;
+    const auto fail = [&error](const char* text) {
+        error = text;
+        return false;
+    };
     if (request.inputs.empty())
-        return parse.Fail("no input file given");
+        return fail("no input file given");
     if (!request.output.empty() && request.inputs.size() != 1)
-        return parse.Fail("--output: only with one input file");
+        return fail("--output: only with one input file");
     if (!request.preview.empty() && request.inputs.size() != 1)
-        return parse.Fail("--preview: only with one input file");
+        return fail("--preview: only with one input file");
     if (request.previewLabels && request.preview.empty())
-        return parse.Fail("--preview-labels: only with --preview");
+        return fail("--preview-labels: only with --preview");
     return true;
 }
 

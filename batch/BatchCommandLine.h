@@ -33,9 +33,6 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& sett
                       std::string& error);
 // True when the arguments ask for the stored settings as the starting point.
 bool WantsStoredSettings(const std::vector<std::string>& args);
-// The first value out of the dialog's limits, as "Name=value: reason" with its stored name, or
-// empty. Only stored values can be out of limits: the options are checked as they are read.
-std::string StoredValueProblem(const ExportSettings& settings);
 
 extern const char* const kBatchUsage;
 

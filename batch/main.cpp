@@ -12,6 +12,7 @@
 #include "common/PendingFiles.h"
 #include "common/TempFile.h"
 #include "export/ExportRun.h"
+#include "export/SettingsSchema.h"
 #include "frt/FrtHeader.h"
 
 #include <algorithm>
@@ -298,8 +299,9 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", kProgram, FRT2DXF_VERSION);
         return 0;
     }
+    // Only stored values can be out of limits: the options are checked as they are read.
     if (fromSettings) {
-        if (const std::string problem = batchcli::StoredValueProblem(settings); !problem.empty()) {
+        if (const std::string problem = settingschema::Problem(settings); !problem.empty()) {
             Fail(storedsettings::Place(), problem);
             return 2;
         }

@@ -16,55 +16,23 @@ namespace {
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kMargin = 10.0;
 
-// The fixed line types, written as they stand: (code, value) pairs after "  0", "LTYPE".
-struct Group {
-    int code;
-    std::string_view value;
+// The fixed line types, written as they stand: name, description, number of dash elements,
+// pattern length and the dash elements.
+struct LineType {
+    std::string_view name;
+    std::string_view description;
+    std::string_view dashCount;
+    std::string_view length;
+    std::array<std::string_view, 4> dashes;
 };
-using LineTypeGroups = std::array<Group, 10>;
-constexpr std::array<LineTypeGroups, 5> kLineTypes = {{
-    {{{kName, "Solid_Line"},
-      {kFlags, "0"},
-      {kDescription, "Solid Line"},
-      {kHorizontalAlign, "65"},
-      {kVerticalAlign, "0"},
-      {kSize, "0.0"}}},
-    {{{kName, "Dashed_Line"},
-      {kFlags, "0"},
-      {kDescription, "Dashed Line"},
-      {kHorizontalAlign, "65"},
-      {kVerticalAlign, "2"},
-      {kSize, "0.75"},
-      {kDashLength, "0.50"},
-      {kDashLength, "-0.25"}}},
-    {{{kName, "Dotted_Line"},
-      {kFlags, "0"},
-      {kDescription, "Dotted Line"},
-      {kHorizontalAlign, "65"},
-      {kVerticalAlign, "2"},
-      {kSize, "0.25"},
-      {kDashLength, "0.00"},
-      {kDashLength, "-0.25"}}},
-    {{{kName, "Dashdot_Line"},
-      {kFlags, "0"},
-      {kDescription, "Dashdot Line"},
-      {kHorizontalAlign, "65"},
-      {kVerticalAlign, "2"},
-      {kSize, "0.75"},
-      {kDashLength, "0.50"},
-      {kDashLength, "0.00"}}},
+constexpr LineType kLineTypes[] = {
+    {"Solid_Line", "Solid Line", "0", "0.0", {}},
+    {"Dashed_Line", "Dashed Line", "2", "0.75", {"0.50", "-0.25"}},
+    {"Dotted_Line", "Dotted Line", "2", "0.25", {"0.00", "-0.25"}},
+    {"Dashdot_Line", "Dashdot Line", "2", "0.75", {"0.50", "0.00"}},
     // Line style 4 names this type; CAD programs reject a drawing that uses an undefined one.
-    {{{kName, "Dashdotdot_Line"},
-      {kFlags, "0"},
-      {kDescription, "Dashdotdot Line"},
-      {kHorizontalAlign, "65"},
-      {kVerticalAlign, "4"},
-      {kSize, "1.00"},
-      {kDashLength, "0.50"},
-      {kDashLength, "-0.25"},
-      {kDashLength, "0.00"},
-      {kDashLength, "-0.25"}}},
-}};
+    {"Dashdotdot_Line", "Dashdotdot Line", "4", "1.00", {"0.50", "-0.25", "0.00", "-0.25"}},
+};
 
 // The header variables in their order. Most have a fixed value; the others are computed from the
 // drawing and the settings when the header is written.
@@ -220,11 +188,17 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
 void CDxfTables::writeTables(TextStream& stream) const {
     BeginSection(stream, "TABLES");
     BeginTable(stream, "LTYPE", 1); // five entries follow: see dxfgroup
-    for (const LineTypeGroups& type : kLineTypes) {
+    for (const LineType& type : kLineTypes) {
         dxfgroup::Text(stream, dxfgroup::kStart, "LTYPE");
-        for (const Group& group : type)
-            if (!group.value.empty())
-                dxfgroup::Text(stream, group.code, group.value);
+        dxfgroup::Text(stream, dxfgroup::kName, type.name);
+        dxfgroup::Text(stream, dxfgroup::kFlags, "0");
+        dxfgroup::Text(stream, dxfgroup::kDescription, type.description);
+        dxfgroup::Text(stream, dxfgroup::kHorizontalAlign, "65"); // the alignment code, always "A"
+        dxfgroup::Text(stream, dxfgroup::kVerticalAlign, type.dashCount);
+        dxfgroup::Text(stream, dxfgroup::kSize, type.length);
+        for (const std::string_view dash : type.dashes)
+            if (!dash.empty())
+                dxfgroup::Text(stream, dxfgroup::kDashLength, dash);
     }
     EndTable(stream);
 

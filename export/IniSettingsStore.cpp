@@ -42,6 +42,9 @@ void AppendUtf8(std::string& out, unsigned code) {
     }
 }
 
+// The letters of QSettings' backslash escapes, each followed by what it stands for.
+constexpr std::string_view kEscapes("a\ab\bf\fv\vn\nt\tr\r0\0", 16);
+
 // A value as QSettings writes text: quotes keep blanks and separators, backslash escapes.
 std::string Unescape(std::string_view raw) {
     std::string out;
@@ -62,22 +65,8 @@ std::string Unescape(std::string_view raw) {
                     ++digits;
                 }
                 AppendUtf8(out, code);
-            } else if (e == 'a') {
-                out += '\a';
-            } else if (e == 'b') {
-                out += '\b';
-            } else if (e == 'f') {
-                out += '\f';
-            } else if (e == 'v') {
-                out += '\v';
-            } else if (e == 'n') {
-                out += '\n';
-            } else if (e == 't') {
-                out += '\t';
-            } else if (e == 'r') {
-                out += '\r';
-            } else if (e == '0') {
-                out += '\0';
+            } else if (const std::size_t at = kEscapes.find(e); at != std::string_view::npos && at % 2 == 0) {
+                out += kEscapes[at + 1];
             } else {
                 out += e;
             }

@@ -109,9 +109,10 @@ TEST(ExportSettings, PointAttributesAreKeptThroughTheStoreAndNeedSymbols) {
 
 TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
     TempDir dir;
-    const std::string path = dir.Write("s.ini", "[General]\nX=1\n\n[Dxf_Export]\nDecimalsEN=5\n"
-                                                "NameCode=\"  padded, name  \"\nNameHeight=H\\xf6he\n"
-                                                "NamePointId=Point ID\nSymbolSize=250.000000\n");
+    const std::string path =
+        dir.Write("s.ini", "[General]\nX=1\n\n[Dxf_Export]\nDecimalsEN=5\n"
+                           "NameCode=\"  padded, name  \"\nNameHeight=H\\xf6he\n"
+                           "NamePointId=Point ID\nSymbolSize=250.000000\nTabbed=a\\tb\\nc\\\\d\\q\n");
     IniSettingsStore store(path);
     EXPECT_EQ(store.ReadInt("Dxf_Export", "DecimalsEN", 3), 5);
     EXPECT_EQ(store.ReadInt("Dxf_Export", "DecimalsH", 3), 3);
@@ -119,6 +120,7 @@ TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
     EXPECT_EQ(store.ReadText("Dxf_Export", "NameHeight", ""), "H\xc3\xb6he");
     EXPECT_EQ(store.ReadText("Dxf_Export", "NamePointId", ""), "Point ID");
     EXPECT_EQ(store.ReadInt("General", "X", 0), 1);
+    EXPECT_EQ(store.ReadText("Dxf_Export", "Tabbed", ""), "a\tb\nc\\dq");
     store.WriteText("Dxf_Export", "NameEastNorth", " a;b ");
     store.WriteInt("Dxf_Export", "DecimalsH", 7);
     ASSERT_TRUE(store.Flush());
