@@ -50,20 +50,20 @@ enum class Computed {
 };
 struct HeaderVariable {
     std::string_view name;
-    std::string_view value; // a fixed value
-    int code = 0;           // of a fixed value
+    std::string_view value;       // a fixed value
+    dxfgroup::Code code = kStart; // of a fixed value
     Computed computed = Computed::None;
 };
 constexpr HeaderVariable kHeader[] = {
     {"$ACADVER", "AC1009", kText},
-    {"$EXTMIN", "", 0, Computed::ExtMin},
-    {"$EXTMAX", "", 0, Computed::ExtMax},
-    {"$LIMMIN", "", 0, Computed::LimMin},
-    {"$LIMMAX", "", 0, Computed::LimMax},
-    {"$LTSCALE", "", 0, Computed::LineTypeScale},
+    {"$EXTMIN", "", kStart, Computed::ExtMin},
+    {"$EXTMAX", "", kStart, Computed::ExtMax},
+    {"$LIMMIN", "", kStart, Computed::LimMin},
+    {"$LIMMAX", "", kStart, Computed::LimMax},
+    {"$LTSCALE", "", kStart, Computed::LineTypeScale},
     {"$ATTMODE", "1", kFlags},
     {"$FILLMODE", "1", kFlags},
-    {"$TEXTSIZE", "", 0, Computed::TextSize},
+    {"$TEXTSIZE", "", kStart, Computed::TextSize},
     {"$TEXTSTYLE", "STANDARD", kTextStyle},
     {"$CELTYPE", "BYLAYER", kLineType},
     {"$PLINEGEN", "1", kFlags},
@@ -71,10 +71,10 @@ constexpr HeaderVariable kHeader[] = {
     {"$LUNITS", "2", kFlags},
     {"$LUPREC", "3", kFlags},
     {"$AUPREC", "4", kFlags},
-    {"$ANGBASE", "", 0, Computed::AngleBase},
+    {"$ANGBASE", "", kStart, Computed::AngleBase},
     {"$ANGDIR", "0", kFlags},
-    {"$PDMODE", "", 0, Computed::PointMode},
-    {"$PDSIZE", "", 0, Computed::PointSize},
+    {"$PDMODE", "", kStart, Computed::PointMode},
+    {"$PDSIZE", "", kStart, Computed::PointSize},
     {"$PLINEGEN", "1", kFlags}, // a second time, as CAD programs have always read it
     {"$MEASUREMENT", "1", kFlags},
 };

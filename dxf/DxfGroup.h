@@ -17,6 +17,7 @@
 // - the header sets $PLINEGEN twice (CDxfTables.cpp, kHeader).
 namespace dxfgroup {
 
+// In ascending order.
 enum Code : int {
     kStart = 0,       // an entity, a table entry or a section mark begins
     kText = 1,        // a TEXT's text; a header text value
@@ -60,9 +61,8 @@ inline std::string_view Fit(std::string_view text) {
     return text.substr(0, kMaxText);
 }
 
-namespace detail {
-
-// The code lines of the codes below 100, made once: every group needs one.
+// The code lines, made once: every group needs one. Every code this writer uses is one of
+// Code's, all below 100, so each has its line here.
 inline constexpr std::array<std::array<char, 3>, 100> kCodeLines = [] {
     std::array<std::array<char, 3>, 100> lines{};
     for (std::size_t code = 0; code < lines.size(); ++code) {
@@ -72,45 +72,25 @@ inline constexpr std::array<std::array<char, 3>, 100> kCodeLines = [] {
     }
     return lines;
 }();
-
-// Groups of the codes outside the table.
-void WideText(TextStream& stream, int code, std::string_view value);
-void WideInt(TextStream& stream, int code, std::int64_t value);
-void WideReal(TextStream& stream, int code, double value);
-
-inline bool InTable(int code) {
-    return code >= 0 && code < static_cast<int>(kCodeLines.size());
-}
-
-} // namespace detail
+static_assert(kVerticalAlign < 100, "the last and largest code has its line");
 
 // Inline, so that the texts reach the stream as start and length (see TextStream::TwoLines).
-inline void Text(TextStream& stream, int code, std::string_view value) {
-    if (detail::InTable(code))
-        stream.TwoLines(detail::kCodeLines[static_cast<std::size_t>(code)].data(), 3, value.data(),
-                        value.size());
-    else
-        detail::WideText(stream, code, value);
+inline void Text(TextStream& stream, Code code, std::string_view value) {
+    stream.TwoLines(kCodeLines[code].data(), 3, value.data(), value.size());
 }
 
-inline void Int(TextStream& stream, int code, std::int64_t value) {
-    if (detail::InTable(code))
-        stream.LineAndInt(detail::kCodeLines[static_cast<std::size_t>(code)].data(), 3, value);
-    else
-        detail::WideInt(stream, code, value);
+inline void Int(TextStream& stream, Code code, std::int64_t value) {
+    stream.LineAndInt(kCodeLines[code].data(), 3, value);
 }
 
-inline void Real(TextStream& stream, int code, double value) {
-    if (detail::InTable(code))
-        stream.LineAndReal(detail::kCodeLines[static_cast<std::size_t>(code)].data(), 3, value);
-    else
-        detail::WideReal(stream, code, value);
+inline void Real(TextStream& stream, Code code, double value) {
+    stream.LineAndReal(kCodeLines[code].data(), 3, value);
 }
 
 // A text that comes from the input. It may hold control characters, and a CR or NUL in a value
 // breaks the file's lines for readers, so DXF's caret notation is used ("^M" for CR, "^@" for
 // NUL). Tabs are left as they are.
-void InputText(TextStream& stream, int code, std::string_view value);
+void InputText(TextStream& stream, Code code, std::string_view value);
 
 // A CIRCLE's radius, with its four-character code line.
 void CircleRadius(TextStream& stream, double radius);
