@@ -5,10 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-std::string TempCopy::Directory() {
-    return filesys::TemporaryDirectory();
-}
-
 bool TempCopy::Make(const std::string& source) {
     m_error.clear();
     // A new file, ours alone, never through a planted link, with the content copied into it at
@@ -16,7 +12,7 @@ bool TempCopy::Make(const std::string& source) {
     // hang us. Precious: should a write into the input fail half way, this is its only content.
     std::string error;
     const bool made = m_file.Create(
-        Directory(), "frt",
+        filesys::TemporaryDirectory(), "frt",
         [&source, &error](const std::string& path) {
             const filesys::CopyResult copied = filesys::CopyToNew(source, path);
             error = copied.error;

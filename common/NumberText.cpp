@@ -199,26 +199,16 @@ namespace {
 
 __extension__ using Wide = unsigned __int128; // GCC and Clang, mingw-w64 included
 
-constexpr std::uint64_t kPowersOfTen[20] = {1ULL,
-                                            10ULL,
-                                            100ULL,
-                                            1000ULL,
-                                            10000ULL,
-                                            100000ULL,
-                                            1000000ULL,
-                                            10000000ULL,
-                                            100000000ULL,
-                                            1000000000ULL,
-                                            10000000000ULL,
-                                            100000000000ULL,
-                                            1000000000000ULL,
-                                            10000000000000ULL,
-                                            100000000000000ULL,
-                                            1000000000000000ULL,
-                                            10000000000000000ULL,
-                                            100000000000000000ULL,
-                                            1000000000000000000ULL,
-                                            10000000000000000000ULL};
+// 10^0 to 10^19, all that fit 64 bits.
+constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& entry : powers) {
+        entry = power;
+        power *= 10; // wraps after the last, unused
+    }
+    return powers;
+}();
 
 // |value| x 10^decimals rounded to an integer, ties to even, exactly as the library rounds the
 // exact binary value; false when it does not fit 64 bits or the value is not finite.

@@ -100,19 +100,13 @@ struct FirstLook {
     std::uint64_t checksum = 0;
 };
 
-std::string ChangedText(const std::string& readPath) {
+// Empty when the file is still the one the first pass began with, unchanged, and when the bytes
+// read since were the same.
+std::string ChangedSince(const std::string& readPath, const filesys::FileState& before,
+                         bool sameBytes = true) {
+    if (sameBytes && filesys::StateOf(readPath).SameAs(before))
+        return {};
     return readPath + " was changed while it was converted; nothing was written";
-}
-
-// Empty when the file is still the one the first pass began with, unchanged.
-std::string ChangedSince(const std::string& readPath, const filesys::FileState& before) {
-    return filesys::StateOf(readPath).SameAs(before) ? std::string() : ChangedText(readPath);
-}
-
-// After the first pass: whether the file is still the one it began with; else the result says so.
-bool StillAsBefore(const std::string& readPath, const filesys::FileState& before, ConversionResult& result) {
-    result.error = ChangedSince(readPath, before);
-    return result.error.empty();
 }
 
 // Empty when the second pass read the same file and bytes as the first and made exactly the
@@ -120,9 +114,8 @@ bool StillAsBefore(const std::string& readPath, const filesys::FileState& before
 // changed in place) would otherwise mix the two versions in one drawing.
 std::string ChangedWhileConverted(const std::string& readPath, const FirstLook& first, std::uint64_t checksum,
                                   const CDxfDocument& made, const CDxfDocument& measured) {
-    if (checksum != first.checksum)
-        return ChangedText(readPath);
-    if (std::string changed = ChangedSince(readPath, first.state); !changed.empty())
+    if (std::string changed = ChangedSince(readPath, first.state, checksum == first.checksum);
+        !changed.empty())
         return changed;
     // The same bytes twice: a difference is this program's fault, and the header would be wrong.
     if (!SameMeasure(made, measured))
@@ -338,7 +331,8 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
     const FirstLook first{before, result.read.checksum};
-    if (!StillAsBefore(readPath, before, result) || RefusedAsStrict(result, run.strict))
+    result.error = ChangedSince(readPath, before);
+    if (!result.error.empty() || RefusedAsStrict(result, run.strict))
         return result;
     TakeFigures(measured, result);
     progress.SetRange(0, result.entities, 1);
