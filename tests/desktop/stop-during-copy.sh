@@ -20,6 +20,7 @@ def look():
     s = os.stat(path)
     return (s.st_size, s.st_ctime_ns)
 before = look()
+open(path + ".watching", "w").close()
 deadline = time.monotonic() + 60
 while time.monotonic() < deadline:
     if look() != before:
@@ -36,6 +37,13 @@ print(0)' "$input" "$pid" "$signal" > "$input.caught" &
       xdotool key --window "$w" Return 2>/dev/null || true
     done
   }
+  # OK only once the watcher knows the input as it was: on a busy machine its start may take
+  # longer than the whole conversion.
+  for _ in $(seq 300); do
+    [[ -e $input.watching ]] && break
+    sleep 0.1
+  done
+  rm -f "$input.watching"
   sleep 0.5
   press
   for i in $(seq 700); do
