@@ -86,26 +86,35 @@ std::size_t ParsePlainDecimal(std::string_view text, double& value) {
     return i;
 }
 
+// Reads a sign, if any, and a finite number (plain or scientific decimal, or hexadecimal after
+// "0x") from the start of the text. Returns the characters read, or 0 with the value left as it
+// was when no such number starts there.
+std::size_t ReadNumber(std::string_view text, double& value) {
+    const std::size_t size = text.size();
+    const bool negative = TakeSign(text);
+    if (!text.empty() && text.front() == '-')
+        return 0; // a second sign, which atof does not take (from_chars would)
+    double number = 0.0;
+    std::size_t read = ParsePlainDecimal(text, number);
+    if (read == 0) {
+        const bool hex = HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.');
+        const std::string_view digits = hex ? text.substr(2) : text;
+        const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), number,
+                                            hex ? std::chars_format::hex : std::chars_format::general);
+        if (result.ec != std::errc() || !std::isfinite(number))
+            return 0;
+        read = static_cast<std::size_t>(result.ptr - text.data());
+    }
+    value = negative ? -number : number;
+    return size - text.size() + read;
+}
+
 } // namespace
 
 double ParseDouble(std::string_view text) {
-    text = SkipSpace(text);
-    const bool negative = TakeSign(text);
-    if (!text.empty() && text.front() == '-')
-        return 0.0; // a second sign, which atof does not take (from_chars would)
     double value = 0.0;
-    if (ParsePlainDecimal(text, value) != 0)
-        return negative ? -value : value;
-    std::from_chars_result result{};
-    if (HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.')) {
-        const std::string_view digits = text.substr(2);
-        result = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
-    } else {
-        result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    }
-    if (result.ec != std::errc() || !std::isfinite(value))
-        return 0.0;
-    return negative ? -value : value;
+    ReadNumber(SkipSpace(text), value);
+    return value;
 }
 
 std::int32_t ParseInt(std::string_view text) {
@@ -137,27 +146,10 @@ std::string_view Trimmed(std::string_view text) {
 
 bool ParseWhole(std::string_view text, double* value) {
     text = Trimmed(text);
-    const bool negative = TakeSign(text);
-    if (text.empty() || text.front() == '-')
-        return false;
     double number = 0.0;
-    if (const std::size_t read = ParsePlainDecimal(text, number); read != 0) {
-        if (read != text.size())
-            return false;
-        *value = negative ? -number : number;
-        return true;
-    }
-    std::from_chars_result result{};
-    if (HasHexPrefix(text)) {
-        text.remove_prefix(2);
-        result = std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::hex);
-    } else {
-        result = std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::general);
-    }
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-        !std::isfinite(number))
+    if (text.empty() || ReadNumber(text, number) != text.size())
         return false;
-    *value = negative ? -number : number;
+    *value = number;
     return true;
 }
 
