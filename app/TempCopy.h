@@ -5,7 +5,7 @@
 #include <string>
 
 // A private copy of the input file: a new file with a unique name "frt....tmp" in the user's
-// temporary directory ($TMPDIR or /tmp), created exclusively and readable by the user alone, so that no other
+// temporary directory, created exclusively and readable by the user alone, so that no other
 // run or user can read it or plant a link in its place. Removed when the object goes.
 class TempCopy {
 public:
