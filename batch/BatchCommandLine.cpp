@@ -67,16 +67,6 @@ using settingschema::Setting;
 
 } // namespace
 
-bool WantsStoredSettings(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            return false;
-        if (arg == "--from-settings")
-            return true;
-    }
-    return false;
-}
-
 namespace {
 
 // What an option works on while the command line is read.

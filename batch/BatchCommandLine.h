@@ -31,8 +31,6 @@ namespace batchcli {
 // limits. Returns false with a message naming the option on any usage error.
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& settings, BatchRequest& request,
                       std::string& error);
-// True when the arguments ask for the stored settings as the starting point.
-bool WantsStoredSettings(const std::vector<std::string>& args);
 
 extern const char* const kBatchUsage;
 

@@ -282,12 +282,18 @@ int main(int argc, char** argv) {
     pendingfiles::RemoveOnInterrupt();
     const std::vector<std::string> args = filesys::Arguments(argc, argv);
     ExportSettings settings;
-    const bool fromSettings = batchcli::WantsStoredSettings(args);
-    if (fromSettings)
-        LoadStoredSettings(settings);
     BatchRequest request;
     std::string error;
-    if (!batchcli::ParseCommandLine(args, settings, request, error)) {
+    bool parsed = batchcli::ParseCommandLine(args, settings, request, error);
+    // The options go over the stored choices: the command line is read again on top of them.
+    const bool fromSettings = parsed && request.fromSettings;
+    if (fromSettings) {
+        settings = ExportSettings();
+        LoadStoredSettings(settings);
+        request = BatchRequest();
+        parsed = batchcli::ParseCommandLine(args, settings, request, error);
+    }
+    if (!parsed) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, error.c_str(), kProgram);
         return 2;
     }

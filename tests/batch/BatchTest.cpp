@@ -383,6 +383,9 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     EXPECT_NE(stored.find("  0\r\nPOINT\r\n"), std::string::npos) << "symbols off from the store";
     EXPECT_NE(stored.find("  8\r\nStored_Name\r\n 62\r\n6\r\n"), std::string::npos);
     EXPECT_NE(stored.find("$LTSCALE\r\n 40\r\n0.100000\r\n"), std::string::npos);
+    // An abbreviation of the switch is the switch, and so reads the store too.
+    ASSERT_EQ(Batch(dir, "--from-set " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
+    EXPECT_EQ(ReadFile(dir.File("site.dxf")), stored);
     // Without the switch the store is not read.
     ASSERT_EQ(Batch(dir, Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
     EXPECT_EQ(ReadFile(dir.File("site.dxf")).find("Stored_Name"), std::string::npos);
