@@ -55,8 +55,8 @@ public:
 
 private:
     void ExportChain(const CFrtLine& line, bool closed);
-    // The point's values as attributes of its insert.
-    void AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert);
+    // The insert's point attributes (kAttributeTags) with the point's values.
+    void SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
     void PrepareLabelLayers();
     // The element's layer (ElementLayer), made in `room` when it is not "0": a caller that keeps

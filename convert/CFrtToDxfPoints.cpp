@@ -26,10 +26,8 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
             m_document->countAttributes(std::size(kAttributeTags));
     } else if (symbols) {
         m_insert.setBlockName(point.GetClassName());
-        if (values) {
-            m_insert.clearAttributeValues();
-            AddAttributeValues(point, m_insert);
-        }
+        if (values)
+            SetAttributeValues(point, m_insert);
         m_document->addCopyOf(m_insert);
     } else {
         m_document->addCopyOf(m_point);
@@ -100,19 +98,27 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     m_document->addCopyOf(entity);
 }
 
-void CFrtToDxf::AddAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
-    const DxfPoint3& at = insert.location;
-    std::string height;
+void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
+    // The reused insert gets its attributes once; each point only gives them its values.
+    if (insert.attributeValues().empty()) {
+        for (const char* tag : kAttributeTags) {
+            auto value = std::make_unique<CDxfAttrib>(tag, "", 0.0, 0.0, kNoZ);
+            value->height = 3.0 * m_options->symbolScale;
+            value->attributeFlags = dxfgroup::kAttributeInvisible;
+            insert.addAttributeValue(std::move(value));
+        }
+    }
+    std::string& height = m_labelText; // free until the labels
+    height.clear();
     numtext::AppendFixed(height, point.GetCoordinates().GetHeight(), m_options->heightDecimals);
     const std::string_view values[] = {point.GetName(), height, point.GetCode().GetCodeText(),
                                        point.GetClassName()};
     static_assert(std::size(values) == std::size(kAttributeTags));
     for (std::size_t i = 0; i < std::size(values); ++i) {
-        auto value = std::make_unique<CDxfAttrib>(kAttributeTags[i], values[i], at.x, at.y, at.z);
-        value->setAttributes(insert.attrs);
-        value->height = 3.0 * m_options->symbolScale;
-        value->attributeFlags = dxfgroup::kAttributeInvisible;
-        insert.addAttributeValue(std::move(value));
+        CDxfAttrib& value = *insert.attributeValues()[i];
+        value.setValue(values[i]);
+        value.setPosition(insert.location);
+        value.setAttributes(insert.attrs);
     }
 }
 

@@ -17,6 +17,7 @@ public:
 
     [[nodiscard]] const std::string& tag() const { return m_tag; }
     [[nodiscard]] const std::string& value() const { return m_value; }
+    void setValue(std::string_view value) { m_value.assign(dxfgroup::Fit(value)); }
     void write(TextStream& stream) const override;
 
     double height = 2.5;
