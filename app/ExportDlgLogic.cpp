@@ -53,6 +53,9 @@ std::string ReplaceQuestion(const std::string& path) {
     return path + " already exists. Do you want to replace it?";
 }
 
+// A file rewritten while it is converted is converted again, this many times at the most.
+constexpr int kConversions = 3;
+
 ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
                         std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace) {
     ExportOutcome outcome;
@@ -63,16 +66,23 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     // Choices that could not be kept do not stop the export: the next start shows the old ones.
     (void)store.Flush();
     ExportOptions options = settings.Build();
-    // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
-    if (std::string problem = files.Refresh(); !problem.empty()) {
-        outcome.error = std::move(problem);
-        return outcome;
-    }
     CProgressBar::Instance().Create(std::move(display));
     exportrun::RunSettings run;
     run.threads = std::thread::hardware_concurrency();
-    const ConversionResult result =
-        exportrun::ConvertFile(files.TempPath(), files.OutputPath(), options, run);
+    // The drawing goes over the input only while the input still holds what was converted.
+    run.beforeCommit = [&files] { return files.CheckInputAsCopied(); };
+    ConversionResult result;
+    for (int conversion = 1; conversion <= kConversions; ++conversion) {
+        // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
+        if (std::string problem = files.Refresh(); !problem.empty()) {
+            CProgressBar::Destroy();
+            outcome.error = std::move(problem);
+            return outcome;
+        }
+        result = exportrun::ConvertFile(files.TempPath(), files.OutputPath(), options, run);
+        if (result.ok || !files.CopyStale())
+            break;
+    }
     CProgressBar::Destroy();
     if (result.ok) {
         outcome.done = true;

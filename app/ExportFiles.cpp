@@ -54,6 +54,14 @@ std::string ExportFiles::Refresh() {
     return {};
 }
 
+std::string ExportFiles::CheckInputAsCopied() {
+    if (Standalone() || (filesys::StateOf(m_inputPath).SameAs(m_inputState) &&
+                         filesys::SameContent(m_inputPath, m_tempPath)))
+        return {};
+    m_copyUsable = false;
+    return m_inputPath + " was changed while it was converted; nothing was written";
+}
+
 std::string ExportFiles::Restore(const std::string& keptDrawing) {
     // A stop meanwhile waits: the input is put back whole first.
     const pendingfiles::DeferStop deferred;

@@ -33,6 +33,13 @@ public:
     // and nothing may be written.
     std::string Refresh();
 
+    // Right before the drawing goes over the input: empty when the input still is the file that
+    // was copied, with the same bytes; else why nothing may be written, and the next Refresh
+    // takes the copy again. A drawing beside a chosen file replaces nothing, and is not held up.
+    std::string CheckInputAsCopied();
+    // Whether the input changed since it was copied, so that a conversion of the copy is stale.
+    [[nodiscard]] bool CopyStale() const { return !m_copyUsable; }
+
     // After a write that failed inside the input itself: puts the input's content back from the
     // copy and removes the complete drawing kept at keptDrawing. Returns what to add to the error
     // message: empty when the input is whole again.

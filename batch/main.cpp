@@ -165,7 +165,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     const auto start = std::chrono::steady_clock::now();
     report.result = exportrun::ConvertFile(job.source, job.target, options,
                                            {&warnings, request.strict, threads, exportrun::kChunkBytes,
-                                            !request.noClobber, request.preview, request.previewLabels});
+                                            !request.noClobber, request.preview, request.previewLabels, {}});
     const ConversionResult& result = report.result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     report.seconds = elapsed.count();
@@ -188,8 +188,12 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         char line[64];
         std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities,
                       result.layers, elapsed.count());
-        // With the drawing on standard output, the summary goes to standard error.
-        (output == kStandardStream ? report.err : report.out) +=
+        // With data on standard output (the drawing, the report, the picture), the summary goes to
+        // standard error.
+        (job.target == kStandardStream || request.report == kStandardStream ||
+                 request.preview == kStandardStream
+             ? report.err
+             : report.out) +=
             Printable(input) + " -> " + Printable(output) + line;
     }
     report.ok = true;
@@ -279,6 +283,7 @@ void LoadStoredSettings(ExportSettings& settings) {
 } // namespace
 
 int main(int argc, char** argv) {
+    filesys::OpenClosedStandardStreams();
     pendingfiles::RemoveOnInterrupt();
     const std::vector<std::string> args = filesys::Arguments(argc, argv);
     ExportSettings settings;

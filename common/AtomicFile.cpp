@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -51,8 +52,15 @@ bool AtomicFile::CreateTemporary(const std::string& directory, const std::string
 }
 
 bool AtomicFile::Open() {
-    if (m_requested == kStandardOutput) {
+    // Standard output, also as its file (`-o /dev/stdout >> log`), is fed at its position and in
+    // its mode; replacing its file would lose what it held or write into a deleted file.
+    if (m_requested == kStandardOutput ||
+        filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Output)) {
         m_file.reset(filesys::OpenStandardOutput());
+        return m_file ? true : Fail(SystemError(errno));
+    }
+    if (filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Error)) {
+        m_file.reset(filesys::OpenStandardError());
         return m_file ? true : Fail(SystemError(errno));
     }
     std::error_code ec;
@@ -73,6 +81,9 @@ bool AtomicFile::Open() {
     const fs::path target = filesys::PathOf(m_target);
     if (target.filename().empty())
         return Fail(SystemError(EISDIR));
+    // Still a link after as many hops as the system takes: a loop, never to be replaced by a file.
+    if (fs::is_symlink(fs::symlink_status(target, ec)))
+        return Fail(SystemError(ELOOP));
     const bool exists = fs::exists(target, ec);
     if (exists) {
         if (!fs::is_regular_file(target, ec))
@@ -107,6 +118,7 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
     if (m_failed || !m_file)
         return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
     errno = 0;
+    m_wroteStraight = m_wroteStraight || m_temporary.Path().empty();
     if (WriteBytes(m_file.get(), data, size) != size)
         return Fail(SystemError(errno != 0 ? errno : EIO));
     return true;
@@ -128,6 +140,10 @@ bool AtomicFile::Commit() {
         return Fail(m_requested + " now leads to another file (a link was changed)");
     if (m_copyOver)
         return CopyIntoTarget();
+    if (m_check) {
+        if (std::string refused = m_check(); !refused.empty())
+            return Fail(refused);
+    }
     // The drawing takes the target's permissions, or a new file's: it was private until now.
     const std::string& temporary = m_temporary.Path();
     if (m_existing == Existing::Keep) {
@@ -149,9 +165,13 @@ bool AtomicFile::Commit() {
 }
 
 bool AtomicFile::CopyIntoTarget() {
-    // A stop meanwhile waits, so that the target is never left half written by it.
-    const pendingfiles::DeferStop deferred;
-    const filesys::CopyResult copied = filesys::CopyOver(m_temporary.Path(), m_target);
+    // Once the target is held, a stop waits, so that the target is never left half written by it;
+    // a stop while waiting for another writer ends the run at once.
+    std::optional<pendingfiles::DeferStop> deferred;
+    const filesys::CopyResult copied = filesys::CopyOver(m_temporary.Path(), m_target, [&] {
+        deferred.emplace();
+        return m_check ? m_check() : std::string();
+    });
     if (copied.ok) {
         Discard();
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FileSystem.h"
 #include "common/TempFile.h"
 #include "common/TextStream.h"
 
@@ -18,6 +19,7 @@
 // target that exists but is no regular file (a device, a pipe) is written straight into. The
 // temporary file is readable by the user alone until it takes the target's permissions. Told to
 // keep an existing target, it writes only where no file is, also at the moment of the commit.
+// A target that is the file of standard output or error is fed through that stream.
 class AtomicFile : public ITextSink {
 public:
     // The target that names standard output: it is written straight into.
@@ -33,6 +35,9 @@ public:
 
     // Creates the temporary file. False with Error() when that is not possible.
     [[nodiscard]] bool Open();
+    // A last check, right before the target gets the content (for a copy in place: once the
+    // target is held); a text fails the commit with it and leaves the target as it is.
+    void CheckBeforeCommit(filesys::BeforeCopy check) { m_check = std::move(check); }
     bool Write(const char* data, std::size_t size) override;
     // Flushes, closes and renames over the target. False with Error() on any failure.
     [[nodiscard]] bool Commit();
@@ -43,6 +48,9 @@ public:
     // complete new content was kept then.
     [[nodiscard]] bool Damaged() const { return m_damaged; }
     [[nodiscard]] const std::string& KeptPath() const { return m_kept; }
+    // Whether bytes went straight to the target (a stream or device): a failure then leaves part
+    // of the content there.
+    [[nodiscard]] bool WroteStraight() const { return m_wroteStraight; }
 
 protected:
     // The one place bytes reach the file; tests replace it to simulate a full disk.
@@ -67,5 +75,7 @@ private:
     bool m_failed = false;
     bool m_damaged = false;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
+    bool m_wroteStraight = false;
+    filesys::BeforeCopy m_check;
     Existing m_existing;
 };

@@ -1,5 +1,8 @@
 #include "common/FileSystem.h"
 
+#include <array>
+#include <cstring>
+#include <memory>
 #include <system_error>
 
 namespace filesys {
@@ -24,6 +27,34 @@ std::string ResolveLinks(const std::string& path) {
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
     return TextOf(current.lexically_normal());
+}
+
+bool IsStandardStreamFile(const std::string& path, StandardStream stream) {
+    const FileState streamState = StateOf(stream);
+    if (!streamState.exists)
+        return false;
+    const FileState file = StateOf(path);
+    return file.exists && file.device == streamState.device && file.inode == streamState.inode;
+}
+
+bool SameContent(const std::string& a, const std::string& b) {
+    using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+    const File first(OpenFile(a, "rb"), &std::fclose);
+    const File second(OpenFile(b, "rb"), &std::fclose);
+    if (!first || !second)
+        return false;
+    static constexpr std::size_t kBlock = 1 << 16;
+    auto blocks = std::make_unique<std::array<char, 2 * kBlock>>();
+    char* x = blocks->data();
+    char* y = x + kBlock;
+    for (;;) {
+        const std::size_t got = std::fread(x, 1, kBlock, first.get());
+        if (std::fread(y, 1, kBlock, second.get()) != got || std::memcmp(x, y, got) != 0)
+            return false;
+        if (got < kBlock)
+            return std::ferror(first.get()) == 0 && std::ferror(second.get()) == 0 &&
+                   std::fgetc(second.get()) == EOF;
+    }
 }
 
 } // namespace filesys

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,16 @@ std::vector<std::string> MatchArgument(const std::string& argument);
 std::filesystem::path PathOf(const std::string& text);
 std::string TextOf(const std::filesystem::path& path);
 
+// Opens the null device in place of a closed standard input, output or error, so that no file the
+// program opens later takes its number and receives its messages. Called first thing in main.
+void OpenClosedStandardStreams();
+
 // The process's standard input and output as binary streams of their own (duplicated
 // descriptors): closing them leaves the process's own open. Null with errno set on failure.
 std::FILE* OpenStandardInput();
 std::FILE* OpenStandardOutput();
+// The same for standard error, where a drawing is sent that names standard error's file.
+std::FILE* OpenStandardError();
 
 // std::fopen for a UTF-8 path.
 std::FILE* OpenFile(const std::string& path, const char* mode);
@@ -75,6 +82,16 @@ struct FileState {
 // Follows links to the file they name; with followLinks false, a link is looked at itself.
 FileState StateOf(const std::string& path, bool followLinks = true);
 
+// The standard streams by number, as on the command line of a shell.
+enum class StandardStream { Input = 0, Output = 1, Error = 2 };
+// What a standard stream is when it is a regular file (`exists` false for a terminal, pipe or
+// device): its device and inode tell when a path names the same file.
+FileState StateOf(StandardStream stream);
+// Whether the regular file `path` leads to is the one a standard stream writes to
+// (`-o /dev/stdout >> log`): then it is fed through that stream, at its position and in its
+// append mode, never replaced.
+bool IsStandardStreamFile(const std::string& path, StandardStream stream);
+
 // The absolute path of the file that writing to `path` would reach: symbolic links of the last
 // component are followed one by one, also when they lead to a file that does not exist yet (a
 // dangling link), and the folders on the way are resolved as far as they exist.
@@ -90,10 +107,16 @@ struct CopyResult {
     bool damaged = false; // some of the target's bytes were overwritten before the failure
     std::string error;    // the system's text
 };
+// Called once the target is held for the copy and before a byte of it changes; a text stops the
+// copy with that text as its error.
+using BeforeCopy = std::function<std::string()>;
 // Overwrites the content of the existing file `target` with that of the regular file `source`, keeping the
 // target's inode, owner, links and attributes. Room for a longer content is claimed first, so a
-// full disk usually fails before a byte of the target changes.
-[[nodiscard]] CopyResult CopyOver(const std::string& source, const std::string& target);
+// full disk usually fails before a byte of the target changes. The target is held exclusively for
+// the whole copy (an advisory lock on Linux, waited for; on Windows no other writer may open it),
+// so that two writers never mix their contents.
+[[nodiscard]] CopyResult CopyOver(const std::string& source, const std::string& target,
+                                  const BeforeCopy& beforeCopy = {});
 
 // Copies the regular file `source` into a new file `copy`, readable by the user alone, created
 // now or not at all (never through a link). On failure nothing is left at `copy`.
@@ -104,6 +127,9 @@ struct CopyResult {
 // holds more than maxBytes.
 std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
 inline constexpr const char* kTooLarge = "too large to be a settings file";
+
+// Whether both files can be read and hold the same bytes.
+bool SameContent(const std::string& a, const std::string& b);
 
 // The user's temporary directory, ending in a separator.
 std::string TemporaryDirectory();

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -227,6 +228,22 @@ std::FILE* OpenStandardOutput() {
     return Duplicate(STDOUT_FILENO, "wb");
 }
 
+std::FILE* OpenStandardError() {
+    std::fflush(stderr);
+    return Duplicate(STDERR_FILENO, "wb");
+}
+
+void OpenClosedStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        // The lowest free number is taken, which is this one.
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0 && null != fd)
+            ::close(null);
+    }
+}
+
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) != 0;
 }
@@ -255,6 +272,18 @@ FileState StateOf(const std::string& path, bool followLinks) {
     return state;
 }
 
+FileState StateOf(StandardStream stream) {
+    FileState state;
+    struct stat info {};
+    if (::fstat(static_cast<int>(stream), &info) != 0 || !S_ISREG(info.st_mode))
+        return state;
+    state.exists = true;
+    state.device = static_cast<std::uint64_t>(info.st_dev);
+    state.inode = static_cast<std::uint64_t>(info.st_ino);
+    state.size = static_cast<std::uint64_t>(info.st_size);
+    return state;
+}
+
 bool RenameKeepsIdentity(const std::string& target, const std::string& replacement) {
     struct stat old {};
     struct stat fresh {};
@@ -266,15 +295,28 @@ bool RenameKeepsIdentity(const std::string& target, const std::string& replaceme
            old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);
 }
 
-CopyResult CopyOver(const std::string& source, const std::string& target) {
+CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy) {
     CopyResult failure;
     struct stat from {};
     Fd in(OpenSource(source, from, failure));
     if (in.get() < 0)
         return failure;
     Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    if (out.get() < 0)
+        return Failed(false);
+    // A second writer of the same file waits here until the first has copied all of its bytes.
+    while (::flock(out.get(), LOCK_EX) != 0)
+        if (errno != EINTR)
+            return Failed(false);
+    if (beforeCopy) {
+        if (std::string refused = beforeCopy(); !refused.empty()) {
+            failure.error = std::move(refused);
+            return failure;
+        }
+    }
+    // Looked at only now: the writer before may have changed the size.
     struct stat to {};
-    if (out.get() < 0 || ::fstat(out.get(), &to) != 0)
+    if (::fstat(out.get(), &to) != 0)
         return Failed(false);
     if (from.st_size > to.st_size) {
         const int error = ::posix_fallocate(out.get(), to.st_size, from.st_size - to.st_size);

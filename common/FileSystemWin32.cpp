@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace filesys {
@@ -322,6 +323,20 @@ std::FILE* OpenStandardOutput() {
     return Duplicate(stdout, "wb");
 }
 
+std::FILE* OpenStandardError() {
+    std::fflush(stderr);
+    return Duplicate(stderr, "wb");
+}
+
+void OpenClosedStandardStreams() {
+    const std::pair<std::FILE*, const char*> streams[] = {{stdin, "rb"}, {stdout, "wb"}, {stderr, "wb"}};
+    for (const auto& [stream, mode] : streams) {
+        const int fd = _fileno(stream);
+        if (fd < 0 || _get_osfhandle(fd) < 0)
+            (void)std::freopen("NUL", mode, stream);
+    }
+}
+
 bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
@@ -357,6 +372,21 @@ FileState StateOf(const std::string& path, bool followLinks) {
     return state;
 }
 
+FileState StateOf(StandardStream stream) {
+    static constexpr DWORD kHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    FileState state;
+    const HANDLE handle = GetStdHandle(kHandles[static_cast<int>(stream)]);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
+        GetFileInformationByHandle(handle, &info) == 0)
+        return state;
+    state.exists = true;
+    state.device = info.dwVolumeSerialNumber;
+    state.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
+    state.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
+    return state;
+}
+
 bool RenameKeepsIdentity(const std::string& target, const std::string& /*replacement*/) {
     const Handle file(CreateFileW(Wide(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -368,15 +398,23 @@ bool RenameKeepsIdentity(const std::string& target, const std::string& /*replace
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-CopyResult CopyOver(const std::string& source, const std::string& target) {
+CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy) {
     CopyResult failure;
     const Handle in(OpenSource(source, failure));
     if (!in.Valid())
         return failure;
+    // Shared for reading only: a second writer cannot open the file until this copy is done, and
+    // is told that it is in use.
     Handle out(CreateFileW(Wide(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.Valid())
         return Failed(false, GetLastError());
+    if (beforeCopy) {
+        if (std::string refused = beforeCopy(); !refused.empty()) {
+            failure.error = std::move(refused);
+            return failure;
+        }
+    }
     if (!ClaimTail(in, out, failure))
         return failure;
     return CopyBytes(in, out);

@@ -130,15 +130,16 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
     }
     {
         TextStream stream(file, settings.decimals);
-        if (std::string error = writeFramed(stream, settings, entities); !error.empty()) {
+        if (std::string error = writeFramed(stream, settings, entities); !error.empty())
             result.error = std::move(error);
-            return result; // the file is discarded with its temporary file
-        }
-        if (!stream.Flush()) {
+        else if (!stream.Flush())
             result.error = stream.Error();
-            return result;
-        }
         result.bytes = stream.BytesWritten();
+    }
+    if (!result.error.empty()) {
+        result.bytes = 0;
+        result.partial = file.WroteStraight(); // a file's temporary copy is discarded with it
+        return result;
     }
     if (!file.Commit()) {
         result.error = file.Error();
@@ -158,6 +159,7 @@ DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWr
                                             const EntityWriter& produce) const {
     AtomicFile file(path,
                     settings.replaceExisting ? AtomicFile::Existing::Replace : AtomicFile::Existing::Keep);
+    file.CheckBeforeCommit(settings.beforeCommit);
     return writeFile(file, settings, produce);
 }
 

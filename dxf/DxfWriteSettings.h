@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct DxfWriteSettings {
@@ -8,6 +9,8 @@ struct DxfWriteSettings {
     std::uint8_t pointMode = 0;  // $PDMODE
     std::uint8_t decimals = 6;   // digits after the point of every real written
     bool replaceExisting = true; // false: an existing file is kept and the write fails
+    // Asked right before the drawing replaces the target; a text fails the write with it.
+    std::function<std::string()> beforeCommit;
 };
 
 // How a write went: ok, or the system's reason why not.
@@ -16,5 +19,6 @@ struct DxfWriteResult {
     std::string error;
     bool damaged = false;    // the target may have lost its old content (an in-place write failed)
     std::string keptPath;    // then the complete drawing is here
+    bool partial = false;    // part of the drawing went straight into a stream or device
     std::uint64_t bytes = 0; // of the drawing, when it was written
 };

@@ -86,10 +86,20 @@ void TakeFigures(const CDxfDocument& measured, ConversionResult& result) {
     result.high = measured.tables().extMax();
 }
 
+constexpr std::string_view kNothingWritten = "; nothing was written";
+
 void TakeWritten(const DxfWriteResult& written, ConversionResult& result) {
     result.bytes = written.bytes;
     result.ok = written.ok;
     result.error = written.error;
+    // A stream cannot be left as it was: what went out of the drawing stays there.
+    if (written.partial) {
+        const std::string_view error = result.error;
+        if (error.size() >= kNothingWritten.size() &&
+            error.substr(error.size() - kNothingWritten.size()) == kNothingWritten)
+            result.error.resize(error.size() - kNothingWritten.size());
+        result.error += "; the drawing sent there is incomplete";
+    }
     result.targetDamaged = written.damaged;
     result.keptDrawing = written.keptPath;
 }
@@ -106,7 +116,7 @@ std::string ChangedSince(const std::string& readPath, const filesys::FileState& 
                          bool sameBytes = true) {
     if (sameBytes && filesys::StateOf(readPath).SameAs(before))
         return {};
-    return readPath + " was changed while it was converted; nothing was written";
+    return readPath + " was changed while it was converted" + std::string(kNothingWritten);
 }
 
 // Empty when the second pass read the same file and bytes as the first and made exactly the
@@ -348,6 +358,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     }
     DxfWriteSettings settings = WriteSettingsFor(options);
     settings.replaceExisting = run.replaceExisting;
+    settings.beforeCommit = run.beforeCommit;
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
         return passes.Stream(measured, first, stream, preview ? &*preview : nullptr);
     });

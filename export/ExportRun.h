@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ struct RunSettings {
     bool replaceExisting = true;            // false: an existing target is kept and the run fails
     std::string preview;                    // where a picture of the drawing goes (SVG), if anywhere
     bool previewLabels = false;             // the picture shows the labels too
+    // Asked right before the drawing replaces the target; a text fails the run with it and the
+    // target stays as it is.
+    std::function<std::string()> beforeCommit;
 };
 
 // Reads the FRT file at readPath through the reader into the converter and writes the drawing

@@ -2,6 +2,7 @@
 // "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "app/CExportApp.h"
 #include "app/desktop/QtStartUpUi.h"
+#include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 #include "export/IniSettingsStore.h"
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    filesys::OpenClosedStandardStreams();
     pendingfiles::RemoveOnInterrupt();
     QApplication application(argc, argv);
     // Numbers in files are read and written with C-locale rules whatever the user's locale.

@@ -2,6 +2,7 @@
 // shows the "DXF Export" dialog and writes the drawing over that file; on Cancel the file is deleted.
 #include "app/CExportApp.h"
 #include "app/win32/Win32StartUpUi.h"
+#include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 #include "export/RegistrySettingsStore.h"
 #include "export/WinText.h"
@@ -49,6 +50,7 @@ std::string ProgramDirectory() {
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
     InitCommonControls();
+    filesys::OpenClosedStandardStreams();
     pendingfiles::RemoveOnInterrupt();
     RegistrySettingsStore store;
     Win32StartUpUi ui(ProgramDirectory(), store);
