@@ -118,8 +118,9 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
     if (m_failed || !m_file)
         return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
     errno = 0;
-    m_wroteStraight = m_wroteStraight || m_temporary.Path().empty();
-    if (WriteBytes(m_file.get(), data, size) != size)
+    const std::size_t written = WriteBytes(m_file.get(), data, size);
+    m_wroteStraight = m_wroteStraight || (written > 0 && m_temporary.Path().empty());
+    if (written != size)
         return Fail(SystemError(errno != 0 ? errno : EIO));
     return true;
 }

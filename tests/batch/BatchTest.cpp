@@ -164,6 +164,52 @@ TEST(Batch, StandardInputAndOutput) {
               (std::vector<std::string>{"expected.dxf", "from-stdin.dxf", "junk.txt", "site.frt"}));
 }
 
+// Standard streams that are files: fed at their position and in their mode like "-", compared
+// with every input and output like any other file, and told apart from the summary.
+TEST(Batch, StandardStreamsThatAreFilesAreFedAndCompared) {
+    TempDir dir;
+    const std::string input = dir.Write("site.frt", ReadFile(kExample));
+    const std::string expected = dir.File("expected.dxf");
+    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(expected) + " " + Quoted(input)).status, 0);
+    const std::string log = dir.Write("log.txt", "LOG\n");
+    EXPECT_EQ(Batch(dir, "-q -o /dev/stdout " + Quoted(input) + " >> " + Quoted(log)).status, 0);
+    EXPECT_TRUE(ReadFile(log) == "LOG\n" + ReadFile(expected)) << "appended, the log kept";
+    const std::string all = dir.File("all.txt");
+    const BatchRun loop = Batch(dir, "-q -o /dev/fd/1 " + Quoted(input) + "; " + kBatch + " -q -o /proc/self/fd/1 " +
+                                         Quoted(input) + "; } > " + Quoted(all),
+                                "{");
+    EXPECT_EQ(loop.status, 0) << loop.err;
+    EXPECT_TRUE(ReadFile(all) == ReadFile(expected) + ReadFile(expected)) << "both drawings, one after the other";
+
+    // Standard input or output that is the input: refused, nothing written.
+    const std::string survey = ReadFile(input);
+    for (const std::string& args : {"- -o " + Quoted(input) + " < " + Quoted(input),
+                                    "-o - " + Quoted(input) + " >> " + Quoted(input),
+                                    "--report - " + Quoted(input) + " >> " + Quoted(input)}) {
+        const BatchRun clash = Batch(dir, args);
+        EXPECT_EQ(clash.status, 2) << args;
+        EXPECT_NE(clash.err.find("would replace"), std::string::npos) << clash.err;
+        EXPECT_TRUE(ReadFile(input) == survey) << args;
+    }
+
+    // Whatever carries data on standard output, the summary goes to standard error.
+    const BatchRun report = Batch(dir, "--report - " + Quoted(input));
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.out.find("entities, 9 layers"), std::string::npos) << report.out;
+    EXPECT_NE(report.err.find("entities, 9 layers"), std::string::npos) << report.err;
+
+    // A drawing cut off on standard output is said to be incomplete, not "nothing was written".
+    std::string big = survey;
+    for (int i = 0; i < 5000; ++i)
+        big += "PID=" + std::to_string(10000 + i) + ";E=" + std::to_string(i) + ";N=1;HO=2\r\n";
+    const std::string bigInput = dir.Write("big.frt", big);
+    Capture("(" + kBatch + " -q -o - " + Quoted(bigInput) + " 2>" + Quoted(dir.File("err")) + "; echo $? > " +
+            Quoted(dir.File("status")) + ") | head -c 1000 > /dev/null");
+    EXPECT_EQ(ReadFile(dir.File("status")), "1\n");
+    const BatchRun cut{1, "", ReadFile(dir.File("err"))};
+    EXPECT_NE(cut.err.find("the drawing sent there is incomplete"), std::string::npos) << cut.err;
+}
+
 // Several files at once on a terminal: one line for the whole run, taken away for each report.
 TEST(Batch, ARunOfSeveralFilesShowsOneProgressLineOnATerminal) {
     TempDir dir;

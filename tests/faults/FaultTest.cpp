@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +40,8 @@ struct RunSetup {
     long fileBlocks = 0;            // largest file the run may write, in the shell's blocks
     bool withoutRootRights = false; // as user nobody, so that file permissions apply to root too
     std::string errorFile = "/dev/null";
+    int input = -1;               // standard input, when not the test's own
+    bool closedOutputs = false;   // started with standard output and error closed
 };
 
 pid_t Spawn(const std::vector<std::string>& args, const RunSetup& setup) {
@@ -60,9 +63,16 @@ pid_t Spawn(const std::vector<std::string>& args, const RunSetup& setup) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, setup.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    if (setup.input >= 0)
+        posix_spawn_file_actions_adddup2(&actions, setup.input, 0);
+    if (setup.closedOutputs) {
+        posix_spawn_file_actions_addclose(&actions, 1);
+        posix_spawn_file_actions_addclose(&actions, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, setup.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    }
     pid_t pid = -1;
     posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -313,6 +323,89 @@ TEST(Faults, TwoConversionsAtOnceEachWriteTheirOwnFile) {
     EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File("a.dxf"))));
     EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File("b.dxf"))));
     EXPECT_GT(fs::file_size(dir.File("a.dxf")), fs::file_size(dir.File("b.dxf")));
+}
+
+// A second writer of a file written in place (another hard link: no rename) waits until the first
+// has copied all of its drawing, so the file ends as one whole drawing, never a mix of two.
+TEST(Faults, ASecondWriterOfAFileWrittenInPlaceWaitsForTheFirst) {
+    TempDir dir;
+    const std::string input = dir.Write("big.frt", LargeFrt());
+    std::string drawings[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string reference = dir.File("ref.dxf");
+        ASSERT_EQ(RunBatch({"-q", "--symbol-size", i == 0 ? "100" : "200", "-o", reference, input}).status, 0);
+        drawings[i] = ReadFile(reference);
+        fs::remove(reference);
+    }
+    const std::string output = dir.Write("out.dxf", "OLD");
+    fs::create_hard_link(output, dir.File("link.dxf"));
+
+    // The test holds the file as a writer would: the run may make its drawing, not copy it in.
+    const int held = open(output.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t waiting = Spawn({"-q", "-o", output, input});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(waitpid(waiting, nullptr, WNOHANG), 0) << "it went on without the file";
+    EXPECT_TRUE(ReadFile(output) == "OLD");
+    close(held);
+    EXPECT_EQ(Wait(waiting, start).status, 0);
+    EXPECT_TRUE(ReadFile(output) == drawings[0]);
+
+    // Two real writers at once: one whole drawing or the other.
+    for (int round = 0; round < 3; ++round) {
+        const pid_t first = Spawn({"-q", "--symbol-size", "100", "-o", output, input});
+        const pid_t second = Spawn({"-q", "--symbol-size", "200", "-o", output, input});
+        EXPECT_EQ(Wait(first, start).status, 0);
+        EXPECT_EQ(Wait(second, start).status, 0);
+        const std::string result = ReadFile(output);
+        EXPECT_TRUE(result == drawings[0] || result == drawings[1]) << "round " << round;
+        EXPECT_TRUE(result == ReadFile(dir.File("link.dxf")));
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.frt", "link.dxf", "out.dxf"}));
+}
+
+// Started with standard output and error closed, the program has them on the null device, so no
+// file it opens later takes their numbers and gets a summary or warning in its drawing.
+TEST(Faults, ClosedStandardStreamsAreNeverAFileOfTheRun) {
+    TempDir dir;
+    int pipeEnds[2];
+    ASSERT_EQ(pipe2(pipeEnds, O_CLOEXEC), 0);
+    RunSetup setup;
+    setup.input = pipeEnds[0];
+    setup.closedOutputs = true;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string output = dir.File("piped.dxf");
+    const pid_t pid = Spawn({"-o", output, "-"}, setup);
+    close(pipeEnds[0]);
+    const int writer = pipeEnds[1];
+    // While it waits for its input, it has spooled nothing yet and printed nothing.
+    for (const int fd : {1, 2}) {
+        const std::string link = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
+        std::string target;
+        for (int tries = 0; tries < 200 && target.empty(); ++tries) {
+            std::error_code ec;
+            target = fs::read_symlink(link, ec).string();
+            if (target.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(target, "/dev/null") << "descriptor " << fd;
+    }
+    const std::string survey = LargeFrt().substr(0, 1 << 20);
+    const std::string whole = survey.substr(0, survey.rfind('\n') + 1);
+    ASSERT_EQ(write(writer, whole.data(), whole.size()), static_cast<ssize_t>(whole.size()));
+    close(writer);
+    EXPECT_EQ(Wait(pid, start).status, 0);
+    EXPECT_TRUE(CompleteDrawing(ReadFile(output)));
+
+    // Several at once, each printing its summary while others have files open.
+    setup.input = -1;
+    std::vector<std::string> args = {"-j", "2"};
+    for (const char* name : {"a", "b", "c", "d", "e", "f"})
+        args.push_back(dir.Write(std::string(name) + ".frt", whole));
+    EXPECT_EQ(RunBatch(args, setup).status, 0);
+    for (const char* name : {"a", "b", "c", "d", "e", "f"})
+        EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File(std::string(name) + ".dxf")))) << name;
 }
 
 namespace {
