@@ -7,24 +7,38 @@
 namespace utf8 {
 
 // The length of the well-formed UTF-8 sequence of two to four bytes at the start of `text`, or
-// 0 (also for a plain ASCII byte).
+// 0 (also for a plain ASCII byte). Well-formed as Unicode defines it: no overlong form, no
+// surrogate (U+D800 to U+DFFF), nothing above U+10FFFF.
 inline std::size_t SequenceLength(std::string_view text) {
-    if (text.empty())
+    if (text.size() < 2)
         return 0;
     const auto lead = static_cast<unsigned char>(text[0]);
+    const auto second = static_cast<unsigned char>(text[1]);
     std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
+    unsigned char low = 0x80; // the range of the second byte, narrower after some leads
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
-    if (length == 0 || text.size() < length)
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || text.size() < length || second < low || second > high)
         return 0;
-    for (std::size_t i = 1; i < length; ++i)
+    for (std::size_t i = 2; i < length; ++i)
         if ((static_cast<unsigned char>(text[i]) & 0xC0U) != 0x80U)
             return 0;
     return length;
+}
+
+// Whether `text` starts with U+FFFE or U+FFFF, which are no characters and which XML forbids.
+inline bool StartsWithNonCharacter(std::string_view text) {
+    return text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBF' && (text[2] == '\xBE' || text[2] == '\xBF');
 }
 
 // Whether every byte above ASCII belongs to a well-formed sequence.

@@ -9,15 +9,18 @@ namespace dxfgroup {
 
 namespace {
 
+// A caret itself too: readers would take it with the next character as a control character.
 bool NeedsCaret(char c) {
-    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '^';
 }
 
 std::string CaretEncoded(std::string_view text) {
     std::string encoded;
     encoded.reserve(text.size() + 8);
     for (const char c : text) {
-        if (NeedsCaret(c)) {
+        if (c == '^') {
+            encoded += "^ ";
+        } else if (NeedsCaret(c)) {
             encoded += '^';
             encoded += static_cast<char>(c + 0x40);
         } else {

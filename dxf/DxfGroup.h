@@ -89,7 +89,7 @@ inline void Real(TextStream& stream, Code code, double value) {
 
 // A text that comes from the input. It may hold control characters, and a CR or NUL in a value
 // breaks the file's lines for readers, so DXF's caret notation is used ("^M" for CR, "^@" for
-// NUL). Tabs are left as they are.
+// NUL), and a caret of the text is written "^ ". Tabs are left as they are.
 void InputText(TextStream& stream, Code code, std::string_view value);
 
 // A CIRCLE's radius, with its four-character code line.

@@ -40,7 +40,13 @@ std::string_view DashesOf(std::string_view lineType) {
 // come mostly in a Windows code page), so that the picture stays well-formed XML.
 void AppendEscaped(std::string& out, std::string_view text) {
     const bool utf8 = utf8::IsValid(text);
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (utf8 && utf8::StartsWithNonCharacter(text.substr(at))) {
+            out += '?';
+            at += 2;
+            continue;
+        }
         if (!utf8 && static_cast<unsigned char>(c) >= 0x80) {
             out += static_cast<char>(0xC0 | (static_cast<unsigned char>(c) >> 6));
             out += static_cast<char>(0x80 | (static_cast<unsigned char>(c) & 0x3F));

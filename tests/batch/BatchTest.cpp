@@ -401,6 +401,14 @@ TEST(Batch, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("/dev/full: No space left on device"), std::string::npos) << full.err;
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
+    // A loop of links stays a loop: it is not replaced by a file.
+    fs::create_symlink("loop-b", dir.File("loop-a"));
+    fs::create_symlink("loop-a", dir.File("loop-b"));
+    const BatchRun loop = Batch(dir, "-o " + Quoted(dir.File("loop-a")) + " " + Quoted(input));
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_NE(loop.err.find("loop-a: Too many levels of symbolic links"), std::string::npos) << loop.err;
+    EXPECT_TRUE(fs::is_symlink(dir.File("loop-a")));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"loop-a", "loop-b", "site.frt"}));
 }
 
 TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {

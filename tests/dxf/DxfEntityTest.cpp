@@ -100,13 +100,14 @@ TEST(DxfEntity, LongTextsAreCutAt256Characters) {
     EXPECT_EQ(a.lineType(), std::string(256, 'L'));
 }
 
-// A CR, LF or NUL taken from the input must not end a line in the file; tabs and carets stay.
+// A CR, LF or NUL taken from the input must not end a line in the file, and a caret must not be
+// read back with the next character as a control character ("A^MB" as A, CR, B); tabs stay.
 TEST(DxfEntity, ControlCharactersInTextsAndLayersAreCaretEncoded) {
     CDxfText text(std::string_view("a\rb\0c\td^e\x1f", 10), 0, 0, kNaN);
     text.attributes()->setLayer(std::string_view("L\nM", 3));
     EXPECT_EQ(Written(text),
               "  0|TEXT| 10|0.000000| 20|0.000000|  8|L^JM| 62|0| 40|2.500000| 11|0.000000| 21|0.000000|"
-              "  1|a^Mb^@c\td^e^_|");
+              "  1|a^Mb^@c\td^ e^_|");
     CDxfPoint point(0, 0, kNaN);
     point.attributes()->setLayer("plain");
     EXPECT_EQ(Written(point), "  0|POINT|  8|plain| 62|0| 10|0.000000| 20|0.000000|");
