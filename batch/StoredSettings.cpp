@@ -14,11 +14,12 @@ std::string Place() {
     return RegistrySettingsStore().Location(ExportSettings::kSection);
 }
 
-std::string Load(ExportSettings& settings) {
+std::string Load(ExportSettings& settings, std::string& badValue) {
     RegistrySettingsStore store;
     if (!store.HasSection(ExportSettings::kSection))
         return "not found";
     settings.Load(store);
+    badValue = store.BadValue();
     return {};
 }
 
@@ -28,11 +29,12 @@ std::string Place() {
     return IniSettingsStore::UserPath();
 }
 
-std::string Load(ExportSettings& settings) {
+std::string Load(ExportSettings& settings, std::string& badValue) {
     IniSettingsStore store(Place());
     if (!store.Problem().empty())
         return store.Problem();
     settings.Load(store);
+    badValue = store.BadValue();
     return {};
 }
 

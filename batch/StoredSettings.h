@@ -11,7 +11,8 @@ namespace storedsettings {
 // Where they are, for messages.
 std::string Place();
 // Loads them into the settings. Empty when that worked; else why not ("not found", a file that is
-// no settings file), and the settings stay as they were.
-std::string Load(ExportSettings& settings);
+// no settings file), and the settings stay as they were. badValue: the first value that could not
+// be taken as stored ("NAME: why"), or empty.
+std::string Load(ExportSettings& settings, std::string& badValue);
 
 } // namespace storedsettings

@@ -274,9 +274,9 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
 }
 
 // The desktop program's stored choices. A store that is missing or cannot be used is said, and
-// the defaults are used.
-void LoadStoredSettings(ExportSettings& settings) {
-    if (const std::string problem = storedsettings::Load(settings); !problem.empty())
+// the defaults are used; a value that cannot be taken as stored is left in badValue.
+void LoadStoredSettings(ExportSettings& settings, std::string& badValue) {
+    if (const std::string problem = storedsettings::Load(settings, badValue); !problem.empty())
         Fail(storedsettings::Place(), problem + "; using the defaults");
 }
 
@@ -292,9 +292,10 @@ int main(int argc, char** argv) {
     bool parsed = batchcli::ParseCommandLine(args, settings, request, error);
     // The options go over the stored choices: the command line is read again on top of them.
     const bool fromSettings = parsed && request.fromSettings;
+    std::string badStoredValue;
     if (fromSettings) {
         settings = ExportSettings();
-        LoadStoredSettings(settings);
+        LoadStoredSettings(settings, badStoredValue);
         request = BatchRequest();
         parsed = batchcli::ParseCommandLine(args, settings, request, error);
     }
@@ -312,6 +313,10 @@ int main(int argc, char** argv) {
     }
     // Only stored values can be out of limits: the options are checked as they are read.
     if (fromSettings) {
+        if (!badStoredValue.empty()) {
+            Fail(storedsettings::Place(), badStoredValue);
+            return 2;
+        }
         if (const std::string problem = settingschema::Problem(settings); !problem.empty()) {
             Fail(storedsettings::Place(), problem);
             return 2;

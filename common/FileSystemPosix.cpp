@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -196,8 +197,45 @@ std::string Replace(const std::string& replacement, const std::string& target) {
     return {};
 }
 
+namespace {
+
+// The mode a new file made with 0666 in a folder with a default ACL gets: the ACL's owner, mask
+// (or group, without a mask) and other entries, each cut to read and write; the umask does not
+// apply there. Nothing when the folder has no default ACL.
+std::optional<mode_t> ModeFromDefaultAcl(const std::string& folder) {
+    std::uint8_t acl[4 + 8 * 64];
+    const ssize_t size = ::getxattr(folder.c_str(), "system.posix_acl_default", acl, sizeof acl);
+    if (size < 4 + 8)
+        return std::nullopt;
+    const auto le16 = [&acl](std::size_t at) { return static_cast<unsigned>(acl[at] | (acl[at + 1] << 8U)); };
+    unsigned owner = 0;
+    unsigned group = 0;
+    unsigned mask = 8; // none yet
+    unsigned other = 0;
+    for (std::size_t at = 4; at + 8 <= static_cast<std::size_t>(size); at += 8) {
+        const unsigned tag = le16(at);
+        const unsigned perm = le16(at + 2) & 7U;
+        if (tag == 0x01)
+            owner = perm;
+        else if (tag == 0x04)
+            group = perm;
+        else if (tag == 0x10)
+            mask = perm;
+        else if (tag == 0x20)
+            other = perm;
+    }
+    const unsigned groupClass = mask != 8 ? mask : group;
+    return static_cast<mode_t>(((owner & 6U) << 6U) | ((groupClass & 6U) << 3U) | (other & 6U));
+}
+
+} // namespace
+
 void GiveNewFilePermissions(const std::string& path) {
-    ::chmod(path.c_str(), 0666 & ~Umask());
+    // The file was made private; now it gets what any program's new file there gets: in a folder
+    // with a default ACL, that ACL with its mask (a chmod by the umask would narrow the mask).
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const std::optional<mode_t> inherited = ModeFromDefaultAcl(folder.empty() ? "." : folder);
+    ::chmod(path.c_str(), inherited ? *inherited : 0666 & ~Umask());
 }
 
 void CopyPermissions(const std::string& from, const std::string& to) {

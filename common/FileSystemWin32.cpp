@@ -193,6 +193,35 @@ std::int64_t Ticks(const FILETIME& time) {
                                      time.dwLowDateTime);
 }
 
+// Whether the long name matches the pattern ("*" any run, "?" one character), ignoring case as
+// the file system does. FindFirstFileW matches the short 8.3 names too, where "survey.frtx" is
+// "SURVEY~1.FRT" and so would be taken for "*.frt".
+bool LongNameMatches(std::wstring name, std::wstring pattern) {
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    CharUpperBuffW(pattern.data(), static_cast<DWORD>(pattern.size()));
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t star = std::wstring::npos; // the last "*" met, and where its run began in the name
+    std::size_t resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*')
+        ++p;
+    return p == pattern.size();
+}
+
 } // namespace
 
 std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
@@ -217,7 +246,7 @@ std::vector<std::string> MatchArgument(const std::string& argument) {
     if (search == INVALID_HANDLE_VALUE)
         return matches;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && LongNameMatches(found.cFileName, name))
             matches.push_back(TextOf(pattern.parent_path() / found.cFileName));
     } while (FindNextFileW(search, &found) != 0);
     FindClose(search);

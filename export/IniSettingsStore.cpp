@@ -140,7 +140,14 @@ int IniSettingsStore::ReadInt(std::string_view section, std::string_view name, i
     const auto found = m_values.find({std::string(section), std::string(name)});
     if (found == m_values.end())
         return fallback;
-    return numtext::ParseInt(Unescape(found->second));
+    const std::string text = Unescape(found->second);
+    // Beyond the range of a whole number it would read as 0, a valid choice for most settings.
+    const double wide = numtext::ParseDouble(text);
+    if (wide > std::numeric_limits<int>::max() || wide < std::numeric_limits<int>::min()) {
+        NoteBadValue(name, "the number " + text + " is out of range");
+        return wide > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
+    }
+    return numtext::ParseInt(text);
 }
 
 std::string IniSettingsStore::ReadText(std::string_view section, std::string_view name,

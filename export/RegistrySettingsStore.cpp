@@ -51,11 +51,16 @@ int RegistrySettingsStore::ReadInt(std::string_view section, std::string_view na
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof value;
-    if (key.get() == nullptr ||
-        RegQueryValueExW(key.get(), Name(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                         &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
+    if (key.get() == nullptr)
         return fallback;
+    const LSTATUS status = RegQueryValueExW(key.get(), Name(name).c_str(), nullptr, &type,
+                                            reinterpret_cast<BYTE*>(&value), &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return fallback;
+    if ((status != ERROR_SUCCESS && status != ERROR_MORE_DATA) || type != REG_DWORD) {
+        NoteBadValue(name, "stored as another type than a number (REG_DWORD)");
+        return fallback;
+    }
     return static_cast<int>(value);
 }
 
@@ -65,10 +70,15 @@ std::string RegistrySettingsStore::ReadText(std::string_view section, std::strin
     DWORD type = 0;
     DWORD size = 0;
     const std::wstring valueName = Name(name);
-    if (key.get() == nullptr ||
-        RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
+    if (key.get() == nullptr)
         return std::string(fallback);
+    const LSTATUS status = RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return std::string(fallback);
+    if (status != ERROR_SUCCESS || type != REG_SZ) {
+        NoteBadValue(name, "stored as another type than a text (REG_SZ)");
+        return std::string(fallback);
+    }
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),

@@ -452,6 +452,13 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
               std::string::npos)
         << refused.err;
     EXPECT_EQ(refused.err.find("--decimals-en"), std::string::npos) << "the user typed no option";
+    // A number beyond any whole number's range is said as stored, not read as a valid 0.
+    dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini", "[Dxf_Export]\nDecimalsEN=99999999999\n");
+    const BatchRun huge = Batch(dir, "--from-settings " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config));
+    EXPECT_EQ(huge.status, 2);
+    EXPECT_NE(huge.err.find(ini + ": DecimalsEN: the number 99999999999 is out of range"), std::string::npos)
+        << huge.err;
+    dir.Write("config/Halvora/QVO/PLVX/frt2dxf.ini", "[Dxf_Export]\nDecimalsEN=40\n");
     // An option given on the command line overrides the bad stored value.
     EXPECT_EQ(
         Batch(dir, "--from-settings --decimals-en 2 " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config))
@@ -621,6 +628,21 @@ TEST(Batch, PermissionsAndOutputsThatAreNoFiles) {
     const BatchRun piped = Batch(dir, "-q -o /dev/stdout " + Quoted(input) + " | cat");
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_NE(piped.out.find("ENTITIES"), std::string::npos);
+
+    // In a folder with a default ACL a new drawing gets what any new file there gets, mask and all.
+    const std::string shared = dir.File("shared");
+    fs::create_directory(shared);
+    int raw = 0;
+    Capture("setfacl -d -m u::rwx,g::rwx,o::rx,u:nobody:rw " + Quoted(shared) + " 2>&1", &raw);
+    if (raw != 0) {
+        ADD_FAILURE() << "setfacl is missing or the file system has no ACLs";
+        return;
+    }
+    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(shared + "/site.dxf") + " " + Quoted(input), "umask 022;").status, 0);
+    Capture("umask 022; touch " + Quoted(shared + "/touched"));
+    const auto acl = [](const std::string& path) { return Capture("getfacl -p --omit-header " + Quoted(path)); };
+    EXPECT_EQ(acl(shared + "/site.dxf"), acl(shared + "/touched"));
+    EXPECT_NE(acl(shared + "/site.dxf").find("mask::rw-"), std::string::npos);
 }
 
 // A reader that goes away early (| head -1) ends the reporting, not the conversions: each is

@@ -273,6 +273,15 @@ TEST(WindowsBatch, FromSettingsReadsTheDesktopProgramsRegistryValues) {
     const std::string withAttributes = Slurp(dir.Path() / "out.dxf");
     EXPECT_NE(withAttributes.find("  0\r\nATTRIB\r\n"), std::string::npos) << "the stored point attributes";
     EXPECT_NE(withAttributes.find("  1\r\n7\r\n  2\r\nPID\r\n"), std::string::npos) << "the point's number";
+
+    // A value of the wrong type is said, not silently replaced by the default.
+    store.WriteText("Dxf_Export", "DecimalsEN", "3");
+    const BatchRun wrongType = RunBatch(arguments, dir);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvora");
+    EXPECT_EQ(wrongType.status, 2U);
+    EXPECT_NE(wrongType.errors.find("Dxf_Export: DecimalsEN: stored as another type than a number (REG_DWORD)"),
+              std::string::npos)
+        << wrongType.errors;
 }
 
 // cmd.exe leaves wildcards to the program: frt2dxf-batch matches them itself.
@@ -282,6 +291,9 @@ TEST(WindowsBatch, WildcardsAreMatchedByTheProgram) {
     dir.Write("a.frt", frt);
     dir.Write("b.frt", frt);
     dir.Write("c.txt", frt);
+    // Their short 8.3 names end in .FRT too: only the long name counts.
+    dir.Write("survey.frtx", "not a survey");
+    dir.Write("survey.frt_old", "not a survey");
     std::filesystem::create_directory(dir.Path() / "d.frt");
     const BatchRun run = RunBatch(L"-q \"" + (dir.Path() / "*.frt").wstring() + L"\" \"" +
                                       (dir.Path() / "?.txt").wstring() + L"\"",
@@ -290,6 +302,7 @@ TEST(WindowsBatch, WildcardsAreMatchedByTheProgram) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "a.dxf"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "b.dxf"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "c.dxf"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "survey.dxf"));
 
     const BatchRun none = RunBatch(L"-q \"" + (dir.Path() / "none*.frt").wstring() + L"\"", dir);
     EXPECT_EQ(none.status, 1U);
