@@ -5,6 +5,7 @@
 #include "frt/FrtRecord.h"
 #include "frt/LineReader.h"
 
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -162,10 +163,34 @@ void CFrtReader::Hand(std::unique_ptr<CFrtElement> element) {
         consumer->Process(std::move(element));
 }
 
+bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
+    while (input.Next(line)) {
+        if (input.LastLineTooLong()) {
+            Step(static_cast<std::size_t>(input.SkippedLength()));
+            if (m_diagnostics != nullptr)
+                m_diagnostics->Warn(input.LineNumber(), "record", {},
+                                    "longer than 1 MiB, no record (the file may be damaged); skipped");
+            continue;
+        }
+        Step(line.size());
+        if (std::memchr(line.data(), '\0', line.size()) != nullptr) {
+            // Zeros alone are what a crash leaves, no record; zeros among data are kept as data.
+            const bool zerosOnly = line.find_first_not_of(std::string_view("\0\r", 2)) == std::string_view::npos;
+            if (m_diagnostics != nullptr)
+                m_diagnostics->Warn(input.LineNumber(), "record", {},
+                                    zerosOnly ? "only NUL bytes (the file may be damaged); skipped"
+                                              : "holds NUL bytes (the file may be damaged)");
+            if (zerosOnly)
+                continue;
+        }
+        return true;
+    }
+    return false;
+}
+
 bool CFrtReader::NextRecord(LineReader& input, std::string_view& line) {
-    if (!input.Next(line))
+    if (!NextLine(input, line))
         return false;
-    Step(line.size());
     if (frtrecord::IsHeaderLine(line)) {
         input.Unread();
         return false;
@@ -195,9 +220,8 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
         line.AddVertex(std::move(vertex));
 
         std::string_view text;
-        if (!input.Next(text))
+        if (!NextLine(input, text))
             return;
-        Step(text.size());
         const bool header = frtrecord::IsHeaderLine(text);
         if (!header)
             m_record.Parse(text);

@@ -51,6 +51,10 @@ private:
     // Reads the next record of a section; false at a header line (left to be read again) or at
     // the end of the file.
     bool NextRecord(LineReader& input, std::string_view& line);
+    // Reads the next line that can be a record: a line too long to be one, or of NUL bytes alone
+    // (what a crash leaves), is a finding and skipped; NUL bytes among data are a finding.
+    // False at the end of the file.
+    bool NextLine(LineReader& input, std::string_view& line);
     void Hand(std::unique_ptr<CFrtElement> element);
     FrtReadResult ReadFrom(LineReader& input, FrtSection section);
     void Step(std::size_t characters) const;

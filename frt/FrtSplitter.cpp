@@ -2,6 +2,8 @@
 
 #include "frt/FrtRecord.h"
 
+#include <string_view>
+
 bool FrtSplitter::Open(const std::string& path) {
     m_section = FrtSection::None;
     m_next = FrtChunk{};
@@ -33,6 +35,11 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
             std::string_view line;
             if (!m_input.Next(line))
                 break;
+            // A line the reader skips (too long, or NUL bytes alone) neither begins nor ends an
+            // element, here as there.
+            if (m_input.LastLineTooLong() || (!line.empty() && line.find_first_not_of(std::string_view("\0\r", 2)) ==
+                                                                   std::string_view::npos))
+                continue;
             if (!frtrecord::IsHeaderLine(line)) {
                 m_record.Parse(line);
                 const std::string_view key = frtrecord::GroupKey(m_record);

@@ -125,11 +125,14 @@ bool LineReader::Next(std::string_view& line) {
         return true;
     }
     m_lastStart = NextLineStart();
+    m_tooLong = false;
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
         if (const char* found = FindByte(start, start + available, '\n'); found != start + available) {
             auto length = static_cast<std::size_t>(found - start);
+            if (length > kLongestLine + 1) // the CR before the LF is not the line's
+                return SkipLongLine(line);
             m_begin += length + 1;
             if (length > 0 && start[length - 1] == '\r')
                 --length;
@@ -141,14 +144,42 @@ bool LineReader::Next(std::string_view& line) {
         if (m_eof) {
             if (available == 0)
                 return false;
+            if (available > kLongestLine)
+                return SkipLongLine(line);
             m_begin = m_end;
             m_last = std::string_view(start, available);
             line = m_last;
             ++m_lineNumber;
             return true;
         }
+        if (available > kLongestLine + 1)
+            return SkipLongLine(line);
         Refill();
     }
+}
+
+bool LineReader::SkipLongLine(std::string_view& line) {
+    std::uint64_t length = 0;
+    for (;;) {
+        const char* start = m_buffer.data() + m_begin;
+        const std::size_t available = m_end - m_begin;
+        const char* found = FindByte(start, start + available, '\n');
+        length += static_cast<std::uint64_t>(found - start);
+        if (found != start + available) {
+            m_begin += static_cast<std::size_t>(found - start) + 1;
+            break;
+        }
+        m_begin = m_end;
+        if (m_eof)
+            break;
+        Refill();
+    }
+    m_tooLong = true;
+    m_skipped = length;
+    m_last = {};
+    line = m_last;
+    ++m_lineNumber;
+    return true;
 }
 
 bool LineReader::SkipLine(Probe& probe) {

@@ -11,9 +11,9 @@
 #include <vector>
 
 // Reads a text file line by line through one large buffer. A line ends at LF; a CR right
-// before the LF is not part of it. The last line may lack its LF. Lines of any length are
-// returned whole by Next; SkipLine looks at a line without holding it, so a huge line that
-// is only skipped costs no memory.
+// before the LF is not part of it. The last line may lack its LF. Next returns lines of up to
+// kLongestLine whole and skips longer ones (a damaged file) without holding them; SkipLine looks
+// at a line of any length without holding it. Memory so stays bounded whatever the input.
 class LineReader {
 public:
     // What SkipLine tells of a line: its length and whether, after leading white space, it is
@@ -53,8 +53,14 @@ public:
     // file, counting lines on from `linesBefore`.
     [[nodiscard]] bool Open(const std::string& path, std::uint64_t begin, std::uint64_t end,
                             std::uint64_t linesBefore);
-    // The next line, valid until the following call. False at the end of the file.
+    // Far above any real record line.
+    static constexpr std::size_t kLongestLine = std::size_t{1} << 20;
+    // The next line, valid until the following call. False at the end of the file. A line longer
+    // than kLongestLine comes back empty, with LastLineTooLong.
     bool Next(std::string_view& line);
+    [[nodiscard]] bool LastLineTooLong() const { return m_tooLong; }
+    // The length of the line Next skipped as too long.
+    [[nodiscard]] std::uint64_t SkippedLength() const { return m_skipped; }
     // The next line seen through a probe only. False at the end of the file.
     bool SkipLine(Probe& probe);
     // The next Next or SkipLine returns the line that Next just returned once more.
@@ -81,6 +87,8 @@ private:
 
     // Moves the unread rest to the front, grows the buffer when a line fills it, reads more.
     void Refill();
+    // Reads past the end of the current line without holding it.
+    bool SkipLongLine(std::string_view& line);
 
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::vector<char> m_buffer;
@@ -88,6 +96,8 @@ private:
     std::size_t m_end = 0;
     bool m_eof = true;
     bool m_repeat = false;
+    bool m_tooLong = false;
+    std::uint64_t m_skipped = 0;
     std::string_view m_last;
     std::string m_error;
     std::uint64_t m_bytesRead = 0;

@@ -195,134 +195,53 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
               0)
         << "garbage inside a section is read as records";
 
-    // A 2 GB file of zeros without a single line end: read once, never held.
+    // What a crash leaves: a survey followed by 2 GB of zeros without a single line end. Read
+    // once and never held; the tail is a finding, not a point at 0,0, and --strict refuses it.
     const std::string zeros = dir.File("zeros.frt");
     {
+        const std::string survey = "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=5;N=6\n";
         std::FILE* file = std::fopen(zeros.c_str(), "wb");
         ASSERT_NE(file, nullptr);
-        ASSERT_EQ(ftruncate(fileno(file), std::int64_t{2} << 30), 0);
+        std::fputs(survey.c_str(), file);
+        ASSERT_EQ(ftruncate(fileno(file), static_cast<off_t>(survey.size() + (std::int64_t{2} << 30))), 0);
         std::fclose(file);
     }
-    EXPECT_EQ(RunBatch({"-q", "-o", out, zeros}, Limit(128)).status, 1);
+    RunSetup bounded;
+    bounded.memoryMb = Limit(128);
+    bounded.errorFile = dir.File("err.txt");
+    EXPECT_EQ(RunBatch({"-q", "-o", out, zeros}, bounded).status, 0);
+    EXPECT_NE(ReadFile(bounded.errorFile).find("zeros.frt:5: record: longer than 1 MiB"), std::string::npos)
+        << ReadFile(bounded.errorFile);
+    EXPECT_EQ(ReadFile(out).find("  0\r\nINSERT"), ReadFile(out).rfind("  0\r\nINSERT")) << "one point, none at 0,0";
+    EXPECT_EQ(RunBatch({"-q", "--strict", "-o", out, zeros}, Limit(128)).status, 1);
     fs::remove(zeros);
 
-    // One line of 100 MB outside any section is skipped without being held; inside [Points]
-    // it is one record, held once. An address-space limit also counts the heap each worker
-    // thread reserves and never touches, so the record's own cost is measured on one thread.
+    // One line of 100 MB outside any section is skipped without being held, and inside [Points]
+    // too: no record is that long, so it is a finding. A short line with NUL bytes is one as well.
     const std::string line(100u << 20, 'x');
     const std::string skip = dir.Write("skip.frt", "[Header]\nFormat=Rev2Ezi\n" + line + "\n");
     EXPECT_EQ(RunBatch({"-q", "-o", out, skip}, Limit(128)).status, 0);
-    const std::string held =
-        dir.Write("held.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;REM=" + line + ";E=5\n");
-    EXPECT_EQ(RunBatch({"-q", "-j", "1", "-o", out, held}, Limit(128 + 4 * 100)).status, 0)
-        << "a small multiple of the longest record";
-    EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
-
-    // Too little memory for that record (less than the line itself): told so, and the old
-    // drawing stays.
-    if (kAddressLimitsWork) {
-        RunSetup tight;
-        tight.memoryMb = 128 + 50;
-        tight.errorFile = dir.File("err.txt");
-        EXPECT_EQ(RunBatch({"-q", "-j", "1", "-o", out, held}, tight).status, 1);
-        EXPECT_NE(ReadFile(tight.errorFile).find(std::strerror(ENOMEM)), std::string::npos)
-            << ReadFile(tight.errorFile);
-        EXPECT_NE(ReadFile(out).find(" 10\r\n5.000000\r\n"), std::string::npos);
-    }
-}
-
-// Writing stops past a file-size limit as on a full disk: the old drawing stays, the reason is
-// told, and the temporary file goes.
-TEST(Faults, AFullDiskKeepsTheOldDrawingAndSaysWhy) {
-    TempDir dir;
-    const std::string input = dir.Write("big.frt", LargeFrt());
-    const std::string output = dir.Write("big.dxf", "old drawing");
-    RunSetup setup;
-    setup.fileBlocks = 512;
-    setup.errorFile = dir.File("err.txt");
-    const Outcome outcome = RunBatch({"-q", input}, setup);
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(ReadFile(setup.errorFile).find(std::string("big.dxf: ") + std::strerror(EFBIG)),
+    const std::string held = dir.Write("held.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;REM=" + line +
+                                                       ";E=5\nPID=2;E=7;N=8\n" + std::string("PID=3;E=9;REM=a\0b\n", 19) +
+                                                       std::string(4096, '\0') + "\n");
+    EXPECT_EQ(RunBatch({"-q", "-o", out, held}, bounded).status, 0);
+    const std::string findings = ReadFile(bounded.errorFile);
+    EXPECT_NE(findings.find("held.frt:4: record: longer than 1 MiB"), std::string::npos) << findings;
+    EXPECT_NE(findings.find("held.frt:6: record: holds NUL bytes (the file may be damaged)\n"), std::string::npos)
+        << findings;
+    EXPECT_NE(findings.find("held.frt:7: record: only NUL bytes (the file may be damaged); skipped"),
               std::string::npos)
-        << ReadFile(setup.errorFile);
-    EXPECT_EQ(ReadFile(output), "old drawing");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.dxf", "big.frt", "err.txt"}));
-}
-
-TEST(Faults, AReadOnlyFolderKeepsTheOldDrawingAndSaysWhy) {
-    TempDir dir;
-    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
-    const std::string input = dir.Write("site.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=1;N=2\n");
-    const fs::path folder = dir.Path() / "ro";
-    fs::create_directory(folder);
-    const std::string output = (folder / "site.dxf").string();
-    dir.Write("ro/site.dxf", "old drawing");
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    RunSetup setup;
-    setup.withoutRootRights = true;
-    setup.errorFile = dir.File("err.txt");
-    const Outcome outcome = RunBatch({"-q", "-o", output, input}, setup);
-    fs::permissions(folder, fs::perms::owner_all);
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(ReadFile(setup.errorFile).find(std::strerror(EACCES)), std::string::npos)
-        << ReadFile(setup.errorFile);
-    EXPECT_EQ(ReadFile(output), "old drawing");
-    EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "site.dxf");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-}
-
-// A writable file in a folder that takes no new files gets the drawing in place, as "echo >>"
-// would write it; nothing is left in the folder or the temporary directory.
-TEST(Faults, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
-    TempDir dir;
-    fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
-    const std::string input = dir.Write("site.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=1;N=2\n");
-    const fs::path folder = dir.Path() / "ro";
-    fs::create_directory(folder);
-    const std::string output = (folder / "site.dxf").string();
-    dir.Write("ro/site.dxf", "old drawing");
-    fs::permissions(output, fs::perms::all &
-                                ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    RunSetup setup;
-    setup.withoutRootRights = true;
-    setup.errorFile = dir.File("err.txt");
-    const Outcome outcome = RunBatch({"-q", "-o", output, input}, setup);
-    fs::permissions(folder, fs::perms::owner_all);
-    EXPECT_EQ(outcome.status, 0) << ReadFile(setup.errorFile);
-    EXPECT_TRUE(CompleteDrawing(ReadFile(output)));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-}
-
-TEST(Faults, UnreadableInputIsReportedUnlessRootMayReadIt) {
-    TempDir dir;
-    const std::string input = dir.Write("locked.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1\n");
-    chmod(input.c_str(), 0);
-    const Outcome outcome = RunBatch({"-q", input});
-    if (geteuid() == 0)
-        EXPECT_EQ(outcome.status, 0) << "root reads any file";
-    else
-        EXPECT_EQ(outcome.status, 1);
-    chmod(input.c_str(), 0600);
-}
-
-TEST(Faults, TwoConversionsAtOnceEachWriteTheirOwnFile) {
-    TempDir dir;
-    const std::string big = LargeFrt();
-    const std::string a = dir.Write("a.frt", big);
-    const std::string b = dir.Write("b.frt", big.substr(0, big.size() / 2));
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t first = Spawn({"-q", a});
-    const pid_t second = Spawn({"-q", b});
-    EXPECT_EQ(Wait(first, start).status, 0);
-    EXPECT_EQ(Wait(second, start).status, 0);
-    EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File("a.dxf"))));
-    EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File("b.dxf"))));
-    EXPECT_GT(fs::file_size(dir.File("a.dxf")), fs::file_size(dir.File("b.dxf")));
+        << findings;
+    const std::string drawing = ReadFile(out);
+    EXPECT_EQ(drawing.find(" 10\r\n5.000000\r\n"), std::string::npos);
+    EXPECT_NE(drawing.find(" 10\r\n7.000000\r\n"), std::string::npos);
+    EXPECT_NE(drawing.find(" 10\r\n9.000000\r\n"), std::string::npos) << "zeros among data stay data";
+    std::size_t inserts = 0;
+    for (std::size_t at = drawing.find("  0\r\nINSERT\r\n"); at != std::string::npos;
+         at = drawing.find("  0\r\nINSERT\r\n", at + 1))
+        ++inserts;
+    EXPECT_EQ(inserts, 2U) << "points 2 and 3, none for the skipped lines";
+    EXPECT_EQ(RunBatch({"-q", "--strict", "-o", dir.File("strict.dxf"), held}, Limit(128)).status, 1);
 }
 
 // A second writer of a file written in place (another hard link: no rename) waits until the first

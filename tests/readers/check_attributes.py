@@ -7,6 +7,7 @@ import collections
 import sys
 
 import ezdxf
+from ezdxf.tools.text import caret_decode
 
 TAGS = ["PID", "HEIGHT", "CODE", "CLASS"]
 CLASSES = {"MEAS": "Measured", "MEAN": "Averaged", "CTRL": "Control", "NAV": "Navigated"}
@@ -45,7 +46,9 @@ def main(survey, drawing, decimals):
             continue
         if any(not a.is_invisible for a in attribs):
             problems.append("a visible attribute")
-        found[tuple(a.dxf.text for a in attribs)] += 1
+        # ezdxf hands over the stored text; the caret notation ("^ " a caret, "^M" a CR) is
+        # decoded as CAD programs and GDAL do.
+        found[tuple(caret_decode(a.dxf.text) for a in attribs)] += 1
     for block in doc.blocks:
         if block.name.startswith("*"):
             continue
