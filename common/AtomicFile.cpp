@@ -41,14 +41,34 @@ void AtomicFile::Discard() {
 }
 
 bool AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
-    return m_temporary.Create(directory, stem, [this](const std::string& path) {
-        m_file.reset(filesys::CreateNew(path));
-        // The writers hand over large pieces from their own buffers: a second buffer would only
-        // copy them once more (on Windows through the C runtime's slower copy).
+    // The writers hand over large pieces from their own buffers: a second buffer would only
+    // copy them once more (on Windows through the C runtime's slower copy).
+    const auto unbuffered = [this] {
         if (m_file)
             std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
         return m_file != nullptr;
+    };
+    // Unnamed until the commit, so that even a kill leaves nothing behind.
+    m_file.reset(filesys::CreateUnnamed(directory));
+    if (unbuffered()) {
+        m_directory = directory;
+        m_stem = stem;
+        return true;
+    }
+    if (errno != ENOTSUP)
+        return false;
+    return m_temporary.Create(directory, stem, [this, &unbuffered](const std::string& path) {
+        m_file.reset(filesys::CreateNew(path));
+        return unbuffered();
     });
+}
+
+bool AtomicFile::NameTemporary() {
+    if (m_directory.empty())
+        return true; // named from the start
+    std::FILE* file = m_file.get();
+    return m_temporary.Create(m_directory, m_stem,
+                              [file](const std::string& path) { return filesys::NameUnnamed(file, path); });
 }
 
 bool AtomicFile::Open() {
@@ -56,10 +76,12 @@ bool AtomicFile::Open() {
     // its mode; replacing its file would lose what it held or write into a deleted file.
     if (m_requested == kStandardOutput ||
         filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Output)) {
+        m_straight = true;
         m_file.reset(filesys::OpenStandardOutput());
         return m_file ? true : Fail(SystemError(errno));
     }
     if (filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Error)) {
+        m_straight = true;
         m_file.reset(filesys::OpenStandardError());
         return m_file ? true : Fail(SystemError(errno));
     }
@@ -70,6 +92,7 @@ bool AtomicFile::Open() {
     // A device or pipe, also behind a link (/dev/stdout), is written in place: it cannot be
     // replaced, only fed.
     if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
+        m_straight = true;
         m_file.reset(filesys::OpenFile(m_target, "wb"));
         if (!m_file)
             return Fail(SystemError(errno));
@@ -97,7 +120,7 @@ bool AtomicFile::Open() {
         target.has_parent_path() ? filesys::TextOf(target.parent_path()) : std::string(".");
     const std::string stem = "." + filesys::TextOf(target.filename()) + ".";
     if (CreateTemporary(directory, stem)) {
-        m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_temporary.Path());
+        m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_file.get());
         return true;
     }
     const int error = errno;
@@ -119,7 +142,7 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
         return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
     errno = 0;
     const std::size_t written = WriteBytes(m_file.get(), data, size);
-    m_wroteStraight = m_wroteStraight || (written > 0 && m_temporary.Path().empty());
+    m_wroteStraight = m_wroteStraight || (written > 0 && m_straight);
     if (written != size)
         return Fail(SystemError(errno != 0 ? errno : EIO));
     return true;
@@ -131,10 +154,12 @@ bool AtomicFile::Commit() {
     errno = 0;
     if (std::fflush(m_file.get()) != 0)
         return Fail(SystemError(errno != 0 ? errno : EIO));
+    if (!m_straight && !NameTemporary())
+        return Fail(SystemError(errno != 0 ? errno : EIO));
     std::FILE* file = m_file.release();
     if (std::fclose(file) != 0)
         return Fail(SystemError(errno != 0 ? errno : EIO));
-    if (m_temporary.Path().empty())
+    if (m_straight)
         return true; // written in place
     // A link changed meanwhile would make the drawing land on another file than the one planned.
     if (filesys::ResolveLinks(m_requested) != m_target)

@@ -9,7 +9,8 @@
 #include <string>
 
 // Writes a file so that its target is either left exactly as it was or gets the whole new
-// content: the bytes go to a new temporary file first, and only when every byte was written,
+// content: the bytes go to a new temporary file first (on Linux one without a name until the
+// commit, so that a kill leaves nothing), and only when every byte was written,
 // flushed and closed without error does the target get them. A rename puts the temporary file in
 // the target's place when that keeps the target the file it was (one link, same owner and group,
 // no extended attributes, a writable folder); otherwise the content is copied over the target in
@@ -64,6 +65,8 @@ private:
     bool Fail(const std::string& reason);
     void Discard();
     bool CreateTemporary(const std::string& directory, const std::string& stem);
+    // Gives an unnamed temporary file its name in its folder, for the rename or the copy.
+    bool NameTemporary();
     bool CopyIntoTarget();
 
     std::string m_requested; // the path as given
@@ -75,7 +78,10 @@ private:
     bool m_failed = false;
     bool m_damaged = false;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
+    bool m_straight = false; // written straight into the target: a stream or device
     bool m_wroteStraight = false;
+    std::string m_directory; // of an unnamed temporary file, and the stem of its name to be
+    std::string m_stem;
     filesys::BeforeCopy m_check;
     Existing m_existing;
 };

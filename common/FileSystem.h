@@ -43,6 +43,12 @@ bool SeekTo(std::FILE* file, std::uint64_t offset);
 // A new file opened for binary writing, readable by the user alone: created now or not at all,
 // never through a link. Null with errno set when that fails.
 std::FILE* CreateNew(const std::string& path);
+// A new file in `directory` that has no name yet, for binary writing, readable by the user alone
+// (Linux's O_TMPFILE): a process killed before the file is named leaves nothing behind. Null with
+// errno set when it cannot be made; ENOTSUP where the system or file system has no such files.
+std::FILE* CreateUnnamed(const std::string& directory);
+// Gives a file made by CreateUnnamed the name `path`, only where nothing is; false with errno set.
+bool NameUnnamed(std::FILE* file, const std::string& path);
 // Gives a file made by CreateNew the permissions any new file of the user gets (the umask's).
 void GiveNewFilePermissions(const std::string& path);
 // Puts `replacement` in the place of `target` by a rename. The system's text on failure.
@@ -98,8 +104,8 @@ bool IsStandardStreamFile(const std::string& path, StandardStream stream);
 std::string ResolveLinks(const std::string& path);
 
 // True when a new file put over `target` by a rename would still be the file it is: a regular
-// file with one link and no extended attributes (ACLs included), owned like `replacement`.
-bool RenameKeepsIdentity(const std::string& target, const std::string& replacement);
+// file with one link and no extended attributes (ACLs included), owned like the open `replacement`.
+bool RenameKeepsIdentity(const std::string& target, std::FILE* replacement);
 
 // How copying a file's bytes over another file in place went.
 struct CopyResult {

@@ -179,6 +179,40 @@ std::FILE* CreateNew(const std::string& path) {
     return file;
 }
 
+std::FILE* CreateUnnamed(const std::string& directory) {
+#ifdef O_TMPFILE
+    // Naming it later goes through /proc; without /proc it could never get its name.
+    static const bool named = ::access("/proc/self/fd", X_OK) == 0;
+    if (!named) {
+        errno = ENOTSUP;
+        return nullptr;
+    }
+    const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // Older kernels and some file systems say so in other words.
+        if (errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL)
+            errno = ENOTSUP;
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
+#else
+    (void)directory;
+    errno = ENOTSUP;
+    return nullptr;
+#endif
+}
+
+bool NameUnnamed(std::FILE* file, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file));
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 std::string PlaceNew(const std::string& file, const std::string& path) {
     if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
         return {};
@@ -322,12 +356,12 @@ FileState StateOf(StandardStream stream) {
     return state;
 }
 
-bool RenameKeepsIdentity(const std::string& target, const std::string& replacement) {
+bool RenameKeepsIdentity(const std::string& target, std::FILE* replacement) {
     struct stat old {};
     struct stat fresh {};
     if (::lstat(target.c_str(), &old) != 0)
         return errno == ENOENT; // nothing there to keep
-    if (::stat(replacement.c_str(), &fresh) != 0)
+    if (::fstat(::fileno(replacement), &fresh) != 0)
         return false;
     return S_ISREG(old.st_mode) && old.st_nlink == 1 && old.st_uid == fresh.st_uid &&
            old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);

@@ -294,6 +294,17 @@ std::FILE* CreateNew(const std::string& path) {
     return file;
 }
 
+std::FILE* CreateUnnamed(const std::string& /*directory*/) {
+    // Windows has no files without a name; the temporary drawing is named from the start.
+    errno = ENOTSUP;
+    return nullptr;
+}
+
+bool NameUnnamed(std::FILE* /*file*/, const std::string& /*path*/) {
+    errno = ENOTSUP;
+    return false;
+}
+
 std::string PlaceNew(const std::string& file, const std::string& path) {
     // Without MOVEFILE_REPLACE_EXISTING the move fails on anything already there.
     if (MoveFileExW(Wide(file).c_str(), Wide(path).c_str(), MOVEFILE_WRITE_THROUGH) != 0)
@@ -416,7 +427,7 @@ FileState StateOf(StandardStream stream) {
     return state;
 }
 
-bool RenameKeepsIdentity(const std::string& target, const std::string& /*replacement*/) {
+bool RenameKeepsIdentity(const std::string& target, std::FILE* /*replacement*/) {
     const Handle file(CreateFileW(Wide(target).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.Valid())

@@ -10,21 +10,32 @@ if [[ ${1:-} == --inside-xvfb ]]; then
     xdotool search --onlyvisible --name "DXF Export" >/dev/null 2>&1 && break
     sleep 0.1
   done
-  # The drawing's temporary file beside the input shows that the first conversion is writing;
-  # the input is rewritten in place then, as the host software would.
+  # The drawing's temporary file beside the input (unnamed until the commit: "FOLDER/#INODE")
+  # shows that the first conversion is writing; the input is rewritten in place then, as the
+  # host software would.
   python3 -c '
 import os, sys, time
-path, new = sys.argv[1], sys.argv[2]
+path, new, pid = sys.argv[1], sys.argv[2], sys.argv[3]
 folder, name = os.path.split(path)
+def writing():
+    fds = "/proc/" + pid + "/fd"
+    for fd in os.listdir(fds):
+        try:
+            target = os.readlink(os.path.join(fds, fd))
+        except OSError:
+            continue
+        if target.startswith(folder + "/#") or target.startswith(os.path.join(folder, "." + name + ".")):
+            return True
+    return False
 open(path + ".watching", "w").close()
 deadline = time.monotonic() + 60
 while time.monotonic() < deadline:
-    if any(f.startswith("." + name + ".") and f.endswith(".tmp") for f in os.listdir(folder)):
+    if writing():
         with open(new, "rb") as src, open(path, "r+b") as dst:
             dst.write(src.read()); dst.truncate()
         print(1); sys.exit()
     time.sleep(0.001)
-print(0)' "$input" "$rewrite" > "$input.rewritten" &
+print(0)' "$input" "$rewrite" "$pid" > "$input.rewritten" &
   watcher=$!
   press() {
     for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do

@@ -349,10 +349,16 @@ bool Changed(const std::string& path, const struct stat& before) {
             now.st_ctim.tv_nsec != before.st_ctim.tv_nsec);
 }
 
-bool TemporaryDrawingExists(const TempDir& dir) {
-    for (const std::string& name : dir.Names())
-        if (name.rfind(".big.dxf.", 0) == 0)
+// Whether the run has its temporary drawing open in the folder: unnamed until the commit (shown
+// as "FOLDER/#INODE (deleted)"), or named ".big.dxf.*" where the file system needs a name.
+bool TemporaryDrawingOpen(pid_t pid, const TempDir& dir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        const std::string target = fs::read_symlink(entry.path(), ec).string();
+        const std::string folder = dir.Path().string() + "/";
+        if (target.rfind(folder + "#", 0) == 0 || target.rfind(folder + ".big.dxf.", 0) == 0)
             return true;
+    }
     return false;
 }
 
@@ -425,7 +431,7 @@ TEST(Faults, AnInputChangedBetweenThePassesIsNoticed) {
                 const auto start = std::chrono::steady_clock::now();
                 const pid_t pid = Spawn({"-q", "-j", threads, input}, setup);
                 // The temporary drawing is made when the second pass begins.
-                ASSERT_TRUE(WaitFor([&] { return TemporaryDrawingExists(dir); }, pid));
+                ASSERT_TRUE(WaitFor([&] { return TemporaryDrawingOpen(pid, dir); }, pid));
                 if (byRename) {
                     const std::string next = dir.Write("next.frt", edited);
                     fs::rename(next, input);
