@@ -55,8 +55,8 @@ std::string ExportFiles::Refresh() {
 }
 
 std::string ExportFiles::CheckInputAsCopied() {
-    if (Standalone() || (filesys::StateOf(m_inputPath).SameAs(m_inputState) &&
-                         filesys::SameContent(m_inputPath, m_tempPath)))
+    if (Standalone() ||
+        (filesys::StateOf(m_inputPath).SameAs(m_inputState) && filesys::SameContent(m_inputPath, m_tempPath)))
         return {};
     m_copyUsable = false;
     return m_inputPath + " was changed while it was converted; nothing was written";

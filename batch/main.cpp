@@ -163,9 +163,14 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     if (!request.report.empty())
         warnings.CollectFor(report.findingsJson);
     const auto start = std::chrono::steady_clock::now();
-    report.result = exportrun::ConvertFile(job.source, job.target, options,
-                                           {&warnings, request.strict, threads, exportrun::kChunkBytes,
-                                            !request.noClobber, request.preview, request.previewLabels, {}});
+    exportrun::RunSettings run;
+    run.diagnostics = &warnings;
+    run.strict = request.strict;
+    run.threads = threads;
+    run.replaceExisting = !request.noClobber;
+    run.preview = request.preview;
+    run.previewLabels = request.previewLabels;
+    report.result = exportrun::ConvertFile(job.source, job.target, options, run);
     const ConversionResult& result = report.result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     report.seconds = elapsed.count();
@@ -190,10 +195,10 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
                       result.layers, elapsed.count());
         // With data on standard output (the drawing, the report, the picture), the summary goes to
         // standard error.
-        (job.target == kStandardStream || request.report == kStandardStream ||
-                 request.preview == kStandardStream
-             ? report.err
-             : report.out) +=
+        const bool dataOnStandardOutput = job.target == kStandardStream ||
+                                          request.report == kStandardStream ||
+                                          request.preview == kStandardStream;
+        (dataOnStandardOutput ? report.err : report.out) +=
             Printable(input) + " -> " + Printable(output) + line;
     }
     report.ok = true;

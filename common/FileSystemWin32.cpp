@@ -246,7 +246,8 @@ std::vector<std::string> MatchArgument(const std::string& argument) {
     if (search == INVALID_HANDLE_VALUE)
         return matches;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && LongNameMatches(found.cFileName, name))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            LongNameMatches(found.cFileName, name))
             matches.push_back(TextOf(pattern.parent_path() / found.cFileName));
     } while (FindNextFileW(search, &found) != 0);
     FindClose(search);

@@ -38,7 +38,8 @@ inline std::size_t SequenceLength(std::string_view text) {
 
 // Whether `text` starts with U+FFFE or U+FFFF, which are no characters and which XML forbids.
 inline bool StartsWithNonCharacter(std::string_view text) {
-    return text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBF' && (text[2] == '\xBE' || text[2] == '\xBF');
+    return text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBF' &&
+           (text[2] == '\xBE' || text[2] == '\xBF');
 }
 
 // Whether every byte above ASCII belongs to a well-formed sequence.

@@ -175,7 +175,8 @@ bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
         Step(line.size());
         if (std::memchr(line.data(), '\0', line.size()) != nullptr) {
             // Zeros alone are what a crash leaves, no record; zeros among data are kept as data.
-            const bool zerosOnly = line.find_first_not_of(std::string_view("\0\r", 2)) == std::string_view::npos;
+            const bool zerosOnly =
+                line.find_first_not_of(std::string_view("\0\r", 2)) == std::string_view::npos;
             if (m_diagnostics != nullptr)
                 m_diagnostics->Warn(input.LineNumber(), "record", {},
                                     zerosOnly ? "only NUL bytes (the file may be damaged); skipped"

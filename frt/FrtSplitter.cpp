@@ -37,8 +37,8 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
                 break;
             // A line the reader skips (too long, or NUL bytes alone) neither begins nor ends an
             // element, here as there.
-            if (m_input.LastLineTooLong() || (!line.empty() && line.find_first_not_of(std::string_view("\0\r", 2)) ==
-                                                                   std::string_view::npos))
+            if (m_input.LastLineTooLong() || (!line.empty() && line.find_first_not_of(std::string_view(
+                                                                   "\0\r", 2)) == std::string_view::npos))
                 continue;
             if (!frtrecord::IsHeaderLine(line)) {
                 m_record.Parse(line);

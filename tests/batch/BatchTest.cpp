@@ -175,17 +175,19 @@ TEST(Batch, StandardStreamsThatAreFilesAreFedAndCompared) {
     EXPECT_EQ(Batch(dir, "-q -o /dev/stdout " + Quoted(input) + " >> " + Quoted(log)).status, 0);
     EXPECT_TRUE(ReadFile(log) == "LOG\n" + ReadFile(expected)) << "appended, the log kept";
     const std::string all = dir.File("all.txt");
-    const BatchRun loop = Batch(dir, "-q -o /dev/fd/1 " + Quoted(input) + "; " + kBatch + " -q -o /proc/self/fd/1 " +
-                                         Quoted(input) + "; } > " + Quoted(all),
+    const BatchRun loop = Batch(dir,
+                                "-q -o /dev/fd/1 " + Quoted(input) + "; " + kBatch +
+                                    " -q -o /proc/self/fd/1 " + Quoted(input) + "; } > " + Quoted(all),
                                 "{");
     EXPECT_EQ(loop.status, 0) << loop.err;
-    EXPECT_TRUE(ReadFile(all) == ReadFile(expected) + ReadFile(expected)) << "both drawings, one after the other";
+    EXPECT_TRUE(ReadFile(all) == ReadFile(expected) + ReadFile(expected))
+        << "both drawings, one after the other";
 
     // Standard input or output that is the input: refused, nothing written.
     const std::string survey = ReadFile(input);
-    for (const std::string& args : {"- -o " + Quoted(input) + " < " + Quoted(input),
-                                    "-o - " + Quoted(input) + " >> " + Quoted(input),
-                                    "--report - " + Quoted(input) + " >> " + Quoted(input)}) {
+    for (const std::string& args :
+         {"- -o " + Quoted(input) + " < " + Quoted(input), "-o - " + Quoted(input) + " >> " + Quoted(input),
+          "--report - " + Quoted(input) + " >> " + Quoted(input)}) {
         const BatchRun clash = Batch(dir, args);
         EXPECT_EQ(clash.status, 2) << args;
         EXPECT_NE(clash.err.find("would replace"), std::string::npos) << clash.err;
@@ -638,9 +640,12 @@ TEST(Batch, PermissionsAndOutputsThatAreNoFiles) {
         ADD_FAILURE() << "setfacl is missing or the file system has no ACLs";
         return;
     }
-    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(shared + "/site.dxf") + " " + Quoted(input), "umask 022;").status, 0);
+    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(shared + "/site.dxf") + " " + Quoted(input), "umask 022;").status,
+              0);
     Capture("umask 022; touch " + Quoted(shared + "/touched"));
-    const auto acl = [](const std::string& path) { return Capture("getfacl -p --omit-header " + Quoted(path)); };
+    const auto acl = [](const std::string& path) {
+        return Capture("getfacl -p --omit-header " + Quoted(path));
+    };
     EXPECT_EQ(acl(shared + "/site.dxf"), acl(shared + "/touched"));
     EXPECT_NE(acl(shared + "/site.dxf").find("mask::rw-"), std::string::npos);
 }

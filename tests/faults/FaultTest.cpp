@@ -40,8 +40,8 @@ struct RunSetup {
     long fileBlocks = 0;            // largest file the run may write, in the shell's blocks
     bool withoutRootRights = false; // as user nobody, so that file permissions apply to root too
     std::string errorFile = "/dev/null";
-    int input = -1;               // standard input, when not the test's own
-    bool closedOutputs = false;   // started with standard output and error closed
+    int input = -1;             // standard input, when not the test's own
+    bool closedOutputs = false; // started with standard output and error closed
 };
 
 pid_t Spawn(const std::vector<std::string>& args, const RunSetup& setup) {
@@ -212,7 +212,8 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
     EXPECT_EQ(RunBatch({"-q", "-o", out, zeros}, bounded).status, 0);
     EXPECT_NE(ReadFile(bounded.errorFile).find("zeros.frt:5: record: longer than 1 MiB"), std::string::npos)
         << ReadFile(bounded.errorFile);
-    EXPECT_EQ(ReadFile(out).find("  0\r\nINSERT"), ReadFile(out).rfind("  0\r\nINSERT")) << "one point, none at 0,0";
+    EXPECT_EQ(ReadFile(out).find("  0\r\nINSERT"), ReadFile(out).rfind("  0\r\nINSERT"))
+        << "one point, none at 0,0";
     EXPECT_EQ(RunBatch({"-q", "--strict", "-o", out, zeros}, Limit(128)).status, 1);
     fs::remove(zeros);
 
@@ -221,13 +222,14 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
     const std::string line(100u << 20, 'x');
     const std::string skip = dir.Write("skip.frt", "[Header]\nFormat=Rev2Ezi\n" + line + "\n");
     EXPECT_EQ(RunBatch({"-q", "-o", out, skip}, Limit(128)).status, 0);
-    const std::string held = dir.Write("held.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;REM=" + line +
-                                                       ";E=5\nPID=2;E=7;N=8\n" + std::string("PID=3;E=9;REM=a\0b\n", 19) +
-                                                       std::string(4096, '\0') + "\n");
+    const std::string held = dir.Write(
+        "held.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;REM=" + line + ";E=5\nPID=2;E=7;N=8\n" +
+                        std::string("PID=3;E=9;REM=a\0b\n", 19) + std::string(4096, '\0') + "\n");
     EXPECT_EQ(RunBatch({"-q", "-o", out, held}, bounded).status, 0);
     const std::string findings = ReadFile(bounded.errorFile);
     EXPECT_NE(findings.find("held.frt:4: record: longer than 1 MiB"), std::string::npos) << findings;
-    EXPECT_NE(findings.find("held.frt:6: record: holds NUL bytes (the file may be damaged)\n"), std::string::npos)
+    EXPECT_NE(findings.find("held.frt:6: record: holds NUL bytes (the file may be damaged)\n"),
+              std::string::npos)
         << findings;
     EXPECT_NE(findings.find("held.frt:7: record: only NUL bytes (the file may be damaged); skipped"),
               std::string::npos)
@@ -252,7 +254,8 @@ TEST(Faults, ASecondWriterOfAFileWrittenInPlaceWaitsForTheFirst) {
     std::string drawings[2];
     for (int i = 0; i < 2; ++i) {
         const std::string reference = dir.File("ref.dxf");
-        ASSERT_EQ(RunBatch({"-q", "--symbol-size", i == 0 ? "100" : "200", "-o", reference, input}).status, 0);
+        ASSERT_EQ(RunBatch({"-q", "--symbol-size", i == 0 ? "100" : "200", "-o", reference, input}).status,
+                  0);
         drawings[i] = ReadFile(reference);
         fs::remove(reference);
     }

@@ -279,8 +279,9 @@ TEST(WindowsBatch, FromSettingsReadsTheDesktopProgramsRegistryValues) {
     const BatchRun wrongType = RunBatch(arguments, dir);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Halvora");
     EXPECT_EQ(wrongType.status, 2U);
-    EXPECT_NE(wrongType.errors.find("Dxf_Export: DecimalsEN: stored as another type than a number (REG_DWORD)"),
-              std::string::npos)
+    EXPECT_NE(
+        wrongType.errors.find("Dxf_Export: DecimalsEN: stored as another type than a number (REG_DWORD)"),
+        std::string::npos)
         << wrongType.errors;
 }
 
