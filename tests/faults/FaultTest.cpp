@@ -224,7 +224,7 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
     EXPECT_EQ(RunBatch({"-q", "-o", out, skip}, Limit(128)).status, 0);
     const std::string held = dir.Write(
         "held.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;REM=" + line + ";E=5\nPID=2;E=7;N=8\n" +
-                        std::string("PID=3;E=9;REM=a\0b\n", 19) + std::string(4096, '\0') + "\n");
+                        std::string("PID=3;E=9;REM=a\0b\n", 18) + std::string(4096, '\0') + "\n");
     EXPECT_EQ(RunBatch({"-q", "-o", out, held}, bounded).status, 0);
     const std::string findings = ReadFile(bounded.errorFile);
     EXPECT_NE(findings.find("held.frt:4: record: longer than 1 MiB"), std::string::npos) << findings;
