@@ -182,6 +182,7 @@ public:
         m_reader->SetProgressSteps(false);
         if (m_diagnose)
             m_reader->SetDiagnostics(&m_diagnostics);
+        m_reader->SetHeightsDrawn((m_options.flags & OPT_3D) != 0);
         read = m_reader->ReadChunk(m_path, m_chunk);
         if (stream && !stream->Flush())
             writeError = stream->Error();

@@ -74,7 +74,7 @@ void CFrtReader::CheckNumber(std::uint64_t line, Key key, std::string_view name)
                             "not a number; " + numtext::FormatShortest(numtext::ParseDouble(text)) + " used");
 }
 
-void CFrtReader::CheckPoint(std::uint64_t line) const {
+void CFrtReader::CheckPoint(std::uint64_t line, bool surveyPoint) const {
     for (const auto& [key, name] : {std::pair{Key::E, "E"}, std::pair{Key::N, "N"}}) {
         if (!m_record.Has(key))
             m_diagnostics->Warn(line, name, {}, "missing; 0 used");
@@ -85,6 +85,10 @@ void CFrtReader::CheckPoint(std::uint64_t line) const {
             m_diagnostics->Warn(line, "HO", "-9999.99",
                                 "the height should be in HE, which is missing; 0 used");
         CheckNumber(line, Key::HE, "HE");
+    } else if (surveyPoint && m_heightsDrawn && m_record.Get(Key::HO).empty()) {
+        // Beside neighbours at 400 m, a point at 0 is no height anyone measured. Line and area
+        // vertices often come without heights and are left alone.
+        m_diagnostics->Warn(line, "HO", {}, "no height; 0 used");
     } else {
         CheckNumber(line, Key::HO, "HO");
     }
@@ -206,7 +210,7 @@ void CFrtReader::PointsLoop(LineReader& input) {
         auto point = NewVertex();
         FillPoint(m_record, *point);
         if (m_diagnostics != nullptr)
-            CheckPoint(input.LineNumber());
+            CheckPoint(input.LineNumber(), true);
         Hand(std::move(point));
     }
 }

@@ -30,6 +30,8 @@ public:
     // Who hears of values that were replaced by a fallback; none by default, and then the
     // records are not examined for it at all.
     void SetDiagnostics(IFrtDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
+    // Whether the heights are drawn (a 3D drawing): then a point without one is a finding too.
+    void SetHeightsDrawn(bool on) { m_heightsDrawn = on; }
     // Whether reading advances the progress reporter by the bytes read (it does by default).
     void SetProgressSteps(bool on) { m_progressSteps = on; }
 
@@ -60,7 +62,8 @@ private:
     void Step(std::size_t characters) const;
 
     // Tell the diagnostics of the current record's values that were not taken as they stand.
-    void CheckPoint(std::uint64_t line) const;
+    // surveyPoint: a point of the [Points] section, not a vertex of a line or area.
+    void CheckPoint(std::uint64_t line, bool surveyPoint = false) const;
     void CheckLine(std::uint64_t line) const;
     void CheckArea(std::uint64_t line) const;
     void CheckNumber(std::uint64_t line, frtrecord::Key key, std::string_view name) const;
@@ -70,4 +73,5 @@ private:
     FrtReadResult m_counts; // the elements of each kind
     IFrtDiagnostics* m_diagnostics = nullptr;
     bool m_progressSteps = true;
+    bool m_heightsDrawn = false;
 };

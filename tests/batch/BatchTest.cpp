@@ -384,12 +384,23 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
     // Many findings: 20 shown, then how many more.
     std::string many = "[Header]\nFormat=Rev2Ezi\n[Points]\n";
     for (int i = 0; i < 25; ++i)
-        many += "PID=" + std::to_string(i) + ";E=x;N=1\n";
+        many += "PID=" + std::to_string(i) + ";E=x;N=1;HO=1\n";
     const std::string manyInput = dir.Write("many.frt", many);
     const BatchRun manyRun = Batch(dir, "-q " + Quoted(manyInput));
     EXPECT_EQ(std::count(manyRun.err.begin(), manyRun.err.end(), '\n'), 22) << manyRun.err;
     EXPECT_NE(manyRun.err.find(manyInput + ": 5 more warnings not shown"), std::string::npos) << manyRun.err;
     EXPECT_NE(manyRun.err.find("25 warning(s) in 1 file(s)"), std::string::npos) << manyRun.err;
+
+    // In 3D a point without a height lies at 0 beside its neighbours: said, the drawing as before.
+    const std::string heights =
+        dir.Write("heights.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=1;N=1;HO=400\nPID=2;E=2;N=2\n"
+                                 "PID=3;E=3;N=3;HO=\n[Lines]\nLID=1;E=1;N=1\nLID=1;E=2;N=2\n");
+    const BatchRun threeD = Batch(dir, "-q " + Quoted(heights));
+    EXPECT_EQ(threeD.status, 0);
+    EXPECT_NE(threeD.err.find("heights.frt:5: HO: no height; 0 used"), std::string::npos) << threeD.err;
+    EXPECT_NE(threeD.err.find("heights.frt:6: HO: no height; 0 used"), std::string::npos) << threeD.err;
+    EXPECT_NE(threeD.err.find("2 warning(s) in 1 file(s)"), std::string::npos) << "vertices are left alone";
+    EXPECT_EQ(Batch(dir, "-q --2d " + Quoted(heights)).err, "");
 }
 
 TEST(Batch, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
@@ -563,7 +574,7 @@ TEST(Batch, ParallelJobsWriteTheSameDrawingsAndReportInInputOrder) {
     for (int i = 0; i < 12; ++i) {
         std::string content = ReadFile(kExample);
         if (i % 4 == 1)
-            content = "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=" + std::to_string(i) + ";E=x" +
+            content = "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=" + std::to_string(i) + ";HO=1;E=x" +
                       std::to_string(i) + ";N=1\n";
         if (i == 7)
             content = "not an FRT file\n";
