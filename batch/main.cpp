@@ -178,6 +178,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         CProgressBar::Destroy();
     warnings.Finish();
     report.warnings = warnings.Count();
+    for (const auto& [given, written] : result.mendedLayers)
+        report.err += std::string(kProgram) + ": " + Printable(input) + ": layer name '" + Printable(given) +
+                      "' written as '" + Printable(written) + "'\n";
     if (!result.ok) {
         if (!result.read.Ok() || (request.strict && result.warnings > 0))
             report.Fail(input, result.error);

@@ -1,6 +1,9 @@
 #include "convert/CFrtToDxf.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
 
 CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks) : m_options(options) {
     SetDocument(std::make_unique<CDxfDocument>());
@@ -40,6 +43,46 @@ std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
     return text;
 }
 
+namespace {
+
+// What becomes of each byte in a layer name: kept, a blank made an underscore as always, or a
+// byte that readers refuse made one. A table, as every element's layer passes through it.
+enum class LayerByte : std::uint8_t { Keep, Blank, Refused };
+
+constexpr std::array<LayerByte, 256> MakeLayerBytes() {
+    std::array<LayerByte, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[static_cast<std::size_t>(c)] = LayerByte::Refused;
+    table[0x7F] = LayerByte::Refused;
+    for (const char c : std::string_view("<>/\\\":;?*|=`"))
+        table[static_cast<unsigned char>(c)] = LayerByte::Refused;
+    table[' '] = LayerByte::Blank;
+    return table;
+}
+
+constexpr std::array<LayerByte, 256> kLayerBytes = MakeLayerBytes();
+
+} // namespace
+
+bool CFrtToDxf::MendLayerName(std::string& text) {
+    bool mended = false;
+    for (char& c : text) {
+        const LayerByte kind = kLayerBytes[static_cast<unsigned char>(c)];
+        if (kind != LayerByte::Keep) {
+            mended = mended || kind == LayerByte::Refused;
+            c = '_';
+        }
+    }
+    return mended;
+}
+
+void CFrtToDxf::NoteMended(std::string_view given, const std::string& written) const {
+    for (const auto& [before, after] : m_mendedLayers)
+        if (before == given)
+            return;
+    m_mendedLayers.emplace_back(given, written);
+}
+
 std::string CFrtToDxf::ElementLayer(const CFrtElement& element) const {
     std::string layer;
     return std::string(LayerOf(element, layer));
@@ -50,5 +93,7 @@ std::string_view CFrtToDxf::LayerOf(const CFrtElement& element, std::string& roo
     if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ")
         return "0";
     room.assign(group);
-    return BlanksToUnderscores(room);
+    if (MendLayerName(room))
+        NoteMended(group, room);
+    return room;
 }

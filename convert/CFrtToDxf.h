@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class CDxfPolyline;
@@ -43,6 +44,14 @@ public:
     // group with its blanks made underscores.
     [[nodiscard]] std::string ElementLayer(const CFrtElement& element) const;
     static std::string& BlanksToUnderscores(std::string& text);
+    // A layer name every reader takes: blanks (BlanksToUnderscores), control characters and the
+    // characters readers refuse in a table name (< > / \ " : ; ? * | = `) become underscores.
+    // False when only blanks, or nothing, changed.
+    static bool MendLayerName(std::string& text);
+    // The layer names written otherwise than given because of refused characters: (given,
+    // written), each once, in the order met.
+    using MendedNames = std::vector<std::pair<std::string, std::string>>;
+    [[nodiscard]] const MendedNames& MendedLayers() const { return m_mendedLayers; }
 
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
@@ -77,4 +86,7 @@ private:
     std::vector<CDxfText> m_labels;
     std::string m_layerText; // the current element's layer, reused
     std::string m_labelText; // the current label's text, reused
+    // A note for the report of what was mended, kept by the const lookups that mend.
+    mutable MendedNames m_mendedLayers;
+    void NoteMended(std::string_view given, const std::string& written) const;
 };

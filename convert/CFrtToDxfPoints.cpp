@@ -127,7 +127,9 @@ void CFrtToDxf::PrepareLabelLayers() {
     for (const LabelSpec& spec : m_options->labels) {
         std::string layer = spec.layerName;
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
-        label.attrs.setLayer(BlanksToUnderscores(layer));
+        if (MendLayerName(layer))
+            NoteMended(spec.layerName, layer);
+        label.attrs.setLayer(layer);
         label.attrs.colour = static_cast<std::int16_t>(spec.colour);
         label.setHeight(3.0 * m_options->symbolScale);
     }

@@ -169,6 +169,7 @@ public:
         // The run's measured document has the symbol blocks; a chunk only refers to them.
         auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip);
         m_document = converter->GetDocument();
+        m_converter = converter.get();
         std::optional<TextStream> stream;
         if (m_measure) {
             m_document->measureOnly();
@@ -191,6 +192,7 @@ public:
     }
 
     [[nodiscard]] const CDxfDocument& document() const { return *m_document; }
+    [[nodiscard]] const CFrtToDxf& converter() const { return *m_converter; }
     [[nodiscard]] const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
     // What the job drew of the picture, when one is made.
     [[nodiscard]] const std::optional<SvgPreview::Piece>& piece() const { return m_piece; }
@@ -209,6 +211,7 @@ private:
     CollectingDiagnostics m_diagnostics;
     std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
     CDxfDocument* m_document = nullptr;
+    CFrtToDxf* m_converter = nullptr; // owned by the reader
 };
 
 // Makes a job per chunk of the file, for one pass.
@@ -262,6 +265,10 @@ public:
                     return false;
                 }
                 measured.merge(job.document());
+                for (const auto& mended : job.converter().MendedLayers())
+                    if (std::find(result.mendedLayers.begin(), result.mendedLayers.end(), mended) ==
+                        result.mendedLayers.end())
+                        result.mendedLayers.push_back(mended);
                 progress.StepBy(static_cast<std::int64_t>(job.read.bytes));
                 return true;
             });

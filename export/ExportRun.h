@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // How one conversion went.
@@ -32,6 +33,9 @@ struct ConversionResult {
     DxfPoint3 low;                    // the extents of the entities; z NaN in 2D
     DxfPoint3 high;
     std::uint64_t bytes = 0; // of the drawing written
+    // Layer names written otherwise than given, as readers refuse some characters: (given,
+    // written), each once, in file order.
+    std::vector<std::pair<std::string, std::string>> mendedLayers;
     bool ok = false;
     bool targetDamaged = false; // the write went wrong half way into the target itself
 };

@@ -212,6 +212,32 @@ TEST(Batch, StandardStreamsThatAreFilesAreFedAndCompared) {
     EXPECT_NE(cut.err.find("the drawing sent there is incomplete"), std::string::npos) << cut.err;
 }
 
+// Characters that readers refuse in a layer name become underscores, wherever the name comes
+// from, and each mended name is said once; other names stay byte for byte.
+TEST(Batch, LayerNamesReadersRefuseAreMendedAndSaid) {
+    TempDir dir;
+    const std::string input =
+        dir.Write("layers.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n"
+                                "PID=1;E=1;N=1;HO=1;GROUP=GAS/WATER\r\nPID=2;E=2;N=2;HO=1;GROUP=A B\r\n"
+                                "PID=3;E=3;N=3;HO=1;GROUP=GAS/WATER\r\nPID=4;E=4;N=4;HO=1;GROUP=<*=?>\x01\r\n"
+                                "PID=5;E=5;N=5;HO=1;GROUP=Wall\r\n");
+    const std::string output = dir.File("layers.dxf");
+    const BatchRun run = Batch(dir, "-q --label point-id --label-layer 'point-id=Pt:Id' -o " +
+                                        Quoted(output) + " " + Quoted(input));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string said = run.err;
+    EXPECT_NE(said.find("layer name 'GAS/WATER' written as 'GAS_WATER'"), std::string::npos) << said;
+    EXPECT_EQ(said.find("GAS/WATER"), said.rfind("GAS/WATER")) << "once per file";
+    EXPECT_NE(said.find("layer name 'Pt:Id' written as 'Pt_Id'"), std::string::npos) << said;
+    EXPECT_NE(said.find("layer name '<*=?>?' written as '______'"), std::string::npos) << said;
+    EXPECT_EQ(said.find("A B"), std::string::npos) << "blanks are made underscores as always, silently";
+    const EzdxfReport read = RunEzdxf(output);
+    ASSERT_TRUE(read.loaded) << read.raw;
+    EXPECT_EQ(read.layers, (std::vector<std::string>{"A_B", "GAS_WATER", "Pt_Id", "Wall", "______", "0"}))
+        << read.raw;
+    EXPECT_TRUE(RunOgrinfo(output).errors.empty());
+}
+
 // Several files at once on a terminal: one line for the whole run, taken away for each report.
 TEST(Batch, ARunOfSeveralFilesShowsOneProgressLineOnATerminal) {
     TempDir dir;

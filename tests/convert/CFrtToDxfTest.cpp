@@ -124,7 +124,10 @@ TEST(Conversion, LayerRules) {
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=WALL TOP")), "WALL_TOP");
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP= ")), "0");
     EXPECT_EQ(converter.ElementLayer(*MakePoint("PID=1")), "0");
-    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=a\tb")), "a\tb");
+    // Control characters and what readers refuse in a table name become underscores too.
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=a\tb")), "a_b");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=GAS/WATER")), "GAS_WATER");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=Bäume-1.2")), "Bäume-1.2") << "the rest stays as it is";
     const auto twoBlanks = MakePoint("PID=1");
     FrtCode code;
     code.SetGroup("  ");
