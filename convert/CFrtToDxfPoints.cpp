@@ -10,6 +10,20 @@
 #include <iterator>
 #include <string>
 
+namespace {
+
+// A coordinate for a label: fixed with the label's decimals, as always; from 1e100 on, whose
+// fixed form would not fit a text of 256 characters (two of them in "E;N"), the shortest form
+// that reads back as the same number.
+void AppendLabelNumber(std::string& text, double value, int decimals) {
+    if (std::fabs(value) < 1e100)
+        numtext::AppendFixed(text, value, decimals);
+    else
+        text += numtext::FormatShortest(value);
+}
+
+} // namespace
+
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
     const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
@@ -84,11 +98,11 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     std::string& text = m_labelText;
     text.clear();
     if (label.kind == LABEL_EAST_NORTH) {
-        numtext::AppendFixed(text, c.GetEasting(), label.decimals);
+        AppendLabelNumber(text, c.GetEasting(), label.decimals);
         text += ';';
-        numtext::AppendFixed(text, c.GetNorthing(), label.decimals);
+        AppendLabelNumber(text, c.GetNorthing(), label.decimals);
     } else if (label.kind == LABEL_HEIGHT) {
-        numtext::AppendFixed(text, c.GetHeight(), label.decimals);
+        AppendLabelNumber(text, c.GetHeight(), label.decimals);
     } else {
         text.assign(given);
     }

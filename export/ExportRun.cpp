@@ -355,11 +355,17 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     TakeFigures(measured, result);
     progress.SetRange(0, result.entities, 1);
     std::optional<SvgPreview> preview;
+    bool undrawable = false;
     if (!run.preview.empty()) {
         const std::uint64_t texts = run.previewLabels ? 0 : measured.entitiesOfType(DXF_ENTITY_TEXT);
         SvgPreview::Frame frame{&measured.tables(), static_cast<std::uint64_t>(result.entities) - texts,
                                 filesys::TextOf(filesys::PathOf(writePath).filename()), run.previewLabels};
-        if (!preview.emplace(run.preview, std::move(frame)).Open()) {
+        preview.emplace(run.preview, std::move(frame));
+        // The drawing does not depend on its picture: one that cannot be drawn is left out and said.
+        undrawable = !preview->Drawable();
+        if (undrawable)
+            preview.reset();
+        else if (!preview->Open()) {
             result.error = run.preview + ": " + preview->Error();
             return result;
         }
@@ -374,6 +380,13 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     if (result.ok && preview && !preview->Finish()) {
         result.ok = false;
         result.error = run.preview + ": " + preview->Error() + "; the drawing was written";
+    }
+    if (result.ok && undrawable) {
+        result.ok = false;
+        result.error =
+            run.preview +
+            ": the drawing's extents are too large to draw (a coordinate near the largest number); no "
+            "picture was made; the drawing was written";
     }
     return result;
 }

@@ -94,6 +94,11 @@ SvgPreview::SvgPreview(const std::string& path, Frame frame) : m_file(path), m_f
     m_every = std::max<std::uint64_t>(1, (m_frame.drawable + kMostDrawn - 1) / kMostDrawn);
 }
 
+bool SvgPreview::Drawable() const {
+    return std::isfinite(m_scale) && m_scale > 0 && std::isfinite(m_width) && std::isfinite(m_height) &&
+           std::isfinite(m_left) && std::isfinite(m_top);
+}
+
 bool SvgPreview::Open() {
     if (!m_file.Open())
         return false;

@@ -42,6 +42,9 @@ public:
 
     SvgPreview(const std::string& path, Frame frame);
 
+    // Whether the drawing's extents fit a picture: a width or height beyond the largest number
+    // (E=1e308 beside E=-1e308) has no scale, and such a picture is not made at all.
+    [[nodiscard]] bool Drawable() const;
     // Creates the file and writes the picture's head; false with Error().
     [[nodiscard]] bool Open();
     // Takes the elements of a part, every n-th when thinning.

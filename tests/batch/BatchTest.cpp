@@ -238,6 +238,25 @@ TEST(Batch, LayerNamesReadersRefuseAreMendedAndSaid) {
     EXPECT_TRUE(RunOgrinfo(output).errors.empty());
 }
 
+// Coordinates near the largest number: the label says the same number in a form that fits, and a
+// picture that cannot be drawn is said while the drawing is written all the same.
+TEST(Batch, CoordinatesNearTheLargestNumber) {
+    TempDir dir;
+    const std::string input = dir.Write("huge.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n"
+                                                    "PID=1;E=1e308;N=1;HO=1\r\nPID=2;E=-1e308;N=2;HO=1\r\n");
+    const std::string output = dir.File("huge.dxf");
+    const BatchRun run = Batch(dir, "--label east-north --preview " + Quoted(dir.File("huge.svg")) + " -o " +
+                                        Quoted(output) + " " + Quoted(input));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("huge.svg: the drawing's extents are too large to draw"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir.File("huge.svg")));
+    const std::string drawing = ReadFile(output);
+    EXPECT_NE(drawing.find("\r\n  1\r\n1e+308;1.000\r\n"), std::string::npos) << "the same number, not cut";
+    EXPECT_NE(drawing.find("\r\n  1\r\n-1e+308;2.000\r\n"), std::string::npos);
+    EXPECT_TRUE(RunEzdxf(output).loaded);
+}
+
 // Several files at once on a terminal: one line for the whole run, taken away for each report.
 TEST(Batch, ARunOfSeveralFilesShowsOneProgressLineOnATerminal) {
     TempDir dir;
