@@ -383,6 +383,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     }
     if (result.ok && undrawable) {
         result.ok = false;
+        result.pictureLeftOut = true;
         result.error =
             run.preview +
             ": the drawing's extents are too large to draw (a coordinate near the largest number); no "

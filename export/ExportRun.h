@@ -37,7 +37,8 @@ struct ConversionResult {
     // written), each once, in file order.
     std::vector<std::pair<std::string, std::string>> mendedLayers;
     bool ok = false;
-    bool targetDamaged = false; // the write went wrong half way into the target itself
+    bool targetDamaged = false;  // the write went wrong half way into the target itself
+    bool pictureLeftOut = false; // the extents could not be drawn: no picture, the drawing written
 };
 
 namespace exportrun {
