@@ -10,11 +10,25 @@ namespace runreport {
 
 namespace {
 
+// A coordinate as the drawing holds it: rounded to its six decimals, then without trailing zeros
+// (2605117.95, not 2605117.9499999974). Beyond what six decimals can show, the shortest form.
 void AppendNumber(std::string& out, double value) {
-    if (std::isfinite(value))
-        out += numtext::FormatShortest(value);
-    else
+    if (!std::isfinite(value)) {
         out += "null";
+        return;
+    }
+    if (std::fabs(value) >= 1e15) {
+        out += numtext::FormatShortest(value);
+        return;
+    }
+    const std::size_t start = out.size();
+    numtext::AppendFixed(out, value, 6);
+    while (out.back() == '0')
+        out.pop_back();
+    if (out.back() == '.')
+        out.pop_back();
+    if (out.compare(start, std::string::npos, "-0") == 0)
+        out.erase(start, 1);
 }
 
 void AppendPoint(std::string& out, const DxfPoint3& point, bool threeD) {

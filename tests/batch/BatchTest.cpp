@@ -199,6 +199,14 @@ TEST(Batch, StandardStreamsThatAreFilesAreFedAndCompared) {
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.out.find("entities, 9 layers"), std::string::npos) << report.out;
     EXPECT_NE(report.err.find("entities, 9 layers"), std::string::npos) << report.err;
+    // The report's extents are the numbers the drawing holds, not their binary neighbours.
+    const std::string near = dir.Write("near.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\n"
+                                                   "PID=1;E=2605117.95;N=1204330.9200000001;HO=-0.0000001\n");
+    EXPECT_NE(
+        Batch(dir, "-q --report - " + Quoted(near))
+            .out.find(
+                R"("extents": {"min": [2605117.95, 1204330.92, 0], "max": [2605117.95, 1204330.92, 0]})"),
+        std::string::npos);
 
     // A drawing cut off on standard output is said to be incomplete, not "nothing was written".
     std::string big = survey;
