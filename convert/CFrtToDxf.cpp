@@ -95,5 +95,18 @@ std::string_view CFrtToDxf::LayerOf(const CFrtElement& element, std::string& roo
     room.assign(group);
     if (MendLayerName(room))
         NoteMended(group, room);
+    Respell(room);
     return room;
+}
+
+void CFrtToDxf::UseLayerSpellings(const CDxfTables* spellings) {
+    m_spellings = spellings;
+    PrepareLabelLayers();
+}
+
+void CFrtToDxf::Respell(std::string& name) const {
+    if (m_spellings == nullptr)
+        return;
+    if (const CDxfLayer* layer = m_spellings->findLayer(name); layer != nullptr && layer->name != name)
+        name.assign(layer->name);
 }

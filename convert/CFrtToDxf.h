@@ -52,6 +52,9 @@ public:
     // written), each once, in the order met.
     using MendedNames = std::vector<std::pair<std::string, std::string>>;
     [[nodiscard]] const MendedNames& MendedLayers() const { return m_mendedLayers; }
+    // Names layers as the measured tables spell them: a layer met as "TREE" first is written
+    // so on every entity, also where the input says "tree". Null: as the input spells them.
+    void UseLayerSpellings(const CDxfTables* spellings);
 
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
@@ -88,5 +91,8 @@ private:
     std::string m_labelText; // the current label's text, reused
     // A note for the report of what was mended, kept by the const lookups that mend.
     mutable MendedNames m_mendedLayers;
+    const CDxfTables* m_spellings = nullptr; // not owned
+    // The measured spelling of the layer in `name`, put there.
+    void Respell(std::string& name) const;
     void NoteMended(std::string_view given, const std::string& written) const;
 };

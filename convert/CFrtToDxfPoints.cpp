@@ -143,6 +143,7 @@ void CFrtToDxf::PrepareLabelLayers() {
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
         if (MendLayerName(layer))
             NoteMended(spec.layerName, layer);
+        Respell(layer);
         label.attrs.setLayer(layer);
         label.attrs.colour = static_cast<std::int16_t>(spec.colour);
         label.setHeight(3.0 * m_options->symbolScale);

@@ -100,11 +100,38 @@ void CDxfTables::widenExtents(const DxfPoint3& p) {
         m_extMin.z = p.z;
 }
 
+namespace {
+
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+} // namespace
+
 const CDxfLayer& CDxfTables::recordLayer(std::string_view name, std::string_view lineType,
                                          std::int32_t colour) {
     if (const auto found = m_layers.find(name); found != m_layers.end())
         return *found;
-    return *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour}).first;
+    std::string folded = Folded(name);
+    if (const auto found = m_byFoldedName.find(folded); found != m_byFoldedName.end()) {
+        m_caseVariants = true;
+        return *found->second;
+    }
+    const CDxfLayer& layer =
+        *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour}).first;
+    m_byFoldedName.emplace(std::move(folded), &layer);
+    return layer;
+}
+
+const CDxfLayer* CDxfTables::findLayer(std::string_view name) const {
+    if (const auto found = m_layers.find(name); found != m_layers.end())
+        return &*found;
+    const auto found = m_byFoldedName.find(Folded(name));
+    return found != m_byFoldedName.end() ? found->second : nullptr;
 }
 
 void CDxfTables::merge(const CDxfTables& later) {
@@ -114,6 +141,7 @@ void CDxfTables::merge(const CDxfTables& later) {
     m_extMax.x = std::max(m_extMax.x, later.m_extMax.x);
     m_extMax.y = std::max(m_extMax.y, later.m_extMax.y);
     m_extMax.z = std::max(m_extMax.z, later.m_extMax.z);
+    m_caseVariants = m_caseVariants || later.m_caseVariants;
     for (const CDxfLayer& layer : later.m_layers)
         recordLayer(layer.name, layer.lineType, layer.colour).entities += layer.entities;
 }

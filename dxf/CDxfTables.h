@@ -22,8 +22,13 @@ public:
 
     void widenExtents(const DxfPoint3& point);
     // Adds the layer unless one of that name exists: the first entity on a layer fixes it.
-    // Returns the layer's entry, which stays where it is.
+    // Names are equal ignoring ASCII case, as readers take them: the first spelling names the
+    // layer. Returns the layer's entry, which stays where it is.
     const CDxfLayer& recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour);
+    // The layer of that name ignoring ASCII case, or null.
+    [[nodiscard]] const CDxfLayer* findLayer(std::string_view name) const;
+    // Whether a layer was met under more than one spelling ("TREE", "tree").
+    [[nodiscard]] bool hasCaseVariants() const { return m_caseVariants; }
     // Widens the extents by another's and records its layers where this has none of that name:
     // as if this had seen the other's entities after its own.
     void merge(const CDxfTables& later);
@@ -44,6 +49,8 @@ public:
 private:
     DxfPoint3 m_extMin;
     DxfPoint3 m_extMax;
-    std::set<CDxfLayer, CDxfLayerLess> m_layers;
+    std::set<CDxfLayer, CDxfLayerLess> m_layers;                         // in the order they are written
+    std::map<std::string, const CDxfLayer*, std::less<>> m_byFoldedName; // names in lower case
+    bool m_caseVariants = false;
     std::map<std::string, CDxfBlock> m_blocks;
 };

@@ -161,15 +161,17 @@ thread_local std::vector<char> t_streamBuffer;
 class ChunkJob : public ChunkPipeline::Job {
 public:
     ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, bool measure,
-             bool diagnose, const SvgPreview* preview)
+             bool diagnose, const SvgPreview* preview, const CDxfTables* spellings)
         : m_path(path), m_chunk(chunk), m_options(options), m_measure(measure), m_diagnose(diagnose),
-          m_preview(preview) {}
+          m_preview(preview), m_spellings(spellings) {}
 
     void Run(ITextSink& out) override {
         // The run's measured document has the symbol blocks; a chunk only refers to them.
         auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip);
         m_document = converter->GetDocument();
         m_converter = converter.get();
+        if (m_spellings != nullptr)
+            converter->UseLayerSpellings(m_spellings);
         std::optional<TextStream> stream;
         if (m_measure) {
             m_document->measureOnly();
@@ -207,6 +209,7 @@ private:
     bool m_measure;
     bool m_diagnose;
     const SvgPreview* m_preview;
+    const CDxfTables* m_spellings; // the measured layer names, where some differ only in case
     std::optional<SvgPreview::Piece> m_piece;
     CollectingDiagnostics m_diagnostics;
     std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
@@ -216,12 +219,14 @@ private:
 
 // Makes a job per chunk of the file, for one pass.
 ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, const ExportOptions& options,
-                                bool measure, bool diagnose, const SvgPreview* preview = nullptr) {
-    return [&splitter, &path, &options, measure, diagnose, preview]() -> std::unique_ptr<ChunkPipeline::Job> {
+                                bool measure, bool diagnose, const SvgPreview* preview = nullptr,
+                                const CDxfTables* spellings = nullptr) {
+    return [&splitter, &path, &options, measure, diagnose, preview,
+            spellings]() -> std::unique_ptr<ChunkPipeline::Job> {
         FrtChunk chunk;
         if (!splitter.Next(chunk))
             return nullptr;
-        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose, preview);
+        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose, preview, spellings);
     };
 }
 
@@ -288,7 +293,8 @@ public:
         std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_options, false, false, preview),
+            JobMaker(m_splitter, m_readPath, m_options, false, false, preview,
+                     measured.tables().hasCaseVariants() ? &measured.tables() : nullptr),
             [&stream](std::string_view bytes) {
                 stream.Bytes(bytes);
                 return !stream.Failed();

@@ -244,6 +244,18 @@ TEST(Batch, LayerNamesReadersRefuseAreMendedAndSaid) {
     EXPECT_EQ(read.layers, (std::vector<std::string>{"A_B", "GAS_WATER", "Pt_Id", "Wall", "______", "0"}))
         << read.raw;
     EXPECT_TRUE(RunOgrinfo(output).errors.empty());
+
+    // Names equal but for case are one layer, named as first met, on every entity.
+    const std::string cased =
+        dir.Write("case.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n"
+                              "PID=1;E=1;N=1;HO=1;GROUP=TREE\r\nPID=2;E=2;N=2;HO=1;GROUP=tree\r\n"
+                              "PID=3;E=3;N=3;HO=1;GROUP=pointid\r\n");
+    ASSERT_EQ(Batch(dir, "-q --label point-id -o " + Quoted(output) + " " + Quoted(cased)).status, 0);
+    const EzdxfReport once = RunEzdxf(output);
+    EXPECT_EQ(once.layers, (std::vector<std::string>{"PointID", "TREE", "0"})) << once.raw;
+    const std::string drawing = ReadFile(output);
+    EXPECT_EQ(drawing.find("\r\n  8\r\ntree\r\n"), std::string::npos);
+    EXPECT_EQ(drawing.find("\r\n  8\r\npointid\r\n"), std::string::npos);
 }
 
 // Coordinates near the largest number: the label says the same number in a form that fits, and a

@@ -193,19 +193,18 @@ TEST(DxfDocument, LayersInByteOrderFixedByTheirFirstEntity) {
     document.addEntity(std::move(line));
     document.addEntity(PointOn("10", 0, 0, kNaN, 2));
     document.addEntity(PointOn("2", 0, 0, kNaN, 1));
-    document.addEntity(PointOn("a", 0, 0));
+    document.addEntity(PointOn("a", 0, 0)); // the layer "A": readers take names ignoring case
     document.addEntity(PointOn("0", 0, 0));
     const auto layers = Table(Lines(DocumentText(document)), "LAYER");
     const std::vector<std::string> expected = {
-        " 70",        "6",     "  0",        "LAYER",      "  2",        "0",          " 70",
-        "0",          " 62",   "7",          "  6",        "Solid_Line", "  0",        "LAYER",
-        "  2",        "10",    " 70",        "0",          " 62",        "2",          "  6",
-        "Solid_Line", "  0",   "LAYER",      "  2",        "2",          " 70",        "0",
-        " 62",        "1",     "  6",        "Solid_Line", "  0",        "LAYER",      "  2",
-        "A",          " 70",   "0",          " 62",        "3",          "  6",        "Dashdotdot_Line",
-        "  0",        "LAYER", "  2",        "a",          " 70",        "0",          " 62",
-        "7",          "  6",   "Solid_Line", "  0",        "LAYER",      "  2",        "b",
-        " 70",        "0",     " 62",        "7",          "  6",        "Solid_Line",
+        " 70",        "5",     "  0",        "LAYER",      "  2",        "0",     " 70",
+        "0",          " 62",   "7",          "  6",        "Solid_Line", "  0",   "LAYER",
+        "  2",        "10",    " 70",        "0",          " 62",        "2",     "  6",
+        "Solid_Line", "  0",   "LAYER",      "  2",        "2",          " 70",   "0",
+        " 62",        "1",     "  6",        "Solid_Line", "  0",        "LAYER", "  2",
+        "A",          " 70",   "0",          " 62",        "3",          "  6",   "Dashdotdot_Line",
+        "  0",        "LAYER", "  2",        "b",          " 70",        "0",     " 62",
+        "7",          "  6",   "Solid_Line",
     };
     EXPECT_EQ(layers, expected);
 }
