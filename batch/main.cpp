@@ -170,6 +170,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     run.replaceExisting = !request.noClobber;
     run.preview = request.preview;
     run.previewLabels = request.previewLabels;
+    // The caption names the survey, not where the drawing went ("-", /dev/null).
+    run.previewTitle = input == kStandardStream ? std::string("standard input")
+                                                : filesys::TextOf(filesys::PathOf(input).filename());
     report.result = exportrun::ConvertFile(job.source, job.target, options, run);
     const ConversionResult& result = report.result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -365,7 +365,10 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     if (!run.preview.empty()) {
         const std::uint64_t texts = run.previewLabels ? 0 : measured.entitiesOfType(DXF_ENTITY_TEXT);
         SvgPreview::Frame frame{&measured.tables(), static_cast<std::uint64_t>(result.entities) - texts,
-                                filesys::TextOf(filesys::PathOf(writePath).filename()), run.previewLabels};
+                                run.previewTitle.empty()
+                                    ? filesys::TextOf(filesys::PathOf(readPath).filename())
+                                    : run.previewTitle,
+                                run.previewLabels};
         preview.emplace(run.preview, std::move(frame));
         // The drawing does not depend on its picture: one that cannot be drawn is left out and said.
         undrawable = !preview->Drawable();

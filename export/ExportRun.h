@@ -59,6 +59,7 @@ struct RunSettings {
     bool replaceExisting = true;            // false: an existing target is kept and the run fails
     std::string preview;                    // where a picture of the drawing goes (SVG), if anywhere
     bool previewLabels = false;             // the picture shows the labels too
+    std::string previewTitle;               // the caption's name of the input; the read file's if empty
     // Asked right before the drawing replaces the target; a text fails the run with it and the
     // target stays as it is.
     std::function<std::string()> beforeCommit;

@@ -212,7 +212,12 @@ void SvgPreview::Add(const Piece& piece) {
     const std::string& text = piece.Text();
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = text.find('\n', start) + 1;
-        if (m_seen++ % m_every == 0) {
+        // The element's kind by its tag: <circle, <text, <polyline, <polygon.
+        const char tag = text[start + 1];
+        const char tagEnd = text[start + 5];
+        const std::size_t kind = tag == 'c' ? 0 : tag == 't' ? 1 : tagEnd == 'l' ? 2 : 3;
+        ++m_seen;
+        if (m_seenOfKind[kind]++ % m_every == 0) {
             m_buffer.append(text, start, end - start);
             ++m_drawn;
         }

@@ -70,7 +70,10 @@ private:
     double m_top = 0.0;  // the drawing's y at the picture's top edge
     double m_width = kSize;
     double m_height = kSize;
-    std::uint64_t m_every = 1; // every n-th element is drawn
+    std::uint64_t m_every = 1; // every n-th element of each kind is drawn
+    // Elements seen of each kind (points, labels, lines, areas), counted apart so that a kind
+    // that comes in step with another (a line, then its vertices' symbols) is never left out.
+    std::uint64_t m_seenOfKind[4] = {};
     std::uint64_t m_seen = 0;
     std::uint64_t m_drawn = 0;
     std::string m_buffer;

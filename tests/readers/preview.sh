@@ -16,6 +16,10 @@ cp "$example" "$work/site.frt"
   "$work/site.frt"
 /usr/bin/python3 "$here/check_preview.py" "$work/site.dxf" "$work/labels.svg" 1 || fail "the picture with labels"
 
+# The caption names the survey, wherever the drawing goes.
+"$batch" -q --preview "$work/null.svg" -o /dev/null "$work/site.frt"
+grep -q '>site.frt: E ' "$work/null.svg" || fail "the caption does not name the input"
+
 # Labels with markup characters, a Latin-1 code and a UTF-8 one stay well-formed text.
 printf '[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=<a&b>;E=1;N=2;HO=3;CODE=M\344rker\r\nPID=2;E=3;N=4;HO=5;CODE=Gr\303\274n\r\n' \
   > "$work/texts.frt"
@@ -52,4 +56,19 @@ PY
 cmp "$work/many-1.svg" "$work/many-4.svg" || fail "one and four threads drew different pictures"
 /usr/bin/python3 "$here/check_preview.py" "$work/many.dxf" "$work/many-1.svg" 0 || fail "the thinned picture"
 grep -q "thinned to one in 2" "$work/many-1.svg" || fail "the picture does not say it was thinned"
+
+# Thinned, every kind of element is still there: one point, then lines of three vertices, whose
+# vertex symbols come in step with the lines.
+/usr/bin/python3 - "$work/lines.frt" <<'PY'
+import sys
+with open(sys.argv[1], "w") as out:
+    out.write("[Header]\nFormat=Rev2Ezi;Version=1.0\n[Points]\nPID=0;E=0;N=0;HO=0\n[Lines]\n")
+    for i in range(60000):
+        for v in range(3):
+            out.write(f"LID={i};E={i % 300 + v:.1f};N={i // 300:.1f};HO=0\n")
+PY
+"$batch" -q --preview "$work/lines.svg" -o "$work/lines.dxf" "$work/lines.frt"
+grep -q "thinned to one in 2" "$work/lines.svg" || fail "the lines' picture was not thinned"
+(($(grep -c "^<polyline" "$work/lines.svg") > 20000)) || fail "thinning left out the lines"
+(($(grep -c "^<circle" "$work/lines.svg") > 20000)) || fail "thinning left out the vertices"
 echo "preview: well-formed, rendered with ink, thinned, the same on one and four threads"
