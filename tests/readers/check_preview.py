@@ -1,6 +1,7 @@
 """Checks a preview picture against its drawing: the SVG is well-formed, has a mark for every
 POINT and INSERT, a path for every LINE and POLYLINE, a text for every TEXT when labels were asked
-for (none otherwise), and two lines of corner text naming the file; or, when thinned, at most
+for (none otherwise), and two lines of corner text naming the survey (the drawing's name with
+".frt"); or, when thinned, at most
 200000 elements and says so.
     check_preview.py DRAWING.dxf PICTURE.svg LABELS(0|1)"""
 import collections
@@ -21,7 +22,8 @@ def main(drawing, picture, labels):
     # A thinned picture is not compared entity by entity: the large drawing is not read again.
     counts = collections.Counter() if thinned else collections.Counter(
         e.dxftype() for e in ezdxf.readfile(drawing).modelspace())
-    if not corner[0].startswith(drawing.split("/")[-1] + ": E "):
+    survey = drawing.split("/")[-1].rsplit(".", 1)[0] + ".frt"
+    if not corner[0].startswith(survey + ": E "):
         problems.append(f"the corner names {corner[0]!r}")
     marks = counts["POINT"] + counts["INSERT"]
     paths = counts["LINE"] + counts["POLYLINE"]
