@@ -47,6 +47,10 @@ public:
     // From 0 to 255, so that every real fits its room.
     void SetDecimals(int decimals);
     [[nodiscard]] int Decimals() const { return m_decimals; }
+    // Whether the texts taken from the input are UTF-8, to be written as the drawing holds them
+    // (see windows1252::FromUtf8).
+    void SetInputIsUtf8(bool utf8) { m_inputIsUtf8 = utf8; }
+    [[nodiscard]] bool InputIsUtf8() const { return m_inputIsUtf8; }
 
     // One line: the text and the line end.
     void Line(std::string_view text);
@@ -118,6 +122,7 @@ private:
     std::vector<char> m_buffer;
     std::size_t m_used = 0;
     int m_decimals = 6;
+    bool m_inputIsUtf8 = false;
     bool m_failed = false;
     std::string m_error;
     std::uint64_t m_written = 0;

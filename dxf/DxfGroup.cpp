@@ -1,6 +1,7 @@
 #include "dxf/DxfGroup.h"
 
 #include "common/TextStream.h"
+#include "common/Windows1252.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,7 +33,9 @@ std::string CaretEncoded(std::string_view text) {
 
 } // namespace
 
-void InputText(TextStream& stream, Code code, std::string_view value) {
+namespace {
+
+void CaretText(TextStream& stream, Code code, std::string_view value) {
     // A caret itself is encoded too: readers would take it with the next character as a control
     // character. Looked for apart, so that both searches stay fast.
     if (std::none_of(value.begin(), value.end(), NeedsCaret) &&
@@ -40,6 +43,15 @@ void InputText(TextStream& stream, Code code, std::string_view value) {
         Text(stream, code, value);
     else
         Text(stream, code, CaretEncoded(value));
+}
+
+} // namespace
+
+void InputText(TextStream& stream, Code code, std::string_view value) {
+    if (stream.InputIsUtf8() && windows1252::HasHighBytes(value))
+        CaretText(stream, code, windows1252::FromUtf8(value));
+    else
+        CaretText(stream, code, value);
 }
 
 void CircleRadius(TextStream& stream, double radius) {

@@ -9,6 +9,7 @@ struct DxfWriteSettings {
     std::uint8_t pointMode = 0;  // $PDMODE
     std::uint8_t decimals = 6;   // digits after the point of every real written
     bool replaceExisting = true; // false: an existing file is kept and the write fails
+    bool inputIsUtf8 = false;    // the texts from the input are UTF-8 (TextStream::SetInputIsUtf8)
     // Asked right before the drawing replaces the target; a text fails the write with it.
     std::function<std::string()> beforeCommit;
 };

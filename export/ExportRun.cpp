@@ -5,6 +5,7 @@
 #include "common/ChunkPipeline.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
+#include "common/Windows1252.h"
 #include "convert/CFrtToDxf.h"
 #include "export/SvgPreview.h"
 #include "frt/CFrtReader.h"
@@ -161,9 +162,9 @@ thread_local std::vector<char> t_streamBuffer;
 class ChunkJob : public ChunkPipeline::Job {
 public:
     ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, bool measure,
-             bool diagnose, const SvgPreview* preview, const CDxfTables* spellings)
+             bool diagnose, const SvgPreview* preview, const CDxfTables* spellings, bool utf8)
         : m_path(path), m_chunk(chunk), m_options(options), m_measure(measure), m_diagnose(diagnose),
-          m_preview(preview), m_spellings(spellings) {}
+          m_preview(preview), m_spellings(spellings), m_utf8(utf8) {}
 
     void Run(ITextSink& out) override {
         // The run's measured document has the symbol blocks; a chunk only refers to them.
@@ -177,6 +178,7 @@ public:
             m_document->measureOnly();
         } else {
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
+            stream->SetInputIsUtf8(m_utf8);
             m_document->streamTo(*stream, false);
             if (m_preview != nullptr)
                 m_document->observeStreamed(&m_piece.emplace(*m_preview));
@@ -186,6 +188,8 @@ public:
         if (m_diagnose)
             m_reader->SetDiagnostics(&m_diagnostics);
         m_reader->SetHeightsDrawn((m_options.flags & OPT_3D) != 0);
+        if (m_measure)
+            m_reader->SetEncodingEvidence(&m_evidence);
         read = m_reader->ReadChunk(m_path, m_chunk);
         if (stream && !stream->Flush())
             writeError = stream->Error();
@@ -195,6 +199,8 @@ public:
 
     [[nodiscard]] const CDxfDocument& document() const { return *m_document; }
     [[nodiscard]] const CFrtToDxf& converter() const { return *m_converter; }
+    // What the chunk's texts said of their encoding (first pass).
+    [[nodiscard]] const windows1252::Evidence& evidence() const { return m_evidence; }
     [[nodiscard]] const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
     // What the job drew of the picture, when one is made.
     [[nodiscard]] const std::optional<SvgPreview::Piece>& piece() const { return m_piece; }
@@ -210,6 +216,8 @@ private:
     bool m_diagnose;
     const SvgPreview* m_preview;
     const CDxfTables* m_spellings; // the measured layer names, where some differ only in case
+    bool m_utf8;                   // the input's texts are UTF-8
+    windows1252::Evidence m_evidence;
     std::optional<SvgPreview::Piece> m_piece;
     CollectingDiagnostics m_diagnostics;
     std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
@@ -217,16 +225,22 @@ private:
     CFrtToDxf* m_converter = nullptr; // owned by the reader
 };
 
+bool StartsWithByteOrderMark(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(filesys::OpenFile(path, "rb"), &std::fclose);
+    char head[3] = {};
+    return file && std::fread(head, 1, 3, file.get()) == 3 && std::string_view(head, 3) == "\xEF\xBB\xBF";
+}
+
 // Makes a job per chunk of the file, for one pass.
 ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, const ExportOptions& options,
                                 bool measure, bool diagnose, const SvgPreview* preview = nullptr,
-                                const CDxfTables* spellings = nullptr) {
-    return [&splitter, &path, &options, measure, diagnose, preview,
-            spellings]() -> std::unique_ptr<ChunkPipeline::Job> {
+                                const CDxfTables* spellings = nullptr, bool utf8 = false) {
+    return [&splitter, &path, &options, measure, diagnose, preview, spellings,
+            utf8]() -> std::unique_ptr<ChunkPipeline::Job> {
         FrtChunk chunk;
         if (!splitter.Next(chunk))
             return nullptr;
-        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose, preview, spellings);
+        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose, preview, spellings, utf8);
     };
 }
 
@@ -248,6 +262,7 @@ public:
             return false;
         }
         result.read.opened = true;
+        windows1252::Evidence evidence;
         CProgressBar& progress = CProgressBar::Instance();
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
@@ -270,6 +285,7 @@ public:
                     return false;
                 }
                 measured.merge(job.document());
+                evidence.Add(job.evidence());
                 for (const auto& mended : job.converter().MendedLayers())
                     if (std::find(result.mendedLayers.begin(), result.mendedLayers.end(), mended) ==
                         result.mendedLayers.end())
@@ -277,6 +293,8 @@ public:
                 progress.StepBy(static_cast<std::int64_t>(job.read.bytes));
                 return true;
             });
+        // A byte-order mark says UTF-8 by itself; else the texts' bytes decide.
+        result.utf8Texts = StartsWithByteOrderMark(m_readPath) || evidence.Utf8();
         if (done && !m_splitter.Error().empty())
             result.read.error = m_splitter.Error();
         return done && result.read.Ok();
@@ -294,7 +312,8 @@ public:
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
             JobMaker(m_splitter, m_readPath, m_options, false, false, preview,
-                     measured.tables().hasCaseVariants() ? &measured.tables() : nullptr),
+                     measured.tables().hasCaseVariants() ? &measured.tables() : nullptr,
+                     stream.InputIsUtf8()),
             [&stream](std::string_view bytes) {
                 stream.Bytes(bytes);
                 return !stream.Failed();
@@ -380,6 +399,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         }
     }
     DxfWriteSettings settings = WriteSettingsFor(options);
+    settings.inputIsUtf8 = result.utf8Texts;
     settings.replaceExisting = run.replaceExisting;
     settings.beforeCommit = run.beforeCommit;
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {

@@ -188,6 +188,8 @@ bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
             if (zerosOnly)
                 continue;
         }
+        if (m_evidence != nullptr)
+            m_evidence->Look(line);
         return true;
     }
     return false;

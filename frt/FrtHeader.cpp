@@ -28,11 +28,15 @@ FrtFormat CheckFrtHeader(const std::string& path) {
     LineReader input;
     if (!input.Open(path))
         return FRT_FORMAT_NONE;
-    for (;;) {
+    // A UTF-8 file may begin with a byte-order mark, before its first line.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    for (bool first = true;; first = false) {
         LineReader::Probe line;
         if (!input.SkipLine(line))
             return FRT_FORMAT_NONE;
-        if (line.Length() != 8 || line.Head() != "[Header]")
+        const bool marked = first && line.Head().substr(0, kByteOrderMark.size()) == kByteOrderMark;
+        const std::size_t skip = marked ? kByteOrderMark.size() : 0;
+        if (line.Length() != 8 + skip || line.Head().substr(skip) != "[Header]")
             continue;
         LineReader::Probe format;
         if (!input.SkipLine(format))

@@ -258,6 +258,37 @@ TEST(Batch, LayerNamesReadersRefuseAreMendedAndSaid) {
     EXPECT_EQ(drawing.find("\r\n  8\r\npointid\r\n"), std::string::npos);
 }
 
+// A UTF-8 survey's texts go into the drawing as a Windows-1252 survey's would, so that readers
+// show them as typed; characters that page lacks are written "\U+XXXX". A Windows-1252 survey
+// stays byte for byte as it was, and so does a UTF-8 label layer typed into the Linux dialog.
+TEST(Batch, Utf8SurveysAreWrittenInTheDrawingsCodePage) {
+    TempDir dir;
+    const std::string head = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
+    const std::string windows =
+        dir.Write("cp1252.frt", head + "PID=1;E=1;N=1;HO=1;GROUP=B\xe4ume;CODE=Stra\xdf"
+                                       "e\r\n");
+    const std::string utf8 =
+        dir.Write("utf8.frt", head + "PID=1;E=1;N=1;HO=1;GROUP=B\xc3\xa4ume;CODE=Stra\xc3\x9f"
+                                     "e\r\n");
+    const std::string bom =
+        dir.Write("bom.frt", "\xef\xbb\xbf" + head + "PID=1;E=1;N=1;HO=1;GROUP=Baum;CODE=\xd0\x96\r\n");
+    const std::string options = "-q --label code --label height --label-layer 'height=H\xc3\xb6he' ";
+    for (const std::string& input : {windows, utf8, bom})
+        ASSERT_EQ(Batch(dir, options + Quoted(input)).status, 0) << input;
+    const std::string drawing = ReadFile(dir.File("utf8.dxf"));
+    EXPECT_TRUE(drawing == ReadFile(dir.File("cp1252.dxf"))) << "the same texts, the same bytes";
+    EXPECT_NE(drawing.find("\r\n  8\r\nH\xf6he\r\n"), std::string::npos) << "the typed layer name";
+    EXPECT_NE(ReadFile(dir.File("bom.dxf")).find("\r\n  1\r\n\\U+0416\r\n"), std::string::npos);
+    const EzdxfReport read = RunEzdxf(dir.File("utf8.dxf"));
+    EXPECT_NE(std::find(read.layers.begin(), read.layers.end(), "B\xc3\xa4ume"), read.layers.end())
+        << read.raw;
+    EXPECT_NE(
+        Capture("ogrinfo -ro -q -sql \"SELECT Layer, Text FROM entities\" " + Quoted(dir.File("utf8.dxf")))
+            .find("Text (String) = Stra\xc3\x9f"
+                  "e"),
+        std::string::npos);
+}
+
 // Coordinates near the largest number: the label says the same number in a form that fits, and a
 // picture that cannot be drawn is said while the drawing is written all the same.
 TEST(Batch, CoordinatesNearTheLargestNumber) {

@@ -16,7 +16,8 @@ TEST(HeaderCheck, RecognisesOnlyTheExactFormatLine) {
         {"[Header]\r\nFormat= Rev2Ezi\r\n", FRT_FORMAT_NONE},
         {"[Header]\r\nFormat=Rev2Ezi \r\n", FRT_FORMAT_NONE},
         {"[Header] \r\nFormat=Rev2Ezi\r\n", FRT_FORMAT_NONE},
-        {"\xEF\xBB\xBF[Header]\r\nFormat=Rev2Ezi\r\n", FRT_FORMAT_NONE},
+        {"\xEF\xBB\xBF[Header]\r\nFormat=Rev2Ezi\r\n", FRT_FORMAT_DXF}, // a UTF-8 file's byte-order mark
+        {"[Header]\r\n\xEF\xBB\xBF[Header]\r\nFormat=Rev2Ezi\r\n", FRT_FORMAT_NONE},
         {"[Header]\r\n[Header]\r\nFormat=Rev2Ezi\r\n", FRT_FORMAT_NONE},
         {"[Header]\r\nFormat=Other\r\n[Points]\r\n[Header]\r\nFormat=Rev2Ezi;X\r\n", FRT_FORMAT_DXF},
         {"[Points]\r\nPID=1\r\n[Header]", FRT_FORMAT_NONE},
