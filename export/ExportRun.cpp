@@ -387,7 +387,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
                                 run.previewTitle.empty()
                                     ? filesys::TextOf(filesys::PathOf(readPath).filename())
                                     : run.previewTitle,
-                                run.previewLabels};
+                                run.previewLabels, result.utf8Texts};
         preview.emplace(run.preview, std::move(frame));
         // The drawing does not depend on its picture: one that cannot be drawn is left out and said.
         undrawable = !preview->Drawable();

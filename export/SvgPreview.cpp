@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/Utf8.h"
+#include "common/Windows1252.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
@@ -36,10 +37,25 @@ std::string_view DashesOf(std::string_view lineType) {
     return {};
 }
 
-// A text of the survey as UTF-8: as it is when it is UTF-8, else read as Latin-1 (survey files
-// come mostly in a Windows code page), so that the picture stays well-formed XML.
-void AppendEscaped(std::string& out, std::string_view text) {
-    const bool utf8 = utf8::IsValid(text);
+// A character as UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t character) {
+    if (character < 0x80) {
+        out += static_cast<char>(character);
+    } else if (character < 0x800) {
+        out += static_cast<char>(0xC0 | (character >> 6U));
+        out += static_cast<char>(0x80 | (character & 0x3FU));
+    } else {
+        out += static_cast<char>(0xE0 | (character >> 12U));
+        out += static_cast<char>(0x80 | ((character >> 6U) & 0x3FU));
+        out += static_cast<char>(0x80 | (character & 0x3FU));
+    }
+}
+
+// A text of the survey as UTF-8, read as the drawing's readers read it: a UTF-8 survey's texts as
+// they are, any other text's bytes as Windows-1252 (the page the drawing is read in). So the
+// picture stays well-formed XML and shows what the drawing holds.
+void AppendEscaped(std::string& out, std::string_view text, bool utf8File) {
+    const bool utf8 = utf8File && utf8::IsValid(text);
     for (std::size_t at = 0; at < text.size(); ++at) {
         const char c = text[at];
         if (utf8 && utf8::StartsWithNonCharacter(text.substr(at))) {
@@ -47,9 +63,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
             at += 2;
             continue;
         }
-        if (!utf8 && static_cast<unsigned char>(c) >= 0x80) {
-            out += static_cast<char>(0xC0 | (static_cast<unsigned char>(c) >> 6));
-            out += static_cast<char>(0x80 | (static_cast<unsigned char>(c) & 0x3F));
+        const auto byte = static_cast<unsigned char>(c);
+        if (!utf8 && byte >= 0x80) {
+            const std::uint32_t character = byte >= 0xA0 ? byte : windows1252::kHighControls[byte - 0x80];
+            AppendUtf8(out, character != 0 ? character : '?');
             continue;
         }
         switch (c) {
@@ -67,7 +84,7 @@ void AppendEscaped(std::string& out, std::string_view text) {
             break;
         default:
             // Control characters are not allowed in XML 1.0.
-            out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+            out += byte < 0x20 ? '?' : c;
             break;
         }
     }
@@ -176,7 +193,7 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
         m_text += "\" fill=\"";
         m_text += m_preview.ColourOf(*attributes);
         m_text += R"(" stroke="none">)";
-        AppendEscaped(m_text, text.text());
+        AppendEscaped(m_text, text.text(), m_preview.m_frame.utf8Texts);
         m_text += "</text>\n";
         break;
     }
@@ -233,7 +250,7 @@ bool SvgPreview::Finish() {
     std::string corner = "</g>\n<text x=\"8\" y=\"";
     AppendNumber(corner, m_height + 16);
     corner += R"(" font-family="sans-serif" font-size="13" fill="#404040">)";
-    AppendEscaped(corner, m_frame.title);
+    AppendEscaped(corner, m_frame.title, true); // a file name, UTF-8 inside the program
     corner += ": E ";
     const DxfPoint3& low = m_frame.tables->extMin();
     const DxfPoint3& high = m_frame.tables->extMax();

@@ -22,6 +22,7 @@ public:
         std::uint64_t drawable = 0;         // the entities the picture draws, before thinning
         std::string title;                  // the drawing's file name
         bool labels = false;                // texts too
+        bool utf8Texts = false;             // the survey's texts are UTF-8, else Windows-1252
     };
 
     // The part of the picture drawn from the entities of one chunk of the drawing, on the thread
