@@ -39,7 +39,7 @@ struct ConversionResult {
     bool ok = false;
     bool targetDamaged = false;  // the write went wrong half way into the target itself
     bool pictureLeftOut = false; // the extents could not be drawn: no picture, the drawing written
-    bool utf8Texts = false; // the input's texts are UTF-8: written as Windows-1252 and "\U+XXXX"
+    bool utf8Texts = false;      // the input's texts are UTF-8: written as Windows-1252 and "\U+XXXX"
 };
 
 namespace exportrun {

@@ -127,7 +127,8 @@ TEST(Conversion, LayerRules) {
     // Control characters and what readers refuse in a table name become underscores too.
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=a\tb")), "a_b");
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=GAS/WATER")), "GAS_WATER");
-    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=Bäume-1.2")), "Bäume-1.2") << "the rest stays as it is";
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=Bäume-1.2")), "Bäume-1.2")
+        << "the rest stays as it is";
     const auto twoBlanks = MakePoint("PID=1");
     FrtCode code;
     code.SetGroup("  ");
