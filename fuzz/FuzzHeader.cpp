@@ -27,6 +27,10 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 // A "[Header]" line counts when the line after it names a format; that line is used up either way.
 FrtFormat Expected(std::string_view text) {
+    // A UTF-8 byte-order mark before the first line is not part of it.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
     const std::vector<std::string_view> lines = Lines(text);
     for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
         if (lines[i] != "[Header]")
