@@ -17,13 +17,31 @@ trap 'exit 130' INT
 mkfifo "$dir/display"
 # Open read-write so neither side blocks on opening the pipe.
 exec 3<>"$dir/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>"$dir/log" &
-server=$!
-if ! read -r -t 30 -u 3 number; then
-  echo "Xvfb did not start:" >&2
+# A server that names its display and then cannot be reached (it lost that display to another
+# one starting at the same moment, or died) is started again; the command runs only once a
+# client has reached it.
+for attempt in 1 2 3; do
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>"$dir/log" &
+  server=$!
+  if ! read -r -t 30 -u 3 number; then
+    echo "Xvfb did not start:" >&2
+    cat "$dir/log" >&2
+    exit 1
+  fi
+  reached=false
+  for _ in $(seq 50); do
+    if DISPLAY=:$number xdotool getdisplaygeometry >/dev/null 2>&1; then reached=true; break; fi
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.1
+  done
+  $reached && break
+  echo "Xvfb on :$number could not be reached (attempt $attempt):" >&2
   cat "$dir/log" >&2
-  exit 1
-fi
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+  server=
+done
+$reached || exit 1
 exec 3<&-
 status=0
 DISPLAY=:$number "$@" || status=$?
