@@ -17,11 +17,12 @@ trap 'exit 130' INT
 mkfifo "$dir/display"
 # Open read-write so neither side blocks on opening the pipe.
 exec 3<>"$dir/display"
-# A server that names its display and then cannot be reached (it lost that display to another
-# one starting at the same moment, or died) is started again; the command runs only once a
-# client has reached it.
+# -noreset: by default the server starts over whenever its last client leaves, and a client that
+# connects meanwhile (the program, just after a probe such as xdotool went) is refused with
+# "could not connect to display". A server that names its display and then cannot be reached is
+# started again; the command runs only once a client has reached it.
 for attempt in 1 2 3; do
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>"$dir/log" &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$dir/log" &
   server=$!
   if ! read -r -t 30 -u 3 number; then
     echo "Xvfb did not start:" >&2
