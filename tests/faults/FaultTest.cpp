@@ -302,14 +302,15 @@ TEST(Faults, ClosedStandardStreamsAreNeverAFileOfTheRun) {
     const pid_t pid = Spawn({"-o", output, "-"}, setup);
     close(pipeEnds[0]);
     const int writer = pipeEnds[1];
-    // While it waits for its input, it has spooled nothing yet and printed nothing.
+    // While it waits for its input, it has spooled nothing yet and printed nothing. Until main
+    // runs, the loader may briefly hold a library on those numbers, so wait for the null device.
     for (const int fd : {1, 2}) {
         const std::string link = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
         std::string target;
-        for (int tries = 0; tries < 200 && target.empty(); ++tries) {
+        for (int tries = 0; tries < 500 && target != "/dev/null"; ++tries) {
             std::error_code ec;
             target = fs::read_symlink(link, ec).string();
-            if (target.empty())
+            if (target != "/dev/null")
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         EXPECT_EQ(target, "/dev/null") << "descriptor " << fd;
