@@ -3,6 +3,8 @@
 #include "common/FileSystem.h"
 
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace {
 
@@ -32,7 +34,8 @@ std::string WithLineFeeds(std::string_view text) {
 
 } // namespace
 
-CLanguageFile::CLanguageFile(const std::string& programDirectory) {
+CLanguageFile::CLanguageFile(const std::string& programDirectory, FromCodePage fromCodePage)
+    : m_fromCodePage(fromCodePage) {
     const std::string directory = Directory(programDirectory);
     Load(directory.empty() ? std::string(kFileName) : directory + "/" + kFileName);
 }
@@ -46,7 +49,17 @@ std::string CLanguageFile::Directory(const std::string& programDirectory) {
 
 bool CLanguageFile::Load(const std::string& path) {
     std::ifstream in(filesys::PathOf(path), std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
+    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (utf8::StartsWithByteOrderMark(content)) {
+        content.erase(0, 3);
+    } else {
+        codepage::Evidence evidence;
+        evidence.Look(content);
+        if (evidence.notUtf8)
+            content = m_fromCodePage(content);
+    }
+    std::istringstream lines(content);
+    for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.empty() || line.front() == ';' || line.front() == '#')

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/CodePage.h"
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -7,13 +9,19 @@
 // Texts by key from "VUZ_Ezavurudi.lng" beside the program, with a fallback for every lookup,
 // so that the dialog works unchanged without the file or with keys missing. Also carries the
 // two paths of the run, as the dialog keeps them here.
+//
+// The file may be UTF-8 (with a byte-order mark, or well-formed with a character beyond ASCII)
+// or in the system's 8-bit code page; the texts come out as UTF-8 either way.
 class CLanguageFile {
 public:
     static constexpr const char* kFileName = "VUZ_Ezavurudi.lng";
 
-    CLanguageFile() = default;
+    // Turns a text of the system's 8-bit code page into UTF-8.
+    using FromCodePage = std::string (*)(std::string_view);
+
+    explicit CLanguageFile(FromCodePage fromCodePage = codepage::ToUtf8) : m_fromCodePage(fromCodePage) {}
     // Loads the language file from the program's directory (see Directory).
-    explicit CLanguageFile(const std::string& programDirectory);
+    explicit CLanguageFile(const std::string& programDirectory, FromCodePage fromCodePage = codepage::ToUtf8);
 
     // Where the language file of a program in that directory is: beside the program when it is
     // there (Windows, a portable copy, the build tree), else in the installed data folder
@@ -28,5 +36,6 @@ public:
     std::string m_strInputPath;
 
 private:
+    FromCodePage m_fromCodePage;
     std::map<std::string, std::string, std::less<>> m_texts;
 };

@@ -39,6 +39,9 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
   --decimals-en N            decimals of easting/northing labels, 0-16 (default 3)
   --decimals-h N             decimals of height labels, 0-16 (default 3)
   --symbol-size MM           symbol size on the ground in millimetres, 1-999999 (default 100)
+  --codepage ANSI_125N       declare the drawings' code page (ANSI_1250 to ANSI_1258) and
+                             write a UTF-8 input's texts in it; a file in an 8-bit code
+                             page keeps its bytes (default: none declared, read as 1252)
   --from-settings            start from the desktop program's stored settings
   --strict                   fail an input that has questionable values (each is
                              reported as a warning and converted with a fallback)
@@ -188,6 +191,13 @@ const Option kOptions[] = {
          if (!numtext::ParseWhole(value, &count) || count < 1 || count > kMostJobs)
              return p.Fail("the number of jobs must be from 1 to 256, not '" + value + "'");
          p.request.jobs = static_cast<unsigned>(count);
+         return true;
+     }},
+    {"--codepage", 0, true,
+     [](Parse& p, const std::string& value) {
+         p.request.codePage = codepage::Find(value);
+         if (p.request.codePage == nullptr)
+             return p.Fail("the code page must be one of ANSI_1250 to ANSI_1258, not '" + value + "'");
          return true;
      }},
     {"--symbol-size", 0, true,

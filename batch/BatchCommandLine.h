@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CodePage.h"
 #include "export/ExportSettings.h"
 
 #include <string>
@@ -13,12 +14,13 @@ struct BatchRequest {
     bool help = false;
     bool version = false;
     bool fromSettings = false;
-    bool strict = false;           // a questionable value in an input fails that input
-    bool noClobber = false;        // an existing output is kept, and its input counts as failed
-    std::string report;            // where the JSON report of the run goes, when asked for
-    std::string preview;           // where the SVG picture of the drawing goes (one input only)
-    bool previewLabels = false;    // the picture shows the labels
-    unsigned jobs = DefaultJobs(); // conversions at once
+    bool strict = false;                      // a questionable value in an input fails that input
+    bool noClobber = false;                   // an existing output is kept, and its input counts as failed
+    std::string report;                       // where the JSON report of the run goes, when asked for
+    std::string preview;                      // where the SVG picture of the drawing goes (one input only)
+    bool previewLabels = false;               // the picture shows the labels
+    const codepage::Page* codePage = nullptr; // declared in the drawings; null: none
+    unsigned jobs = DefaultJobs();            // conversions at once
 
     // The number of cores, at least 1.
     static unsigned DefaultJobs();

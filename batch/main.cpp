@@ -156,6 +156,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         return report;
     }
     ExportOptions options = settings.Build();
+    options.codePage = request.codePage;
     if (showProgress)
         CProgressBar::Instance().Create(
             std::make_unique<TerminalProgress>(stderr, filesys::TextOf(filesys::PathOf(input).filename())));

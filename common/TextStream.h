@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CodePage.h"
 #include "common/NumberText.h"
 
 #include <array>
@@ -48,9 +49,11 @@ public:
     void SetDecimals(int decimals);
     [[nodiscard]] int Decimals() const { return m_decimals; }
     // Whether the texts taken from the input are UTF-8, to be written as the drawing holds them
-    // (see windows1252::FromUtf8).
+    // in its code page (see codepage::FromUtf8).
     void SetInputIsUtf8(bool utf8) { m_inputIsUtf8 = utf8; }
     [[nodiscard]] bool InputIsUtf8() const { return m_inputIsUtf8; }
+    void SetCodePage(const codepage::Page& page) { m_codePage = &page; }
+    [[nodiscard]] const codepage::Page& CodePage() const { return *m_codePage; }
 
     // One line: the text and the line end.
     void Line(std::string_view text);
@@ -123,6 +126,7 @@ private:
     std::size_t m_used = 0;
     int m_decimals = 6;
     bool m_inputIsUtf8 = false;
+    const codepage::Page* m_codePage = &codepage::kWindows1252;
     bool m_failed = false;
     std::string m_error;
     std::uint64_t m_written = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 // UTF-8 as the programs meet it in survey files, whose texts are mostly in a Windows code page.
@@ -40,6 +42,30 @@ inline std::size_t SequenceLength(std::string_view text) {
 inline bool StartsWithNonCharacter(std::string_view text) {
     return text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBF' &&
            (text[2] == '\xBE' || text[2] == '\xBF');
+}
+
+// Appends the character as UTF-8.
+inline void Append(std::string& out, std::uint32_t character) {
+    if (character < 0x80) {
+        out += static_cast<char>(character);
+    } else if (character < 0x800) {
+        out += static_cast<char>(0xC0U | (character >> 6U));
+        out += static_cast<char>(0x80U | (character & 0x3FU));
+    } else if (character < 0x10000) {
+        out += static_cast<char>(0xE0U | (character >> 12U));
+        out += static_cast<char>(0x80U | ((character >> 6U) & 0x3FU));
+        out += static_cast<char>(0x80U | (character & 0x3FU));
+    } else {
+        out += static_cast<char>(0xF0U | (character >> 18U));
+        out += static_cast<char>(0x80U | ((character >> 12U) & 0x3FU));
+        out += static_cast<char>(0x80U | ((character >> 6U) & 0x3FU));
+        out += static_cast<char>(0x80U | (character & 0x3FU));
+    }
+}
+
+// Whether the text begins with the byte-order mark of UTF-8.
+inline bool StartsWithByteOrderMark(std::string_view text) {
+    return text.substr(0, 3) == "\xEF\xBB\xBF";
 }
 
 // Whether every byte above ASCII belongs to a well-formed sequence.

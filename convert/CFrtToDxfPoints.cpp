@@ -1,6 +1,6 @@
 // Point export: the point entity and its labels.
+#include "common/CodePage.h"
 #include "common/NumberText.h"
-#include "common/Windows1252.h"
 #include "convert/CFrtToDxf.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfPoint.h"
@@ -142,9 +142,10 @@ void CFrtToDxf::PrepareLabelLayers() {
     for (const LabelSpec& spec : m_options->labels) {
         // A name typed as UTF-8 (the Linux dialog) goes into the drawing like a UTF-8 survey's
         // texts, so that one drawing never holds two encodings.
-        std::string layer = windows1252::HasHighBytes(spec.layerName) && utf8::IsValid(spec.layerName)
-                                ? windows1252::FromUtf8(spec.layerName)
-                                : spec.layerName;
+        std::string layer =
+            codepage::HasHighBytes(spec.layerName) && utf8::IsValid(spec.layerName)
+                ? codepage::FromUtf8(spec.layerName, codepage::DrawingPage(m_options->codePage))
+                : spec.layerName;
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
         if (MendLayerName(layer))
             NoteMended(spec.layerName, layer);

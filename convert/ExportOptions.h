@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CodePage.h"
 #include "frt/FrtTypes.h"
 
 #include <cstdint>
@@ -37,4 +38,6 @@ struct ExportOptions {
     double symbolScale = 0.0;        // half the symbol's ground size, in drawing units
     std::vector<LabelSpec> labels;   // in the order point ID, easting/northing, height, code
     std::int32_t heightDecimals = 3; // of the height attribute, as of the height label
+    // The drawing's declared code page (see DxfWriteSettings::codePage); null: none.
+    const codepage::Page* codePage = nullptr;
 };

@@ -131,6 +131,7 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
     {
         TextStream stream(file, settings.decimals);
         stream.SetInputIsUtf8(settings.inputIsUtf8);
+        stream.SetCodePage(codepage::DrawingPage(settings.codePage));
         if (std::string error = writeFramed(stream, settings, entities); !error.empty())
             result.error = std::move(error);
         else if (!stream.Flush())

@@ -209,6 +209,11 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
             dxfgroup::Int(stream, dxfgroup::kFlags, settings.pointMode);
             break;
         }
+        // Declared only when chosen, so that a drawing without it stays as it always was.
+        if (variable.name == "$ACADVER" && settings.codePage != nullptr) {
+            Variable(stream, "$DWGCODEPAGE");
+            dxfgroup::Text(stream, dxfgroup::kDescription, settings.codePage->name);
+        }
     }
     EndSection(stream);
 }

@@ -1,7 +1,7 @@
 #include "dxf/DxfGroup.h"
 
+#include "common/CodePage.h"
 #include "common/TextStream.h"
-#include "common/Windows1252.h"
 
 #include <algorithm>
 #include <cstring>
@@ -48,8 +48,8 @@ void CaretText(TextStream& stream, Code code, std::string_view value) {
 } // namespace
 
 void InputText(TextStream& stream, Code code, std::string_view value) {
-    if (stream.InputIsUtf8() && windows1252::HasHighBytes(value))
-        CaretText(stream, code, windows1252::FromUtf8(value));
+    if (stream.InputIsUtf8() && codepage::HasHighBytes(value))
+        CaretText(stream, code, codepage::FromUtf8(value, stream.CodePage()));
     else
         CaretText(stream, code, value);
 }

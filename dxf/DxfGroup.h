@@ -22,7 +22,8 @@ enum Code : int {
     kStart = 0,       // an entity, a table entry or a section mark begins
     kText = 1,        // a TEXT's text; a header text value
     kName = 2,        // a section, table, block or line type name; an INSERT's block; an attribute's tag
-    kDescription = 3, // a block's second name; a line type's description; an attribute's prompt
+    kDescription = 3, // a block's second name; a line type's description; an attribute's prompt;
+                      // the code page's name
     kLineType = 6,
     kTextStyle = 7,
     kLayer = 8,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/CodePage.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,6 +12,9 @@ struct DxfWriteSettings {
     std::uint8_t decimals = 6;   // digits after the point of every real written
     bool replaceExisting = true; // false: an existing file is kept and the write fails
     bool inputIsUtf8 = false;    // the texts from the input are UTF-8 (TextStream::SetInputIsUtf8)
+    // Declared as "$DWGCODEPAGE", and the page UTF-8 texts are written in; null: none declared,
+    // so readers take Windows-1252.
+    const codepage::Page* codePage = nullptr;
     // Asked right before the drawing replaces the target; a text fails the write with it.
     std::function<std::string()> beforeCommit;
 };

@@ -3,9 +3,9 @@
 #include "common/CProgressBar.h"
 #include "common/Checksum.h"
 #include "common/ChunkPipeline.h"
+#include "common/CodePage.h"
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
-#include "common/Windows1252.h"
 #include "convert/CFrtToDxf.h"
 #include "export/SvgPreview.h"
 #include "frt/CFrtReader.h"
@@ -28,6 +28,7 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
     settings.symbolScale = options.symbolScale;
     settings.pointMode = (options.flags & OPT_SYMBOLS) != 0 ? 0 : 2;
     settings.decimals = 6;
+    settings.codePage = options.codePage;
     return settings;
 }
 
@@ -179,6 +180,7 @@ public:
         } else {
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
             stream->SetInputIsUtf8(m_utf8);
+            stream->SetCodePage(codepage::DrawingPage(m_options.codePage));
             m_document->streamTo(*stream, false);
             if (m_preview != nullptr)
                 m_document->observeStreamed(&m_piece.emplace(*m_preview));
@@ -200,7 +202,7 @@ public:
     [[nodiscard]] const CDxfDocument& document() const { return *m_document; }
     [[nodiscard]] const CFrtToDxf& converter() const { return *m_converter; }
     // What the chunk's texts said of their encoding (first pass).
-    [[nodiscard]] const windows1252::Evidence& evidence() const { return m_evidence; }
+    [[nodiscard]] const codepage::Evidence& evidence() const { return m_evidence; }
     [[nodiscard]] const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
     // What the job drew of the picture, when one is made.
     [[nodiscard]] const std::optional<SvgPreview::Piece>& piece() const { return m_piece; }
@@ -217,7 +219,7 @@ private:
     const SvgPreview* m_preview;
     const CDxfTables* m_spellings; // the measured layer names, where some differ only in case
     bool m_utf8;                   // the input's texts are UTF-8
-    windows1252::Evidence m_evidence;
+    codepage::Evidence m_evidence;
     std::optional<SvgPreview::Piece> m_piece;
     CollectingDiagnostics m_diagnostics;
     std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
@@ -228,7 +230,7 @@ private:
 bool StartsWithByteOrderMark(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(filesys::OpenFile(path, "rb"), &std::fclose);
     char head[3] = {};
-    return file && std::fread(head, 1, 3, file.get()) == 3 && std::string_view(head, 3) == "\xEF\xBB\xBF";
+    return file && std::fread(head, 1, 3, file.get()) == 3 && utf8::StartsWithByteOrderMark({head, 3});
 }
 
 // Makes a job per chunk of the file, for one pass.
@@ -262,7 +264,7 @@ public:
             return false;
         }
         result.read.opened = true;
-        windows1252::Evidence evidence;
+        codepage::Evidence evidence;
         CProgressBar& progress = CProgressBar::Instance();
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
@@ -383,11 +385,14 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     bool undrawable = false;
     if (!run.preview.empty()) {
         const std::uint64_t texts = run.previewLabels ? 0 : measured.entitiesOfType(DXF_ENTITY_TEXT);
-        SvgPreview::Frame frame{&measured.tables(), static_cast<std::uint64_t>(result.entities) - texts,
+        SvgPreview::Frame frame{&measured.tables(),
+                                static_cast<std::uint64_t>(result.entities) - texts,
                                 run.previewTitle.empty()
                                     ? filesys::TextOf(filesys::PathOf(readPath).filename())
                                     : run.previewTitle,
-                                run.previewLabels, result.utf8Texts};
+                                run.previewLabels,
+                                result.utf8Texts,
+                                &codepage::DrawingPage(options.codePage)};
         preview.emplace(run.preview, std::move(frame));
         // The drawing does not depend on its picture: one that cannot be drawn is left out and said.
         undrawable = !preview->Drawable();

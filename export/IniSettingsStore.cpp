@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/FileSystem.h"
 #include "common/NumberText.h"
+#include "common/Utf8.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,19 +30,6 @@ int HexDigit(char c) {
     return -1;
 }
 
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // The letters of QSettings' backslash escapes, each followed by what it stands for.
 constexpr std::string_view kEscapes("a\ab\bf\fv\vn\nt\tr\r0\0", 16);
 
@@ -64,7 +52,7 @@ std::string Unescape(std::string_view raw) {
                     code = code * 16 + static_cast<unsigned>(HexDigit(raw[++i]));
                     ++digits;
                 }
-                AppendUtf8(out, code);
+                utf8::Append(out, code);
             } else if (const std::size_t at = kEscapes.find(e); at != std::string_view::npos && at % 2 == 0) {
                 out += kEscapes[at + 1];
             } else {

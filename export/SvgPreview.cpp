@@ -1,8 +1,8 @@
 #include "export/SvgPreview.h"
 
+#include "common/CodePage.h"
 #include "common/NumberText.h"
 #include "common/Utf8.h"
-#include "common/Windows1252.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
@@ -37,24 +37,20 @@ std::string_view DashesOf(std::string_view lineType) {
     return {};
 }
 
-// A character as UTF-8.
-void AppendUtf8(std::string& out, std::uint32_t character) {
-    if (character < 0x80) {
-        out += static_cast<char>(character);
-    } else if (character < 0x800) {
-        out += static_cast<char>(0xC0 | (character >> 6U));
-        out += static_cast<char>(0x80 | (character & 0x3FU));
-    } else {
-        out += static_cast<char>(0xE0 | (character >> 12U));
-        out += static_cast<char>(0x80 | ((character >> 6U) & 0x3FU));
-        out += static_cast<char>(0x80 | (character & 0x3FU));
-    }
+// About how wide a text is in a sans-serif font of that size: most letters are narrower than
+// 0.6 of the size, and a UTF-8 character counts once.
+double EstimatedWidth(std::string_view text, double size) {
+    const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
+    });
+    return 0.6 * size * static_cast<double>(characters);
 }
 
 // A text of the survey as UTF-8, read as the drawing's readers read it: a UTF-8 survey's texts as
-// they are, any other text's bytes as Windows-1252 (the page the drawing is read in). So the
-// picture stays well-formed XML and shows what the drawing holds.
-void AppendEscaped(std::string& out, std::string_view text, bool utf8File) {
+// they are, any other text's bytes in the page the drawing is read in. So the picture stays
+// well-formed XML and shows what the drawing holds.
+void AppendEscaped(std::string& out, std::string_view text, bool utf8File,
+                   const codepage::Page& page = codepage::kWindows1252) {
     const bool utf8 = utf8File && utf8::IsValid(text);
     for (std::size_t at = 0; at < text.size(); ++at) {
         const char c = text[at];
@@ -65,8 +61,8 @@ void AppendEscaped(std::string& out, std::string_view text, bool utf8File) {
         }
         const auto byte = static_cast<unsigned char>(c);
         if (!utf8 && byte >= 0x80) {
-            const std::uint32_t character = byte >= 0xA0 ? byte : windows1252::kHighControls[byte - 0x80];
-            AppendUtf8(out, character != 0 ? character : '?');
+            const std::uint32_t character = codepage::Character(byte, page);
+            utf8::Append(out, character != 0 ? character : '?');
             continue;
         }
         switch (c) {
@@ -181,19 +177,24 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
         const auto& text = static_cast<const CDxfText&>(entity);
         m_text += "<text font-size=\"";
         // To scale, but never too small to read.
-        AppendNumber(m_text, std::max(text.height * m_preview.m_scale, 6.0));
+        const double size = std::max(text.height * m_preview.m_scale, 6.0);
+        AppendNumber(m_text, size);
         m_text += "\" x=\"";
-        AppendNumber(m_text, m_preview.PictureX(text.location.x));
+        const double x = m_preview.PictureX(text.location.x);
+        AppendNumber(m_text, x);
         m_text += "\" y=\"";
         AppendNumber(m_text, m_preview.PictureY(text.location.y));
-        if (text.horizontalAlign == dxfgroup::kAlignRight)
+        // A label that would run off its side of the picture goes to the other side of its place.
+        const double width = EstimatedWidth(text.text(), size);
+        const bool rightAligned = text.horizontalAlign == dxfgroup::kAlignRight;
+        if (rightAligned ? x - width >= 0 : x + width > m_preview.m_width)
             m_text += "\" text-anchor=\"end";
         if (text.verticalAlign == dxfgroup::kAlignTop)
             m_text += "\" dominant-baseline=\"hanging";
         m_text += "\" fill=\"";
         m_text += m_preview.ColourOf(*attributes);
         m_text += R"(" stroke="none">)";
-        AppendEscaped(m_text, text.text(), m_preview.m_frame.utf8Texts);
+        AppendEscaped(m_text, text.text(), m_preview.m_frame.utf8Texts, *m_preview.m_frame.codePage);
         m_text += "</text>\n";
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/AtomicFile.h"
+#include "common/CodePage.h"
 #include "dxf/CDxfTables.h"
 #include "dxf/IEntityObserver.h"
 
@@ -22,7 +23,8 @@ public:
         std::uint64_t drawable = 0;         // the entities the picture draws, before thinning
         std::string title;                  // the drawing's file name
         bool labels = false;                // texts too
-        bool utf8Texts = false;             // the survey's texts are UTF-8, else Windows-1252
+        bool utf8Texts = false;             // the survey's texts are UTF-8, else in the code page
+        const codepage::Page* codePage = &codepage::kWindows1252; // the drawing's
     };
 
     // The part of the picture drawn from the entities of one chunk of the drawing, on the thread

@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
-// Texts between the program and the Windows API. Paths and messages are UTF-8 inside the program;
-// the dialog's own texts (language file, layer names) are 8-bit texts in the system code page,
-// as the drawing holds them.
+// Texts between the program and the Windows API. Paths, messages and the language file's texts
+// are UTF-8 inside the program; layer names are 8-bit texts in the system code page, as the
+// drawing holds them.
 namespace wintext {
 
 inline std::wstring Wide(const std::string& text, UINT codePage) {
@@ -41,6 +42,9 @@ inline std::string ToLocal(const std::wstring& text) {
 }
 inline std::string ToUtf8(const std::wstring& text) {
     return Narrow(text, CP_UTF8);
+}
+inline std::string CodePageToUtf8(std::string_view text) {
+    return ToUtf8(Wide(std::string(text), CP_ACP));
 }
 
 } // namespace wintext

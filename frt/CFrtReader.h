@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Windows1252.h"
+#include "common/CodePage.h"
 #include "frt/CAttributeMap.h"
 #include "frt/CFrtArea.h"
 #include "frt/CFrtLine.h"
@@ -32,7 +32,7 @@ public:
     // records are not examined for it at all.
     void SetDiagnostics(IFrtDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
     // Where the bytes of every record are looked at for their encoding; none by default.
-    void SetEncodingEvidence(windows1252::Evidence* evidence) { m_evidence = evidence; }
+    void SetEncodingEvidence(codepage::Evidence* evidence) { m_evidence = evidence; }
     // Whether the heights are drawn (a 3D drawing): then a point without one is a finding too.
     void SetHeightsDrawn(bool on) { m_heightsDrawn = on; }
     // Whether reading advances the progress reporter by the bytes read (it does by default).
@@ -77,5 +77,5 @@ private:
     IFrtDiagnostics* m_diagnostics = nullptr;
     bool m_progressSteps = true;
     bool m_heightsDrawn = false;
-    windows1252::Evidence* m_evidence = nullptr;
+    codepage::Evidence* m_evidence = nullptr;
 };

@@ -1,5 +1,7 @@
 // The language file loader, against a plain in-memory reading of the same rules.
 #include "app/CLanguageFile.h"
+#include "common/CodePage.h"
+#include "common/Utf8.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFile.h"
 
@@ -56,7 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ScratchFile file;
     CLanguageFile language;
     language.Load(file.Write(data, size));
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    // A file is UTF-8 with its mark or when its bytes beyond ASCII are all UTF-8; else Windows-1252.
+    std::string decoded;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    } else if (!utf8::IsValid(text)) {
+        decoded = codepage::ToUtf8(text);
+        text = decoded;
+    }
     const std::string fallback = "\x01no such key";
     for (const auto& [key, value] : Expected(text))
         FuzzRequire(language.GetText(key, fallback) == value, "the text of key \"" + key + "\" differs");

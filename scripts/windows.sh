@@ -34,6 +34,9 @@ bash tests/windows/full-disk.sh "$out/batch/frt2dxf-batch.exe" build/batch/frt2d
 # Windows on the display need a Wine session started on it, not the one the tests above used.
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
+bash scripts/with-xvfb.sh "$WINE" "$out/tests/windows_tests.exe" --gtest_filter='WindowsDialog.*'
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
 bash tests/windows/desktop.sh "$out/app/win32/frt2dxf.exe" build/batch/frt2dxf-batch examples/site.frt \
      "$out/desktop"
 echo "The dialog as Wine shows it: $out/desktop/dialog.png"

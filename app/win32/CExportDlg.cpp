@@ -24,7 +24,7 @@ bool ChecksOnLeaving(int id) {
 } // namespace
 
 CExportDlg::CExportDlg(const std::string& programDirectory, ISettingsStore& store)
-    : m_language(programDirectory), m_store(store) {
+    : m_language(programDirectory, wintext::CodePageToUtf8), m_store(store) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON));
     m_settings.m_bLayerPerCode = 1;
 }
@@ -75,28 +75,28 @@ INT_PTR CExportDlg::Handle(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
 }
 
 void CExportDlg::OnInitDialog() {
-    const std::string caption = m_language.GetText("WND_CAPTION", "DXF Export");
-    // The caption is in the language file's code page, the file names in UTF-8.
-    std::wstring title = wintext::FromLocal(caption);
+    std::wstring title = wintext::FromUtf8(m_language.GetText("WND_CAPTION", "DXF Export"));
     if (m_files != nullptr && m_files->Standalone())
         title += wintext::FromUtf8(exportdlg::WindowTitle("", *m_files));
     SetWindowTextW(m_window, title.c_str());
     for (const auto& [key, id] : exportdlg::kTextKeys) {
         const std::string text = m_language.GetText(key, "");
         if (!text.empty())
-            SetDlgItemTextW(m_window, id, wintext::FromLocal(text).c_str());
+            SetDlgItemTextW(m_window, id, wintext::FromUtf8(text).c_str());
     }
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     for (const auto& [key, fallback] : exportdlg::kColours) {
-        const std::wstring name = wintext::FromLocal(m_language.GetText(key, fallback));
+        const std::wstring name = wintext::FromUtf8(m_language.GetText(key, fallback));
         for (const Setting& setting : settingschema::kSettings)
             if (setting.kind == Kind::Colour)
                 SendDlgItemMessageW(m_window, setting.control, CB_ADDSTRING, 0,
                                     reinterpret_cast<LPARAM>(name.c_str()));
     }
-    m_settings.Load(
-        m_store, [this](const char* key, const char* fallback) { return m_language.GetText(key, fallback); });
+    // Layer names are in the system code page, as the dialog's edits give them.
+    m_settings.Load(m_store, [this](const char* key, const char* fallback) {
+        return wintext::ToLocal(wintext::FromUtf8(m_language.GetText(key, fallback)));
+    });
     PushValues();
 }
 

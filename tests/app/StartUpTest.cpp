@@ -259,6 +259,29 @@ TEST(LanguageFile, ParsingRules) {
     EXPECT_EQ(file.GetText("[Heading]", "none"), "none");
     const CLanguageFile none(dir.File("nowhere"));
     EXPECT_EQ(none.GetText("POINTS", "Points"), "Points");
+
+    // UTF-8 (with or without its mark) stays; anything else is the code page's, here Windows-1252.
+    const std::string areas = "Fl\xc3\xa4"
+                              "chen";
+    for (const std::string& content : {"\xef\xbb\xbf"
+                                       "AREAS=" +
+                                           areas + "\r\n",
+                                       "AREAS=" + areas + "\n",
+                                       std::string("AREAS=Fl\xe4"
+                                                   "chen\n")}) {
+        dir.Write(CLanguageFile::kFileName, content);
+        EXPECT_EQ(CLanguageFile(dir.Path().string()).GetText("AREAS", ""), areas) << content;
+    }
+    // One byte that is no UTF-8 makes the whole file the code page's.
+    dir.Write(CLanguageFile::kFileName, "AREAS=" + areas + "\nGREEN=Gr\xfcn\n");
+    const CLanguageFile mixed(dir.Path().string(), [](std::string_view text) {
+        std::string decoded(text);
+        for (char& c : decoded)
+            c = static_cast<unsigned char>(c) >= 0x80 ? '?' : c;
+        return decoded;
+    });
+    EXPECT_EQ(mixed.GetText("AREAS", ""), "Fl??chen");
+    EXPECT_EQ(mixed.GetText("GREEN", ""), "Gr?n");
 }
 
 // On Linux the arguments come split: a double quote is part of the name, and Cancel deletes

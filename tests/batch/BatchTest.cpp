@@ -287,6 +287,22 @@ TEST(Batch, Utf8SurveysAreWrittenInTheDrawingsCodePage) {
             .find("Text (String) = Stra\xc3\x9f"
                   "e"),
         std::string::npos);
+
+    // A code page chosen for the drawing is declared, and the characters it has are its bytes.
+    const std::string tree = "\xd0\x94\xd0\xb5\xd1\x80\xd0\xb5\xd0\xb2\xd0\xbe";
+    const std::string cyrillic =
+        dir.Write("cyrillic.frt", head + "PID=1;E=1;N=1;HO=1;GROUP=" + tree + ";CODE=\xd0\x96\r\n");
+    ASSERT_EQ(Batch(dir, "-q --codepage ANSI_1251 --label code " + Quoted(cyrillic)).status, 0);
+    const std::string declared = ReadFile(dir.File("cyrillic.dxf"));
+    EXPECT_NE(declared.find("$DWGCODEPAGE\r\n  3\r\nANSI_1251\r\n"), std::string::npos);
+    EXPECT_NE(declared.find("\r\n  8\r\n\xc4\xe5\xf0\xe5\xe2\xee\r\n"), std::string::npos);
+    const EzdxfReport inPage = RunEzdxf(dir.File("cyrillic.dxf"));
+    EXPECT_NE(std::find(inPage.layers.begin(), inPage.layers.end(), tree), inPage.layers.end()) << inPage.raw;
+    EXPECT_NE(Capture("ogrinfo -ro -q -sql \"SELECT Layer, Text FROM entities\" " +
+                      Quoted(dir.File("cyrillic.dxf")))
+                  .find("Layer (String) = " + tree),
+              std::string::npos);
+    EXPECT_EQ(Batch(dir, "-q --codepage ANSI_1 " + Quoted(cyrillic)).status, 2);
 }
 
 // Coordinates near the largest number: the label says the same number in a form that fits, and a

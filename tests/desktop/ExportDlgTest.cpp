@@ -147,6 +147,18 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QCOMPARE(Get<QGroupBox>(*dialog, 1008)->title(), QStringLiteral("Beschriftung"));
         QCOMPARE(Get<QComboBox>(*dialog, 1024)->currentText(), QStringLiteral("Gelb"));
         QCOMPARE(Get<QLineEdit>(*dialog, 1018)->text(), QStringLiteral("Punktnummer"));
+
+        // The same texts in Windows-1252 and in UTF-8 (as the German file ships) look alike.
+        for (const char* areas : {"AREAS=Fl\xe4"
+                                  "chen\nH_NAME=H\xf6he\n",
+                                  "AREAS=Fl\xc3\xa4"
+                                  "chen\nH_NAME=H\xc3\xb6he\n"}) {
+            Spit(Path("VUZ_Ezavurudi.lng"), areas);
+            auto again = Dialog(*store, m_dir.path());
+            QCOMPARE(Get<QCheckBox>(*again, 1003)->text(), QString::fromUtf8("Fl\xc3\xa4"
+                                                                             "chen"));
+            QCOMPARE(Get<QLineEdit>(*again, 1019)->text(), QString::fromUtf8("H\xc3\xb6he"));
+        }
         QFile::remove(Path("VUZ_Ezavurudi.lng"));
     }
 

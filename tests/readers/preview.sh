@@ -29,10 +29,21 @@ printf '[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=<a&b>;E=1;N=2;
 /usr/bin/python3 - "$work/texts.svg" <<'PY' || fail "the labels' texts in the picture"
 import sys
 import xml.etree.ElementTree as ET
-texts = [t.text for t in ET.parse(sys.argv[1]).getroot().iter("{http://www.w3.org/2000/svg}text")]
+root = ET.parse(sys.argv[1]).getroot()
+elements = list(root.iter("{http://www.w3.org/2000/svg}text"))
+texts = [t.text for t in elements]
 missing = [t for t in ("<a&b>", "Märker", "GrÃ¼n") if t not in texts]
 print("texts:", texts[:-2])
-sys.exit(1 if missing else 0)
+# No label runs off the picture's sides (by the same rough width the picture goes by).
+width = float(root.get("width"))
+outside = []
+for t in elements:
+    extent = 0.6 * float(t.get("font-size")) * len(t.text)
+    left = float(t.get("x")) - (extent if t.get("text-anchor") == "end" else 0)
+    if extent <= width and (left < 0 or left + extent > width):
+        outside.append(t.text)
+print("outside:", outside)
+sys.exit(1 if missing or outside else 0)
 PY
 
 # Rendered, the picture has ink; the lower right corner of the example's drawing has its longest

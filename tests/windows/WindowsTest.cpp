@@ -1,6 +1,7 @@
 // What only the Windows build has: the registry store, the temporary copy, the replace through
 // ReplaceFileW, and paths outside the ANSI code page. Runs under Wine.
 #include "app/TempCopy.h"
+#include "app/win32/CExportDlg.h"
 #include "common/FileSystem.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfPoint.h"
@@ -16,6 +17,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -78,6 +80,43 @@ TEST_F(RegistryTest, SettingsRoundTripWithDefaultsAndTheirSpecialCases) {
     EXPECT_EQ(RegQueryValueExA(key, "NameHeight", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     RegCloseKey(key);
+}
+
+// The dialog needs a display: scripts/windows.sh runs these on one, apart from the other suites.
+using WindowsDialog = RegistryTest;
+
+// The German language file as it ships (UTF-8) shows its texts as typed, whatever the code page.
+TEST_F(WindowsDialog, TheShippedGermanLanguageFileShowsItsTexts) {
+    TempDir dir;
+    std::filesystem::copy_file(FRT2DXF_SOURCE_DIR "/lang/VUZ_Ezavurudi.de.lng",
+                               dir.Path() / CLanguageFile::kFileName);
+    RegistrySettingsStore store(m_path);
+    CExportDlg dialog(dir.Path().string(), store);
+    std::wstring areas(64, L'\0');
+    std::wstring size(64, L'\0');
+    std::wstring green(64, L'\0');
+    std::thread watcher([&] {
+        for (int tries = 0; tries < 500; ++tries) {
+            const HWND window = FindWindowW(nullptr, L"DXF-Export");
+            if (window != nullptr) {
+                areas.resize(GetDlgItemTextW(window, 1003, areas.data(), 64));
+                size.resize(GetDlgItemTextW(window, 1037, size.data(), 64));
+                const LRESULT length = SendDlgItemMessageW(window, 1022, CB_GETLBTEXT, 2,
+                                                           reinterpret_cast<LPARAM>(green.data()));
+                green.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    EXPECT_EQ(dialog.DoModal(), CExportDlg::RESULT_CANCEL);
+    watcher.join();
+    EXPECT_EQ(Utf8(areas.c_str()), "Fl\xc3\xa4"
+                                   "chen");
+    EXPECT_EQ(Utf8(size.c_str()), "Symbolgr\xc3\xb6\xc3\x9f"
+                                  "e (Gel\xc3\xa4nde)");
+    EXPECT_EQ(Utf8(green.c_str()), "Gr\xc3\xbcn");
 }
 
 TEST(TempCopyWindows, APrivateCopyInTheTemporaryFolderThatGoesAway) {
