@@ -40,9 +40,8 @@ std::string_view DashesOf(std::string_view lineType) {
 // About how wide a text is in a sans-serif font of that size: most letters are narrower than
 // 0.6 of the size, and a UTF-8 character counts once.
 double EstimatedWidth(std::string_view text, double size) {
-    const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
-    });
+    const auto characters = std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; });
     return 0.6 * size * static_cast<double>(characters);
 }
 
