@@ -2,8 +2,6 @@
 
 #include "common/FileSystem.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -48,8 +46,11 @@ std::string CLanguageFile::Directory(const std::string& programDirectory) {
 }
 
 bool CLanguageFile::Load(const std::string& path) {
-    std::ifstream in(filesys::PathOf(path), std::ios::binary);
-    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A pipe, device or huge file in its place is no language file: the dialog keeps its own texts.
+    constexpr std::size_t kMostBytes = 1 << 20;
+    std::string content;
+    if (!filesys::ReadSmallFile(path, kMostBytes, content).empty())
+        return true;
     if (utf8::StartsWithByteOrderMark(content)) {
         content.erase(0, 3);
     } else {

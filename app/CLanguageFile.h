@@ -28,7 +28,8 @@ public:
     // "../share/frt2dxf".
     static std::string Directory(const std::string& programDirectory);
 
-    // Reads the file's entries into the table; a missing file leaves it as it was. Always true.
+    // Reads the file's entries into the table; a missing file, or one that is no small regular
+    // file, leaves it as it was. Always true.
     bool Load(const std::string& path);
     [[nodiscard]] std::string GetText(std::string_view key, std::string_view fallback) const;
 

@@ -282,6 +282,11 @@ TEST(LanguageFile, ParsingRules) {
     });
     EXPECT_EQ(mixed.GetText("AREAS", ""), "Fl??chen");
     EXPECT_EQ(mixed.GetText("GREEN", ""), "Gr?n");
+
+    // A pipe in its place is not waited for: the dialog keeps its own texts.
+    std::filesystem::remove(dir.File(CLanguageFile::kFileName));
+    ASSERT_EQ(mkfifo(dir.File(CLanguageFile::kFileName).c_str(), 0600), 0);
+    EXPECT_EQ(CLanguageFile(dir.Path().string()).GetText("AREAS", "Areas"), "Areas");
 }
 
 // On Linux the arguments come split: a double quote is part of the name, and Cancel deletes
