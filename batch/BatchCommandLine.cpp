@@ -21,17 +21,23 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
 
   -o, --output FILE          output path (only with one INPUT), "-" for standard output;
                              default: INPUT with its extension replaced by .dxf
-  --no-points --no-lines --no-areas
-                             leave out a data kind (default: all three)
-  --no-symbols               POINT entities instead of symbol inserts
-  --point-attributes         symbol inserts carry the point's PID, HEIGHT (with the height
-                             label's decimals), CODE and CLASS as attributes; points without
-                             symbols stay POINTs and carry none
-  --2d                       2D output (default: 3D)
-  --separate-lines           lines and areas as separate LINE entities (default: polylines)
-  --single-layer             everything on layer 0 (default: one layer per code group)
+Each choice has two forms; the later one on the command line wins.
+  --points, --no-points      take or leave out the points (default: take)
+  --lines, --no-lines        take or leave out the lines (default: take)
+  --areas, --no-areas        take or leave out the areas (default: take)
+  --symbols, --no-symbols    points as symbol inserts (default) or as POINT entities
+  --point-attributes, --no-point-attributes
+                             symbol inserts carry the point's PID, HEIGHT (with the height
+                             label's decimals), CODE and CLASS as attributes, or not (default);
+                             points without symbols stay POINTs and carry none
+  --3d, --2d                 3D (default) or 2D output
+  --polylines, --separate-lines
+                             lines and areas as polylines (default) or as separate LINE entities
+  --layer-per-code, --single-layer
+                             one layer per code group (default) or everything on layer 0
   --label KIND               label points; repeatable; KIND is point-id, east-north, height
                              or code (default: none)
+  --no-labels                no labels, also none of the stored ones
   --label-layer KIND=NAME    layer of a label kind, at most 32 bytes
                              (defaults PointID, Coords, Height, Code)
   --label-colour KIND=N      DXF colour number 0-7 of a label kind
@@ -45,8 +51,10 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
   --from-settings            start from the desktop program's stored settings
   --strict                   fail an input that has questionable values (each is
                              reported as a warning and converted with a fallback)
-  -n, --no-clobber           keep an existing output: its input is reported and counts
-                             as failed
+  -n, --no-clobber           keep an existing output: its input is skipped, which is no
+                             failure
+  --dry-run                  read and check every input and say what it holds, but write no
+                             drawing (the report is written when asked for)
   --report FILE              write what each input gave as JSON to FILE: paths, status,
                              elements read, entities by kind and layer, extents, every
                              warning with its line, bytes and seconds
@@ -60,7 +68,8 @@ INPUT "-" is standard input; its drawing goes to standard output unless -o says 
   -q, --quiet                no progress and no summary
   -h, --help                 show this text
   --version                  show the version
-Exit status: 0 when every input was converted, 1 when any failed, 2 for usage errors.
+Exit status: 0 when every input was converted or skipped, 1 when any failed, 2 for usage
+errors.
 )";
 
 namespace {
@@ -127,14 +136,30 @@ struct Option {
 
 // Every option, with what it does. Switches ignore the value.
 const Option kOptions[] = {
+    {"--points", 0, false, SetSetting<&ExportSettings::m_bExportPoints, 1>},
     {"--no-points", 0, false, SetSetting<&ExportSettings::m_bExportPoints, 0>},
+    {"--lines", 0, false, SetSetting<&ExportSettings::m_bExportLines, 1>},
     {"--no-lines", 0, false, SetSetting<&ExportSettings::m_bExportLines, 0>},
+    {"--areas", 0, false, SetSetting<&ExportSettings::m_bExportAreas, 1>},
     {"--no-areas", 0, false, SetSetting<&ExportSettings::m_bExportAreas, 0>},
+    {"--symbols", 0, false, SetSetting<&ExportSettings::m_bExportSymbols, 1>},
     {"--no-symbols", 0, false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
     {"--point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 1>},
+    {"--no-point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 0>},
+    {"--3d", 0, false, SetSetting<&ExportSettings::m_nDimension, 1>},
     {"--2d", 0, false, SetSetting<&ExportSettings::m_nDimension, 0>},
+    {"--polylines", 0, false, SetSetting<&ExportSettings::m_nLineExport, 1>},
     {"--separate-lines", 0, false, SetSetting<&ExportSettings::m_nLineExport, 0>},
+    {"--layer-per-code", 0, false, SetSetting<&ExportSettings::m_bLayerPerCode, 1>},
     {"--single-layer", 0, false, SetSetting<&ExportSettings::m_bLayerPerCode, 0>},
+    {"--no-labels", 0, false,
+     [](Parse& p, const std::string& /*value*/) {
+         for (const Setting& setting : settingschema::kSettings)
+             if (setting.kind == Kind::Switch && setting.labelKind != nullptr)
+                 p.s.*setting.number = 0;
+         return true;
+     }},
+    {"--dry-run", 0, false, SetFlag<&BatchRequest::dryRun>},
     {"--from-settings", 0, false, SetFlag<&BatchRequest::fromSettings>},
     {"--strict", 0, false, SetFlag<&BatchRequest::strict>},
     {"--report", 0, true,
@@ -289,6 +314,13 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
 
 } // namespace
 
+std::vector<OptionForm> OptionForms() {
+    std::vector<OptionForm> forms;
+    for (const Option& option : kOptions)
+        forms.push_back({option.name, option.letter, option.takesValue});
+    return forms;
+}
+
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, BatchRequest& request,
                       std::string& error) {
     Parse parse{s, request, error, {}};
@@ -320,6 +352,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
         return fail("--preview: only with one input file");
     if (request.previewLabels && request.preview.empty())
         return fail("--preview-labels: only with --preview");
+    if (request.dryRun && !request.preview.empty())
+        return fail("--preview: not with --dry-run, which writes no drawing");
     return true;
 }
 

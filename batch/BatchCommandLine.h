@@ -15,7 +15,8 @@ struct BatchRequest {
     bool version = false;
     bool fromSettings = false;
     bool strict = false;                      // a questionable value in an input fails that input
-    bool noClobber = false;                   // an existing output is kept, and its input counts as failed
+    bool noClobber = false;                   // an existing output is kept, and its input is skipped
+    bool dryRun = false;                      // read and check the inputs, write no drawing
     std::string report;                       // where the JSON report of the run goes, when asked for
     std::string preview;                      // where the SVG picture of the drawing goes (one input only)
     bool previewLabels = false;               // the picture shows the labels
@@ -35,5 +36,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& sett
                       std::string& error);
 
 extern const char* const kBatchUsage;
+
+// One option as the command line takes it: what --help, the manual page and the shell
+// completion must all offer.
+struct OptionForm {
+    const char* name;
+    char letter; // of the short form, or none
+    bool takesValue;
+};
+std::vector<OptionForm> OptionForms();
 
 } // namespace batchcli

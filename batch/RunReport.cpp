@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/Utf8.h"
+#include "export/SettingsSchema.h"
 
 #include <cmath>
 #include <cstdio>
@@ -100,14 +101,80 @@ void AppendWarning(std::string& out, std::uint64_t line, std::string_view key, s
     out += '}';
 }
 
-std::string FileEntry(const std::string& input, const std::string& output, const ConversionResult& result,
-                      const std::string& message, const std::string& warnings, double seconds) {
+namespace {
+
+const char* Boolean(bool value) {
+    return value ? "true" : "false";
+}
+
+} // namespace
+
+std::string Options(const ExportSettings& s, const BatchRequest& request) {
+    std::string out = "{\"points\": ";
+    out += Boolean(s.m_bExportPoints != 0);
+    out += ", \"lines\": ";
+    out += Boolean(s.m_bExportLines != 0);
+    out += ", \"areas\": ";
+    out += Boolean(s.m_bExportAreas != 0);
+    out += ", \"symbols\": ";
+    out += Boolean(s.m_bExportSymbols != 0);
+    out += ", \"point_attributes\": ";
+    out += Boolean(s.m_bPointAttributes != 0);
+    out += ",\n   \"3d\": ";
+    out += Boolean(s.m_nDimension != 0);
+    out += ", \"polylines\": ";
+    out += Boolean(s.m_nLineExport != 0);
+    out += ", \"layer_per_code\": ";
+    out += Boolean(s.m_bLayerPerCode != 0);
+    out += ", \"symbol_size_mm\": ";
+    AppendNumber(out, s.m_fSymbolSize);
+    out += ",\n   \"labels\": [";
+    bool first = true;
+    for (const char* kind : {"point-id", "east-north", "height", "code"}) {
+        const int ExportSettings::*on =
+            settingschema::LabelSetting(kind, settingschema::Kind::Switch)->number;
+        if (s.*on == 0)
+            continue;
+        out += first ? "{\"kind\": " : ", {\"kind\": ";
+        first = false;
+        AppendString(out, kind);
+        out += ", \"layer\": ";
+        AppendString(out, s.*settingschema::LabelSetting(kind, settingschema::Kind::LayerName)->text);
+        // The list's index; the drawing's colour number is one more, and no selection is 0.
+        out += ", \"colour\": " +
+               std::to_string(s.*settingschema::LabelSetting(kind, settingschema::Kind::Colour)->number + 1) +
+               "}";
+    }
+    out += "],\n   \"decimals_en\": " + std::to_string(s.m_nDecimalsEN) +
+           ", \"decimals_h\": " + std::to_string(s.m_nDecimalsH) + ", \"codepage\": ";
+    if (request.codePage != nullptr)
+        AppendString(out, request.codePage->name);
+    else
+        out += "null";
+    out += ",\n   \"from_settings\": ";
+    out += Boolean(request.fromSettings);
+    out += ", \"strict\": ";
+    out += Boolean(request.strict);
+    out += ", \"no_clobber\": ";
+    out += Boolean(request.noClobber);
+    out += ", \"dry_run\": ";
+    out += Boolean(request.dryRun);
+    out += ", \"jobs\": " + std::to_string(request.jobs) + "}";
+    return out;
+}
+
+std::string FileEntry(const std::string& input, const std::string& output, std::string_view status,
+                      const ConversionResult& result, const std::string& message, const std::string& warnings,
+                      double seconds) {
     std::string out = "  {\"input\": ";
     AppendString(out, input);
     out += ", \"output\": ";
-    AppendString(out, output);
+    if (status == "failed")
+        out += "null";
+    else
+        AppendString(out, output);
     out += ",\n   \"status\": ";
-    out += result.ok ? "\"ok\"" : "\"failed\"";
+    AppendString(out, status);
     out += ", \"message\": ";
     AppendString(out, message);
     out += ",\n   \"read\": {\"points\": " + std::to_string(result.read.points) +
@@ -141,10 +208,13 @@ std::string FileEntry(const std::string& input, const std::string& output, const
     return out;
 }
 
-bool Writer::Open() {
+bool Writer::Open(const std::string& version, const std::string& options) {
     if (!m_file.Open())
         return false;
-    return m_file.Write("[\n", 2);
+    std::string head = "{\"program\": \"frt2dxf-batch\", \"version\": ";
+    AppendString(head, version);
+    head += ",\n \"options\": " + options + ",\n \"files\": [\n";
+    return m_file.Write(head.data(), head.size());
 }
 
 void Writer::Add(const std::string& entry) {
@@ -153,8 +223,14 @@ void Writer::Add(const std::string& entry) {
     (void)m_file.Write(text.data(), text.size()); // a failure is kept and told by Finish
 }
 
-bool Writer::Finish() {
-    const std::string end = m_first ? "]\n" : "\n]\n";
+bool Writer::Finish(const Summary& summary) {
+    std::string end = m_first ? "],\n" : "\n ],\n";
+    end +=
+        " \"summary\": {\"inputs\": " + std::to_string(summary.converted + summary.skipped + summary.failed) +
+        ", \"converted\": " + std::to_string(summary.converted) +
+        ", \"skipped\": " + std::to_string(summary.skipped) +
+        ", \"failed\": " + std::to_string(summary.failed) +
+        ", \"warnings\": " + std::to_string(summary.warnings) + "}}\n";
     return m_file.Write(end.data(), end.size()) && m_file.Commit();
 }
 

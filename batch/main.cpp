@@ -56,6 +56,7 @@ void Report(const std::string& text) {
 // messages come in input order.
 struct JobReport {
     bool ok = false;
+    bool skipped = false; // by --no-clobber: no failure
     std::string out;
     std::string err;
     std::uint64_t warnings = 0;
@@ -75,6 +76,7 @@ struct JobReport {
         Report(out);
         std::fputs(err.c_str(), stderr);
     }
+    [[nodiscard]] const char* Status() const { return ok ? "ok" : skipped ? "skipped" : "failed"; }
 };
 
 std::string DefaultOutput(const std::string& input) {
@@ -148,7 +150,10 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
 
     // Known now, so that the input is not converted for nothing; the commit checks again.
     if (request.noClobber && job.target != kStandardStream && filesys::StateOf(job.target).exists) {
-        report.Fail(output, std::generic_category().message(EEXIST) + "; not replaced (--no-clobber)");
+        report.message = output + ": " + std::generic_category().message(EEXIST) + "; skipped (--no-clobber)";
+        if (!request.quiet)
+            report.err += std::string(kProgram) + ": " + Printable(report.message) + "\n";
+        report.skipped = true;
         return report;
     }
     if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
@@ -171,6 +176,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     run.replaceExisting = !request.noClobber;
     run.preview = request.preview;
     run.previewLabels = request.previewLabels;
+    run.dryRun = request.dryRun;
     // The caption names the survey, not where the drawing went ("-", /dev/null).
     run.previewTitle = input == kStandardStream ? std::string("standard input")
                                                 : filesys::TextOf(filesys::PathOf(input).filename());
@@ -206,7 +212,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
                                           request.report == kStandardStream ||
                                           request.preview == kStandardStream;
         (dataOnStandardOutput ? report.err : report.out) +=
-            Printable(input) + " -> " + Printable(output) + line;
+            Printable(input) + (request.dryRun ? " (not written: --dry-run)" : " -> " + Printable(output)) +
+            line;
     }
     report.ok = true;
     return report;
@@ -231,19 +238,18 @@ private:
 
 // Converts every job, `workers` at a time, and prints each report in input order as soon as it
 // and all before it are done. Returns whether all succeeded.
-bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings,
-                const BatchRequest& request, unsigned workers, runreport::Writer* runReport) {
-    std::uint64_t warnings = 0;
+runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings,
+                              const BatchRequest& request, unsigned workers, runreport::Writer* runReport) {
+    runreport::Summary summary;
     int filesWithWarnings = 0;
-    bool allOk = true;
     const auto take = [&](const BatchJob& job, const JobReport& report) {
         report.Print();
-        allOk = report.ok && allOk;
-        warnings += report.warnings;
+        (report.ok ? summary.converted : report.skipped ? summary.skipped : summary.failed) += 1;
+        summary.warnings += report.warnings;
         filesWithWarnings += report.warnings > 0 ? 1 : 0;
         if (runReport != nullptr)
-            runReport->Add(runreport::FileEntry(job.input, job.output, report.result, report.message,
-                                                report.findingsJson, report.seconds));
+            runReport->Add(runreport::FileEntry(job.input, job.output, report.Status(), report.result,
+                                                report.message, report.findingsJson, report.seconds));
     };
     if (workers <= 1) {
         // One file at a time: each gets all the threads.
@@ -279,10 +285,14 @@ bool ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& setting
                 return true;
             });
     }
-    if (warnings > 0)
+    if (summary.warnings > 0)
         std::fprintf(stderr, "%s: %llu warning(s) in %d file(s)\n", kProgram,
-                     static_cast<unsigned long long>(warnings), filesWithWarnings);
-    return allOk;
+                     static_cast<unsigned long long>(summary.warnings), filesWithWarnings);
+    if (!request.quiet && (jobs.size() > 1 || summary.skipped > 0))
+        std::fprintf(stderr, "%s: %zu input(s): %zu %s, %zu skipped, %zu failed\n", kProgram, jobs.size(),
+                     summary.converted, request.dryRun ? "checked" : "converted", summary.skipped,
+                     summary.failed);
+    return summary;
 }
 
 // The desktop program's stored choices. A store that is missing or cannot be used is said, and
@@ -383,15 +393,17 @@ int main(int argc, char** argv) {
     }
     // The report file is made first, so that a run that cannot write it converts nothing.
     std::optional<runreport::Writer> runReport;
-    if (!request.report.empty() && !runReport.emplace(request.report).Open()) {
+    if (!request.report.empty() &&
+        !runReport.emplace(request.report).Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
         Fail(request.report, runReport->Error());
         return 1;
     }
     const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(jobs.size(), 1));
-    const bool converted = ConvertAll(jobs, settings, request, workers, runReport ? &*runReport : nullptr);
-    if (runReport && !runReport->Finish()) {
+    const runreport::Summary summary =
+        ConvertAll(jobs, settings, request, workers, runReport ? &*runReport : nullptr);
+    if (runReport && !runReport->Finish(summary)) {
         Fail(request.report, runReport->Error());
         return 1;
     }
-    return converted && allMatched ? 0 : 1;
+    return summary.failed == 0 && allMatched ? 0 : 1;
 }

@@ -380,6 +380,10 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     if (!result.error.empty() || RefusedAsStrict(result, run.strict))
         return result;
     TakeFigures(measured, result);
+    if (run.dryRun) {
+        result.ok = true;
+        return result;
+    }
     progress.SetRange(0, result.entities, 1);
     std::optional<SvgPreview> preview;
     bool undrawable = false;

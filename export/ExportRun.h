@@ -61,6 +61,7 @@ struct RunSettings {
     std::string preview;                    // where a picture of the drawing goes (SVG), if anywhere
     bool previewLabels = false;             // the picture shows the labels too
     std::string previewTitle;               // the caption's name of the input; the read file's if empty
+    bool dryRun = false; // the first pass alone: the input is read and checked, nothing is written
     // Asked right before the drawing replaces the target; a text fails the run with it and the
     // target stays as it is.
     std::function<std::string()> beforeCommit;

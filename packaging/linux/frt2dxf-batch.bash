@@ -5,7 +5,7 @@ _frt2dxf_batch() {
     prev=${COMP_WORDS[COMP_CWORD-1]}
     local kinds="point-id east-north height code"
     case $prev in
-        -o|--output)
+        -o|--output|--report|--preview)
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
         --label)
@@ -15,13 +15,19 @@ _frt2dxf_batch() {
             COMPREPLY=($(compgen -S = -W "$kinds" -- "$cur"))
             compopt -o nospace 2>/dev/null
             return ;;
+        --codepage)
+            COMPREPLY=($(compgen -W "ANSI_1250 ANSI_1251 ANSI_1252 ANSI_1253 ANSI_1254 ANSI_1255 ANSI_1256
+                ANSI_1257 ANSI_1258" -- "$cur"))
+            return ;;
         -j|--jobs|--decimals-en|--decimals-h|--symbol-size)
             return ;;
     esac
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output --no-points --no-lines --no-areas --no-symbols --point-attributes --preview --preview-labels --2d
-            --separate-lines --single-layer --label --label-layer --label-colour --decimals-en
-            --decimals-h --symbol-size --from-settings --strict -j --jobs -q --quiet -h --help
+        COMPREPLY=($(compgen -W "-o --output --points --no-points --lines --no-lines --areas --no-areas
+            --symbols --no-symbols --point-attributes --no-point-attributes --3d --2d --polylines
+            --separate-lines --layer-per-code --single-layer --label --no-labels --label-layer
+            --label-colour --decimals-en --decimals-h --symbol-size --codepage --from-settings --strict
+            -n --no-clobber --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
             --version" -- "$cur"))
         return
     fi

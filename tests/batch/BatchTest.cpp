@@ -1,5 +1,6 @@
 // frt2dxf-batch from the outside: exit codes, messages, what it leaves on disk, and its drawings
 // read back by ezdxf, GDAL and LibreCAD.
+#include "batch/BatchCommandLine.h"
 #include "tests/readers/ReaderTools.h"
 #include "tests/support/TempDir.h"
 
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -115,7 +118,7 @@ TEST(Batch, OptionsInTheirGetoptForms) {
         const char* message;
     } errors[] = {
         {"--la point-id x.frt",
-         "option '--la' is ambiguous; possibilities: --label --label-layer --label-colour"},
+         "option '--la' is ambiguous; possibilities: --layer-per-code --label --label-layer --label-colour"},
         {"-qx x.frt", "unknown option '-x'"},
         {"--quiet=1 x.frt", "--quiet: takes no value"},
         {"-qj", "-j: a value is missing"},
@@ -125,6 +128,51 @@ TEST(Batch, OptionsInTheirGetoptForms) {
         const BatchRun run = Batch(dir, e.args);
         EXPECT_EQ(run.status, 2) << e.args;
         EXPECT_NE(run.err.find(e.message), std::string::npos) << e.args << "\n" << run.err;
+    }
+}
+
+// The help text, the manual page and the shell completion offer exactly the options there are,
+// and the completion offers any file after an option that names one.
+TEST(Batch, HelpManualAndCompletionOfferEveryOption) {
+    const std::string help = batchcli::kBatchUsage;
+    std::string manual = ReadFile(FRT2DXF_SOURCE_DIR "/packaging/linux/frt2dxf-batch.1");
+    manual = std::regex_replace(std::regex_replace(manual, std::regex(R"(\\-)"), "-"),
+                                std::regex(R"(\\f[BRI])"), " ");
+    const std::string completionFile = FRT2DXF_SOURCE_DIR "/packaging/linux/frt2dxf-batch.bash";
+    const std::string completion = ReadFile(completionFile);
+    const std::regex word(R"((^|[^\w-])(--?[\w][\w-]*))");
+    const auto offered = [&word](const std::string& text) {
+        std::set<std::string> names;
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), word); it != std::sregex_iterator();
+             ++it)
+            names.insert((*it)[2]);
+        return names;
+    };
+    std::set<std::string> options;
+    for (const batchcli::OptionForm& option : batchcli::OptionForms()) {
+        options.insert(option.name);
+        if (option.letter != 0)
+            options.insert(std::string("-") + option.letter);
+    }
+    for (const auto& [what, text] :
+         {std::pair{"--help", help}, {"the manual", manual}, {"the completion", completion}}) {
+        std::set<std::string> found = offered(text);
+        for (const char* notAnOption :
+             {"-j2", "-qj2", "-oFILE", "-o-", "-x", "-W", "-f", "-X", "-d", "-S", "-F", "-qec"})
+            found.erase(notAnOption);
+        EXPECT_EQ(found, options) << what;
+    }
+
+    TempDir dir;
+    dir.Write("site.frt", "");
+    dir.Write("notes.json", "");
+    for (const char* option : {"--report", "--preview", "-o", "--label"}) {
+        const std::string offers = Capture("cd " + Quoted(dir.Path().string()) + " && bash -c 'source " +
+                                           completionFile + " && COMP_WORDS=(frt2dxf-batch " + option +
+                                           " \"\") COMP_CWORD=2 && _frt2dxf_batch; "
+                                           "echo \"${COMPREPLY[*]}\"'");
+        EXPECT_EQ(offers.find("notes.json") != std::string::npos, std::string(option) != "--label")
+            << option << ": " << offers;
     }
 }
 
@@ -344,21 +392,33 @@ TEST(Batch, ARunOfSeveralFilesShowsOneProgressLineOnATerminal) {
     EXPECT_EQ(quiet.find("of 3 files"), std::string::npos) << quiet;
 }
 
-// --no-clobber keeps an existing output; the others are written, and the run fails.
-TEST(Batch, NoClobberKeepsAnExistingOutput) {
+// --no-clobber keeps an existing output and skips its input, which is no failure; the others
+// are written. --dry-run reads and checks every input and writes nothing but the report.
+TEST(Batch, NoClobberSkipsAndDryRunWritesNothing) {
     TempDir dir;
     const std::string a = dir.Write("a.frt", ReadFile(kExample));
     const std::string b = dir.Write("b.frt", ReadFile(kExample));
     dir.Write("a.dxf", "keep me");
     for (const char* option : {"-n", "--no-clobber"}) {
-        const BatchRun run = Batch(dir, std::string("-q ") + option + " " + Quoted(a) + " " + Quoted(b));
-        EXPECT_EQ(run.status, 1) << option;
-        EXPECT_NE(run.err.find("a.dxf: File exists; not replaced (--no-clobber)"), std::string::npos)
-            << run.err;
+        const BatchRun run = Batch(dir, std::string(option) + " " + Quoted(a) + " " + Quoted(b));
+        EXPECT_EQ(run.status, 0) << option;
+        EXPECT_NE(run.err.find("a.dxf: File exists; skipped (--no-clobber)"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("2 input(s): 1 converted, 1 skipped, 0 failed"), std::string::npos) << run.err;
         EXPECT_EQ(ReadFile(dir.File("a.dxf")), "keep me");
         EXPECT_EQ(ReadFile(dir.File("b.dxf")).substr(0, 14), "  0\r\nSECTION\r\n");
         fs::remove(dir.File("b.dxf"));
     }
+
+    fs::remove(dir.File("a.dxf"));
+    const std::string bad = dir.Write("bad.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\nPID=1;E=x;N=2\n");
+    const BatchRun dry = Batch(dir, "--dry-run --report " + Quoted(dir.File("r.json")) + " " + Quoted(a) +
+                                        " " + Quoted(bad) + " " + Quoted(dir.File("none.frt")));
+    EXPECT_EQ(dry.status, 1) << "the missing input";
+    EXPECT_NE(dry.out.find("a.frt (not written: --dry-run): "), std::string::npos) << dry.out;
+    EXPECT_NE(dry.err.find("bad.frt:4: E"), std::string::npos) << "the findings: " << dry.err;
+    EXPECT_NE(dry.err.find("3 input(s): 2 checked, 0 skipped, 1 failed"), std::string::npos) << dry.err;
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.frt", "b.frt", "bad.frt", "r.json"}));
+    EXPECT_EQ(Batch(dir, "--dry-run --preview x.svg " + Quoted(a)).status, 2);
 }
 
 TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
@@ -565,6 +625,14 @@ TEST(Batch, LabelsComeInTheFixedOrderAndStoredSettingsCanStartIt) {
     // An abbreviation of the switch is the switch, and so reads the store too.
     ASSERT_EQ(Batch(dir, "--from-set " + Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
     EXPECT_EQ(ReadFile(dir.File("site.dxf")), stored);
+    // Every stored choice can be switched back; of two forms the later one wins.
+    ASSERT_EQ(Batch(dir, "--from-settings --no-symbols --symbols --no-labels " + Quoted(input),
+                    "XDG_CONFIG_HOME=" + Quoted(config))
+                  .status,
+              0);
+    const std::string back = ReadFile(dir.File("site.dxf"));
+    EXPECT_NE(back.find("  0\r\nINSERT\r\n"), std::string::npos) << "symbols on again";
+    EXPECT_EQ(back.find("Stored_Name"), std::string::npos) << "the stored label cleared";
     // Without the switch the store is not read.
     ASSERT_EQ(Batch(dir, Quoted(input), "XDG_CONFIG_HOME=" + Quoted(config)).status, 0);
     EXPECT_EQ(ReadFile(dir.File("site.dxf")).find("Stored_Name"), std::string::npos);

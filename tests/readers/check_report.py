@@ -45,7 +45,12 @@ def check_entry(entry):
 
 
 def main():
-    entries = json.load(open(sys.argv[1], encoding="utf-8"))
+    report = json.load(open(sys.argv[1], encoding="utf-8"))
+    if sorted(report) != ["files", "options", "program", "summary", "version"]:
+        fail(f"the report's members are {sorted(report)}")
+    if report["program"] != "frt2dxf-batch" or not report["version"]:
+        fail(f"program {report['program']!r}, version {report['version']!r}")
+    entries = report["files"]
     expected_lines = [int(n) for n in sys.argv[2:]]
     checked = 0
     for entry in entries:
@@ -53,7 +58,15 @@ def main():
             check_entry(entry)
             checked += 1
         elif not entry["message"]:
-            fail(f"{entry['input']}: failed without a message")
+            fail(f"{entry['input']}: {entry['status']} without a message")
+        if entry["status"] == "failed" and entry["output"] is not None:
+            fail(f"{entry['input']}: failed, yet it names an output")
+    statuses = Counter(e["status"] for e in entries)
+    summary = report["summary"]
+    counted = {"inputs": len(entries), "converted": statuses["ok"], "skipped": statuses["skipped"],
+               "failed": statuses["failed"], "warnings": sum(len(e["warnings"]) for e in entries)}
+    if summary != counted:
+        fail(f"summary {summary}, the files give {counted}")
     lines = [w["line"] for e in entries for w in e["warnings"]]
     if expected_lines and lines != expected_lines:
         fail(f"warning lines {lines}, expected {expected_lines}")

@@ -21,3 +21,15 @@ for options in "" "--label point-id --label east-north --label height --label co
   [[ $status -eq 1 ]] || { echo "FAIL: exit status $status with '$options'"; exit 1; }
   /usr/bin/python3 "$here/check_report.py" "$work/report.json" $expected_lines
 done
+# With -n the existing drawings' inputs are skipped, which is no failure; the bad input still fails.
+status=0
+"$batch" -q -n --report "$work/report.json" "$work/site.frt" "$work/bad.frt" "$work/warn.frt" 2> "$work/err.txt" ||
+  status=$?
+[[ $status -eq 1 ]] || { echo "FAIL: exit status $status with -n"; exit 1; }
+/usr/bin/python3 "$here/check_report.py" "$work/report.json"
+/usr/bin/python3 - "$work/report.json" <<'PY'
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+statuses = [f["status"] for f in report["files"]]
+sys.exit(0 if statuses == ["skipped", "failed", "skipped"] and report["options"]["no_clobber"] else f"FAIL: {statuses}")
+PY
