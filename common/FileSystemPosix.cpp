@@ -393,7 +393,9 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
     if (from.st_size > to.st_size) {
         const int error = ::posix_fallocate(out.get(), to.st_size, from.st_size - to.st_size);
         if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
-            (void)::ftruncate(out.get(), to.st_size); // give back what was claimed
+            // Gives back what was claimed, as far as it can; the failure told is the claim's.
+            const int released = ::ftruncate(out.get(), to.st_size);
+            static_cast<void>(released);
             errno = error;
             return Failed(false);
         }

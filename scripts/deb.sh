@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the .deb from the install rules, installs it with dpkg, uses the installed programs (the
-# example converted as the build converts it, the man pages, the bash completion, the language
-# files where the program looks for them), and removes it again, leaving nothing behind.
+# Makes the .deb from the install rules, checks it with lintian (any error or warning fails),
+# installs it with dpkg, uses the installed programs (the example converted as the build converts
+# it, the man pages, the bash completion, the language files where the program looks for them),
+# and removes it again, leaving nothing behind, also when a check fails.
 # Needs root (or sudo): it installs into the system.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,7 @@ sudo_cmd=()
 [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-bash scripts/install-packages.sh dpkg-dev man-db
+bash scripts/install-packages.sh dpkg-dev man-db lintian
 rm -rf "$build/packages"
 cpack --config "$build/CPackConfig.cmake" -B "$build/packages" > "$build/cpack.log" 2>&1 || { cat "$build/cpack.log"; fail "cpack"; }
 deb=$(ls "$build"/packages/frt2dxf_*.deb)
@@ -18,13 +19,23 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "$(basename "$deb"): Depends: $depends"
 [[ $depends == *libc6* && $depends == *libstdc++6* ]] || fail "the dependencies were not found by dpkg-shlibdeps"
 [[ $depends == *libqt6widgets6* ]] || fail "the desktop program's Qt libraries are not among the dependencies"
+# Root is what CI runs as; lintian only warns about it on its standard error.
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2> >(grep -v 'running with root privileges' >&2) ||
+  fail "lintian has findings on the package"
 
 # Not while another installation is there: the test removes what it installed.
 if dpkg -s frt2dxf >/dev/null 2>&1; then fail "frt2dxf is installed already; remove it first"; fi
+work=$(mktemp -d)
+installedHere=
+# Whatever happens from here on, what this script installed goes again.
+cleanup() {
+  [[ -z $installedHere ]] || "${sudo_cmd[@]}" dpkg -r frt2dxf > /dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+installedHere=yes
 "${sudo_cmd[@]}" dpkg -i "$deb" > /dev/null
 installed=$(dpkg -L frt2dxf)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 [[ $(/usr/bin/frt2dxf-batch --version) == "frt2dxf-batch $(dpkg-deb -f "$deb" Version)" ]] || fail "--version"
 /usr/bin/frt2dxf-batch -q -o "$work/site.dxf" examples/site.frt
 "$build/batch/frt2dxf-batch" -q -o "$work/expected.dxf" examples/site.frt
@@ -37,6 +48,7 @@ bash -c 'source /usr/share/bash-completion/completions/frt2dxf-batch && complete
 [[ -f /usr/share/frt2dxf/VUZ_Ezavurudi.lng && -f /usr/share/applications/frt2dxf.desktop ]] || fail "data files"
 grep -q '^Exec=frt2dxf$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry"
 "${sudo_cmd[@]}" dpkg -r frt2dxf > /dev/null
+installedHere=
 while IFS= read -r path; do
   [[ -d $path ]] && continue
   [[ ! -e $path ]] || fail "dpkg -r left $path"
