@@ -18,5 +18,6 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   fi
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_BUILD_BENCH=ON \
+      -DFRT2DXF_WERROR=ON
 cmake --build build --parallel "$(nproc)"

@@ -46,7 +46,8 @@ version=$(sed -nE 's/^project\(frt2dxf VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 # The installer and the zip take what the install rules install, so that no file list is kept twice.
 stage=$out/stage
 rm -rf "$stage"
-cmake --install "$out" --prefix "$stage" > /dev/null
+# Stripped, as the zip's are: the debugging sections would double the programs' size.
+cmake --install "$out" --prefix "$stage" --strip > /dev/null
 # The uninstaller removes exactly the installed files.
 sed -E "s|^$root/$stage/(\./)?||; s|/|\\\\|g; s|^(.*)$|  Delete \"\$INSTDIR\\\\\1\"|" "$out/install_manifest.txt" > "$out/uninstall-files.nsh"
 makensis -V2 -DVERSION="$version" -DSTAGE="$root/$stage" -DFILES="$root/$out/uninstall-files.nsh" \
