@@ -7,9 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-sudo_cmd=()
-[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source scripts/lib.sh
 
 bash scripts/install-packages.sh dpkg-dev man-db lintian
 rm -rf "$build/packages"
@@ -29,12 +27,12 @@ work=$(mktemp -d)
 installedHere=
 # Whatever happens from here on, what this script installed goes again.
 cleanup() {
-  [[ -z $installedHere ]] || "${sudo_cmd[@]}" dpkg -r frt2dxf > /dev/null 2>&1 || true
+  [[ -z $installedHere ]] || as_root dpkg -r frt2dxf > /dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 installedHere=yes
-"${sudo_cmd[@]}" dpkg -i "$deb" > /dev/null
+as_root dpkg -i "$deb" > /dev/null
 installed=$(dpkg -L frt2dxf)
 [[ $(/usr/bin/frt2dxf-batch --version) == "frt2dxf-batch $(dpkg-deb -f "$deb" Version)" ]] || fail "--version"
 /usr/bin/frt2dxf-batch -q -o "$work/site.dxf" examples/site.frt
@@ -47,7 +45,7 @@ bash -c 'source /usr/share/bash-completion/completions/frt2dxf-batch && complete
   fail "the bash completion does not load"
 [[ -f /usr/share/frt2dxf/VUZ_Ezavurudi.lng && -f /usr/share/applications/frt2dxf.desktop ]] || fail "data files"
 grep -q '^Exec=frt2dxf$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry"
-"${sudo_cmd[@]}" dpkg -r frt2dxf > /dev/null
+as_root dpkg -r frt2dxf > /dev/null
 installedHere=
 while IFS= read -r path; do
   [[ -d $path ]] && continue

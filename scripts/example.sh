@@ -5,8 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh cmake ninja-build g++ qt6-base-dev
 # Tests and benchmarks off: a later scripts/setup.sh switches them on in the same build folder.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=OFF -DFRT2DXF_BUILD_BENCH=OFF \
-      > /dev/null
+cmake --preset programs > /dev/null
 cmake --build build --parallel "$(nproc)" --target frt2dxf frt2dxf-batch
 ./build/batch/frt2dxf-batch examples/site.frt -o build/site.dxf
 echo "The drawing is build/site.dxf; the desktop program is build/app/desktop/frt2dxf"

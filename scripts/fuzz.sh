@@ -10,8 +10,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
 ((${#targets[@]})) || targets=(record header language pipeline)
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DFRT2DXF_WERROR=ON \
-      -DFRT2DXF_BUILD_FUZZERS=ON -DFRT2DXF_BUILD_TESTS=OFF -DFRT2DXF_BUILD_BENCH=OFF -DFRT2DXF_BUILD_DESKTOP=OFF
+cmake --preset fuzz
 cmake --build build-fuzz --parallel "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 status=0

@@ -4,8 +4,7 @@
 # fails the test that ran it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_SANITIZE=ON -DFRT2DXF_WERROR=ON \
-      -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_BUILD_BENCH=OFF
+cmake --preset asan
 cmake --build build-asan --parallel "$(nproc)"
 # A report exits with 86, which no test takes for one of the programs' own exit codes.
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:exitcode=86

@@ -3,6 +3,7 @@
 # screenshot of the dialog, presses OK and checks that the drawing replaced the file.
 #   scripts/screenshot-dialog.sh [PROGRAM] [OUTDIR]
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 if [[ ${1:-} == --inside-xvfb ]]; then
   program=$2 out=$3
   "$program" "$out/site.frt" &
@@ -10,17 +11,10 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   timeout 30 xdotool search --sync --onlyvisible --name "DXF Export" >/dev/null
   sleep 1
   import -window root "$out/dialog.png"
-  # The window is looked up again for each key: a window found while the dialog was being set up
-  # may be gone by now, and a key sent before it is ready is lost.
-  press() {
-    for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do
-      xdotool key --window "$w" Return 2>/dev/null || true
-    done
-  }
-  press
+  press_ok
   for i in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break
-    ((i % 30 == 0)) && press
+    ((i % 30 == 0)) && press_ok
     sleep 0.1
   done
   if kill -0 "$pid" 2>/dev/null; then kill "$pid"; echo "frt2dxf did not finish after OK" >&2; exit 1; fi

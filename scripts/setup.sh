@@ -3,6 +3,7 @@
 # the locale tests, then configures and builds into ./build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 
 # Build and test tools; ezdxf and GDAL read our drawings back in the tests; clang and its
 # runtime build the fuzzers.
@@ -11,13 +12,8 @@ packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf 
 bash scripts/install-packages.sh "${packages[@]}"
 
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  if [[ $(id -u) -eq 0 ]]; then
-    localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "warning: could not generate de_DE.UTF-8"
-  else
-    sudo localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "warning: could not generate de_DE.UTF-8"
-  fi
+  as_root localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || echo "warning: could not generate de_DE.UTF-8"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_BUILD_BENCH=ON \
-      -DFRT2DXF_WERROR=ON
+cmake --preset dev
 cmake --build build --parallel "$(nproc)"

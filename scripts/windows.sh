@@ -13,8 +13,7 @@ bash scripts/install-packages.sh "${packages[@]}"
 [[ -x build/batch/frt2dxf-batch ]] || bash scripts/setup.sh
 
 out=build-windows
-cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-      -DFRT2DXF_BUILD_TESTS=ON -DFRT2DXF_BUILD_BENCH=OFF -DFRT2DXF_WERROR=ON
+cmake --preset windows
 cmake --build "$out" --parallel "$(nproc)"
 
 # A private Wine prefix for this run, started once; no Mono or Gecko prompts.

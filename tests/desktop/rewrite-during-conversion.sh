@@ -3,13 +3,11 @@
 # drawing that then goes over the input is the drawing of the new content, never of the old.
 #   rewrite-during-conversion.sh PROGRAM BATCH OUTDIR
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
 if [[ ${1:-} == --inside-xvfb ]]; then
   program=$2 input=$3 rewrite=$4
   "$program" "$input" & pid=$!
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name "DXF Export" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  wait_for_dialog || fail "no dialog appeared"
   # The drawing's temporary file beside the input (unnamed until the commit: "FOLDER/#INODE")
   # shows that the first conversion is writing; the input is rewritten in place then, as the
   # host software would.
@@ -37,21 +35,16 @@ while time.monotonic() < deadline:
     time.sleep(0.001)
 print(0)' "$input" "$rewrite" "$pid" > "$input.rewritten" &
   watcher=$!
-  press() {
-    for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do
-      xdotool key --window "$w" Return 2>/dev/null || true
-    done
-  }
   for _ in $(seq 300); do
     [[ -e $input.watching ]] && break
     sleep 0.1
   done
   rm -f "$input.watching"
   sleep 0.5
-  press
+  press_ok
   for i in $(seq 900); do
     kill -0 "$pid" 2>/dev/null || break
-    ((i % 30 == 0)) && press
+    ((i % 30 == 0)) && press_ok
     sleep 0.1
   done
   wait "$watcher" || true
@@ -67,7 +60,6 @@ fi
 
 program=$1 batch=$2 out=$3
 rm -rf "$out" && mkdir -p "$out"
-fail() { echo "$*" >&2; exit 1; }
 # Some 60 MB of drawing, so that the conversion takes a while; the rewrite is another survey.
 survey() {
   awk -v n="$1" -v e="$2" 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";

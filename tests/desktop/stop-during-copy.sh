@@ -4,13 +4,11 @@
 # its link hold the whole drawing, the process died of that signal, and no temporary file is left.
 #   stop-during-copy.sh PROGRAM BATCH OUTDIR
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
 if [[ ${1:-} == --inside-xvfb ]]; then
   program=$2 input=$3 signal=$4
   "$program" "$input" & pid=$!
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name "DXF Export" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  wait_for_dialog || fail "no dialog appeared"
   # A tight watch, which sends the signal itself: the shell's stat is too slow to see a copy of
   # some tens of MB begin.
   python3 -c '
@@ -30,13 +28,6 @@ while time.monotonic() < deadline:
     except ProcessLookupError: break
 print(0)' "$input" "$pid" "$signal" > "$input.caught" &
   watcher=$!
-  # The window is looked up again for each key: one found while the dialog was being set up may
-  # be gone, and a key sent before the dialog is ready is lost.
-  press() {
-    for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do
-      xdotool key --window "$w" Return 2>/dev/null || true
-    done
-  }
   # OK only once the watcher knows the input as it was: on a busy machine its start may take
   # longer than the whole conversion.
   for _ in $(seq 300); do
@@ -45,10 +36,10 @@ print(0)' "$input" "$pid" "$signal" > "$input.caught" &
   done
   rm -f "$input.watching"
   sleep 0.5
-  press
+  press_ok
   for i in $(seq 700); do
     kill -0 "$watcher" 2>/dev/null || break
-    ((i % 30 == 0)) && press
+    ((i % 30 == 0)) && press_ok
     sleep 0.1
   done
   wait "$watcher" || true
@@ -67,7 +58,6 @@ fi
 
 program=$1 batch=$2 out=$3
 rm -rf "$out" && mkdir -p "$out"
-fail() { echo "$*" >&2; exit 1; }
 # Some 60 MB of drawing, so that the copy into the input takes a while.
 awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
              for (i = 0; i < 600000; ++i)

@@ -3,6 +3,7 @@
 # each file into the drawing of its own content, and no temporary copy may stay behind.
 #   two-at-once.sh PROGRAM EXAMPLE.frt OUTDIR
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
 if [[ ${1:-} == --inside-xvfb ]]; then
   program=$2 out=$3
   # Waits until COUNT dialogs are shown; false after 30 s.
@@ -22,14 +23,13 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   "$program" "$out/b.frt" & b=$!
   dialogs 2 || { echo "two dialogs did not appear" >&2; kill $a $b; exit 1; }
   sleep 0.5
-  press() { for w in "${windows[@]}"; do xdotool key --window "$w" Return 2>/dev/null || true; done; }
-  press
+  press_ok
   status=0
   for pid in $a $b; do
     # A key sent before a loaded machine has the dialog ready is lost: send it again now and then.
     for i in $(seq 300); do
       kill -0 "$pid" 2>/dev/null || break
-      ((i % 30 == 0)) && press
+      ((i % 30 == 0)) && press_ok
       sleep 0.1
     done
     if kill -0 "$pid" 2>/dev/null; then kill "$pid"; echo "frt2dxf did not finish after OK" >&2; status=1; fi
@@ -45,7 +45,6 @@ export XDG_CONFIG_HOME="$out/config" XDG_RUNTIME_DIR="$out/runtime" TMPDIR="$out
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 timeout 120 "$(dirname "$0")/../../scripts/with-xvfb.sh" "$0" --inside-xvfb "$program" "$out"
 
-fail() { echo "$*" >&2; exit 1; }
 for f in a b; do
   text=$(tr -d '\r' < "$out/$f.frt")
   [[ $text == "  0"$'\n'"SECTION"* && $text == *$'\n'"EOF" ]] || fail "$f.frt is not a complete drawing"

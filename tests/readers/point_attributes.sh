@@ -6,7 +6,7 @@
 set -euo pipefail
 batch=$1 example=$2 work=$3
 here=$(dirname "$0")
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../../scripts/lib.sh"
 rm -rf "$work" && mkdir -p "$work"
 
 # The example's records many times over, with heights in HE and odd texts, so that the file is
@@ -34,7 +34,7 @@ for input in "$example" "$work/many.frt"; do
   "$batch" -q -j 4 --point-attributes --decimals-h 2 -o "$work/$name-4.dxf" "$input"
   cmp "$work/$name-1.dxf" "$work/$name-4.dxf" || fail "$name: one and four threads differ"
   /usr/bin/python3 "$here/check_attributes.py" "$input" "$work/$name-1.dxf" 2 || fail "$name: attributes"
-  errors=$(ogrinfo -ro -al -so "$work/$name-1.dxf" 2>&1 >/dev/null || true)
+  errors=$(ogrinfo -ro -al -so "$work/$name-1.dxf" 2>&1 >/dev/null) || fail "$name: ogrinfo failed: $errors"
   [[ -z $errors ]] || fail "$name: ogrinfo: $errors"
   "$batch" -q --no-symbols -o "$work/$name-plain.dxf" "$input"
   "$batch" -q --no-symbols --point-attributes -o "$work/$name-plain-attributes.dxf" "$input"

@@ -6,7 +6,7 @@
 set -euo pipefail
 batch=$1 example=$2 work=$3
 here=$(dirname "$0")
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../../scripts/lib.sh"
 rm -rf "$work" && mkdir -p "$work"
 cp "$example" "$work/site.frt"
 

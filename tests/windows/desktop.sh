@@ -6,12 +6,12 @@
 # chosen one, asking before it replaces a drawing there. Screenshots of the dialog are kept.
 #   desktop.sh FRT2DXF_EXE LINUX_BATCH EXAMPLE.frt WORKDIR
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
 wine=${WINE:-/usr/lib/wine/wine64}
 if [[ ${1:-} == --inside-xvfb ]]; then
   shift
   exe=$1 linux=$2 example=$3 work=$4
   winpath() { echo "Z:${1//\//\\}"; }
-  fail() { echo "FAIL: $*" >&2; exit 1; }
   dialogs() { xdotool search --onlyvisible --name "DXF Export" 2>/dev/null | wc -l; }
   start() { "$wine" "$exe" "$(winpath "$1")" & pid=$!; }
   wait_dialog() {

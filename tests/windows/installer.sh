@@ -8,7 +8,7 @@ set -euo pipefail
 wine=${WINE:-/usr/lib/wine/wine64}
 wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
 setup=$1 zip=$2 version=$3
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../../scripts/lib.sh"
 : "${WINEPREFIX:?the Wine prefix of the test run}"
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\frt2dxf'
 value() { "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
