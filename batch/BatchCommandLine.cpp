@@ -321,6 +321,16 @@ std::vector<OptionForm> OptionForms() {
     return forms;
 }
 
+std::string OneInputProblem(const BatchRequest& request, std::size_t inputs) {
+    if (inputs <= 1)
+        return {};
+    if (!request.output.empty())
+        return "--output: only with one input file";
+    if (!request.preview.empty())
+        return "--preview: only with one input file";
+    return {};
+}
+
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, BatchRequest& request,
                       std::string& error) {
     Parse parse{s, request, error, {}};
@@ -346,10 +356,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
     };
     if (request.inputs.empty())
         return fail("no input file given");
-    if (!request.output.empty() && request.inputs.size() != 1)
-        return fail("--output: only with one input file");
-    if (!request.preview.empty() && request.inputs.size() != 1)
-        return fail("--preview: only with one input file");
+    if (const std::string problem = OneInputProblem(request, request.inputs.size()); !problem.empty()) {
+        error = problem;
+        return false;
+    }
     if (request.previewLabels && request.preview.empty())
         return fail("--preview-labels: only with --preview");
     if (request.dryRun && !request.preview.empty())

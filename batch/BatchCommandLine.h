@@ -35,6 +35,10 @@ namespace batchcli {
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& settings, BatchRequest& request,
                       std::string& error);
 
+// Why the options that name one output cannot be taken with that many inputs (after the
+// wildcards are matched, on Windows), or empty.
+std::string OneInputProblem(const BatchRequest& request, std::size_t inputs);
+
 extern const char* const kBatchUsage;
 
 // One option as the command line takes it: what --help, the manual page and the shell

@@ -302,14 +302,15 @@ void LoadStoredSettings(ExportSettings& settings, std::string& badValue) {
         Fail(storedsettings::Place(), problem + "; using the defaults");
 }
 
-} // namespace
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, Printable(message).c_str(), kProgram);
+    return 2;
+}
 
-int main(int argc, char** argv) {
-    filesys::OpenClosedStandardStreams();
-    pendingfiles::RemoveOnInterrupt();
-    const std::vector<std::string> args = filesys::Arguments(argc, argv);
-    ExportSettings settings;
-    BatchRequest request;
+// Reads the command line, over the stored choices with --from-settings. The exit status when the
+// run ends here (a usage error, --help, --version, a stored value out of its limits).
+std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportSettings& settings,
+                                   BatchRequest& request) {
     std::string error;
     bool parsed = batchcli::ParseCommandLine(args, settings, request, error);
     // The options go over the stored choices: the command line is read again on top of them.
@@ -321,10 +322,8 @@ int main(int argc, char** argv) {
         request = BatchRequest();
         parsed = batchcli::ParseCommandLine(args, settings, request, error);
     }
-    if (!parsed) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", kProgram, error.c_str(), kProgram);
-        return 2;
-    }
+    if (!parsed)
+        return UsageError(error);
     if (request.help) {
         std::fputs(batchcli::kBatchUsage, stdout);
         return 0;
@@ -334,63 +333,62 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Only stored values can be out of limits: the options are checked as they are read.
-    if (fromSettings) {
-        if (!badStoredValue.empty()) {
-            Fail(storedsettings::Place(), badStoredValue);
-            return 2;
-        }
-        if (const std::string problem = settingschema::Problem(settings); !problem.empty()) {
-            Fail(storedsettings::Place(), problem);
-            return 2;
-        }
+    const std::string problem = badStoredValue.empty() ? settingschema::Problem(settings) : badStoredValue;
+    if (fromSettings && !problem.empty()) {
+        Fail(storedsettings::Place(), problem);
+        return 2;
     }
+    return std::nullopt;
+}
+
+// The inputs and where each drawing goes, checked against each other before anything is written.
+struct RunPlan {
+    std::vector<BatchJob> jobs;
+    TempFile standardInput; // standard input is read twice, as every input is: kept here until the end
+    bool allMatched = true; // every wildcard pattern matched a file
+};
+
+// Plans the run; the exit status when it ends here.
+std::optional<int> Plan(const BatchRequest& request, RunPlan& plan) {
     // On Windows the program matches the wildcards; a pattern that matches nothing is a failed input.
-    bool allMatched = true;
     std::vector<std::string> inputs;
     for (const std::string& argument : request.inputs) {
         const std::vector<std::string> matches = filesys::MatchArgument(argument);
         if (matches.empty()) {
             Fail(argument, "no file matches this pattern");
-            allMatched = false;
+            plan.allMatched = false;
         }
         inputs.insert(inputs.end(), matches.begin(), matches.end());
     }
-    for (const auto& [given, option] :
-         {std::pair{!request.output.empty(), "--output"}, std::pair{!request.preview.empty(), "--preview"}}) {
-        if (given && inputs.size() > 1) {
-            std::fprintf(stderr, "%s: %s: only with one input file\nTry '%s --help'.\n", kProgram, option,
-                         kProgram);
-            return 2;
-        }
-    }
-    // Standard input is read twice, as every input is: it is kept in a private file until the end.
-    TempFile standardInput;
-    std::vector<BatchJob> jobs;
+    if (const std::string problem = batchcli::OneInputProblem(request, inputs.size()); !problem.empty())
+        return UsageError(problem);
     for (const std::string& input : inputs) {
         std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
         std::string source = input;
         if (input == kStandardStream) {
-            if (!standardInput.Path().empty()) {
-                std::fprintf(stderr, "%s: -: standard input can be read only once\nTry '%s --help'.\n",
-                             kProgram, kProgram);
-                return 2;
-            }
-            if (const std::string problem = SpoolStandardInput(standardInput); !problem.empty()) {
+            if (!plan.standardInput.Path().empty())
+                return UsageError("-: standard input can be read only once");
+            if (const std::string problem = SpoolStandardInput(plan.standardInput); !problem.empty()) {
                 Fail("-", problem);
                 return 1;
             }
-            source = standardInput.Path();
+            source = plan.standardInput.Path();
             if (request.output.empty())
                 output = kStandardStream;
         }
-        jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
+        plan.jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
     }
     if (const std::string clash =
-            outputplan::FindClash(jobs, {{"--report", request.report}, {"--preview", request.preview}});
+            outputplan::FindClash(plan.jobs, {{"--report", request.report}, {"--preview", request.preview}});
         !clash.empty()) {
         std::fprintf(stderr, "%s: %s; nothing was written\n", kProgram, Printable(clash).c_str());
         return 2;
     }
+    return std::nullopt;
+}
+
+// Converts the planned inputs, with the report file if asked for; the exit status.
+int Run(const RunPlan& plan, const ExportSettings& settings, const BatchRequest& request) {
     // The report file is made first, so that a run that cannot write it converts nothing.
     std::optional<runreport::Writer> runReport;
     if (!request.report.empty() &&
@@ -398,12 +396,27 @@ int main(int argc, char** argv) {
         Fail(request.report, runReport->Error());
         return 1;
     }
-    const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(jobs.size(), 1));
+    const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(plan.jobs.size(), 1));
     const runreport::Summary summary =
-        ConvertAll(jobs, settings, request, workers, runReport ? &*runReport : nullptr);
+        ConvertAll(plan.jobs, settings, request, workers, runReport ? &*runReport : nullptr);
     if (runReport && !runReport->Finish(summary)) {
         Fail(request.report, runReport->Error());
         return 1;
     }
-    return summary.failed == 0 && allMatched ? 0 : 1;
+    return summary.failed == 0 && plan.allMatched ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    filesys::OpenClosedStandardStreams();
+    pendingfiles::RemoveOnInterrupt();
+    ExportSettings settings;
+    BatchRequest request;
+    if (const std::optional<int> ended = ReadCommandLine(filesys::Arguments(argc, argv), settings, request))
+        return *ended;
+    RunPlan plan;
+    if (const std::optional<int> ended = Plan(request, plan))
+        return *ended;
+    return Run(plan, settings, request);
 }
