@@ -8,6 +8,7 @@
 CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks) : m_options(options) {
     SetDocument(std::make_unique<CDxfDocument>());
     PrepareLabelLayers();
+    PrepareInsert();
     if ((m_options->flags & OPT_SYMBOLS) != 0 && blocks == SymbolBlocks::Build)
         BuildSymbolBlocks();
 }

@@ -5,6 +5,7 @@
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "frt/CFrtArea.h"
 #include "frt/CFrtLine.h"
@@ -16,8 +17,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-class CDxfPolyline;
 
 // The conversion engine: turns each FRT element handed to Process into entities of the
 // document it owns, under the user's options, and destroys the element at once.
@@ -35,6 +34,7 @@ public:
     void SetOptions(const ExportOptions* options) {
         m_options = options;
         PrepareLabelLayers();
+        PrepareInsert();
     }
     [[nodiscard]] const ExportOptions* GetOptions() const { return m_options; }
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
@@ -59,7 +59,6 @@ public:
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
     void ExportArea(const CFrtArea& area);
-    [[nodiscard]] std::unique_ptr<CDxfPolyline> MakePolyline(const CFrtLine& line) const;
     void BuildSymbolBlocks();
 
     // The tags of the point attributes, in the order the inserts carry them.
@@ -67,17 +66,19 @@ public:
 
 private:
     void ExportChain(const CFrtLine& line, bool closed);
+    // The reused polyline with the line's vertices and attributes, but for the vertices' layer.
+    void FillPolyline(const CFrtLine& line, bool closed);
     // The insert's point attributes (kAttributeTags) with the point's values.
     void SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
     void PrepareLabelLayers();
+    // Gives the reused insert its point attributes when the options ask for them.
+    void PrepareInsert();
     // The element's layer (ElementLayer), made in `room` when it is not "0": a caller that keeps
     // the room needs no string of its own per element.
     std::string_view LayerOf(const CFrtElement& element, std::string& room) const;
     // A LINE's attributes, and a POLYLINE's apart from its thickness.
     [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line) const;
-    // Whether the document only measures: then no entity is made, each is only counted.
-    [[nodiscard]] bool Measuring() const { return m_document->measuresOnly(); }
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
@@ -85,6 +86,7 @@ private:
     CDxfPoint m_point{0.0, 0.0, kNoZ};
     CDxfInsert m_insert{"", 0.0, 0.0, kNoZ};
     CDxfLine m_segment;
+    CDxfPolyline m_polyline;
     // One text per label kind, its layer (blanks made underscores), colour and size set once.
     std::vector<CDxfText> m_labels;
     std::string m_layerText; // the current element's layer, reused

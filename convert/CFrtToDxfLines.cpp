@@ -34,12 +34,6 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     const auto& vertices = line.GetVertices();
     if ((m_options->flags & OPT_SEPARATE_LINES) != 0) {
         // An open chain, also for an area: no segment back to the first vertex.
-        if (Measuring()) {
-            const DxfAttributes attributes = ChainAttributes(line);
-            for (std::size_t i = 1; i < vertices.size(); ++i)
-                m_document->countEntity(DXF_ENTITY_LINE, &attributes, nullptr);
-            return;
-        }
         m_segment.setAttributes(ChainAttributes(line));
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             m_segment.setStart(pointOf(*vertices[i - 1]));
@@ -48,18 +42,14 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         }
         return;
     }
-    if (Measuring()) {
-        const DxfAttributes attributes = ChainAttributes(line);
-        m_document->countEntity(DXF_ENTITY_POLYLINE, &attributes, nullptr);
-        for (const auto& vertex : vertices)
-            m_document->countVertex(pointOf(*vertex));
-        return;
-    }
-    auto polyline = MakePolyline(line);
-    if (closed)
-        polyline->polylineFlags =
-            static_cast<std::int16_t>(polyline->polylineFlags | dxfgroup::kPolylineClosed);
-    m_document->addEntity(std::move(polyline));
+    FillPolyline(line, closed);
+    m_document->addCopyOf(m_polyline, [this, &line](CDxfPolyline& polyline) {
+        // The vertices take the layer only: colour, line type and thickness are the polyline's.
+        DxfAttributes attributes;
+        attributes.setLayer(ElementLayer(line));
+        for (std::size_t i = 0; i < polyline.vertices().size(); ++i)
+            polyline.vertex(i).setAttributes(attributes);
+    });
 }
 
 DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) const {
@@ -70,28 +60,18 @@ DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) const {
     return attributes;
 }
 
-std::unique_ptr<CDxfPolyline> CFrtToDxf::MakePolyline(const CFrtLine& line) const {
+void CFrtToDxf::FillPolyline(const CFrtLine& line, bool closed) {
     const bool threeD = (m_options->flags & OPT_3D) != 0;
-    auto polyline = std::make_unique<CDxfPolyline>();
-    DxfAttributes attributes;
-    attributes.setLayer(ElementLayer(line));
-    // The vertices take the layer only: colour, line type and thickness are the polyline's.
-    for (const auto& point : line.GetVertices()) {
-        auto vertex = std::make_unique<CDxfVertex>(0.0, 0.0, kNoZ);
-        const FrtCoordinates& c = point->GetCoordinates();
-        double z = kNoZ;
-        if (threeD) {
-            z = c.GetHeight();
-            vertex->addFlags(dxfgroup::kVertex3d);
-        }
-        vertex->setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
-        vertex->setAttributes(attributes);
-        polyline->addVertex(std::move(vertex));
+    const auto& points = line.GetVertices();
+    m_polyline.setVertexCount(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const FrtCoordinates& c = points[i]->GetCoordinates();
+        CDxfVertex& vertex = m_polyline.vertex(i);
+        vertex.vertexFlags = threeD ? dxfgroup::kVertex3d : 0;
+        vertex.setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ});
     }
-    polyline->setAttributes(ChainAttributes(line));
-    DxfAttributes* own = polyline->attributes();
-    if (threeD)
-        polyline->polylineFlags = static_cast<std::int16_t>(polyline->polylineFlags | dxfgroup::kPolyline3d);
-    own->thickness = line.GetWidth() * 0.01;
-    return polyline;
+    m_polyline.setAttributes(ChainAttributes(line));
+    m_polyline.attributes()->thickness = line.GetWidth() * 0.01;
+    m_polyline.polylineFlags = static_cast<std::int16_t>((threeD ? dxfgroup::kPolyline3d : 0) |
+                                                         (closed ? dxfgroup::kPolylineClosed : 0));
 }

@@ -34,16 +34,12 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     // The other attributes keep their defaults.
     entity.attrs.setLayer(LayerOf(point, m_layerText));
     entity.setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
-    if (Measuring()) {
-        m_document->countEntity(symbols ? DXF_ENTITY_INSERT : DXF_ENTITY_POINT, &entity.attrs,
-                                &entity.location);
-        if (values)
-            m_document->countAttributes(std::size(kAttributeTags));
-    } else if (symbols) {
-        m_insert.setBlockName(point.GetClassName());
-        if (values)
-            SetAttributeValues(point, m_insert);
-        m_document->addCopyOf(m_insert);
+    if (symbols) {
+        m_document->addCopyOf(m_insert, [this, &point, values](CDxfInsert& insert) {
+            insert.setBlockName(point.GetClassName());
+            if (values)
+                SetAttributeValues(point, insert);
+        });
     } else {
         m_document->addCopyOf(m_point);
     }
@@ -92,37 +88,38 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
         return;
     CDxfText& entity = m_labels[index];
     entity.setPosition(DxfPoint3{x, y, z});
-    if (Measuring()) { // the text does not matter, only that there is one
-        m_document->countEntity(DXF_ENTITY_TEXT, &entity.attrs, &entity.location);
-        return;
-    }
-    std::string& text = m_labelText;
-    text.clear();
-    if (label.kind == LABEL_EAST_NORTH) {
-        AppendLabelNumber(text, c.GetEasting(), label.decimals);
-        text += ';';
-        AppendLabelNumber(text, c.GetNorthing(), label.decimals);
-    } else if (label.kind == LABEL_HEIGHT) {
-        AppendLabelNumber(text, c.GetHeight(), label.decimals);
-    } else {
-        text.assign(given);
-    }
-    entity.setText(text);
     entity.horizontalAlign = horizontal;
     entity.verticalAlign = vertical;
-    m_document->addCopyOf(entity);
+    m_document->addCopyOf(entity, [this, &label, &c, given](CDxfText& made) {
+        std::string& text = m_labelText;
+        text.clear();
+        if (label.kind == LABEL_EAST_NORTH) {
+            AppendLabelNumber(text, c.GetEasting(), label.decimals);
+            text += ';';
+            AppendLabelNumber(text, c.GetNorthing(), label.decimals);
+        } else if (label.kind == LABEL_HEIGHT) {
+            AppendLabelNumber(text, c.GetHeight(), label.decimals);
+        } else {
+            text.assign(given);
+        }
+        made.setText(text);
+    });
+}
+
+void CFrtToDxf::PrepareInsert() {
+    // The reused insert gets its attributes once; each point only gives them its values.
+    m_insert.clearAttributeValues();
+    if ((m_options->flags & OPT_SYMBOLS) == 0 || (m_options->flags & OPT_POINT_ATTRIBUTES) == 0)
+        return;
+    for (const char* tag : kAttributeTags) {
+        auto value = std::make_unique<CDxfAttrib>(tag, "", 0.0, 0.0, kNoZ);
+        value->height = 3.0 * m_options->symbolScale;
+        value->attributeFlags = dxfgroup::kAttributeInvisible;
+        m_insert.addAttributeValue(std::move(value));
+    }
 }
 
 void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
-    // The reused insert gets its attributes once; each point only gives them its values.
-    if (insert.attributeValues().empty()) {
-        for (const char* tag : kAttributeTags) {
-            auto value = std::make_unique<CDxfAttrib>(tag, "", 0.0, 0.0, kNoZ);
-            value->height = 3.0 * m_options->symbolScale;
-            value->attributeFlags = dxfgroup::kAttributeInvisible;
-            insert.addAttributeValue(std::move(value));
-        }
-    }
     std::string& height = m_labelText; // free until the labels
     height.clear();
     numtext::AppendFixed(height, point.GetCoordinates().GetHeight(), m_options->heightDecimals);

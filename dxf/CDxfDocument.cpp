@@ -27,8 +27,9 @@ void CDxfDocument::take(const CDxfEntity& entity) {
     if (polyline)
         for (const auto& vertex : static_cast<const CDxfPolyline&>(entity).vertices())
             countVertex(vertex->location);
-    if (type == DXF_ENTITY_INSERT)
-        countAttributes(static_cast<const CDxfInsert&>(entity).attributeValues().size());
+    if (type == DXF_ENTITY_INSERT) // the attributes sit at the insert's position
+        m_typeCounts[TypeIndex(DXF_ENTITY_ATTRIB)] +=
+            static_cast<const CDxfInsert&>(entity).attributeValues().size();
     if (m_keeping != Keeping::Stream)
         return;
     entity.write(*m_stream);

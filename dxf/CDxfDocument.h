@@ -36,14 +36,15 @@ public:
         else
             take(entity);
     }
-    // Counts an entity without making it, exactly as adding it would: its kind, its layer (none
-    // without attributes), its position (none for a LINE or a POLYLINE). The measuring pass's way
-    // to add an entity.
-    void countEntity(DxfEntityType type, const DxfAttributes* attributes, const DxfPoint3* position);
-    // Counts a polyline's vertex, after its polyline, as adding the polyline counts its vertices.
-    void countVertex(const DxfPoint3& position);
-    // Counts an insert's attributes, after the insert; they sit at its position.
-    void countAttributes(std::size_t count) { m_typeCounts[TypeIndex(DXF_ENTITY_ATTRIB)] += count; }
+    // Adds the entity as addCopyOf does, once `fill` has given it what only a written entity
+    // shows (a label's text, an insert's block name and attribute values). A document that only
+    // measures counts the entity without calling it: both passes make every entity the same
+    // way, and the first does not build what it never reads.
+    template <class Entity, class Fill> void addCopyOf(Entity& entity, Fill&& fill) {
+        if (m_keeping != Keeping::MeasureOnly)
+            fill(entity);
+        addCopyOf(entity);
+    }
     // From now on entities are only measured (layers, extents, count), not kept: the first pass
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();
@@ -90,6 +91,11 @@ private:
     std::string writeEntities(TextStream& stream) const;
     // Counts the entity, and writes it when streaming.
     void take(const CDxfEntity& entity);
+    // Counts an entity: its kind, its layer (none without attributes), its position (none for a
+    // LINE or a POLYLINE).
+    void countEntity(DxfEntityType type, const DxfAttributes* attributes, const DxfPoint3* position);
+    // Counts a polyline's vertex, after its polyline.
+    void countVertex(const DxfPoint3& position);
     void recordLayerOf(const DxfAttributes& attributes);
     DxfWriteResult writeFile(AtomicFile& file, const DxfWriteSettings& settings,
                              const EntityWriter& entities) const;
