@@ -211,7 +211,7 @@ std::string FileEntry(const std::string& input, const std::string& output, std::
 bool Writer::Open(const std::string& version, const std::string& options) {
     if (!m_file.Open())
         return false;
-    std::string head = "{\"program\": \"frt2dxf-batch\", \"version\": ";
+    std::string head = R"({"program": "frt2dxf-batch", "version": )";
     AppendString(head, version);
     head += ",\n \"options\": " + options + ",\n \"files\": [\n";
     return m_file.Write(head.data(), head.size());
@@ -225,12 +225,12 @@ void Writer::Add(const std::string& entry) {
 
 bool Writer::Finish(const Summary& summary) {
     std::string end = m_first ? "],\n" : "\n ],\n";
-    end +=
-        " \"summary\": {\"inputs\": " + std::to_string(summary.converted + summary.skipped + summary.failed) +
-        ", \"converted\": " + std::to_string(summary.converted) +
-        ", \"skipped\": " + std::to_string(summary.skipped) +
-        ", \"failed\": " + std::to_string(summary.failed) +
-        ", \"warnings\": " + std::to_string(summary.warnings) + "}}\n";
+    end += R"( "summary": {"inputs": )" +
+           std::to_string(summary.converted + summary.skipped + summary.failed) +
+           ", \"converted\": " + std::to_string(summary.converted) +
+           ", \"skipped\": " + std::to_string(summary.skipped) +
+           ", \"failed\": " + std::to_string(summary.failed) +
+           ", \"warnings\": " + std::to_string(summary.warnings) + "}}\n";
     return m_file.Write(end.data(), end.size()) && m_file.Commit();
 }
 
