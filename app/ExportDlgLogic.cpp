@@ -42,6 +42,70 @@ std::string SymbolSizeText(float value) {
     return {buffer, result.ptr};
 }
 
+void PushValues(const ExportSettings& settings, IDialogControls& controls) {
+    using settingschema::Kind;
+    for (const settingschema::Setting& setting : settingschema::kSettings) {
+        const int value = setting.number != nullptr ? settings.*setting.number : 0;
+        switch (setting.kind) {
+        case Kind::Switch:
+            controls.SetChecked(setting.control, value != 0);
+            break;
+        case Kind::Choice:
+            controls.SetChecked(setting.control, value == 0);
+            controls.SetChecked(setting.secondControl, value != 0);
+            break;
+        case Kind::LayerName:
+            controls.SetText(setting.control, setting.kind, settings.*setting.text);
+            break;
+        case Kind::Decimals:
+            controls.SetText(setting.control, setting.kind, std::to_string(value));
+            break;
+        case Kind::SymbolSize:
+            controls.SetText(setting.control, setting.kind, SymbolSizeText(settings.*setting.size));
+            break;
+        case Kind::Colour:
+            controls.SetSelection(setting.control, value);
+            break;
+        }
+    }
+}
+
+bool TakeValues(ExportSettings& settings, IDialogControls& controls) {
+    using settingschema::Kind;
+    for (const settingschema::Setting& setting : settingschema::kSettings) {
+        std::optional<std::string> message;
+        switch (setting.kind) {
+        case Kind::Switch:
+            settings.*setting.number = controls.Checked(setting.control) ? 1 : 0;
+            break;
+        case Kind::Choice: // neither button checked: the value stays
+            if (controls.Checked(setting.secondControl))
+                settings.*setting.number = 1;
+            else if (controls.Checked(setting.control))
+                settings.*setting.number = 0;
+            break;
+        case Kind::LayerName:
+            settings.*setting.text = controls.Text(setting.control, setting.kind);
+            message = CheckLayerName(settings.*setting.text);
+            break;
+        case Kind::Decimals:
+            message = TakeDecimals(controls.Text(setting.control, setting.kind), settings.*setting.number);
+            break;
+        case Kind::SymbolSize:
+            message = TakeSymbolSize(controls.Text(setting.control, setting.kind), settings.*setting.size);
+            break;
+        case Kind::Colour:
+            settings.*setting.number = controls.Selection(setting.control);
+            break;
+        }
+        if (message) {
+            controls.Refuse(setting.control, *message);
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
     if (!files.Standalone())
         return caption;

@@ -3,6 +3,7 @@
 #include "app/ExportFiles.h"
 #include "common/IProgressDisplay.h"
 #include "export/ExportSettings.h"
+#include "export/SettingsSchema.h"
 
 #include <functional>
 #include <memory>
@@ -12,6 +13,33 @@
 // What the options dialog does apart from its widgets, the same on every platform: the checks of
 // the values taken from the controls, with their messages, and the export that OK runs.
 namespace exportdlg {
+
+// The dialog's controls as the value logic reads and sets them; each shell implements it on its
+// own widgets. Texts are the program's: UTF-8, but a layer name is in the system code page on
+// Windows, as the drawing takes it.
+class IDialogControls {
+public:
+    IDialogControls() = default;
+    IDialogControls(const IDialogControls&) = delete;
+    IDialogControls& operator=(const IDialogControls&) = delete;
+    virtual ~IDialogControls() = default;
+
+    [[nodiscard]] virtual bool Checked(int id) const = 0;
+    virtual void SetChecked(int id, bool on) = 0;
+    [[nodiscard]] virtual std::string Text(int id, settingschema::Kind kind) const = 0;
+    virtual void SetText(int id, settingschema::Kind kind, const std::string& text) = 0;
+    // The index chosen in a list, -1 for none.
+    [[nodiscard]] virtual int Selection(int id) const = 0;
+    virtual void SetSelection(int id, int index) = 0;
+    // Shows the message, then puts the focus on the control with its text selected.
+    virtual void Refuse(int id, const std::string& message) = 0;
+};
+
+// Shows the settings in the controls.
+void PushValues(const ExportSettings& settings, IDialogControls& controls);
+// Takes the values from the controls in the settings' order, checking each as it is taken (so
+// the focus goes to its own edit); false after refusing the first that fails.
+bool TakeValues(ExportSettings& settings, IDialogControls& controls);
 
 // Each returns the message for the control when its text is refused, or nothing.
 std::optional<std::string> CheckLayerName(const std::string& name);

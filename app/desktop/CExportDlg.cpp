@@ -1,5 +1,6 @@
 #include "app/desktop/CExportDlg.h"
 
+#include "app/CExportApp.h"
 #include "app/ExportDlgLogic.h"
 #include "app/ExportDlgTemplate.h"
 #include "app/desktop/QtProgressDisplay.h"
@@ -178,7 +179,6 @@ void CExportDlg::BuildControls() {
             auto* group = new QButtonGroup(this);
             group->addButton(static_cast<QRadioButton*>(control), 0);
             group->addButton(static_cast<QRadioButton*>(Control(setting.secondControl)), 1);
-            m_choices[setting.control] = group;
             break;
         }
         case Kind::LayerName:
@@ -230,39 +230,7 @@ void CExportDlg::FillColourLists() {
 }
 
 void CExportDlg::PushValues() {
-    for (const Setting& setting : settingschema::kSettings) {
-        QWidget* control = Control(setting.control);
-        switch (setting.kind) {
-        case Kind::Switch:
-            static_cast<QCheckBox*>(control)->setChecked(m_settings.*setting.number != 0);
-            break;
-        case Kind::Choice:
-            if (QAbstractButton* button = m_choices.at(setting.control)->button(m_settings.*setting.number))
-                button->setChecked(true);
-            break;
-        case Kind::LayerName:
-            static_cast<QLineEdit*>(control)->setText(Local(m_settings.*setting.text));
-            break;
-        case Kind::Decimals:
-            static_cast<QLineEdit*>(control)->setText(QString::number(m_settings.*setting.number));
-            break;
-        case Kind::SymbolSize:
-            static_cast<QLineEdit*>(control)->setText(
-                QString::fromStdString(exportdlg::SymbolSizeText(m_settings.*setting.size)));
-            break;
-        case Kind::Colour:
-            static_cast<QComboBox*>(control)->setCurrentIndex(m_settings.*setting.number);
-            break;
-        }
-    }
-}
-
-bool CExportDlg::Fail(QWidget* control, const QString& text) {
-    m_message(this, windowTitle(), text);
-    control->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        edit->selectAll();
-    return false;
+    exportdlg::PushValues(m_settings, *this);
 }
 
 bool CExportDlg::TakeValues() {
@@ -271,37 +239,42 @@ bool CExportDlg::TakeValues() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_validating};
+    return exportdlg::TakeValues(m_settings, *this);
+}
 
-    // Each value is checked right after it is taken, so the focus goes to its own edit.
-    for (const Setting& setting : settingschema::kSettings) {
-        QWidget* control = Control(setting.control);
-        std::optional<std::string> message;
-        switch (setting.kind) {
-        case Kind::Switch:
-            m_settings.*setting.number = static_cast<QCheckBox*>(control)->isChecked() ? 1 : 0;
-            break;
-        case Kind::Choice:
-            if (const int checked = m_choices.at(setting.control)->checkedId(); checked >= 0)
-                m_settings.*setting.number = checked;
-            break;
-        case Kind::LayerName:
-            m_settings.*setting.text = Bytes(static_cast<QLineEdit*>(control)->text());
-            message = exportdlg::CheckLayerName(m_settings.*setting.text);
-            break;
-        case Kind::Decimals:
-            message = exportdlg::TakeDecimals(Text(setting.control), m_settings.*setting.number);
-            break;
-        case Kind::SymbolSize:
-            message = exportdlg::TakeSymbolSize(Text(setting.control), m_settings.*setting.size);
-            break;
-        case Kind::Colour:
-            m_settings.*setting.number = static_cast<QComboBox*>(control)->currentIndex();
-            break;
-        }
-        if (message)
-            return Fail(control, Local(*message));
-    }
-    return true;
+bool CExportDlg::Checked(int id) const {
+    return static_cast<QAbstractButton*>(Control(id))->isChecked();
+}
+
+void CExportDlg::SetChecked(int id, bool on) {
+    // Checking one radio button of a pair unchecks the other; unchecking one alone does nothing.
+    static_cast<QAbstractButton*>(Control(id))->setChecked(on);
+}
+
+std::string CExportDlg::Text(int id, settingschema::Kind kind) const {
+    const QString text = static_cast<QLineEdit*>(Control(id))->text();
+    return kind == Kind::LayerName ? Bytes(text) : text.toStdString();
+}
+
+void CExportDlg::SetText(int id, settingschema::Kind kind, const std::string& text) {
+    static_cast<QLineEdit*>(Control(id))
+        ->setText(kind == Kind::LayerName ? Local(text) : QString::fromStdString(text));
+}
+
+int CExportDlg::Selection(int id) const {
+    return static_cast<QComboBox*>(Control(id))->currentIndex();
+}
+
+void CExportDlg::SetSelection(int id, int index) {
+    static_cast<QComboBox*>(Control(id))->setCurrentIndex(index);
+}
+
+void CExportDlg::Refuse(int id, const std::string& message) {
+    m_message(this, windowTitle(), Local(message));
+    QWidget* control = Control(id);
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
 }
 
 bool CExportDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -330,11 +303,7 @@ void CExportDlg::RunExport() {
     if (!outcome.error.empty())
         m_message(this, QStringLiteral("Error"), Local(outcome.error));
     if (outcome.done)
-        done(RESULT_OK);
-}
-
-std::string CExportDlg::Text(int id) const {
-    return static_cast<QLineEdit*>(Control(id))->text().toStdString();
+        done(CExportApp::RESULT_OK);
 }
 
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {
@@ -350,5 +319,5 @@ void CExportDlg::SetFiles(ExportFiles& files) {
 }
 
 void CExportDlg::reject() {
-    done(RESULT_CANCEL);
+    done(CExportApp::RESULT_CANCEL);
 }

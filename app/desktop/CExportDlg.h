@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CLanguageFile.h"
+#include "app/ExportDlgLogic.h"
 #include "app/ExportFiles.h"
 #include "export/ExportSettings.h"
 #include "export/ISettingsStore.h"
@@ -14,21 +15,17 @@
 namespace exportdlg {
 struct ControlSpec;
 }
-class QButtonGroup;
 
 // The "DXF Export" options dialog. OK runs the export: the drawing replaces the input file, or
 // for a file the user chose, goes beside it.
-// Ends with 1 after an export, 2 on Cancel or close.
-class CExportDlg : public QDialog {
+// Ends with CExportApp::RESULT_OK after an export, RESULT_CANCEL on Cancel or close.
+class CExportDlg : public QDialog, private exportdlg::IDialogControls {
 public:
     // Shows a message box; tests replace it to see the messages without a modal loop.
     using MessageBox = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
 
     // Asks a yes-or-no question; tests replace it too.
     using Question = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
-
-    static constexpr int RESULT_OK = 1;
-    static constexpr int RESULT_CANCEL = 2;
 
     CExportDlg(const std::string& programDirectory, ISettingsStore& store, MessageBox message = {});
 
@@ -58,12 +55,17 @@ protected:
 private:
     void BuildControls();
     QWidget* MakeControl(const exportdlg::ControlSpec& spec);
-    // The text of an edit, as the user typed it.
-    [[nodiscard]] std::string Text(int id) const;
+    // The controls as the shared value logic sees them.
+    [[nodiscard]] bool Checked(int id) const override;
+    void SetChecked(int id, bool on) override;
+    [[nodiscard]] std::string Text(int id, settingschema::Kind kind) const override;
+    void SetText(int id, settingschema::Kind kind, const std::string& text) override;
+    [[nodiscard]] int Selection(int id) const override;
+    void SetSelection(int id, int index) override;
+    void Refuse(int id, const std::string& message) override;
     void ApplyTexts();
     void FillColourLists();
     [[nodiscard]] QRect Units(int x, int y, int width, int height) const;
-    bool Fail(QWidget* control, const QString& text);
 
     ISettingsStore& m_store;
     MessageBox m_message;
@@ -71,7 +73,6 @@ private:
     ExportFiles m_ownFiles;
     ExportFiles* m_files = &m_ownFiles;
     std::map<int, QWidget*> m_controls;
-    std::map<int, QButtonGroup*> m_choices; // each pair of radio buttons, by its first one
     int m_baseX = 6;
     int m_baseY = 13;
     bool m_validating = false;

@@ -1,5 +1,6 @@
 #include "app/win32/CExportDlg.h"
 
+#include "app/CExportApp.h"
 #include "app/ExportDlgLogic.h"
 #include "app/ExportDlgTemplate.h"
 #include "app/win32/Win32ProgressDisplay.h"
@@ -62,7 +63,7 @@ INT_PTR CExportDlg::Handle(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
         return TRUE;
     }
     if (id == IDCANCEL) { // the button, Escape and the close box
-        EndDialog(m_window, RESULT_CANCEL);
+        EndDialog(m_window, CExportApp::RESULT_CANCEL);
         return TRUE;
     }
     // Leaving a number edit checks the values at once; a click on Cancel does not.
@@ -97,10 +98,14 @@ void CExportDlg::OnInitDialog() {
     m_settings.Load(m_store, [this](const char* key, const char* fallback) {
         return wintext::ToLocal(wintext::FromUtf8(m_language.GetText(key, fallback)));
     });
-    PushValues();
+    // The typing limit of the layer names; a longer stored name is shown whole until validation.
+    for (const Setting& setting : settingschema::kSettings)
+        if (setting.kind == Kind::LayerName)
+            SendDlgItemMessageW(m_window, setting.control, EM_LIMITTEXT, settingschema::kMaxLayerName, 0);
+    exportdlg::PushValues(m_settings, *this);
 }
 
-std::wstring CExportDlg::Text(int id) const {
+std::wstring CExportDlg::WideText(int id) const {
     const HWND control = GetDlgItem(m_window, id);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(
@@ -112,48 +117,34 @@ bool CExportDlg::Checked(int id) const {
     return IsDlgButtonChecked(m_window, id) == BST_CHECKED;
 }
 
-void CExportDlg::Check(int id, bool on) const {
+void CExportDlg::SetChecked(int id, bool on) {
     CheckDlgButton(m_window, id, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CExportDlg::PushValues() {
-    for (const Setting& setting : settingschema::kSettings) {
-        const int value = setting.number != nullptr ? m_settings.*setting.number : 0;
-        switch (setting.kind) {
-        case Kind::Switch:
-            Check(setting.control, value != 0);
-            break;
-        case Kind::Choice:
-            Check(setting.control, value == 0);
-            Check(setting.secondControl, value != 0);
-            break;
-        case Kind::LayerName:
-            SetDlgItemTextW(m_window, setting.control, wintext::FromLocal(m_settings.*setting.text).c_str());
-            // The typing limit; a longer stored name is shown whole until validation.
-            SendDlgItemMessageW(m_window, setting.control, EM_LIMITTEXT, settingschema::kMaxLayerName, 0);
-            break;
-        case Kind::Decimals:
-            SetDlgItemTextW(m_window, setting.control, std::to_wstring(value).c_str());
-            break;
-        case Kind::SymbolSize:
-            SetDlgItemTextW(m_window, setting.control,
-                            wintext::FromUtf8(exportdlg::SymbolSizeText(m_settings.*setting.size)).c_str());
-            break;
-        case Kind::Colour:
-            SendDlgItemMessageW(m_window, setting.control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
-            break;
-        }
-    }
+std::string CExportDlg::Text(int id, settingschema::Kind kind) const {
+    return kind == Kind::LayerName ? wintext::ToLocal(WideText(id)) : wintext::ToUtf8(WideText(id));
 }
 
-bool CExportDlg::Fail(int id, const std::string& message) {
+void CExportDlg::SetText(int id, settingschema::Kind kind, const std::string& text) {
+    SetDlgItemTextW(m_window, id,
+                    (kind == Kind::LayerName ? wintext::FromLocal(text) : wintext::FromUtf8(text)).c_str());
+}
+
+int CExportDlg::Selection(int id) const {
+    return static_cast<int>(SendDlgItemMessageW(m_window, id, CB_GETCURSEL, 0, 0));
+}
+
+void CExportDlg::SetSelection(int id, int index) {
+    SendDlgItemMessageW(m_window, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CExportDlg::Refuse(int id, const std::string& message) {
     wchar_t title[256] = {};
     GetWindowTextW(m_window, title, 256);
     MessageBoxW(m_window, wintext::FromUtf8(message).c_str(), title, MB_OK | MB_ICONEXCLAMATION);
     const HWND control = GetDlgItem(m_window, id);
     SetFocus(control);
     SendMessageW(control, EM_SETSEL, 0, -1);
-    return false;
 }
 
 bool CExportDlg::TakeValues() {
@@ -162,41 +153,7 @@ bool CExportDlg::TakeValues() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_validating};
-
-    // Each value is checked right after it is taken, so the focus goes to its own edit.
-    for (const Setting& setting : settingschema::kSettings) {
-        std::optional<std::string> message;
-        switch (setting.kind) {
-        case Kind::Switch:
-            m_settings.*setting.number = Checked(setting.control) ? 1 : 0;
-            break;
-        case Kind::Choice:
-            if (Checked(setting.secondControl))
-                m_settings.*setting.number = 1;
-            else if (Checked(setting.control))
-                m_settings.*setting.number = 0;
-            break;
-        case Kind::LayerName:
-            m_settings.*setting.text = wintext::ToLocal(Text(setting.control));
-            message = exportdlg::CheckLayerName(m_settings.*setting.text);
-            break;
-        case Kind::Decimals:
-            message =
-                exportdlg::TakeDecimals(wintext::ToUtf8(Text(setting.control)), m_settings.*setting.number);
-            break;
-        case Kind::SymbolSize:
-            message =
-                exportdlg::TakeSymbolSize(wintext::ToUtf8(Text(setting.control)), m_settings.*setting.size);
-            break;
-        case Kind::Colour:
-            m_settings.*setting.number =
-                static_cast<int>(SendDlgItemMessageW(m_window, setting.control, CB_GETCURSEL, 0, 0));
-            break;
-        }
-        if (message)
-            return Fail(setting.control, *message);
-    }
-    return true;
+    return exportdlg::TakeValues(m_settings, *this);
 }
 
 void CExportDlg::RunExport() {
@@ -216,5 +173,5 @@ void CExportDlg::RunExport() {
     if (!outcome.error.empty())
         MessageBoxW(m_window, wintext::FromUtf8(outcome.error).c_str(), L"Error", MB_OK | MB_ICONINFORMATION);
     if (outcome.done)
-        EndDialog(m_window, RESULT_OK);
+        EndDialog(m_window, CExportApp::RESULT_OK);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CLanguageFile.h"
+#include "app/ExportDlgLogic.h"
 #include "app/ExportFiles.h"
 #include "export/ExportSettings.h"
 #include "export/ISettingsStore.h"
@@ -11,11 +12,8 @@
 
 // The "DXF Export" options dialog on the Windows API, from the dialog resource. OK runs the
 // export: the drawing replaces the input file. Ends with 1 after an export, 2 on Cancel or close.
-class CExportDlg {
+class CExportDlg : private exportdlg::IDialogControls {
 public:
-    static constexpr int RESULT_OK = 1;
-    static constexpr int RESULT_CANCEL = 2;
-
     CExportDlg(const std::string& programDirectory, ISettingsStore& store);
 
     void SetFiles(ExportFiles& files);
@@ -31,15 +29,19 @@ private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void OnInitDialog();
-    void PushValues();
     // Takes and checks every value in the validation order; on the first failure shows its
     // message, puts the focus on the control and returns false.
     bool TakeValues();
     void RunExport();
-    bool Fail(int id, const std::string& message);
-    std::wstring Text(int id) const;
-    bool Checked(int id) const;
-    void Check(int id, bool on) const;
+    [[nodiscard]] std::wstring WideText(int id) const;
+    // The controls as the shared value logic sees them.
+    [[nodiscard]] bool Checked(int id) const override;
+    void SetChecked(int id, bool on) override;
+    [[nodiscard]] std::string Text(int id, settingschema::Kind kind) const override;
+    void SetText(int id, settingschema::Kind kind, const std::string& text) override;
+    [[nodiscard]] int Selection(int id) const override;
+    void SetSelection(int id, int index) override;
+    void Refuse(int id, const std::string& message) override;
 
     ISettingsStore& m_store;
     ExportFiles* m_files = nullptr;

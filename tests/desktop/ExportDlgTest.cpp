@@ -1,5 +1,6 @@
 // The "DXF Export" dialog with real widgets on the offscreen platform. Every test keeps its
 // settings store and files in a temporary directory, never the user's own.
+#include "app/CExportApp.h"
 #include "app/desktop/CExportDlg.h"
 #include "app/desktop/QtStartUpUi.h"
 #include "export/IniSettingsStore.h"
@@ -215,7 +216,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         Get<QCheckBox>(*dialog, 1014)->setChecked(true);
         Get<QLineEdit>(*dialog, 1018)->setText(QStringLiteral("Point ID"));
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
-        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
         QVERIFY(m_messages.empty());
         const std::string dxf = Slurp(Path("site.frt"));
         QVERIFY(dxf.rfind("  0\r\nSECTION\r\n", 0) == 0);
@@ -282,7 +283,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QFile::remove(Path("copy.tmp"));
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QVERIFY(m_messages.empty());
-        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
         QCOMPARE(Slurp(Path("site.frt")).substr(0, 5), std::string("  0\r\n"));
     }
 
@@ -311,7 +312,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         rewrite(std::string(kFrt) + "PID=2;E=1;N=2\r\n", 4);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QVERIFY(m_messages.empty());
-        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
         const std::string dxf = Slurp(Path("site.frt"));
         QVERIFY(dxf.find(" 10\r\n1.000000\r\n 20\r\n2.000000\r\n") != std::string::npos);
     }
@@ -361,7 +362,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
             Get<QCheckBox>(*dialog, 1012)->setChecked(false);
             Show(*dialog);
             QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
-            QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+            QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
             QCOMPARE(store->ReadInt("Dxf_Export", "ColorH", 0), -1);
             // The height label has colour 0 and, without layers per code, the point is on layer 0.
             const std::string dxf = Slurp(Path("site.frt"));
@@ -414,7 +415,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         answer(true);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QVERIFY(!asked.isEmpty());
-        QCOMPARE(dialog->result(), CExportDlg::RESULT_OK);
+        QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
         QVERIFY(Slurp(Path("site.dxf")).rfind("  0\r\nSECTION\r\n", 0) == 0);
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
         QVERIFY(m_messages.empty());
@@ -458,7 +459,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         Show(*dialog);
         Get<QCheckBox>(*dialog, 1000)->setChecked(false);
         QTest::mouseClick(Get<QPushButton>(*dialog, 2), Qt::LeftButton);
-        QCOMPARE(dialog->result(), CExportDlg::RESULT_CANCEL);
+        QCOMPARE(dialog->result(), CExportApp::RESULT_CANCEL);
         QVERIFY(!QFile::exists(Path("settings.ini")));
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
     }

@@ -1,5 +1,6 @@
 // What only the Windows build has: the registry store, the temporary copy, the replace through
 // ReplaceFileW, and paths outside the ANSI code page. Runs under Wine.
+#include "app/CExportApp.h"
 #include "app/TempCopy.h"
 #include "app/win32/CExportDlg.h"
 #include "common/FileSystem.h"
@@ -110,7 +111,7 @@ TEST_F(WindowsDialog, TheShippedGermanLanguageFileShowsItsTexts) {
             Sleep(20);
         }
     });
-    EXPECT_EQ(dialog.DoModal(), CExportDlg::RESULT_CANCEL);
+    EXPECT_EQ(dialog.DoModal(), CExportApp::RESULT_CANCEL);
     watcher.join();
     EXPECT_EQ(Utf8(areas.c_str()), "Fl\xc3\xa4"
                                    "chen");
