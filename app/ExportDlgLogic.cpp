@@ -22,7 +22,7 @@ std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
     double number = -1;
     if (!numtext::ParseWhole(text, &number) || number < 0 || number > settingschema::kMaxDecimals ||
         number != std::floor(number))
-        return "Enter an integer between 0 and 16.";
+        return "Enter an integer between 0 and " + std::to_string(settingschema::kMaxDecimals) + ".";
     value = static_cast<int>(number);
     return std::nullopt;
 }
@@ -31,7 +31,8 @@ std::optional<std::string> TakeSymbolSize(const std::string& text, float& value)
     double number = 0;
     if (!numtext::ParseWhole(text, &number) || number < settingschema::kMinSymbolSize ||
         number > settingschema::kMaxSymbolSize)
-        return "Enter a number between 1 and 999999.";
+        return "Enter a number between " + numtext::FormatShortest(settingschema::kMinSymbolSize) + " and " +
+               numtext::FormatShortest(settingschema::kMaxSymbolSize) + ".";
     value = static_cast<float>(number);
     return std::nullopt;
 }

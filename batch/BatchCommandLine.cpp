@@ -94,7 +94,7 @@ struct Parse {
     }
     bool Decimals(const std::string& value, int& target) {
         if (!numtext::ParseWhole(value, &target) || target < 0 || target > settingschema::kMaxDecimals)
-            return Fail("the number of decimals must be from 0 to 16, not '" + value + "'");
+            return Fail(settingschema::DecimalsOutOfRange() + ", not '" + value + "'");
         return true;
     }
     bool Path(const std::string& value, std::string& target, const char* what) {
@@ -188,7 +188,7 @@ const Option kOptions[] = {
          if (!p.LabelValue("KIND=NAME", value, Kind::LayerName, layer, name))
              return false;
          if (name.size() > settingschema::kMaxLayerName)
-             return p.Fail("the layer name may have at most 32 bytes");
+             return p.Fail(settingschema::LayerNameTooLong());
          p.s.*layer->text = name;
          return true;
      }},
@@ -230,7 +230,7 @@ const Option kOptions[] = {
          double size = 0;
          if (!numtext::ParseWhole(value, &size) || size < settingschema::kMinSymbolSize ||
              size > settingschema::kMaxSymbolSize)
-             return p.Fail("the symbol size must be from 1 to 999999, not '" + value + "'");
+             return p.Fail(settingschema::SymbolSizeOutOfRange() + ", not '" + value + "'");
          p.s.m_fSymbolSize = static_cast<float>(size);
          return true;
      }},

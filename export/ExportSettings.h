@@ -35,7 +35,8 @@ struct ExportSettings {
     int m_nDecimalsH = 3;
     float m_fSymbolSize = 100.0F; // millimetres on the ground
     // Symbol inserts carry the point's values as attributes. Stored, but not on the dialog,
-    // whose template stays as it is.
+    // whose template stays as it is; so not in the settings table, whose every entry is a
+    // control, and stored only when on, so that a store the dialog wrote stays as it was.
     int m_bPointAttributes = 0;
     static constexpr const char* kPointAttributes = "PointAttributes";
 

@@ -80,25 +80,34 @@ std::string DefaultText(const Setting& setting, const LanguageText& language) {
     return language(setting.languageKey, setting.defaultText);
 }
 
+std::string LayerNameTooLong() {
+    return "the layer name may have at most " + std::to_string(kMaxLayerName) + " bytes";
+}
+std::string DecimalsOutOfRange() {
+    return "the number of decimals must be from 0 to " + std::to_string(kMaxDecimals);
+}
+std::string SymbolSizeOutOfRange() {
+    return "the symbol size must be from " + numtext::FormatShortest(kMinSymbolSize) + " to " +
+           numtext::FormatShortest(kMaxSymbolSize);
+}
+
 std::string Problem(const ExportSettings& settings) {
     for (const Setting& setting : kSettings) {
         switch (setting.kind) {
         case Kind::LayerName:
             if ((settings.*setting.text).size() > kMaxLayerName)
-                return Quoted(setting, settings.*setting.text) + ": the layer name may have at most 32 bytes";
+                return Quoted(setting, settings.*setting.text) + ": " + LayerNameTooLong();
             break;
         case Kind::Decimals: {
             const int value = settings.*setting.number;
             if (value < 0 || value > kMaxDecimals)
-                return Quoted(setting, std::to_string(value)) +
-                       ": the number of decimals must be from 0 to 16";
+                return Quoted(setting, std::to_string(value)) + ": " + DecimalsOutOfRange();
             break;
         }
         case Kind::SymbolSize: {
             const float value = settings.*setting.size;
             if (!(value >= kMinSymbolSize && value <= kMaxSymbolSize))
-                return Quoted(setting, numtext::FormatShortest(value)) +
-                       ": the symbol size must be from 1 to 999999";
+                return Quoted(setting, numtext::FormatShortest(value)) + ": " + SymbolSizeOutOfRange();
             break;
         }
         case Kind::Switch:

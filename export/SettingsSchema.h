@@ -88,6 +88,12 @@ extern const Setting kSettings[22];
 
 using LanguageText = ExportSettings::LanguageText;
 
+// Why a value is refused, from the limits above: the batch options and the stored values say it
+// alike ("the layer name may have at most 32 bytes").
+std::string LayerNameTooLong();
+std::string DecimalsOutOfRange();
+std::string SymbolSizeOutOfRange();
+
 // The default of a layer name: the language's text for it.
 std::string DefaultText(const Setting& setting, const LanguageText& language);
 
