@@ -15,7 +15,8 @@ namespace exportdlg {
 std::optional<std::string> CheckLayerName(const std::string& name) {
     if (name.size() <= settingschema::kMaxLayerName)
         return std::nullopt;
-    return "Enter no more than 32 characters. A letter such as \xc3\xa9 counts as two.";
+    return "Enter no more than " + std::to_string(settingschema::kMaxLayerName) +
+           " characters. A letter such as \xc3\xa9 counts as two.";
 }
 
 std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
