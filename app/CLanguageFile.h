@@ -7,8 +7,7 @@
 #include <string_view>
 
 // Texts by key from "VUZ_Ezavurudi.lng" beside the program, with a fallback for every lookup,
-// so that the dialog works unchanged without the file or with keys missing. Also carries the
-// two paths of the run, as the dialog keeps them here.
+// so that the dialog works unchanged without the file or with keys missing.
 //
 // The file may be UTF-8 (with a byte-order mark, or well-formed with a character beyond ASCII)
 // or in the system's 8-bit code page; the texts come out as UTF-8 either way.
@@ -32,9 +31,6 @@ public:
     // file, leaves it as it was. Always true.
     bool Load(const std::string& path);
     [[nodiscard]] std::string GetText(std::string_view key, std::string_view fallback) const;
-
-    std::string m_strTempPath;
-    std::string m_strInputPath;
 
 private:
     FromCodePage m_fromCodePage;

@@ -156,12 +156,12 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     }
     // The input is as it was (put back when the write failed inside it); OK may be pressed again.
     outcome.error = result.error;
-    if (result.targetDamaged) {
+    if (result.written.damaged) {
         if (files.Standalone())
             outcome.error +=
-                "; the file may be incomplete; the complete drawing is kept in " + result.keptDrawing;
+                "; the file may be incomplete; the complete drawing is kept in " + result.written.keptPath;
         else
-            outcome.error += "." + files.Restore(result.keptDrawing);
+            outcome.error += "." + files.Restore(result.written.keptPath);
     }
     return outcome;
 }

@@ -8,7 +8,7 @@
 ExportFiles::ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath)
     : m_tempPath(std::move(tempPath)), m_inputPath(std::move(inputPath)),
       m_outputPath(outputPath.empty() ? m_inputPath : std::move(outputPath)) {
-    Note(filesys::StateOf(m_inputPath));
+    RememberStates(filesys::StateOf(m_inputPath));
 }
 
 std::string ExportFiles::OutputBeside(const std::string& inputPath) {
@@ -20,7 +20,7 @@ std::string ExportFiles::OutputBeside(const std::string& inputPath) {
     return filesys::TextOf(output);
 }
 
-void ExportFiles::Note(const filesys::FileState& input) {
+void ExportFiles::RememberStates(const filesys::FileState& input) {
     // The copy is ours: a link or another file put in its place is not followed, only noticed.
     m_tempState = filesys::StateOf(m_tempPath, false);
     m_inputState = input;
@@ -43,7 +43,7 @@ std::string ExportFiles::Refresh() {
         return m_inputPath + ": " + fresh->Error();
     m_fresh = std::move(fresh);
     m_tempPath = m_fresh->Path();
-    Note(input);
+    RememberStates(input);
     if (!filesys::StateOf(m_inputPath).SameAs(input))
         return m_inputPath + " was changed while it was copied; nothing was written. Press OK again.";
     if (frtheader::CheckFrtHeader(m_tempPath) != FRT_FORMAT_DXF)
@@ -71,7 +71,7 @@ std::string ExportFiles::Restore(const std::string& keptDrawing) {
             filesys::Remove(keptDrawing);
         pendingfiles::MarkDamaged(false);
         m_damaged = false;
-        Note(filesys::StateOf(m_inputPath));
+        RememberStates(filesys::StateOf(m_inputPath));
         return {};
     }
     m_damaged = true;

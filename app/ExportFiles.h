@@ -49,7 +49,8 @@ public:
     [[nodiscard]] bool Damaged() const { return m_damaged; }
 
 private:
-    void Note(const filesys::FileState& input);
+    // Notes the copy and the input as they are now, so that a later change to either is seen.
+    void RememberStates(const filesys::FileState& input);
 
     std::string m_tempPath;
     std::string m_inputPath;

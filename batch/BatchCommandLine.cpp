@@ -88,18 +88,18 @@ struct Parse {
     std::string& error;
     std::string option; // as the messages name the option being read: "-j", "--jobs"
 
-    bool Fail(const std::string& text) {
+    bool Refuse(const std::string& text) {
         error = option + ": " + text;
         return false;
     }
     bool Decimals(const std::string& value, int& target) {
         if (!numtext::ParseWhole(value, &target) || target < 0 || target > settingschema::kMaxDecimals)
-            return Fail(settingschema::DecimalsOutOfRange() + ", not '" + value + "'");
+            return Refuse(settingschema::DecimalsOutOfRange() + ", not '" + value + "'");
         return true;
     }
     bool Path(const std::string& value, std::string& target, const char* what) {
         if (value.empty())
-            return Fail(std::string("the ") + what + " is empty");
+            return Refuse(std::string("the ") + what + " is empty");
         target = value;
         return true;
     }
@@ -110,8 +110,8 @@ struct Parse {
         const std::size_t eq = value.find('=');
         setting = eq != std::string::npos ? settingschema::LabelSetting(value.substr(0, eq), kind) : nullptr;
         if (setting == nullptr)
-            return Fail(std::string("expected ") + form + " with KIND " + settingschema::kLabelKinds +
-                        ", not '" + value + "'");
+            return Refuse(std::string("expected ") + form + " with KIND " + settingschema::kLabelKinds +
+                          ", not '" + value + "'");
         rest = value.substr(eq + 1);
         return true;
     }
@@ -177,7 +177,7 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& kind) {
          const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
          if (label == nullptr)
-             return p.Fail("unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
+             return p.Refuse("unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
          p.s.*label->number = 1;
          return true;
      }},
@@ -188,7 +188,7 @@ const Option kOptions[] = {
          if (!p.LabelValue("KIND=NAME", value, Kind::LayerName, layer, name))
              return false;
          if (name.size() > settingschema::kMaxLayerName)
-             return p.Fail(settingschema::LayerNameTooLong());
+             return p.Refuse(settingschema::LayerNameTooLong());
          p.s.*layer->text = name;
          return true;
      }},
@@ -200,7 +200,7 @@ const Option kOptions[] = {
          if (!p.LabelValue("KIND=N", value, Kind::Colour, colour, text))
              return false;
          if (!numtext::ParseWhole(text, &number) || number < 0 || number > ExportSettings::kColourCount)
-             return p.Fail("the colour number must be from 0 to 7, not '" + text + "'");
+             return p.Refuse("the colour number must be from 0 to 7, not '" + text + "'");
          p.s.*colour->number = number - 1; // the list index; 0 is no selection
          return true;
      }},
@@ -214,7 +214,7 @@ const Option kOptions[] = {
          static_assert(kMostJobs + 8 <= pendingfiles::kCapacity, "room for every job's temporary file");
          int count = 0;
          if (!numtext::ParseWhole(value, &count) || count < 1 || count > kMostJobs)
-             return p.Fail("the number of jobs must be from 1 to 256, not '" + value + "'");
+             return p.Refuse("the number of jobs must be from 1 to 256, not '" + value + "'");
          p.request.jobs = static_cast<unsigned>(count);
          return true;
      }},
@@ -222,7 +222,7 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& value) {
          p.request.codePage = codepage::Find(value);
          if (p.request.codePage == nullptr)
-             return p.Fail("the code page must be one of ANSI_1250 to ANSI_1258, not '" + value + "'");
+             return p.Refuse("the code page must be one of ANSI_1250 to ANSI_1258, not '" + value + "'");
          return true;
      }},
     {"--symbol-size", 0, true,
@@ -230,7 +230,7 @@ const Option kOptions[] = {
          double size = 0;
          if (!numtext::ParseWhole(value, &size) || size < settingschema::kMinSymbolSize ||
              size > settingschema::kMaxSymbolSize)
-             return p.Fail(settingschema::SymbolSizeOutOfRange() + ", not '" + value + "'");
+             return p.Refuse(settingschema::SymbolSizeOutOfRange() + ", not '" + value + "'");
          p.s.m_fSymbolSize = static_cast<float>(size);
          return true;
      }},
@@ -279,12 +279,12 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
             return false;
         parse.option = option->name;
         if (!option->takesValue && eq != std::string::npos)
-            return parse.Fail("takes no value");
+            return parse.Refuse("takes no value");
         std::string value;
         if (eq != std::string::npos)
             value = arg.substr(eq + 1);
         else if (option->takesValue && i + 1 >= args.size())
-            return parse.Fail("a value is missing");
+            return parse.Refuse("a value is missing");
         else if (option->takesValue)
             value = args[++i];
         return option->apply(parse, value);
@@ -304,7 +304,7 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
         std::string value = arg.substr(at + 1);
         if (value.empty() && at + 1 == arg.size()) {
             if (i + 1 >= args.size())
-                return parse.Fail("a value is missing");
+                return parse.Refuse("a value is missing");
             value = args[++i];
         }
         return option->apply(parse, value);

@@ -34,7 +34,8 @@ constexpr const char* kProgram = "frt2dxf-batch";
 
 using terminaltext::Printable;
 
-void Fail(const std::string& path, const std::string& reason) {
+// Tells the user on standard error: "frt2dxf-batch: PATH: REASON".
+void SayProblem(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "%s: %s: %s\n", kProgram, Printable(path).c_str(), Printable(reason).c_str());
 }
 
@@ -66,7 +67,7 @@ struct JobReport {
     std::string findingsJson; // every finding, when a report is written
     double seconds = 0;
 
-    bool Fail(const std::string& path, const std::string& reason) {
+    bool RecordFailure(const std::string& path, const std::string& reason) {
         err += std::string(kProgram) + ": " + Printable(path) + ": " + Printable(reason) + "\n";
         if (message.empty())
             message = path + ": " + reason;
@@ -134,17 +135,18 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     const std::string& input = job.input;
     const std::string& output = job.output;
     if (const std::string problem = InputProblem(job.source); !problem.empty()) {
-        report.Fail(input, problem);
+        report.RecordFailure(input, problem);
         return report;
     }
     switch (frtheader::CheckFrtHeader(job.source)) {
     case FRT_FORMAT_DXF:
         break;
     case FRT_FORMAT_SHP:
-        report.Fail(input, R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
+        report.RecordFailure(input,
+                             R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
         return report;
     case FRT_FORMAT_NONE:
-        report.Fail(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
+        report.RecordFailure(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
         return report;
     }
 
@@ -157,7 +159,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         return report;
     }
     if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
-        report.Fail(output, moved);
+        report.RecordFailure(output, moved);
         return report;
     }
     ExportOptions options = settings.Build();
@@ -193,13 +195,13 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
                       "' written as '" + Printable(written) + "'\n";
     if (!result.ok) {
         if (!result.read.Ok() || (request.strict && result.warnings > 0))
-            report.Fail(input, result.error);
-        else if (result.targetDamaged)
-            report.Fail(output, result.error +
-                                    "; the file may be incomplete; the complete drawing is kept in " +
-                                    result.keptDrawing);
+            report.RecordFailure(input, result.error);
+        else if (result.written.damaged)
+            report.RecordFailure(
+                output, result.error + "; the file may be incomplete; the complete drawing is kept in " +
+                            result.written.keptPath);
         else
-            report.Fail(output, result.error);
+            report.RecordFailure(output, result.error);
         return report;
     }
     if (!request.quiet) {
@@ -299,7 +301,7 @@ runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSet
 // the defaults are used; a value that cannot be taken as stored is left in badValue.
 void LoadStoredSettings(ExportSettings& settings, std::string& badValue) {
     if (const std::string problem = storedsettings::Load(settings, badValue); !problem.empty())
-        Fail(storedsettings::Place(), problem + "; using the defaults");
+        SayProblem(storedsettings::Place(), problem + "; using the defaults");
 }
 
 int UsageError(const std::string& message) {
@@ -335,7 +337,7 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportS
     // Only stored values can be out of limits: the options are checked as they are read.
     const std::string problem = badStoredValue.empty() ? settingschema::Problem(settings) : badStoredValue;
     if (fromSettings && !problem.empty()) {
-        Fail(storedsettings::Place(), problem);
+        SayProblem(storedsettings::Place(), problem);
         return 2;
     }
     return std::nullopt;
@@ -355,7 +357,7 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan) {
     for (const std::string& argument : request.inputs) {
         const std::vector<std::string> matches = filesys::MatchArgument(argument);
         if (matches.empty()) {
-            Fail(argument, "no file matches this pattern");
+            SayProblem(argument, "no file matches this pattern");
             plan.allMatched = false;
         }
         inputs.insert(inputs.end(), matches.begin(), matches.end());
@@ -369,7 +371,7 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan) {
             if (!plan.standardInput.Path().empty())
                 return UsageError("-: standard input can be read only once");
             if (const std::string problem = SpoolStandardInput(plan.standardInput); !problem.empty()) {
-                Fail("-", problem);
+                SayProblem("-", problem);
                 return 1;
             }
             source = plan.standardInput.Path();
@@ -393,14 +395,14 @@ int Run(const RunPlan& plan, const ExportSettings& settings, const BatchRequest&
     std::optional<runreport::Writer> runReport;
     if (!request.report.empty() &&
         !runReport.emplace(request.report).Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
-        Fail(request.report, runReport->Error());
+        SayProblem(request.report, runReport->Error());
         return 1;
     }
     const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(plan.jobs.size(), 1));
     const runreport::Summary summary =
         ConvertAll(plan.jobs, settings, request, workers, runReport ? &*runReport : nullptr);
     if (runReport && !runReport->Finish(summary)) {
-        Fail(request.report, runReport->Error());
+        SayProblem(request.report, runReport->Error());
         return 1;
     }
     return summary.failed == 0 && plan.allMatched ? 0 : 1;

@@ -76,7 +76,7 @@ bool RefusedAsStrict(ConversionResult& result, bool strict) {
 }
 
 // What the first pass measured, for the report: entities by layer and by kind, and the extents.
-void TakeFigures(const CDxfDocument& measured, ConversionResult& result) {
+void AddMeasuredFigures(const CDxfDocument& measured, ConversionResult& result) {
     result.entities = measured.entityCount();
     result.layers = measured.tables().layers().size();
     for (const CDxfLayer& layer : measured.tables().layers())
@@ -90,8 +90,8 @@ void TakeFigures(const CDxfDocument& measured, ConversionResult& result) {
 
 constexpr std::string_view kNothingWritten = "; nothing was written";
 
-void TakeWritten(const DxfWriteResult& written, ConversionResult& result) {
-    result.bytes = written.bytes;
+void AddWriteOutcome(const DxfWriteResult& written, ConversionResult& result) {
+    result.written = written;
     result.ok = written.ok;
     result.error = written.error;
     // A stream cannot be left as it was: what went out of the drawing stays there.
@@ -102,12 +102,10 @@ void TakeWritten(const DxfWriteResult& written, ConversionResult& result) {
             result.error.resize(error.size() - kNothingWritten.size());
         result.error += "; the drawing sent there is incomplete";
     }
-    result.targetDamaged = written.damaged;
-    result.keptDrawing = written.keptPath;
 }
 
 // What the first pass saw of the file: the file itself and the checksum of its bytes.
-struct FirstLook {
+struct FirstPassView {
     filesys::FileState state;
     std::uint64_t checksum = 0;
 };
@@ -124,8 +122,9 @@ std::string ChangedSince(const std::string& readPath, const filesys::FileState& 
 // Empty when the second pass read the same file and bytes as the first and made exactly the
 // drawing the first pass measured. A rewrite that keeps the entity count and layers (an easting
 // changed in place) would otherwise mix the two versions in one drawing.
-std::string ChangedWhileConverted(const std::string& readPath, const FirstLook& first, std::uint64_t checksum,
-                                  const CDxfDocument& made, const CDxfDocument& measured) {
+std::string ChangedWhileConverted(const std::string& readPath, const FirstPassView& first,
+                                  std::uint64_t checksum, const CDxfDocument& made,
+                                  const CDxfDocument& measured) {
     if (std::string changed = ChangedSince(readPath, first.state, checksum == first.checksum);
         !changed.empty())
         return changed;
@@ -250,10 +249,10 @@ ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, 
 // thread, one after the other on the calling thread). No entity is held: the first pass measures
 // what the header and the tables need, merging what the chunks measured in file order; the second
 // writes the chunks' text in file order, so the drawing does not depend on the number of threads.
-class Passes {
+class TwoPasses {
 public:
-    Passes(const std::string& readPath, const ExportOptions& options, unsigned threads,
-           std::uint64_t chunkBytes)
+    TwoPasses(const std::string& readPath, const ExportOptions& options, unsigned threads,
+              std::uint64_t chunkBytes)
         : m_readPath(readPath), m_options(options), m_threads(threads),
           m_splitter(options.dataKinds, chunkBytes) {}
 
@@ -303,7 +302,7 @@ public:
     }
 
     // The second pass, writing to the stream and drawing the preview, if any; the error text, or empty.
-    std::string Stream(const CDxfDocument& measured, const FirstLook& first, TextStream& stream,
+    std::string Stream(const CDxfDocument& measured, const FirstPassView& first, TextStream& stream,
                        SvgPreview* preview) {
         if (!m_splitter.Open(m_readPath))
             return m_splitter.Error();
@@ -363,7 +362,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
     // A small file is not worth the threads.
-    Passes passes(readPath, options, before.size >= 2 * run.chunkBytes ? run.threads : 1, run.chunkBytes);
+    TwoPasses passes(readPath, options, before.size >= 2 * run.chunkBytes ? run.threads : 1, run.chunkBytes);
     // The measured document is made like a converter's, so it has the symbol blocks.
     CFrtToDxf blocks(&options);
     CDxfDocument& measured = *blocks.GetDocument();
@@ -375,11 +374,11 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         result.error = result.read.error;
         return result;
     }
-    const FirstLook first{before, result.read.checksum};
+    const FirstPassView first{before, result.read.checksum};
     result.error = ChangedSince(readPath, before);
     if (!result.error.empty() || RefusedAsStrict(result, run.strict))
         return result;
-    TakeFigures(measured, result);
+    AddMeasuredFigures(measured, result);
     if (run.dryRun) {
         result.ok = true;
         return result;
@@ -414,7 +413,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
         return passes.Stream(measured, first, stream, preview ? &*preview : nullptr);
     });
-    TakeWritten(written, result);
+    AddWriteOutcome(written, result);
     if (result.ok && preview && !preview->Finish()) {
         result.ok = false;
         result.error = run.preview + ": " + preview->Error() + "; the drawing was written";

@@ -22,9 +22,9 @@ struct ConversionResult {
         std::uint64_t entities = 0;
     };
 
-    std::string error;       // the system's reason, when not ok
-    std::string keptDrawing; // when the target was damaged, the complete drawing is kept here
+    std::string error; // the system's reason, when not ok
     FrtReadResult read;
+    DxfWriteResult written;     // how the drawing was written, when it came to that
     std::uint64_t warnings = 0; // values the diagnostics heard of
     std::size_t layers = 0;
     std::int32_t entities = 0;
@@ -32,12 +32,10 @@ struct ConversionResult {
     std::vector<Count> typeEntities;  // each kind of entity written (VERTEX: of the polylines)
     DxfPoint3 low;                    // the extents of the entities; z NaN in 2D
     DxfPoint3 high;
-    std::uint64_t bytes = 0; // of the drawing written
     // Layer names written otherwise than given, as readers refuse some characters: (given,
     // written), each once, in file order.
     std::vector<std::pair<std::string, std::string>> mendedLayers;
     bool ok = false;
-    bool targetDamaged = false;  // the write went wrong half way into the target itself
     bool pictureLeftOut = false; // the extents could not be drawn: no picture, the drawing written
     bool utf8Texts = false;      // the input's texts are UTF-8: written as Windows-1252 and "\U+XXXX"
 };

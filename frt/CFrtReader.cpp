@@ -150,7 +150,7 @@ CFrtArea* CFrtReader::ReadArea(std::string_view record, CFrtArea* area) {
     return area;
 }
 
-void CFrtReader::Hand(std::unique_ptr<CFrtElement> element) {
+void CFrtReader::CountAndConvert(std::unique_ptr<CFrtElement> element) {
     ++m_elements;
     switch (element->GetType()) {
     case FRT_ELEMENT_POINT:
@@ -213,7 +213,7 @@ void CFrtReader::PointsLoop(LineReader& input) {
         FillPoint(m_record, *point);
         if (m_diagnostics != nullptr)
             CheckPoint(input.LineNumber(), true);
-        Hand(std::move(point));
+        CountAndConvert(std::move(point));
     }
 }
 
@@ -248,7 +248,7 @@ void CFrtReader::LinesLoop(LineReader& input) {
         if (m_diagnostics != nullptr)
             CheckLine(input.LineNumber());
         VertexLoop(input, *line);
-        Hand(std::move(line));
+        CountAndConvert(std::move(line));
     }
 }
 
@@ -266,7 +266,7 @@ void CFrtReader::AreasLoop(LineReader& input) {
         }
         VertexLoop(input, *boundary);
         area->SetBoundary(std::move(boundary));
-        Hand(std::move(area));
+        CountAndConvert(std::move(area));
     }
 }
 

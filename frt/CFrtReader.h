@@ -60,7 +60,8 @@ private:
     // (what a crash leaves), is a finding and skipped; NUL bytes among data are a finding.
     // False at the end of the file.
     bool NextLine(LineReader& input, std::string_view& line);
-    void Hand(std::unique_ptr<CFrtElement> element);
+    // Counts the element and gives it to the converter.
+    void CountAndConvert(std::unique_ptr<CFrtElement> element);
     FrtReadResult ReadFrom(LineReader& input, FrtSection section);
     void Step(std::size_t characters) const;
 

@@ -314,8 +314,6 @@ void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputP
 void CExportDlg::SetFiles(ExportFiles& files) {
     m_files = &files;
     setWindowTitle(Local(exportdlg::WindowTitle(m_language.GetText("WND_CAPTION", "DXF Export"), files)));
-    m_language.m_strTempPath = files.TempPath();
-    m_language.m_strInputPath = files.InputPath();
 }
 
 void CExportDlg::reject() {

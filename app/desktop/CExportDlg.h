@@ -45,7 +45,7 @@ public:
 
     void reject() override;
 
-    CLanguageFile m_language; // also holds m_strTempPath and m_strInputPath
+    CLanguageFile m_language;
     QIcon m_hIcon;
     ExportSettings m_settings;
 

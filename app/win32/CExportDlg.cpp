@@ -32,8 +32,6 @@ CExportDlg::CExportDlg(const std::string& programDirectory, ISettingsStore& stor
 
 void CExportDlg::SetFiles(ExportFiles& files) {
     m_files = &files;
-    m_language.m_strTempPath = files.TempPath();
-    m_language.m_strInputPath = files.InputPath();
 }
 
 INT_PTR CExportDlg::DoModal() {

@@ -20,7 +20,7 @@ public:
     // Shows the dialog modally; its result, or -1 when it could not be shown.
     INT_PTR DoModal();
 
-    CLanguageFile m_language; // also holds m_strTempPath and m_strInputPath
+    CLanguageFile m_language;
     HICON m_hIcon = nullptr;
     ExportSettings m_settings;
 
