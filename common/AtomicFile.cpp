@@ -17,6 +17,11 @@ std::string SystemError(int error) {
     return std::strerror(error);
 }
 
+// A drawing left readable by its owner alone would keep colleagues out without a word.
+std::string PermissionsFailed(const std::error_code& error) {
+    return "the drawing could not be given its permissions: " + error.message();
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(std::string target, Existing existing)
@@ -140,11 +145,19 @@ std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_
 bool AtomicFile::Write(const char* data, std::size_t size) {
     if (m_failed || !m_file)
         return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
-    errno = 0;
-    const std::size_t written = WriteBytes(m_file.get(), data, size);
-    m_wroteStraight = m_wroteStraight || (written > 0 && m_straight);
-    if (written != size)
-        return Fail(SystemError(errno != 0 ? errno : EIO));
+    std::size_t written = 0;
+    while (written < size) {
+        errno = 0;
+        const std::size_t now = WriteBytes(m_file.get(), data + written, size - written);
+        written += now;
+        m_wroteStraight = m_wroteStraight || (now > 0 && m_straight);
+        if (written == size)
+            break;
+        // A signal that interrupted a write into a pipe or terminal ends nothing: the rest follows.
+        if (errno != EINTR)
+            return Fail(SystemError(errno != 0 ? errno : EIO));
+        std::clearerr(m_file.get());
+    }
     return true;
 }
 
@@ -174,16 +187,18 @@ bool AtomicFile::Commit() {
     const std::string& temporary = m_temporary.Path();
     if (m_existing == Existing::Keep) {
         // Placed only where nothing is, in one step: a file made there meanwhile stays.
-        filesys::GiveNewFilePermissions(temporary);
+        if (const std::error_code error = filesys::GiveNewFilePermissions(temporary))
+            return Fail(PermissionsFailed(error));
         if (const std::string error = filesys::PlaceNew(temporary, m_target); !error.empty())
             return Fail(error);
         m_temporary.Keep(); // it is the target now
         return true;
     }
-    if (filesys::StateOf(m_target).exists)
-        filesys::CopyPermissions(m_target, temporary);
-    else
-        filesys::GiveNewFilePermissions(temporary);
+    const std::error_code permissions = filesys::StateOf(m_target).exists
+                                            ? filesys::CopyPermissions(m_target, temporary)
+                                            : filesys::GiveNewFilePermissions(temporary);
+    if (permissions)
+        return Fail(PermissionsFailed(permissions));
     if (const std::string error = filesys::Replace(temporary, m_target); !error.empty())
         return Fail(error);
     m_temporary.Keep(); // it is the target now

@@ -7,6 +7,13 @@
 
 namespace filesys {
 
+long ReadFromFile(std::FILE* file, void* buffer, std::size_t size) {
+    const std::size_t got = std::fread(buffer, 1, size, file);
+    if (got == 0 && std::ferror(file) != 0)
+        return -1; // errno was set by the read that failed
+    return static_cast<long>(got);
+}
+
 std::string ResolveLinks(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // The few file operations whose system calls differ between platforms. Paths are UTF-8 texts on
@@ -50,7 +51,9 @@ std::FILE* CreateUnnamed(const std::string& directory);
 // Gives a file made by CreateUnnamed the name `path`, only where nothing is; false with errno set.
 bool NameUnnamed(std::FILE* file, const std::string& path);
 // Gives a file made by CreateNew the permissions any new file of the user gets (the umask's).
-void GiveNewFilePermissions(const std::string& path);
+// An error when the file is left without them (a file system that sets modes itself, as FAT
+// does, is no error when it gives at least those).
+[[nodiscard]] std::error_code GiveNewFilePermissions(const std::string& path);
 // Puts `replacement` in the place of `target` by a rename. The system's text on failure.
 // Moves the new file to the path only when nothing is there, in one step, so that a file made
 // there meanwhile is never replaced. The system's text when that fails ("File exists"), or empty.
@@ -58,8 +61,20 @@ void GiveNewFilePermissions(const std::string& path);
 [[nodiscard]] std::string Replace(const std::string& replacement, const std::string& target);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
 bool IsTerminal(std::FILE* stream);
-// Gives `to` the permissions of `from`, where a rename would not keep them.
-void CopyPermissions(const std::string& from, const std::string& to);
+// Gives `to` the permissions of `from`, where a rename would not keep them; an error as above.
+[[nodiscard]] std::error_code CopyPermissions(const std::string& from, const std::string& to);
+
+// The system calls whose failures the tests make happen in-process, behind one table they swap
+// (ScopedSystemCalls in the tests): reading an input and setting a file's permission bits.
+struct SystemCalls {
+    // Reads up to `size` bytes: the count, 0 at the end, -1 with errno set on an error.
+    long (*read)(std::FILE* file, void* buffer, std::size_t size);
+    // POSIX chmod: 0, or -1 with errno set.
+    int (*setMode)(const char* path, unsigned mode);
+};
+SystemCalls& Calls();
+// The real read of the table.
+long ReadFromFile(std::FILE* file, void* buffer, std::size_t size);
 // Removes a file; false when it could not be removed.
 bool Remove(const std::string& path);
 // Removes a file from an interrupt handler: no allocation, no locks.

@@ -264,18 +264,42 @@ std::optional<mode_t> ModeFromDefaultAcl(const std::string& folder) {
 
 } // namespace
 
-void GiveNewFilePermissions(const std::string& path) {
+SystemCalls& Calls() {
+    static SystemCalls calls{&ReadFromFile, [](const char* path, unsigned mode) {
+                                 return ::chmod(path, static_cast<mode_t>(mode));
+                             }};
+    return calls;
+}
+
+namespace {
+
+// Gives the file the mode. A file system that sets modes itself (FAT) may refuse; that is no
+// error when the file has at least the bits asked for.
+std::error_code SetMode(const std::string& path, mode_t mode) {
+    if (Calls().setMode(path.c_str(), mode) == 0)
+        return {};
+    const int error = errno;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && (info.st_mode & mode) == mode)
+        return {};
+    return {error, std::generic_category()};
+}
+
+} // namespace
+
+std::error_code GiveNewFilePermissions(const std::string& path) {
     // The file was made private; now it gets what any program's new file there gets: in a folder
     // with a default ACL, that ACL with its mask (a chmod by the umask would narrow the mask).
     const std::string folder = std::filesystem::path(path).parent_path().string();
     const std::optional<mode_t> inherited = ModeFromDefaultAcl(folder.empty() ? "." : folder);
-    ::chmod(path.c_str(), inherited ? *inherited : 0666 & ~Umask());
+    return SetMode(path, inherited ? *inherited : 0666 & ~Umask());
 }
 
-void CopyPermissions(const std::string& from, const std::string& to) {
+std::error_code CopyPermissions(const std::string& from, const std::string& to) {
     struct stat info {};
-    if (::stat(from.c_str(), &info) == 0)
-        ::chmod(to.c_str(), info.st_mode & 07777);
+    if (::stat(from.c_str(), &info) != 0)
+        return {errno, std::generic_category()};
+    return SetMode(to, info.st_mode & 07777);
 }
 
 namespace {

@@ -329,13 +329,21 @@ std::string Replace(const std::string& replacement, const std::string& target) {
     return SystemText(GetLastError());
 }
 
-void GiveNewFilePermissions(const std::string& /*path*/) {
-    // A new file takes its folder's ACLs on Windows.
+SystemCalls& Calls() {
+    // No permission bits to set on Windows: ACLs come from the folder or stay with ReplaceFileW.
+    static SystemCalls calls{&ReadFromFile, [](const char* /*path*/, unsigned /*mode*/) { return 0; }};
+    return calls;
 }
 
-void CopyPermissions(const std::string& /*from*/, const std::string& /*to*/) {
+std::error_code GiveNewFilePermissions(const std::string& /*path*/) {
+    // A new file takes its folder's ACLs on Windows.
+    return {};
+}
+
+std::error_code CopyPermissions(const std::string& /*from*/, const std::string& /*to*/) {
     // ReplaceFileW keeps the target's attributes and ACLs itself; a read-only attribute copied
     // onto the temporary file would only keep it from being removed after a failure.
+    return {};
 }
 
 namespace {

@@ -106,16 +106,22 @@ void LineReader::Refill() {
         m_buffer.resize(m_buffer.size() * 2);
     const std::size_t room =
         static_cast<std::size_t>(std::min<std::uint64_t>(m_buffer.size() - m_end, m_remaining));
-    const std::size_t got = room > 0 ? std::fread(m_buffer.data() + m_end, 1, room, m_file.get()) : 0;
+    long result = 0;
+    while (room > 0 && (result = filesys::Calls().read(m_file.get(), m_buffer.data() + m_end, room)) < 0 &&
+           errno == EINTR)
+        std::clearerr(m_file.get()); // a signal interrupted the read: nothing is lost, read on
+    if (result < 0) {
+        m_error = std::strerror(errno);
+        m_eof = true;
+        return;
+    }
+    const auto got = static_cast<std::size_t>(result);
     m_checksum.Add(m_buffer.data() + m_end, got);
     m_end += got;
     m_bytesRead += got;
     m_remaining -= got;
-    if (got == 0) {
-        if (room > 0 && std::ferror(m_file.get()))
-            m_error = std::strerror(errno);
+    if (got == 0)
         m_eof = true;
-    }
 }
 
 bool LineReader::Next(std::string_view& line) {

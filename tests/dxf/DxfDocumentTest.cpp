@@ -7,6 +7,7 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "tests/dxf/DxfText.h"
+#include "tests/support/ScopedSystemCalls.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -332,23 +333,29 @@ TEST(DxfDocument, WholeFileStructureAndProgress) {
 
 namespace {
 
-// A disk that fills up after a given number of bytes.
-class FullDiskFile : public AtomicFile {
+// A write that stops short after a given number of bytes with the error: a disk that fills up
+// (ENOSPC, and every write after), or a signal (EINTR, once).
+class ShortWriteFile : public AtomicFile {
 public:
-    FullDiskFile(std::string target, std::size_t room) : AtomicFile(std::move(target)), m_room(room) {}
+    ShortWriteFile(std::string target, std::size_t room, int error)
+        : AtomicFile(std::move(target)), m_room(room), m_error(error) {}
 
 protected:
     std::size_t WriteBytes(std::FILE* file, const char* data, std::size_t size) override {
         const std::size_t n = std::min(size, m_room);
         m_room -= n;
         const std::size_t written = AtomicFile::WriteBytes(file, data, n);
-        if (n < size)
-            errno = ENOSPC;
+        if (n < size) {
+            errno = m_error;
+            if (m_error == EINTR)
+                m_room = static_cast<std::size_t>(-1);
+        }
         return written;
     }
 
 private:
     std::size_t m_room;
+    int m_error;
 };
 
 CDxfDocument& BigDocument() {
@@ -425,12 +432,37 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     EXPECT_EQ(missing.error, std::strerror(ENOENT));
 
     const std::string target = dir.Write("site.frt", "original content");
-    FullDiskFile full(target, 100000);
+    ShortWriteFile full(target, 100000, ENOSPC);
     const DxfWriteResult noSpace = BigDocument().write(full, settings);
     EXPECT_FALSE(noSpace.ok);
     EXPECT_EQ(noSpace.error, std::strerror(ENOSPC));
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
+
+    // A signal that cuts a write short loses nothing: the rest is written after it.
+    const std::string interruptedTarget = dir.Write("interrupted.dxf", "old");
+    ShortWriteFile interrupted(interruptedTarget, 100000, EINTR);
+    ASSERT_TRUE(BigDocument().write(interrupted, settings).ok);
+    EXPECT_EQ(ReadFile(interruptedTarget), DocumentText(BigDocument(), 0.0));
+    fs::remove(interruptedTarget);
+
+#ifndef _WIN32
+    // A drawing that cannot be given its permissions would stay readable by its owner alone.
+    filesys::SystemCalls refusing = filesys::Calls();
+    refusing.setMode = [](const char* /*path*/, unsigned /*mode*/) {
+        errno = EPERM;
+        return -1;
+    };
+    {
+        const ScopedSystemCalls swapped(refusing);
+        const DxfWriteResult unreadable = BigDocument().write(target, &settings);
+        EXPECT_FALSE(unreadable.ok);
+        EXPECT_EQ(unreadable.error,
+                  std::string("the drawing could not be given its permissions: ") + std::strerror(EPERM));
+    }
+    EXPECT_EQ(ReadFile(target), "original content");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
+#endif
 
     const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
     EXPECT_FALSE(directory.ok);

@@ -4,9 +4,14 @@
 #include "frt/CFrtArea.h"
 #include "frt/CFrtReader.h"
 #include "frt/LineReader.h"
+#include "tests/support/ScopedSystemCalls.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -166,6 +171,50 @@ TEST(LineReader, ReadsARangeAsIfItWereTheFile) {
     EXPECT_EQ(reader.LineNumber(), 3u);
     EXPECT_EQ(reader.NextLineStart(), 15u);
     EXPECT_TRUE(reader.Error().empty());
+}
+
+// A read that a signal interrupts goes on where it was; a read that fails is told, and the lines
+// before it are all there is.
+TEST(LineReader, InterruptedReadsGoOnAndFailedReadsAreTold) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    const std::string path = dir.Write("lines.txt", text);
+    static int calls = 0;
+    static int error = 0;
+    const auto readAll = [&path](std::vector<std::string>& lines) {
+        LineReader reader;
+        EXPECT_TRUE(reader.Open(path));
+        std::string_view line;
+        while (reader.Next(line))
+            lines.emplace_back(line);
+        return reader.Error();
+    };
+    // Reads in small pieces, and the third to fifth read fail with the error.
+    filesys::SystemCalls faulty = filesys::Calls();
+    faulty.read = [](std::FILE* file, void* buffer, std::size_t size) -> long {
+        if (++calls >= 3 && calls <= 5) {
+            errno = error;
+            return -1;
+        }
+        return filesys::ReadFromFile(file, buffer, std::min<std::size_t>(size, 4096));
+    };
+    const ScopedSystemCalls swapped(faulty);
+    for (const int injected : {EINTR, EIO}) {
+        calls = 0;
+        error = injected;
+        std::vector<std::string> lines;
+        const std::string problem = readAll(lines);
+        if (injected == EINTR) {
+            EXPECT_EQ(problem, "");
+            EXPECT_EQ(lines.size(), 20000u);
+            EXPECT_EQ(lines.back(), "line 19999");
+        } else {
+            EXPECT_EQ(problem, std::strerror(EIO));
+            EXPECT_LT(lines.size(), 20000u) << "the lines after the failure are not made up";
+        }
+    }
 }
 
 } // namespace
