@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/AtomicFile.h"
+
 #include <string>
 #include <vector>
 
@@ -11,8 +13,8 @@ struct BatchJob {
     std::string source; // the file read: the input, or the copy of standard input
 };
 
-// The name of standard input and output on the command line.
-constexpr const char* kStandardStream = "-";
+// The name of standard input and output on the command line: the writer's own.
+constexpr const char* kStandardStream = AtomicFile::kStandardOutput;
 
 namespace outputplan {
 
