@@ -48,7 +48,6 @@ public:
     // From now on entities are only measured (layers, extents, count), not kept: the first pass
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();
-    [[nodiscard]] bool measuresOnly() const { return m_keeping == Keeping::MeasureOnly; }
     // From now on each entity is written to the stream the moment it is added, with one progress
     // step unless told otherwise, and not kept: the second pass, after the prologue that the
     // first pass made possible.
