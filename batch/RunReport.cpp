@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 namespace runreport {
 
@@ -103,47 +105,42 @@ void AppendWarning(std::string& out, std::uint64_t line, std::string_view key, s
 
 namespace {
 
-const char* Boolean(bool value) {
-    return value ? "true" : "false";
+// Members that are true or false, each as ", \"name\": value".
+void AppendSwitches(std::string& out, std::initializer_list<std::pair<const char*, bool>> switches) {
+    for (const auto& [name, on] : switches) {
+        out += ", \"";
+        out += name;
+        out += on ? "\": true" : "\": false";
+    }
 }
 
 } // namespace
 
 std::string Options(const ExportSettings& s, const BatchRequest& request) {
-    std::string out = "{\"points\": ";
-    out += Boolean(s.m_bExportPoints != 0);
-    out += ", \"lines\": ";
-    out += Boolean(s.m_bExportLines != 0);
-    out += ", \"areas\": ";
-    out += Boolean(s.m_bExportAreas != 0);
-    out += ", \"symbols\": ";
-    out += Boolean(s.m_bExportSymbols != 0);
-    out += ", \"point_attributes\": ";
-    out += Boolean(s.m_bPointAttributes != 0);
-    out += ",\n   \"3d\": ";
-    out += Boolean(s.m_nDimension != 0);
-    out += ", \"polylines\": ";
-    out += Boolean(s.m_nLineExport != 0);
-    out += ", \"layer_per_code\": ";
-    out += Boolean(s.m_bLayerPerCode != 0);
-    out += ", \"symbol_size_mm\": ";
+    std::string out = "{\"symbol_size_mm\": ";
     AppendNumber(out, s.m_fSymbolSize);
+    AppendSwitches(out, {{"points", s.m_bExportPoints != 0},
+                         {"lines", s.m_bExportLines != 0},
+                         {"areas", s.m_bExportAreas != 0},
+                         {"symbols", s.m_bExportSymbols != 0},
+                         {"point_attributes", s.m_bPointAttributes != 0},
+                         {"3d", s.m_nDimension != 0},
+                         {"polylines", s.m_nLineExport != 0},
+                         {"layer_per_code", s.m_bLayerPerCode != 0}});
     out += ",\n   \"labels\": [";
     bool first = true;
     for (const char* kind : {"point-id", "east-north", "height", "code"}) {
-        const int ExportSettings::*on =
-            settingschema::LabelSetting(kind, settingschema::Kind::Switch)->number;
-        if (s.*on == 0)
+        using settingschema::Kind;
+        using settingschema::LabelSetting;
+        if (s.*LabelSetting(kind, Kind::Switch)->number == 0)
             continue;
         out += first ? "{\"kind\": " : ", {\"kind\": ";
         first = false;
         AppendString(out, kind);
         out += ", \"layer\": ";
-        AppendString(out, s.*settingschema::LabelSetting(kind, settingschema::Kind::LayerName)->text);
+        AppendString(out, s.*LabelSetting(kind, Kind::LayerName)->text);
         // The list's index; the drawing's colour number is one more, and no selection is 0.
-        out += ", \"colour\": " +
-               std::to_string(s.*settingschema::LabelSetting(kind, settingschema::Kind::Colour)->number + 1) +
-               "}";
+        out += ", \"colour\": " + std::to_string(s.*LabelSetting(kind, Kind::Colour)->number + 1) + "}";
     }
     out += "],\n   \"decimals_en\": " + std::to_string(s.m_nDecimalsEN) +
            ", \"decimals_h\": " + std::to_string(s.m_nDecimalsH) + ", \"codepage\": ";
@@ -151,14 +148,10 @@ std::string Options(const ExportSettings& s, const BatchRequest& request) {
         AppendString(out, request.codePage->name);
     else
         out += "null";
-    out += ",\n   \"from_settings\": ";
-    out += Boolean(request.fromSettings);
-    out += ", \"strict\": ";
-    out += Boolean(request.strict);
-    out += ", \"no_clobber\": ";
-    out += Boolean(request.noClobber);
-    out += ", \"dry_run\": ";
-    out += Boolean(request.dryRun);
+    AppendSwitches(out, {{"from_settings", request.fromSettings},
+                         {"strict", request.strict},
+                         {"no_clobber", request.noClobber},
+                         {"dry_run", request.dryRun}});
     out += ", \"jobs\": " + std::to_string(request.jobs) + "}";
     return out;
 }
