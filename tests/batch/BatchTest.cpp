@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
-#include <regex>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -135,17 +135,38 @@ TEST(Batch, OptionsInTheirGetoptForms) {
 // and the completion offers any file after an option that names one.
 TEST(Batch, HelpManualAndCompletionOfferEveryOption) {
     const std::string help = batchcli::kBatchUsage;
-    std::string manual = ReadFile(FRT2DXF_SOURCE_DIR "/packaging/linux/frt2dxf-batch.1");
-    manual = std::regex_replace(std::regex_replace(manual, std::regex(R"(\\-)"), "-"),
-                                std::regex(R"(\\f[BRI])"), " ");
+    // The manual's "\-" is a dash and its font changes ("\fB") end a word.
+    const std::string raw = ReadFile(FRT2DXF_SOURCE_DIR "/packaging/linux/frt2dxf-batch.1");
+    std::string manual;
+    for (const char c : raw) {
+        if (!manual.empty() && manual.back() == '\\' && c == '-')
+            manual.back() = '-';
+        else if (!manual.empty() && manual.back() == 'f' && manual.size() >= 2 &&
+                 manual[manual.size() - 2] == '\\')
+            manual.replace(manual.size() - 2, 2, "  ");
+        else
+            manual += c;
+    }
     const std::string completionFile = FRT2DXF_SOURCE_DIR "/packaging/linux/frt2dxf-batch.bash";
     const std::string completion = ReadFile(completionFile);
-    const std::regex word(R"((^|[^\w-])(--?[\w][\w-]*))");
-    const auto offered = [&word](const std::string& text) {
+    // Every word that begins with "-" or "--" and a letter or digit, after a blank or the like.
+    const auto offered = [](const std::string& text) {
+        const auto wordByte = [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+        };
         std::set<std::string> names;
-        for (auto it = std::sregex_iterator(text.begin(), text.end(), word); it != std::sregex_iterator();
-             ++it)
-            names.insert((*it)[2]);
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            if (text[at] != '-' || (at > 0 && wordByte(text[at - 1])))
+                continue;
+            std::size_t end = at;
+            while (end < text.size() && wordByte(text[end]))
+                ++end;
+            const std::string name = text.substr(at, end - at);
+            const std::size_t dashes = name.rfind("--", 0) == 0 ? 2 : 1;
+            if (name.size() > dashes && std::isalnum(static_cast<unsigned char>(name[dashes])))
+                names.insert(name);
+            at = end;
+        }
         return names;
     };
     std::set<std::string> options;
