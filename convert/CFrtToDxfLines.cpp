@@ -43,10 +43,10 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         return;
     }
     FillPolyline(line, closed);
-    m_document->addCopyOf(m_polyline, [this, &line](CDxfPolyline& polyline) {
-        // The vertices take the layer only: colour, line type and thickness are the polyline's.
+    m_document->addCopyOf(m_polyline, [](CDxfPolyline& polyline) {
+        // The vertices take the polyline's layer only: colour, line type and thickness are its own.
         DxfAttributes attributes;
-        attributes.setLayer(ElementLayer(line));
+        attributes.setLayer(polyline.attributes()->layer());
         for (std::size_t i = 0; i < polyline.vertices().size(); ++i)
             polyline.vertex(i).setAttributes(attributes);
     });
