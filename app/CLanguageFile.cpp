@@ -48,9 +48,10 @@ std::string CLanguageFile::Directory(const std::string& programDirectory) {
 bool CLanguageFile::Load(const std::string& path) {
     // A pipe, device or huge file in its place is no language file: the dialog keeps its own texts.
     constexpr std::size_t kMostBytes = 1 << 20;
-    std::string content;
-    if (!filesys::ReadSmallFile(path, kMostBytes, content).empty())
+    ErrorOr<std::string> read = filesys::ReadSmallFile(path, kMostBytes);
+    if (!read)
         return true;
+    std::string content = std::move(*read);
     if (utf8::StartsWithByteOrderMark(content)) {
         content.erase(0, 3);
     } else {

@@ -47,7 +47,8 @@ std::string SymbolSizeText(float value) {
 void PushValues(const ExportSettings& settings, IDialogControls& controls) {
     using settingschema::Kind;
     for (const settingschema::Setting& setting : settingschema::kSettings) {
-        const int value = setting.number != nullptr ? settings.*setting.number : 0;
+        const int value =
+            std::holds_alternative<int ExportSettings::*>(setting.member) ? setting.Field<int>(settings) : 0;
         switch (setting.kind) {
         case Kind::Switch:
             controls.SetChecked(setting.control, value != 0);
@@ -57,13 +58,13 @@ void PushValues(const ExportSettings& settings, IDialogControls& controls) {
             controls.SetChecked(setting.secondControl, value != 0);
             break;
         case Kind::LayerName:
-            controls.SetText(setting.control, setting.kind, settings.*setting.text);
+            controls.SetText(setting.control, setting.kind, setting.Field<std::string>(settings));
             break;
         case Kind::Decimals:
             controls.SetText(setting.control, setting.kind, std::to_string(value));
             break;
         case Kind::SymbolSize:
-            controls.SetText(setting.control, setting.kind, SymbolSizeText(settings.*setting.size));
+            controls.SetText(setting.control, setting.kind, SymbolSizeText(setting.Field<float>(settings)));
             break;
         case Kind::Colour:
             controls.SetSelection(setting.control, value);
@@ -78,26 +79,28 @@ bool TakeValues(ExportSettings& settings, IDialogControls& controls) {
         std::optional<std::string> message;
         switch (setting.kind) {
         case Kind::Switch:
-            settings.*setting.number = controls.Checked(setting.control) ? 1 : 0;
+            setting.Field<int>(settings) = controls.Checked(setting.control) ? 1 : 0;
             break;
         case Kind::Choice: // neither button checked: the value stays
             if (controls.Checked(setting.secondControl))
-                settings.*setting.number = 1;
+                setting.Field<int>(settings) = 1;
             else if (controls.Checked(setting.control))
-                settings.*setting.number = 0;
+                setting.Field<int>(settings) = 0;
             break;
         case Kind::LayerName:
-            settings.*setting.text = controls.Text(setting.control, setting.kind);
-            message = CheckLayerName(settings.*setting.text);
+            setting.Field<std::string>(settings) = controls.Text(setting.control, setting.kind);
+            message = CheckLayerName(setting.Field<std::string>(settings));
             break;
         case Kind::Decimals:
-            message = TakeDecimals(controls.Text(setting.control, setting.kind), settings.*setting.number);
+            message =
+                TakeDecimals(controls.Text(setting.control, setting.kind), setting.Field<int>(settings));
             break;
         case Kind::SymbolSize:
-            message = TakeSymbolSize(controls.Text(setting.control, setting.kind), settings.*setting.size);
+            message =
+                TakeSymbolSize(controls.Text(setting.control, setting.kind), setting.Field<float>(settings));
             break;
         case Kind::Colour:
-            settings.*setting.number = controls.Selection(setting.control);
+            setting.Field<int>(settings) = controls.Selection(setting.control);
             break;
         }
         if (message) {

@@ -32,7 +32,7 @@ std::string ExportFiles::Refresh() {
         return {};
     const filesys::FileState input = filesys::StateOf(m_inputPath);
     if (!input.exists)
-        return m_inputPath + ": " + input.error;
+        return m_inputPath + ": " + input.error.message();
     if (m_copyUsable && input.SameAs(m_inputState) && filesys::StateOf(m_tempPath, false).SameAs(m_tempState))
         return {};
     // The drawing must show the content that is there now, so the copy is taken again, as a new
@@ -66,7 +66,7 @@ std::string ExportFiles::Restore(const std::string& keptDrawing) {
     // A stop meanwhile waits: the input is put back whole first.
     const pendingfiles::DeferStop deferred;
     const filesys::CopyResult restored = filesys::CopyOver(m_tempPath, m_inputPath);
-    if (restored.ok) {
+    if (!restored.error) {
         if (!keptDrawing.empty())
             filesys::Remove(keptDrawing);
         pendingfiles::MarkDamaged(false);
@@ -77,7 +77,7 @@ std::string ExportFiles::Restore(const std::string& keptDrawing) {
     m_damaged = true;
     if (m_fresh)
         m_fresh->Keep();
-    std::string text = " " + m_inputPath + " could not be put back as it was (" + restored.error +
+    std::string text = " " + m_inputPath + " could not be put back as it was (" + restored.error.message() +
                        "); its original content is kept in " + m_tempPath;
     if (!keptDrawing.empty())
         text += ", and the complete drawing in " + keptDrawing;

@@ -156,7 +156,7 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& /*value*/) {
          for (const Setting& setting : settingschema::kSettings)
              if (setting.kind == Kind::Switch && setting.labelKind != nullptr)
-                 p.s.*setting.number = 0;
+                 setting.Field<int>(p.s) = 0;
          return true;
      }},
     {"--dry-run", 0, false, SetFlag<&BatchRequest::dryRun>},
@@ -178,7 +178,7 @@ const Option kOptions[] = {
          const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
          if (label == nullptr)
              return p.Refuse("unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
-         p.s.*label->number = 1;
+         label->Field<int>(p.s) = 1;
          return true;
      }},
     {"--label-layer", 0, true,
@@ -189,7 +189,7 @@ const Option kOptions[] = {
              return false;
          if (name.size() > settingschema::kMaxLayerName)
              return p.Refuse(settingschema::LayerNameTooLong());
-         p.s.*layer->text = name;
+         layer->Field<std::string>(p.s) = name;
          return true;
      }},
     {"--label-colour", 0, true,
@@ -201,7 +201,7 @@ const Option kOptions[] = {
              return false;
          if (!numtext::ParseWhole(text, &number) || number < 0 || number > ExportSettings::kColourCount)
              return p.Refuse("the colour number must be from 0 to 7, not '" + text + "'");
-         p.s.*colour->number = number - 1; // the list index; 0 is no selection
+         colour->Field<int>(p.s) = number - 1; // the list index; 0 is no selection
          return true;
      }},
     {"--decimals-en", 0, true,

@@ -132,15 +132,15 @@ std::string Options(const ExportSettings& s, const BatchRequest& request) {
     for (const char* kind : {"point-id", "east-north", "height", "code"}) {
         using settingschema::Kind;
         using settingschema::LabelSetting;
-        if (s.*LabelSetting(kind, Kind::Switch)->number == 0)
+        if (LabelSetting(kind, Kind::Switch)->Field<int>(s) == 0)
             continue;
         out += first ? "{\"kind\": " : ", {\"kind\": ";
         first = false;
         AppendString(out, kind);
         out += ", \"layer\": ";
-        AppendString(out, s.*LabelSetting(kind, Kind::LayerName)->text);
+        AppendString(out, LabelSetting(kind, Kind::LayerName)->Field<std::string>(s));
         // The list's index; the drawing's colour number is one more, and no selection is 0.
-        out += ", \"colour\": " + std::to_string(s.*LabelSetting(kind, Kind::Colour)->number + 1) + "}";
+        out += ", \"colour\": " + std::to_string(LabelSetting(kind, Kind::Colour)->Field<int>(s) + 1) + "}";
     }
     out += "],\n   \"decimals_en\": " + std::to_string(s.m_nDecimalsEN) +
            ", \"decimals_h\": " + std::to_string(s.m_nDecimalsH) + ", \"codepage\": ";

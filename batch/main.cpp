@@ -86,30 +86,34 @@ std::string DefaultOutput(const std::string& input) {
 
 // Copies standard input into a new private file; the reason when that fails, or empty.
 std::string SpoolStandardInput(TempFile& copy) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(filesys::OpenStandardInput(), &std::fclose);
+    ErrorOr<filesys::FilePtr> in = filesys::OpenStandardInput();
     if (!in)
-        return std::generic_category().message(errno);
-    std::string error;
-    const bool made = copy.Create(filesys::TemporaryDirectory(), "frt-stdin-", [&](const std::string& path) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(filesys::CreateNew(path), &std::fclose);
-        if (!out)
-            return false;
-        char buffer[1 << 16];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
-            if (std::fwrite(buffer, 1, got, out.get()) != got) {
-                error = std::generic_category().message(errno != 0 ? errno : EIO);
-                return true; // made; removed below
+        return in.error().message();
+    std::error_code error;
+    const std::error_code made =
+        copy.Create(filesys::TemporaryDirectory(), "frt-stdin-", [&](const std::string& path) {
+            ErrorOr<filesys::FilePtr> out = filesys::CreateNew(path);
+            if (!out)
+                return out.error();
+            const auto failed = [] {
+                return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+            };
+            char buffer[1 << 16];
+            for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in->get())) > 0;) {
+                if (std::fwrite(buffer, 1, got, out->get()) != got) {
+                    error = failed();
+                    return std::error_code(); // made; removed below
+                }
             }
-        }
-        if (std::ferror(in.get()) != 0 || std::fflush(out.get()) != 0)
-            error = std::generic_category().message(errno != 0 ? errno : EIO);
-        return true;
-    });
-    if (!made)
-        return std::generic_category().message(errno);
-    if (!error.empty())
+            if (std::ferror(in->get()) != 0 || std::fflush(out->get()) != 0)
+                error = failed();
+            return std::error_code();
+        });
+    if (made)
+        return made.message();
+    if (error)
         copy.Discard();
-    return error;
+    return error ? error.message() : std::string();
 }
 
 // Why the input cannot be converted, or empty when it can be read as a file.
@@ -122,10 +126,8 @@ std::string InputProblem(const std::string& input) {
         return std::make_error_code(std::errc::is_a_directory).message();
     if (!fs::is_regular_file(status))
         return "not a regular file";
-    std::FILE* probe = filesys::OpenFile(input, "rb");
-    if (probe == nullptr)
-        return std::generic_category().message(errno);
-    std::fclose(probe);
+    if (const ErrorOr<filesys::FilePtr> probe = filesys::OpenFile(input, "rb"); !probe)
+        return probe.error().message();
     return {};
 }
 

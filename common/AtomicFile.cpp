@@ -4,7 +4,6 @@
 #include "common/PendingFiles.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -13,8 +12,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SystemError(int error) {
-    return std::strerror(error);
+std::error_code SystemError(int error) {
+    return {error, std::generic_category()};
+}
+
+// What the C library's call that just failed says, or a plain input/output error where it set none.
+std::error_code LibraryError() {
+    return SystemError(errno != 0 ? errno : EIO);
 }
 
 // A drawing left readable by its owner alone would keep colleagues out without a word.
@@ -45,32 +49,32 @@ void AtomicFile::Discard() {
     m_temporary.Discard();
 }
 
-bool AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
+std::error_code AtomicFile::CreateTemporary(const std::string& directory, const std::string& stem) {
     // The writers hand over large pieces from their own buffers: a second buffer would only
     // copy them once more (on Windows through the C runtime's slower copy).
-    const auto unbuffered = [this] {
-        if (m_file)
-            std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
-        return m_file != nullptr;
+    const auto take = [this](ErrorOr<filesys::FilePtr> made) {
+        if (!made)
+            return made.error();
+        m_file = std::move(*made);
+        std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
+        return std::error_code();
     };
     // Unnamed until the commit, so that even a kill leaves nothing behind.
-    m_file.reset(filesys::CreateUnnamed(directory));
-    if (unbuffered()) {
+    const std::error_code unnamed = take(filesys::CreateUnnamed(directory));
+    if (!unnamed) {
         m_directory = directory;
         m_stem = stem;
-        return true;
+        return {};
     }
-    if (errno != ENOTSUP)
-        return false;
-    return m_temporary.Create(directory, stem, [this, &unbuffered](const std::string& path) {
-        m_file.reset(filesys::CreateNew(path));
-        return unbuffered();
-    });
+    if (unnamed != std::errc::not_supported)
+        return unnamed;
+    return m_temporary.Create(directory, stem,
+                              [&take](const std::string& path) { return take(filesys::CreateNew(path)); });
 }
 
-bool AtomicFile::NameTemporary() {
+std::error_code AtomicFile::NameTemporary() {
     if (m_directory.empty())
-        return true; // named from the start
+        return {}; // named from the start
     std::FILE* file = m_file.get();
     return m_temporary.Create(m_directory, m_stem,
                               [file](const std::string& path) { return filesys::NameUnnamed(file, path); });
@@ -80,29 +84,18 @@ bool AtomicFile::Open() {
     // Standard output, also as its file (`-o /dev/stdout >> log`), is fed at its position and in
     // its mode; replacing its file would lose what it held or write into a deleted file.
     if (m_requested == kStandardOutput ||
-        filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Output)) {
-        m_straight = true;
-        m_file.reset(filesys::OpenStandardOutput());
-        return m_file ? true : Fail(SystemError(errno));
-    }
-    if (filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Error)) {
-        m_straight = true;
-        m_file.reset(filesys::OpenStandardError());
-        return m_file ? true : Fail(SystemError(errno));
-    }
+        filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Output))
+        return OpenStraight(filesys::OpenStandardOutput());
+    if (filesys::IsStandardStreamFile(m_requested, filesys::StandardStream::Error))
+        return OpenStraight(filesys::OpenStandardError());
     std::error_code ec;
     const fs::file_status status = fs::status(filesys::PathOf(m_target), ec);
     if (m_existing == Existing::Keep && fs::exists(status))
         return Fail(SystemError(EEXIST));
     // A device or pipe, also behind a link (/dev/stdout), is written in place: it cannot be
     // replaced, only fed.
-    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
-        m_straight = true;
-        m_file.reset(filesys::OpenFile(m_target, "wb"));
-        if (!m_file)
-            return Fail(SystemError(errno));
-        return true;
-    }
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
+        return OpenStraight(filesys::OpenFile(m_target, "wb"));
     // Write through links to the file they name, also one that does not exist yet, as writing
     // in place would; the path is looked at again just before the commit.
     m_target = filesys::ResolveLinks(m_requested);
@@ -117,25 +110,34 @@ bool AtomicFile::Open() {
         if (!fs::is_regular_file(target, ec))
             return Fail(SystemError(EISDIR));
         // A file we may not write stays as it is, as it would with a write in place.
-        std::unique_ptr<std::FILE, FileCloser> probe(filesys::OpenFile(m_target, "r+b"));
-        if (!probe)
-            return Fail(SystemError(errno));
+        if (const ErrorOr<filesys::FilePtr> probe = filesys::OpenFile(m_target, "r+b"); !probe)
+            return Fail(probe.error());
     }
     const std::string directory =
         target.has_parent_path() ? filesys::TextOf(target.parent_path()) : std::string(".");
     const std::string stem = "." + filesys::TextOf(target.filename()) + ".";
-    if (CreateTemporary(directory, stem)) {
+    const std::error_code error = CreateTemporary(directory, stem);
+    if (!error) {
         m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_file.get());
         return true;
     }
-    const int error = errno;
     // A writable file in a folder that takes no new files: the content goes over it in place.
-    if (exists && (error == EACCES || error == EPERM || error == EROFS) &&
-        CreateTemporary(filesys::TemporaryDirectory(), stem.substr(1))) {
+    if (exists &&
+        (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+         error == std::errc::read_only_file_system) &&
+        !CreateTemporary(filesys::TemporaryDirectory(), stem.substr(1))) {
         m_copyOver = true;
         return true;
     }
-    return Fail(SystemError(error));
+    return Fail(error);
+}
+
+bool AtomicFile::OpenStraight(ErrorOr<filesys::FilePtr> file) {
+    if (!file)
+        return Fail(file.error());
+    m_straight = true;
+    m_file = std::move(*file);
+    return true;
 }
 
 std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_t size) {
@@ -144,7 +146,7 @@ std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_
 
 bool AtomicFile::Write(const char* data, std::size_t size) {
     if (m_failed || !m_file)
-        return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
+        return m_error.empty() ? Fail(SystemError(EBADF)) : Fail(m_error);
     std::size_t written = 0;
     while (written < size) {
         errno = 0;
@@ -155,7 +157,7 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
             break;
         // A signal that interrupted a write into a pipe or terminal ends nothing: the rest follows.
         if (errno != EINTR)
-            return Fail(SystemError(errno != 0 ? errno : EIO));
+            return Fail(LibraryError());
         std::clearerr(m_file.get());
     }
     return true;
@@ -163,15 +165,18 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
 
 bool AtomicFile::Commit() {
     if (m_failed || !m_file)
-        return Fail(m_error.empty() ? SystemError(EBADF) : m_error);
+        return m_error.empty() ? Fail(SystemError(EBADF)) : Fail(m_error);
     errno = 0;
     if (std::fflush(m_file.get()) != 0)
-        return Fail(SystemError(errno != 0 ? errno : EIO));
-    if (!m_straight && !NameTemporary())
-        return Fail(SystemError(errno != 0 ? errno : EIO));
+        return Fail(LibraryError());
+    if (!m_straight) {
+        if (const std::error_code error = NameTemporary())
+            return Fail(error);
+    }
+    errno = 0;
     std::FILE* file = m_file.release();
     if (std::fclose(file) != 0)
-        return Fail(SystemError(errno != 0 ? errno : EIO));
+        return Fail(LibraryError());
     if (m_straight)
         return true; // written in place
     // A link changed meanwhile would make the drawing land on another file than the one planned.
@@ -189,7 +194,7 @@ bool AtomicFile::Commit() {
         // Placed only where nothing is, in one step: a file made there meanwhile stays.
         if (const std::error_code error = filesys::GiveNewFilePermissions(temporary))
             return Fail(PermissionsFailed(error));
-        if (const std::string error = filesys::PlaceNew(temporary, m_target); !error.empty())
+        if (const std::error_code error = filesys::PlaceNew(temporary, m_target))
             return Fail(error);
         m_temporary.Keep(); // it is the target now
         return true;
@@ -199,7 +204,7 @@ bool AtomicFile::Commit() {
                                             : filesys::GiveNewFilePermissions(temporary);
     if (permissions)
         return Fail(PermissionsFailed(permissions));
-    if (const std::string error = filesys::Replace(temporary, m_target); !error.empty())
+    if (const std::error_code error = filesys::Replace(temporary, m_target))
         return Fail(error);
     m_temporary.Keep(); // it is the target now
     return true;
@@ -209,11 +214,13 @@ bool AtomicFile::CopyIntoTarget() {
     // Once the target is held, a stop waits, so that the target is never left half written by it;
     // a stop while waiting for another writer ends the run at once.
     std::optional<pendingfiles::DeferStop> deferred;
+    std::string refused;
     const filesys::CopyResult copied = filesys::CopyOver(m_temporary.Path(), m_target, [&] {
         deferred.emplace();
-        return m_check ? m_check() : std::string();
+        refused = m_check ? m_check() : std::string();
+        return refused.empty();
     });
-    if (copied.ok) {
+    if (!copied.error) {
         Discard();
         return true;
     }
@@ -224,5 +231,5 @@ bool AtomicFile::CopyIntoTarget() {
         m_damaged = true;
         pendingfiles::MarkDamaged(true);
     }
-    return Fail(copied.error);
+    return copied.error == filesys::FileError::Refused ? Fail(refused) : Fail(copied.error);
 }

@@ -5,8 +5,9 @@
 #include "common/TextStream.h"
 
 #include <cstdio>
-#include <memory>
+#include <functional>
 #include <string>
+#include <system_error>
 
 // Writes a file so that its target is either left exactly as it was or gets the whole new
 // content: the bytes go to a new temporary file first (on Linux one without a name until the
@@ -38,7 +39,8 @@ public:
     [[nodiscard]] bool Open();
     // A last check, right before the target gets the content (for a copy in place: once the
     // target is held); a text fails the commit with it and leaves the target as it is.
-    void CheckBeforeCommit(filesys::BeforeCopy check) { m_check = std::move(check); }
+    using Check = std::function<std::string()>;
+    void CheckBeforeCommit(Check check) { m_check = std::move(check); }
     bool Write(const char* data, std::size_t size) override;
     // Flushes, closes and renames over the target. False with Error() on any failure.
     [[nodiscard]] bool Commit();
@@ -58,21 +60,20 @@ protected:
     virtual std::size_t WriteBytes(std::FILE* file, const char* data, std::size_t size);
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     bool Fail(const std::string& reason);
+    bool Fail(std::error_code error) { return Fail(error.message()); }
     void Discard();
-    bool CreateTemporary(const std::string& directory, const std::string& stem);
+    std::error_code CreateTemporary(const std::string& directory, const std::string& stem);
     // Gives an unnamed temporary file its name in its folder, for the rename or the copy.
-    bool NameTemporary();
+    std::error_code NameTemporary();
+    // Writes straight into a stream or device that was opened.
+    bool OpenStraight(ErrorOr<filesys::FilePtr> file);
     bool CopyIntoTarget();
 
     std::string m_requested; // the path as given
     std::string m_target;    // the file it leads to
     TempFile m_temporary;
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    filesys::FilePtr m_file;
     std::string m_error;
     std::string m_kept;
     bool m_failed = false;
@@ -82,6 +83,6 @@ private:
     bool m_wroteStraight = false;
     std::string m_directory; // of an unnamed temporary file, and the stem of its name to be
     std::string m_stem;
-    filesys::BeforeCopy m_check;
+    Check m_check;
     Existing m_existing;
 };

@@ -7,6 +7,31 @@
 
 namespace filesys {
 
+namespace {
+
+class FileErrorCategory : public std::error_category {
+public:
+    [[nodiscard]] const char* name() const noexcept override { return "file"; }
+    [[nodiscard]] std::string message(int error) const override {
+        switch (static_cast<FileError>(error)) {
+        case FileError::NotRegular:
+            return "not a regular file";
+        case FileError::TooLarge:
+            return "too large to be a settings file";
+        case FileError::Refused:
+            return "refused before the copy";
+        }
+        return "unknown file error";
+    }
+};
+
+} // namespace
+
+std::error_code make_error_code(FileError error) {
+    static const FileErrorCategory category;
+    return {static_cast<int>(error), category};
+}
+
 long ReadFromFile(std::FILE* file, void* buffer, std::size_t size) {
     const std::size_t got = std::fread(buffer, 1, size, file);
     if (got == 0 && std::ferror(file) != 0)
@@ -45,9 +70,8 @@ bool IsStandardStreamFile(const std::string& path, StandardStream stream) {
 }
 
 bool SameContent(const std::string& a, const std::string& b) {
-    using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-    const File first(OpenFile(a, "rb"), &std::fclose);
-    const File second(OpenFile(b, "rb"), &std::fclose);
+    ErrorOr<FilePtr> first = OpenFile(a, "rb");
+    ErrorOr<FilePtr> second = OpenFile(b, "rb");
     if (!first || !second)
         return false;
     static constexpr std::size_t kBlock = 1 << 16;
@@ -55,12 +79,12 @@ bool SameContent(const std::string& a, const std::string& b) {
     char* x = blocks->data();
     char* y = x + kBlock;
     for (;;) {
-        const std::size_t got = std::fread(x, 1, kBlock, first.get());
-        if (std::fread(y, 1, kBlock, second.get()) != got || std::memcmp(x, y, got) != 0)
+        const std::size_t got = std::fread(x, 1, kBlock, first->get());
+        if (std::fread(y, 1, kBlock, second->get()) != got || std::memcmp(x, y, got) != 0)
             return false;
         if (got < kBlock)
-            return std::ferror(first.get()) == 0 && std::ferror(second.get()) == 0 &&
-                   std::fgetc(second.get()) == EOF;
+            return std::ferror(first->get()) == 0 && std::ferror(second->get()) == 0 &&
+                   std::fgetc(second->get()) == EOF;
     }
 }
 

@@ -4,14 +4,37 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "common/ErrorOr.h"
 
 // The few file operations whose system calls differ between platforms. Paths are UTF-8 texts on
 // every platform; on Windows they reach the system through its wide-character calls, so a folder
 // name outside the ANSI code page works.
 namespace filesys {
+
+// Every failure below is a std::error_code: the C library's (generic) or, on Windows, the system's
+// own codes, whose texts are the system's; and these, for what no system call says.
+enum class FileError {
+    NotRegular = 1, // a pipe or device where a file with content was expected
+    TooLarge,       // more than a small file may hold
+    Refused,        // a copy stopped by its caller's last check
+};
+std::error_code make_error_code(FileError error);
+
+} // namespace filesys
+
+template <> struct std::is_error_code_enum<filesys::FileError> : std::true_type {};
+
+namespace filesys {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The program's arguments after its name, as UTF-8 texts: on Windows from the wide command line
 // (and the console then shows UTF-8 too), elsewhere as they come.
@@ -31,34 +54,34 @@ std::string TextOf(const std::filesystem::path& path);
 void OpenClosedStandardStreams();
 
 // The process's standard input and output as binary streams of their own (duplicated
-// descriptors): closing them leaves the process's own open. Null with errno set on failure.
-std::FILE* OpenStandardInput();
-std::FILE* OpenStandardOutput();
+// descriptors): closing them leaves the process's own open.
+ErrorOr<FilePtr> OpenStandardInput();
+ErrorOr<FilePtr> OpenStandardOutput();
 // The same for standard error, where a drawing is sent that names standard error's file.
-std::FILE* OpenStandardError();
+ErrorOr<FilePtr> OpenStandardError();
 
 // std::fopen for a UTF-8 path.
-std::FILE* OpenFile(const std::string& path, const char* mode);
-// Moves the file's position to `offset` from its start, beyond 2 GiB too; false with errno set.
-bool SeekTo(std::FILE* file, std::uint64_t offset);
+ErrorOr<FilePtr> OpenFile(const std::string& path, const char* mode);
+// Moves the file's position to `offset` from its start, beyond 2 GiB too.
+[[nodiscard]] std::error_code SeekTo(std::FILE* file, std::uint64_t offset);
 // A new file opened for binary writing, readable by the user alone: created now or not at all,
-// never through a link. Null with errno set when that fails.
-std::FILE* CreateNew(const std::string& path);
+// never through a link.
+ErrorOr<FilePtr> CreateNew(const std::string& path);
 // A new file in `directory` that has no name yet, for binary writing, readable by the user alone
-// (Linux's O_TMPFILE): a process killed before the file is named leaves nothing behind. Null with
-// errno set when it cannot be made; ENOTSUP where the system or file system has no such files.
-std::FILE* CreateUnnamed(const std::string& directory);
-// Gives a file made by CreateUnnamed the name `path`, only where nothing is; false with errno set.
-bool NameUnnamed(std::FILE* file, const std::string& path);
+// (Linux's O_TMPFILE): a process killed before the file is named leaves nothing behind.
+// std::errc::not_supported where the system or file system has no such files.
+ErrorOr<FilePtr> CreateUnnamed(const std::string& directory);
+// Gives a file made by CreateUnnamed the name `path`, only where nothing is.
+[[nodiscard]] std::error_code NameUnnamed(std::FILE* file, const std::string& path);
 // Gives a file made by CreateNew the permissions any new file of the user gets (the umask's).
 // An error when the file is left without them (a file system that sets modes itself, as FAT
 // does, is no error when it gives at least those).
 [[nodiscard]] std::error_code GiveNewFilePermissions(const std::string& path);
-// Puts `replacement` in the place of `target` by a rename. The system's text on failure.
 // Moves the new file to the path only when nothing is there, in one step, so that a file made
-// there meanwhile is never replaced. The system's text when that fails ("File exists"), or empty.
-[[nodiscard]] std::string PlaceNew(const std::string& file, const std::string& path);
-[[nodiscard]] std::string Replace(const std::string& replacement, const std::string& target);
+// there meanwhile is never replaced (std::errc::file_exists).
+[[nodiscard]] std::error_code PlaceNew(const std::string& file, const std::string& path);
+// Puts `replacement` in the place of `target` by a rename.
+[[nodiscard]] std::error_code Replace(const std::string& replacement, const std::string& target);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
 bool IsTerminal(std::FILE* stream);
 // Gives `to` the permissions of `from`, where a rename would not keep them; an error as above.
@@ -80,9 +103,6 @@ bool Remove(const std::string& path);
 // Removes a file from an interrupt handler: no allocation, no locks.
 void RemoveNow(const char* path) noexcept;
 
-// What is said of a path that names something other than a file with content (a pipe, a device).
-inline constexpr const char* kNotRegular = "not a regular file";
-
 // What a file is and how it looked at one moment: which file (device and inode; on Windows the
 // volume and file index), its size, and its modification and change times. Any rewrite or
 // replacement of the file changes one of them.
@@ -93,7 +113,7 @@ struct FileState {
     std::uint64_t size = 0;
     std::int64_t modified = 0; // in the system's own ticks
     std::int64_t changed = 0;
-    std::string error; // the system's text when the file could not be looked at
+    std::error_code error; // why the file could not be looked at
 
     [[nodiscard]] bool SameAs(const FileState& other) const {
         return exists == other.exists && device == other.device && inode == other.inode &&
@@ -124,13 +144,12 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* replacement);
 
 // How copying a file's bytes over another file in place went.
 struct CopyResult {
-    bool ok = false;
+    std::error_code error;
     bool damaged = false; // some of the target's bytes were overwritten before the failure
-    std::string error;    // the system's text
 };
-// Called once the target is held for the copy and before a byte of it changes; a text stops the
-// copy with that text as its error.
-using BeforeCopy = std::function<std::string()>;
+// Called once the target is held for the copy and before a byte of it changes; false stops the
+// copy with FileError::Refused.
+using BeforeCopy = std::function<bool()>;
 // Overwrites the content of the existing file `target` with that of the regular file `source`, keeping the
 // target's inode, owner, links and attributes. Room for a longer content is claimed first, so a
 // full disk usually fails before a byte of the target changes. The target is held exclusively for
@@ -143,11 +162,9 @@ using BeforeCopy = std::function<std::string()>;
 // now or not at all (never through a link). On failure nothing is left at `copy`.
 [[nodiscard]] CopyResult CopyToNew(const std::string& source, const std::string& copy);
 
-// Reads the whole of a small regular file, never blocking on a pipe or device put in its place.
-// Empty when it went well; else why not: the system's text, kNotRegular, or kTooLarge when it
-// holds more than maxBytes.
-std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
-inline constexpr const char* kTooLarge = "too large to be a settings file";
+// Reads the whole of a small regular file, never blocking on a pipe or device put in its place:
+// FileError::NotRegular for those, FileError::TooLarge when it holds more than maxBytes.
+ErrorOr<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes);
 
 // Whether both files can be read and hold the same bytes.
 bool SameContent(const std::string& a, const std::string& b);

@@ -60,17 +60,21 @@ private:
     int m_fd;
 };
 
-CopyResult Failed(bool damaged) {
-    CopyResult result;
-    result.damaged = damaged;
-    result.error = std::strerror(errno != 0 ? errno : EIO);
-    return result;
+std::error_code Errno(int error) {
+    return {error, std::generic_category()};
 }
 
-CopyResult NotRegular(const struct stat& info) {
-    CopyResult result;
-    result.error = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegular;
-    return result;
+// The error of the system call that just failed.
+std::error_code LastError() {
+    return Errno(errno);
+}
+
+CopyResult Failed(bool damaged) {
+    return {Errno(errno != 0 ? errno : EIO), damaged};
+}
+
+std::error_code NotRegular(const struct stat& info) {
+    return S_ISDIR(info.st_mode) ? Errno(EISDIR) : make_error_code(FileError::NotRegular);
 }
 
 // Copies every byte of `in` to `out` from its start and cuts `out` after them.
@@ -100,9 +104,7 @@ CopyResult CopyBytes(int in, Fd& out) {
     }
     if (::ftruncate(out.get(), offset) != 0 || !out.Close())
         return Failed(true);
-    CopyResult result;
-    result.ok = true;
-    return result;
+    return {};
 }
 
 // The file a copy is taken from, or -1 with `failure` set: opened without blocking, so that a
@@ -115,7 +117,7 @@ int OpenSource(const std::string& source, struct stat& info, CopyResult& failure
         return -1;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        failure = errno != 0 ? Failed(false) : NotRegular(info);
+        failure = errno != 0 ? Failed(false) : CopyResult{NotRegular(info), false};
         ::close(fd);
         return -1;
     }
@@ -138,6 +140,19 @@ std::int64_t Nanoseconds(const struct timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
+// A stream on a descriptor just opened; the descriptor is closed when that fails.
+ErrorOr<FilePtr> StreamOn(int fd, const char* mode) {
+    if (fd < 0)
+        return LastError();
+    FilePtr file(::fdopen(fd, mode));
+    if (!file) {
+        const std::error_code error = LastError();
+        ::close(fd);
+        return error;
+    }
+    return file;
+}
+
 } // namespace
 
 std::vector<std::string> Arguments(int argc, char** argv) {
@@ -156,78 +171,65 @@ std::string TextOf(const std::filesystem::path& path) {
     return path.string();
 }
 
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-    return std::fopen(path.c_str(), mode);
-}
-
-bool SeekTo(std::FILE* file, std::uint64_t offset) {
-    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-}
-
-std::FILE* CreateNew(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        // The file is made but cannot be written through: it must not stay behind.
-        const int error = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
-        errno = error;
-    }
+ErrorOr<FilePtr> OpenFile(const std::string& path, const char* mode) {
+    FilePtr file(std::fopen(path.c_str(), mode));
+    if (!file)
+        return LastError();
     return file;
 }
 
-std::FILE* CreateUnnamed(const std::string& directory) {
+std::error_code SeekTo(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 ? std::error_code() : LastError();
+}
+
+ErrorOr<FilePtr> CreateNew(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    ErrorOr<FilePtr> file = StreamOn(fd, "wb");
+    // Made but not to be written through: it must not stay behind.
+    if (!file && fd >= 0)
+        ::unlink(path.c_str());
+    return file;
+}
+
+ErrorOr<FilePtr> CreateUnnamed(const std::string& directory) {
 #ifdef O_TMPFILE
     // Naming it later goes through /proc; without /proc it could never get its name.
     static const bool named = ::access("/proc/self/fd", X_OK) == 0;
-    if (!named) {
-        errno = ENOTSUP;
-        return nullptr;
-    }
+    if (!named)
+        return Errno(ENOTSUP);
     const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        // Older kernels and some file systems say so in other words.
-        if (errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL)
-            errno = ENOTSUP;
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-    }
-    return file;
+    // Older kernels and some file systems say so in other words.
+    if (fd < 0 && (errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL))
+        return Errno(ENOTSUP);
+    return StreamOn(fd, "wb");
 #else
     (void)directory;
-    errno = ENOTSUP;
-    return nullptr;
+    return Errno(ENOTSUP);
 #endif
 }
 
-bool NameUnnamed(std::FILE* file, const std::string& path) {
+std::error_code NameUnnamed(std::FILE* file, const std::string& path) {
     const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file));
-    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return LastError();
+    return {};
 }
 
-std::string PlaceNew(const std::string& file, const std::string& path) {
+std::error_code PlaceNew(const std::string& file, const std::string& path) {
     if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
         return {};
     if (errno != EINVAL && errno != ENOSYS)
-        return std::strerror(errno);
+        return LastError();
     // A file system without the atomic no-replace rename: a new link fails just as well.
     if (::link(file.c_str(), path.c_str()) != 0)
-        return std::strerror(errno);
+        return LastError();
     ::unlink(file.c_str());
     return {};
 }
 
-std::string Replace(const std::string& replacement, const std::string& target) {
+std::error_code Replace(const std::string& replacement, const std::string& target) {
     if (std::rename(replacement.c_str(), target.c_str()) != 0)
-        return std::strerror(errno);
+        return LastError();
     return {};
 }
 
@@ -282,7 +284,7 @@ std::error_code SetMode(const std::string& path, mode_t mode) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && (info.st_mode & mode) == mode)
         return {};
-    return {error, std::generic_category()};
+    return Errno(error);
 }
 
 } // namespace
@@ -298,33 +300,29 @@ std::error_code GiveNewFilePermissions(const std::string& path) {
 std::error_code CopyPermissions(const std::string& from, const std::string& to) {
     struct stat info {};
     if (::stat(from.c_str(), &info) != 0)
-        return {errno, std::generic_category()};
+        return LastError();
     return SetMode(to, info.st_mode & 07777);
 }
 
 namespace {
 
-// A stream of its own on a duplicate of the descriptor, or null with errno set.
-std::FILE* Duplicate(int fd, const char* mode) {
-    const int copy = ::dup(fd);
-    std::FILE* file = copy >= 0 ? ::fdopen(copy, mode) : nullptr;
-    if (file == nullptr && copy >= 0)
-        ::close(copy);
-    return file;
+// A stream of its own on a duplicate of the descriptor.
+ErrorOr<FilePtr> Duplicate(int fd, const char* mode) {
+    return StreamOn(::dup(fd), mode);
 }
 
 } // namespace
 
-std::FILE* OpenStandardInput() {
+ErrorOr<FilePtr> OpenStandardInput() {
     return Duplicate(STDIN_FILENO, "rb");
 }
 
-std::FILE* OpenStandardOutput() {
+ErrorOr<FilePtr> OpenStandardOutput() {
     std::fflush(stdout); // what the program printed comes first
     return Duplicate(STDOUT_FILENO, "wb");
 }
 
-std::FILE* OpenStandardError() {
+ErrorOr<FilePtr> OpenStandardError() {
     std::fflush(stderr);
     return Duplicate(STDERR_FILENO, "wb");
 }
@@ -356,7 +354,7 @@ FileState StateOf(const std::string& path, bool followLinks) {
     FileState state;
     struct stat info {};
     if ((followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) != 0) {
-        state.error = std::strerror(errno);
+        state.error = LastError();
         return state;
     }
     state.exists = true;
@@ -405,10 +403,8 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
         if (errno != EINTR)
             return Failed(false);
     if (beforeCopy) {
-        if (std::string refused = beforeCopy(); !refused.empty()) {
-            failure.error = std::move(refused);
-            return failure;
-        }
+        if (!beforeCopy())
+            return {make_error_code(FileError::Refused), false};
     }
     // Looked at only now: the writer before may have changed the size.
     struct stat to {};
@@ -437,25 +433,24 @@ CopyResult CopyToNew(const std::string& source, const std::string& copy) {
     if (out.get() < 0)
         return Failed(false);
     CopyResult result = CopyBytes(in.get(), out);
-    if (!result.ok) {
+    if (result.error) {
         ::unlink(copy.c_str());
         result.damaged = false;
     }
     return result;
 }
 
-std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
-    content.clear();
+ErrorOr<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes) {
     Fd in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0)
-        return std::strerror(errno);
+        return LastError();
     if (!S_ISREG(info.st_mode))
-        return S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegular;
+        return NotRegular(info);
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
-        return kTooLarge;
+        return make_error_code(FileError::TooLarge);
     // One byte more than allowed tells a file that grew since.
-    content.resize(maxBytes + 1);
+    std::string content(maxBytes + 1, '\0');
     std::size_t got = 0;
     while (got < content.size()) {
         const ssize_t n = ::read(in.get(), content.data() + got, content.size() - got);
@@ -464,17 +459,14 @@ std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::st
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            content.clear();
-            return std::strerror(errno);
+            return LastError();
         }
         got += static_cast<std::size_t>(n);
     }
-    if (got > maxBytes) {
-        content.clear();
-        return kTooLarge;
-    }
+    if (got > maxBytes)
+        return make_error_code(FileError::TooLarge);
     content.resize(got);
-    return {};
+    return content;
 }
 
 std::string TemporaryDirectory() {

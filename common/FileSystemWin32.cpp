@@ -93,13 +93,33 @@ int ErrnoOf(DWORD error) {
     }
 }
 
+// Win32 error codes with the system's own texts; they compare equal to the C library's numbers
+// ErrnoOf gives them, so that `error == std::errc::file_exists` holds on every platform.
+class WindowsCategory : public std::error_category {
+public:
+    [[nodiscard]] const char* name() const noexcept override { return "windows"; }
+    [[nodiscard]] std::string message(int error) const override {
+        return SystemText(static_cast<DWORD>(error));
+    }
+    [[nodiscard]] std::error_condition default_error_condition(int error) const noexcept override {
+        return std::generic_category().default_error_condition(ErrnoOf(static_cast<DWORD>(error)));
+    }
+};
+
+std::error_code SystemError(DWORD error) {
+    static const WindowsCategory category;
+    return {static_cast<int>(error), category};
+}
+
+// Errors of the C runtime's calls, which set errno.
+std::error_code Errno(int error) {
+    return {error, std::generic_category()};
+}
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 CopyResult Failed(bool damaged, DWORD error) {
-    CopyResult result;
-    result.damaged = damaged;
-    result.error = SystemText(error);
-    return result;
+    return {SystemError(error), damaged};
 }
 
 // Copies every byte of `in` to `out` from their current positions and cuts `out` after them.
@@ -119,9 +139,7 @@ CopyResult CopyBytes(const Handle& in, Handle& out) {
     }
     if (SetEndOfFile(out.get()) == 0 || !out.Close())
         return Failed(true, GetLastError());
-    CopyResult result;
-    result.ok = true;
-    return result;
+    return {};
 }
 
 bool MoveTo(const Handle& file, std::int64_t offset) {
@@ -182,7 +200,7 @@ HANDLE OpenSource(const std::string& source, CopyResult& failure) {
         failure = Failed(false, GetLastError());
     } else if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
-        failure.error = kNotRegular;
+        failure.error = make_error_code(FileError::NotRegular);
         return INVALID_HANDLE_VALUE;
     }
     return file;
@@ -263,59 +281,57 @@ std::string TextOf(const std::filesystem::path& path) {
     return Narrow(path.wstring());
 }
 
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-    return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+ErrorOr<FilePtr> OpenFile(const std::string& path, const char* mode) {
+    FilePtr file(_wfopen(Wide(path).c_str(), Wide(mode).c_str()));
+    if (!file)
+        return Errno(errno);
+    return file;
 }
 
-bool SeekTo(std::FILE* file, std::uint64_t offset) {
-    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+std::error_code SeekTo(std::FILE* file, std::uint64_t offset) {
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0 ? std::error_code() : Errno(errno);
 }
 
-std::FILE* CreateNew(const std::string& path) {
+ErrorOr<FilePtr> CreateNew(const std::string& path) {
     // Shared for deletion, so that the console handler can remove it while it is being written.
     const std::wstring wide = Wide(path);
     const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        errno = ErrnoOf(GetLastError());
-        return nullptr;
-    }
+    // In the C library's words, as a failed fopen would say it.
+    if (handle == INVALID_HANDLE_VALUE)
+        return Errno(ErrnoOf(GetLastError()));
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
-    if (file == nullptr) {
-        // The file is made but cannot be written through: it must not stay behind.
-        const int error = errno;
-        if (fd >= 0)
-            _close(fd);
-        else
-            CloseHandle(handle);
-        DeleteFileW(wide.c_str());
-        errno = error;
-    }
-    return file;
+    FilePtr file(fd >= 0 ? _fdopen(fd, "wb") : nullptr);
+    if (file)
+        return file;
+    // The file is made but cannot be written through: it must not stay behind.
+    const std::error_code error = Errno(errno);
+    if (fd >= 0)
+        _close(fd);
+    else
+        CloseHandle(handle);
+    DeleteFileW(wide.c_str());
+    return error;
 }
 
-std::FILE* CreateUnnamed(const std::string& /*directory*/) {
+ErrorOr<FilePtr> CreateUnnamed(const std::string& /*directory*/) {
     // Windows has no files without a name; the temporary drawing is named from the start.
-    errno = ENOTSUP;
-    return nullptr;
+    return Errno(ENOTSUP);
 }
 
-bool NameUnnamed(std::FILE* /*file*/, const std::string& /*path*/) {
-    errno = ENOTSUP;
-    return false;
+std::error_code NameUnnamed(std::FILE* /*file*/, const std::string& /*path*/) {
+    return Errno(ENOTSUP);
 }
 
-std::string PlaceNew(const std::string& file, const std::string& path) {
+std::error_code PlaceNew(const std::string& file, const std::string& path) {
     // Without MOVEFILE_REPLACE_EXISTING the move fails on anything already there.
     if (MoveFileExW(Wide(file).c_str(), Wide(path).c_str(), MOVEFILE_WRITE_THROUGH) != 0)
         return {};
     const DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? std::strerror(EEXIST)
-                                                                       : SystemText(error);
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Errno(EEXIST) : SystemError(error);
 }
 
-std::string Replace(const std::string& replacement, const std::string& target) {
+std::error_code Replace(const std::string& replacement, const std::string& target) {
     const std::wstring from = Wide(replacement);
     const std::wstring to = Wide(target);
     // ReplaceFileW keeps the target's attributes, ACLs and creation time.
@@ -326,7 +342,7 @@ std::string Replace(const std::string& replacement, const std::string& target) {
     } else if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
         return {};
     }
-    return SystemText(GetLastError());
+    return SystemError(GetLastError());
 }
 
 SystemCalls& Calls() {
@@ -349,30 +365,32 @@ std::error_code CopyPermissions(const std::string& /*from*/, const std::string& 
 namespace {
 
 // A binary stream of its own on a duplicate of the stream's descriptor: no CR LF translation and
-// no end at a Ctrl+Z. Null with errno set.
-std::FILE* Duplicate(std::FILE* stream, const char* mode) {
+// no end at a Ctrl+Z.
+ErrorOr<FilePtr> Duplicate(std::FILE* stream, const char* mode) {
     const int fd = _dup(_fileno(stream));
     if (fd < 0)
-        return nullptr;
+        return Errno(errno);
     _setmode(fd, _O_BINARY);
-    std::FILE* file = _fdopen(fd, mode);
-    if (file == nullptr)
-        _close(fd);
-    return file;
+    FilePtr file(_fdopen(fd, mode));
+    if (file)
+        return file;
+    const std::error_code error = Errno(errno);
+    _close(fd);
+    return error;
 }
 
 } // namespace
 
-std::FILE* OpenStandardInput() {
+ErrorOr<FilePtr> OpenStandardInput() {
     return Duplicate(stdin, "rb");
 }
 
-std::FILE* OpenStandardOutput() {
+ErrorOr<FilePtr> OpenStandardOutput() {
     std::fflush(stdout); // what the program printed comes first
     return Duplicate(stdout, "wb");
 }
 
-std::FILE* OpenStandardError() {
+ErrorOr<FilePtr> OpenStandardError() {
     std::fflush(stderr);
     return Duplicate(stderr, "wb");
 }
@@ -407,7 +425,7 @@ FileState StateOf(const std::string& path, bool followLinks) {
     const Handle file(CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.Valid() || GetFileInformationByHandle(file.get(), &info) == 0) {
-        state.error = SystemText(GetLastError());
+        state.error = SystemError(GetLastError());
         return state;
     }
     state.exists = true;
@@ -459,10 +477,8 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
     if (!out.Valid())
         return Failed(false, GetLastError());
     if (beforeCopy) {
-        if (std::string refused = beforeCopy(); !refused.empty()) {
-            failure.error = std::move(refused);
-            return failure;
-        }
+        if (!beforeCopy())
+            return {make_error_code(FileError::Refused), false};
     }
     if (!ClaimTail(in, out, failure))
         return failure;
@@ -478,13 +494,10 @@ CopyResult CopyToNew(const std::string& source, const std::string& copy) {
     const std::wstring wide = Wide(copy);
     Handle out(
         CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Valid()) {
-        const DWORD error = GetLastError();
-        errno = ErrnoOf(error);
-        return Failed(false, error);
-    }
+    if (!out.Valid())
+        return Failed(false, GetLastError());
     CopyResult result = CopyBytes(in, out);
-    if (!result.ok) {
+    if (result.error) {
         out.Close();
         DeleteFileW(wide.c_str());
         result.damaged = false;
@@ -492,38 +505,33 @@ CopyResult CopyToNew(const std::string& source, const std::string& copy) {
     return result;
 }
 
-std::string ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
-    content.clear();
+ErrorOr<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes) {
     const Handle in(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!in.Valid())
-        return SystemText(GetLastError());
+        return SystemError(GetLastError());
     if (GetFileType(in.get()) != FILE_TYPE_DISK)
-        return kNotRegular;
+        return make_error_code(FileError::NotRegular);
     LARGE_INTEGER size{};
     if (GetFileSizeEx(in.get(), &size) == 0)
-        return SystemText(GetLastError());
+        return SystemError(GetLastError());
     if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
-        return kTooLarge;
-    content.resize(maxBytes + 1);
+        return make_error_code(FileError::TooLarge);
+    std::string content(maxBytes + 1, '\0');
     std::size_t got = 0;
     while (got < content.size()) {
         DWORD n = 0;
         if (ReadFile(in.get(), content.data() + got, static_cast<DWORD>(content.size() - got), &n, nullptr) ==
-            0) {
-            content.clear();
-            return SystemText(GetLastError());
-        }
+            0)
+            return SystemError(GetLastError());
         if (n == 0)
             break;
         got += n;
     }
-    if (got > maxBytes) {
-        content.clear();
-        return kTooLarge;
-    }
+    if (got > maxBytes)
+        return make_error_code(FileError::TooLarge);
     content.resize(got);
-    return {};
+    return content;
 }
 
 std::string TemporaryDirectory() {

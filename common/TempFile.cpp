@@ -3,7 +3,6 @@
 #include "common/FileSystem.h"
 #include "common/PendingFiles.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <random>
 
@@ -23,29 +22,25 @@ std::string RandomTag() {
 
 } // namespace
 
-bool TempFile::Create(const std::string& directory, const std::string& stem, const Maker& make,
-                      bool precious) {
+std::error_code TempFile::Create(const std::string& directory, const std::string& stem, const Maker& make,
+                                 bool precious) {
     Discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate =
             filesys::TextOf(filesys::PathOf(directory) / filesys::PathOf(stem + RandomTag() + ".tmp"));
         // Registered before it exists, so that no moment is left in which an interrupt misses it.
         const int slot = pendingfiles::Reserve(candidate.c_str(), precious);
-        errno = 0;
-        const bool made = make(candidate);
-        const int error = errno;
-        pendingfiles::Settle(slot, made);
-        if (made) {
+        const std::error_code error = make(candidate);
+        pendingfiles::Settle(slot, !error);
+        if (!error) {
             m_path = candidate;
             m_pendingSlot = slot;
-            return true;
+            return {};
         }
-        errno = error;
-        if (error != EEXIST)
-            return false;
+        if (error != std::errc::file_exists)
+            return error;
     }
-    errno = EEXIST;
-    return false;
+    return std::make_error_code(std::errc::file_exists);
 }
 
 void TempFile::Keep() {

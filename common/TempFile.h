@@ -2,14 +2,15 @@
 
 #include <functional>
 #include <string>
+#include <system_error>
 
 // A file of our own under a name no other file has: made only as a new file, so that nothing
 // planted at its name is followed, readable by the user alone, and registered with the pending
 // files so that an interrupt removes it too. Removed when the object goes, unless kept.
 class TempFile {
 public:
-    // Makes the file at `path`, only as a new file; false with errno set when that fails.
-    using Maker = std::function<bool(const std::string& path)>;
+    // Makes the file at `path`, only as a new file; std::errc::file_exists when the name is taken.
+    using Maker = std::function<std::error_code(const std::string& path)>;
 
     TempFile() = default;
     TempFile(const TempFile&) = delete;
@@ -17,10 +18,10 @@ public:
     ~TempFile() { Discard(); }
 
     // Makes the file "STEM<random>.tmp" in the directory, trying other names while a name is
-    // taken. False with errno set when it cannot be made. A precious file stays on an interrupt
+    // taken; the maker's error when it cannot be made. A precious file stays on an interrupt
     // while a target is damaged (pendingfiles::Reserve).
-    [[nodiscard]] bool Create(const std::string& directory, const std::string& stem, const Maker& make,
-                              bool precious = false);
+    [[nodiscard]] std::error_code Create(const std::string& directory, const std::string& stem,
+                                         const Maker& make, bool precious = false);
     // Empty when there is no file.
     [[nodiscard]] const std::string& Path() const { return m_path; }
     // The file stays for good, also on an interrupt; the object forgets it.

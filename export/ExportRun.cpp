@@ -227,9 +227,9 @@ private:
 };
 
 bool StartsWithByteOrderMark(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(filesys::OpenFile(path, "rb"), &std::fclose);
+    ErrorOr<filesys::FilePtr> file = filesys::OpenFile(path, "rb");
     char head[3] = {};
-    return file && std::fread(head, 1, 3, file.get()) == 3 && utf8::StartsWithByteOrderMark({head, 3});
+    return file && std::fread(head, 1, 3, file->get()) == 3 && utf8::StartsWithByteOrderMark({head, 3});
 }
 
 // Makes a job per chunk of the file, for one pass.
@@ -358,7 +358,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     // The file as it is now: any change to it until the drawing is complete is noticed.
     const filesys::FileState before = filesys::StateOf(readPath);
     if (!before.exists) {
-        result.error = before.error;
+        result.error = before.error.message();
         return result;
     }
     // A small file is not worth the threads.

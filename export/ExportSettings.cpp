@@ -25,18 +25,18 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
         case Kind::Switch:
         case Kind::Choice:
         case Kind::Decimals:
-            this->*setting.number = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
+            setting.Field<int>(*this) = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
             break;
         case Kind::Colour:
-            this->*setting.number =
+            setting.Field<int>(*this) =
                 ColourSelection(store.ReadInt(kSection, setting.stored, setting.defaultNumber));
             break;
         case Kind::LayerName:
-            this->*setting.text =
+            setting.Field<std::string>(*this) =
                 store.ReadText(kSection, setting.stored, settingschema::DefaultText(setting, language));
             break;
         case Kind::SymbolSize:
-            this->*setting.size = static_cast<float>(numtext::ParseDouble(
+            setting.Field<float>(*this) = static_cast<float>(numtext::ParseDouble(
                 store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber))));
             break;
         }
@@ -53,14 +53,14 @@ void ExportSettings::Store(ISettingsStore& store) const {
         case Kind::Choice:
         case Kind::Decimals:
         case Kind::Colour:
-            store.WriteInt(kSection, setting.stored, this->*setting.number);
+            store.WriteInt(kSection, setting.stored, setting.Field<int>(*this));
             break;
         case Kind::LayerName:
-            store.WriteText(kSection, setting.stored, this->*setting.text);
+            store.WriteText(kSection, setting.stored, setting.Field<std::string>(*this));
             break;
         case Kind::SymbolSize:
             store.WriteText(kSection, setting.stored,
-                            numtext::FormatFixed(this->*setting.size, 6)); // as "%f"
+                            numtext::FormatFixed(setting.Field<float>(*this), 6)); // as "%f"
             break;
         }
     }

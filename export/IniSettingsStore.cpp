@@ -91,8 +91,12 @@ std::string Escape(std::string_view text) {
 IniSettingsStore::IniSettingsStore(std::string path) : m_path(std::move(path)) {
     std::string content;
     if (filesys::StateOf(m_path, false).exists) {
-        m_problem = filesys::ReadSmallFile(m_path, kMaxBytes, content);
-        m_refused = !m_problem.empty();
+        ErrorOr<std::string> read = filesys::ReadSmallFile(m_path, kMaxBytes);
+        m_refused = !read;
+        if (read)
+            content = std::move(*read);
+        else
+            m_problem = read.error().message();
     } else {
         m_problem = "no stored settings there";
     }

@@ -12,30 +12,29 @@ using S = ExportSettings;
 
 constexpr Setting Switch(const char* stored, int S::*member, int defaultValue, int control,
                          const char* labelKind = nullptr) {
-    return {stored, member, nullptr, nullptr, "", nullptr, labelKind, Kind::Switch, defaultValue, control, 0};
+    return {stored, member, "", nullptr, labelKind, Kind::Switch, defaultValue, control, 0};
 }
 
 constexpr Setting Choice(const char* stored, int S::*member, int defaultValue, int zero, int one) {
-    return {stored, member, nullptr, nullptr, "", nullptr, nullptr, Kind::Choice, defaultValue, zero, one};
+    return {stored, member, "", nullptr, nullptr, Kind::Choice, defaultValue, zero, one};
 }
 
 constexpr Setting LayerName(const char* stored, std::string S::*member, const char* languageKey,
                             const char* fallback, int control, const char* labelKind) {
-    return {stored,    nullptr,         member, nullptr, fallback, languageKey,
-            labelKind, Kind::LayerName, 0,      control, 0};
+    return {stored, member, fallback, languageKey, labelKind, Kind::LayerName, 0, control, 0};
 }
 
 constexpr Setting Decimals(const char* stored, int S::*member, int control) {
-    return {stored, member, nullptr, nullptr, "", nullptr, nullptr, Kind::Decimals, 3, control, 0};
+    return {stored, member, "", nullptr, nullptr, Kind::Decimals, 3, control, 0};
 }
 
 constexpr Setting Colour(const char* stored, int S::*member, int defaultValue, int control,
                          const char* labelKind) {
-    return {stored, member, nullptr, nullptr, "", nullptr, labelKind, Kind::Colour, defaultValue, control, 0};
+    return {stored, member, "", nullptr, labelKind, Kind::Colour, defaultValue, control, 0};
 }
 
 constexpr Setting SymbolSize(const char* stored, float S::*member, int control) {
-    return {stored, nullptr, nullptr, member, "", nullptr, nullptr, Kind::SymbolSize, 100, control, 0};
+    return {stored, member, "", nullptr, nullptr, Kind::SymbolSize, 100, control, 0};
 }
 
 std::string Quoted(const Setting& setting, const std::string& value) {
@@ -95,17 +94,17 @@ std::string Problem(const ExportSettings& settings) {
     for (const Setting& setting : kSettings) {
         switch (setting.kind) {
         case Kind::LayerName:
-            if ((settings.*setting.text).size() > kMaxLayerName)
-                return Quoted(setting, settings.*setting.text) + ": " + LayerNameTooLong();
+            if (setting.Field<std::string>(settings).size() > kMaxLayerName)
+                return Quoted(setting, setting.Field<std::string>(settings)) + ": " + LayerNameTooLong();
             break;
         case Kind::Decimals: {
-            const int value = settings.*setting.number;
+            const int value = setting.Field<int>(settings);
             if (value < 0 || value > kMaxDecimals)
                 return Quoted(setting, std::to_string(value)) + ": " + DecimalsOutOfRange();
             break;
         }
         case Kind::SymbolSize: {
-            const float value = settings.*setting.size;
+            const float value = setting.Field<float>(settings);
             if (!(value >= kMinSymbolSize && value <= kMaxSymbolSize))
                 return Quoted(setting, numtext::FormatShortest(value)) + ": " + SymbolSizeOutOfRange();
             break;

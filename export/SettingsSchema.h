@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <variant>
 
 // Every value the options dialog edits, written down once: its name in the store, its kind,
 // default and limits, the control that shows it and, for the label settings, the label kind the
@@ -71,13 +72,24 @@ enum class Kind {
 };
 
 struct Setting {
-    const char* stored;                // null for the one that is not stored (on at every start)
-    int ExportSettings::*number;       // Switch, Choice, Decimals, Colour
-    std::string ExportSettings::*text; // LayerName
-    float ExportSettings::*size;       // SymbolSize
-    const char* defaultText;           // LayerName: the default when the language file has none
-    const char* languageKey;           // LayerName: the language text that is its default
-    const char* labelKind;             // the label's settings: its kind in the batch options
+    // The value's member: an int for Switch, Choice, Decimals and Colour, a text for LayerName, a
+    // float for SymbolSize.
+    using Member =
+        std::variant<int ExportSettings::*, std::string ExportSettings::*, float ExportSettings::*>;
+
+    // The value in `settings`, of the member's type.
+    template <class T> T& Field(ExportSettings& settings) const {
+        return settings.*std::get<T ExportSettings::*>(member);
+    }
+    template <class T> const T& Field(const ExportSettings& settings) const {
+        return settings.*std::get<T ExportSettings::*>(member);
+    }
+
+    const char* stored; // null for the one that is not stored (on at every start)
+    Member member;
+    const char* defaultText; // LayerName: the default when the language file has none
+    const char* languageKey; // LayerName: the language text that is its default
+    const char* labelKind;   // the label's settings: its kind in the batch options
     Kind kind;
     int defaultNumber;
     int control;       // Choice: the button of 0

@@ -75,12 +75,16 @@ bool LineReader::Open(const std::string& path) {
 
 bool LineReader::Open(const std::string& path, std::uint64_t begin, std::uint64_t end,
                       std::uint64_t linesBefore) {
-    m_file.reset(filesys::OpenFile(path, "rb"));
-    if (!m_file || (begin > 0 && !filesys::SeekTo(m_file.get(), begin))) {
-        m_error = std::strerror(errno);
+    ErrorOr<filesys::FilePtr> file = filesys::OpenFile(path, "rb");
+    const std::error_code error = !file       ? file.error()
+                                  : begin > 0 ? filesys::SeekTo(file->get(), begin)
+                                              : std::error_code();
+    if (error) {
+        m_error = error.message();
         m_file.reset();
         return false;
     }
+    m_file = std::move(*file);
     const std::uint64_t length = end - begin;
     m_buffer.resize(std::min<std::uint64_t>(BufferSizeFor(path), std::max<std::uint64_t>(length, 1)));
     m_begin = m_end = 0;

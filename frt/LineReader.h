@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Checksum.h"
+#include "common/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -81,16 +82,12 @@ public:
     [[nodiscard]] std::uint64_t LinesBeforeNext() const { return m_repeat ? m_lineNumber - 1 : m_lineNumber; }
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     // Moves the unread rest to the front, grows the buffer when a line fills it, reads more.
     void Refill();
     // Reads past the end of the current line without holding it.
     bool SkipLongLine(std::string_view& line);
 
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    filesys::FilePtr m_file;
     std::vector<char> m_buffer;
     std::size_t m_begin = 0;
     std::size_t m_end = 0;

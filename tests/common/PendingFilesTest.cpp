@@ -16,7 +16,8 @@ namespace {
 
 // Creates the file the way the temporary drawings are created, and leaves it open.
 std::FILE* Create(const std::string& path) {
-    return filesys::CreateNew(path);
+    ErrorOr<filesys::FilePtr> file = filesys::CreateNew(path);
+    return file ? file->release() : nullptr;
 }
 
 } // namespace

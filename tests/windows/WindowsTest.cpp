@@ -173,11 +173,11 @@ TEST(PathsWindows, FoldersOutsideTheAnsiCodePageWork) {
     const std::string target = folder + "\\" + Utf8(L"\u0447\u0435\u0440\u0442\u0451\u0436.dxf");
     const DxfWriteResult written = WriteSmallDrawing(target);
     ASSERT_TRUE(written.ok) << written.error;
-    std::FILE* file = filesys::OpenFile(target, "rb");
-    ASSERT_NE(file, nullptr);
+    ErrorOr<filesys::FilePtr> file = filesys::OpenFile(target, "rb");
+    ASSERT_TRUE(file) << file.error().message();
     char head[5] = {};
-    EXPECT_EQ(std::fread(head, 1, 5, file), 5U);
-    std::fclose(file);
+    EXPECT_EQ(std::fread(head, 1, 5, file->get()), 5U);
+    file->reset();
     EXPECT_EQ(std::string(head, 5), "  0\r\n");
     TempCopy copy;
     EXPECT_TRUE(copy.Make(target)) << copy.Error();
