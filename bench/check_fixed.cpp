@@ -1,7 +1,10 @@
 // Compares the fast fixed-point formatting with std::to_chars on many values: random bit
 // patterns, survey coordinates, values with exact ties, powers of ten, every decimals count
-// from 0 to 16. Prints the count and the first difference, if any.
-//   check_fixed [MILLIONS=100] [SEED=1]
+// from 0 to 16. Prints the count and the first difference, if any. With "spelled", it checks
+// instead that every number copied from its spelling (numtext::WriteSpelled) is what
+// std::to_chars writes for the value read from that text: random decimals of up to 17 whole
+// digits and 17 decimals, either sign, leading zeros and bare points among them.
+//   check_fixed [MILLIONS=100] [SEED=1] [spelled]
 #include "common/NumberText.h"
 
 #include <charconv>
@@ -10,10 +13,57 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
+
+namespace {
+
+int CheckSpelled(unsigned long long total, std::mt19937_64& random) {
+    char spelled[64];
+    char library[640];
+    unsigned long long checked = 0;
+    unsigned long long copied = 0;
+    std::string text;
+    for (; checked < total; ++checked) {
+        text.clear();
+        if (random() % 4 == 0)
+            text += '-';
+        const auto digits = [&random, &text](std::uint64_t count) {
+            for (std::uint64_t i = 0; i < count; ++i)
+                text += static_cast<char>('0' + random() % 10);
+        };
+        digits(random() % 18);
+        if (random() % 8 != 0) {
+            text += '.';
+            digits(random() % 18);
+        }
+        const int decimals = static_cast<int>(checked % 17);
+        const double value = numtext::ParseDouble(text);
+        const char* end = numtext::WriteSpelled(spelled, numtext::Spell(text), value, decimals);
+        if (end == nullptr)
+            continue;
+        ++copied;
+        const auto result =
+            std::to_chars(library, library + sizeof library, value, std::chars_format::fixed, decimals);
+        if (end - spelled != result.ptr - library ||
+            std::memcmp(spelled, library, static_cast<std::size_t>(end - spelled)) != 0) {
+            std::printf("differs: %s with %d decimals: %.*s vs %.*s\n", text.c_str(), decimals,
+                        static_cast<int>(end - spelled), spelled, static_cast<int>(result.ptr - library),
+                        library);
+            return 1;
+        }
+    }
+    std::printf("%llu spelled numbers checked, %llu of them copied, each as std::to_chars writes it\n",
+                checked, copied);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     const unsigned long long total = (argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100) * 1000000ULL;
     std::mt19937_64 random(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1);
+    if (argc > 3 && std::strcmp(argv[3], "spelled") == 0)
+        return CheckSpelled(total, random);
     std::uniform_real_distribution<double> coordinate(-3e6, 3e6);
     char fast[640];
     char library[640];

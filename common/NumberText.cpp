@@ -320,10 +320,68 @@ char* WriteFixed(char* out, char* end, double value, int decimals) {
     return out + decimals;
 }
 
-void AppendFixed(std::string& out, double value, int decimals) {
+Spelling Spell(std::string_view text) {
+    Spelling spelling;
+    if (text.empty() || text.size() > Spelling::kRoom)
+        return spelling;
+    const std::size_t start = text.front() == '-' ? 1 : 0;
+    const std::size_t point = text.find('.');
+    const std::size_t whole = std::min(point, text.size()) - start; // digits before the point
+    // One digit before the point, and no zero first unless it is the only one.
+    if (whole == 0 || (whole > 1 && text[start] == '0') || point == text.size() - 1)
+        return spelling;
+    for (std::size_t i = start; i < text.size(); ++i)
+        if (i != point && static_cast<unsigned char>(text[i] - '0') > 9)
+            return spelling;
+    std::memcpy(spelling.text.data(), text.data(), text.size());
+    spelling.size = static_cast<std::uint8_t>(text.size());
+    spelling.decimals =
+        static_cast<std::uint8_t>(point == std::string_view::npos ? 0 : text.size() - point - 1);
+    return spelling;
+}
+
+namespace {
+
+// For each decimals count d, the largest biased exponent a double may have so that its unit in the
+// last place, 2^(exponent - 1075), is below 10^-d: the smallest k with 2^k > 10^d, from 1075.
+constexpr std::array<int, 17> kMaxSpelledExponent = [] {
+    std::array<int, 17> limits{};
+    for (std::size_t d = 0; d < limits.size(); ++d) {
+        int k = 0;
+        while ((std::uint64_t{1} << k) <= kPowersOfTen[d])
+            ++k;
+        limits[d] = 1075 - k;
+    }
+    return limits;
+}();
+
+} // namespace
+
+char* WriteSpelled(char* out, const Spelling& spelling, double value, int decimals) {
+    if (spelling.size == 0 || decimals < spelling.decimals || decimals > 16)
+        return nullptr;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (static_cast<int>((bits >> 52U) & 0x7FFU) > kMaxSpelledExponent[static_cast<std::size_t>(decimals)])
+        return nullptr;
+    std::memcpy(out, spelling.text.data(), Spelling::kRoom);
+    out += spelling.size;
+    const int zeros = decimals - spelling.decimals;
+    if (zeros == 0)
+        return out;
+    if (spelling.decimals == 0)
+        *out++ = '.';
+    std::memset(out, '0', static_cast<std::size_t>(zeros));
+    return out + zeros;
+}
+
+void AppendFixed(std::string& out, double value, int decimals, const Spelling* spelling) {
     // What is not written is not read.
     std::array<char, kFixedRoom> buffer; // NOLINT(cppcoreguidelines-pro-type-member-init)
-    out.append(buffer.data(), WriteFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals));
+    char* end = spelling != nullptr ? WriteSpelled(buffer.data(), *spelling, value, decimals) : nullptr;
+    if (end == nullptr)
+        end = WriteFixed(buffer.data(), buffer.data() + buffer.size(), value, decimals);
+    out.append(buffer.data(), end);
 }
 
 std::string FormatFixed(double value, int decimals) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -48,8 +49,29 @@ constexpr std::size_t kFixedRoom = 640;
 // does not fit. Most values of a drawing go a fast exact way; the rest through std::to_chars.
 [[nodiscard]] char* WriteFixed(char* out, char* end, double value, int decimals);
 
-// Fixed notation with exactly `decimals` digits after the point ("%.*f").
-void AppendFixed(std::string& out, double value, int decimals);
+// A number as the input spelled it, kept when it is a plain decimal in its shortest form: a sign
+// only for minus, no leading zeros, digits after a point if there is one ("-12.50", "0.5", "7").
+// Most numbers of a survey are spelled so, and writing such a text again costs a fraction of
+// formatting its value.
+struct Spelling {
+    static constexpr std::size_t kRoom = 22;
+    std::array<char, kRoom> text{};
+    std::uint8_t size = 0; // 0: not kept
+    std::uint8_t decimals = 0;
+};
+// The spelling of the whole text when it is such a decimal that fits, else an empty one.
+Spelling Spell(std::string_view text);
+// Writes `value`, read from the spelled text by ParseDouble, as WriteFixed writes it, by copying
+// the spelling and adding zeros; null, with nothing written, where that is not sure to give the
+// same text. It is sure when the text has at most `decimals` decimals and a unit in the last place
+// of the value is below 10^-decimals: the value, correctly rounded from the text, is then within
+// half a unit of the last written digit from the text's number, which is therefore what rounding
+// the value gives. [out, out + Spelling::kRoom + decimals + 1) must be room.
+char* WriteSpelled(char* out, const Spelling& spelling, double value, int decimals);
+
+// Fixed notation with exactly `decimals` digits after the point ("%.*f"); copied from the
+// spelling where WriteSpelled can.
+void AppendFixed(std::string& out, double value, int decimals, const Spelling* spelling = nullptr);
 std::string FormatFixed(double value, int decimals);
 void AppendInt(std::string& out, std::int64_t value);
 

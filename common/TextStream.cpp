@@ -157,13 +157,14 @@ void TextStream::LineAndInt(const char* firstData, std::size_t firstSize, std::i
                   [value](char* out) { return std::to_chars(out, out + kNumberRoom, value).ptr; });
 }
 
-void TextStream::LineAndReal(const char* firstData, std::size_t firstSize, double value) {
+void TextStream::LineAndReal(const char* firstData, std::size_t firstSize, double value,
+                             const numtext::Spelling* spelled) {
     const std::string_view first(firstData, firstSize);
     // By the code's tens digit: x (1), y (2), z (3) and sizes (4) each have their own pair.
     RecentPair& recent = m_recentReals[first.size() < 2 ? 0 : first[first.size() - 2] & 7U];
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    LineAndNumber(first, [this, value, bits, &recent](char* out) {
+    LineAndNumber(first, [this, value, bits, &recent, spelled](char* out) {
         for (const RecentReal& known : recent.reals) {
             if (known.size != 0 && known.bits == bits) {
                 // Both the text and the room behind it hold kRecentRoom bytes; the two may
@@ -174,7 +175,9 @@ void TextStream::LineAndReal(const char* firstData, std::size_t firstSize, doubl
                 return out + known.size;
             }
         }
-        char* const end = numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
+        char* end = spelled != nullptr ? numtext::WriteSpelled(out, *spelled, value, m_decimals) : nullptr;
+        if (end == nullptr)
+            end = numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
         const auto size = static_cast<std::size_t>(end - out);
         const auto offset = static_cast<std::size_t>(out - m_buffer.data());
         if (size <= kRecentRoom && offset + kRecentRoom <= m_buffer.size()) {

@@ -74,7 +74,10 @@ public:
     // stalls the processor for a third of the writing's time.
     void TwoLines(const char* first, std::size_t firstSize, const char* second, std::size_t secondSize);
     void LineAndInt(const char* first, std::size_t firstSize, std::int64_t value);
-    void LineAndReal(const char* first, std::size_t firstSize, double value);
+    // A real is copied from its spelling where that gives the text formatting would
+    // (numtext::WriteSpelled).
+    void LineAndReal(const char* first, std::size_t firstSize, double value,
+                     const numtext::Spelling* spelled = nullptr);
 
     // Hands the buffer to the sink. False once any write has failed.
     [[nodiscard]] bool Flush();

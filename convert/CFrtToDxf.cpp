@@ -39,6 +39,12 @@ void CFrtToDxf::Process(std::unique_ptr<CFrtElement> element) {
     // The element, with its vertices, goes here.
 }
 
+DxfPoint3 CFrtToDxf::PositionOf(const FrtCoordinates& c, bool threeD) {
+    DxfPoint3 position{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ};
+    position.spelled = c.Spellings();
+    return position;
+}
+
 std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
     std::replace(text.begin(), text.end(), ' ', '_');
     return text;

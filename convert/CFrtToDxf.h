@@ -65,6 +65,9 @@ public:
     static constexpr const char* kAttributeTags[] = {"PID", "HEIGHT", "CODE", "CLASS"};
 
 private:
+    // The position the drawing gives the coordinates, with the input's spellings of its numbers;
+    // two-dimensional (z NaN) unless `threeD`.
+    static DxfPoint3 PositionOf(const FrtCoordinates& c, bool threeD);
     void ExportChain(const CFrtLine& line, bool closed);
     // The reused polyline with the line's vertices and attributes, but for the vertices' layer.
     void FillPolyline(const CFrtLine& line, bool closed);

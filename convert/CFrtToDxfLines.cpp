@@ -28,8 +28,7 @@ void CFrtToDxf::ExportArea(const CFrtArea& area) {
 void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     const bool threeD = (m_options->flags & OPT_3D) != 0;
     const auto pointOf = [threeD](const CFrtPoint& vertex) {
-        const FrtCoordinates& c = vertex.GetCoordinates();
-        return DxfPoint3{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ};
+        return PositionOf(vertex.GetCoordinates(), threeD);
     };
     const auto& vertices = line.GetVertices();
     if ((m_options->flags & OPT_SEPARATE_LINES) != 0) {
@@ -65,10 +64,9 @@ void CFrtToDxf::FillPolyline(const CFrtLine& line, bool closed) {
     const auto& points = line.GetVertices();
     m_polyline.setVertexCount(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const FrtCoordinates& c = points[i]->GetCoordinates();
         CDxfVertex& vertex = m_polyline.vertex(i);
         vertex.vertexFlags = threeD ? dxfgroup::kVertex3d : 0;
-        vertex.setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ});
+        vertex.setPosition(PositionOf(points[i]->GetCoordinates(), threeD));
     }
     m_polyline.setAttributes(ChainAttributes(line));
     m_polyline.attributes()->thickness = line.GetWidth() * 0.01;

@@ -16,9 +16,9 @@ namespace {
 // A coordinate for a label: fixed with the label's decimals, as always; from 1e100 on, whose
 // fixed form would not fit a text of 256 characters (two of them in "E;N"), the shortest form
 // that reads back as the same number.
-void AppendLabelNumber(std::string& text, double value, int decimals) {
+void AppendLabelNumber(std::string& text, double value, int decimals, const numtext::Spelling& spelled) {
     if (std::fabs(value) < 1e100)
-        numtext::AppendFixed(text, value, decimals);
+        numtext::AppendFixed(text, value, decimals, &spelled);
     else
         text += numtext::FormatShortest(value);
 }
@@ -27,13 +27,14 @@ void AppendLabelNumber(std::string& text, double value, int decimals) {
 
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
-    const double z = (m_options->flags & OPT_3D) != 0 ? c.GetHeight() : kNoZ;
+    const DxfPoint3 position = PositionOf(c, (m_options->flags & OPT_3D) != 0);
+    const double z = position.z;
     const bool symbols = (m_options->flags & OPT_SYMBOLS) != 0;
     const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
     CDxfLocatedEntity& entity = symbols ? static_cast<CDxfLocatedEntity&>(m_insert) : m_point;
     // The other attributes keep their defaults.
     entity.attrs.setLayer(LayerOf(point, m_layerText));
-    entity.setPosition(DxfPoint3{c.GetEasting(), c.GetNorthing(), z});
+    entity.setPosition(position);
     if (symbols) {
         m_document->addCopyOf(m_insert, [this, &point, values](CDxfInsert& insert) {
             insert.setBlockName(point.GetClassName());
@@ -94,11 +95,11 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
         std::string& text = m_labelText;
         text.clear();
         if (label.kind == LABEL_EAST_NORTH) {
-            AppendLabelNumber(text, c.GetEasting(), label.decimals);
+            AppendLabelNumber(text, c.GetEasting(), label.decimals, c.Spellings()[0]);
             text += ';';
-            AppendLabelNumber(text, c.GetNorthing(), label.decimals);
+            AppendLabelNumber(text, c.GetNorthing(), label.decimals, c.Spellings()[1]);
         } else if (label.kind == LABEL_HEIGHT) {
-            AppendLabelNumber(text, c.GetHeight(), label.decimals);
+            AppendLabelNumber(text, c.GetHeight(), label.decimals, c.Spellings()[2]);
         } else {
             text.assign(given);
         }
@@ -122,7 +123,8 @@ void CFrtToDxf::PrepareInsert() {
 void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
     std::string& height = m_labelText; // free until the labels
     height.clear();
-    numtext::AppendFixed(height, point.GetCoordinates().GetHeight(), m_options->heightDecimals);
+    const FrtCoordinates& c = point.GetCoordinates();
+    numtext::AppendFixed(height, c.GetHeight(), m_options->heightDecimals, &c.Spellings()[2]);
     const std::string_view values[] = {point.GetName(), height, point.GetCode().GetCodeText(),
                                        point.GetClassName()};
     static_assert(std::size(values) == std::size(kAttributeTags));

@@ -7,10 +7,10 @@
 #include <cmath>
 
 void DxfPoint3::writePoint(TextStream& stream, int index) const {
-    dxfgroup::Real(stream, index == 0 ? dxfgroup::kX : dxfgroup::kSecondX, x);
-    dxfgroup::Real(stream, index == 0 ? dxfgroup::kY : dxfgroup::kSecondY, y);
+    dxfgroup::Real(stream, index == 0 ? dxfgroup::kX : dxfgroup::kSecondX, x, &spelled[0]);
+    dxfgroup::Real(stream, index == 0 ? dxfgroup::kY : dxfgroup::kSecondY, y, &spelled[1]);
     if (!std::isnan(z))
-        dxfgroup::Real(stream, index == 0 ? dxfgroup::kZ : dxfgroup::kSecondZ, z);
+        dxfgroup::Real(stream, index == 0 ? dxfgroup::kZ : dxfgroup::kSecondZ, z, &spelled[2]);
 }
 
 void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {

@@ -84,8 +84,9 @@ inline void Int(TextStream& stream, Code code, std::int64_t value) {
     stream.LineAndInt(kCodeLines[code].data(), 3, value);
 }
 
-inline void Real(TextStream& stream, Code code, double value) {
-    stream.LineAndReal(kCodeLines[code].data(), 3, value);
+// With the input's spelling of the value, if any, to be copied where that gives the same text.
+inline void Real(TextStream& stream, Code code, double value, const numtext::Spelling* spelled = nullptr) {
+    stream.LineAndReal(kCodeLines[code].data(), 3, value, spelled);
 }
 
 // A text that comes from the input. It may hold control characters, and a CR or NUL in a value

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/NumberText.h"
+
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -13,6 +16,9 @@ struct DxfPoint3 {
     double x = 0.0;
     double y = 0.0;
     double z = kNoZ;
+    // How the input spelled x, y and z, so that they are copied rather than formatted; empty
+    // for a computed number.
+    std::array<numtext::Spelling, 3> spelled{};
 
     [[nodiscard]] bool Is3D() const { return !std::isnan(z); }
     // Groups 10/20/30 (index 0) or 11/21/31 (index 1); z only when set.

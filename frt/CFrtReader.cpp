@@ -39,9 +39,13 @@ bool HeightInHe(const frtrecord::Record& record) {
 void CFrtReader::FillPoint(const frtrecord::Record& record, CFrtPoint& point) {
     ImportTyped(record, point);
     point.SetName(record.Get(Key::PID));
-    const double height = numtext::ParseDouble(record.Get(HeightInHe(record) ? Key::HE : Key::HO));
-    point.SetCoordinates(FrtCoordinates(numtext::ParseDouble(record.Get(Key::E)),
-                                        numtext::ParseDouble(record.Get(Key::N)), height));
+    const std::string_view east = record.Get(Key::E);
+    const std::string_view north = record.Get(Key::N);
+    const std::string_view height = record.Get(HeightInHe(record) ? Key::HE : Key::HO);
+    FrtCoordinates coordinates(numtext::ParseDouble(east), numtext::ParseDouble(north),
+                               numtext::ParseDouble(height));
+    coordinates.SetSpellings({numtext::Spell(east), numtext::Spell(north), numtext::Spell(height)});
+    point.SetCoordinates(coordinates);
     point.SetCode(record.Get(Key::GROUP), record.Get(Key::CODE));
     point.SetPointClass(frttypes::PointClassFromText(record.Get(Key::PCLASS)));
 }

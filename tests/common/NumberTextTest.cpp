@@ -228,3 +228,60 @@ TEST(NumberText, FixedNotationIsTheLibrarysToTheLastDigit) {
             ASSERT_EQ(FastFixed(value, decimals), LibraryFixed(value, decimals))
                 << "value " << std::hexfloat << value << " decimals " << decimals;
 }
+
+namespace {
+
+// A random decimal as a survey might spell it: a sign, up to 17 whole digits and up to 17
+// decimals, now and then with leading zeros or a bare point, which are not kept.
+std::string RandomDecimal(std::mt19937_64& random) {
+    std::string text = random() % 4 == 0 ? "-" : "";
+    const auto digits = [&random, &text](std::uint64_t count) {
+        for (std::uint64_t i = 0; i < count; ++i)
+            text += static_cast<char>('0' + random() % 10);
+    };
+    digits(random() % 18);
+    if (random() % 8 != 0) {
+        text += '.';
+        digits(random() % 18);
+    }
+    return text;
+}
+
+std::string Spelled(const std::string& text, int decimals) {
+    char out[Spelling::kRoom + 32];
+    const char* end = WriteSpelled(out, Spell(text), ParseDouble(text), decimals);
+    return end == nullptr ? std::string("(formatted)") : std::string(static_cast<const char*>(out), end);
+}
+
+} // namespace
+
+TEST(NumberText, ASpelledNumberIsCopiedOnlyWhereFormattingWouldGiveTheSameText) {
+    // Copied, zeros added: survey coordinates, minus zero, the most decimals that still hold.
+    EXPECT_EQ(Spelled("2480516.572", 6), "2480516.572000");
+    EXPECT_EQ(Spelled("449.49", 3), "449.490");
+    EXPECT_EQ(Spelled("7", 2), "7.00");
+    EXPECT_EQ(Spelled("-0", 6), "-0.000000");
+    EXPECT_EQ(Spelled("0.1", 16), "0.1000000000000000");
+    // Formatted: more decimals than asked for, a value whose last place is too coarse, and
+    // spellings that are not the shortest.
+    for (const auto& [text, decimals] :
+         {std::pair{"2480516.5725", 3}, std::pair{"9007199254740993", 0}, std::pair{"10000000000.1", 6},
+          std::pair{"007.5", 6}, std::pair{"+7.5", 6}, std::pair{".5", 6}, std::pair{"5.", 6},
+          std::pair{"1e5", 6}, std::pair{"1.2.3", 6}})
+        EXPECT_EQ(Spelled(text, decimals), "(formatted)") << text;
+
+    std::mt19937_64 random(11);
+    std::size_t copied = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string text = RandomDecimal(random);
+        const double value = ParseDouble(text);
+        for (int decimals = 0; decimals <= 16; ++decimals) {
+            const std::string spelled = Spelled(text, decimals);
+            if (spelled == "(formatted)")
+                continue;
+            ++copied;
+            ASSERT_EQ(spelled, LibraryFixed(value, decimals)) << text << " with " << decimals << " decimals";
+        }
+    }
+    EXPECT_GT(copied, 100000U) << "most short spellings are copied";
+}
