@@ -58,7 +58,13 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 // both that integer and the power of ten are exact doubles, and one correctly rounded division
 // gives the correctly rounded value (Clinger's fast path). Returns how many characters were
 // read, or 0 for anything else.
-std::size_t ParsePlainDecimal(std::string_view text, double& value) {
+// `digitsBeforePoint` and `decimals`, when asked for, tell how the number was spelled (decimals
+// is -1 without a point).
+struct PlainShape {
+    std::size_t digitsBeforePoint = 0;
+    int decimals = -1;
+};
+std::size_t ParsePlainDecimal(std::string_view text, double& value, PlainShape* shape = nullptr) {
     const char* p = text.data();
     const char* const end = p + text.size();
     std::uint64_t digits = 0; // wraps for more than 19 digits, which are refused below
@@ -70,7 +76,8 @@ std::size_t ParsePlainDecimal(std::string_view text, double& value) {
     };
     std::size_t count = takeDigits();
     std::size_t decimals = 0;
-    if (p != end && *p == '.') {
+    const bool point = p != end && *p == '.';
+    if (point) {
         ++p;
         decimals = takeDigits();
         count += decimals;
@@ -83,6 +90,10 @@ std::size_t ParsePlainDecimal(std::string_view text, double& value) {
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'x' || text[i] == 'X'))
         return 0;
     value = static_cast<double>(digits) / kExactPowersOfTen[decimals];
+    if (shape != nullptr) {
+        shape->digitsBeforePoint = count - decimals;
+        shape->decimals = point ? static_cast<int>(decimals) : -1;
+    }
     return i;
 }
 
@@ -115,6 +126,24 @@ double ParseDouble(std::string_view text) {
     double value = 0.0;
     ReadNumber(SkipSpace(text), value);
     return value;
+}
+
+double ParseSpelled(std::string_view text, Spelling& spelled) {
+    spelled = Spelling{};
+    const std::size_t sign = !text.empty() && text.front() == '-' ? 1 : 0;
+    const std::string_view digits = text.substr(sign);
+    double number = 0.0;
+    PlainShape shape;
+    const bool whole = text.size() <= Spelling::kLongest && !digits.empty() &&
+                       ParsePlainDecimal(digits, number, &shape) == digits.size();
+    // The shortest form: a digit before the point, no zero first unless alone, a digit after a point.
+    if (!whole || shape.digitsBeforePoint == 0 || (shape.digitsBeforePoint > 1 && digits.front() == '0') ||
+        shape.decimals == 0)
+        return ParseDouble(text);
+    spelled.text = text.data();
+    spelled.size = static_cast<std::uint8_t>(text.size());
+    spelled.decimals = static_cast<std::uint8_t>(shape.decimals < 0 ? 0 : shape.decimals);
+    return sign != 0 ? -number : number;
 }
 
 std::int32_t ParseInt(std::string_view text) {
@@ -322,21 +351,30 @@ char* WriteFixed(char* out, char* end, double value, int decimals) {
 
 Spelling Spell(std::string_view text) {
     Spelling spelling;
-    if (text.empty() || text.size() > Spelling::kRoom)
+    const char* const p = text.data();
+    const std::size_t n = text.size();
+    if (n == 0 || n > Spelling::kLongest)
         return spelling;
-    const std::size_t start = text.front() == '-' ? 1 : 0;
-    const std::size_t point = text.find('.');
-    const std::size_t whole = std::min(point, text.size()) - start; // digits before the point
-    // One digit before the point, and no zero first unless it is the only one.
-    if (whole == 0 || (whole > 1 && text[start] == '0') || point == text.size() - 1)
+    const auto digitsFrom = [p, n](std::size_t i) {
+        while (i < n && static_cast<unsigned char>(p[i] - '0') <= 9)
+            ++i;
+        return i;
+    };
+    const std::size_t start = p[0] == '-' ? 1 : 0;
+    const std::size_t point = digitsFrom(start);
+    // A digit before the point, and no zero first unless it is the only one.
+    if (point == start || (point - start > 1 && p[start] == '0'))
         return spelling;
-    for (std::size_t i = start; i < text.size(); ++i)
-        if (i != point && static_cast<unsigned char>(text[i] - '0') > 9)
+    std::size_t decimals = 0;
+    if (point != n) {
+        // A point with a digit after it, and nothing after the digits.
+        if (p[point] != '.' || point + 1 == n || digitsFrom(point + 1) != n)
             return spelling;
-    std::memcpy(spelling.text.data(), text.data(), text.size());
-    spelling.size = static_cast<std::uint8_t>(text.size());
-    spelling.decimals =
-        static_cast<std::uint8_t>(point == std::string_view::npos ? 0 : text.size() - point - 1);
+        decimals = n - point - 1;
+    }
+    spelling.text = p;
+    spelling.size = static_cast<std::uint8_t>(n);
+    spelling.decimals = static_cast<std::uint8_t>(decimals);
     return spelling;
 }
 
@@ -364,14 +402,15 @@ char* WriteSpelled(char* out, const Spelling& spelling, double value, int decima
     std::memcpy(&bits, &value, sizeof bits);
     if (static_cast<int>((bits >> 52U) & 0x7FFU) > kMaxSpelledExponent[static_cast<std::size_t>(decimals)])
         return nullptr;
-    std::memcpy(out, spelling.text.data(), Spelling::kRoom);
+    CopyShort(out, spelling.text, spelling.size);
     out += spelling.size;
     const int zeros = decimals - spelling.decimals;
     if (zeros == 0)
         return out;
     if (spelling.decimals == 0)
         *out++ = '.';
-    std::memset(out, '0', static_cast<std::size_t>(zeros));
+    // All sixteen at once: a fixed store costs less than a call that counts them.
+    std::memcpy(out, "0000000000000000", 16);
     return out + zeros;
 }
 

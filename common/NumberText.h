@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -49,25 +50,46 @@ constexpr std::size_t kFixedRoom = 640;
 // does not fit. Most values of a drawing go a fast exact way; the rest through std::to_chars.
 [[nodiscard]] char* WriteFixed(char* out, char* end, double value, int decimals);
 
-// A number as the input spelled it, kept when it is a plain decimal in its shortest form: a sign
+// A number as the input spelled it, where it is a plain decimal in its shortest form: a sign
 // only for minus, no leading zeros, digits after a point if there is one ("-12.50", "0.5", "7").
 // Most numbers of a survey are spelled so, and writing such a text again costs a fraction of
-// formatting its value.
+// formatting its value. A view: the text stays where it is.
 struct Spelling {
-    static constexpr std::size_t kRoom = 22;
-    std::array<char, kRoom> text{};
-    std::uint8_t size = 0; // 0: not kept
+    static constexpr std::size_t kLongest = 22; // longer texts are not kept
+    const char* text = nullptr;
+    std::uint8_t size = 0; // 0: none
     std::uint8_t decimals = 0;
 };
-// The spelling of the whole text when it is such a decimal that fits, else an empty one.
+// The spelling of the whole text when it is such a decimal of at most kLongest bytes, else an
+// empty one.
 Spelling Spell(std::string_view text);
+// ParseDouble and Spell at once, the text read once.
+double ParseSpelled(std::string_view text, Spelling& spelled);
 // Writes `value`, read from the spelled text by ParseDouble, as WriteFixed writes it, by copying
 // the spelling and adding zeros; null, with nothing written, where that is not sure to give the
 // same text. It is sure when the text has at most `decimals` decimals and a unit in the last place
 // of the value is below 10^-decimals: the value, correctly rounded from the text, is then within
 // half a unit of the last written digit from the text's number, which is therefore what rounding
-// the value gives. [out, out + Spelling::kRoom + decimals + 1) must be room.
+// the value gives. [out, out + Spelling::kLongest + 17) must be room.
 char* WriteSpelled(char* out, const Spelling& spelling, double value, int decimals);
+
+// Copies up to 32 bytes in a few fixed-size moves, which the compiler makes single loads and
+// stores: for the short texts of numbers, a call that handles any size costs more than the copy.
+inline void CopyShort(char* to, const char* from, std::size_t size) {
+    if (size >= 16) {
+        std::memcpy(to, from, 16);
+        std::memcpy(to + size - 16, from + size - 16, 16);
+    } else if (size >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + size - 4, from + size - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < size; ++i)
+            to[i] = from[i];
+    }
+}
 
 // Fixed notation with exactly `decimals` digits after the point ("%.*f"); copied from the
 // spelling where WriteSpelled can.

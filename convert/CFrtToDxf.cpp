@@ -39,9 +39,12 @@ void CFrtToDxf::Process(std::unique_ptr<CFrtElement> element) {
     // The element, with its vertices, goes here.
 }
 
-DxfPoint3 CFrtToDxf::PositionOf(const FrtCoordinates& c, bool threeD) {
+DxfPoint3 CFrtToDxf::PositionOf(const FrtCoordinates& c, bool threeD) const {
     DxfPoint3 position{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ};
-    position.spelled = c.Spellings();
+    // The spellings are views into the element, which is gone when a kept entity is written.
+    if (m_document->streams())
+        position.spelled = {c.Spelled(FrtCoordinates::kEasting), c.Spelled(FrtCoordinates::kNorthing),
+                            c.Spelled(FrtCoordinates::kHeight)};
     return position;
 }
 

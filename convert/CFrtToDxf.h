@@ -67,7 +67,7 @@ public:
 private:
     // The position the drawing gives the coordinates, with the input's spellings of its numbers;
     // two-dimensional (z NaN) unless `threeD`.
-    static DxfPoint3 PositionOf(const FrtCoordinates& c, bool threeD);
+    [[nodiscard]] DxfPoint3 PositionOf(const FrtCoordinates& c, bool threeD) const;
     void ExportChain(const CFrtLine& line, bool closed);
     // The reused polyline with the line's vertices and attributes, but for the vertices' layer.
     void FillPolyline(const CFrtLine& line, bool closed);

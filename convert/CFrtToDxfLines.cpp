@@ -27,7 +27,7 @@ void CFrtToDxf::ExportArea(const CFrtArea& area) {
 
 void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     const bool threeD = (m_options->flags & OPT_3D) != 0;
-    const auto pointOf = [threeD](const CFrtPoint& vertex) {
+    const auto pointOf = [this, threeD](const CFrtPoint& vertex) {
         return PositionOf(vertex.GetCoordinates(), threeD);
     };
     const auto& vertices = line.GetVertices();

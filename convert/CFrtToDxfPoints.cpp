@@ -95,11 +95,11 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
         std::string& text = m_labelText;
         text.clear();
         if (label.kind == LABEL_EAST_NORTH) {
-            AppendLabelNumber(text, c.GetEasting(), label.decimals, c.Spellings()[0]);
+            AppendLabelNumber(text, c.GetEasting(), label.decimals, c.Spelled(FrtCoordinates::kEasting));
             text += ';';
-            AppendLabelNumber(text, c.GetNorthing(), label.decimals, c.Spellings()[1]);
+            AppendLabelNumber(text, c.GetNorthing(), label.decimals, c.Spelled(FrtCoordinates::kNorthing));
         } else if (label.kind == LABEL_HEIGHT) {
-            AppendLabelNumber(text, c.GetHeight(), label.decimals, c.Spellings()[2]);
+            AppendLabelNumber(text, c.GetHeight(), label.decimals, c.Spelled(FrtCoordinates::kHeight));
         } else {
             text.assign(given);
         }
@@ -124,7 +124,8 @@ void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
     std::string& height = m_labelText; // free until the labels
     height.clear();
     const FrtCoordinates& c = point.GetCoordinates();
-    numtext::AppendFixed(height, c.GetHeight(), m_options->heightDecimals, &c.Spellings()[2]);
+    const numtext::Spelling spelled = c.Spelled(FrtCoordinates::kHeight);
+    numtext::AppendFixed(height, c.GetHeight(), m_options->heightDecimals, &spelled);
     const std::string_view values[] = {point.GetName(), height, point.GetCode().GetCodeText(),
                                        point.GetClassName()};
     static_assert(std::size(values) == std::size(kAttributeTags));

@@ -52,6 +52,8 @@ public:
     // step unless told otherwise, and not kept: the second pass, after the prologue that the
     // first pass made possible.
     void streamTo(TextStream& stream, bool stepProgress = true);
+    // Whether each entity is written the moment it is added (streamTo).
+    [[nodiscard]] bool streams() const { return m_keeping == Keeping::Stream; }
     // Who hears of each entity streamed; none by default.
     void observeStreamed(IEntityObserver* observer) { m_observer = observer; }
     // Takes the count, layers and extents of a document that measured or streamed the entities

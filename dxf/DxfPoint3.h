@@ -17,7 +17,7 @@ struct DxfPoint3 {
     double y = 0.0;
     double z = kNoZ;
     // How the input spelled x, y and z, so that they are copied rather than formatted; empty
-    // for a computed number.
+    // for a computed number. Views: only for a point written before its spellings go.
     std::array<numtext::Spelling, 3> spelled{};
 
     [[nodiscard]] bool Is3D() const { return !std::isnan(z); }

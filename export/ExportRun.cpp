@@ -189,8 +189,10 @@ public:
         if (m_diagnose)
             m_reader->SetDiagnostics(&m_diagnostics);
         m_reader->SetHeightsDrawn((m_options.flags & OPT_3D) != 0);
-        if (m_measure)
+        if (m_measure) {
             m_reader->SetEncodingEvidence(&m_evidence);
+            m_reader->SetMeasuring(true);
+        }
         read = m_reader->ReadChunk(m_path, m_chunk);
         if (stream && !stream->Flush())
             writeError = stream->Error();

@@ -81,7 +81,7 @@ struct Setting {
     template <class T> T& Field(ExportSettings& settings) const {
         return settings.*std::get<T ExportSettings::*>(member);
     }
-    template <class T> const T& Field(const ExportSettings& settings) const {
+    template <class T> [[nodiscard]] const T& Field(const ExportSettings& settings) const {
         return settings.*std::get<T ExportSettings::*>(member);
     }
 

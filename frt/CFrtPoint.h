@@ -14,6 +14,7 @@ public:
 
     void SetCoordinates(const FrtCoordinates& coordinates) { m_coordinates = coordinates; }
     const FrtCoordinates& GetCoordinates() const { return m_coordinates; }
+    FrtCoordinates& Coordinates() { return m_coordinates; }
     void SetPointClass(PointClass pointClass) { m_pointClass = pointClass; }
     std::int32_t GetPointClass() const { return m_pointClass; }
     // The class's name, or empty for a value outside the table.

@@ -36,18 +36,29 @@ bool HeightInHe(const frtrecord::Record& record) {
 
 } // namespace
 
-void CFrtReader::FillPoint(const frtrecord::Record& record, CFrtPoint& point) {
-    ImportTyped(record, point);
+void CFrtReader::FillPoint(const frtrecord::Record& record, CFrtPoint& point, bool measuring) {
+    // The name and the code stay: whether they say something decides whether a label is drawn.
     point.SetName(record.Get(Key::PID));
+    point.SetCode(record.Get(Key::GROUP), record.Get(Key::CODE));
     const std::string_view east = record.Get(Key::E);
     const std::string_view north = record.Get(Key::N);
     const std::string_view height = record.Get(HeightInHe(record) ? Key::HE : Key::HO);
-    FrtCoordinates coordinates(numtext::ParseDouble(east), numtext::ParseDouble(north),
-                               numtext::ParseDouble(height));
-    coordinates.SetSpellings({numtext::Spell(east), numtext::Spell(north), numtext::Spell(height)});
-    point.SetCoordinates(coordinates);
-    point.SetCode(record.Get(Key::GROUP), record.Get(Key::CODE));
+    FrtCoordinates& coordinates = point.Coordinates();
+    if (measuring) {
+        coordinates.SetEasting(numtext::ParseDouble(east));
+        coordinates.SetNorthing(numtext::ParseDouble(north));
+        coordinates.SetHeight(numtext::ParseDouble(height));
+        return;
+    }
+    numtext::Spelling spelled;
+    coordinates.SetEasting(numtext::ParseSpelled(east, spelled));
+    coordinates.KeepSpelling(FrtCoordinates::kEasting, spelled);
+    coordinates.SetNorthing(numtext::ParseSpelled(north, spelled));
+    coordinates.KeepSpelling(FrtCoordinates::kNorthing, spelled);
+    coordinates.SetHeight(numtext::ParseSpelled(height, spelled));
+    coordinates.KeepSpelling(FrtCoordinates::kHeight, spelled);
     point.SetPointClass(frttypes::PointClassFromText(record.Get(Key::PCLASS)));
+    ImportTyped(record, point);
 }
 
 void CFrtReader::FillLine(const frtrecord::Record& record, CFrtLine& line) {
@@ -214,7 +225,7 @@ void CFrtReader::PointsLoop(LineReader& input) {
     while (NextRecord(input, line)) {
         m_record.Parse(line);
         auto point = NewVertex();
-        FillPoint(m_record, *point);
+        FillPoint(m_record, *point, m_measuring);
         if (m_diagnostics != nullptr)
             CheckPoint(input.LineNumber(), true);
         CountAndConvert(std::move(point));
@@ -225,7 +236,7 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
     const std::string key(frtrecord::GroupKey(m_record));
     for (;;) {
         auto vertex = NewVertex();
-        FillPoint(m_record, *vertex);
+        FillPoint(m_record, *vertex, m_measuring);
         if (m_diagnostics != nullptr)
             CheckPoint(input.LineNumber());
         line.AddVertex(std::move(vertex));

@@ -37,6 +37,10 @@ public:
     void SetHeightsDrawn(bool on) { m_heightsDrawn = on; }
     // Whether reading advances the progress reporter by the bytes read (it does by default).
     void SetProgressSteps(bool on) { m_progressSteps = on; }
+    // The first pass of a conversion, which measures the drawing: points then get only what
+    // changes its extents, layers and counts, not what only the written drawing shows (the
+    // spellings of their numbers, their class, their typed attributes).
+    void SetMeasuring(bool on) { m_measuring = on; }
 
     // Fill a freshly made element from one record line.
     static CFrtPoint* ReadPoint(std::string_view record, CFrtPoint* point);
@@ -44,7 +48,7 @@ public:
     static CFrtArea* ReadArea(std::string_view record, CFrtArea* area);
 
 private:
-    static void FillPoint(const frtrecord::Record& record, CFrtPoint& point);
+    static void FillPoint(const frtrecord::Record& record, CFrtPoint& point, bool measuring = false);
     static void FillLine(const frtrecord::Record& record, CFrtLine& line);
     static void FillArea(const frtrecord::Record& record, CFrtArea& area);
 
@@ -78,5 +82,6 @@ private:
     IFrtDiagnostics* m_diagnostics = nullptr;
     bool m_progressSteps = true;
     bool m_heightsDrawn = false;
+    bool m_measuring = false;
     codepage::Evidence* m_evidence = nullptr;
 };

@@ -248,7 +248,7 @@ std::string RandomDecimal(std::mt19937_64& random) {
 }
 
 std::string Spelled(const std::string& text, int decimals) {
-    char out[Spelling::kRoom + 32];
+    char out[Spelling::kLongest + 32];
     const char* end = WriteSpelled(out, Spell(text), ParseDouble(text), decimals);
     return end == nullptr ? std::string("(formatted)") : std::string(static_cast<const char*>(out), end);
 }
@@ -275,6 +275,14 @@ TEST(NumberText, ASpelledNumberIsCopiedOnlyWhereFormattingWouldGiveTheSameText) 
     for (int i = 0; i < 100000; ++i) {
         const std::string text = RandomDecimal(random);
         const double value = ParseDouble(text);
+        // Read at once with its spelling: the same value, and the same spelling where it keeps one.
+        Spelling spelled;
+        const double read = ParseSpelled(text, spelled);
+        ASSERT_EQ(std::memcmp(&read, &value, sizeof value), 0) << text;
+        if (spelled.size != 0) {
+            ASSERT_EQ(std::string(spelled.text, spelled.size) + "/" + std::to_string(spelled.decimals),
+                      text + "/" + std::to_string(Spell(text).decimals));
+        }
         for (int decimals = 0; decimals <= 16; ++decimals) {
             const std::string spelled = Spelled(text, decimals);
             if (spelled == "(formatted)")
