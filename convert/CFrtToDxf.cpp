@@ -109,8 +109,25 @@ std::string_view CFrtToDxf::LayerOf(const CFrtElement& element, std::string& roo
     return room;
 }
 
+std::string_view CFrtToDxf::PointLayer(const CFrtPoint& point) {
+    const std::string& group = point.GetCode().GetGroup();
+    const std::size_t hash = group.empty() ? 0
+                                           : group.size() * 31U +
+                                                 std::size_t{static_cast<unsigned char>(group.front())} * 7U +
+                                                 std::size_t{static_cast<unsigned char>(group.back())};
+    GroupLayer& slot = m_groupLayers[hash % m_groupLayers.size()];
+    if (!slot.known || slot.group != group) {
+        std::string room;
+        slot.layer.assign(LayerOf(point, room));
+        slot.group.assign(group);
+        slot.known = true;
+    }
+    return slot.layer;
+}
+
 void CFrtToDxf::UseLayerSpellings(const CDxfTables* spellings) {
     m_spellings = spellings;
+    m_groupLayers = {};
     PrepareLabelLayers();
 }
 

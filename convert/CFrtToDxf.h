@@ -12,6 +12,7 @@
 #include "frt/CFrtPoint.h"
 #include "frt/IFrtConsumer.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,7 @@ public:
         m_options = options;
         PrepareLabelLayers();
         PrepareInsert();
+        m_groupLayers = {};
     }
     [[nodiscard]] const ExportOptions* GetOptions() const { return m_options; }
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
@@ -80,6 +82,8 @@ private:
     // The element's layer (ElementLayer), made in `room` when it is not "0": a caller that keeps
     // the room needs no string of its own per element.
     std::string_view LayerOf(const CFrtElement& element, std::string& room) const;
+    // LayerOf for a point: its code group's layer is worked out once and then found by the group.
+    std::string_view PointLayer(const CFrtPoint& point);
     // A LINE's attributes, and a POLYLINE's apart from its thickness.
     [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line) const;
 
@@ -92,7 +96,14 @@ private:
     CDxfPolyline m_polyline;
     // One text per label kind, its layer (blanks made underscores), colour and size set once.
     std::vector<CDxfText> m_labels;
-    std::string m_layerText; // the current element's layer, reused
+    // The layers of the code groups met, by a hash of the group: millions of points share a few
+    // dozen groups, whose names need not be mended and respelled for each.
+    struct GroupLayer {
+        std::string group;
+        std::string layer;
+        bool known = false;
+    };
+    std::array<GroupLayer, 64> m_groupLayers;
     std::string m_labelText; // the current label's text, reused
     // A note for the report of what was mended, kept by the const lookups that mend.
     mutable MendedNames m_mendedLayers;

@@ -33,7 +33,7 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
     CDxfLocatedEntity& entity = symbols ? static_cast<CDxfLocatedEntity&>(m_insert) : m_point;
     // The other attributes keep their defaults.
-    entity.attrs.setLayer(LayerOf(point, m_layerText));
+    entity.attrs.setLayer(PointLayer(point));
     entity.setPosition(position);
     if (symbols) {
         m_document->addCopyOf(m_insert, [this, &point, values](CDxfInsert& insert) {

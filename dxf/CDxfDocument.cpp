@@ -8,7 +8,14 @@
 #include "dxf/DxfGroup.h"
 #include "dxf/DxfStructure.h"
 
+#include <atomic>
 #include <functional>
+
+CDxfDocument::CDxfDocument() {
+    // Documents are made on several threads; each gets a number no other one had.
+    static std::atomic<std::uint64_t> made{0};
+    m_serial = ++made;
+}
 
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
@@ -55,6 +62,10 @@ void CDxfDocument::countVertex(const DxfPoint3& position) {
 }
 
 void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
+    if (const CDxfLayer* recorded = attributes.recordedLayer(m_serial)) {
+        ++recorded->entities;
+        return;
+    }
     // Millions of entities share a few dozen layers: a layer met before is mostly found in its
     // slot of a small table, without a look into the layer table.
     // Length and end bytes tell the few layers of a drawing apart well enough for a cache,
@@ -70,6 +81,7 @@ void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
         known.name.assign(layer);
     }
     ++known.entry->entities;
+    attributes.rememberRecorded(m_serial, known.entry);
 }
 
 std::size_t CDxfDocument::TypeIndex(std::int32_t type) {

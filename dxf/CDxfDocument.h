@@ -20,7 +20,7 @@ class TextStream;
 // once (write) and for the tests that look at the entities made.
 class CDxfDocument : public CDxfDocumentBase {
 public:
-    CDxfDocument() = default;
+    CDxfDocument();
 
     // Takes the entity, records its layer, widens the extents by its position (by every
     // vertex for a polyline) and returns it. When the document measures or streams, the entity
@@ -120,4 +120,5 @@ private:
         const CDxfLayer* entry = nullptr; // null: the slot is empty
     };
     std::array<KnownLayer, 64> m_knownLayers; // layers already recorded, by a hash of the name
+    std::uint64_t m_serial;                   // tells this document's entries in DxfAttributes::recordedLayer
 };
