@@ -27,8 +27,9 @@ struct FrtChunk {
 // a line or area from its vertex records.
 class FrtSplitter {
 public:
-    FrtSplitter(DataKindFlags wanted, std::uint64_t chunkBytes)
-        : m_wanted(wanted), m_chunkBytes(chunkBytes) {}
+    FrtSplitter(DataKindFlags wanted, std::uint64_t chunkBytes) : m_wanted(wanted), m_chunkBytes(chunkBytes) {
+        m_input.SetChecksumming(false); // the chunks' readers sum the bytes
+    }
 
     [[nodiscard]] bool Open(const std::string& path);
     // The next chunk; false at the end of the file, and on a read error (then Error() says why).

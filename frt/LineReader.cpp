@@ -120,7 +120,8 @@ void LineReader::Refill() {
         return;
     }
     const auto got = static_cast<std::size_t>(result);
-    m_checksum.Add(m_buffer.data() + m_end, got);
+    if (m_summing)
+        m_checksum.Add(m_buffer.data() + m_end, got);
     m_end += got;
     m_bytesRead += got;
     m_remaining -= got;

@@ -72,6 +72,9 @@ public:
     [[nodiscard]] std::uint64_t BytesRead() const { return m_bytesRead; }
     // The checksum of every byte read so far.
     [[nodiscard]] std::uint64_t ChecksumRead() const { return m_checksum.Value(); }
+    // Whether the checksum is kept (it is by default): a reader that only looks for where to cut
+    // the file need not sum what the readers of its pieces sum again.
+    void SetChecksumming(bool on) { m_summing = on; }
     // The 1-based number of the line last returned (or seen through a probe).
     [[nodiscard]] std::uint64_t LineNumber() const { return m_lineNumber; }
     // The file offset where the line that the next Next or SkipLine returns begins.
@@ -99,6 +102,7 @@ private:
     std::string m_error;
     std::uint64_t m_bytesRead = 0;
     Checksum m_checksum;
+    bool m_summing = true;
     std::uint64_t m_lineNumber = 0;
     std::uint64_t m_origin = 0;    // the file offset of the first byte read
     std::uint64_t m_remaining = 0; // bytes that may still be read
