@@ -18,7 +18,11 @@ batch=$build/batch/frt2dxf-batch
 windows_batch=${WINDOWS_BUILD:-build-windows}/batch/frt2dxf-batch.exe
 wine=/usr/lib/wine/wine64
 with_wine=false
+# Both converters are built from the sources as they are now: a Windows build left from an older
+# commit would compare two different programs.
+cmake --build "$build" --target frt2dxf-batch make_job >/dev/null
 if [[ -f $windows_batch && -x $wine ]]; then
+  cmake --build "$(dirname "$(dirname "$windows_batch")")" --target frt2dxf-batch >/dev/null
   with_wine=true
   export WINEPREFIX=${WINEPREFIX:-$PWD/$work/wineprefix} WINEDEBUG=-all
   # One server for all runs (it goes to the background): its start is not the converter's time.
@@ -26,6 +30,7 @@ if [[ -f $windows_batch && -x $wine ]]; then
   "$wine" wineboot -i >/dev/null 2>&1 || true
 fi
 labels=(--label point-id --label east-north --label height --label code)
+wine_start=0
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
@@ -38,7 +43,7 @@ measure() {
   local runs=() rss=0
   for _ in $(seq "$n"); do
     [[ $file == - ]] || rm -f "$file"
-    cat "$job" >/dev/null
+    cat "${job:-/dev/null}" >/dev/null
     sync
     /usr/bin/time -f "%e %U %M" -o "$work/time.txt" "$@" >/dev/null 2>&1
     local wall user kb
@@ -52,6 +57,12 @@ measure() {
   printf '%.2f %.2f %d\n' "$wall" "$cpu" "$rss"
 }
 
+if $with_wine; then
+  # What Wine itself costs a run (loading its libraries, starting the process), measured with a
+  # run that converts nothing; Windows has no such cost of its own.
+  read -r _ wine_start _ < <(measure "$runs" - "$wine" "$windows_batch" --version)
+  echo "Wine's start-up alone: $wine_start s of user CPU (frt2dxf-batch.exe --version)"
+fi
 printf '%-8s %10s %8s | %10s %7s %9s %9s | %10s %8s | %7s %8s | %10s | %10s\n' job "DXF MB" entities "frt2dxf s" \
   "user s" "RSS MB" "MB/s" "r12w s" "RSS MB" "dd s" "x dd" "replace s" "wine user"
 declare -A ours replacing cpu dds
@@ -71,7 +82,7 @@ for scale in 1 4; do
   wine_user=-
   if $with_wine; then
     read -r _ c_wine _ < <(measure "$runs" "$out" "$wine" "$windows_batch" -q "${labels[@]}" -o "$out" "$job")
-    wine_user="$c_wine ($(calc "$c_wine / $c_ours" | cut -c1-4)x)"
+    wine_user="$c_wine ($(calc "$c_wine / $c_ours" | cut -c1-4)x, $(calc "($c_wine - $wine_start) / $c_ours" | cut -c1-4)x net)"
   fi
   ours[$scale]=$t_ours
   replacing[$scale]=$t_replace

@@ -1,5 +1,6 @@
 #include "dxf/DxfGroup.h"
 
+#include "common/ByteSearch.h"
 #include "common/CodePage.h"
 #include "common/TextStream.h"
 
@@ -39,7 +40,7 @@ void CaretText(TextStream& stream, Code code, std::string_view value) {
     // A caret itself is encoded too: readers would take it with the next character as a control
     // character. Looked for apart, so that both searches stay fast.
     if (std::none_of(value.begin(), value.end(), NeedsCaret) &&
-        std::memchr(value.data(), '^', value.size()) == nullptr)
+        FindByte(value.data(), value.data() + value.size(), '^') == value.data() + value.size())
         Text(stream, code, value);
     else
         Text(stream, code, CaretEncoded(value));

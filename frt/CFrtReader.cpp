@@ -1,5 +1,6 @@
 #include "frt/CFrtReader.h"
 
+#include "common/ByteSearch.h"
 #include "common/CProgressBar.h"
 #include "common/NumberText.h"
 #include "frt/FrtRecord.h"
@@ -192,7 +193,7 @@ bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
             continue;
         }
         Step(line.size());
-        if (std::memchr(line.data(), '\0', line.size()) != nullptr) {
+        if (const char* end = line.data() + line.size(); FindByte(line.data(), end, '\0') != end) {
             // Zeros alone are what a crash leaves, no record; zeros among data are kept as data.
             const bool zerosOnly =
                 line.find_first_not_of(std::string_view("\0\r", 2)) == std::string_view::npos;
