@@ -452,7 +452,9 @@ char* WriteSpelled(char* out, const Spelling& spelling, double value, int decima
     if (spelling.decimals == 0)
         *out++ = '.';
     // All sixteen at once: a fixed store costs less than a call that counts them.
-    std::memcpy(out, "0000000000000000", 16);
+    static constexpr std::array<char, 16> kZeroDigits = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                                         '0', '0', '0', '0', '0', '0', '0', '0'};
+    std::memcpy(out, kZeroDigits.data(), kZeroDigits.size());
     return out + zeros;
 }
 
