@@ -88,12 +88,16 @@ bool IsTerminal(std::FILE* stream);
 [[nodiscard]] std::error_code CopyPermissions(const std::string& from, const std::string& to);
 
 // The system calls whose failures the tests make happen in-process, behind one table they swap
-// (ScopedSystemCalls in the tests): reading an input and setting a file's permission bits.
+// (ScopedSystemCalls in the tests): reading an input, setting a file's permission bits and putting
+// a drawing in its target's place.
 struct SystemCalls {
     // Reads up to `size` bytes: the count, 0 at the end, -1 with errno set on an error.
     long (*read)(std::FILE* file, void* buffer, std::size_t size);
     // POSIX chmod: 0, or -1 with errno set.
     int (*setMode)(const char* path, unsigned mode);
+    // Puts the file `from` in the place of `to` (Replace): 0, or -1 with the system's error set
+    // (errno; on Windows the thread's last error).
+    int (*replace)(const char* from, const char* to);
 };
 SystemCalls& Calls();
 // The real read of the table.

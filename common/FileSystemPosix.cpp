@@ -228,7 +228,7 @@ std::error_code PlaceNew(const std::string& file, const std::string& path) {
 }
 
 std::error_code Replace(const std::string& replacement, const std::string& target) {
-    if (std::rename(replacement.c_str(), target.c_str()) != 0)
+    if (Calls().replace(replacement.c_str(), target.c_str()) != 0)
         return LastError();
     return {};
 }
@@ -267,9 +267,10 @@ std::optional<mode_t> ModeFromDefaultAcl(const std::string& folder) {
 } // namespace
 
 SystemCalls& Calls() {
-    static SystemCalls calls{&ReadFromFile, [](const char* path, unsigned mode) {
-                                 return ::chmod(path, static_cast<mode_t>(mode));
-                             }};
+    static SystemCalls calls{
+        &ReadFromFile,
+        [](const char* path, unsigned mode) { return ::chmod(path, static_cast<mode_t>(mode)); },
+        &std::rename};
     return calls;
 }
 

@@ -331,23 +331,33 @@ std::error_code PlaceNew(const std::string& file, const std::string& path) {
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Errno(EEXIST) : SystemError(error);
 }
 
-std::error_code Replace(const std::string& replacement, const std::string& target) {
+namespace {
+
+// The table's replace: the last error tells why not.
+int PutInPlace(const char* replacement, const char* target) {
     const std::wstring from = Wide(replacement);
     const std::wstring to = Wide(target);
     // ReplaceFileW keeps the target's attributes, ACLs and creation time.
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                         nullptr) != 0)
-            return {};
-    } else if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
-        return {};
-    }
-    return SystemError(GetLastError());
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                            nullptr) != 0
+                   ? 0
+                   : -1;
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : -1;
+}
+
+} // namespace
+
+std::error_code Replace(const std::string& replacement, const std::string& target) {
+    if (Calls().replace(replacement.c_str(), target.c_str()) != 0)
+        return SystemError(GetLastError());
+    return {};
 }
 
 SystemCalls& Calls() {
     // No permission bits to set on Windows: ACLs come from the folder or stay with ReplaceFileW.
-    static SystemCalls calls{&ReadFromFile, [](const char* /*path*/, unsigned /*mode*/) { return 0; }};
+    static SystemCalls calls{&ReadFromFile, [](const char* /*path*/, unsigned /*mode*/) { return 0; },
+                             &PutInPlace};
     return calls;
 }
 

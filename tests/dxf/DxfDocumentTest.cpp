@@ -462,6 +462,21 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     }
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
+
+    // The last step, the rename over the target, refused.
+    filesys::SystemCalls busy = filesys::Calls();
+    busy.replace = [](const char* /*from*/, const char* /*to*/) {
+        errno = EBUSY;
+        return -1;
+    };
+    {
+        const ScopedSystemCalls swapped(busy);
+        const DxfWriteResult refused = BigDocument().write(target, &settings);
+        EXPECT_FALSE(refused.ok);
+        EXPECT_EQ(refused.error, std::strerror(EBUSY));
+    }
+    EXPECT_EQ(ReadFile(target), "original content");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"})) << "the temporary drawing goes";
 #endif
 
     const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
