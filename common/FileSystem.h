@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ErrorOr.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -8,8 +10,6 @@
 #include <string>
 #include <system_error>
 #include <vector>
-
-#include "common/ErrorOr.h"
 
 // The few file operations whose system calls differ between platforms. Paths are UTF-8 texts on
 // every platform; on Windows they reach the system through its wide-character calls, so a folder
