@@ -1,5 +1,7 @@
 #include "common/NumberText.h"
 
+#include "common/ByteCopy.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -393,30 +395,7 @@ char* WriteFixed(char* out, char* end, double value, int decimals) {
 
 Spelling Spell(std::string_view text) {
     Spelling spelling;
-    const char* const p = text.data();
-    const std::size_t n = text.size();
-    if (n == 0 || n > Spelling::kLongest)
-        return spelling;
-    const auto digitsFrom = [p, n](std::size_t i) {
-        while (i < n && static_cast<unsigned char>(p[i] - '0') <= 9)
-            ++i;
-        return i;
-    };
-    const std::size_t start = p[0] == '-' ? 1 : 0;
-    const std::size_t point = digitsFrom(start);
-    // A digit before the point, and no zero first unless it is the only one.
-    if (point == start || (point - start > 1 && p[start] == '0'))
-        return spelling;
-    std::size_t decimals = 0;
-    if (point != n) {
-        // A point with a digit after it, and nothing after the digits.
-        if (p[point] != '.' || point + 1 == n || digitsFrom(point + 1) != n)
-            return spelling;
-        decimals = n - point - 1;
-    }
-    spelling.text = p;
-    spelling.size = static_cast<std::uint8_t>(n);
-    spelling.decimals = static_cast<std::uint8_t>(decimals);
+    ParseSpelled(text, spelling);
     return spelling;
 }
 
@@ -444,7 +423,7 @@ char* WriteSpelled(char* out, const Spelling& spelling, double value, int decima
     std::memcpy(&bits, &value, sizeof bits);
     if (static_cast<int>((bits >> 52U) & 0x7FFU) > kMaxSpelledExponent[static_cast<std::size_t>(decimals)])
         return nullptr;
-    CopyShort(out, spelling.text, spelling.size);
+    bytecopy::Copy(out, spelling.text, spelling.size);
     out += spelling.size;
     const int zeros = decimals - spelling.decimals;
     if (zeros == 0)

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -60,11 +59,11 @@ struct Spelling {
     std::uint8_t size = 0; // 0: none
     std::uint8_t decimals = 0;
 };
-// The spelling of the whole text when it is such a decimal of at most kLongest bytes, else an
-// empty one.
-Spelling Spell(std::string_view text);
-// ParseDouble and Spell at once, the text read once.
+// ParseDouble, giving also the spelling of the whole text when it is such a decimal of at most
+// kLongest bytes (and 19 digits), else an empty one.
 double ParseSpelled(std::string_view text, Spelling& spelled);
+// The spelling alone.
+Spelling Spell(std::string_view text);
 // Writes `value`, read from the spelled text by ParseDouble, as WriteFixed writes it, by copying
 // the spelling and adding zeros; null, with nothing written, where that is not sure to give the
 // same text. It is sure when the text has at most `decimals` decimals and a unit in the last place
@@ -72,24 +71,6 @@ double ParseSpelled(std::string_view text, Spelling& spelled);
 // half a unit of the last written digit from the text's number, which is therefore what rounding
 // the value gives. [out, out + Spelling::kLongest + 17) must be room.
 char* WriteSpelled(char* out, const Spelling& spelling, double value, int decimals);
-
-// Copies up to 32 bytes in a few fixed-size moves, which the compiler makes single loads and
-// stores: for the short texts of numbers, a call that handles any size costs more than the copy.
-inline void CopyShort(char* to, const char* from, std::size_t size) {
-    if (size >= 16) {
-        std::memcpy(to, from, 16);
-        std::memcpy(to + size - 16, from + size - 16, 16);
-    } else if (size >= 8) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + size - 8, from + size - 8, 8);
-    } else if (size >= 4) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + size - 4, from + size - 4, 4);
-    } else {
-        for (std::size_t i = 0; i < size; ++i)
-            to[i] = from[i];
-    }
-}
 
 // Fixed notation with exactly `decimals` digits after the point ("%.*f"); copied from the
 // spelling where WriteSpelled can.

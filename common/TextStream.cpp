@@ -1,5 +1,6 @@
 #include "common/TextStream.h"
 
+#include "common/ByteCopy.h"
 #include "common/NumberText.h"
 
 #include <algorithm>
@@ -7,42 +8,8 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// Sixteen bytes moved as one.
-struct Block16 {
-    char bytes[16];
-};
-
-// Copies 1 to 2 x sizeof(Word) bytes as two possibly overlapping words.
-template <typename Word> void CopyWords(char* out, const char* in, std::size_t size) {
-    Word head{};
-    Word tail{};
-    std::memcpy(&head, in, sizeof head);
-    std::memcpy(&tail, in + size - sizeof tail, sizeof tail);
-    std::memcpy(out, &head, sizeof head);
-    std::memcpy(out + size - sizeof tail, &tail, sizeof tail);
-}
-
-// Most texts are a group code, a number or a short name: fixed-size moves, overlapping where
-// needed, cost less than a call to memcpy (which the Windows C runtime does not inline).
-void CopyBytes(char* out, const char* in, std::size_t size) {
-    if (size > 32) {
-        std::memcpy(out, in, size);
-    } else if (size > 16) {
-        CopyWords<Block16>(out, in, size);
-    } else if (size >= 8) {
-        CopyWords<std::uint64_t>(out, in, size);
-    } else if (size >= 4) {
-        CopyWords<std::uint32_t>(out, in, size);
-    } else if (size > 0) {
-        out[0] = in[0];
-        out[size / 2] = in[size / 2];
-        out[size - 1] = in[size - 1];
-    }
-}
-
-} // namespace
+using bytecopy::Block16;
+using bytecopy::CopyWords;
 
 TextStream::TextStream(ITextSink& sink, int decimals) : m_sink(sink), m_buffer(kInitialBuffer) {
     SetDecimals(decimals);
@@ -111,7 +78,7 @@ void TextStream::Put(std::string_view text) {
         }
         return;
     }
-    CopyBytes(Reserve(text.size()), text.data(), text.size());
+    bytecopy::Copy(Reserve(text.size()), text.data(), text.size());
     m_used += text.size();
 }
 
@@ -128,7 +95,7 @@ void TextStream::Line(std::string_view text) {
 }
 
 char* TextStream::PutLine(char* out, std::string_view line) {
-    CopyBytes(out, line.data(), line.size());
+    bytecopy::Copy(out, line.data(), line.size());
     out += line.size();
     out[0] = '\r';
     out[1] = '\n';

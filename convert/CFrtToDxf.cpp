@@ -1,5 +1,7 @@
 #include "convert/CFrtToDxf.h"
 
+#include "dxf/CDxfLayer.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -111,11 +113,7 @@ std::string_view CFrtToDxf::LayerOf(const CFrtElement& element, std::string& roo
 
 std::string_view CFrtToDxf::PointLayer(const CFrtPoint& point) {
     const std::string& group = point.GetCode().GetGroup();
-    const std::size_t hash = group.empty() ? 0
-                                           : group.size() * 31U +
-                                                 std::size_t{static_cast<unsigned char>(group.front())} * 7U +
-                                                 std::size_t{static_cast<unsigned char>(group.back())};
-    GroupLayer& slot = m_groupLayers[hash % m_groupLayers.size()];
+    GroupLayer& slot = m_groupLayers[NameSlot(group, m_groupLayers.size())];
     if (!slot.known || slot.group != group) {
         std::string room;
         slot.layer.assign(LayerOf(point, room));

@@ -68,14 +68,8 @@ void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
     }
     // Millions of entities share a few dozen layers: a layer met before is mostly found in its
     // slot of a small table, without a look into the layer table.
-    // Length and end bytes tell the few layers of a drawing apart well enough for a cache,
-    // at a fraction of a full hash's cost.
     const std::string_view layer = attributes.layer();
-    const std::size_t slot = layer.empty() ? 0
-                                           : layer.size() * 31U +
-                                                 std::size_t{static_cast<unsigned char>(layer.front())} * 7U +
-                                                 std::size_t{static_cast<unsigned char>(layer.back())};
-    KnownLayer& known = m_knownLayers[slot % m_knownLayers.size()];
+    KnownLayer& known = m_knownLayers[NameSlot(layer, m_knownLayers.size())];
     if (known.entry == nullptr || known.name != layer) {
         known.entry = &m_tables.recordLayer(layer, attributes.lineType(), attributes.colour);
         known.name.assign(layer);

@@ -1,8 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// A name's slot in a small cache of the few dozen layers (or code groups) a drawing has: length
+// and end bytes tell them apart well enough, at a fraction of a full hash's cost.
+inline std::size_t NameSlot(std::string_view name, std::size_t slots) {
+    if (name.empty())
+        return 0;
+    return (name.size() * 31U + std::size_t{static_cast<unsigned char>(name.front())} * 7U +
+            std::size_t{static_cast<unsigned char>(name.back())}) %
+           slots;
+}
 
 // One layer-table entry: the line type and colour of the first entity that used the layer.
 struct CDxfLayer {

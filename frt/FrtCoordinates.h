@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ByteCopy.h"
 #include "common/NumberText.h"
 
 #include <array>
@@ -30,7 +31,7 @@ public:
     // Keeps a copy of how the input spelled the number of that axis (numtext::Spell), for
     // writing it again; the record it came from may be gone by then.
     void KeepSpelling(Axis axis, const numtext::Spelling& spelled) {
-        numtext::CopyShort(m_texts[axis].data(), spelled.text, spelled.size);
+        bytecopy::Copy(m_texts[axis].data(), spelled.text, spelled.size);
         m_sizes[axis] = spelled.size;
         m_decimals[axis] = spelled.decimals;
     }
