@@ -4,6 +4,8 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/DxfGroup.h"
 
+#include <cmath>
+
 namespace {
 
 // The colour's lowest byte is red, the next green, the third blue; each only on or off.
@@ -12,6 +14,10 @@ void SetColour(DxfAttributes& attributes, std::int32_t colour) {
     attributes.setColourFromRgb(static_cast<std::uint8_t>(bits & 0xffU),
                                 static_cast<std::uint8_t>((bits >> 8U) & 0xffU),
                                 static_cast<std::uint8_t>((bits >> 16U) & 0xffU));
+}
+
+bool SamePlace(const DxfPoint3& a, const DxfPoint3& b) {
+    return a.x == b.x && a.y == b.y && (a.z == b.z || (std::isnan(a.z) && std::isnan(b.z)));
 }
 
 } // namespace
@@ -32,12 +38,22 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     };
     const auto& vertices = line.GetVertices();
     if ((m_options->flags & OPT_SEPARATE_LINES) != 0) {
-        // An open chain, also for an area: no segment back to the first vertex.
         m_segment.setAttributes(ChainAttributes(line));
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             m_segment.setStart(pointOf(*vertices[i - 1]));
             m_segment.setEnd(pointOf(*vertices[i]));
             m_document->addCopyOf(m_segment);
+        }
+        // An area's outline is closed, as its polyline is, or CAD cannot hatch or measure it; a
+        // boundary that ends where it began is closed already.
+        if (closed && vertices.size() > 2) {
+            const DxfPoint3 last = pointOf(*vertices.back());
+            const DxfPoint3 first = pointOf(*vertices.front());
+            if (!SamePlace(last, first)) {
+                m_segment.setStart(last);
+                m_segment.setEnd(first);
+                m_document->addCopyOf(m_segment);
+            }
         }
         return;
     }

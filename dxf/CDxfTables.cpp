@@ -17,21 +17,22 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kMargin = 10.0;
 
 // The fixed line types, written as they stand: name, description, number of dash elements,
-// pattern length and the dash elements.
+// pattern length (the sum of the elements' lengths) and the elements: a dash (positive), a dot
+// (0) or a gap (negative). Every dot has a gap on each side, or readers draw the line solid.
 struct LineType {
     std::string_view name;
     std::string_view description;
     std::string_view dashCount;
     std::string_view length;
-    std::array<std::string_view, 4> dashes;
+    std::array<std::string_view, 6> dashes;
 };
 constexpr LineType kLineTypes[] = {
     {"Solid_Line", "Solid Line", "0", "0.0", {}},
     {"Dashed_Line", "Dashed Line", "2", "0.75", {"0.50", "-0.25"}},
     {"Dotted_Line", "Dotted Line", "2", "0.25", {"0.00", "-0.25"}},
-    {"Dashdot_Line", "Dashdot Line", "2", "0.75", {"0.50", "0.00"}},
+    {"Dashdot_Line", "Dashdot Line", "4", "1.00", {"0.50", "-0.25", "0.00", "-0.25"}},
     // Line style 4 names this type; CAD programs reject a drawing that uses an undefined one.
-    {"Dashdotdot_Line", "Dashdotdot Line", "4", "1.00", {"0.50", "-0.25", "0.00", "-0.25"}},
+    {"Dashdotdot_Line", "Dashdotdot Line", "6", "1.25", {"0.50", "-0.25", "0.00", "-0.25", "0.00", "-0.25"}},
 };
 
 // The header variables in their order. Most have a fixed value; the others are computed from the
@@ -172,6 +173,12 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
     high.y += kMargin;
     if (high.z == -kLargest)
         high.z = std::numeric_limits<double>::quiet_NaN();
+    // Nothing widened them: an empty box at the origin, not the initial values, whose minimum
+    // exceeds the maximum and whose 309 digits readers take as a broken header.
+    if (isEmpty()) {
+        low = DxfPoint3{0.0, 0.0, std::numeric_limits<double>::quiet_NaN()};
+        high = low;
+    }
     const double scale = settings.symbolScale;
 
     BeginSection(stream, "HEADER");
@@ -220,7 +227,7 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
 
 void CDxfTables::writeTables(TextStream& stream) const {
     BeginSection(stream, "TABLES");
-    BeginTable(stream, "LTYPE", 1); // five entries follow: see dxfgroup
+    BeginTable(stream, "LTYPE", static_cast<std::int64_t>(std::size(kLineTypes)));
     for (const LineType& type : kLineTypes) {
         dxfgroup::Text(stream, dxfgroup::kStart, "LTYPE");
         dxfgroup::Text(stream, dxfgroup::kName, type.name);

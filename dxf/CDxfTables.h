@@ -21,6 +21,8 @@ public:
     virtual ~CDxfTables() = default;
 
     void widenExtents(const DxfPoint3& point);
+    // Whether no position widened the extents yet.
+    [[nodiscard]] bool isEmpty() const { return !(m_extMin.x <= m_extMax.x); }
     // Adds the layer unless one of that name exists: the first entity on a layer fixes it.
     // Names are equal ignoring ASCII case, as readers take them: the first spelling names the
     // layer. Returns the layer's entry, which stays where it is.

@@ -10,10 +10,9 @@
 // The DXF vocabulary of this writer: the group codes and flag values it writes, and the group
 // itself, a code line right-aligned in three characters followed by the value line.
 //
-// The bytes differ from that rule on purpose in three places, which CAD programs have always read
+// The bytes differ from that rule on purpose in two places, which CAD programs have always read
 // from this writer and which are kept as they are:
 // - a CIRCLE's radius has the code line "  40", four characters (CircleRadius);
-// - the LTYPE table says it has 1 entry and holds five (CDxfTables::writeTables);
 // - the header sets $PLINEGEN twice (CDxfTables.cpp, kHeader).
 namespace dxfgroup {
 

@@ -228,17 +228,33 @@ TEST(Conversion, LineEntitiesComeFirstThenEachVertexWithItsLabels) {
     EXPECT_EQ(As<CDxfLine>(document.entities()[1]).end.x, 2.0);
 }
 
-TEST(Conversion, SeparateLinesAreOpenChainsWithoutWidth) {
+TEST(Conversion, SeparateLinesCloseAreasOnlyAndCarryNoWidth) {
     ExportOptions options = Options(OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE);
     CFrtToDxf converter(&options);
     converter.Process(MakeArea({"LID=A;PID=1;E=0;N=0;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25",
-                                "LID=A;PID=2;E=1", "LID=A;PID=3;E=2"}));
+                                "LID=A;PID=2;E=1;N=0", "LID=A;PID=3;E=2;N=1"}));
     converter.Process(MakeLine({"LID=S;PID=9;LCOLOR=80"}));
+    // An area whose boundary ends where it began is closed by its own last segment.
+    converter.Process(MakeArea({"LID=B;E=0;N=0", "LID=B;E=1;N=0", "LID=B;E=1;N=1", "LID=B;E=0;N=0"}));
+    // A line stays open.
+    converter.Process(MakeLine({"LID=C;E=0;N=0", "LID=C;E=1;N=0", "LID=C;E=1;N=1"}));
     const CDxfDocument& document = *converter.GetDocument();
-    ASSERT_EQ(Kinds(document),
-              (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT, DXF_ENTITY_POINT,
-                                         DXF_ENTITY_POINT, DXF_ENTITY_POINT}))
-        << "no closing segment, none for a single vertex";
+    const auto lines = [&document](std::size_t from, std::size_t to) {
+        std::size_t count = 0;
+        for (std::size_t i = from; i < to; ++i)
+            count += document.entities()[i]->entityType() == DXF_ENTITY_LINE ? 1 : 0;
+        return count;
+    };
+    ASSERT_EQ(document.entities().size(), 6U + 1U + (3U + 4U) + (2U + 3U));
+    EXPECT_EQ(lines(0, 6), 3U) << "three corners, three sides";
+    const auto& closing = As<CDxfLine>(document.entities()[2]);
+    EXPECT_EQ(closing.start.x, 2.0);
+    EXPECT_EQ(closing.start.y, 1.0);
+    EXPECT_EQ(closing.end.x, 0.0);
+    EXPECT_EQ(closing.end.y, 0.0);
+    EXPECT_EQ(lines(6, 7), 0U) << "none for a single vertex";
+    EXPECT_EQ(lines(7, 14), 3U) << "no segment of length zero";
+    EXPECT_EQ(lines(14, 19), 2U) << "a line is not closed";
     const auto& first = As<CDxfLine>(document.entities()[0]);
     EXPECT_EQ(first.attrs.layer(), "PIPE");
     EXPECT_EQ(first.attrs.colour, 3);

@@ -64,19 +64,14 @@ std::size_t Count(const std::vector<std::string>& lines, const std::string& line
 
 } // namespace
 
-TEST(DxfDocument, EmptyDocumentKeepsItsInitialExtents) {
+TEST(DxfDocument, EmptyDocumentHasAnEmptyBoxAtTheOrigin) {
     CDxfDocument document;
     bool crlf = false;
     const auto lines = Lines(DocumentText(document), &crlf);
     EXPECT_TRUE(crlf);
-    char largest[400];
-    std::snprintf(largest, sizeof largest, "%.6f", std::numeric_limits<double>::max());
-    const std::string negative = std::string("-") + largest;
-    EXPECT_EQ(std::string(largest).find('.'), 309U);
-    EXPECT_EQ(Variable(lines, "$EXTMIN"), (std::vector<std::string>{" 10", largest, " 20", largest}));
-    EXPECT_EQ(Variable(lines, "$EXTMAX"), (std::vector<std::string>{" 10", negative, " 20", negative}));
-    EXPECT_EQ(Variable(lines, "$LIMMIN"), (std::vector<std::string>{" 10", largest, " 20", largest}));
-    EXPECT_EQ(Variable(lines, "$LIMMAX"), (std::vector<std::string>{" 10", negative, " 20", negative}));
+    const std::vector<std::string> origin{" 10", "0.000000", " 20", "0.000000"};
+    for (const char* variable : {"$EXTMIN", "$EXTMAX", "$LIMMIN", "$LIMMAX"})
+        EXPECT_EQ(Variable(lines, variable), origin) << variable;
     EXPECT_EQ(Table(lines, "LAYER"), (std::vector<std::string>{" 70", "0"}));
     EXPECT_EQ(document.entityCount(), 0);
 }
@@ -161,9 +156,7 @@ TEST(DxfDocument, AnEntityAddedAsACopyStaysAsItWasWhenAdded) {
 TEST(DxfDocument, ExtentsFollowPositionsButNotLines) {
     CDxfDocument lineOnly;
     lineOnly.addEntity(std::make_unique<CDxfLine>(DxfPoint3{1, 1, 1}, DxfPoint3{5, 5, 5}));
-    char largest[400];
-    std::snprintf(largest, sizeof largest, "%.6f", std::numeric_limits<double>::max());
-    EXPECT_EQ(Variable(Lines(DocumentText(lineOnly)), "$EXTMIN")[1], largest);
+    EXPECT_EQ(Variable(Lines(DocumentText(lineOnly)), "$EXTMIN")[1], "0.000000");
 
     CDxfDocument document;
     document.addEntity(PointOn("0", 5, 5));
@@ -210,57 +203,56 @@ TEST(DxfDocument, LayersInByteOrderFixedByTheirFirstEntity) {
     EXPECT_EQ(layers, expected);
 }
 
-TEST(DxfDocument, LineTypeTableHoldsTheFixedTypesAndDashdotdot) {
+TEST(DxfDocument, LineTypesDrawTheirPatternsAndTheTableCountsThem) {
     const auto ltype = Table(Lines(DocumentText(CDxfDocument())), "LTYPE");
-    const std::vector<std::string> expected = {
-        " 70", "1",
-        "  0", "LTYPE",
-        "  2", "Solid_Line",
-        " 70", "0",
-        "  3", "Solid Line",
-        " 72", "65",
-        " 73", "0",
-        " 40", "0.0",
-        "  0", "LTYPE",
-        "  2", "Dashed_Line",
-        " 70", "0",
-        "  3", "Dashed Line",
-        " 72", "65",
-        " 73", "2",
-        " 40", "0.75",
-        " 49", "0.50",
-        " 49", "-0.25",
-        "  0", "LTYPE",
-        "  2", "Dotted_Line",
-        " 70", "0",
-        "  3", "Dotted Line",
-        " 72", "65",
-        " 73", "2",
-        " 40", "0.25",
-        " 49", "0.00",
-        " 49", "-0.25",
-        "  0", "LTYPE",
-        "  2", "Dashdot_Line",
-        " 70", "0",
-        "  3", "Dashdot Line",
-        " 72", "65",
-        " 73", "2",
-        " 40", "0.75",
-        " 49", "0.50",
-        " 49", "0.00",
-        "  0", "LTYPE",
-        "  2", "Dashdotdot_Line",
-        " 70", "0",
-        "  3", "Dashdotdot Line",
-        " 72", "65",
-        " 73", "4",
-        " 40", "1.00",
-        " 49", "0.50",
-        " 49", "-0.25",
-        " 49", "0.00",
-        " 49", "-0.25",
+    ASSERT_GE(ltype.size(), 2U);
+    EXPECT_EQ(ltype[0], " 70");
+    // Each entry: its elements (49) as many as it says (73), its length (40) their sum, and
+    // every dot (0) between gaps, or a reader draws the line solid.
+    struct Entry {
+        std::string name;
+        int count = -1;
+        double length = -1.0;
+        std::vector<double> elements;
     };
-    EXPECT_EQ(ltype, expected);
+    std::vector<Entry> entries;
+    for (std::size_t i = 2; i + 1 < ltype.size(); i += 2) {
+        const std::string& code = ltype[i];
+        const std::string& value = ltype[i + 1];
+        if (code == "  0")
+            entries.emplace_back();
+        else if (code == "  2")
+            entries.back().name = value;
+        else if (code == " 73")
+            entries.back().count = std::stoi(value);
+        else if (code == " 40")
+            entries.back().length = std::stod(value);
+        else if (code == " 49")
+            entries.back().elements.push_back(std::stod(value));
+    }
+    EXPECT_EQ(ltype[1], std::to_string(entries.size()));
+    std::vector<std::string> names;
+    for (const Entry& entry : entries) {
+        names.push_back(entry.name);
+        EXPECT_EQ(entry.count, static_cast<int>(entry.elements.size())) << entry.name;
+        double sum = 0.0;
+        for (std::size_t i = 0; i < entry.elements.size(); ++i) {
+            sum += std::fabs(entry.elements[i]);
+            if (entry.elements[i] == 0.0) {
+                EXPECT_LT(entry.elements[(i + 1) % entry.elements.size()], 0.0) << entry.name << " " << i;
+                EXPECT_LT(entry.elements[(i + entry.elements.size() - 1) % entry.elements.size()], 0.0)
+                    << entry.name << " " << i;
+            }
+        }
+        EXPECT_NEAR(entry.length, sum, 1e-9) << entry.name;
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Solid_Line", "Dashed_Line", "Dotted_Line", "Dashdot_Line",
+                                               "Dashdotdot_Line"}));
+    const auto count = [](const Entry& entry, auto test) {
+        return std::count_if(entry.elements.begin(), entry.elements.end(), test);
+    };
+    EXPECT_EQ(count(entries[3], [](double e) { return e == 0.0; }), 1) << "dash dot";
+    EXPECT_EQ(count(entries[4], [](double e) { return e == 0.0; }), 2) << "dash dot dot";
 }
 
 TEST(DxfDocument, BlocksInNameOrderAndTheFirstDefinitionWins) {
