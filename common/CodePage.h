@@ -2,11 +2,14 @@
 
 #include "common/Utf8.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The Windows 8-bit code pages a drawing may be written in, and the texts of a UTF-8 survey as a
 // drawing holds them. A drawing that declares no code page is read as Windows-1252 by every
@@ -149,6 +152,8 @@ inline constexpr Page kPages[] = {
 };
 inline constexpr const Page& kWindows1252 = kPages[2];
 
+inline constexpr std::size_t kPageCount = std::size(kPages);
+
 // The page of that name ("ANSI_1251"), or null.
 inline const Page* Find(std::string_view name) {
     for (const Page& page : kPages)
@@ -157,14 +162,82 @@ inline const Page* Find(std::string_view name) {
     return nullptr;
 }
 
+// The page a user names in any of the usual spellings: "1251", "cp1251", "windows-1251",
+// "ANSI_1251" (any case), or null.
+inline const Page* FindSpelled(std::string_view spelled) {
+    std::string lower(spelled);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    for (const std::string_view prefix : {"ansi_", "windows-", "cp", ""}) {
+        if (lower.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string_view number = std::string_view(lower).substr(prefix.size());
+        for (const Page& page : kPages)
+            if (page.name.substr(5) == number)
+                return &page;
+    }
+    return nullptr;
+}
+
 // The page a drawing's texts are in: the declared one, else Windows-1252.
 inline const Page& DrawingPage(const Page* declared) {
     return declared != nullptr ? *declared : kWindows1252;
 }
 
+// The page's place in kPages.
+inline std::size_t IndexOf(const Page& page) {
+    return static_cast<std::size_t>(&page - kPages);
+}
+
 // The character of a byte, 0 for a byte the page leaves out.
 inline std::uint32_t Character(unsigned char byte, const Page& page) {
     return byte < 0x80 ? byte : page.high[byte - 0x80];
+}
+
+// Every character above ASCII that some page holds, with its byte in each page (0: none), in
+// order of the character: a character's byte is found in a few steps, not by a scan of a page.
+struct ReverseEntry {
+    std::uint32_t character = 0;
+    std::array<unsigned char, kPageCount> bytes{};
+};
+inline const std::vector<ReverseEntry>& ReverseIndex() {
+    static const std::vector<ReverseEntry> index = [] {
+        std::vector<ReverseEntry> entries;
+        for (std::size_t p = 0; p < kPageCount; ++p)
+            for (std::size_t i = 0; i < 128; ++i)
+                if (kPages[p].high[i] != 0)
+                    entries.push_back({kPages[p].high[i], {}});
+        std::sort(entries.begin(), entries.end(),
+                  [](const ReverseEntry& a, const ReverseEntry& b) { return a.character < b.character; });
+        entries.erase(std::unique(entries.begin(), entries.end(),
+                                  [](const ReverseEntry& a, const ReverseEntry& b) {
+                                      return a.character == b.character;
+                                  }),
+                      entries.end());
+        for (std::size_t p = 0; p < kPageCount; ++p)
+            for (std::size_t i = 0; i < 128; ++i)
+                if (const std::uint32_t c = kPages[p].high[i]; c != 0)
+                    std::lower_bound(entries.begin(), entries.end(), c,
+                                     [](const ReverseEntry& e, std::uint32_t v) { return e.character < v; })
+                        ->bytes[p] = static_cast<unsigned char>(0x80 + i);
+        return entries;
+    }();
+    return index;
+}
+inline const ReverseEntry* Reverse(std::uint32_t character) {
+    const std::vector<ReverseEntry>& index = ReverseIndex();
+    const auto at = std::lower_bound(index.begin(), index.end(), character,
+                                     [](const ReverseEntry& e, std::uint32_t v) { return e.character < v; });
+    return at != index.end() && at->character == character ? &*at : nullptr;
+}
+
+// The character's byte in the page, or 0 where the page has none (ASCII is its own byte).
+inline unsigned char ByteOf(std::uint32_t character, const Page& page) {
+    if (character < 0x80)
+        return static_cast<unsigned char>(character);
+    const ReverseEntry* entry = Reverse(character);
+    return entry != nullptr ? entry->bytes[IndexOf(page)] : 0;
 }
 
 // A text of the page as UTF-8; a byte the page leaves out becomes "?".
@@ -194,24 +267,55 @@ inline std::uint32_t CodePoint(std::string_view sequence, std::size_t length) {
            (byte(3) & 0x3FU);
 }
 
-// Appends the character as its byte in the page or as "\U+XXXX".
-inline void AppendCharacter(std::string& out, std::uint32_t character, const Page& page) {
-    for (std::size_t i = 0; i < 128; ++i) {
-        if (page.high[i] != 0 && page.high[i] == character) {
-            out += static_cast<char>(0x80 + i);
-            return;
-        }
+// What could not be written as typed, gathered while the texts are written.
+struct Notes {
+    static constexpr std::size_t kListed = 16; // distinct characters named at the most
+    std::uint64_t notInPage = 0; // characters the page lacks, written as "\U+XXXX"
+    std::uint64_t beyondBmp = 0; // characters above U+FFFF, written as U+FFFD
+    std::uint64_t notations = 0; // texts with "%%" or "\U+" that readers may take as a notation
+    std::vector<std::uint32_t> characters; // the distinct ones of both kinds, in the order met
+
+    void Note(std::uint32_t character) {
+        ++(character > 0xFFFF ? beyondBmp : notInPage);
+        if (characters.size() < kListed &&
+            std::find(characters.begin(), characters.end(), character) == characters.end())
+            characters.push_back(character);
     }
+    void Add(const Notes& later) {
+        notInPage += later.notInPage;
+        beyondBmp += later.beyondBmp;
+        notations += later.notations;
+        for (const std::uint32_t c : later.characters)
+            if (characters.size() < kListed && std::find(characters.begin(), characters.end(), c) == characters.end())
+                characters.push_back(c);
+    }
+    [[nodiscard]] bool Any() const { return notInPage + beyondBmp + notations > 0; }
+};
+
+// Appends "\U+XXXX", DXF's notation of a character by its number.
+inline void AppendEscape(std::string& out, std::uint32_t character) {
     static const char kHex[] = "0123456789ABCDEF";
     out += "\\U+";
-    const int digits = character > 0xFFFF ? 5 : 4;
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+    for (int shift = 12; shift >= 0; shift -= 4)
         out += kHex[(character >> static_cast<unsigned>(shift)) & 15U];
+}
+
+// Appends the character as its byte in the page or as "\U+XXXX". R12 numbers a character with
+// four digits only: one above U+FFFF is written as U+FFFD, the replacement character.
+inline void AppendCharacter(std::string& out, std::uint32_t character, const Page& page,
+                            Notes* notes = nullptr) {
+    if (const unsigned char byte = ByteOf(character, page); byte != 0) {
+        out += static_cast<char>(byte);
+        return;
+    }
+    if (notes != nullptr)
+        notes->Note(character);
+    AppendEscape(out, character > 0xFFFF ? 0xFFFD : character);
 }
 
 // The UTF-8 text as the drawing holds it: each well-formed multi-byte sequence as its character
 // in the page or as "\U+XXXX"; ASCII and bytes that belong to no sequence stay as they are.
-inline std::string FromUtf8(std::string_view text, const Page& page = kWindows1252) {
+inline std::string FromUtf8(std::string_view text, const Page& page = kWindows1252, Notes* notes = nullptr) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
@@ -224,7 +328,7 @@ inline std::string FromUtf8(std::string_view text, const Page& page = kWindows12
             out += text[at++];
             continue;
         }
-        AppendCharacter(out, CodePoint(text.substr(at), length), page);
+        AppendCharacter(out, CodePoint(text.substr(at), length), page, notes);
         at += length;
     }
     return out;
@@ -238,10 +342,12 @@ inline bool HasHighBytes(std::string_view text) {
     return false;
 }
 
-// What the bytes of a text say of its encoding, gathered over all of a file's texts.
+// What the bytes of a text say of its encoding, gathered over all of a file's texts, and which
+// page holds its characters, should it be UTF-8.
 struct Evidence {
     bool multibyte = false; // a well-formed UTF-8 sequence of two or more bytes
     bool notUtf8 = false;   // a byte above ASCII that is in no well-formed sequence
+    std::array<std::uint64_t, kPageCount> misses{}; // characters of such sequences each page lacks
 
     void Look(std::string_view text) {
         std::size_t at = 0;
@@ -259,15 +365,36 @@ struct Evidence {
             const std::size_t length = utf8::SequenceLength(text.substr(at));
             notUtf8 = length == 0;
             multibyte = multibyte || length > 0;
+            if (length > 0)
+                Count(CodePoint(text.substr(at), length));
             at += length;
         }
     }
     void Add(const Evidence& later) {
         multibyte = multibyte || later.multibyte;
         notUtf8 = notUtf8 || later.notUtf8;
+        for (std::size_t p = 0; p < kPageCount; ++p)
+            misses[p] += later.misses[p];
     }
     // UTF-8 when every byte above ASCII is in a well-formed sequence and there is one at least.
     [[nodiscard]] bool Utf8() const { return multibyte && !notUtf8; }
+
+    // The page for the texts of a UTF-8 file: the first that holds them all, trying Windows-1252
+    // first and then the others in their order; else the one that lacks the fewest.
+    [[nodiscard]] const Page& BestPage() const {
+        std::size_t best = IndexOf(kWindows1252);
+        for (std::size_t p = 0; p < kPageCount; ++p)
+            if (misses[p] < misses[best])
+                best = p;
+        return kPages[best];
+    }
+
+private:
+    void Count(std::uint32_t character) {
+        const ReverseEntry* entry = Reverse(character);
+        for (std::size_t p = 0; p < kPageCount; ++p)
+            misses[p] += entry == nullptr || entry->bytes[p] == 0 ? 1 : 0;
+    }
 };
 
 } // namespace codepage

@@ -54,6 +54,8 @@ public:
     [[nodiscard]] bool InputIsUtf8() const { return m_inputIsUtf8; }
     void SetCodePage(const codepage::Page& page) { m_codePage = &page; }
     [[nodiscard]] const codepage::Page& CodePage() const { return *m_codePage; }
+    // What the texts written so far could not be written as typed (see codepage::FromUtf8).
+    [[nodiscard]] codepage::Notes& Notes() { return m_notes; }
 
     // One line: the text and the line end.
     void Line(std::string_view text);
@@ -130,6 +132,7 @@ private:
     int m_decimals = 6;
     bool m_inputIsUtf8 = false;
     const codepage::Page* m_codePage = &codepage::kWindows1252;
+    codepage::Notes m_notes;
     bool m_failed = false;
     std::string m_error;
     std::uint64_t m_written = 0;

@@ -3,11 +3,11 @@
 #include "dxf/CDxfLayer.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <string_view>
 
-CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks) : m_options(options) {
+CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks)
+    : m_options(options),
+      m_ownNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0) {
     SetDocument(std::make_unique<CDxfDocument>());
     PrepareLabelLayers();
     PrepareInsert();
@@ -55,83 +55,44 @@ std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
     return text;
 }
 
-namespace {
-
-// What becomes of each byte in a layer name: kept, a blank made an underscore as always, or a
-// byte that readers refuse made one. A table, as every element's layer passes through it.
-enum class LayerByte : std::uint8_t { Keep, Blank, Refused };
-
-constexpr std::array<LayerByte, 256> MakeLayerBytes() {
-    std::array<LayerByte, 256> table{};
-    for (int c = 0; c < 0x20; ++c)
-        table[static_cast<std::size_t>(c)] = LayerByte::Refused;
-    table[0x7F] = LayerByte::Refused;
-    for (const char c : std::string_view("<>/\\\":;?*|=`"))
-        table[static_cast<unsigned char>(c)] = LayerByte::Refused;
-    table[' '] = LayerByte::Blank;
-    return table;
+std::string CFrtToDxf::ElementLayer(const CFrtElement& element) {
+    return std::string(GroupLayer(element));
 }
 
-constexpr std::array<LayerByte, 256> kLayerBytes = MakeLayerBytes();
-
-} // namespace
-
-bool CFrtToDxf::MendLayerName(std::string& text) {
-    bool mended = false;
-    for (char& c : text) {
-        const LayerByte kind = kLayerBytes[static_cast<unsigned char>(c)];
-        if (kind != LayerByte::Keep) {
-            mended = mended || kind == LayerByte::Refused;
-            c = '_';
-        }
-    }
-    return mended;
-}
-
-void CFrtToDxf::NoteMended(std::string_view given, const std::string& written) const {
-    for (const auto& [before, after] : m_mendedLayers)
-        if (before == given)
-            return;
-    m_mendedLayers.emplace_back(given, written);
-}
-
-std::string CFrtToDxf::ElementLayer(const CFrtElement& element) const {
-    std::string layer;
-    return std::string(LayerOf(element, layer));
-}
-
-std::string_view CFrtToDxf::LayerOf(const CFrtElement& element, std::string& room) const {
-    const std::string& group = element.GetCode().GetGroup();
-    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ")
-        return "0";
-    room.assign(group);
-    if (MendLayerName(room))
-        NoteMended(group, room);
-    Respell(room);
-    return room;
-}
-
-std::string_view CFrtToDxf::PointLayer(const CFrtPoint& point) {
-    const std::string& group = point.GetCode().GetGroup();
-    GroupLayer& slot = m_groupLayers[NameSlot(group, m_groupLayers.size())];
-    if (!slot.known || slot.group != group) {
-        std::string room;
-        slot.layer.assign(LayerOf(point, room));
-        slot.group.assign(group);
-        slot.known = true;
-    }
-    return slot.layer;
-}
-
-void CFrtToDxf::UseLayerSpellings(const CDxfTables* spellings) {
-    m_spellings = spellings;
+void CFrtToDxf::NameLayersAsGiven() {
+    m_namesAsGiven = true;
+    m_names = nullptr;
     m_groupLayers = {};
     PrepareLabelLayers();
 }
 
-void CFrtToDxf::Respell(std::string& name) const {
-    if (m_spellings == nullptr)
-        return;
-    if (const CDxfLayer* layer = m_spellings->findLayer(name); layer != nullptr && layer->name != name)
-        name.assign(layer->name);
+void CFrtToDxf::UseLayerNames(const LayerNames* names) {
+    m_namesAsGiven = false;
+    m_names = names;
+    m_groupLayers = {};
+    PrepareLabelLayers();
+}
+
+std::string_view CFrtToDxf::LayerNamed(std::string_view given) {
+    if (m_namesAsGiven)
+        return given;
+    if (m_names != nullptr)
+        if (const std::string* written = m_names->Find(given))
+            return *written;
+    // Unknown to the table only when the input changed since it was measured, which the run
+    // notices: named here all the same, so that the drawing never holds a name readers refuse.
+    return m_ownNames.Add(given, LayerNames::LooksUtf8(given));
+}
+
+std::string_view CFrtToDxf::GroupLayer(const CFrtElement& element) {
+    const std::string& group = element.GetCode().GetGroup();
+    if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ")
+        return "0";
+    GroupSlot& slot = m_groupLayers[NameSlot(group, m_groupLayers.size())];
+    if (!slot.known || slot.group != group) {
+        slot.layer.assign(LayerNamed(group));
+        slot.group.assign(group);
+        slot.known = true;
+    }
+    return slot.layer;
 }

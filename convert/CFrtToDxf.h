@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ExportOptions.h"
+#include "convert/LayerNames.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
@@ -34,6 +35,7 @@ public:
 
     void SetOptions(const ExportOptions* options) {
         m_options = options;
+        m_ownNames = LayerNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0);
         PrepareLabelLayers();
         PrepareInsert();
         m_groupLayers = {};
@@ -43,20 +45,18 @@ public:
     void SetDocument(std::unique_ptr<CDxfDocument> document) { m_document = std::move(document); }
 
     // "0" without one layer per code group or for an empty or one-blank group; otherwise the
-    // group with its blanks made underscores.
-    [[nodiscard]] std::string ElementLayer(const CFrtElement& element) const;
+    // group's layer as the drawing names it (see LayerNames).
+    [[nodiscard]] std::string ElementLayer(const CFrtElement& element);
     static std::string& BlanksToUnderscores(std::string& text);
-    // A layer name every reader takes: blanks (BlanksToUnderscores), control characters and the
-    // characters readers refuse in a table name (< > / \ " : ; ? * | = `) become underscores.
-    // False when only blanks, or nothing, changed.
-    static bool MendLayerName(std::string& text);
-    // The layer names written otherwise than given because of refused characters: (given,
-    // written), each once, in the order met.
-    using MendedNames = std::vector<std::pair<std::string, std::string>>;
-    [[nodiscard]] const MendedNames& MendedLayers() const { return m_mendedLayers; }
-    // Names layers as the measured tables spell them: a layer met as "TREE" first is written
-    // so on every entity, also where the input says "tree". Null: as the input spells them.
-    void UseLayerSpellings(const CDxfTables* spellings);
+
+    // How layers are named. By default the converter names them itself as it meets them, each
+    // name read as UTF-8 where it looks so (LayerNames::LooksUtf8). A first pass, which measures
+    // before the input's encoding is known, keeps them as the input spells them; a second pass
+    // names them as the table made from what the first measured, which it only reads.
+    void NameLayersAsGiven();
+    void UseLayerNames(const LayerNames* names);
+    // The layer names this converter changed beyond their blanks, when it named them itself.
+    [[nodiscard]] const LayerNames::Mended& MendedLayers() const { return m_ownNames.MendedNames(); }
 
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
@@ -79,13 +79,13 @@ private:
     void PrepareLabelLayers();
     // Gives the reused insert its point attributes when the options ask for them.
     void PrepareInsert();
-    // The element's layer (ElementLayer), made in `room` when it is not "0": a caller that keeps
-    // the room needs no string of its own per element.
-    std::string_view LayerOf(const CFrtElement& element, std::string& room) const;
-    // LayerOf for a point: its code group's layer is worked out once and then found by the group.
-    std::string_view PointLayer(const CFrtPoint& point);
+    // The drawing's name of a layer the input spells so (see NameLayersAsGiven).
+    std::string_view LayerNamed(std::string_view given);
+    // The element's layer (ElementLayer): its code group's is worked out once and then found by
+    // the group, as millions of elements share a few dozen groups.
+    std::string_view GroupLayer(const CFrtElement& element);
     // A LINE's attributes, and a POLYLINE's apart from its thickness.
-    [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line) const;
+    [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line);
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
@@ -96,19 +96,15 @@ private:
     CDxfPolyline m_polyline;
     // One text per label kind, its layer (blanks made underscores), colour and size set once.
     std::vector<CDxfText> m_labels;
-    // The layers of the code groups met, by a hash of the group: millions of points share a few
-    // dozen groups, whose names need not be mended and respelled for each.
-    struct GroupLayer {
+    // The layers of the code groups met, by a hash of the group.
+    struct GroupSlot {
         std::string group;
         std::string layer;
         bool known = false;
     };
-    std::array<GroupLayer, 64> m_groupLayers;
+    std::array<GroupSlot, 64> m_groupLayers;
     std::string m_labelText; // the current label's text, reused
-    // A note for the report of what was mended, kept by the const lookups that mend.
-    mutable MendedNames m_mendedLayers;
-    const CDxfTables* m_spellings = nullptr; // not owned
-    // The measured spelling of the layer in `name`, put there.
-    void Respell(std::string& name) const;
-    void NoteMended(std::string_view given, const std::string& written) const;
+    bool m_namesAsGiven = false;
+    const LayerNames* m_names = nullptr; // not owned
+    LayerNames m_ownNames;
 };

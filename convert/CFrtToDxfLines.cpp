@@ -67,9 +67,9 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     });
 }
 
-DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) const {
+DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) {
     DxfAttributes attributes;
-    attributes.setLayer(ElementLayer(line));
+    attributes.setLayer(GroupLayer(line));
     SetColour(attributes, line.GetColour());
     attributes.setLineType(line.GetLineTypeName());
     return attributes;

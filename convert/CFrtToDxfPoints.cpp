@@ -33,7 +33,7 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
     CDxfLocatedEntity& entity = symbols ? static_cast<CDxfLocatedEntity&>(m_insert) : m_point;
     // The other attributes keep their defaults.
-    entity.attrs.setLayer(PointLayer(point));
+    entity.attrs.setLayer(GroupLayer(point));
     entity.setPosition(position);
     if (symbols) {
         m_document->addCopyOf(m_insert, [this, &point, values](CDxfInsert& insert) {
@@ -140,17 +140,8 @@ void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
 void CFrtToDxf::PrepareLabelLayers() {
     m_labels.clear();
     for (const LabelSpec& spec : m_options->labels) {
-        // A name typed as UTF-8 (the Linux dialog) goes into the drawing like a UTF-8 survey's
-        // texts, so that one drawing never holds two encodings.
-        std::string layer =
-            codepage::HasHighBytes(spec.layerName) && utf8::IsValid(spec.layerName)
-                ? codepage::FromUtf8(spec.layerName, codepage::DrawingPage(m_options->codePage))
-                : spec.layerName;
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
-        if (MendLayerName(layer))
-            NoteMended(spec.layerName, layer);
-        Respell(layer);
-        label.attrs.setLayer(layer);
+        label.attrs.setLayer(LayerNamed(spec.layerName));
         label.attrs.colour = static_cast<std::int16_t>(spec.colour);
         label.setHeight(3.0 * m_options->symbolScale);
     }

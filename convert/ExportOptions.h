@@ -15,6 +15,8 @@ enum ExportFlags : std::int32_t {
     // Each symbol insert carries the point's number, height, code and class as attributes
     // (only with symbols: a POINT cannot carry any).
     OPT_POINT_ATTRIBUTES = 16,
+    // Names hold ASCII only: Latin letters with marks as their base letters, other letters "_".
+    OPT_ASCII_NAMES = 32,
 };
 
 enum LabelKind : std::int32_t {

@@ -11,11 +11,17 @@
 #include <atomic>
 #include <functional>
 
-CDxfDocument::CDxfDocument() {
-    // Documents are made on several threads; each gets a number no other one had.
+namespace {
+
+// Documents are made on several threads; each gets a number no other one had.
+std::uint64_t NewSerial() {
     static std::atomic<std::uint64_t> made{0};
-    m_serial = ++made;
+    return ++made;
 }
+
+} // namespace
+
+CDxfDocument::CDxfDocument() : m_serial(NewSerial()) {}
 
 CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
     if (!entity)
@@ -90,6 +96,13 @@ void CDxfDocument::merge(const CDxfDocument& later) {
     for (std::size_t i = 0; i < kTypeSlots; ++i)
         m_typeCounts[i] += later.m_typeCounts[i];
     m_tables.merge(later.m_tables);
+}
+
+void CDxfDocument::renameLayers(const std::function<std::string(const std::string&)>& rename) {
+    m_tables.renameLayers(rename);
+    // The entries the caches point to are gone.
+    m_knownLayers = {};
+    m_serial = NewSerial();
 }
 
 void CDxfDocument::measureOnly() {

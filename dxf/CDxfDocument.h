@@ -59,6 +59,9 @@ public:
     // Takes the count, layers and extents of a document that measured or streamed the entities
     // that come after this one's.
     void merge(const CDxfDocument& later);
+    // Renames the layers (CDxfTables::renameLayers): a measured document, before its tables are
+    // written with the names the drawing gives them.
+    void renameLayers(const std::function<std::string(const std::string&)>& rename);
     // Stores the block unless one of that name exists (then the block stays with the caller).
     bool addBlock(CDxfBlock&& block) { return m_tables.addBlock(std::move(block)); }
 

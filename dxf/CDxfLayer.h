@@ -22,6 +22,8 @@ struct CDxfLayer {
     std::int32_t colour = 0;
     // The top-level entities on the layer, counted as they are added (not part of the order).
     mutable std::uint64_t entities = 0;
+    // When the layer was first met among the document's layers: 0 first.
+    std::uint64_t met = 0;
 };
 
 // Orders layers byte-wise by name, also against a bare name.

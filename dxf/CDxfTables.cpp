@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <vector>
 
 using namespace dxfstructure;
 using namespace dxfgroup;
@@ -101,39 +102,26 @@ void CDxfTables::widenExtents(const DxfPoint3& p) {
         m_extMin.z = p.z;
 }
 
-namespace {
-
-std::string Folded(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
-} // namespace
-
 const CDxfLayer& CDxfTables::recordLayer(std::string_view name, std::string_view lineType,
                                          std::int32_t colour) {
     if (const auto found = m_layers.find(name); found != m_layers.end())
         return *found;
-    std::string folded = Folded(name);
-    if (const auto found = m_byFoldedName.find(folded); found != m_byFoldedName.end()) {
-        m_caseVariants = true;
-        return *found->second;
-    }
-    const CDxfLayer& layer =
-        *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour}).first;
-    m_byFoldedName.emplace(std::move(folded), &layer);
-    return layer;
+    return *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour, 0, m_layers.size()}).first;
 }
 
-const CDxfLayer* CDxfTables::findLayer(std::string_view name) const {
-    if (const auto found = m_layers.find(name); found != m_layers.end())
-        return &*found;
-    const auto found = m_byFoldedName.find(Folded(name));
-    return found != m_byFoldedName.end() ? found->second : nullptr;
+namespace {
+
+// The layers in the order they were met.
+std::vector<const CDxfLayer*> InOrderMet(const std::set<CDxfLayer, CDxfLayerLess>& layers) {
+    std::vector<const CDxfLayer*> ordered;
+    ordered.reserve(layers.size());
+    for (const CDxfLayer& layer : layers)
+        ordered.push_back(&layer);
+    std::sort(ordered.begin(), ordered.end(), [](const CDxfLayer* a, const CDxfLayer* b) { return a->met < b->met; });
+    return ordered;
 }
+
+} // namespace
 
 void CDxfTables::merge(const CDxfTables& later) {
     m_extMin.x = std::min(m_extMin.x, later.m_extMin.x);
@@ -142,9 +130,15 @@ void CDxfTables::merge(const CDxfTables& later) {
     m_extMax.x = std::max(m_extMax.x, later.m_extMax.x);
     m_extMax.y = std::max(m_extMax.y, later.m_extMax.y);
     m_extMax.z = std::max(m_extMax.z, later.m_extMax.z);
-    m_caseVariants = m_caseVariants || later.m_caseVariants;
-    for (const CDxfLayer& layer : later.m_layers)
-        recordLayer(layer.name, layer.lineType, layer.colour).entities += layer.entities;
+    for (const CDxfLayer* layer : InOrderMet(later.m_layers))
+        recordLayer(layer->name, layer->lineType, layer->colour).entities += layer->entities;
+}
+
+void CDxfTables::renameLayers(const std::function<std::string(const std::string&)>& rename) {
+    std::set<CDxfLayer, CDxfLayerLess> given;
+    given.swap(m_layers);
+    for (const CDxfLayer* layer : InOrderMet(given))
+        recordLayer(rename(layer->name), layer->lineType, layer->colour).entities += layer->entities;
 }
 
 bool CDxfTables::addBlock(CDxfBlock&& block) {
@@ -245,7 +239,7 @@ void CDxfTables::writeTables(TextStream& stream) const {
     BeginTable(stream, "LAYER", static_cast<std::int64_t>(m_layers.size()));
     for (const CDxfLayer& layer : m_layers) {
         dxfgroup::Text(stream, dxfgroup::kStart, "LAYER");
-        dxfgroup::InputText(stream, dxfgroup::kName, layer.name);
+        dxfgroup::Text(stream, dxfgroup::kName, layer.name); // named by the rule: nothing to encode
         dxfgroup::Int(stream, dxfgroup::kFlags, 0);
         dxfgroup::Int(stream, dxfgroup::kColour, layer.colour != 0 ? layer.colour : 7);
         dxfgroup::Text(stream, dxfgroup::kLineType,

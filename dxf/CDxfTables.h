@@ -5,6 +5,7 @@
 #include "dxf/DxfPoint3.h"
 #include "dxf/DxfWriteSettings.h"
 
+#include <functional>
 #include <limits>
 #include <map>
 #include <set>
@@ -24,16 +25,15 @@ public:
     // Whether no position widened the extents yet.
     [[nodiscard]] bool isEmpty() const { return !(m_extMin.x <= m_extMax.x); }
     // Adds the layer unless one of that name exists: the first entity on a layer fixes it.
-    // Names are equal ignoring ASCII case, as readers take them: the first spelling names the
-    // layer. Returns the layer's entry, which stays where it is.
+    // Returns the layer's entry, which stays where it is until the layers are renamed.
     const CDxfLayer& recordLayer(std::string_view name, std::string_view lineType, std::int32_t colour);
-    // The layer of that name ignoring ASCII case, or null.
-    [[nodiscard]] const CDxfLayer* findLayer(std::string_view name) const;
-    // Whether a layer was met under more than one spelling ("TREE", "tree").
-    [[nodiscard]] bool hasCaseVariants() const { return m_caseVariants; }
     // Widens the extents by another's and records its layers where this has none of that name:
     // as if this had seen the other's entities after its own.
     void merge(const CDxfTables& later);
+    // Gives every layer the name `rename` gives its name, in the order they were met: layers
+    // that get one name become one, with the line type and colour of the first met and the
+    // entities of all.
+    void renameLayers(const std::function<std::string(const std::string&)>& rename);
     // Stores the block unless one of its name exists; then the block stays untouched with the
     // caller, and the result is false.
     bool addBlock(CDxfBlock&& block);
@@ -51,8 +51,6 @@ public:
 private:
     DxfPoint3 m_extMin;
     DxfPoint3 m_extMax;
-    std::set<CDxfLayer, CDxfLayerLess> m_layers;                         // in the order they are written
-    std::map<std::string, const CDxfLayer*, std::less<>> m_byFoldedName; // names in lower case
-    bool m_caseVariants = false;
+    std::set<CDxfLayer, CDxfLayerLess> m_layers; // in the order they are written
     std::map<std::string, CDxfBlock> m_blocks;
 };

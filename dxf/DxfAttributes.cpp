@@ -21,7 +21,7 @@ void DxfAttributes::setColourFromRgb(std::uint8_t red, std::uint8_t green, std::
 }
 
 void DxfAttributes::writeAttributes(TextStream& stream) const {
-    dxfgroup::InputText(stream, dxfgroup::kLayer, m_layer);
+    dxfgroup::Text(stream, dxfgroup::kLayer, m_layer); // named by the rule: nothing to encode
     dxfgroup::Int(stream, dxfgroup::kColour, colour);
     if (!m_lineType.empty())
         dxfgroup::Text(stream, dxfgroup::kLineType, m_lineType);

@@ -1,58 +1,100 @@
 #include "dxf/DxfGroup.h"
 
-#include "common/ByteSearch.h"
 #include "common/CodePage.h"
 #include "common/TextStream.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace dxfgroup {
 
 namespace {
 
-bool NeedsCaret(char c) {
-    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+// The bytes that need more than a copy: control characters, DEL, the caret, the percent sign and
+// the backslash (which start readers' notations), and, in UTF-8, the bytes above ASCII.
+enum Attention : std::uint8_t { kCopy = 0, kSpecial = 1, kHigh = 2 };
+constexpr std::array<std::uint8_t, 256> MakeAttention() {
+    std::array<std::uint8_t, 256> table{};
+    for (std::size_t c = 0; c < 0x20; ++c)
+        table[c] = kSpecial;
+    table[0x7F] = kSpecial;
+    table['^'] = kSpecial;
+    table['%'] = kSpecial;
+    table['\\'] = kSpecial;
+    for (std::size_t c = 0x80; c < 0x100; ++c)
+        table[c] = kHigh;
+    return table;
+}
+constexpr std::array<std::uint8_t, 256> kAttention = MakeAttention();
+
+bool StartsNotation(std::string_view rest) {
+    return rest.size() >= 3 && (rest[1] == 'U' || rest[1] == 'u' || rest[1] == 'M' || rest[1] == 'm') &&
+           rest[2] == '+';
 }
 
-std::string CaretEncoded(std::string_view text) {
-    std::string encoded;
-    encoded.reserve(text.size() + 8);
-    for (const char c : text) {
-        if (c == '^') {
-            encoded += "^ ";
-        } else if (NeedsCaret(c)) {
-            encoded += '^';
-            encoded += static_cast<char>(c + 0x40);
+// Whether the text can be written as it stands.
+bool Plain(std::string_view value, bool utf8) {
+    if (value.size() > kMaxString)
+        return false;
+    const std::uint8_t stop = utf8 ? (kSpecial | kHigh) : kSpecial;
+    for (const char c : value)
+        if ((kAttention[static_cast<unsigned char>(c)] & stop) != 0)
+            return false;
+    return true;
+}
+
+// The text as the drawing holds it, built a character at a time so that the cut falls between
+// two characters' spellings.
+std::string Encoded(std::string_view value, bool utf8, const codepage::Page& page, codepage::Notes& notes) {
+    std::string out;
+    out.reserve(std::min(value.size() + 8, kMaxString));
+    std::string unit;
+    bool notation = false;
+    for (std::size_t at = 0; at < value.size();) {
+        unit.clear();
+        const char c = value[at];
+        const auto byte = static_cast<unsigned char>(c);
+        std::size_t length = 1;
+        if (byte >= 0x80 && utf8 && (length = utf8::SequenceLength(value.substr(at))) > 0) {
+            codepage::AppendCharacter(unit, codepage::CodePoint(value.substr(at), length), page, &notes);
+        } else if (c == '^') {
+            length = 1;
+            unit = "^ ";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            length = 1;
+            unit += '^';
+            unit += static_cast<char>(byte ^ 0x40U);
+        } else if (c == '%' && ((at + 1 < value.size() && value[at + 1] == '%') ||
+                                (at > 0 && value[at - 1] == '%'))) {
+            length = 1;
+            unit = "%%%";
+            notation = true;
+        } else if (c == '\\' && StartsNotation(value.substr(at))) {
+            length = 1;
+            codepage::AppendEscape(unit, '\\');
+            notation = true;
         } else {
-            encoded += c;
+            length = 1;
+            unit += c;
         }
+        if (out.size() + unit.size() > kMaxString)
+            break;
+        out += unit;
+        at += length;
     }
-    return encoded;
-}
-
-} // namespace
-
-namespace {
-
-void CaretText(TextStream& stream, Code code, std::string_view value) {
-    // A caret itself is encoded too: readers would take it with the next character as a control
-    // character. Looked for apart, so that both searches stay fast.
-    if (std::none_of(value.begin(), value.end(), NeedsCaret) &&
-        FindByte(value.data(), value.data() + value.size(), '^') == value.data() + value.size())
-        Text(stream, code, value);
-    else
-        Text(stream, code, CaretEncoded(value));
+    notes.notations += notation ? 1 : 0;
+    return out;
 }
 
 } // namespace
 
 void InputText(TextStream& stream, Code code, std::string_view value) {
-    if (stream.InputIsUtf8() && codepage::HasHighBytes(value))
-        CaretText(stream, code, codepage::FromUtf8(value, stream.CodePage()));
+    if (Plain(value, stream.InputIsUtf8()))
+        Text(stream, code, value);
     else
-        CaretText(stream, code, value);
+        Text(stream, code, Encoded(value, stream.InputIsUtf8(), stream.CodePage(), stream.Notes()));
 }
 
 void CircleRadius(TextStream& stream, double radius) {

@@ -55,8 +55,11 @@ constexpr std::int64_t kVertex3d = 32;
 constexpr std::int32_t kAlignRight = 2;
 constexpr std::int32_t kAlignTop = 3;
 
-// The longest text a field of this writer holds; longer texts are cut.
-constexpr std::size_t kMaxText = 256;
+// The longest string release 12 takes, in bytes; InputText cuts a longer one.
+constexpr std::size_t kMaxString = 255;
+// The longest text a field of this writer holds, longer ones cut: room for kMaxString characters
+// of up to four bytes of UTF-8 each, so that the cut is made where the text is written.
+constexpr std::size_t kMaxText = 4 * kMaxString;
 inline std::string_view Fit(std::string_view text) {
     return text.substr(0, kMaxText);
 }
@@ -88,9 +91,13 @@ inline void Real(TextStream& stream, Code code, double value, const numtext::Spe
     stream.LineAndReal(kCodeLines[code].data(), 3, value, spelled);
 }
 
-// A text that comes from the input. It may hold control characters, and a CR or NUL in a value
-// breaks the file's lines for readers, so DXF's caret notation is used ("^M" for CR, "^@" for
-// NUL), and a caret of the text is written "^ ". Tabs are left as they are.
+// A text that comes from the input, written so that readers show it as typed:
+// - a UTF-8 text in the stream's code page (codepage::FromUtf8);
+// - control characters (tabs and DEL too) in DXF's caret notation ("^M" for CR, "^I" for a tab),
+//   a caret itself as "^ ", since a CR or NUL would break the file's lines for readers;
+// - readers take "%%d" for a degree sign and "\U+00E4" for a character: a percent sign of a
+//   "%%" is written "%%%" and a backslash before "U+" or "M+" as "\U+005C", as AutoCAD reads them;
+// - cut to kMaxString bytes between two characters, never inside a character's notation.
 void InputText(TextStream& stream, Code code, std::string_view value);
 
 // A CIRCLE's radius, with its four-character code line.

@@ -75,12 +75,13 @@ bool RefusedAsStrict(ConversionResult& result, bool strict) {
     return true;
 }
 
-// What the first pass measured, for the report: entities by layer and by kind, and the extents.
-void AddMeasuredFigures(const CDxfDocument& measured, ConversionResult& result) {
+// What the first pass measured, for the report: entities by layer (named as UTF-8) and by kind,
+// and the extents.
+void AddMeasuredFigures(const CDxfDocument& measured, const codepage::Page& page, ConversionResult& result) {
     result.entities = measured.entityCount();
     result.layers = measured.tables().layers().size();
     for (const CDxfLayer& layer : measured.tables().layers())
-        result.layerEntities.push_back({layer.name, layer.entities});
+        result.layerEntities.push_back({codepage::ToUtf8(layer.name, page), layer.entities});
     for (const auto& [type, name] : kEntityKinds)
         if (const std::uint64_t count = measured.entitiesOfType(type); count > 0)
             result.typeEntities.push_back({name, count});
@@ -157,51 +158,59 @@ public:
 // faults, and giving it back stalls every core the process runs on.
 thread_local std::vector<char> t_streamBuffer;
 
+// What a pass over the file does, the same for each of its chunks.
+struct PassSetup {
+    bool measure = true;                 // the first pass: measures what the header needs, writes nothing
+    bool diagnose = false;               // findings are collected (first pass)
+    const SvgPreview* preview = nullptr; // the picture drawn as the drawing is written, if any
+    const LayerNames* names = nullptr;   // the layers' names, made from what the first pass measured
+    bool utf8 = false;                   // the input's texts are UTF-8
+    const codepage::Page* page = &codepage::kWindows1252; // the drawing's
+};
+
 // One chunk of the file converted on a worker thread: measured in the first pass, written in
 // the second.
 class ChunkJob : public ChunkPipeline::Job {
 public:
-    ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, bool measure,
-             bool diagnose, const SvgPreview* preview, const CDxfTables* spellings, bool utf8)
-        : m_path(path), m_chunk(chunk), m_options(options), m_measure(measure), m_diagnose(diagnose),
-          m_preview(preview), m_spellings(spellings), m_utf8(utf8) {}
+    ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, const PassSetup& setup)
+        : m_path(path), m_chunk(chunk), m_options(options), m_setup(setup) {}
 
     void Run(ITextSink& out) override {
         // The run's measured document has the symbol blocks; a chunk only refers to them.
         auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip);
         m_document = converter->GetDocument();
-        m_converter = converter.get();
-        if (m_spellings != nullptr)
-            converter->UseLayerSpellings(m_spellings);
         std::optional<TextStream> stream;
-        if (m_measure) {
+        if (m_setup.measure) {
+            converter->NameLayersAsGiven();
             m_document->measureOnly();
         } else {
+            converter->UseLayerNames(m_setup.names);
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
-            stream->SetInputIsUtf8(m_utf8);
-            stream->SetCodePage(codepage::DrawingPage(m_options.codePage));
+            stream->SetInputIsUtf8(m_setup.utf8);
+            stream->SetCodePage(*m_setup.page);
             m_document->streamTo(*stream, false);
-            if (m_preview != nullptr)
-                m_document->observeStreamed(&m_piece.emplace(*m_preview));
+            if (m_setup.preview != nullptr)
+                m_document->observeStreamed(&m_piece.emplace(*m_setup.preview));
         }
         m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
         m_reader->SetProgressSteps(false);
-        if (m_diagnose)
+        if (m_setup.diagnose)
             m_reader->SetDiagnostics(&m_diagnostics);
         m_reader->SetHeightsDrawn((m_options.flags & OPT_3D) != 0);
-        if (m_measure) {
+        if (m_setup.measure) {
             m_reader->SetEncodingEvidence(&m_evidence);
             m_reader->SetMeasuring(true);
         }
         read = m_reader->ReadChunk(m_path, m_chunk);
         if (stream && !stream->Flush())
             writeError = stream->Error();
-        if (stream)
+        if (stream) {
+            notes = stream->Notes();
             t_streamBuffer = stream->TakeBuffer();
+        }
     }
 
     [[nodiscard]] const CDxfDocument& document() const { return *m_document; }
-    [[nodiscard]] const CFrtToDxf& converter() const { return *m_converter; }
     // What the chunk's texts said of their encoding (first pass).
     [[nodiscard]] const codepage::Evidence& evidence() const { return m_evidence; }
     [[nodiscard]] const std::vector<Finding>& findings() const { return m_diagnostics.findings; }
@@ -210,22 +219,18 @@ public:
 
     FrtReadResult read;
     std::string writeError;
+    codepage::Notes notes; // what the chunk's texts could not be written as (second pass)
 
 private:
     const std::string& m_path;
     FrtChunk m_chunk;
     const ExportOptions& m_options;
-    bool m_measure;
-    bool m_diagnose;
-    const SvgPreview* m_preview;
-    const CDxfTables* m_spellings; // the measured layer names, where some differ only in case
-    bool m_utf8;                   // the input's texts are UTF-8
+    PassSetup m_setup;
     codepage::Evidence m_evidence;
     std::optional<SvgPreview::Piece> m_piece;
     CollectingDiagnostics m_diagnostics;
     std::unique_ptr<CFrtReader> m_reader; // owns the converter, which owns the document
     CDxfDocument* m_document = nullptr;
-    CFrtToDxf* m_converter = nullptr; // owned by the reader
 };
 
 bool StartsWithByteOrderMark(const std::string& path) {
@@ -236,14 +241,12 @@ bool StartsWithByteOrderMark(const std::string& path) {
 
 // Makes a job per chunk of the file, for one pass.
 ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, const ExportOptions& options,
-                                bool measure, bool diagnose, const SvgPreview* preview = nullptr,
-                                const CDxfTables* spellings = nullptr, bool utf8 = false) {
-    return [&splitter, &path, &options, measure, diagnose, preview, spellings,
-            utf8]() -> std::unique_ptr<ChunkPipeline::Job> {
+                                const PassSetup& setup) {
+    return [&splitter, &path, &options, setup]() -> std::unique_ptr<ChunkPipeline::Job> {
         FrtChunk chunk;
         if (!splitter.Next(chunk))
             return nullptr;
-        return std::make_unique<ChunkJob>(path, chunk, options, measure, diagnose, preview, spellings, utf8);
+        return std::make_unique<ChunkJob>(path, chunk, options, setup);
     };
 }
 
@@ -265,11 +268,12 @@ public:
             return false;
         }
         result.read.opened = true;
-        codepage::Evidence evidence;
+        PassSetup first;
+        first.diagnose = diagnostics != nullptr;
         CProgressBar& progress = CProgressBar::Instance();
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_options, true, diagnostics != nullptr),
+            JobMaker(m_splitter, m_readPath, m_options, first),
             [](std::string_view) { return true; },
             [&](ChunkPipeline::Job& finished) {
                 auto& job = static_cast<ChunkJob&>(finished);
@@ -288,24 +292,25 @@ public:
                     return false;
                 }
                 measured.merge(job.document());
-                evidence.Add(job.evidence());
-                for (const auto& mended : job.converter().MendedLayers())
-                    if (std::find(result.mendedLayers.begin(), result.mendedLayers.end(), mended) ==
-                        result.mendedLayers.end())
-                        result.mendedLayers.push_back(mended);
+                m_evidence.Add(job.evidence());
                 progress.StepBy(static_cast<std::int64_t>(job.read.bytes));
                 return true;
             });
         // A byte-order mark says UTF-8 by itself; else the texts' bytes decide.
-        result.utf8Texts = StartsWithByteOrderMark(m_readPath) || evidence.Utf8();
+        result.utf8Texts = StartsWithByteOrderMark(m_readPath) || m_evidence.Utf8();
         if (done && !m_splitter.Error().empty())
             result.read.error = m_splitter.Error();
         return done && result.read.Ok();
     }
 
     // The second pass, writing to the stream and drawing the preview, if any; the error text, or empty.
-    std::string Stream(const CDxfDocument& measured, const FirstPassView& first, TextStream& stream,
-                       SvgPreview* preview) {
+    // What the first pass found of the texts' characters.
+    [[nodiscard]] const codepage::Evidence& Evidence() const { return m_evidence; }
+
+    // The second pass, writing to the stream and drawing the preview, if any; the error text, or
+    // empty. What the texts could not be written as goes to `notes`.
+    std::string Stream(const CDxfDocument& measured, const FirstPassView& first, const LayerNames& names,
+                       TextStream& stream, SvgPreview* preview, codepage::Notes& notes) {
         if (!m_splitter.Open(m_readPath))
             return m_splitter.Error();
         CProgressBar& progress = CProgressBar::Instance();
@@ -313,10 +318,14 @@ public:
         std::string error;
         std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
+        PassSetup second;
+        second.measure = false;
+        second.preview = preview;
+        second.names = &names;
+        second.utf8 = stream.InputIsUtf8();
+        second.page = &stream.CodePage();
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_options, false, false, preview,
-                     measured.tables().hasCaseVariants() ? &measured.tables() : nullptr,
-                     stream.InputIsUtf8()),
+            JobMaker(m_splitter, m_readPath, m_options, second),
             [&stream](std::string_view bytes) {
                 stream.Bytes(bytes);
                 return !stream.Failed();
@@ -332,6 +341,7 @@ public:
                     return false;
                 }
                 streamed.merge(job.document());
+                notes.Add(job.notes);
                 if (preview != nullptr && job.piece())
                     preview->Add(*job.piece());
                 checksum = Checksum::Combine(checksum, job.read.checksum);
@@ -352,7 +362,33 @@ private:
     const ExportOptions& m_options;
     unsigned m_threads;
     FrtSplitter m_splitter;
+    codepage::Evidence m_evidence;
 };
+
+// The page the drawing's texts are written in: the one chosen; for a UTF-8 survey, the one that
+// holds its characters (Evidence::BestPage); else Windows-1252, as readers take an 8-bit drawing
+// that declares none.
+const codepage::Page& PageFor(const ExportOptions& options, bool utf8, const codepage::Evidence& evidence) {
+    if (options.codePage != nullptr)
+        return *options.codePage;
+    return utf8 ? evidence.BestPage() : codepage::kWindows1252;
+}
+
+// The layers' names as the drawing gives them, made from the measured layers in the order they
+// were met, and the measured document's layers renamed so. A survey's names are read in its
+// encoding; a label layer's as it looks, as the Linux dialog takes UTF-8 whatever the survey is.
+LayerNames NameLayers(CDxfDocument& measured, const ExportOptions& options, const codepage::Page& page,
+                      bool utf8) {
+    LayerNames names(page, (options.flags & OPT_ASCII_NAMES) != 0);
+    const auto isLabelLayer = [&options](const std::string& name) {
+        return std::any_of(options.labels.begin(), options.labels.end(),
+                           [&name](const LabelSpec& label) { return label.layerName == name; });
+    };
+    measured.renameLayers([&](const std::string& given) {
+        return names.Add(given, isLabelLayer(given) ? LayerNames::LooksUtf8(given) : utf8);
+    });
+    return names;
+}
 
 ConversionResult Convert(const std::string& readPath, const std::string& writePath,
                          const ExportOptions& options, const RunSettings& run) {
@@ -380,7 +416,11 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     result.error = ChangedSince(readPath, before);
     if (!result.error.empty() || RefusedAsStrict(result, run.strict))
         return result;
-    AddMeasuredFigures(measured, result);
+    const codepage::Page& page = PageFor(options, result.utf8Texts, passes.Evidence());
+    const LayerNames names = NameLayers(measured, options, page, result.utf8Texts);
+    result.mendedLayers = names.MendedNames();
+    result.codePage = page.name;
+    AddMeasuredFigures(measured, page, result);
     if (run.dryRun) {
         result.ok = true;
         return result;
@@ -397,7 +437,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
                                     : run.previewTitle,
                                 run.previewLabels,
                                 result.utf8Texts,
-                                &codepage::DrawingPage(options.codePage)};
+                                &page};
         preview.emplace(run.preview, std::move(frame));
         // The drawing does not depend on its picture: one that cannot be drawn is left out and said.
         undrawable = !preview->Drawable();
@@ -410,10 +450,14 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     }
     DxfWriteSettings settings = WriteSettingsFor(options);
     settings.inputIsUtf8 = result.utf8Texts;
+    // Declared where chosen, and where the survey's characters chose another page than the one
+    // readers take by default: a Windows-1252 drawing stays as it always was.
+    if (settings.codePage == nullptr && &page != &codepage::kWindows1252)
+        settings.codePage = &page;
     settings.replaceExisting = run.replaceExisting;
     settings.beforeCommit = run.beforeCommit;
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
-        return passes.Stream(measured, first, stream, preview ? &*preview : nullptr);
+        return passes.Stream(measured, first, names, stream, preview ? &*preview : nullptr, result.textNotes);
     });
     AddWriteOutcome(written, result);
     if (result.ok && preview && !preview->Finish()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CodePage.h"
 #include "convert/ExportOptions.h"
 #include "dxf/DxfPoint3.h"
 #include "dxf/DxfWriteSettings.h"
@@ -37,7 +38,9 @@ struct ConversionResult {
     std::vector<std::pair<std::string, std::string>> mendedLayers;
     bool ok = false;
     bool pictureLeftOut = false; // the extents could not be drawn: no picture, the drawing written
-    bool utf8Texts = false;      // the input's texts are UTF-8: written as Windows-1252 and "\U+XXXX"
+    bool utf8Texts = false;      // the input's texts are UTF-8: written in the page that holds them
+    std::string codePage;        // the page the drawing's texts are in, as "$DWGCODEPAGE" names it
+    codepage::Notes textNotes;   // characters that could not be written as typed
 };
 
 namespace exportrun {

@@ -124,11 +124,42 @@ TEST(Conversion, LayerRules) {
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=WALL TOP")), "WALL_TOP");
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP= ")), "0");
     EXPECT_EQ(converter.ElementLayer(*MakePoint("PID=1")), "0");
-    // Control characters and what readers refuse in a table name become underscores too.
+    // Names hold letters, digits, "$", "_" and "-" only, at most 31 of them: any other character
+    // becomes an underscore, letters beyond ASCII are kept in the drawing's code page.
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=a\tb")), "a_b");
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=GAS/WATER")), "GAS_WATER");
-    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=Bäume-1.2")), "Bäume-1.2")
-        << "the rest stays as it is";
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=a.b,c'd|e&f@g!h#i%j(k)l[m]n")),
+              "a_b_c_d_e_f_g_h_i_j_k_l_m_n");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP={o}p+q~r^s<t>u\\v\"w:x=y?z*")),
+              "_o_p_q_r_s_t_u_v_w_x_y_z_");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=$Bäume-1_x")), "$B\xE4ume-1_x") << "in Windows-1252";
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=\xC2\xB0\xE2\x82\xAC")), "__")
+        << "a sign is no letter, even where the page holds it";
+    const std::string longName = converter.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"));
+    const std::string longOther = converter.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456780"));
+    EXPECT_EQ(longName.size(), 31U);
+    EXPECT_EQ(longName.substr(0, 25), "ABCDEFGHIJKLMNOPQRSTUVWX_");
+    EXPECT_NE(longName, longOther) << "shortened names stay apart";
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=abcdefghijklmnopqrstuvwxyz0123456789")), longName)
+        << "spellings equal ignoring case are one layer, under the first";
+    CFrtToDxf again(&perCode);
+    EXPECT_EQ(again.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")), longName)
+        << "the same every time";
+    // Case is folded in every script, and the first spelling met names the layer.
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=MÜLLER")), "M\xDCLLER");
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=Müller")), "M\xDCLLER");
+    ExportOptions cyrillic = Options(OPT_LAYER_PER_CODE);
+    cyrillic.codePage = codepage::Find("ANSI_1251");
+    CFrtToDxf russian(&cyrillic);
+    EXPECT_EQ(russian.ElementLayer(*MakePoint("GROUP=Дерево")), "\xC4\xE5\xF0\xE5\xE2\xEE");
+    EXPECT_EQ(russian.ElementLayer(*MakePoint("GROUP=ДЕРЕВО")), "\xC4\xE5\xF0\xE5\xE2\xEE");
+    EXPECT_EQ(russian.ElementLayer(*MakePoint("GROUP=Bäume")), "B_ume") << "1251 has no ä";
+    EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=Дерево")), "______") << "1252 has no Д";
+    // For CAD that takes ASCII only: Latin letters as plain ones, others "_".
+    ExportOptions ascii = Options(OPT_LAYER_PER_CODE | OPT_ASCII_NAMES);
+    CFrtToDxf plain(&ascii);
+    EXPECT_EQ(plain.ElementLayer(*MakePoint("GROUP=Bäume Straße Öl")), "Baeume_Strasse_Oel");
+    EXPECT_EQ(plain.ElementLayer(*MakePoint("GROUP=Ærø é Łódź Дом")), "AEro_e_Lodz____");
     const auto twoBlanks = MakePoint("PID=1");
     FrtCode code;
     code.SetGroup("  ");

@@ -5,6 +5,7 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "dxf/CDxfVertex.h"
+#include "dxf/DxfGroup.h"
 #include "tests/dxf/DxfText.h"
 #include "tests/support/LocaleGuard.h"
 
@@ -14,7 +15,7 @@
 
 namespace {
 const double kNaN = std::nan("");
-}
+} // namespace
 
 TEST(DxfEntity, PointWorkedExample) {
     CDxfPoint point(12.5, 7.25, kNaN);
@@ -87,27 +88,73 @@ TEST(DxfEntity, ColourFromRgbSwitches) {
     }
 }
 
-TEST(DxfEntity, LongTextsAreCutAt256Characters) {
+namespace {
+
+// The value line InputText writes for a text, without its line end.
+std::string Encoded(std::string_view text, bool utf8 = false,
+                    const codepage::Page& page = codepage::kWindows1252, codepage::Notes* notes = nullptr) {
+    StringSink sink;
+    {
+        TextStream stream(sink);
+        stream.SetInputIsUtf8(utf8);
+        stream.SetCodePage(page);
+        dxfgroup::InputText(stream, dxfgroup::kText, text);
+        if (notes != nullptr)
+            *notes = stream.Notes();
+    }
+    const std::string& written = sink.Text();
+    return written.substr(5, written.size() - 7); // after "  1\r\n", before "\r\n"
+}
+
+} // namespace
+
+// Release 12 takes strings of 255 bytes: a longer one is cut between two characters, never
+// inside a character's bytes or its notation ("\U+XXXX", "^M", "%%%").
+TEST(DxfEntity, LongTextsAreCutTo255BytesBetweenCharacters) {
     const std::string long300(300, 'L');
+    EXPECT_EQ(Encoded(long300), std::string(255, 'L'));
     CDxfText text(long300, 0, 0, kNaN);
-    EXPECT_EQ(text.text().size(), 256U);
-    CDxfInsert insert(long300, 0, 0, kNaN);
-    EXPECT_EQ(insert.blockName().size(), 256U);
+    EXPECT_EQ(text.text().size(), 300U) << "kept whole until it is written";
     DxfAttributes a;
-    a.setLayer(long300);
-    a.setLineType(long300 + "x");
-    EXPECT_EQ(a.layer(), std::string(256, 'L'));
-    EXPECT_EQ(a.lineType(), std::string(256, 'L'));
+    a.setLayer(std::string(5000, 'L'));
+    EXPECT_EQ(a.layer().size(), dxfgroup::kMaxText);
+
+    std::string cyrillic; // 200 characters of two bytes each
+    for (int i = 0; i < 200; ++i)
+        cyrillic += "\xD0\x94";
+    EXPECT_EQ(Encoded(cyrillic, true, *codepage::Find("ANSI_1251")), std::string(200, '\xC4'));
+    const std::string escaped = Encoded(cyrillic, true); // Windows-1252 lacks it: "\U+0414" each
+    EXPECT_EQ(escaped.size(), 252U);
+    EXPECT_EQ(escaped.substr(245), "\\U+0414");
+    for (const std::string& tail : {std::string(254, 'x') + "\r", std::string(253, 'x') + "%%"}) {
+        const std::string cut = Encoded(tail);
+        EXPECT_LE(cut.size(), 255U);
+        EXPECT_EQ(cut, std::string(cut.size(), 'x')) << "no half of a notation at the end";
+    }
 }
 
 // A CR, LF or NUL taken from the input must not end a line in the file, and a caret must not be
-// read back with the next character as a control character ("A^MB" as A, CR, B); tabs stay.
-TEST(DxfEntity, ControlCharactersInTextsAndLayersAreCaretEncoded) {
-    CDxfText text(std::string_view("a\rb\0c\td^e\x1f", 10), 0, 0, kNaN);
-    text.attributes()->setLayer(std::string_view("L\nM", 3));
+// read back with the next character as a control character ("A^MB" as A, CR, B); tabs and DEL
+// too. Notations readers decode in a text are written as AutoCAD reads them back as typed, and
+// said; a character above U+FFFF, which release 12 cannot number, becomes U+FFFD and is said.
+TEST(DxfEntity, TextsAreWrittenSoThatReadersShowThemAsTyped) {
+    CDxfText text(std::string_view("a\rb\0c\td^e\x1f\x7f", 11), 0, 0, kNaN);
+    text.attributes()->setLayer("L");
     EXPECT_EQ(Written(text),
-              "  0|TEXT| 10|0.000000| 20|0.000000|  8|L^JM| 62|0| 40|2.500000| 11|0.000000| 21|0.000000|"
-              "  1|a^Mb^@c\td^ e^_|");
+              "  0|TEXT| 10|0.000000| 20|0.000000|  8|L| 62|0| 40|2.500000| 11|0.000000| 21|0.000000|"
+              "  1|a^Mb^@c^Id^ e^_^?|");
+    codepage::Notes notes;
+    EXPECT_EQ(Encoded("50%%d 5% 100%", false, codepage::kWindows1252, &notes), "50%%%%%%d 5% 100%");
+    EXPECT_EQ(notes.notations, 1U);
+    EXPECT_EQ(Encoded("C:\\U+00E4\\data \\M+1 \\x", false, codepage::kWindows1252, &notes),
+              "C:\\U+005CU+00E4\\data \\U+005CM+1 \\x");
+    EXPECT_EQ(notes.notations, 1U);
+    EXPECT_EQ(Encoded("Baum \xF0\x9F\x8C\xB3 \xC3\xA4", true, codepage::kWindows1252, &notes),
+              "Baum \\U+FFFD \xE4");
+    EXPECT_EQ(notes.beyondBmp, 1U);
+    EXPECT_EQ(notes.characters, (std::vector<std::uint32_t>{0x1F333}));
+    EXPECT_EQ(Encoded("\xD0\x94", true, codepage::kWindows1252, &notes), "\\U+0414");
+    EXPECT_EQ(notes.notInPage, 1U);
     CDxfPoint point(0, 0, kNaN);
     point.attributes()->setLayer("plain");
     EXPECT_EQ(Written(point), "  0|POINT|  8|plain| 62|0| 10|0.000000| 20|0.000000|");
