@@ -13,6 +13,9 @@
 namespace exportdlg {
 
 std::optional<std::string> CheckLayerName(const std::string& name) {
+    // An empty name would make a layer-table entry without a name, which readers refuse.
+    if (name.empty())
+        return std::string("Enter a layer name.");
     if (name.size() <= settingschema::kMaxLayerName)
         return std::nullopt;
     return "Enter no more than " + std::to_string(settingschema::kMaxLayerName) +

@@ -38,16 +38,22 @@ Each choice has two forms; the later one on the command line wins.
   --label KIND               label points; repeatable; KIND is point-id, east-north, height
                              or code (default: none)
   --no-labels                no labels, also none of the stored ones
-  --label-layer KIND=NAME    layer of a label kind, at most 32 bytes
+  --label-layer KIND=NAME    layer of a label kind, 1 to 32 bytes
                              (defaults PointID, Coords, Height, Code)
+  --ascii-names, --no-ascii-names
+                             layer names of ASCII only, Latin letters with marks as their
+                             base letters ("ae" for a-umlaut), or keep the letters the code
+                             page holds (default); other characters are "_" either way
   --label-colour KIND=N      DXF colour number 0-7 of a label kind
                              (defaults point-id 2, east-north 3, height 4, code 5)
   --decimals-en N            decimals of easting/northing labels, 0-16 (default 3)
   --decimals-h N             decimals of height labels, 0-16 (default 3)
   --symbol-size MM           symbol size on the ground in millimetres, 1-999999 (default 100)
-  --codepage ANSI_125N       declare the drawings' code page (ANSI_1250 to ANSI_1258) and
-                             write a UTF-8 input's texts in it; a file in an 8-bit code
-                             page keeps its bytes (default: none declared, read as 1252)
+  --codepage PAGE            the drawings' code page, 1250 to 1258 (also as cp1251,
+                             windows-1251 or ANSI_1251), declared in them; a UTF-8 input's
+                             texts are written in it, a file in an 8-bit code page keeps its
+                             bytes (default: for UTF-8, the page that holds its texts,
+                             declared unless 1252; else none declared, read as 1252)
   --from-settings            start from the desktop program's stored settings
   --strict                   fail an input that has questionable values (each is
                              reported as a warning and converted with a fallback)
@@ -146,6 +152,8 @@ const Option kOptions[] = {
     {"--no-symbols", 0, false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
     {"--point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 1>},
     {"--no-point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 0>},
+    {"--ascii-names", 0, false, SetSetting<&ExportSettings::m_bAsciiNames, 1>},
+    {"--no-ascii-names", 0, false, SetSetting<&ExportSettings::m_bAsciiNames, 0>},
     {"--3d", 0, false, SetSetting<&ExportSettings::m_nDimension, 1>},
     {"--2d", 0, false, SetSetting<&ExportSettings::m_nDimension, 0>},
     {"--polylines", 0, false, SetSetting<&ExportSettings::m_nLineExport, 1>},
@@ -187,8 +195,8 @@ const Option kOptions[] = {
          std::string name;
          if (!p.LabelValue("KIND=NAME", value, Kind::LayerName, layer, name))
              return false;
-         if (name.size() > settingschema::kMaxLayerName)
-             return p.Refuse(settingschema::LayerNameTooLong());
+         if (const std::string problem = settingschema::LayerNameProblem(name); !problem.empty())
+             return p.Refuse(problem);
          layer->Field<std::string>(p.s) = name;
          return true;
      }},
@@ -220,9 +228,10 @@ const Option kOptions[] = {
      }},
     {"--codepage", 0, true,
      [](Parse& p, const std::string& value) {
-         p.request.codePage = codepage::Find(value);
+         p.request.codePage = codepage::FindSpelled(value);
          if (p.request.codePage == nullptr)
-             return p.Refuse("the code page must be one of ANSI_1250 to ANSI_1258, not '" + value + "'");
+             return p.Refuse("the code page must be one of 1250 to 1258 (as 1251, cp1251, windows-1251 or "
+                             "ANSI_1251), not '" + value + "'");
          return true;
      }},
     {"--symbol-size", 0, true,

@@ -190,6 +190,30 @@ std::string FileEntry(const std::string& input, const std::string& output, std::
     } else {
         out += "null";
     }
+    out += ",\n   \"codepage\": ";
+    if (result.codePage.empty())
+        out += "null";
+    else
+        AppendString(out, result.codePage);
+    out += ", \"mended_layers\": [";
+    for (std::size_t i = 0; i < result.mendedLayers.size(); ++i) {
+        out += i == 0 ? "{\"given\": " : ", {\"given\": ";
+        AppendString(out, result.mendedLayers[i].first);
+        out += ", \"written\": ";
+        AppendString(out, result.mendedLayers[i].second);
+        out += '}';
+    }
+    const codepage::Notes& notes = result.textNotes;
+    out += "],\n   \"texts\": {\"not_in_codepage\": " + std::to_string(notes.notInPage) +
+           ", \"beyond_u_ffff\": " + std::to_string(notes.beyondBmp) +
+           ", \"with_notations\": " + std::to_string(notes.notations) + ", \"characters\": [";
+    for (std::size_t i = 0; i < notes.characters.size(); ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%s\"U+%04X\"", i == 0 ? "" : ", ",
+                      static_cast<unsigned>(notes.characters[i]));
+        out += code;
+    }
+    out += "]}";
     out += ",\n   \"warnings\": [";
     if (!warnings.empty())
         out += "\n      " + warnings + "\n   ";

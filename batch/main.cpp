@@ -117,6 +117,33 @@ std::string SpoolStandardInput(TempFile& copy) {
 }
 
 // Why the input cannot be converted, or empty when it can be read as a file.
+// What the drawing could not show as typed: characters its code page lacks or release 12
+// cannot hold, and texts whose notations readers other than AutoCAD may decode.
+std::string TextNotes(const std::string& input, const ConversionResult& result) {
+    const codepage::Notes& notes = result.textNotes;
+    const std::string head = std::string(kProgram) + ": " + Printable(input) + ": ";
+    std::string listed;
+    for (const std::uint32_t character : notes.characters) {
+        char code[16];
+        std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(character));
+        listed += code;
+    }
+    if (notes.characters.size() == codepage::Notes::kListed)
+        listed += " ...";
+    std::string said;
+    if (notes.notInPage > 0)
+        said += head + std::to_string(notes.notInPage) + " character(s) that " + result.codePage +
+                " lacks written as \\U+XXXX, which not every reader shows;" + listed + "\n";
+    if (notes.beyondBmp > 0)
+        said += head + std::to_string(notes.beyondBmp) +
+                " character(s) above U+FFFF, which release 12 cannot hold, written as U+FFFD;" + listed + "\n";
+    if (notes.notations > 0)
+        said += head + std::to_string(notes.notations) +
+                " text(s) with %% or \\U+ written so that AutoCAD shows them as typed (%%% for %, \\U+005C for "
+                "\\); readers that know no %%% show them otherwise\n";
+    return said;
+}
+
 std::string InputProblem(const std::string& input) {
     std::error_code ec;
     const fs::file_status status = fs::status(filesys::PathOf(input), ec);
@@ -195,6 +222,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     for (const auto& [given, written] : result.mendedLayers)
         report.err += std::string(kProgram) + ": " + Printable(input) + ": layer name '" + Printable(given) +
                       "' written as '" + Printable(written) + "'\n";
+    report.err += TextNotes(input, result);
     if (!result.ok) {
         if (!result.read.Ok() || (request.strict && result.warnings > 0))
             report.RecordFailure(input, result.error);
@@ -207,9 +235,10 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         return report;
     }
     if (!request.quiet) {
-        char line[64];
-        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %.2f s\n", result.entities,
-                      result.layers, elapsed.count());
+        char line[128];
+        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %s, %.2f s%s\n", result.entities,
+                      result.layers, result.codePage.c_str(), elapsed.count(),
+                      result.read.elements == 0 ? "; no elements" : "");
         // With data on standard output (the drawing, the report, the picture), the summary goes to
         // standard error.
         const bool dataOnStandardOutput = job.target == kStandardStream ||

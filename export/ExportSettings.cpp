@@ -42,6 +42,7 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
         }
     }
     m_bPointAttributes = store.ReadInt(kSection, kPointAttributes, 0) != 0 ? 1 : 0;
+    m_bAsciiNames = store.ReadInt(kSection, kAsciiNames, 0) != 0 ? 1 : 0;
 }
 
 void ExportSettings::Store(ISettingsStore& store) const {
@@ -67,6 +68,8 @@ void ExportSettings::Store(ISettingsStore& store) const {
     // Written only when on: the stored values of a default setup stay the ones the host knows.
     if (m_bPointAttributes != 0)
         store.WriteInt(kSection, kPointAttributes, m_bPointAttributes);
+    if (m_bAsciiNames != 0)
+        store.WriteInt(kSection, kAsciiNames, m_bAsciiNames);
 }
 
 ExportOptions ExportSettings::Build() const {
@@ -77,7 +80,8 @@ ExportOptions ExportSettings::Build() const {
     options.flags = (m_nDimension != 0 ? OPT_3D : 0) | (m_bExportSymbols != 0 ? OPT_SYMBOLS : 0) |
                     (m_bLayerPerCode != 0 ? OPT_LAYER_PER_CODE : 0) |
                     (m_nLineExport == 0 ? OPT_SEPARATE_LINES : 0) |
-                    (m_bPointAttributes != 0 ? OPT_POINT_ATTRIBUTES : 0);
+                    (m_bPointAttributes != 0 ? OPT_POINT_ATTRIBUTES : 0) |
+                    (m_bAsciiNames != 0 ? OPT_ASCII_NAMES : 0);
     options.heightDecimals = m_nDecimalsH;
     // The factor is the single-precision value nearest 0.0005; the product is a double.
     options.symbolScale = static_cast<double>(m_fSymbolSize) * static_cast<double>(0.0005F);

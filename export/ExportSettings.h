@@ -39,6 +39,10 @@ struct ExportSettings {
     // control, and stored only when on, so that a store the dialog wrote stays as it was.
     int m_bPointAttributes = 0;
     static constexpr const char* kPointAttributes = "PointAttributes";
+    // Layer names of ASCII only (OPT_ASCII_NAMES), for offices whose CAD takes nothing else.
+    // Stored like the point attributes.
+    int m_bAsciiNames = 0;
+    static constexpr const char* kAsciiNames = "AsciiNames";
 
     // A language file's text for a key, or the fallback: the default layer names come from it.
     using LanguageText = std::function<std::string(const char* key, const char* fallback)>;

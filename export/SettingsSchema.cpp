@@ -79,8 +79,12 @@ std::string DefaultText(const Setting& setting, const LanguageText& language) {
     return language(setting.languageKey, setting.defaultText);
 }
 
-std::string LayerNameTooLong() {
-    return "the layer name may have at most " + std::to_string(kMaxLayerName) + " bytes";
+std::string LayerNameProblem(const std::string& name) {
+    if (name.empty())
+        return "the layer name is empty";
+    if (name.size() > kMaxLayerName)
+        return "the layer name may have at most " + std::to_string(kMaxLayerName) + " bytes";
+    return {};
 }
 std::string DecimalsOutOfRange() {
     return "the number of decimals must be from 0 to " + std::to_string(kMaxDecimals);
@@ -94,8 +98,9 @@ std::string Problem(const ExportSettings& settings) {
     for (const Setting& setting : kSettings) {
         switch (setting.kind) {
         case Kind::LayerName:
-            if (setting.Field<std::string>(settings).size() > kMaxLayerName)
-                return Quoted(setting, setting.Field<std::string>(settings)) + ": " + LayerNameTooLong();
+            if (const std::string problem = LayerNameProblem(setting.Field<std::string>(settings));
+                !problem.empty())
+                return Quoted(setting, setting.Field<std::string>(settings)) + ": " + problem;
             break;
         case Kind::Decimals: {
             const int value = setting.Field<int>(settings);

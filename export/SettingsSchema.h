@@ -65,7 +65,7 @@ constexpr double kMaxSymbolSize = 999999;
 enum class Kind {
     Switch,     // a check box, 0 or 1
     Choice,     // two radio buttons, 0 or 1
-    LayerName,  // an edit, at most kMaxLayerName bytes
+    LayerName,  // an edit, 1 to kMaxLayerName bytes
     Decimals,   // an edit, 0 to kMaxDecimals
     SymbolSize, // an edit, kMinSymbolSize to kMaxSymbolSize
     Colour,     // a list of the seven colours; -1 is no selection
@@ -101,8 +101,8 @@ extern const Setting kSettings[22];
 using LanguageText = ExportSettings::LanguageText;
 
 // Why a value is refused, from the limits above: the batch options and the stored values say it
-// alike ("the layer name may have at most 32 bytes").
-std::string LayerNameTooLong();
+// alike ("the layer name may have at most 32 bytes"). Empty when the layer name is taken.
+std::string LayerNameProblem(const std::string& name);
 std::string DecimalsOutOfRange();
 std::string SymbolSizeOutOfRange();
 

@@ -24,7 +24,7 @@ _frt2dxf_batch() {
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "-o --output --points --no-points --lines --no-lines --areas --no-areas
-            --symbols --no-symbols --point-attributes --no-point-attributes --3d --2d --polylines
+            --symbols --no-symbols --point-attributes --no-point-attributes --ascii-names --no-ascii-names --3d --2d --polylines
             --separate-lines --layer-per-code --single-layer --label --no-labels --label-layer
             --label-colour --decimals-en --decimals-h --symbol-size --codepage --from-settings --strict
             -n --no-clobber --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
