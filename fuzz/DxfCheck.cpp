@@ -1,6 +1,10 @@
 #include "fuzz/DxfCheck.h"
 
+#include "common/CodePage.h"
+#include "common/Letters.h"
+
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <set>
 #include <vector>
@@ -48,7 +52,7 @@ struct Pair {
 class Checker {
 public:
     std::string Run(std::string_view text) {
-        if (Split(text))
+        if (Split(text) && DeclaredPage() && Pairs())
             Structure();
         return m_problem;
     }
@@ -112,10 +116,97 @@ private:
         return {};
     }
 
+    // The page "$DWGCODEPAGE" declares; Windows-1252 without one.
+    bool DeclaredPage() {
+        for (std::size_t i = 0; i + 1 < m_pairs.size(); ++i) {
+            if (m_pairs[i].code == 9 && m_pairs[i].value == "$DWGCODEPAGE") {
+                m_page = codepage::Find(m_pairs[i + 1].value);
+                if (m_pairs[i + 1].code != 3 || m_page == nullptr)
+                    return Fail(m_pairs[i + 1].line, "no code page of this writer: \"" +
+                                                         std::string(m_pairs[i + 1].value) + "\"");
+            }
+        }
+        return true;
+    }
+
+    // What release 12 holds of each pair: its group codes (no handles, subclass markers or
+    // later pointers), strings of at most 255 bytes in the declared page, every X with its Y.
+    bool Pairs() {
+        for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+            const Pair& p = m_pairs[i];
+            if (p.code == 5 || p.code == 100 || p.code == 102 || p.code == 105 || (p.code >= 280 && p.code <= 998))
+                return Fail(p.line, "group code " + std::to_string(p.code) + " is not of release 12");
+            if (KindOf(p.code) == ValueKind::Text) {
+                if (p.value.size() > 255)
+                    return Fail(p.line + 1, "a string of " + std::to_string(p.value.size()) + " bytes");
+                for (const char c : p.value)
+                    if (codepage::Character(static_cast<unsigned char>(c), *m_page) == 0 && c != '\0')
+                        return Fail(p.line + 1, "a byte that " + std::string(m_page->name) + " does not hold");
+            }
+            if (p.code >= 10 && p.code <= 18 && (i + 1 >= m_pairs.size() || m_pairs[i + 1].code != p.code + 10))
+                return Fail(p.line, "an X (" + std::to_string(p.code) + ") not followed by its Y");
+        }
+        return true;
+    }
+
+    // The name rule of release 12: 1 to 31 letters (those beyond ASCII in the declared page),
+    // digits, "$", "_" and "-".
+    bool Name(std::size_t line, std::string_view name, const char* what) {
+        bool follows = !name.empty() && name.size() <= 31;
+        for (const char c : name) {
+            const auto byte = static_cast<unsigned char>(c);
+            follows = follows && (byte < 0x80 ? std::isalnum(byte) != 0 || c == '$' || c == '_' || c == '-'
+                                              : letters::IsLetter(codepage::Character(byte, *m_page)));
+        }
+        return follows || Fail(line, std::string(what) + " \"" + std::string(name) + "\" breaks the name rule");
+    }
+
+    // The name in lower case, in any script.
+    [[nodiscard]] std::string Folded(std::string_view name) const {
+        std::string folded;
+        for (const char c : name)
+            folded += std::to_string(letters::ToLower(codepage::Character(static_cast<unsigned char>(c), *m_page))) + ",";
+        return folded;
+    }
+
+    // A table entry: its name and flags, its name by the rule and unique ignoring case.
+    bool TableEntry(std::size_t i, std::set<std::string>& names) {
+        const std::string_view name = Field(i, 2);
+        if (Field(i, 70).empty())
+            return Fail(m_pairs[i].line, "a table entry without flags (70)");
+        if (!Name(m_pairs[i].line, name, "table entry"))
+            return false;
+        return names.insert(Folded(name)).second ||
+               Fail(m_pairs[i].line, "\"" + std::string(name) + "\" is in its table twice, ignoring case");
+    }
+
+    // Entities and groups of release 12 alone.
+    bool EntityOfRelease12(std::size_t i) {
+        static const std::set<std::string_view> kEntities = {"POINT",  "LINE",  "POLYLINE", "VERTEX", "SEQEND",
+                                                             "TEXT",   "INSERT", "ATTRIB",  "ATTDEF", "CIRCLE",
+                                                             "ARC",    "SOLID", "TRACE",    "3DFACE", "SHAPE"};
+        const Pair& p = m_pairs[i];
+        if (kEntities.count(p.value) == 0)
+            return Fail(p.line, std::string(p.value) + " is no entity of release 12");
+        for (std::size_t j = i + 1; j < m_pairs.size() && m_pairs[j].code != 0; ++j) {
+            if (m_pairs[j].code == 8 && !Name(m_pairs[j].line, m_pairs[j].value, "layer"))
+                return false;
+            if (m_pairs[j].code == 6 && !Name(m_pairs[j].line, m_pairs[j].value, "line type"))
+                return false;
+            if (m_pairs[j].code == 2 && p.value == "INSERT" && !Name(m_pairs[j].line, m_pairs[j].value, "block"))
+                return false;
+        }
+        return true;
+    }
+
     bool Structure() {
         std::string_view section;
         bool inTable = false;
         bool inBlock = false;
+        long long tableCount = 0;  // what the open table says it holds
+        long long tableEntries = 0; // and what it holds
+        std::set<std::string> tableNames;
+        std::set<std::string> blockNames;
         Sequence sequence = Sequence::None;
         bool ended = false;
         for (std::size_t i = 0; i < m_pairs.size(); ++i) {
@@ -149,27 +240,41 @@ private:
                 if (section != "TABLES" || inTable)
                     return Fail(p.line, "misplaced TABLE");
                 inTable = true;
+                if (!WholeInteger(Field(i, 70), tableCount))
+                    return Fail(p.line, "a TABLE without its count (70)");
+                tableEntries = 0;
+                tableNames.clear();
             } else if (name == "ENDTAB") {
                 if (!inTable)
                     return Fail(p.line, "ENDTAB without TABLE");
+                if (tableEntries != tableCount)
+                    return Fail(p.line, "the table says " + std::to_string(tableCount) + " entries and holds " +
+                                            std::to_string(tableEntries));
                 inTable = false;
             } else if (name == "BLOCK") {
                 if (section != "BLOCKS" || inBlock)
                     return Fail(p.line, "misplaced BLOCK");
                 inBlock = true;
+                if (!Name(p.line, Field(i, 2), "block"))
+                    return false;
+                if (!blockNames.insert(Folded(Field(i, 2))).second)
+                    return Fail(p.line, "block \"" + std::string(Field(i, 2)) + "\" defined twice, ignoring case");
                 m_blocks.insert(Field(i, 2));
             } else if (name == "ENDBLK") {
                 if (!inBlock)
                     return Fail(p.line, "ENDBLK without BLOCK");
                 inBlock = false;
             } else if (inTable) {
+                ++tableEntries;
+                if (!TableEntry(i, tableNames))
+                    return false;
                 if (name == "LAYER") {
                     m_layers.insert(Field(i, 2));
                     m_uses.push_back(i); // for its line type
                 } else if (name == "LTYPE") {
                     m_lineTypes.insert(Field(i, 2));
                 }
-            } else if (!Entity(i, sequence)) {
+            } else if (!EntityOfRelease12(i) || !Entity(i, sequence)) {
                 return false;
             }
         }
@@ -227,6 +332,7 @@ private:
     std::set<std::string_view> m_layers;
     std::set<std::string_view> m_lineTypes;
     std::set<std::string_view> m_blocks;
+    const codepage::Page* m_page = &codepage::kWindows1252;
     std::string m_problem;
 };
 

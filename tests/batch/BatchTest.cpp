@@ -352,6 +352,7 @@ TEST(Batch, Utf8SurveysAreWrittenInTheDrawingsCodePage) {
     EXPECT_NE(bomDrawing.find("\r\n  1\r\n\xC6\r\n"), std::string::npos);
     EXPECT_NE(bomDrawing.find("$DWGCODEPAGE\r\n  3\r\nANSI_1251\r\n"), std::string::npos);
     EXPECT_EQ(drawing.find("$DWGCODEPAGE"), std::string::npos) << "Windows-1252 is not declared";
+    EXPECT_EQ(DimeProblem(dir.File("bom.dxf")), "");
     const EzdxfReport read = RunEzdxf(dir.File("utf8.dxf"));
     EXPECT_NE(std::find(read.layers.begin(), read.layers.end(), "B\xc3\xa4ume"), read.layers.end())
         << read.raw;
@@ -764,6 +765,7 @@ TEST(Batch, EveryOptionCombinationReadsBackInEzdxfAndGdal) {
         for (const auto& [kind, n] : entities)
             total += n;
         EXPECT_EQ(ogr.featureCount, total);
+        EXPECT_EQ(DimeProblem(c.path), "");
         layers.erase(std::remove(layers.begin(), layers.end(), "0"), layers.end());
         if (!c.perCode)
             layers.insert(layers.begin(), "0");

@@ -4,6 +4,7 @@
 #include "convert/CFrtToDxf.h"
 #include "export/ExportRun.h"
 #include "frt/CFrtReader.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -80,9 +81,100 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
                  "  8\r\nKERB\r\n 62\r\n3\r\n  6\r\nDotted"),
          "line type \"Dotted\""},
         {good + "  0\r\nPOINT\r\n", "data after EOF"},
+        // The rules of release 12 as its strictest reader applies them.
+        {Damaged(good, "LTYPE\r\n 70\r\n5\r\n", "LTYPE\r\n 70\r\n1\r\n"), "says 1 entries and holds 5"},
+        {Damaged(good, "  2\r\nTREE\r\n", "  2\r\nTR.EE\r\n"), "\"TR.EE\" breaks the name rule"},
+        {Damaged(good, "  2\r\nKERB\r\n", "  2\r\ntree\r\n"), "twice, ignoring case"},
+        {Damaged(good, "  8\r\nTREE\r\n", "  8\r\nT\\U+00C4\r\n"), "layer \"T\\U+00C4\" breaks"},
+        {Damaged(good, "  2\r\nEstimated\r\n", "  2\r\n" + std::string(32, 'E') + "\r\n"), "block"},
+        {Damaged(good, "  1\r\n100\r\n", "  1\r\n" + std::string(256, 'x') + "\r\n"), "a string of 256 bytes"},
+        {Damaged(good, "  1\r\n100\r\n", "  1\r\n1\x81" "00\r\n"), "ANSI_1252 does not hold"},
+        {Damaged(good, " 20\r\n", " 21\r\n"), "not followed by its Y"},
+        {Damaged(good, "  0\r\nINSERT\r\n", "  0\r\nINSERT\r\n  5\r\n1F\r\n"), "code 5 is not of release 12"},
+        {Damaged(good, "  0\r\nTEXT\r\n", "  0\r\nMTEXT\r\n"), "no entity of release 12"},
+        {Damaged(good, "AC1009\r\n", "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_9999\r\n"), "no code page"},
     };
     for (const auto& c : cases) {
         const std::string problem = CheckDxfText(c.text);
         EXPECT_NE(problem.find(c.reason), std::string::npos) << c.reason << ": got \"" << problem << "\"";
+    }
+}
+
+namespace {
+
+// Surveys that hold what readers refuse or misread: every character the name rule refuses,
+// names equal but for case in several scripts, names longer than 31 characters, notations
+// readers decode, carets, control characters, 300-character texts, huge numbers, Cyrillic, CJK
+// and emoji in UTF-8, umlauts in UTF-8 and in Windows-1252.
+struct Hostile {
+    const char* name;
+    std::string body;
+    const char* page; // that the drawing must be in
+};
+
+std::vector<Hostile> HostileSurveys() {
+    const std::string head = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n";
+    const auto survey = [&head](const std::vector<std::string>& groups, const std::vector<std::string>& codes) {
+        std::string points = head + "[Points]\r\n";
+        std::string lines = "[Lines]\r\n";
+        std::string areas = "[Areas]\r\n";
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            const std::string n = std::to_string(i);
+            const std::string code = codes[i % codes.size()];
+            points += "PID=" + n + ";E=" + n + ";N=1;HO=2;GROUP=" + groups[i] + ";CODE=" + code + "\r\n";
+            for (int v = 0; v < 3; ++v)
+                lines += "LID=L" + n + ";PID=" + n + "." + std::to_string(v) + ";E=" + std::to_string(v) + ";N=" + n +
+                         ";HO=1;GROUP=" + groups[i] + ";CODE=" + code + ";LSTYLE=" + std::to_string(i % 5) + " X\r\n";
+            for (int v = 0; v < 4; ++v)
+                areas += "LID=A" + n + ";PID=a" + std::to_string(v) + ";E=" + std::to_string(v % 2) +
+                         ";N=" + std::to_string(v / 2) + ";HO=1;GROUP=" + groups[i] + ";CODE=" + code + "\r\n";
+        }
+        return points + lines + areas;
+    };
+    std::vector<std::string> refused;
+    for (const char c : std::string(".,'|&@!#%()[]{}+~^<>/\\\":?*= `\t"))
+        refused.push_back(std::string("A") + c + "B");
+    refused.push_back(std::string(40, 'L'));
+    refused.push_back(std::string(39, 'L') + "M");
+    refused.push_back(std::string(40, 'l'));
+    refused.push_back("Tree");
+    refused.push_back("TREE");
+    const std::vector<std::string> notations = {"50%%d", "C:\\U+00E4", "a^Jb", std::string(300, 'P'), "1e100"};
+    return {
+        {"names", survey(refused, notations) + "[Points]\r\nPID=" + std::string(300, 'Q') + ";E=1e100;N=-1e100\r\n",
+         "ANSI_1252"},
+        {"cyrillic", survey({"Дерево", "ДЕРЕВО", "Ёлка", "ёлка"}, {"Берёза", "Ж"}), "ANSI_1251"},
+        {"cjk and emoji", survey({"木", "Baum🌳", "Δέντρο"}, {"桜 🌸", "Ärger"}), "ANSI_1253"}, // the Greek outweighs the Ä
+        {"windows-1252", survey({"B\xe4ume", "B\xc4UME", "Stra\xdf" "e"}, {"M\xfcller"}), "ANSI_1252"},
+        {"umlauts in utf-8", survey({"MÜLLER", "Müller", "ÄÖÜ", "äöü"}, {"Straße"}), "ANSI_1252"},
+    };
+}
+
+} // namespace
+
+// Whatever a survey holds, every option set makes a drawing that follows release 12's rules in
+// the page that holds its texts; every layer an entity names is in the table once, ignoring case.
+TEST(DxfCheck, HostileSurveysInEveryOptionSetFollowRelease12) {
+    TempDir dir;
+    const std::string output = dir.File("out.dxf");
+    for (const Hostile& hostile : HostileSurveys()) {
+        const std::string input = dir.Write("in.frt", hostile.body);
+        for (std::int32_t flags = 0; flags < 64; ++flags) {
+            ExportOptions options;
+            options.flags = flags;
+            options.symbolScale = 0.05;
+            if ((flags & 1) != 0)
+                options.labels = {{LABEL_POINT_ID, "Point.ID", 2, 0},
+                                  {LABEL_EAST_NORTH, "Co|ords", 3, 3},
+                                  {LABEL_HEIGHT, "Höhe", 4, 16},
+                                  {LABEL_CODE, std::string(33, 'c'), 5, 0}};
+            const ConversionResult result = exportrun::ConvertFile(input, output, options);
+            ASSERT_TRUE(result.ok) << hostile.name << " flags " << flags << ": " << result.error;
+            EXPECT_EQ(result.codePage, hostile.page) << hostile.name;
+            const std::string drawing = ReadFile(output);
+            EXPECT_EQ(CheckDxfText(drawing), "") << hostile.name << " flags " << flags;
+            EXPECT_EQ(drawing.find("$DWGCODEPAGE") != std::string::npos, std::string(hostile.page) != "ANSI_1252")
+                << hostile.name;
+        }
     }
 }

@@ -1,4 +1,4 @@
-// Feeds written drawings to real DXF readers: ezdxf (strict load and audit) and GDAL's ogrinfo.
+// Feeds written drawings to real DXF readers: ezdxf (strict load and audit), GDAL's ogrinfo and dime.
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfInsert.h"
@@ -106,6 +106,10 @@ TEST_P(ReadersTest, OgrinfoReadsTheLayersAndFeatures) {
         << report.raw;
 }
 
+TEST_P(ReadersTest, DimeReadsEveryKind) {
+    EXPECT_EQ(DimeProblem(Write(*EveryKind(GetParam()), "every-kind.dxf")), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(TwoAndThreeD, ReadersTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "3D" : "2D"; });
 
@@ -133,4 +137,6 @@ TEST(Readers, TruncatedDrawingIsRejected) {
     const std::string text = ReadFile(path);
     const std::string cut = dir.Write("cut.dxf", text.substr(0, text.size() / 2));
     EXPECT_FALSE(RunEzdxf(cut).loaded);
+    const std::string broken = dir.Write("broken.dxf", text.substr(0, text.find(" 10\r\n") + 5) + "x\r\n");
+    EXPECT_NE(DimeProblem(broken), "");
 }

@@ -119,3 +119,13 @@ inline OgrReport RunOgrinfo(const std::string& path) {
     }
     return report;
 }
+
+// Whether dime, one more independent reader, reads the whole drawing: its converter to VRML
+// exits 255 on a read error. What it said, when it did not.
+inline std::string DimeProblem(const std::string& path) {
+    int status = 0;
+    const std::string said =
+        Capture("dxf2vrml " + Quoted(path) + " -o " + Quoted(path + ".wrl") + " 2>&1", &status);
+    std::remove((path + ".wrl").c_str());
+    return status == 0 ? std::string() : "status " + std::to_string(status) + ": " + said;
+}
