@@ -231,7 +231,8 @@ const Option kOptions[] = {
          p.request.codePage = codepage::FindSpelled(value);
          if (p.request.codePage == nullptr)
              return p.Refuse("the code page must be one of 1250 to 1258 (as 1251, cp1251, windows-1251 or "
-                             "ANSI_1251), not '" + value + "'");
+                             "ANSI_1251), not '" +
+                             value + "'");
          return true;
      }},
     {"--symbol-size", 0, true,

@@ -136,11 +136,13 @@ std::string TextNotes(const std::string& input, const ConversionResult& result) 
                 " lacks written as \\U+XXXX, which not every reader shows;" + listed + "\n";
     if (notes.beyondBmp > 0)
         said += head + std::to_string(notes.beyondBmp) +
-                " character(s) above U+FFFF, which release 12 cannot hold, written as U+FFFD;" + listed + "\n";
+                " character(s) above U+FFFF, which release 12 cannot hold, written as U+FFFD;" + listed +
+                "\n";
     if (notes.notations > 0)
-        said += head + std::to_string(notes.notations) +
-                " text(s) with %% or \\U+ written so that AutoCAD shows them as typed (%%% for %, \\U+005C for "
-                "\\); readers that know no %%% show them otherwise\n";
+        said +=
+            head + std::to_string(notes.notations) +
+            " text(s) with %% or \\U+ written so that AutoCAD shows them as typed (%%% for %, \\U+005C for "
+            "\\); readers that know no %%% show them otherwise\n";
     return said;
 }
 

@@ -204,10 +204,10 @@ struct ReverseEntry {
 inline const std::vector<ReverseEntry>& ReverseIndex() {
     static const std::vector<ReverseEntry> index = [] {
         std::vector<ReverseEntry> entries;
-        for (std::size_t p = 0; p < kPageCount; ++p)
-            for (std::size_t i = 0; i < 128; ++i)
-                if (kPages[p].high[i] != 0)
-                    entries.push_back({kPages[p].high[i], {}});
+        for (const Page& page : kPages)
+            for (const char16_t character : page.high)
+                if (character != 0)
+                    entries.push_back({character, {}});
         std::sort(entries.begin(), entries.end(),
                   [](const ReverseEntry& a, const ReverseEntry& b) { return a.character < b.character; });
         entries.erase(std::unique(entries.begin(), entries.end(),
@@ -270,10 +270,10 @@ inline std::uint32_t CodePoint(std::string_view sequence, std::size_t length) {
 // What could not be written as typed, gathered while the texts are written.
 struct Notes {
     static constexpr std::size_t kListed = 16; // distinct characters named at the most
-    std::uint64_t notInPage = 0; // characters the page lacks, written as "\U+XXXX"
-    std::uint64_t beyondBmp = 0; // characters above U+FFFF, written as U+FFFD
-    std::uint64_t notations = 0; // texts with "%%" or "\U+" that readers may take as a notation
-    std::vector<std::uint32_t> characters; // the distinct ones of both kinds, in the order met
+    std::uint64_t notInPage = 0;               // characters the page lacks, written as "\U+XXXX"
+    std::uint64_t beyondBmp = 0;               // characters above U+FFFF, written as U+FFFD
+    std::uint64_t notations = 0;               // texts with "%%" or "\U+" that readers may take as a notation
+    std::vector<std::uint32_t> characters;     // the distinct ones of both kinds, in the order met
 
     void Note(std::uint32_t character) {
         ++(character > 0xFFFF ? beyondBmp : notInPage);
@@ -286,7 +286,8 @@ struct Notes {
         beyondBmp += later.beyondBmp;
         notations += later.notations;
         for (const std::uint32_t c : later.characters)
-            if (characters.size() < kListed && std::find(characters.begin(), characters.end(), c) == characters.end())
+            if (characters.size() < kListed &&
+                std::find(characters.begin(), characters.end(), c) == characters.end())
                 characters.push_back(c);
     }
     [[nodiscard]] bool Any() const { return notInPage + beyondBmp + notations > 0; }
@@ -345,8 +346,8 @@ inline bool HasHighBytes(std::string_view text) {
 // What the bytes of a text say of its encoding, gathered over all of a file's texts, and which
 // page holds its characters, should it be UTF-8.
 struct Evidence {
-    bool multibyte = false; // a well-formed UTF-8 sequence of two or more bytes
-    bool notUtf8 = false;   // a byte above ASCII that is in no well-formed sequence
+    bool multibyte = false;                         // a well-formed UTF-8 sequence of two or more bytes
+    bool notUtf8 = false;                           // a byte above ASCII that is in no well-formed sequence
     std::array<std::uint64_t, kPageCount> misses{}; // characters of such sequences each page lacks
 
     void Look(std::string_view text) {

@@ -13,8 +13,8 @@ constexpr bool IsLetter(std::uint32_t c) {
     const auto in = [c](std::uint32_t low, std::uint32_t high) { return c >= low && c <= high; };
     return in('A', 'Z') || in('a', 'z') || (in(0xC0, 0x24F) && c != 0xD7 && c != 0xF7) || c == 0x386 ||
            (in(0x388, 0x3CE) && c != 0x38B && c != 0x38D && c != 0x3A2) || in(0x400, 0x481) ||
-           in(0x48A, 0x52F) || in(0x5D0, 0x5EA) || in(0x5F0, 0x5F2) || in(0x620, 0x64A) ||
-           in(0x66E, 0x6D3) || c == 0x6D5;
+           in(0x48A, 0x52F) || in(0x5D0, 0x5EA) || in(0x5F0, 0x5F2) || in(0x620, 0x64A) || in(0x66E, 0x6D3) ||
+           c == 0x6D5;
 }
 
 // The lower case of a letter of those scripts, or the character itself.
@@ -71,26 +71,45 @@ constexpr std::string_view Ascii(std::uint32_t c) {
         "SsTtTtTtUuUuUuUu"
         "UuUuWwYyYZzZzZzs";
     switch (c) {
-    case 0xC4: return "Ae";
-    case 0xC6: return "AE";
-    case 0xD6: return "Oe";
-    case 0xDC: return "Ue";
-    case 0xDE: return "Th";
-    case 0xDF: return "ss";
-    case 0xE4: return "ae";
-    case 0xE6: return "ae";
-    case 0xF6: return "oe";
-    case 0xFC: return "ue";
-    case 0xFE: return "th";
-    case 0x132: return "IJ";
-    case 0x133: return "ij";
-    case 0x152: return "OE";
-    case 0x153: return "oe";
-    case 0x1A0: return "O";
-    case 0x1A1: return "o";
-    case 0x1AF: return "U";
-    case 0x1B0: return "u";
-    default: break;
+    case 0xC4:
+        return "Ae";
+    case 0xC6:
+        return "AE";
+    case 0xD6:
+        return "Oe";
+    case 0xDC:
+        return "Ue";
+    case 0xDE:
+        return "Th";
+    case 0xDF:
+        return "ss";
+    case 0xE4:
+    case 0xE6:
+        return "ae";
+    case 0xF6:
+        return "oe";
+    case 0xFC:
+        return "ue";
+    case 0xFE:
+        return "th";
+    case 0x132:
+        return "IJ";
+    case 0x133:
+        return "ij";
+    case 0x152:
+        return "OE";
+    case 0x153:
+        return "oe";
+    case 0x1A0:
+        return "O";
+    case 0x1A1:
+        return "o";
+    case 0x1AF:
+        return "U";
+    case 0x1B0:
+        return "u";
+    default:
+        break;
     }
     if (c >= 0xC0 && c <= 0xFF && kLatin1[c - 0xC0] != '_')
         return kLatin1.substr(c - 0xC0, 1);

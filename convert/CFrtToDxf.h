@@ -35,7 +35,8 @@ public:
 
     void SetOptions(const ExportOptions* options) {
         m_options = options;
-        m_ownNames = LayerNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0);
+        m_ownNames =
+            LayerNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0);
         PrepareLabelLayers();
         PrepareInsert();
         m_groupLayers = {};

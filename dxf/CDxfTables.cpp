@@ -106,7 +106,8 @@ const CDxfLayer& CDxfTables::recordLayer(std::string_view name, std::string_view
                                          std::int32_t colour) {
     if (const auto found = m_layers.find(name); found != m_layers.end())
         return *found;
-    return *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour, 0, m_layers.size()}).first;
+    return *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour, 0, m_layers.size()})
+                .first;
 }
 
 namespace {
@@ -117,7 +118,8 @@ std::vector<const CDxfLayer*> InOrderMet(const std::set<CDxfLayer, CDxfLayerLess
     ordered.reserve(layers.size());
     for (const CDxfLayer& layer : layers)
         ordered.push_back(&layer);
-    std::sort(ordered.begin(), ordered.end(), [](const CDxfLayer* a, const CDxfLayer* b) { return a->met < b->met; });
+    std::sort(ordered.begin(), ordered.end(),
+              [](const CDxfLayer* a, const CDxfLayer* b) { return a->met < b->met; });
     return ordered;
 }
 

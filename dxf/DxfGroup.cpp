@@ -66,8 +66,8 @@ std::string Encoded(std::string_view value, bool utf8, const codepage::Page& pag
             length = 1;
             unit += '^';
             unit += static_cast<char>(byte ^ 0x40U);
-        } else if (c == '%' && ((at + 1 < value.size() && value[at + 1] == '%') ||
-                                (at > 0 && value[at - 1] == '%'))) {
+        } else if (c == '%' &&
+                   ((at + 1 < value.size() && value[at + 1] == '%') || (at > 0 && value[at - 1] == '%'))) {
             length = 1;
             unit = "%%%";
             notation = true;

@@ -16,7 +16,7 @@ constexpr std::size_t kMaxName = 31;
 
 // How a given name is read and written.
 struct Spelling {
-    bool utf8 = false; // the given name is UTF-8; else bytes of `page`
+    bool utf8 = false;                                    // the given name is UTF-8; else bytes of `page`
     const codepage::Page* page = &codepage::kWindows1252; // the drawing's
     bool asciiOnly = false; // letters beyond ASCII as plain Latin letters ("ä" ae), else "_"
 };

@@ -172,7 +172,8 @@ struct PassSetup {
 // the second.
 class ChunkJob : public ChunkPipeline::Job {
 public:
-    ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options, const PassSetup& setup)
+    ChunkJob(const std::string& path, const FrtChunk& chunk, const ExportOptions& options,
+             const PassSetup& setup)
         : m_path(path), m_chunk(chunk), m_options(options), m_setup(setup) {}
 
     void Run(ITextSink& out) override {
@@ -273,8 +274,7 @@ public:
         CProgressBar& progress = CProgressBar::Instance();
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
-            JobMaker(m_splitter, m_readPath, m_options, first),
-            [](std::string_view) { return true; },
+            JobMaker(m_splitter, m_readPath, m_options, first), [](std::string_view) { return true; },
             [&](ChunkPipeline::Job& finished) {
                 auto& job = static_cast<ChunkJob&>(finished);
                 if (diagnostics != nullptr)

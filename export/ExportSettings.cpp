@@ -77,11 +77,10 @@ ExportOptions ExportSettings::Build() const {
     options.dataKinds = (m_bExportPoints != 0 ? DATA_KIND_POINTS : 0) |
                         (m_bExportLines != 0 ? DATA_KIND_LINES : 0) |
                         (m_bExportAreas != 0 ? DATA_KIND_AREAS : 0);
-    options.flags = (m_nDimension != 0 ? OPT_3D : 0) | (m_bExportSymbols != 0 ? OPT_SYMBOLS : 0) |
-                    (m_bLayerPerCode != 0 ? OPT_LAYER_PER_CODE : 0) |
-                    (m_nLineExport == 0 ? OPT_SEPARATE_LINES : 0) |
-                    (m_bPointAttributes != 0 ? OPT_POINT_ATTRIBUTES : 0) |
-                    (m_bAsciiNames != 0 ? OPT_ASCII_NAMES : 0);
+    options.flags =
+        (m_nDimension != 0 ? OPT_3D : 0) | (m_bExportSymbols != 0 ? OPT_SYMBOLS : 0) |
+        (m_bLayerPerCode != 0 ? OPT_LAYER_PER_CODE : 0) | (m_nLineExport == 0 ? OPT_SEPARATE_LINES : 0) |
+        (m_bPointAttributes != 0 ? OPT_POINT_ATTRIBUTES : 0) | (m_bAsciiNames != 0 ? OPT_ASCII_NAMES : 0);
     options.heightDecimals = m_nDecimalsH;
     // The factor is the single-precision value nearest 0.0005; the product is a double.
     options.symbolScale = static_cast<double>(m_fSymbolSize) * static_cast<double>(0.0005F);

@@ -3,8 +3,8 @@
 #include "common/CodePage.h"
 #include "common/Letters.h"
 
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <set>
 #include <vector>
@@ -122,8 +122,8 @@ private:
             if (m_pairs[i].code == 9 && m_pairs[i].value == "$DWGCODEPAGE") {
                 m_page = codepage::Find(m_pairs[i + 1].value);
                 if (m_pairs[i + 1].code != 3 || m_page == nullptr)
-                    return Fail(m_pairs[i + 1].line, "no code page of this writer: \"" +
-                                                         std::string(m_pairs[i + 1].value) + "\"");
+                    return Fail(m_pairs[i + 1].line,
+                                "no code page of this writer: \"" + std::string(m_pairs[i + 1].value) + "\"");
             }
         }
         return true;
@@ -134,16 +134,19 @@ private:
     bool Pairs() {
         for (std::size_t i = 0; i < m_pairs.size(); ++i) {
             const Pair& p = m_pairs[i];
-            if (p.code == 5 || p.code == 100 || p.code == 102 || p.code == 105 || (p.code >= 280 && p.code <= 998))
+            if (p.code == 5 || p.code == 100 || p.code == 102 || p.code == 105 ||
+                (p.code >= 280 && p.code <= 998))
                 return Fail(p.line, "group code " + std::to_string(p.code) + " is not of release 12");
             if (KindOf(p.code) == ValueKind::Text) {
                 if (p.value.size() > 255)
                     return Fail(p.line + 1, "a string of " + std::to_string(p.value.size()) + " bytes");
                 for (const char c : p.value)
                     if (codepage::Character(static_cast<unsigned char>(c), *m_page) == 0 && c != '\0')
-                        return Fail(p.line + 1, "a byte that " + std::string(m_page->name) + " does not hold");
+                        return Fail(p.line + 1,
+                                    "a byte that " + std::string(m_page->name) + " does not hold");
             }
-            if (p.code >= 10 && p.code <= 18 && (i + 1 >= m_pairs.size() || m_pairs[i + 1].code != p.code + 10))
+            if (p.code >= 10 && p.code <= 18 &&
+                (i + 1 >= m_pairs.size() || m_pairs[i + 1].code != p.code + 10))
                 return Fail(p.line, "an X (" + std::to_string(p.code) + ") not followed by its Y");
         }
         return true;
@@ -158,14 +161,17 @@ private:
             follows = follows && (byte < 0x80 ? std::isalnum(byte) != 0 || c == '$' || c == '_' || c == '-'
                                               : letters::IsLetter(codepage::Character(byte, *m_page)));
         }
-        return follows || Fail(line, std::string(what) + " \"" + std::string(name) + "\" breaks the name rule");
+        return follows ||
+               Fail(line, std::string(what) + " \"" + std::string(name) + "\" breaks the name rule");
     }
 
     // The name in lower case, in any script.
     [[nodiscard]] std::string Folded(std::string_view name) const {
         std::string folded;
         for (const char c : name)
-            folded += std::to_string(letters::ToLower(codepage::Character(static_cast<unsigned char>(c), *m_page))) + ",";
+            folded += std::to_string(
+                          letters::ToLower(codepage::Character(static_cast<unsigned char>(c), *m_page))) +
+                      ",";
         return folded;
     }
 
@@ -182,9 +188,9 @@ private:
 
     // Entities and groups of release 12 alone.
     bool EntityOfRelease12(std::size_t i) {
-        static const std::set<std::string_view> kEntities = {"POINT",  "LINE",  "POLYLINE", "VERTEX", "SEQEND",
-                                                             "TEXT",   "INSERT", "ATTRIB",  "ATTDEF", "CIRCLE",
-                                                             "ARC",    "SOLID", "TRACE",    "3DFACE", "SHAPE"};
+        static const std::set<std::string_view> kEntities = {
+            "POINT",  "LINE",   "POLYLINE", "VERTEX", "SEQEND", "TEXT",   "INSERT", "ATTRIB",
+            "ATTDEF", "CIRCLE", "ARC",      "SOLID",  "TRACE",  "3DFACE", "SHAPE"};
         const Pair& p = m_pairs[i];
         if (kEntities.count(p.value) == 0)
             return Fail(p.line, std::string(p.value) + " is no entity of release 12");
@@ -193,7 +199,8 @@ private:
                 return false;
             if (m_pairs[j].code == 6 && !Name(m_pairs[j].line, m_pairs[j].value, "line type"))
                 return false;
-            if (m_pairs[j].code == 2 && p.value == "INSERT" && !Name(m_pairs[j].line, m_pairs[j].value, "block"))
+            if (m_pairs[j].code == 2 && p.value == "INSERT" &&
+                !Name(m_pairs[j].line, m_pairs[j].value, "block"))
                 return false;
         }
         return true;
@@ -203,7 +210,7 @@ private:
         std::string_view section;
         bool inTable = false;
         bool inBlock = false;
-        long long tableCount = 0;  // what the open table says it holds
+        long long tableCount = 0;   // what the open table says it holds
         long long tableEntries = 0; // and what it holds
         std::set<std::string> tableNames;
         std::set<std::string> blockNames;
@@ -248,8 +255,8 @@ private:
                 if (!inTable)
                     return Fail(p.line, "ENDTAB without TABLE");
                 if (tableEntries != tableCount)
-                    return Fail(p.line, "the table says " + std::to_string(tableCount) + " entries and holds " +
-                                            std::to_string(tableEntries));
+                    return Fail(p.line, "the table says " + std::to_string(tableCount) +
+                                            " entries and holds " + std::to_string(tableEntries));
                 inTable = false;
             } else if (name == "BLOCK") {
                 if (section != "BLOCKS" || inBlock)
@@ -258,7 +265,8 @@ private:
                 if (!Name(p.line, Field(i, 2), "block"))
                     return false;
                 if (!blockNames.insert(Folded(Field(i, 2))).second)
-                    return Fail(p.line, "block \"" + std::string(Field(i, 2)) + "\" defined twice, ignoring case");
+                    return Fail(p.line,
+                                "block \"" + std::string(Field(i, 2)) + "\" defined twice, ignoring case");
                 m_blocks.insert(Field(i, 2));
             } else if (name == "ENDBLK") {
                 if (!inBlock)

@@ -23,6 +23,7 @@ TEST(ExportDlgLogic, ValuesTakenFromTheControls) {
             << text;
     EXPECT_EQ(exportdlg::SymbolSizeText(2.5F), "2.5");
     EXPECT_EQ(exportdlg::CheckLayerName(std::string(32, 'x')), std::nullopt);
+    EXPECT_EQ(exportdlg::CheckLayerName(""), "Enter a layer name.") << "a layer entry without a name";
     EXPECT_NE(
         exportdlg::CheckLayerName(std::string(16, 'x') + std::string(8, '\xc3') + std::string(9, '\xa9')),
         std::nullopt);

@@ -68,6 +68,8 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
         {"--label-layer height=\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
          "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9 x.frt",
          "at most 32 bytes"},
+        {"--label-layer point-id= x.frt", "--label-layer: the layer name is empty"},
+        {"--codepage 1259 x.frt", "--codepage: the code page must be one of 1250 to 1258"},
         {"--label nonsense x.frt", "--label: unknown label kind 'nonsense'"},
         {"--bogus x.frt", "unknown option '--bogus'"},
         {"-o out.dxf a.frt b.frt", "--output: only with one input file"},
@@ -377,6 +379,12 @@ TEST(Batch, Utf8SurveysAreWrittenInTheDrawingsCodePage) {
                   .find("Layer (String) = " + tree),
               std::string::npos);
     EXPECT_EQ(Batch(dir, "-q --codepage ANSI_1 " + Quoted(cyrillic)).status, 2);
+    // The usual spellings name the page, and without the option the survey's characters choose it.
+    for (const std::string chosen :
+         {"--codepage 1251 ", "--codepage cp1251 ", "--codepage Windows-1251 ", ""}) {
+        ASSERT_EQ(Batch(dir, "-q --label code " + chosen + Quoted(cyrillic)).status, 0) << chosen;
+        EXPECT_TRUE(ReadFile(dir.File("cyrillic.dxf")) == declared) << chosen;
+    }
 }
 
 // Coordinates near the largest number: the label says the same number in a form that fits, and a

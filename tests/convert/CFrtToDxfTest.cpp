@@ -135,8 +135,10 @@ TEST(Conversion, LayerRules) {
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=$Bäume-1_x")), "$B\xE4ume-1_x") << "in Windows-1252";
     EXPECT_EQ(converter.ElementLayer(*MakePoint("GROUP=\xC2\xB0\xE2\x82\xAC")), "__")
         << "a sign is no letter, even where the page holds it";
-    const std::string longName = converter.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"));
-    const std::string longOther = converter.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456780"));
+    const std::string longName =
+        converter.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"));
+    const std::string longOther =
+        converter.ElementLayer(*MakePoint("GROUP=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456780"));
     EXPECT_EQ(longName.size(), 31U);
     EXPECT_EQ(longName.substr(0, 25), "ABCDEFGHIJKLMNOPQRSTUVWX_");
     EXPECT_NE(longName, longOther) << "shortened names stay apart";

@@ -85,14 +85,19 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
         {Damaged(good, "LTYPE\r\n 70\r\n5\r\n", "LTYPE\r\n 70\r\n1\r\n"), "says 1 entries and holds 5"},
         {Damaged(good, "  2\r\nTREE\r\n", "  2\r\nTR.EE\r\n"), "\"TR.EE\" breaks the name rule"},
         {Damaged(good, "  2\r\nKERB\r\n", "  2\r\ntree\r\n"), "twice, ignoring case"},
-        {Damaged(good, "  8\r\nTREE\r\n", "  8\r\nT\\U+00C4\r\n"), "layer \"T\\U+00C4\" breaks"},
+        {Damaged(good, "  8\r\nTREE\r\n", "  8\r\nT\\U+00C4\r\n"), R"(layer "T\U+00C4" breaks)"},
         {Damaged(good, "  2\r\nEstimated\r\n", "  2\r\n" + std::string(32, 'E') + "\r\n"), "block"},
-        {Damaged(good, "  1\r\n100\r\n", "  1\r\n" + std::string(256, 'x') + "\r\n"), "a string of 256 bytes"},
-        {Damaged(good, "  1\r\n100\r\n", "  1\r\n1\x81" "00\r\n"), "ANSI_1252 does not hold"},
+        {Damaged(good, "  1\r\n100\r\n", "  1\r\n" + std::string(256, 'x') + "\r\n"),
+         "a string of 256 bytes"},
+        {Damaged(good, "  1\r\n100\r\n",
+                 "  1\r\n1\x81"
+                 "00\r\n"),
+         "ANSI_1252 does not hold"},
         {Damaged(good, " 20\r\n", " 21\r\n"), "not followed by its Y"},
         {Damaged(good, "  0\r\nINSERT\r\n", "  0\r\nINSERT\r\n  5\r\n1F\r\n"), "code 5 is not of release 12"},
         {Damaged(good, "  0\r\nTEXT\r\n", "  0\r\nMTEXT\r\n"), "no entity of release 12"},
-        {Damaged(good, "AC1009\r\n", "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_9999\r\n"), "no code page"},
+        {Damaged(good, "AC1009\r\n", "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_9999\r\n"),
+         "no code page"},
     };
     for (const auto& c : cases) {
         const std::string problem = CheckDxfText(c.text);
@@ -114,38 +119,62 @@ struct Hostile {
 
 std::vector<Hostile> HostileSurveys() {
     const std::string head = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n";
-    const auto survey = [&head](const std::vector<std::string>& groups, const std::vector<std::string>& codes) {
+    const auto survey = [&head](const std::vector<std::string>& groups,
+                                const std::vector<std::string>& codes) {
         std::string points = head + "[Points]\r\n";
         std::string lines = "[Lines]\r\n";
         std::string areas = "[Areas]\r\n";
         for (std::size_t i = 0; i < groups.size(); ++i) {
             const std::string n = std::to_string(i);
-            const std::string code = codes[i % codes.size()];
-            points += "PID=" + n + ";E=" + n + ";N=1;HO=2;GROUP=" + groups[i] + ";CODE=" + code + "\r\n";
+            const std::string tail = ";HO=1;GROUP=" + groups[i] + ";CODE=" + codes[i % codes.size()];
+            points.append("PID=").append(n).append(";E=").append(n).append(";N=1").append(tail).append(
+                "\r\n");
             for (int v = 0; v < 3; ++v)
-                lines += "LID=L" + n + ";PID=" + n + "." + std::to_string(v) + ";E=" + std::to_string(v) + ";N=" + n +
-                         ";HO=1;GROUP=" + groups[i] + ";CODE=" + code + ";LSTYLE=" + std::to_string(i % 5) + " X\r\n";
+                lines.append("LID=L")
+                    .append(n)
+                    .append(";E=")
+                    .append(std::to_string(v))
+                    .append(";N=")
+                    .append(n)
+                    .append(tail)
+                    .append(";LSTYLE=")
+                    .append(std::to_string(i % 5))
+                    .append(" X\r\n");
             for (int v = 0; v < 4; ++v)
-                areas += "LID=A" + n + ";PID=a" + std::to_string(v) + ";E=" + std::to_string(v % 2) +
-                         ";N=" + std::to_string(v / 2) + ";HO=1;GROUP=" + groups[i] + ";CODE=" + code + "\r\n";
+                areas.append("LID=A")
+                    .append(n)
+                    .append(";E=")
+                    .append(std::to_string(v % 2))
+                    .append(";N=")
+                    .append(std::to_string(v / 2))
+                    .append(tail)
+                    .append("\r\n");
         }
         return points + lines + areas;
     };
     std::vector<std::string> refused;
-    for (const char c : std::string(".,'|&@!#%()[]{}+~^<>/\\\":?*= `\t"))
-        refused.push_back(std::string("A") + c + "B");
-    refused.push_back(std::string(40, 'L'));
-    refused.push_back(std::string(39, 'L') + "M");
-    refused.push_back(std::string(40, 'l'));
-    refused.push_back("Tree");
-    refused.push_back("TREE");
-    const std::vector<std::string> notations = {"50%%d", "C:\\U+00E4", "a^Jb", std::string(300, 'P'), "1e100"};
+    for (const char c : std::string(R"(.,'|&@!#%()[]{}+~^<>/\":?*= `)") + "\t")
+        refused.emplace_back(std::string("A") + c + "B");
+    refused.emplace_back(40, 'L');
+    refused.emplace_back(std::string(39, 'L') + "M");
+    refused.emplace_back(40, 'l');
+    refused.emplace_back("Tree");
+    refused.emplace_back("TREE");
+    const std::vector<std::string> notations = {"50%%d", "C:\\U+00E4", "a^Jb", std::string(300, 'P'),
+                                                "1e100"};
     return {
-        {"names", survey(refused, notations) + "[Points]\r\nPID=" + std::string(300, 'Q') + ";E=1e100;N=-1e100\r\n",
+        {"names",
+         survey(refused, notations) + "[Points]\r\nPID=" + std::string(300, 'Q') + ";E=1e100;N=-1e100\r\n",
          "ANSI_1252"},
         {"cyrillic", survey({"Дерево", "ДЕРЕВО", "Ёлка", "ёлка"}, {"Берёза", "Ж"}), "ANSI_1251"},
-        {"cjk and emoji", survey({"木", "Baum🌳", "Δέντρο"}, {"桜 🌸", "Ärger"}), "ANSI_1253"}, // the Greek outweighs the Ä
-        {"windows-1252", survey({"B\xe4ume", "B\xc4UME", "Stra\xdf" "e"}, {"M\xfcller"}), "ANSI_1252"},
+        {"cjk and emoji", survey({"木", "Baum🌳", "Δέντρο"}, {"桜 🌸", "Ärger"}),
+         "ANSI_1253"}, // the Greek outweighs the Ä
+        {"windows-1252",
+         survey({"B\xe4ume", "B\xc4UME",
+                 "Stra\xdf"
+                 "e"},
+                {"M\xfcller"}),
+         "ANSI_1252"},
         {"umlauts in utf-8", survey({"MÜLLER", "Müller", "ÄÖÜ", "äöü"}, {"Straße"}), "ANSI_1252"},
     };
 }
@@ -173,7 +202,8 @@ TEST(DxfCheck, HostileSurveysInEveryOptionSetFollowRelease12) {
             EXPECT_EQ(result.codePage, hostile.page) << hostile.name;
             const std::string drawing = ReadFile(output);
             EXPECT_EQ(CheckDxfText(drawing), "") << hostile.name << " flags " << flags;
-            EXPECT_EQ(drawing.find("$DWGCODEPAGE") != std::string::npos, std::string(hostile.page) != "ANSI_1252")
+            EXPECT_EQ(drawing.find("$DWGCODEPAGE") != std::string::npos,
+                      std::string(hostile.page) != "ANSI_1252")
                 << hostile.name;
         }
     }

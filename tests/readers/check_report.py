@@ -40,6 +40,9 @@ def check_entry(entry):
             fail(f"{path}: extents {low} {high} against $EXTMIN {extmin} $EXTMAX {extmax}")
     if low[2] is not None and (abs(low[2] - extmin[2]) > 1e-5 or abs(high[2] - extmax[2]) > 1e-5):
         fail(f"{path}: height range {low[2]}..{high[2]} against $EXTMIN {extmin} $EXTMAX {extmax}")
+    declared = doc.header.get("$DWGCODEPAGE", "ANSI_1252")
+    if entry["codepage"] != declared:
+        fail(f"{path}: code page {entry['codepage']} reported, {declared} declared")
     if entry["bytes"] != os.path.getsize(path):
         fail(f"{path}: {entry['bytes']} bytes reported, {os.path.getsize(path)} written")
 
