@@ -59,6 +59,9 @@ Each choice has two forms; the later one on the command line wins.
                              reported as a warning and converted with a fallback)
   -n, --no-clobber           keep an existing output: its input is skipped, which is no
                              failure
+  --no-sync                  put each output in place without waiting until it is on the disk:
+                             faster, but a power cut soon after may lose it (for scratch
+                             output; by default every output is on the disk before exit)
   --dry-run                  read and check every input and say what it holds, but write no
                              drawing (the report is written when asked for)
   --report FILE              write what each input gave as JSON to FILE: paths, status,
@@ -173,6 +176,7 @@ const Option kOptions[] = {
     {"--report", 0, true,
      [](Parse& p, const std::string& value) { return p.Path(value, p.request.report, "report path"); }},
     {"--no-clobber", 'n', false, SetFlag<&BatchRequest::noClobber>},
+    {"--no-sync", 0, false, SetFlag<&BatchRequest::noSync>},
     {"--preview", 0, true,
      [](Parse& p, const std::string& value) { return p.Path(value, p.request.preview, "picture's path"); }},
     {"--preview-labels", 0, false, SetFlag<&BatchRequest::previewLabels>},

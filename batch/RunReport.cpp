@@ -126,7 +126,8 @@ std::string Options(const ExportSettings& s, const BatchRequest& request) {
                          {"point_attributes", s.m_bPointAttributes != 0},
                          {"3d", s.m_nDimension != 0},
                          {"polylines", s.m_nLineExport != 0},
-                         {"layer_per_code", s.m_bLayerPerCode != 0}});
+                         {"layer_per_code", s.m_bLayerPerCode != 0},
+                         {"ascii_names", s.m_bAsciiNames != 0}});
     out += ",\n   \"labels\": [";
     bool first = true;
     for (const char* kind : {"point-id", "east-north", "height", "code"}) {
@@ -151,6 +152,7 @@ std::string Options(const ExportSettings& s, const BatchRequest& request) {
     AppendSwitches(out, {{"from_settings", request.fromSettings},
                          {"strict", request.strict},
                          {"no_clobber", request.noClobber},
+                         {"no_sync", request.noSync},
                          {"dry_run", request.dryRun}});
     out += ", \"jobs\": " + std::to_string(request.jobs) + "}";
     return out;

@@ -39,7 +39,10 @@ void AppendWarning(std::string& out, std::uint64_t line, std::string_view key, s
 
 class Writer {
 public:
-    explicit Writer(const std::string& path) : m_file(path) {}
+    explicit Writer(const std::string& path, bool sync = true) : m_file(path) {
+        if (!sync)
+            m_file.SkipSync();
+    }
     // Creates the file and writes the run's program, version and options; false with Error()
     // when that is not possible.
     [[nodiscard]] bool Open(const std::string& version, const std::string& options);

@@ -210,6 +210,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     run.preview = request.preview;
     run.previewLabels = request.previewLabels;
     run.dryRun = request.dryRun;
+    run.sync = !request.noSync;
     // The caption names the survey, not where the drawing went ("-", /dev/null).
     run.previewTitle = input == kStandardStream ? std::string("standard input")
                                                 : filesys::TextOf(filesys::PathOf(input).filename());
@@ -427,7 +428,7 @@ int Run(const RunPlan& plan, const ExportSettings& settings, const BatchRequest&
     // The report file is made first, so that a run that cannot write it converts nothing.
     std::optional<runreport::Writer> runReport;
     if (!request.report.empty() &&
-        !runReport.emplace(request.report).Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
+        !runReport.emplace(request.report, !request.noSync).Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
         SayProblem(request.report, runReport->Error());
         return 1;
     }

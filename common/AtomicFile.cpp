@@ -170,6 +170,13 @@ bool AtomicFile::Commit() {
     if (std::fflush(m_file.get()) != 0)
         return Fail(LibraryError());
     if (!m_straight) {
+        // On the disk before it takes the target's place: else a power cut after the rename can
+        // leave an empty target, and the survey the desktop program wrote over gone with it.
+        // A copy in place flushes the target itself.
+        if (m_sync && !m_copyOver) {
+            if (const std::error_code error = filesys::SyncFile(m_file.get()))
+                return Fail(error);
+        }
         if (const std::error_code error = NameTemporary())
             return Fail(error);
     }
@@ -197,7 +204,7 @@ bool AtomicFile::Commit() {
         if (const std::error_code error = filesys::PlaceNew(temporary, m_target))
             return Fail(error);
         m_temporary.Keep(); // it is the target now
-        return true;
+        return SyncFolder();
     }
     const std::error_code permissions = filesys::StateOf(m_target).exists
                                             ? filesys::CopyPermissions(m_target, temporary)
@@ -207,6 +214,16 @@ bool AtomicFile::Commit() {
     if (const std::error_code error = filesys::Replace(temporary, m_target))
         return Fail(error);
     m_temporary.Keep(); // it is the target now
+    return SyncFolder();
+}
+
+bool AtomicFile::SyncFolder() {
+    if (!m_sync)
+        return true;
+    // The target holds the whole new content already; only a power cut could still undo that.
+    if (const std::error_code error = filesys::SyncFolderOf(m_target))
+        return Fail(m_target + " holds the new content, but its folder could not be flushed to the disk (" +
+                    error.message() + "); a power cut may undo the replacement");
     return true;
 }
 
@@ -215,11 +232,14 @@ bool AtomicFile::CopyIntoTarget() {
     // a stop while waiting for another writer ends the run at once.
     std::optional<pendingfiles::DeferStop> deferred;
     std::string refused;
-    const filesys::CopyResult copied = filesys::CopyOver(m_temporary.Path(), m_target, [&] {
-        deferred.emplace();
-        refused = m_check ? m_check() : std::string();
-        return refused.empty();
-    });
+    const filesys::CopyResult copied = filesys::CopyOver(
+        m_temporary.Path(), m_target,
+        [&] {
+            deferred.emplace();
+            refused = m_check ? m_check() : std::string();
+            return refused.empty();
+        },
+        m_sync);
     if (!copied.error) {
         Discard();
         return true;

@@ -41,6 +41,10 @@ public:
     // target is held); a text fails the commit with it and leaves the target as it is.
     using Check = std::function<std::string()>;
     void CheckBeforeCommit(Check check) { m_check = std::move(check); }
+    // Before the target gets the content, the content reaches the disk, and after a rename the
+    // folder's entry does too, so that a power cut right after the commit keeps the whole new
+    // file (or, before it, the old one). Off only for scratch output, where speed counts more.
+    void SkipSync() { m_sync = false; }
     bool Write(const char* data, std::size_t size) override;
     // Flushes, closes and renames over the target. False with Error() on any failure.
     [[nodiscard]] bool Commit();
@@ -69,6 +73,8 @@ private:
     // Writes straight into a stream or device that was opened.
     bool OpenStraight(ErrorOr<filesys::FilePtr> file);
     bool CopyIntoTarget();
+    // Flushes the target's folder after a rename (m_sync); false with the error when it fails.
+    bool SyncFolder();
 
     std::string m_requested; // the path as given
     std::string m_target;    // the file it leads to
@@ -85,4 +91,5 @@ private:
     std::string m_stem;
     Check m_check;
     Existing m_existing;
+    bool m_sync = true;
 };

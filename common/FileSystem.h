@@ -82,14 +82,19 @@ ErrorOr<FilePtr> CreateUnnamed(const std::string& directory);
 [[nodiscard]] std::error_code PlaceNew(const std::string& file, const std::string& path);
 // Puts `replacement` in the place of `target` by a rename.
 [[nodiscard]] std::error_code Replace(const std::string& replacement, const std::string& target);
+// Makes what was written to the open file reach the disk: a power cut after this keeps it.
+[[nodiscard]] std::error_code SyncFile(std::FILE* file);
+// Makes the entries of the folder that holds `path` reach the disk, so that a rename into it
+// survives a power cut.
+[[nodiscard]] std::error_code SyncFolderOf(const std::string& path);
 // Whether the stream goes to a terminal (a console), where progress may be drawn.
 bool IsTerminal(std::FILE* stream);
 // Gives `to` the permissions of `from`, where a rename would not keep them; an error as above.
 [[nodiscard]] std::error_code CopyPermissions(const std::string& from, const std::string& to);
 
 // The system calls whose failures the tests make happen in-process, behind one table they swap
-// (ScopedSystemCalls in the tests): reading an input, setting a file's permission bits and putting
-// a drawing in its target's place.
+// (ScopedSystemCalls in the tests): reading an input, setting a file's permission bits, putting
+// a drawing in its target's place and making what was written reach the disk.
 struct SystemCalls {
     // Reads up to `size` bytes: the count, 0 at the end, -1 with errno set on an error.
     long (*read)(std::FILE* file, void* buffer, std::size_t size);
@@ -98,6 +103,12 @@ struct SystemCalls {
     // Puts the file `from` in the place of `to` (Replace): 0, or -1 with the system's error set
     // (errno; on Windows the thread's last error).
     int (*replace)(const char* from, const char* to);
+    // Makes the open file's data reach the disk (fsync; FlushFileBuffers on Windows), by its C
+    // runtime descriptor: 0, or -1 with the system's error set.
+    int (*syncFile)(int descriptor);
+    // Makes a folder's entries reach the disk, after a rename into it (fsync of the folder); 0 on
+    // Windows, whose moves are written through.
+    int (*syncFolder)(const char* path);
 };
 SystemCalls& Calls();
 // The real read of the table.
@@ -155,12 +166,13 @@ struct CopyResult {
 // copy with FileError::Refused.
 using BeforeCopy = std::function<bool()>;
 // Overwrites the content of the existing file `target` with that of the regular file `source`, keeping the
-// target's inode, owner, links and attributes. Room for a longer content is claimed first, so a
+// target's inode, owner, links and attributes, and makes the new content reach the disk unless
+// told not to (`sync`). Room for a longer content is claimed first, so a
 // full disk usually fails before a byte of the target changes. The target is held exclusively for
 // the whole copy (an advisory lock on Linux, waited for; on Windows no other writer may open it),
 // so that two writers never mix their contents.
 [[nodiscard]] CopyResult CopyOver(const std::string& source, const std::string& target,
-                                  const BeforeCopy& beforeCopy = {});
+                                  const BeforeCopy& beforeCopy = {}, bool sync = true);
 
 // Copies the regular file `source` into a new file `copy`, readable by the user alone, created
 // now or not at all (never through a link). On failure nothing is left at `copy`.

@@ -77,8 +77,9 @@ std::error_code NotRegular(const struct stat& info) {
     return S_ISDIR(info.st_mode) ? Errno(EISDIR) : make_error_code(FileError::NotRegular);
 }
 
-// Copies every byte of `in` to `out` from its start and cuts `out` after them.
-CopyResult CopyBytes(int in, Fd& out) {
+// Copies every byte of `in` to `out` from its start and cuts `out` after them; with `sync`, the
+// bytes reach the disk before the file is closed (and its lock let go).
+CopyResult CopyBytes(int in, Fd& out, bool sync = false) {
     std::vector<char> buffer(1 << 20);
     off_t offset = 0;
     for (;;) {
@@ -102,7 +103,7 @@ CopyResult CopyBytes(int in, Fd& out) {
             offset += w;
         }
     }
-    if (::ftruncate(out.get(), offset) != 0 || !out.Close())
+    if (::ftruncate(out.get(), offset) != 0 || (sync && Calls().syncFile(out.get()) != 0) || !out.Close())
         return Failed(true);
     return {};
 }
@@ -266,12 +267,43 @@ std::optional<mode_t> ModeFromDefaultAcl(const std::string& folder) {
 
 } // namespace
 
+namespace {
+
+int SyncFolder(const char* path) {
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const int synced = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
+}
+
+} // namespace
+
 SystemCalls& Calls() {
     static SystemCalls calls{
         &ReadFromFile,
         [](const char* path, unsigned mode) { return ::chmod(path, static_cast<mode_t>(mode)); },
-        &std::rename};
+        &std::rename,
+        &::fsync,
+        &SyncFolder,
+    };
     return calls;
+}
+
+std::error_code SyncFile(std::FILE* file) {
+    if (Calls().syncFile(::fileno(file)) != 0)
+        return LastError();
+    return {};
+}
+
+std::error_code SyncFolderOf(const std::string& path) {
+    const std::filesystem::path parent = PathOf(path).parent_path();
+    if (Calls().syncFolder(parent.empty() ? "." : parent.c_str()) != 0)
+        return LastError();
+    return {};
 }
 
 namespace {
@@ -390,7 +422,8 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* replacement) {
            old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);
 }
 
-CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy) {
+CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy,
+                    bool sync) {
     CopyResult failure;
     struct stat from {};
     Fd in(OpenSource(source, from, failure));
@@ -421,7 +454,7 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
             return Failed(false);
         }
     }
-    return CopyBytes(in.get(), out);
+    return CopyBytes(in.get(), out, sync);
 }
 
 CopyResult CopyToNew(const std::string& source, const std::string& copy) {

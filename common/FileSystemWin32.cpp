@@ -123,7 +123,7 @@ CopyResult Failed(bool damaged, DWORD error) {
 }
 
 // Copies every byte of `in` to `out` from their current positions and cuts `out` after them.
-CopyResult CopyBytes(const Handle& in, Handle& out) {
+CopyResult CopyBytes(const Handle& in, Handle& out, bool sync = false) {
     std::vector<char> buffer(1 << 20);
     bool wrote = false;
     for (;;) {
@@ -137,7 +137,7 @@ CopyResult CopyBytes(const Handle& in, Handle& out) {
             return Failed(true, GetLastError());
         wrote = true;
     }
-    if (SetEndOfFile(out.get()) == 0 || !out.Close())
+    if (SetEndOfFile(out.get()) == 0 || (sync && FlushFileBuffers(out.get()) == 0) || !out.Close())
         return Failed(true, GetLastError());
     return {};
 }
@@ -343,7 +343,8 @@ int PutInPlace(const char* replacement, const char* target) {
                             nullptr) != 0
                    ? 0
                    : -1;
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : -1;
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ? 0
+                                                                                                   : -1;
 }
 
 } // namespace
@@ -356,9 +357,33 @@ std::error_code Replace(const std::string& replacement, const std::string& targe
 
 SystemCalls& Calls() {
     // No permission bits to set on Windows: ACLs come from the folder or stay with ReplaceFileW.
-    static SystemCalls calls{&ReadFromFile, [](const char* /*path*/, unsigned /*mode*/) { return 0; },
-                             &PutInPlace};
+    static SystemCalls calls{
+        &ReadFromFile,
+        [](const char* /*path*/, unsigned /*mode*/) { return 0; },
+        &PutInPlace,
+        [](int descriptor) {
+            const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+            if (handle == INVALID_HANDLE_VALUE || FlushFileBuffers(handle) == 0) {
+                errno = EIO;
+                return -1;
+            }
+            return 0;
+        },
+        [](const char* /*path*/) { return 0; }, // the moves are written through
+    };
     return calls;
+}
+
+std::error_code SyncFile(std::FILE* file) {
+    if (Calls().syncFile(_fileno(file)) != 0)
+        return SystemError(GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT);
+    return {};
+}
+
+std::error_code SyncFolderOf(const std::string& path) {
+    if (Calls().syncFolder(path.c_str()) != 0)
+        return SystemError(GetLastError());
+    return {};
 }
 
 std::error_code GiveNewFilePermissions(const std::string& /*path*/) {
@@ -475,7 +500,8 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* /*replacement*/) 
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy) {
+CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy,
+                    bool sync) {
     CopyResult failure;
     const Handle in(OpenSource(source, failure));
     if (!in.Valid())
@@ -492,7 +518,7 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
     }
     if (!ClaimTail(in, out, failure))
         return failure;
-    return CopyBytes(in, out);
+    return CopyBytes(in, out, sync);
 }
 
 CopyResult CopyToNew(const std::string& source, const std::string& copy) {

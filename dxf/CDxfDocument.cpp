@@ -182,6 +182,8 @@ DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWr
     AtomicFile file(path,
                     settings.replaceExisting ? AtomicFile::Existing::Replace : AtomicFile::Existing::Keep);
     file.CheckBeforeCommit(settings.beforeCommit);
+    if (!settings.sync)
+        file.SkipSync();
     return writeFile(file, settings, produce);
 }
 

@@ -12,6 +12,7 @@ struct DxfWriteSettings {
     std::uint8_t decimals = 6;   // digits after the point of every real written
     bool replaceExisting = true; // false: an existing file is kept and the write fails
     bool inputIsUtf8 = false;    // the texts from the input are UTF-8 (TextStream::SetInputIsUtf8)
+    bool sync = true;            // the drawing reaches the disk before it is put in place
     // Declared as "$DWGCODEPAGE", and the page UTF-8 texts are written in; null: none declared,
     // so readers take Windows-1252.
     const codepage::Page* codePage = nullptr;

@@ -439,6 +439,8 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
                                 result.utf8Texts,
                                 &page};
         preview.emplace(run.preview, std::move(frame));
+        if (!run.sync)
+            preview->SkipSync();
         // The drawing does not depend on its picture: one that cannot be drawn is left out and said.
         undrawable = !preview->Drawable();
         if (undrawable)
@@ -455,6 +457,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     if (settings.codePage == nullptr && &page != &codepage::kWindows1252)
         settings.codePage = &page;
     settings.replaceExisting = run.replaceExisting;
+    settings.sync = run.sync;
     settings.beforeCommit = run.beforeCommit;
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
         return passes.Stream(measured, first, names, stream, preview ? &*preview : nullptr, result.textNotes);

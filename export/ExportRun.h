@@ -63,6 +63,9 @@ struct RunSettings {
     bool previewLabels = false;             // the picture shows the labels too
     std::string previewTitle;               // the caption's name of the input; the read file's if empty
     bool dryRun = false; // the first pass alone: the input is read and checked, nothing is written
+    // The drawing and the picture reach the disk before they are put in place (AtomicFile);
+    // off only for scratch output.
+    bool sync = true;
     // Asked right before the drawing replaces the target; a text fails the run with it and the
     // target stays as it is.
     std::function<std::string()> beforeCommit;

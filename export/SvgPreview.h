@@ -50,6 +50,8 @@ public:
     [[nodiscard]] bool Drawable() const;
     // Creates the file and writes the picture's head; false with Error().
     [[nodiscard]] bool Open();
+    // The picture is put in place without waiting for the disk (AtomicFile::SkipSync).
+    void SkipSync() { m_file.SkipSync(); }
     // Takes the elements of a part, every n-th when thinning.
     void Add(const Piece& piece);
     // Writes the corner text and the end, and puts the file in place; false with Error().

@@ -27,7 +27,7 @@ _frt2dxf_batch() {
             --symbols --no-symbols --point-attributes --no-point-attributes --ascii-names --no-ascii-names --3d --2d --polylines
             --separate-lines --layer-per-code --single-layer --label --no-labels --label-layer
             --label-colour --decimals-en --decimals-h --symbol-size --codepage --from-settings --strict
-            -n --no-clobber --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
+            -n --no-clobber --no-sync --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
             --version" -- "$cur"))
         return
     fi

@@ -414,6 +414,66 @@ TEST(DxfWrite, WritesThroughASymbolicLink) {
 }
 #endif
 
+#ifndef _WIN32
+namespace {
+
+// The calls that make a write durable, in the order they came.
+std::vector<std::string> g_calls;
+
+filesys::SystemCalls Recording() {
+    filesys::SystemCalls calls = filesys::Calls();
+    calls.syncFile = [](int descriptor) {
+        g_calls.emplace_back("sync");
+        return ::fsync(descriptor);
+    };
+    calls.syncFolder = [](const char* path) {
+        g_calls.push_back(std::string("folder ") + fs::path(path).filename().string());
+        return 0;
+    };
+    calls.replace = [](const char* from, const char* to) {
+        g_calls.emplace_back("rename");
+        return std::rename(from, to);
+    };
+    return calls;
+}
+
+} // namespace
+
+// A power cut right after a write must find the whole new drawing or the old file: the data reach
+// the disk before the rename, and the folder's entry after it; a copy in place flushes the
+// target before it lets go of it. Scratch output may skip both.
+TEST(DxfWrite, EveryDrawingReachesTheDiskBeforeItReplacesAnything) {
+    TempDir dir;
+    const ScopedSystemCalls swapped(Recording());
+    const std::string folder = dir.Path().filename().string();
+    DxfWriteSettings settings;
+    const std::string target = dir.Write("site.dxf", "old");
+    g_calls.clear();
+    ASSERT_TRUE(BigDocument().write(target, &settings).ok);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"sync", "rename", "folder " + folder}));
+
+    const std::string fresh = dir.File("new.dxf");
+    g_calls.clear();
+    ASSERT_TRUE(BigDocument().writeStreaming(fresh, settings, [](TextStream&) { return std::string(); }).ok);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"sync", "rename", "folder " + folder}));
+
+    // Two links: the content goes over the target in place, and the target is flushed.
+    fs::create_hard_link(target, dir.File("link.dxf"));
+    g_calls.clear();
+    ASSERT_TRUE(BigDocument().write(target, &settings).ok);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"sync"}));
+    EXPECT_EQ(ReadFile(dir.File("link.dxf")), DocumentText(BigDocument(), 0.0));
+
+    settings.sync = false;
+    g_calls.clear();
+    ASSERT_TRUE(BigDocument().writeStreaming(fresh, settings, [](TextStream&) { return std::string(); }).ok);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"rename"}));
+    g_calls.clear();
+    ASSERT_TRUE(BigDocument().writeStreaming(target, settings, [](TextStream&) { return std::string(); }).ok);
+    EXPECT_TRUE(g_calls.empty());
+}
+#endif
+
 TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     TempDir dir;
     const DxfWriteSettings settings;
@@ -468,6 +528,21 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     }
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"})) << "the temporary drawing goes";
+
+    // The disk cannot take the drawing's data (EIO when it is flushed): nothing is replaced.
+    filesys::SystemCalls failing = filesys::Calls();
+    failing.syncFile = [](int /*descriptor*/) {
+        errno = EIO;
+        return -1;
+    };
+    {
+        const ScopedSystemCalls swapped(failing);
+        const DxfWriteResult unsynced = BigDocument().write(target, &settings);
+        EXPECT_FALSE(unsynced.ok);
+        EXPECT_EQ(unsynced.error, std::strerror(EIO));
+    }
+    EXPECT_EQ(ReadFile(target), "original content");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 #endif
 
     const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
