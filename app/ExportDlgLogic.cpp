@@ -163,7 +163,9 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     // The input is as it was (put back when the write failed inside it); OK may be pressed again.
     outcome.error = result.error;
     if (result.written.damaged) {
-        if (files.Standalone())
+        // The input holds another program's writing now: putting the old survey back would undo
+        // that too, so it is left as it is, and the drawing is kept beside it.
+        if (files.Standalone() || result.written.writtenMeanwhile)
             outcome.error +=
                 "; the file may be incomplete; the complete drawing is kept in " + result.written.keptPath;
         else

@@ -24,12 +24,26 @@ void ExportFiles::RememberStates(const filesys::FileState& input) {
     // The copy is ours: a link or another file put in its place is not followed, only noticed.
     m_tempState = filesys::StateOf(m_tempPath, false);
     m_inputState = input;
+    m_inputEntry = filesys::StateOf(m_inputPath, false);
+}
+
+std::string ExportFiles::PlantedLink() const {
+    if (Standalone())
+        return {};
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(filesys::PathOf(m_inputPath), ec)) ||
+        filesys::StateOf(m_inputPath, false).SameAs(m_inputEntry))
+        return {};
+    return m_inputPath + " is now a link to another file, not the survey that was opened; nothing was " +
+           "written, and both files are left as they are";
 }
 
 std::string ExportFiles::Refresh() {
     // After a failed restore the input is ours to mend; the copy alone holds its content.
     if (m_damaged)
         return {};
+    if (std::string planted = PlantedLink(); !planted.empty())
+        return planted;
     const filesys::FileState input = filesys::StateOf(m_inputPath);
     if (!input.exists)
         return m_inputPath + ": " + input.error.message();
@@ -55,6 +69,10 @@ std::string ExportFiles::Refresh() {
 }
 
 std::string ExportFiles::CheckInputAsCopied() {
+    if (std::string planted = PlantedLink(); !planted.empty()) {
+        m_copyUsable = false;
+        return planted;
+    }
     if (Standalone() ||
         (filesys::StateOf(m_inputPath).SameAs(m_inputState) && filesys::SameContent(m_inputPath, m_tempPath)))
         return {};

@@ -51,6 +51,10 @@ public:
 private:
     // Notes the copy and the input as they are now, so that a later change to either is seen.
     void RememberStates(const filesys::FileState& input);
+    // Why nothing may go over the input when a link now stands at its path where another entry
+    // was (a link planted there, or one turned to another file): writing through it would replace
+    // a file nobody chose. Empty otherwise.
+    [[nodiscard]] std::string PlantedLink() const;
 
     std::string m_tempPath;
     std::string m_inputPath;
@@ -58,6 +62,7 @@ private:
     std::unique_ptr<TempCopy> m_fresh; // a copy taken again after the first one changed
     filesys::FileState m_tempState;
     filesys::FileState m_inputState;
+    filesys::FileState m_inputEntry; // the input path's own entry, a link not followed
     bool m_copyUsable = true;
     bool m_damaged = false;
 };

@@ -249,6 +249,7 @@ bool AtomicFile::CopyIntoTarget() {
         m_kept = m_temporary.Path();
         m_temporary.Keep();
         m_damaged = true;
+        m_writtenMeanwhile = copied.error == filesys::FileError::WrittenMeanwhile;
         pendingfiles::MarkDamaged(true);
     }
     return copied.error == filesys::FileError::Refused ? Fail(refused) : Fail(copied.error);

@@ -55,6 +55,9 @@ public:
     // complete new content was kept then.
     [[nodiscard]] bool Damaged() const { return m_damaged; }
     [[nodiscard]] const std::string& KeptPath() const { return m_kept; }
+    // After a failed Commit: another program wrote into the target during the copy in place, so
+    // it holds neither its old content nor the new (filesys::FileError::WrittenMeanwhile).
+    [[nodiscard]] bool WrittenMeanwhile() const { return m_writtenMeanwhile; }
     // Whether bytes went straight to the target (a stream or device): a failure then leaves part
     // of the content there.
     [[nodiscard]] bool WroteStraight() const { return m_wroteStraight; }
@@ -84,6 +87,7 @@ private:
     std::string m_kept;
     bool m_failed = false;
     bool m_damaged = false;
+    bool m_writtenMeanwhile = false;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
     bool m_straight = false; // written straight into the target: a stream or device
     bool m_wroteStraight = false;

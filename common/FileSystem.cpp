@@ -20,6 +20,8 @@ public:
             return "too large to be a settings file";
         case FileError::Refused:
             return "refused before the copy";
+        case FileError::WrittenMeanwhile:
+            return "another program wrote into the file while the drawing was copied into it";
         }
         return "unknown file error";
     }

@@ -22,6 +22,9 @@ enum class FileError {
     NotRegular = 1, // a pipe or device where a file with content was expected
     TooLarge,       // more than a small file may hold
     Refused,        // a copy stopped by its caller's last check
+    // After a copy in place the file does not hold what was copied: a writer that takes no lock
+    // wrote into it meanwhile, and it is neither the old content nor the new.
+    WrittenMeanwhile,
 };
 std::error_code make_error_code(FileError error);
 
@@ -170,7 +173,9 @@ using BeforeCopy = std::function<bool()>;
 // told not to (`sync`). Room for a longer content is claimed first, so a
 // full disk usually fails before a byte of the target changes. The target is held exclusively for
 // the whole copy (an advisory lock on Linux, waited for; on Windows no other writer may open it),
-// so that two writers never mix their contents.
+// so that two writers never mix their contents. Afterwards the target is read back and compared
+// with the source: a writer that takes no lock and wrote meanwhile gives FileError::WrittenMeanwhile
+// (damaged).
 [[nodiscard]] CopyResult CopyOver(const std::string& source, const std::string& target,
                                   const BeforeCopy& beforeCopy = {}, bool sync = true);
 

@@ -77,9 +77,29 @@ std::error_code NotRegular(const struct stat& info) {
     return S_ISDIR(info.st_mode) ? Errno(EISDIR) : make_error_code(FileError::NotRegular);
 }
 
+// Whether the first `size` bytes of both files are the same, and `b` holds no more; false also
+// when either cannot be read.
+bool SameBytes(int a, int b, off_t size) {
+    struct stat info {};
+    if (::fstat(b, &info) != 0 || info.st_size != size)
+        return false;
+    std::vector<char> left(1 << 20);
+    std::vector<char> right(left.size());
+    for (off_t at = 0; at < size;) {
+        const auto want = static_cast<std::size_t>(std::min<off_t>(size - at, static_cast<off_t>(left.size())));
+        const ssize_t got = ::pread(a, left.data(), want, at);
+        if (got <= 0 || ::pread(b, right.data(), static_cast<std::size_t>(got), at) != got ||
+            std::memcmp(left.data(), right.data(), static_cast<std::size_t>(got)) != 0)
+            return false;
+        at += got;
+    }
+    return true;
+}
+
 // Copies every byte of `in` to `out` from its start and cuts `out` after them; with `sync`, the
-// bytes reach the disk before the file is closed (and its lock let go).
-CopyResult CopyBytes(int in, Fd& out, bool sync = false) {
+// bytes reach the disk before the file is closed (and its lock let go); with `verify`, `out` is
+// read back and compared with `in` first, as a writer that ignores the lock may have written.
+CopyResult CopyBytes(int in, Fd& out, bool sync = false, bool verify = false) {
     std::vector<char> buffer(1 << 20);
     off_t offset = 0;
     for (;;) {
@@ -103,7 +123,11 @@ CopyResult CopyBytes(int in, Fd& out, bool sync = false) {
             offset += w;
         }
     }
-    if (::ftruncate(out.get(), offset) != 0 || (sync && Calls().syncFile(out.get()) != 0) || !out.Close())
+    if (::ftruncate(out.get(), offset) != 0 || (sync && Calls().syncFile(out.get()) != 0))
+        return Failed(true);
+    if (verify && !SameBytes(in, out.get(), offset))
+        return {make_error_code(FileError::WrittenMeanwhile), true};
+    if (!out.Close())
         return Failed(true);
     return {};
 }
@@ -429,7 +453,13 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
     Fd in(OpenSource(source, from, failure));
     if (in.get() < 0)
         return failure;
-    Fd out(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    // Opened for reading too, so that the copy can be read back; a file that may only be written
+    // is copied all the same, unchecked.
+    int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    const bool readable = fd >= 0;
+    if (!readable && errno == EACCES)
+        fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    Fd out(fd);
     if (out.get() < 0)
         return Failed(false);
     // A second writer of the same file waits here until the first has copied all of its bytes.
@@ -454,7 +484,7 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
             return Failed(false);
         }
     }
-    return CopyBytes(in.get(), out, sync);
+    return CopyBytes(in.get(), out, sync, readable);
 }
 
 CopyResult CopyToNew(const std::string& source, const std::string& copy) {

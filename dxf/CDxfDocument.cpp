@@ -167,6 +167,7 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
         result.error = file.Error();
         result.damaged = file.Damaged();
         result.keptPath = file.KeptPath();
+        result.writtenMeanwhile = file.WrittenMeanwhile();
         return result;
     }
     result.ok = true;

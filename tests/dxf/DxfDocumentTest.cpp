@@ -472,6 +472,33 @@ TEST(DxfWrite, EveryDrawingReachesTheDiskBeforeItReplacesAnything) {
     ASSERT_TRUE(BigDocument().writeStreaming(target, settings, [](TextStream&) { return std::string(); }).ok);
     EXPECT_TRUE(g_calls.empty());
 }
+
+// Another program that takes no lock writes into the target while the drawing is copied into
+// it in place: the copy is read back, the mix is said, and the complete drawing is kept.
+TEST(DxfWrite, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
+    TempDir dir;
+    static std::string target;
+    target = dir.Write("site.frt", "the survey");
+    fs::create_hard_link(target, dir.File("link.frt"));
+    filesys::SystemCalls meddling = filesys::Calls();
+    meddling.syncFile = [](int descriptor) {
+        // The other program's write lands right after the copy, before it is read back.
+        if (FILE* other = std::fopen(target.c_str(), "r+b")) {
+            std::fputs("NEW SURVEY", other);
+            std::fclose(other);
+        }
+        return ::fsync(descriptor);
+    };
+    const ScopedSystemCalls swapped(meddling);
+    const DxfWriteSettings settings;
+    const DxfWriteResult result = BigDocument().write(target, &settings);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.damaged);
+    EXPECT_TRUE(result.writtenMeanwhile);
+    EXPECT_EQ(result.error, "another program wrote into the file while the drawing was copied into it");
+    EXPECT_EQ(ReadFile(result.keptPath), DocumentText(BigDocument(), 0.0)) << "the complete drawing is kept";
+    fs::remove(result.keptPath);
+}
 #endif
 
 TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
