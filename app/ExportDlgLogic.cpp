@@ -143,6 +143,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     run.threads = std::thread::hardware_concurrency();
     // The drawing goes over the input only while the input still holds what was converted.
     run.beforeCommit = [&files] { return files.CheckInputAsCopied(); };
+    // Another program writing the input is waited for a bounded time, then said.
+    run.lockWait = [](std::chrono::milliseconds waited) { return waited < std::chrono::seconds(30); };
     ConversionResult result;
     for (int conversion = 1; conversion <= kConversions; ++conversion) {
         // The drawing shows what is at the input path now, even when it was rewritten meanwhile.

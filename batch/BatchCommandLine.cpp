@@ -62,6 +62,8 @@ Each choice has two forms; the later one on the command line wins.
   --no-sync                  put each output in place without waiting until it is on the disk:
                              faster, but a power cut soon after may lose it (for scratch
                              output; by default every output is on the disk before exit)
+  --lock-wait SECONDS        how long to wait for another program writing an output that gets
+                             the drawing in place (default 30); said after a second
   --dry-run                  read and check every input and say what it holds, but write no
                              drawing (the report is written when asked for)
   --report FILE              write what each input gave as JSON to FILE: paths, status,
@@ -177,6 +179,13 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& value) { return p.Path(value, p.request.report, "report path"); }},
     {"--no-clobber", 'n', false, SetFlag<&BatchRequest::noClobber>},
     {"--no-sync", 0, false, SetFlag<&BatchRequest::noSync>},
+    {"--lock-wait", 0, true,
+     [](Parse& p, const std::string& value) {
+         if (!numtext::ParseWhole(value, &p.request.lockWaitSeconds) || p.request.lockWaitSeconds < 0 ||
+             p.request.lockWaitSeconds > 86400)
+             return p.Refuse("the seconds to wait must be from 0 to 86400, not '" + value + "'");
+         return true;
+     }},
     {"--preview", 0, true,
      [](Parse& p, const std::string& value) { return p.Path(value, p.request.preview, "picture's path"); }},
     {"--preview-labels", 0, false, SetFlag<&BatchRequest::previewLabels>},

@@ -17,6 +17,7 @@ struct BatchRequest {
     bool strict = false;                      // a questionable value in an input fails that input
     bool noClobber = false;                   // an existing output is kept, and its input is skipped
     bool noSync = false; // outputs are put in place without waiting for the disk (scratch output)
+    int lockWaitSeconds = 30; // how long a copy in place waits for another writer of its output
     bool dryRun = false;                      // read and check the inputs, write no drawing
     std::string report;                       // where the JSON report of the run goes, when asked for
     std::string preview;                      // where the SVG picture of the drawing goes (one input only)

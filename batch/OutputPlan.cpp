@@ -17,12 +17,12 @@ std::string FileIdentity(const filesys::FileState& state) {
 }
 
 // The file a path names: its device and inode when it exists, else its absolute spelling with
-// links and dots resolved.
+// links and dots resolved, compared as the file system compares names.
 std::string IdentityOf(const std::string& path) {
     const filesys::FileState state = filesys::StateOf(path);
     if (state.exists)
         return FileIdentity(state);
-    return "path " + filesys::ResolveLinks(path);
+    return "path " + filesys::PathKey(filesys::ResolveLinks(path));
 }
 
 // A standard stream that is a file (`< x.frt`, `>> log`) is that file; else a place of its own.

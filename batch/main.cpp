@@ -211,6 +211,16 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     run.previewLabels = request.previewLabels;
     run.dryRun = request.dryRun;
     run.sync = !request.noSync;
+    // Another writer holding the output is waited for a bounded time, and said after a second.
+    run.lockWait = [&request, &output, said = false](std::chrono::milliseconds waited) mutable {
+        if (!said && !request.quiet && waited >= std::chrono::seconds(1)) {
+            said = true;
+            const std::string line =
+                std::string(kProgram) + ": " + Printable(output) + ": waiting for another program writing it\n";
+            std::fputs(line.c_str(), stderr);
+        }
+        return waited < std::chrono::seconds(request.lockWaitSeconds);
+    };
     // The caption names the survey, not where the drawing went ("-", /dev/null).
     run.previewTitle = input == kStandardStream ? std::string("standard input")
                                                 : filesys::TextOf(filesys::PathOf(input).filename());

@@ -239,7 +239,7 @@ bool AtomicFile::CopyIntoTarget() {
             refused = m_check ? m_check() : std::string();
             return refused.empty();
         },
-        m_sync);
+        m_sync, m_lockWait);
     if (!copied.error) {
         Discard();
         return true;

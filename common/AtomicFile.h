@@ -45,6 +45,9 @@ public:
     // folder's entry does too, so that a power cut right after the commit keeps the whole new
     // file (or, before it, the old one). Off only for scratch output, where speed counts more.
     void SkipSync() { m_sync = false; }
+    // How long a copy in place waits for another writer that holds the target (filesys::LockWait);
+    // by default as long as it takes.
+    void WaitForLock(filesys::LockWait lockWait) { m_lockWait = std::move(lockWait); }
     bool Write(const char* data, std::size_t size) override;
     // Flushes, closes and renames over the target. False with Error() on any failure.
     [[nodiscard]] bool Commit();
@@ -96,4 +99,5 @@ private:
     Check m_check;
     Existing m_existing;
     bool m_sync = true;
+    filesys::LockWait m_lockWait;
 };

@@ -20,6 +20,8 @@ public:
             return "too large to be a settings file";
         case FileError::Refused:
             return "refused before the copy";
+        case FileError::StillLocked:
+            return "another program is still writing the file (it holds its lock); nothing was written";
         case FileError::WrittenMeanwhile:
             return "another program wrote into the file while the drawing was copied into it";
         }

@@ -2,6 +2,7 @@
 
 #include "common/ErrorOr.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +26,7 @@ enum class FileError {
     // After a copy in place the file does not hold what was copied: a writer that takes no lock
     // wrote into it meanwhile, and it is neither the old content nor the new.
     WrittenMeanwhile,
+    StillLocked, // another writer held the file longer than its caller would wait
 };
 std::error_code make_error_code(FileError error);
 
@@ -151,6 +153,11 @@ FileState StateOf(StandardStream stream);
 // append mode, never replaced.
 bool IsStandardStreamFile(const std::string& path, StandardStream stream);
 
+// The path as the platform's file systems compare names, for telling whether two paths of files
+// that do not exist yet name one file: on Windows in upper case (NTFS and FAT ignore case, so
+// x.dxf and X.DXF are one file), elsewhere as it is.
+std::string PathKey(const std::string& path);
+
 // The absolute path of the file that writing to `path` would reach: symbolic links of the last
 // component are followed one by one, also when they lead to a file that does not exist yet (a
 // dangling link), and the folders on the way are resolved as far as they exist.
@@ -168,6 +175,9 @@ struct CopyResult {
 // Called once the target is held for the copy and before a byte of it changes; false stops the
 // copy with FileError::Refused.
 using BeforeCopy = std::function<bool()>;
+// Called about every 50 ms while another writer holds the target, with how long it has waited;
+// false stops waiting with FileError::StillLocked. None: the copy waits as long as it takes.
+using LockWait = std::function<bool(std::chrono::milliseconds waited)>;
 // Overwrites the content of the existing file `target` with that of the regular file `source`, keeping the
 // target's inode, owner, links and attributes, and makes the new content reach the disk unless
 // told not to (`sync`). Room for a longer content is claimed first, so a
@@ -177,7 +187,8 @@ using BeforeCopy = std::function<bool()>;
 // with the source: a writer that takes no lock and wrote meanwhile gives FileError::WrittenMeanwhile
 // (damaged).
 [[nodiscard]] CopyResult CopyOver(const std::string& source, const std::string& target,
-                                  const BeforeCopy& beforeCopy = {}, bool sync = true);
+                                  const BeforeCopy& beforeCopy = {}, bool sync = true,
+                                  const LockWait& lockWait = {});
 
 // Copies the regular file `source` into a new file `copy`, readable by the user alone, created
 // now or not at all (never through a link). On failure nothing is left at `copy`.

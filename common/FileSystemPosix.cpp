@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -317,6 +318,10 @@ SystemCalls& Calls() {
     return calls;
 }
 
+std::string PathKey(const std::string& path) {
+    return path;
+}
+
 std::error_code SyncFile(std::FILE* file) {
     if (Calls().syncFile(::fileno(file)) != 0)
         return LastError();
@@ -446,8 +451,33 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* replacement) {
            old.st_gid == fresh.st_gid && OnlyAutomaticAttributes(target);
 }
 
+namespace {
+
+// Takes the target's lock, waiting for another writer as `lockWait` allows.
+CopyResult Lock(int fd, const LockWait& lockWait) {
+    if (!lockWait) {
+        while (::flock(fd, LOCK_EX) != 0)
+            if (errno != EINTR)
+                return Failed(false);
+        return {};
+    }
+    const auto start = std::chrono::steady_clock::now();
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return Failed(false);
+        if (!lockWait(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)))
+            return {make_error_code(FileError::StillLocked), false};
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+}
+
+} // namespace
+
 CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy,
-                    bool sync) {
+                    bool sync, const LockWait& lockWait) {
     CopyResult failure;
     struct stat from {};
     Fd in(OpenSource(source, from, failure));
@@ -463,9 +493,8 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
     if (out.get() < 0)
         return Failed(false);
     // A second writer of the same file waits here until the first has copied all of its bytes.
-    while (::flock(out.get(), LOCK_EX) != 0)
-        if (errno != EINTR)
-            return Failed(false);
+    if (const CopyResult locked = Lock(out.get(), lockWait); locked.error)
+        return locked;
     if (beforeCopy) {
         if (!beforeCopy())
             return {make_error_code(FileError::Refused), false};

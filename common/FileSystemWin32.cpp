@@ -374,6 +374,13 @@ SystemCalls& Calls() {
     return calls;
 }
 
+std::string PathKey(const std::string& path) {
+    std::wstring wide = Wide(path);
+    // The system's own mapping, the one its file systems use to compare names.
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Narrow(wide);
+}
+
 std::error_code SyncFile(std::FILE* file) {
     if (Calls().syncFile(_fileno(file)) != 0)
         return SystemError(GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT);
@@ -501,7 +508,7 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* /*replacement*/) 
 }
 
 CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy,
-                    bool sync) {
+                    bool sync, const LockWait& /*lockWait*/) {
     CopyResult failure;
     const Handle in(OpenSource(source, failure));
     if (!in.Valid())

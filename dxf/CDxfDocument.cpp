@@ -185,6 +185,7 @@ DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWr
     file.CheckBeforeCommit(settings.beforeCommit);
     if (!settings.sync)
         file.SkipSync();
+    file.WaitForLock(settings.lockWait);
     return writeFile(file, settings, produce);
 }
 

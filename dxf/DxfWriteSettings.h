@@ -2,6 +2,7 @@
 
 #include "common/CodePage.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,6 +19,8 @@ struct DxfWriteSettings {
     const codepage::Page* codePage = nullptr;
     // Asked right before the drawing replaces the target; a text fails the write with it.
     std::function<std::string()> beforeCommit;
+    // How long a copy in place waits for another writer of the target (filesys::LockWait).
+    std::function<bool(std::chrono::milliseconds)> lockWait;
 };
 
 // How a write went: ok, or the system's reason why not.

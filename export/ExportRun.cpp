@@ -458,6 +458,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         settings.codePage = &page;
     settings.replaceExisting = run.replaceExisting;
     settings.sync = run.sync;
+    settings.lockWait = run.lockWait;
     settings.beforeCommit = run.beforeCommit;
     const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
         return passes.Stream(measured, first, names, stream, preview ? &*preview : nullptr, result.textNotes);

@@ -66,6 +66,9 @@ struct RunSettings {
     // The drawing and the picture reach the disk before they are put in place (AtomicFile);
     // off only for scratch output.
     bool sync = true;
+    // How long the drawing's copy in place waits for another writer of the target; none: as long
+    // as it takes (filesys::LockWait).
+    std::function<bool(std::chrono::milliseconds)> lockWait;
     // Asked right before the drawing replaces the target; a text fails the run with it and the
     // target stays as it is.
     std::function<std::string()> beforeCommit;

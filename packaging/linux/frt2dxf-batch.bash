@@ -19,7 +19,7 @@ _frt2dxf_batch() {
             COMPREPLY=($(compgen -W "ANSI_1250 ANSI_1251 ANSI_1252 ANSI_1253 ANSI_1254 ANSI_1255 ANSI_1256
                 ANSI_1257 ANSI_1258" -- "$cur"))
             return ;;
-        -j|--jobs|--decimals-en|--decimals-h|--symbol-size)
+        -j|--jobs|--decimals-en|--decimals-h|--symbol-size|--lock-wait)
             return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -27,7 +27,7 @@ _frt2dxf_batch() {
             --symbols --no-symbols --point-attributes --no-point-attributes --ascii-names --no-ascii-names --3d --2d --polylines
             --separate-lines --layer-per-code --single-layer --label --no-labels --label-layer
             --label-colour --decimals-en --decimals-h --symbol-size --codepage --from-settings --strict
-            -n --no-clobber --no-sync --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
+            -n --no-clobber --no-sync --lock-wait --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
             --version" -- "$cur"))
         return
     fi

@@ -266,6 +266,17 @@ TEST(Faults, ASecondWriterOfAFileWrittenInPlaceWaitsForTheFirst) {
     // The test holds the file as a writer would: the run may make its drawing, not copy it in.
     const int held = open(output.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
+    // Held longer than the run waits: it says so after a second, then gives up; the file stays.
+    RunSetup told;
+    told.errorFile = dir.File("said");
+    const Outcome gaveUp = RunBatch({"--lock-wait", "2", "-o", output, input}, told);
+    EXPECT_EQ(gaveUp.status, 1);
+    EXPECT_GE(gaveUp.seconds, 2.0);
+    const std::string said = ReadFile(told.errorFile);
+    EXPECT_NE(said.find(output + ": waiting for another program writing it"), std::string::npos) << said;
+    EXPECT_NE(said.find("another program is still writing the file"), std::string::npos) << said;
+    EXPECT_TRUE(ReadFile(output) == "OLD");
+    fs::remove(told.errorFile);
     const auto start = std::chrono::steady_clock::now();
     const pid_t waiting = Spawn({"-q", "-o", output, input});
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));

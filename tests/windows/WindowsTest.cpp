@@ -349,3 +349,21 @@ TEST(WindowsBatch, WildcardsAreMatchedByTheProgram) {
     EXPECT_EQ(none.status, 1U);
     EXPECT_NE(none.errors.find("none*.frt: no file matches this pattern"), std::string::npos) << none.errors;
 }
+
+// Names that differ only in case are one file on Windows: two drawings planned for x.dxf and X.DXF
+// would leave one, so the run refuses them before it writes anything.
+TEST(WindowsBatch, OutputsThatDifferOnlyInCaseClash) {
+    TempDir dir;
+    dir.Write("x.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=7;E=10;N=20;HO=3\r\n");
+    const std::wstring folder = dir.Path().wstring();
+    const BatchRun both = RunBatch(L"-q \"" + folder + L"\\x.frt\" \"" + folder + L"\\X.frt\"", dir);
+    EXPECT_EQ(both.status, 2U) << both.errors;
+    EXPECT_NE(both.errors.find("would both be written there"), std::string::npos) << both.errors;
+    dir.Write("y.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=8;E=10;N=20;HO=3\r\n");
+    const BatchRun outputs = RunBatch(L"-q -o \"" + folder + L"\\OUT.DXF\" \"" + folder + L"\\y.frt\" --report \"" +
+                                          folder + L"\\out.dxf\"",
+                                      dir);
+    EXPECT_EQ(outputs.status, 2U) << outputs.errors;
+    EXPECT_NE(outputs.errors.find("--report would replace the drawing of"), std::string::npos) << outputs.errors;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out.dxf"));
+}
