@@ -35,10 +35,17 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
             setting.Field<std::string>(*this) =
                 store.ReadText(kSection, setting.stored, settingschema::DefaultText(setting, language));
             break;
-        case Kind::SymbolSize:
-            setting.Field<float>(*this) = static_cast<float>(numtext::ParseDouble(
-                store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber))));
+        case Kind::SymbolSize: {
+            // Read whole: "50mm" is no size of 50.
+            const std::string text = store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber));
+            double size = setting.defaultNumber;
+            if (!numtext::ParseWhole(text, &size)) {
+                store.NoteBadValue(setting.stored, "'" + text + "' is not a number");
+                size = setting.defaultNumber;
+            }
+            setting.Field<float>(*this) = static_cast<float>(size);
             break;
+        }
         }
     }
     m_bPointAttributes = store.ReadInt(kSection, kPointAttributes, 0) != 0 ? 1 : 0;

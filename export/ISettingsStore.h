@@ -19,7 +19,7 @@ public:
     // each value as it is written has nothing left to do.
     [[nodiscard]] virtual bool Flush() { return true; }
 
-protected:
+    // Notes a stored value that could not be taken (see BadValue); the first one is kept.
     void NoteBadValue(std::string_view name, std::string_view why) {
         if (m_badValue.empty())
             m_badValue = std::string(name) + ": " + std::string(why);

@@ -5,7 +5,10 @@
 #include "common/NumberText.h"
 #include "common/Utf8.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -133,13 +136,19 @@ int IniSettingsStore::ReadInt(std::string_view section, std::string_view name, i
     if (found == m_values.end())
         return fallback;
     const std::string text = Unescape(found->second);
-    // Beyond the range of a whole number it would read as 0, a valid choice for most settings.
-    const double wide = numtext::ParseDouble(text);
-    if (wide > std::numeric_limits<int>::max() || wide < std::numeric_limits<int>::min()) {
+    // Read whole, as the registry's numbers are: "true", "3.7" or "nan" would otherwise read as 0
+    // or 3, valid choices of other meaning.
+    std::int32_t number = 0;
+    if (numtext::ParseWhole(text, &number))
+        return number;
+    double wide = 0.0;
+    if (numtext::ParseWhole(text, &wide) && wide == std::floor(wide) &&
+        (wide > std::numeric_limits<int>::max() || wide < std::numeric_limits<int>::min())) {
         NoteBadValue(name, "the number " + text + " is out of range");
         return wide > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
     }
-    return numtext::ParseInt(text);
+    NoteBadValue(name, "'" + text + "' is not a whole number");
+    return fallback;
 }
 
 std::string IniSettingsStore::ReadText(std::string_view section, std::string_view name,

@@ -102,7 +102,7 @@ TEST(Batch, OptionsInTheirGetoptForms) {
         0);
     for (const std::string& form :
          {"-qj2 --label=point-id --no-sym -o" + Quoted(dir.File("a.dxf")),
-          "-q -j 2 --label point-id --no-sy --output " + Quoted(dir.File("a.dxf")),
+          "-q -j 2 --label point-id --no-sym --output " + Quoted(dir.File("a.dxf")),
           "-j1 -q --label point-id --no-symbols --outp=" + Quoted(dir.File("a.dxf"))}) {
         SCOPED_TRACE(form);
         const BatchRun run = Batch(dir, form + " " + Quoted(input));

@@ -77,7 +77,7 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     EXPECT_EQ(options.labels[0].colour, 0) << "no selection gives colour 0";
     store.values["Dxf_Export/SymbolSize"] = std::string("abc");
     loaded.Load(store);
-    EXPECT_EQ(loaded.m_fSymbolSize, 0.0F);
+    EXPECT_EQ(loaded.m_fSymbolSize, 100.0F) << "no number: the default";
 }
 
 // The point attributes are stored without a place on the dialog: read, kept through a store,
@@ -128,6 +128,40 @@ TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
     EXPECT_EQ(again.ReadText("Dxf_Export", "NameEastNorth", ""), " a;b ");
     EXPECT_EQ(again.ReadInt("Dxf_Export", "DecimalsH", 0), 7);
     EXPECT_EQ(again.ReadText("Dxf_Export", "NameCode", ""), "  padded, name  ");
+}
+
+// A stored value is read whole: one that is no whole number (or no number, for the size) is not
+// read as another valid value but said, and its default is used.
+TEST(IniSettingsStore, ValuesThatAreNoNumbersAreSaidAndTheirDefaultsUsed) {
+    TempDir dir;
+    const struct {
+        const char* stored;
+        const char* said;
+    } cases[] = {
+        {"ExportPoinst=true", "ExportPoinst: 'true' is not a whole number"},
+        {"ExportPoinst=abc", "ExportPoinst: 'abc' is not a whole number"},
+        {"DecimalsEN=3.7", "DecimalsEN: '3.7' is not a whole number"},
+        {"DecimalsEN=nan", "DecimalsEN: 'nan' is not a whole number"},
+        {"DecimalsEN=1e400", "DecimalsEN: '1e400' is not a whole number"},
+        {"DecimalsEN=0x10", "DecimalsEN: '0x10' is not a whole number"},
+        {"SymbolSize=50mm", "SymbolSize: '50mm' is not a number"},
+        {"DecimalsEN=99999999999", "DecimalsEN: the number 99999999999 is out of range"},
+    };
+    for (const auto& c : cases) {
+        IniSettingsStore store(dir.Write("s.ini", std::string("[Dxf_Export]\n") + c.stored + "\n"));
+        ExportSettings settings;
+        settings.Load(store);
+        EXPECT_EQ(store.BadValue(), c.said) << c.stored;
+        const ExportSettings defaults;
+        EXPECT_EQ(settings.m_bExportPoints, defaults.m_bExportPoints) << c.stored;
+        EXPECT_EQ(settings.m_fSymbolSize, defaults.m_fSymbolSize) << c.stored;
+    }
+    IniSettingsStore plain(dir.Write("s.ini", "[Dxf_Export]\nDecimalsEN= 5 \nSymbolSize=250.000000\n"));
+    ExportSettings settings;
+    settings.Load(plain);
+    EXPECT_EQ(plain.BadValue(), "");
+    EXPECT_EQ(settings.m_nDecimalsEN, 5);
+    EXPECT_EQ(settings.m_fSymbolSize, 250.0F);
 }
 
 // The desktop program keeps its choices here: a file it cannot use stays exactly as it is.
