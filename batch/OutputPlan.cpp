@@ -35,7 +35,8 @@ std::string StreamIdentity(filesys::StandardStream stream, const char* name) {
 
 std::string PlannedTarget(const std::string& output) {
     // Standard output's own file is fed like standard output, never replaced.
-    if (output == kStandardStream || filesys::IsStandardStreamFile(output, filesys::StandardStream::Output))
+    if (output == kStandardStream || filesys::NamesStandardStream(output, filesys::StandardStream::Output) ||
+        filesys::IsStandardStreamFile(output, filesys::StandardStream::Output))
         return kStandardStream;
     std::error_code ec;
     const fs::file_status status = fs::status(filesys::PathOf(output), ec);

@@ -370,6 +370,11 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportS
     }
     if (!parsed)
         return UsageError(error);
+    // Whatever spelling names standard output (/dev/stdout, /dev/fd/1) is "-": its data then has
+    // it to itself, and the summary goes to standard error.
+    for (std::string* path : {&request.output, &request.report, &request.preview})
+        if (!path->empty() && filesys::NamesStandardStream(*path, filesys::StandardStream::Output))
+            *path = kStandardStream;
     if (request.help) {
         std::fputs(batchcli::kBatchUsage, stdout);
         return 0;

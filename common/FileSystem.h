@@ -56,6 +56,8 @@ std::string TextOf(const std::filesystem::path& path);
 
 // Opens the null device in place of a closed standard input, output or error, so that no file the
 // program opens later takes its number and receives its messages. Called first thing in main.
+// A stream closed then stays closed for the program's data: OpenStandardInput and the others
+// below fail on it (EBADF), so that a drawing sent to a closed output is no success.
 void OpenClosedStandardStreams();
 
 // The process's standard input and output as binary streams of their own (duplicated
@@ -148,6 +150,9 @@ enum class StandardStream { Input = 0, Output = 1, Error = 2 };
 // What a standard stream is when it is a regular file (`exists` false for a terminal, pipe or
 // device): its device and inode tell when a path names the same file.
 FileState StateOf(StandardStream stream);
+// Whether `path` names what the standard stream is, whatever it is (a pipe, a terminal, a file):
+// /dev/stdout, /dev/fd/1, /proc/self/fd/1, a link to them. Such a path is the stream itself.
+bool NamesStandardStream(const std::string& path, StandardStream stream);
 // Whether the regular file `path` leads to is the one a standard stream writes to
 // (`-o /dev/stdout >> log`): then it is fed through that stream, at its position and in its
 // append mode, never replaced.

@@ -375,29 +375,53 @@ ErrorOr<FilePtr> Duplicate(int fd, const char* mode) {
 
 } // namespace
 
+namespace {
+
+// The standard streams that were closed when the program started, now on the null device.
+bool g_closedAtStart[3] = {false, false, false};
+
+// A stream closed at start has no data to give or take: reading or writing it is an error, not
+// the null device's silence.
+ErrorOr<FilePtr> DuplicateStandard(int fd, const char* mode) {
+    if (g_closedAtStart[fd])
+        return Errno(EBADF);
+    return Duplicate(fd, mode);
+}
+
+} // namespace
+
 ErrorOr<FilePtr> OpenStandardInput() {
-    return Duplicate(STDIN_FILENO, "rb");
+    return DuplicateStandard(STDIN_FILENO, "rb");
 }
 
 ErrorOr<FilePtr> OpenStandardOutput() {
     std::fflush(stdout); // what the program printed comes first
-    return Duplicate(STDOUT_FILENO, "wb");
+    return DuplicateStandard(STDOUT_FILENO, "wb");
 }
 
 ErrorOr<FilePtr> OpenStandardError() {
     std::fflush(stderr);
-    return Duplicate(STDERR_FILENO, "wb");
+    return DuplicateStandard(STDERR_FILENO, "wb");
 }
 
 void OpenClosedStandardStreams() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
             continue;
+        g_closedAtStart[fd] = true;
         // The lowest free number is taken, which is this one.
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0 && null != fd)
             ::close(null);
     }
+}
+
+bool NamesStandardStream(const std::string& path, StandardStream stream) {
+    struct stat named {};
+    struct stat open {};
+    const int fd = static_cast<int>(stream);
+    return !g_closedAtStart[fd] && ::stat(path.c_str(), &named) == 0 && ::fstat(fd, &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
 }
 
 bool IsTerminal(std::FILE* stream) {

@@ -423,27 +423,49 @@ ErrorOr<FilePtr> Duplicate(std::FILE* stream, const char* mode) {
 
 } // namespace
 
+namespace {
+
+// The standard streams that were closed when the program started, now on NUL.
+bool g_closedAtStart[3] = {false, false, false};
+
+// A stream closed at start has no data to give or take: using it is an error.
+ErrorOr<FilePtr> DuplicateStandard(int number, std::FILE* stream, const char* mode) {
+    if (g_closedAtStart[number])
+        return Errno(EBADF);
+    return Duplicate(stream, mode);
+}
+
+} // namespace
+
 ErrorOr<FilePtr> OpenStandardInput() {
-    return Duplicate(stdin, "rb");
+    return DuplicateStandard(0, stdin, "rb");
 }
 
 ErrorOr<FilePtr> OpenStandardOutput() {
     std::fflush(stdout); // what the program printed comes first
-    return Duplicate(stdout, "wb");
+    return DuplicateStandard(1, stdout, "wb");
 }
 
 ErrorOr<FilePtr> OpenStandardError() {
     std::fflush(stderr);
-    return Duplicate(stderr, "wb");
+    return DuplicateStandard(2, stderr, "wb");
 }
 
 void OpenClosedStandardStreams() {
     const std::pair<std::FILE*, const char*> streams[] = {{stdin, "rb"}, {stdout, "wb"}, {stderr, "wb"}};
+    int number = 0;
     for (const auto& [stream, mode] : streams) {
         const int fd = _fileno(stream);
-        if (fd < 0 || _get_osfhandle(fd) < 0)
+        if (fd < 0 || _get_osfhandle(fd) < 0) {
+            g_closedAtStart[number] = true;
             (void)std::freopen("NUL", mode, stream);
+        }
+        ++number;
     }
+}
+
+bool NamesStandardStream(const std::string& /*path*/, StandardStream /*stream*/) {
+    return false; // no path names a standard stream there; "-" does
 }
 
 bool IsTerminal(std::FILE* stream) {

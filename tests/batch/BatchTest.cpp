@@ -270,6 +270,13 @@ TEST(Batch, StandardStreamsThatAreFilesAreFedAndCompared) {
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.out.find("entities, 9 layers"), std::string::npos) << report.out;
     EXPECT_NE(report.err.find("entities, 9 layers"), std::string::npos) << report.err;
+    // Also when standard output is a pipe, named by any of its paths: it is "-".
+    for (const char* spelled : {"-o /dev/stdout ", "--report /dev/fd/1 ", "--preview /proc/self/fd/1 "}) {
+        const BatchRun piped = Batch(dir, spelled + Quoted(input));
+        EXPECT_EQ(piped.status, 0) << spelled << piped.err;
+        EXPECT_EQ(piped.out.find("entities, 9 layers"), std::string::npos) << spelled << piped.out;
+        EXPECT_NE(piped.err.find("entities, 9 layers"), std::string::npos) << spelled << piped.err;
+    }
     // The report's extents are the numbers the drawing holds, not their binary neighbours.
     const std::string near = dir.Write("near.frt", "[Header]\nFormat=Rev2Ezi\n[Points]\n"
                                                    "PID=1;E=2605117.95;N=1204330.9200000001;HO=-0.0000001\n");

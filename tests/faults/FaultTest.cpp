@@ -341,6 +341,16 @@ TEST(Faults, ClosedStandardStreamsAreNeverAFileOfTheRun) {
     EXPECT_EQ(RunBatch(args, setup).status, 0);
     for (const char* name : {"a", "b", "c", "d", "e", "f"})
         EXPECT_TRUE(CompleteDrawing(ReadFile(dir.File(std::string(name) + ".dxf")))) << name;
+
+    // Data for a standard output that was closed is lost, not written: that is a failure.
+    const std::string a = dir.File("a.frt");
+    for (const std::vector<std::string>& closedData :
+         {std::vector<std::string>{"-o", "-", a}, {"--report", "-", a}, {"--preview", "-", a}})
+        EXPECT_EQ(RunBatch(closedData, setup).status, 1) << closedData[0];
+    const int input = open(a.c_str(), O_RDONLY | O_CLOEXEC);
+    setup.input = input;
+    EXPECT_EQ(RunBatch({"-"}, setup).status, 1) << "standard input's drawing goes to standard output";
+    close(input);
 }
 
 namespace {
