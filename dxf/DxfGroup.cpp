@@ -34,14 +34,19 @@ bool StartsNotation(std::string_view rest) {
            rest[2] == '+';
 }
 
-// Whether the text can be written as it stands.
-bool Plain(std::string_view value, bool utf8) {
+// Whether the text can be written as it stands: no byte needs more than a copy, and an 8-bit
+// text's bytes above ASCII are all characters of the page.
+bool Plain(std::string_view value, bool utf8, const codepage::Page& page) {
     if (value.size() > kMaxString)
         return false;
-    const std::uint8_t stop = utf8 ? (kSpecial | kHigh) : kSpecial;
-    for (const char c : value)
-        if ((kAttention[static_cast<unsigned char>(c)] & stop) != 0)
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        const std::uint8_t attention = kAttention[byte];
+        if (attention == kCopy)
+            continue;
+        if (attention == kSpecial || utf8 || codepage::Character(byte, page) == 0)
             return false;
+    }
     return true;
 }
 
@@ -75,6 +80,12 @@ std::string Encoded(std::string_view value, bool utf8, const codepage::Page& pag
             length = 1;
             codepage::AppendEscape(unit, '\\');
             notation = true;
+        } else if (byte >= 0x80 && codepage::Character(byte, page) == 0) {
+            // A byte that is no character of the page (0x81 in Windows-1252): readers would
+            // refuse it or guess; it stands for a character that cannot be told.
+            length = 1;
+            notes.Note(0xFFFD);
+            codepage::AppendEscape(unit, 0xFFFD);
         } else {
             length = 1;
             unit += c;
@@ -91,7 +102,7 @@ std::string Encoded(std::string_view value, bool utf8, const codepage::Page& pag
 } // namespace
 
 void InputText(TextStream& stream, Code code, std::string_view value) {
-    if (Plain(value, stream.InputIsUtf8()))
+    if (Plain(value, stream.InputIsUtf8(), stream.CodePage()))
         Text(stream, code, value);
     else
         Text(stream, code, Encoded(value, stream.InputIsUtf8(), stream.CodePage(), stream.Notes()));
