@@ -14,14 +14,14 @@ struct BatchRequest {
     bool help = false;
     bool version = false;
     bool fromSettings = false;
-    bool strict = false;                      // a questionable value in an input fails that input
-    bool noClobber = false;                   // an existing output is kept, and its input is skipped
-    bool noSync = false; // outputs are put in place without waiting for the disk (scratch output)
-    int lockWaitSeconds = 30; // how long a copy in place waits for another writer of its output
-    bool dryRun = false;                      // read and check the inputs, write no drawing
-    std::string report;                       // where the JSON report of the run goes, when asked for
-    std::string preview;                      // where the SVG picture of the drawing goes (one input only)
-    bool previewLabels = false;               // the picture shows the labels
+    bool strict = false;        // a questionable value in an input fails that input
+    bool noClobber = false;     // an existing output is kept, and its input is skipped
+    bool noSync = false;        // outputs are put in place without waiting for the disk (scratch output)
+    int lockWaitSeconds = 30;   // how long a copy in place waits for another writer of its output
+    bool dryRun = false;        // read and check the inputs, write no drawing
+    std::string report;         // where the JSON report of the run goes, when asked for
+    std::string preview;        // where the SVG picture of the drawing goes (one input only)
+    bool previewLabels = false; // the picture shows the labels
     const codepage::Page* codePage = nullptr; // declared in the drawings; null: none
     unsigned jobs = DefaultJobs();            // conversions at once
 

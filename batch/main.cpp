@@ -215,8 +215,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     run.lockWait = [&request, &output, said = false](std::chrono::milliseconds waited) mutable {
         if (!said && !request.quiet && waited >= std::chrono::seconds(1)) {
             said = true;
-            const std::string line =
-                std::string(kProgram) + ": " + Printable(output) + ": waiting for another program writing it\n";
+            const std::string line = std::string(kProgram) + ": " + Printable(output) +
+                                     ": waiting for another program writing it\n";
             std::fputs(line.c_str(), stderr);
         }
         return waited < std::chrono::seconds(request.lockWaitSeconds);
@@ -442,8 +442,8 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan) {
 int Run(const RunPlan& plan, const ExportSettings& settings, const BatchRequest& request) {
     // The report file is made first, so that a run that cannot write it converts nothing.
     std::optional<runreport::Writer> runReport;
-    if (!request.report.empty() &&
-        !runReport.emplace(request.report, !request.noSync).Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
+    if (!request.report.empty() && !runReport.emplace(request.report, !request.noSync)
+                                        .Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
         SayProblem(request.report, runReport->Error());
         return 1;
     }

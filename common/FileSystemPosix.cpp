@@ -87,7 +87,8 @@ bool SameBytes(int a, int b, off_t size) {
     std::vector<char> left(1 << 20);
     std::vector<char> right(left.size());
     for (off_t at = 0; at < size;) {
-        const auto want = static_cast<std::size_t>(std::min<off_t>(size - at, static_cast<off_t>(left.size())));
+        const auto want =
+            static_cast<std::size_t>(std::min<off_t>(size - at, static_cast<off_t>(left.size())));
         const ssize_t got = ::pread(a, left.data(), want, at);
         if (got <= 0 || ::pread(b, right.data(), static_cast<std::size_t>(got), at) != got ||
             std::memcmp(left.data(), right.data(), static_cast<std::size_t>(got)) != 0)
@@ -491,7 +492,8 @@ CopyResult Lock(int fd, const LockWait& lockWait) {
             continue;
         if (errno != EWOULDBLOCK)
             return Failed(false);
-        if (!lockWait(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)))
+        if (!lockWait(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                            start)))
             return {make_error_code(FileError::StillLocked), false};
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

@@ -343,8 +343,9 @@ int PutInPlace(const char* replacement, const char* target) {
                             nullptr) != 0
                    ? 0
                    : -1;
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ? 0
-                                                                                                   : -1;
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
+               ? 0
+               : -1;
 }
 
 } // namespace

@@ -27,9 +27,9 @@ struct DxfWriteSettings {
 struct DxfWriteResult {
     bool ok = false;
     std::string error;
-    bool damaged = false;    // the target may have lost its old content (an in-place write failed)
-    std::string keptPath;    // then the complete drawing is here
+    bool damaged = false;          // the target may have lost its old content (an in-place write failed)
+    std::string keptPath;          // then the complete drawing is here
     bool writtenMeanwhile = false; // damaged by another program that wrote into the target meanwhile
-    bool partial = false;    // part of the drawing went straight into a stream or device
-    std::uint64_t bytes = 0; // of the drawing, when it was written
+    bool partial = false;          // part of the drawing went straight into a stream or device
+    std::uint64_t bytes = 0;       // of the drawing, when it was written
 };

@@ -37,7 +37,8 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
             break;
         case Kind::SymbolSize: {
             // Read whole: "50mm" is no size of 50.
-            const std::string text = store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber));
+            const std::string text =
+                store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber));
             double size = setting.defaultNumber;
             if (!numtext::ParseWhole(text, &size)) {
                 store.NoteBadValue(setting.stored, "'" + text + "' is not a number");

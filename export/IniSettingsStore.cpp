@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <vector>
 

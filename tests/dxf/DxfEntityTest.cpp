@@ -156,7 +156,10 @@ TEST(DxfEntity, TextsAreWrittenSoThatReadersShowThemAsTyped) {
     EXPECT_EQ(Encoded("\xD0\x94", true, codepage::kWindows1252, &notes), "\\U+0414");
     EXPECT_EQ(notes.notInPage, 1U);
     // A byte of an 8-bit text that is no character of its page stands for one nobody can tell.
-    EXPECT_EQ(Encoded("a\x81" "b \xE4", false, codepage::kWindows1252, &notes), "a\\U+FFFDb \xE4");
+    EXPECT_EQ(Encoded("a\x81"
+                      "b \xE4",
+                      false, codepage::kWindows1252, &notes),
+              "a\\U+FFFDb \xE4");
     EXPECT_EQ(notes.notInPage, 1U);
     CDxfPoint point(0, 0, kNaN);
     point.attributes()->setLayer("plain");

@@ -360,10 +360,11 @@ TEST(WindowsBatch, OutputsThatDifferOnlyInCaseClash) {
     EXPECT_EQ(both.status, 2U) << both.errors;
     EXPECT_NE(both.errors.find("would both be written there"), std::string::npos) << both.errors;
     dir.Write("y.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=8;E=10;N=20;HO=3\r\n");
-    const BatchRun outputs = RunBatch(L"-q -o \"" + folder + L"\\OUT.DXF\" \"" + folder + L"\\y.frt\" --report \"" +
-                                          folder + L"\\out.dxf\"",
+    const BatchRun outputs = RunBatch(L"-q -o \"" + folder + L"\\OUT.DXF\" \"" + folder +
+                                          L"\\y.frt\" --report \"" + folder + L"\\out.dxf\"",
                                       dir);
     EXPECT_EQ(outputs.status, 2U) << outputs.errors;
-    EXPECT_NE(outputs.errors.find("--report would replace the drawing of"), std::string::npos) << outputs.errors;
+    EXPECT_NE(outputs.errors.find("--report would replace the drawing of"), std::string::npos)
+        << outputs.errors;
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out.dxf"));
 }
