@@ -20,14 +20,28 @@ std::string RandomTag() {
     return tag;
 }
 
+// The stem, cut so that the temporary name fits the 255 bytes a file name may have: a target of
+// 240 bytes must still be writable. Cut between two characters of UTF-8.
+std::string FittingStem(const std::string& stem) {
+    constexpr std::size_t kMaxName = 255;
+    constexpr std::size_t kAdded = 12 + 4; // the random tag and ".tmp"
+    if (stem.size() + kAdded <= kMaxName)
+        return stem;
+    std::size_t size = kMaxName - kAdded;
+    while (size > 0 && (static_cast<unsigned char>(stem[size]) & 0xC0U) == 0x80U)
+        --size;
+    return stem.substr(0, size);
+}
+
 } // namespace
 
 std::error_code TempFile::Create(const std::string& directory, const std::string& stem, const Maker& make,
                                  bool precious) {
     Discard();
+    const std::string fitting = FittingStem(stem);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate =
-            filesys::TextOf(filesys::PathOf(directory) / filesys::PathOf(stem + RandomTag() + ".tmp"));
+            filesys::TextOf(filesys::PathOf(directory) / filesys::PathOf(fitting + RandomTag() + ".tmp"));
         // Registered before it exists, so that no moment is left in which an interrupt misses it.
         const int slot = pendingfiles::Reserve(candidate.c_str(), precious);
         const std::error_code error = make(candidate);

@@ -501,6 +501,27 @@ TEST(DxfWrite, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
 }
 #endif
 
+// A name of up to 255 bytes can be written: the temporary name beside it is cut to fit, between
+// two characters, and goes when the drawing is in place.
+TEST(DxfWrite, TheLongestNameAFileSystemTakesCanBeWritten) {
+    TempDir dir;
+    const DxfWriteSettings settings;
+    std::string umlauts;
+    for (int i = 0; i < 122; ++i)
+        umlauts += "\xC3\xA4"; // 244 bytes
+    for (const std::string& name : {std::string(251, 'n') + ".dxf", umlauts + ".dxf", std::string(255, 'x')}) {
+        const std::string target = dir.File(name);
+        const DxfWriteResult written = BigDocument().write(target, &settings);
+        EXPECT_TRUE(written.ok) << name.size() << ": " << written.error;
+        EXPECT_EQ(ReadFile(target), DocumentText(BigDocument(), 0.0));
+        fs::create_hard_link(target, dir.File("link"));
+        EXPECT_TRUE(BigDocument().write(target, &settings).ok) << "in place, " << name.size();
+        fs::remove(dir.File("link"));
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{name}));
+        fs::remove(target);
+    }
+}
+
 TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     TempDir dir;
     const DxfWriteSettings settings;
