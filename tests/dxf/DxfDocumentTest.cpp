@@ -509,7 +509,8 @@ TEST(DxfWrite, TheLongestNameAFileSystemTakesCanBeWritten) {
     std::string umlauts;
     for (int i = 0; i < 122; ++i)
         umlauts += "\xC3\xA4"; // 244 bytes
-    for (const std::string& name : {std::string(251, 'n') + ".dxf", umlauts + ".dxf", std::string(255, 'x')}) {
+    for (const std::string& name :
+         {std::string(251, 'n') + ".dxf", umlauts + ".dxf", std::string(255, 'x')}) {
         const std::string target = dir.File(name);
         const DxfWriteResult written = BigDocument().write(target, &settings);
         EXPECT_TRUE(written.ok) << name.size() << ": " << written.error;
