@@ -501,8 +501,10 @@ TEST(DxfWrite, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
 }
 #endif
 
+#ifndef _WIN32
 // A name of up to 255 bytes can be written: the temporary name beside it is cut to fit, between
-// two characters, and goes when the drawing is in place.
+// two characters, and goes when the drawing is in place. (Windows limits the whole path to
+// MAX_PATH first, so there a 255-byte name fails on its own.)
 TEST(DxfWrite, TheLongestNameAFileSystemTakesCanBeWritten) {
     TempDir dir;
     const DxfWriteSettings settings;
@@ -522,6 +524,7 @@ TEST(DxfWrite, TheLongestNameAFileSystemTakesCanBeWritten) {
         fs::remove(target);
     }
 }
+#endif
 
 TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     TempDir dir;
