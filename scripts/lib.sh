@@ -26,3 +26,28 @@ press_ok() {
     xdotool key --window "$window" Return 2>/dev/null || true
   done
 }
+
+# Prints a survey of 600000 points, some 60 MB of drawing: a copy of it into a file takes a while.
+large_survey() {
+  awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
+               for (i = 0; i < 600000; ++i)
+                 printf "PID=%d;E=%.3f;N=%.3f;HO=%.3f;GROUP=TREE;CODE=OAK;PCLASS=MEAS\r\n",
+                        i, 2600000 + i % 9973, 1200000 + i % 7919, 430 + i % 97 }'
+}
+
+# One round of answering the "Error" box over a dialog: Escape closes it (a Return could reach the
+# dialog too and press OK again), and MARKER is made to say that one was shown; once one was,
+# Escape cancels the dialog. A window that went meanwhile is no failure: the next round sends again.
+escape_error_box() {
+  local marker=$1 boxes window
+  boxes=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null) || boxes=
+  if [[ -n $boxes ]]; then
+    touch "$marker"
+    for window in $boxes; do xdotool key --window "$window" Escape 2>/dev/null || true; done
+  elif [[ -e $marker ]]; then
+    for window in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null); do
+      xdotool key --window "$window" Escape 2>/dev/null || true
+    done
+  fi
+  return 0
+}

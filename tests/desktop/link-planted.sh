@@ -13,21 +13,10 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   ln -s "$work/elsewhere/important.frt" "$work/host.frt"
   sleep 0.3
   press_ok
-  # The error box comes up over the dialog: Escape closes it, and then cancels the
-  # dialog. Keys sent to a window that is not ready yet are sent again.
+  # The error box comes up over the dialog: Escape closes it, and then cancels the dialog.
   for i in $(seq 300); do
     kill -0 $pid 2>/dev/null || break
-    if ((i % 10 == 1)); then
-      boxes=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null || true)
-      if [[ -n $boxes ]]; then
-        touch "$work/box-shown"
-        for w in $boxes; do xdotool key --window "$w" Escape 2>/dev/null || true; done
-      elif [[ -e $work/box-shown ]]; then
-        for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null || true); do
-          xdotool key --window "$w" Escape 2>/dev/null || true
-        done
-      fi
-    fi
+    ((i % 10 == 1)) && escape_error_box "$work/box-shown"
     sleep 0.1
   done
   kill -0 $pid 2>/dev/null && { kill $pid; fail "frt2dxf did not end"; }

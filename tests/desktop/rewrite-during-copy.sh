@@ -37,21 +37,14 @@ print(0)' "$input" "$rewrite" > "$input.rewritten" &
   rm -f "$input.watching"
   sleep 0.5
   press_ok
-  # Escape closes the error box (a Return could reach the dialog too and press OK again), then
-  # Escape ends the dialog.
+  # The error box comes up over the dialog: Escape closes it, and then cancels the dialog.
   for i in $(seq 900); do
     kill -0 $pid 2>/dev/null || break
     if ((i % 10 == 1)); then
-      boxes=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null || true)
-      if [[ -n $boxes ]]; then
-        touch "$input.box-shown"
-        for w in $boxes; do xdotool key --window "$w" Escape 2>/dev/null || true; done
-      elif [[ -e $input.box-shown ]]; then
-        for w in $(xdotool search --onlyvisible --name "DXF Export" 2>/dev/null || true); do
-          xdotool key --window "$w" Escape 2>/dev/null || true
-        done
-      elif ((i == 150)) && kill -0 "$watcher" 2>/dev/null; then
-        press_ok # the first OK was lost: nothing began in 15 s (another OK queued up would convert again)
+      escape_error_box "$input.box-shown"
+      # The first OK was lost when nothing began in 15 s (another OK queued up would convert again).
+      if ((i == 151)) && [[ ! -e $input.box-shown ]] && kill -0 "$watcher" 2>/dev/null; then
+        press_ok
       fi
     fi
     sleep 0.1
@@ -69,11 +62,7 @@ fi
 
 program=$1 batch=$2 out=$3
 rm -rf "$out" && mkdir -p "$out"
-# Some 60 MB of drawing, so that the copy into the input takes a while.
-awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
-             for (i = 0; i < 600000; ++i)
-               printf "PID=%d;E=%.3f;N=%.3f;HO=%.3f;GROUP=TREE;CODE=OAK;PCLASS=MEAS\r\n",
-                      i, 2600000 + i % 9973, 1200000 + i % 7919, 430 + i % 97 }' > "$out/survey.frt"
+large_survey > "$out/survey.frt"
 printf '[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\nPID=1;E=1;N=2;HO=3\r\n' > "$out/new.frt"
 "$batch" -q -o "$out/expected.dxf" "$out/survey.frt"
 work="$out/work"

@@ -58,11 +58,7 @@ fi
 
 program=$1 batch=$2 out=$3
 rm -rf "$out" && mkdir -p "$out"
-# Some 60 MB of drawing, so that the copy into the input takes a while.
-awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
-             for (i = 0; i < 600000; ++i)
-               printf "PID=%d;E=%.3f;N=%.3f;HO=%.3f;GROUP=TREE;CODE=OAK;PCLASS=MEAS\r\n",
-                      i, 2600000 + i % 9973, 1200000 + i % 7919, 430 + i % 97 }' > "$out/survey.frt"
+large_survey > "$out/survey.frt"
 "$batch" -q -o "$out/expected.dxf" "$out/survey.frt"
 
 for signal in INT TERM HUP; do
