@@ -266,8 +266,18 @@ namespace {
 // (or group, without a mask) and other entries, each cut to read and write; the umask does not
 // apply there. Nothing when the folder has no default ACL.
 std::optional<mode_t> ModeFromDefaultAcl(const std::string& folder) {
-    std::uint8_t acl[4 + 8 * 64];
-    const ssize_t size = ::getxattr(folder.c_str(), "system.posix_acl_default", acl, sizeof acl);
+    // Read whatever size the ACL has: one that grows between asking and reading is asked again.
+    std::vector<std::uint8_t> acl;
+    ssize_t size = -1;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t needed = ::getxattr(folder.c_str(), "system.posix_acl_default", nullptr, 0);
+        if (needed < 4 + 8)
+            return std::nullopt;
+        acl.resize(static_cast<std::size_t>(needed));
+        size = ::getxattr(folder.c_str(), "system.posix_acl_default", acl.data(), acl.size());
+        if (size >= 0 || errno != ERANGE)
+            break;
+    }
     if (size < 4 + 8)
         return std::nullopt;
     const auto le16 = [&acl](std::size_t at) { return static_cast<unsigned>(acl[at] | (acl[at + 1] << 8U)); };

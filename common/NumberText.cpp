@@ -23,10 +23,6 @@ bool TakeSign(std::string_view& text) {
     return false;
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool HasHexPrefix(std::string_view text) {
     return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }
@@ -130,8 +126,8 @@ std::size_t ParsePlainDecimal(std::string_view text, double& value, PlainShape* 
     if (count == 0 || count > 19 || digits > (std::uint64_t{1} << 53U) ||
         decimals >= std::size(kExactPowersOfTen))
         return 0;
-    // What follows may not continue the number: an exponent, or a hexadecimal prefix.
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'x' || text[i] == 'X'))
+    // An exponent continues the number: the library reads it.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E'))
         return 0;
     value = static_cast<double>(digits) / kExactPowersOfTen[decimals];
     if (shape != nullptr) {
@@ -141,9 +137,10 @@ std::size_t ParsePlainDecimal(std::string_view text, double& value, PlainShape* 
     return i;
 }
 
-// Reads a sign, if any, and a finite number (plain or scientific decimal, or hexadecimal after
-// "0x") from the start of the text. Returns the characters read, or 0 with the value left as it
-// was when no such number starts there.
+// Reads a sign, if any, and a finite plain or scientific decimal from the start of the text.
+// Surveys hold no hexadecimal numbers, so "0x1p3" is the number 0 and text that follows it, as
+// older runtimes' atof read it. Returns the characters read, or 0 with the value left as it was
+// when no such number starts there.
 std::size_t ReadNumber(std::string_view text, double& value) {
     const std::size_t size = text.size();
     const bool negative = TakeSign(text);
@@ -152,10 +149,7 @@ std::size_t ReadNumber(std::string_view text, double& value) {
     double number = 0.0;
     std::size_t read = ParsePlainDecimal(text, number);
     if (read == 0) {
-        const bool hex = HasHexPrefix(text) && text.size() > 2 && (IsHexDigit(text[2]) || text[2] == '.');
-        const std::string_view digits = hex ? text.substr(2) : text;
-        const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), number,
-                                            hex ? std::chars_format::hex : std::chars_format::general);
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
         if (result.ec != std::errc() || !std::isfinite(number))
             return 0;
         read = static_cast<std::size_t>(result.ptr - text.data());

@@ -551,7 +551,7 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
                        "PID=3;E=1;N=2;HO=5;HE=x\r\n"      // line 6: HE unused, no warning
                        "[Lines]\r\n"
                        "LID=L;E=1;N=2;LCOLOR=zz;LSTYLE=9 Weird\r\n" // line 8
-                       "LID=L;E=2;N=2\r\n"
+                       "LID=L;E=2;N=0x1p3\r\n"                      // line 9: no hexadecimal
                        "[Areas]\r\n"
                        "LID=A;E=1;N=2;SSTYLE=Dots;AREA=1e999\r\n" // line 11
                        "LID=A;E=2;N=2\r\n";
@@ -564,9 +564,9 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
           ":4: HO=-9999.99: the height should be in HE, which is missing; 0 used", ":5: E: missing; 0 used",
           ":5: HO=abc: not a number; 0 used", ":8: LCOLOR=zz: not a hexadecimal colour; 0 used",
           ":8: LSTYLE=9 Weird: not one of", ":11: SSTYLE=Dots: not one of",
-          ":11: AREA=1e999: not a number; 0 used"})
+          ":9: N=0x1p3: not a number; 0 used", ":11: AREA=1e999: not a number; 0 used"})
         EXPECT_NE(run.err.find(prefix + expected), std::string::npos) << expected << "\n" << run.err;
-    EXPECT_NE(run.err.find("frt2dxf-batch: 8 warning(s) in 1 file(s)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("frt2dxf-batch: 9 warning(s) in 1 file(s)"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(":6:"), std::string::npos) << run.err;
     const std::string drawing = ReadFile(dir.File("w.dxf"));
 
@@ -578,6 +578,7 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
                                                           {"PID=2;", "PID=2;E=0;"},
                                                           {"HO=abc", "HO=0"},
                                                           {"LCOLOR=zz;", ""},
+                                                          {"N=0x1p3", "N=0"},
                                                           {";LSTYLE=9 Weird", ""},
                                                           {"SSTYLE=Dots;AREA=1e999", "AREA=0"}})
         clean.replace(clean.find(from), from.size(), to);
@@ -589,7 +590,7 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
     dir.Write("w.dxf", "old");
     const BatchRun strict = Batch(dir, "-q --strict " + Quoted(input) + " " + Quoted(cleanInput));
     EXPECT_EQ(strict.status, 1);
-    EXPECT_NE(strict.err.find(input + ": 8 questionable value(s) in the input; nothing was written"),
+    EXPECT_NE(strict.err.find(input + ": 9 questionable value(s) in the input; nothing was written"),
               std::string::npos)
         << strict.err;
     EXPECT_EQ(ReadFile(dir.File("w.dxf")), "old");
@@ -865,23 +866,31 @@ TEST(Batch, PermissionsAndOutputsThatAreNoFiles) {
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_NE(piped.out.find("ENTITIES"), std::string::npos);
 
-    // In a folder with a default ACL a new drawing gets what any new file there gets, mask and all.
-    const std::string shared = dir.File("shared");
-    fs::create_directory(shared);
-    int raw = 0;
-    Capture("setfacl -d -m u::rwx,g::rwx,o::rx,u:nobody:rw " + Quoted(shared) + " 2>&1", &raw);
-    if (raw != 0) {
-        ADD_FAILURE() << "setfacl is missing or the file system has no ACLs";
-        return;
+    // In a folder with a default ACL a new drawing gets what any new file there gets, mask and all,
+    // also when the ACL names more users than a small buffer holds.
+    std::string crowd = "u::rwx,g::rwx,o::rx";
+    for (int uid = 20000; uid < 20080; ++uid)
+        crowd += ",u:" + std::to_string(uid) + ":rw";
+    for (const auto& [name, entries] :
+         {std::pair{"shared", std::string("u::rwx,g::rwx,o::rx,u:nobody:rw")}, std::pair{"crowded", crowd}}) {
+        const std::string shared = dir.File(name);
+        fs::create_directory(shared);
+        int raw = 0;
+        Capture("setfacl -d -m " + entries + " " + Quoted(shared) + " 2>&1", &raw);
+        if (raw != 0) {
+            ADD_FAILURE() << "setfacl is missing or the file system has no ACLs";
+            return;
+        }
+        ASSERT_EQ(
+            Batch(dir, "-q -o " + Quoted(shared + "/site.dxf") + " " + Quoted(input), "umask 022;").status,
+            0);
+        Capture("umask 022; touch " + Quoted(shared + "/touched"));
+        const auto acl = [](const std::string& path) {
+            return Capture("getfacl -p --omit-header " + Quoted(path));
+        };
+        EXPECT_EQ(acl(shared + "/site.dxf"), acl(shared + "/touched")) << name;
+        EXPECT_NE(acl(shared + "/site.dxf").find("mask::rw-"), std::string::npos) << name;
     }
-    ASSERT_EQ(Batch(dir, "-q -o " + Quoted(shared + "/site.dxf") + " " + Quoted(input), "umask 022;").status,
-              0);
-    Capture("umask 022; touch " + Quoted(shared + "/touched"));
-    const auto acl = [](const std::string& path) {
-        return Capture("getfacl -p --omit-header " + Quoted(path));
-    };
-    EXPECT_EQ(acl(shared + "/site.dxf"), acl(shared + "/touched"));
-    EXPECT_NE(acl(shared + "/site.dxf").find("mask::rw-"), std::string::npos);
 }
 
 // A reader that goes away early (| head -1) ends the reporting, not the conversions: each is
