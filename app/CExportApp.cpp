@@ -49,7 +49,10 @@ bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
     copy.Remove();
     // The host software names the file and expects it gone after a cancel; a file the user
     // picked in the file dialog stays.
-    if (result == RESULT_CANCEL && !chosenByUser)
-        filesys::Remove(input);
+    if (result == RESULT_CANCEL && !chosenByUser) {
+        const std::error_code error = filesys::Remove(input);
+        if (error && error != std::errc::no_such_file_or_directory)
+            ui.ShowError(input + " could not be deleted: " + error.message());
+    }
     return false;
 }

@@ -120,8 +120,8 @@ struct SystemCalls {
 SystemCalls& Calls();
 // The real read of the table.
 long ReadFromFile(std::FILE* file, void* buffer, std::size_t size);
-// Removes a file; false when it could not be removed.
-bool Remove(const std::string& path);
+// Removes a file, or a link and not what it points to; never a folder. Empty when removed.
+std::error_code Remove(const std::string& path);
 // Removes a file from an interrupt handler: no allocation, no locks.
 void RemoveNow(const char* path) noexcept;
 

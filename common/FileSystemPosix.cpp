@@ -439,8 +439,8 @@ bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) != 0;
 }
 
-bool Remove(const std::string& path) {
-    return std::remove(path.c_str()) == 0;
+std::error_code Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();
 }
 
 void RemoveNow(const char* path) noexcept {

@@ -473,8 +473,8 @@ bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
 
-bool Remove(const std::string& path) {
-    return DeleteFileW(Wide(path).c_str()) != 0;
+std::error_code Remove(const std::string& path) {
+    return DeleteFileW(Wide(path).c_str()) != 0 ? std::error_code() : SystemError(GetLastError());
 }
 
 void RemoveNow(const char* path) noexcept {

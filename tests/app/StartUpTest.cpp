@@ -104,6 +104,29 @@ TEST_F(StartUpTest, CancelDeletesTheInputAndTheCopy) {
     CExportApp::StartUp(input, ui);
     EXPECT_FALSE(fs::exists(input));
     EXPECT_EQ(TempFiles(), 0U);
+    EXPECT_TRUE(ui.errors.empty());
+
+    // What is put at the path while the dialog is open: a link goes, not what it points to; a
+    // folder is no file of the host's and stays, and the user is told.
+    const std::string important = files.Write("important.frt", kFrt);
+    files.Write("site.frt", kFrt);
+    ui.whileOpen = [&](ExportFiles&) {
+        fs::remove(input);
+        fs::create_symlink(important, input);
+    };
+    CExportApp::StartUp(input, ui);
+    EXPECT_FALSE(fs::is_symlink(input));
+    EXPECT_EQ(ReadFile(important), kFrt);
+    EXPECT_TRUE(ui.errors.empty());
+    files.Write("site.frt", kFrt);
+    ui.whileOpen = [&](ExportFiles&) {
+        fs::remove(input);
+        fs::create_directory(input);
+    };
+    CExportApp::StartUp(input, ui);
+    EXPECT_TRUE(fs::is_directory(input));
+    ASSERT_EQ(ui.errors.size(), 1U);
+    EXPECT_EQ(ui.errors[0].rfind(input + " could not be deleted: ", 0), 0U) << ui.errors[0];
 }
 
 // Deleting on Cancel is the contract with the host, which named the file; a file picked in the
