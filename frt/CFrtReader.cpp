@@ -35,6 +35,76 @@ bool HeightInHe(const frtrecord::Record& record) {
     return record.Get(Key::HO) == "-9999.99";
 }
 
+// The survey records that lie outside every section read: in a section this format does not
+// have ("[Point]", "[points]", "[Lignes]") or where a section header should be. Each run of them
+// is said once, where it begins, with how many there were. What holds no point or line (a job's
+// metadata, the header's format line, blank lines) and the sections left out are no finding.
+class SkippedRecords {
+public:
+    explicit SkippedRecords(IFrtDiagnostics* diagnostics) : m_diagnostics(diagnostics) {}
+
+    // A line that no section loop read, numbered `line`.
+    void See(std::uint64_t line, const LineReader::Probe& probe) {
+        if (m_diagnostics == nullptr)
+            return;
+        std::string_view head = probe.Head();
+        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+        if (line == 1 && head.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            head.remove_prefix(kByteOrderMark.size());
+        const std::string_view candidate = probe.Candidate();
+        if (frtrecord::IsHeaderLine(head) || frtrecord::IsHeaderLine(candidate)) {
+            Say();
+            Open(line, frtrecord::IsHeaderLine(candidate) ? candidate : head);
+            return;
+        }
+        if (m_known)
+            return;
+        // A record's first pairs tell a point or a vertex.
+        m_record.Parse(head);
+        if (!m_record.Has(Key::PID) && !m_record.Has(Key::LID) && !m_record.Has(Key::E) &&
+            !m_record.Has(Key::N))
+            return;
+        if (m_records++ == 0)
+            m_firstLine = line;
+    }
+
+    // Says the last run, at the end of the file.
+    void Finish() { Say(); }
+
+private:
+    void Open(std::uint64_t line, std::string_view name) {
+        m_records = 0;
+        m_headerLine = line;
+        m_known = name == "[Points]" || name == "[Lines]" || name == "[Areas]";
+        m_unknown = !m_known && name != "[Header]";
+        if (m_unknown)
+            m_name.assign(name);
+    }
+
+    void Say() {
+        if (m_records == 0)
+            return;
+        const std::string count = std::to_string(m_records) + " survey record(s) skipped";
+        if (m_unknown)
+            m_diagnostics->Warn(m_headerLine, m_name, {},
+                                "not a section of this format ([Points], [Lines], [Areas]); its " + count);
+        else
+            m_diagnostics->Warn(m_firstLine, "record", {},
+                                "outside any section (a section header may be missing or misspelt); " +
+                                    count);
+        m_records = 0;
+    }
+
+    IFrtDiagnostics* m_diagnostics;
+    frtrecord::Record m_record;
+    bool m_known = false;   // in a section of this format that the user left out
+    bool m_unknown = false; // in a section this format does not have
+    std::string m_name;
+    std::uint64_t m_headerLine = 0;
+    std::uint64_t m_firstLine = 0;
+    std::uint64_t m_records = 0;
+};
+
 } // namespace
 
 void CFrtReader::FillPoint(const frtrecord::Record& record, CFrtPoint& point, bool measuring) {
@@ -307,6 +377,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
     m_counts = FrtReadResult{};
     const DataKindFlags* kinds = GetDataKinds();
     const DataKindFlags wanted = kinds != nullptr ? *kinds : 0;
+    SkippedRecords skipped(m_diagnostics);
     for (;;) {
         if (section == FrtSection::Points)
             PointsLoop(input);
@@ -318,8 +389,10 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
         if (!input.SkipLine(probe))
             break;
         Step(probe.Length());
+        skipped.See(input.LineNumber(), probe);
         section = frtrecord::SectionOf(probe.Candidate(), wanted);
     }
+    skipped.Finish();
     result.error = input.Error();
     result.bytes = input.BytesRead();
     result.checksum = input.ChecksumRead();

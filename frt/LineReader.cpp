@@ -39,7 +39,6 @@ void LineReader::Probe::Feed(const char* data, std::size_t size) {
     std::memcpy(m_head + m_headLength, data, headPart);
     m_headLength += headPart;
     m_length += size;
-    m_lastByte = data[size - 1];
     std::size_t i = 0;
     if (!m_pastSpace) {
         while (i < size && numtext::IsCSpace(data[i]))
@@ -57,16 +56,6 @@ void LineReader::Probe::Feed(const char* data, std::size_t size) {
     }
     std::memcpy(m_text + m_textLength, data + i, rest);
     m_textLength += rest;
-}
-
-void LineReader::Probe::EndAtLineFeed() {
-    if (m_length > 0 && m_lastByte == '\r') {
-        if (m_length <= kHead)
-            --m_headLength;
-        --m_length;
-        if (m_textLength > 0 && !m_overflow)
-            --m_textLength;
-    }
 }
 
 bool LineReader::Open(const std::string& path) {
@@ -129,6 +118,20 @@ void LineReader::Refill() {
         m_eof = true;
 }
 
+LineReader::LineEnd LineReader::EndOfLine(const char* start, std::size_t available) const {
+    const char* end = start + available;
+    const char* found = FindLineEnd(start, end);
+    const auto length = static_cast<std::size_t>(found - start);
+    if (found == end)
+        return {length, 0};
+    if (*found == '\n')
+        return {length, 1};
+    if (found + 1 != end)
+        return {length, found[1] == '\n' ? std::size_t{2} : std::size_t{1}};
+    // A CR read last may be the first half of a CR LF: it ends the line once the next byte is known.
+    return {length, m_eof ? std::size_t{1} : std::size_t{0}};
+}
+
 bool LineReader::Next(std::string_view& line) {
     if (m_repeat) {
         m_repeat = false;
@@ -140,14 +143,12 @@ bool LineReader::Next(std::string_view& line) {
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
-        if (const char* found = FindByte(start, start + available, '\n'); found != start + available) {
-            auto length = static_cast<std::size_t>(found - start);
-            if (length > kLongestLine + 1) // the CR before the LF is not the line's
-                return SkipLongLine(line);
-            m_begin += length + 1;
-            if (length > 0 && start[length - 1] == '\r')
-                --length;
-            m_last = std::string_view(start, length);
+        const LineEnd end = EndOfLine(start, available);
+        if (end.length > kLongestLine)
+            return SkipLongLine(line);
+        if (end.ending != 0) {
+            m_begin += end.length + end.ending;
+            m_last = std::string_view(start, end.length);
             line = m_last;
             ++m_lineNumber;
             return true;
@@ -155,16 +156,12 @@ bool LineReader::Next(std::string_view& line) {
         if (m_eof) {
             if (available == 0)
                 return false;
-            if (available > kLongestLine)
-                return SkipLongLine(line);
             m_begin = m_end;
             m_last = std::string_view(start, available);
             line = m_last;
             ++m_lineNumber;
             return true;
         }
-        if (available > kLongestLine + 1)
-            return SkipLongLine(line);
         Refill();
     }
 }
@@ -174,13 +171,13 @@ bool LineReader::SkipLongLine(std::string_view& line) {
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
-        const char* found = FindByte(start, start + available, '\n');
-        length += static_cast<std::uint64_t>(found - start);
-        if (found != start + available) {
-            m_begin += static_cast<std::size_t>(found - start) + 1;
+        const LineEnd end = EndOfLine(start, available);
+        length += end.length;
+        if (end.ending != 0) {
+            m_begin += end.length + end.ending;
             break;
         }
-        m_begin = m_end;
+        m_begin += end.length; // a CR read last stays, to be looked at with what follows
         if (m_eof)
             break;
         Refill();
@@ -204,11 +201,10 @@ bool LineReader::SkipLine(Probe& probe) {
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
-        if (const char* found = FindByte(start, start + available, '\n'); found != start + available) {
-            const auto length = static_cast<std::size_t>(found - start);
-            probe.Feed(start, length);
-            probe.EndAtLineFeed();
-            m_begin += length + 1;
+        const LineEnd end = EndOfLine(start, available);
+        if (end.ending != 0) {
+            probe.Feed(start, end.length);
+            m_begin += end.length + end.ending;
             ++m_lineNumber;
             return true;
         }
@@ -220,10 +216,11 @@ bool LineReader::SkipLine(Probe& probe) {
             ++m_lineNumber;
             return true;
         }
-        // No line end yet: look at what is here and let it go, so the line is never held.
-        probe.Feed(start, available);
+        // No line end yet: look at what is here and let it go, so the line is never held (a CR
+        // read last stays, to be looked at with what follows).
+        probe.Feed(start, end.length);
         started = started || available > 0;
-        m_begin = m_end;
+        m_begin += end.length;
         Refill();
     }
 }

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-// Reads a text file line by line through one large buffer. A line ends at LF; a CR right
-// before the LF is not part of it. The last line may lack its LF. Next returns lines of up to
-// kLongestLine whole and skips longer ones (a damaged file) without holding them; SkipLine looks
-// at a line of any length without holding it. Memory so stays bounded whatever the input.
+// Reads a text file line by line through one large buffer. A line ends at LF, CR LF or a CR
+// alone (the line ends of old Mac programs), none of which is part of it. The last line may lack its LF. Next
+// returns lines of up to kLongestLine whole and skips longer ones (a damaged file) without holding them;
+// SkipLine looks at a line of any length without holding it. Memory so stays bounded whatever the input.
 class LineReader {
 public:
     // What SkipLine tells of a line: its length and whether, after leading white space, it is
@@ -31,7 +31,6 @@ public:
     private:
         friend class LineReader;
         void Feed(const char* data, std::size_t size);
-        void EndAtLineFeed();
 
         static constexpr std::size_t kCapacity = 32;
         char m_text[kCapacity] = {};
@@ -41,7 +40,6 @@ public:
         std::size_t m_length = 0;
         bool m_pastSpace = false;
         bool m_overflow = false;
-        char m_lastByte = 0;
     };
 
     LineReader() = default;
@@ -87,6 +85,13 @@ public:
 private:
     // Moves the unread rest to the front, grows the buffer when a line fills it, reads more.
     void Refill();
+    // Where a line that begins at `start` ends among the bytes read: its length, and how many
+    // bytes its line end takes (0 when it has none there yet).
+    struct LineEnd {
+        std::size_t length;
+        std::size_t ending;
+    };
+    [[nodiscard]] LineEnd EndOfLine(const char* start, std::size_t available) const;
     // Reads past the end of the current line without holding it.
     bool SkipLongLine(std::string_view& line);
 

@@ -111,11 +111,13 @@ void ExpectWorkedExample(const std::vector<std::unique_ptr<CFrtElement>>& elemen
 } // namespace
 
 TEST_F(ReaderTest, WorkedExampleWithEveryKindOfLineEnd) {
-    for (const char* end : {"\r\n", "\n"}) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
         for (const bool finalEnd : {true, false}) {
-            SCOPED_TRACE(std::string(end == std::string("\n") ? "LF" : "CR LF") +
+            SCOPED_TRACE(std::string(end == "\n"   ? "LF"
+                                     : end == "\r" ? "CR"
+                                                   : "CR LF") +
                          (finalEnd ? "" : ", no final"));
-            EXPECT_TRUE(Read(WithLineEnds(kWorkedExample, end, finalEnd)).Ok());
+            EXPECT_TRUE(Read(WithLineEnds(kWorkedExample, end.c_str(), finalEnd)).Ok());
             ExpectWorkedExample(elements);
         }
     }
@@ -126,7 +128,7 @@ TEST_F(ReaderTest, RewindsAtSectionEndsWhateverTheLineEnds) {
         "[Points]", "PID=1;E=1;N=2;HO=3", "[Lines]",     "LID=A;PID=2", "LID=A;PID=3",
         "[Areas]",  "LID=F;PID=4;AREA=2", "LID=F;PID=5", "[Points]",    "PID=6",
     };
-    for (const char* end : {"\r\n", "\n"}) {
+    for (const char* end : {"\r\n", "\n", "\r"}) {
         for (const bool finalEnd : {true, false}) {
             ASSERT_TRUE(Read(WithLineEnds(lines, end, finalEnd)).Ok());
             ASSERT_EQ(elements.size(), 4U);
@@ -235,13 +237,14 @@ TEST_F(ReaderTest, FilesThatCannotBeReadGiveNoElementsAndSayWhy) {
 
 TEST_F(ReaderTest, OddBytesPassThroughAndNeverBreakReading) {
     Read(Bytes("[Points]\r\nPID=a\0b;CODE=Stra\xdf"
-               "e;E=1\r\nPID=x\ry;E=2\r\n\xff\xfe\x00\r\n"));
-    ASSERT_EQ(elements.size(), 3U);
+               "e;E=1\r\nPID=x\rPID=y;E=2\r\n\xff\xfe\x00\r\n"));
+    ASSERT_EQ(elements.size(), 4U);
     EXPECT_EQ(AsPoint(elements[0]).GetName(), std::string("a\0b", 3));
     EXPECT_EQ(AsPoint(elements[0]).GetCode().GetCodeText(), "Stra\xdf"
                                                             "e");
-    EXPECT_EQ(AsPoint(elements[1]).GetName(), "x\ry") << "a CR inside a line is data";
-    EXPECT_DOUBLE_EQ(AsPoint(elements[1]).GetCoordinates().GetEasting(), 2.0);
+    EXPECT_EQ(AsPoint(elements[1]).GetName(), "x") << "a CR alone ends a line, as old Mac programs wrote";
+    EXPECT_EQ(AsPoint(elements[2]).GetName(), "y");
+    EXPECT_DOUBLE_EQ(AsPoint(elements[2]).GetCoordinates().GetEasting(), 2.0);
 }
 
 // No record is megabytes long: such a line is skipped without being held, and so is a line of

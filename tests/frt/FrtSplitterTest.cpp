@@ -90,8 +90,9 @@ std::string ReadInChunks(const std::string& path, DataKindFlags kinds, std::uint
 }
 
 // Every kind of line the reader tells apart: text before any section, an unwanted section, a
-// blank-led "[Lines]" that is a record of its section, CR LF ends, records sharing "LID" across
-// what would be a chunk end, a line without "LID", a bad number, no line feed at the end.
+// blank-led "[Lines]" that is a record of its section, CR LF and bare CR ends, records sharing "LID" across
+// what would be a chunk end, a line without "LID", a bad number, survey records in an unknown
+// section and where a section header should be, no line feed at the end.
 const char* const kFile = "loose text\n"
                           "[Header]\nFormat=Rev2Ezi\n"
                           "[Points]\r\n"
@@ -100,13 +101,15 @@ const char* const kFile = "loose text\n"
                           " [Lines]\n"
                           "PID=3;E=12;N=22\n"
                           "[Lines]\n"
-                          "LID=L1;PID=4;E=1;N=1\nLID=L1;PID=5;E=2;N=2\nLID=L1;PID=6;E=3;N=3\n"
+                          "LID=L1;PID=4;E=1;N=1\rLID=L1;PID=5;E=2;N=2\rLID=L1;PID=6;E=3;N=3\r"
                           "LID=L2;PID=7;E=4;N=4\n"
                           "\n"
                           "LID=L3;PID=8;E=5;N=5;LSTYLE=9\nLID=L3;PID=9;E=6;N=6\n"
                           "[Notes]\nLID=L9;PID=99;E=0;N=0\n"
                           "[Areas]\n"
                           "LID=A1;PID=10;E=7;N=7\nLID=A1;PID=11;E=8;N=8\nLID=A2;PID=12;E=9;N=9\n"
+                          "[Header]\nFormat=Rev2Ezi\nPID=14;E=1;N=1\nPID=15;E=1;N=1\n"
+                          "[Point]\nPID=16;E=1;N=1\n"
                           "[Points]\n"
                           "PID=13;E=30;N=40";
 
@@ -117,6 +120,18 @@ TEST(FrtSplitter, ChunksReadOneAfterAnotherGiveTheWholeFile) {
     for (const DataKindFlags kinds : {all, all & ~DATA_KIND_POINTS, all & ~DATA_KIND_LINES}) {
         const std::string whole = ReadWhole(path, kinds);
         ASSERT_NE(whole.find("area A2:point 12"), std::string::npos);
+        // Each run of records no section reads is said once; the job's loose text and the
+        // header's format line are none.
+        const std::string unknown =
+            ": not a section of this format ([Points], [Lines], [Areas]); its 1 survey "
+            "record(s) skipped\n";
+        EXPECT_NE(whole.find("warning 17 [Notes]=" + unknown), std::string::npos) << whole;
+        EXPECT_NE(whole.find("warning 25 record=: outside any section (a section header may be missing or "
+                             "misspelt); 2 survey record(s) skipped\n"),
+                  std::string::npos)
+            << whole;
+        EXPECT_NE(whole.find("warning 27 [Point]=" + unknown), std::string::npos) << whole;
+        EXPECT_EQ(whole.find("warning 1 "), std::string::npos) << whole;
         for (const std::uint64_t size : {1, 2, 7, 30, 64, 100000}) {
             SCOPED_TRACE("kinds " + std::to_string(kinds) + ", chunks of " + std::to_string(size));
             std::vector<FrtChunk> chunks;
