@@ -160,10 +160,16 @@ void CFrtReader::CheckNumber(std::uint64_t line, Key key, std::string_view name)
                             "not a number; " + numtext::FormatShortest(numtext::ParseDouble(text)) + " used");
 }
 
-void CFrtReader::CheckPoint(std::uint64_t line, bool surveyPoint) const {
+void CFrtReader::CheckPoint(const LineReader& input, bool surveyPoint) const {
+    const std::uint64_t line = input.LineNumber();
     for (const auto& [key, name] : {std::pair{Key::E, "E"}, std::pair{Key::N, "N"}}) {
         if (!m_record.Has(key))
-            m_diagnostics->Warn(line, name, {}, "missing; 0 used");
+            m_diagnostics->Warn(
+                line, name, {},
+                input.LastLineUnended()
+                    ? "missing in the last record, which has no line end: the file may be cut "
+                      "off; 0 used"
+                    : "missing; 0 used");
         CheckNumber(line, key, name);
     }
     if (HeightInHe(m_record)) {
@@ -298,7 +304,7 @@ void CFrtReader::PointsLoop(LineReader& input) {
         auto point = NewVertex();
         FillPoint(m_record, *point, m_measuring);
         if (m_diagnostics != nullptr)
-            CheckPoint(input.LineNumber(), true);
+            CheckPoint(input, true);
         CountAndConvert(std::move(point));
     }
 }
@@ -309,7 +315,7 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
         auto vertex = NewVertex();
         FillPoint(m_record, *vertex, m_measuring);
         if (m_diagnostics != nullptr)
-            CheckPoint(input.LineNumber());
+            CheckPoint(input);
         line.AddVertex(std::move(vertex));
 
         std::string_view text;

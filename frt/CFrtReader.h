@@ -71,7 +71,7 @@ private:
 
     // Tell the diagnostics of the current record's values that were not taken as they stand.
     // surveyPoint: a point of the [Points] section, not a vertex of a line or area.
-    void CheckPoint(std::uint64_t line, bool surveyPoint = false) const;
+    void CheckPoint(const LineReader& input, bool surveyPoint = false) const;
     void CheckLine(std::uint64_t line) const;
     void CheckArea(std::uint64_t line) const;
     void CheckNumber(std::uint64_t line, frtrecord::Key key, std::string_view name) const;

@@ -140,6 +140,7 @@ bool LineReader::Next(std::string_view& line) {
     }
     m_lastStart = NextLineStart();
     m_tooLong = false;
+    m_unended = false;
     for (;;) {
         const char* start = m_buffer.data() + m_begin;
         const std::size_t available = m_end - m_begin;
@@ -157,6 +158,7 @@ bool LineReader::Next(std::string_view& line) {
             if (available == 0)
                 return false;
             m_begin = m_end;
+            m_unended = true;
             m_last = std::string_view(start, available);
             line = m_last;
             ++m_lineNumber;

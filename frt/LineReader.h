@@ -58,6 +58,9 @@ public:
     // than kLongestLine comes back empty, with LastLineTooLong.
     bool Next(std::string_view& line);
     [[nodiscard]] bool LastLineTooLong() const { return m_tooLong; }
+    // Whether the line Next returned last is the file's last and has no line end: what a writer
+    // that stopped half way leaves.
+    [[nodiscard]] bool LastLineUnended() const { return m_unended; }
     // The length of the line Next skipped as too long.
     [[nodiscard]] std::uint64_t SkippedLength() const { return m_skipped; }
     // The next line seen through a probe only. False at the end of the file.
@@ -102,6 +105,7 @@ private:
     bool m_eof = true;
     bool m_repeat = false;
     bool m_tooLong = false;
+    bool m_unended = false;
     std::uint64_t m_skipped = 0;
     std::string_view m_last;
     std::string m_error;

@@ -554,7 +554,8 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
                        "LID=L;E=2;N=0x1p3\r\n"                      // line 9: no hexadecimal
                        "[Areas]\r\n"
                        "LID=A;E=1;N=2;SSTYLE=Dots;AREA=1e999\r\n" // line 11
-                       "LID=A;E=2;N=2\r\n";
+                       "LID=A;E=2;N=2\r\n"
+                       "LID=A;E=3;N"; // line 13: what a writer that stopped half way leaves
     const std::string input = dir.Write("w.frt", text);
     const BatchRun run = Batch(dir, "-q " + Quoted(input));
     EXPECT_EQ(run.status, 0) << run.err;
@@ -564,9 +565,10 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
           ":4: HO=-9999.99: the height should be in HE, which is missing; 0 used", ":5: E: missing; 0 used",
           ":5: HO=abc: not a number; 0 used", ":8: LCOLOR=zz: not a hexadecimal colour; 0 used",
           ":8: LSTYLE=9 Weird: not one of", ":11: SSTYLE=Dots: not one of",
-          ":9: N=0x1p3: not a number; 0 used", ":11: AREA=1e999: not a number; 0 used"})
+          ":9: N=0x1p3: not a number; 0 used", ":11: AREA=1e999: not a number; 0 used",
+          ":13: N: missing in the last record, which has no line end: the file may be cut off; 0 used"})
         EXPECT_NE(run.err.find(prefix + expected), std::string::npos) << expected << "\n" << run.err;
-    EXPECT_NE(run.err.find("frt2dxf-batch: 9 warning(s) in 1 file(s)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("frt2dxf-batch: 10 warning(s) in 1 file(s)"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(":6:"), std::string::npos) << run.err;
     const std::string drawing = ReadFile(dir.File("w.dxf"));
 
@@ -579,6 +581,7 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
                                                           {"HO=abc", "HO=0"},
                                                           {"LCOLOR=zz;", ""},
                                                           {"N=0x1p3", "N=0"},
+                                                          {"E=3;N", "E=3;N=0\r\n"},
                                                           {";LSTYLE=9 Weird", ""},
                                                           {"SSTYLE=Dots;AREA=1e999", "AREA=0"}})
         clean.replace(clean.find(from), from.size(), to);
@@ -590,7 +593,7 @@ TEST(Batch, QuestionableValuesAreWarnedAboutAndStrictRefusesThem) {
     dir.Write("w.dxf", "old");
     const BatchRun strict = Batch(dir, "-q --strict " + Quoted(input) + " " + Quoted(cleanInput));
     EXPECT_EQ(strict.status, 1);
-    EXPECT_NE(strict.err.find(input + ": 9 questionable value(s) in the input; nothing was written"),
+    EXPECT_NE(strict.err.find(input + ": 10 questionable value(s) in the input; nothing was written"),
               std::string::npos)
         << strict.err;
     EXPECT_EQ(ReadFile(dir.File("w.dxf")), "old");
