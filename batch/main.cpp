@@ -84,12 +84,17 @@ std::string DefaultOutput(const std::string& input) {
     return filesys::TextOf(filesys::PathOf(input).replace_extension(".dxf"));
 }
 
+// How much of standard input is spooled before its header must have shown: far more than any
+// host puts before it, and a stream that is no survey (`< /dev/zero`) stops there.
+constexpr long kHeaderWindow = 1L << 20;
+
 // Copies standard input into a new private file; the reason when that fails, or empty.
 std::string SpoolStandardInput(TempFile& copy) {
     ErrorOr<filesys::FilePtr> in = filesys::OpenStandardInput();
     if (!in)
         return in.error().message();
     std::error_code error;
+    std::string refused;
     const std::error_code made =
         copy.Create(filesys::TemporaryDirectory(), "frt-stdin-", [&](const std::string& path) {
             ErrorOr<filesys::FilePtr> out = filesys::CreateNew(path);
@@ -99,10 +104,20 @@ std::string SpoolStandardInput(TempFile& copy) {
                 return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
             };
             char buffer[1 << 16];
+            long spooled = 0;
             for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in->get())) > 0;) {
                 if (std::fwrite(buffer, 1, got, out->get()) != got) {
                     error = failed();
                     return std::error_code(); // made; removed below
+                }
+                const bool windowFull =
+                    spooled < kHeaderWindow && (spooled += static_cast<long>(got)) >= kHeaderWindow;
+                if (windowFull &&
+                    (std::fflush(out->get()) != 0 || frtheader::CheckFrtHeader(path) != FRT_FORMAT_DXF)) {
+                    refused =
+                        "not an FRT file for DXF export (no header with Format=Rev2Ezi in its first MiB); "
+                        "not read further";
+                    return std::error_code();
                 }
             }
             if (std::ferror(in->get()) != 0 || std::fflush(out->get()) != 0)
@@ -111,9 +126,9 @@ std::string SpoolStandardInput(TempFile& copy) {
         });
     if (made)
         return made.message();
-    if (error)
+    if (error || !refused.empty())
         copy.Discard();
-    return error ? error.message() : std::string();
+    return error ? error.message() : refused;
 }
 
 // Why the input cannot be converted, or empty when it can be read as a file.

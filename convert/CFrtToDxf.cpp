@@ -24,15 +24,21 @@ void CFrtToDxf::Process(std::unique_ptr<CFrtElement> element) {
         break;
     case FRT_ELEMENT_LINE: {
         const auto& line = static_cast<const CFrtLine&>(*element);
-        ExportLine(line);
-        for (const auto& vertex : line.GetVertices())
-            ExportPoint(*vertex);
+        const CFrtLine::Part part = line.GetPiece().part;
+        if (part != CFrtLine::Part::Points)
+            ExportLine(line);
+        if (part != CFrtLine::Part::Chain)
+            for (const auto& vertex : line.GetVertices())
+                ExportPoint(*vertex);
         break;
     }
     case FRT_ELEMENT_AREA: {
         const auto& area = static_cast<const CFrtArea&>(*element);
-        ExportArea(area);
-        if (const CFrtLine* boundary = area.GetBoundary())
+        const CFrtLine* boundary = area.GetBoundary();
+        const CFrtLine::Part part = boundary != nullptr ? boundary->GetPiece().part : CFrtLine::Part::Whole;
+        if (part != CFrtLine::Part::Points)
+            ExportArea(area);
+        if (boundary != nullptr && part != CFrtLine::Part::Chain)
             for (const auto& vertex : boundary->GetVertices())
                 ExportPoint(*vertex);
         break;

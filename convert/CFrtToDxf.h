@@ -72,6 +72,8 @@ private:
     // two-dimensional (z NaN) unless `threeD`.
     [[nodiscard]] DxfPoint3 PositionOf(const FrtCoordinates& c, bool threeD) const;
     void ExportChain(const CFrtLine& line, bool closed);
+    // Keeps where a piece of a chain began (its first piece only) and ended.
+    void RememberChain(const DxfPoint3* first, const DxfPoint3& last, std::size_t vertices);
     // The reused polyline with the line's vertices and attributes, but for the vertices' layer.
     void FillPolyline(const CFrtLine& line, bool closed);
     // The insert's point attributes (kAttributeTags) with the point's values.
@@ -95,6 +97,11 @@ private:
     CDxfInsert m_insert{"", 0.0, 0.0, kNoZ};
     CDxfLine m_segment;
     CDxfPolyline m_polyline;
+    // Of a line handed on in pieces: where its chain began and where the last piece ended (no
+    // spellings: those are views into a piece that is gone), and how many vertices it has had.
+    DxfPoint3 m_chainFirst;
+    DxfPoint3 m_chainLast;
+    std::uint64_t m_chainVertices = 0;
     // One text per label kind, its layer (blanks made underscores), colour and size set once.
     std::vector<CDxfText> m_labels;
     // The layers of the code groups met, by a hash of the group.

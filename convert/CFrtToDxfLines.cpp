@@ -37,27 +37,38 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         return PositionOf(vertex.GetCoordinates(), threeD);
     };
     const auto& vertices = line.GetVertices();
+    const CFrtLine::Piece& piece = line.GetPiece();
+    if (vertices.empty())
+        return;
+    if (piece.first)
+        m_chainVertices = 0;
+    const DxfPoint3 pieceFirst = pointOf(*vertices.front());
     if ((m_options->flags & OPT_SEPARATE_LINES) != 0) {
         m_segment.setAttributes(ChainAttributes(line));
+        // A piece's chain goes on from where the piece before it ended.
+        if (!piece.first) {
+            m_segment.setStart(m_chainLast);
+            m_segment.setEnd(pieceFirst);
+            m_document->addCopyOf(m_segment);
+        }
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             m_segment.setStart(pointOf(*vertices[i - 1]));
             m_segment.setEnd(pointOf(*vertices[i]));
             m_document->addCopyOf(m_segment);
         }
+        RememberChain(piece.first ? &pieceFirst : nullptr, pointOf(*vertices.back()), vertices.size());
         // An area's outline is closed, as its polyline is, or CAD cannot hatch or measure it; a
         // boundary that ends where it began is closed already.
-        if (closed && vertices.size() > 2) {
-            const DxfPoint3 last = pointOf(*vertices.back());
-            const DxfPoint3 first = pointOf(*vertices.front());
-            if (!SamePlace(last, first)) {
-                m_segment.setStart(last);
-                m_segment.setEnd(first);
-                m_document->addCopyOf(m_segment);
-            }
+        if (piece.last && closed && m_chainVertices > 2 && !SamePlace(m_chainLast, m_chainFirst)) {
+            m_segment.setStart(m_chainLast);
+            m_segment.setEnd(m_chainFirst);
+            m_document->addCopyOf(m_segment);
         }
         return;
     }
     FillPolyline(line, closed);
+    m_polyline.writesHead = piece.first;
+    m_polyline.writesEnd = piece.last;
     m_document->addCopyOf(m_polyline, [](CDxfPolyline& polyline) {
         // The vertices take the polyline's layer only: colour, line type and thickness are its own.
         DxfAttributes attributes;
@@ -65,6 +76,17 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         for (std::size_t i = 0; i < polyline.vertices().size(); ++i)
             polyline.vertex(i).setAttributes(attributes);
     });
+}
+
+void CFrtToDxf::RememberChain(const DxfPoint3* first, const DxfPoint3& last, std::size_t vertices) {
+    const auto unspelled = [](DxfPoint3 point) {
+        point.spelled = {};
+        return point;
+    };
+    if (first != nullptr)
+        m_chainFirst = unspelled(*first);
+    m_chainLast = unspelled(last);
+    m_chainVertices += vertices;
 }
 
 DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) {

@@ -36,7 +36,10 @@ CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
 void CDxfDocument::take(const CDxfEntity& entity) {
     const auto type = static_cast<DxfEntityType>(entity.entityType());
     const bool polyline = type == DXF_ENTITY_POLYLINE;
-    countEntity(type, entity.attributes(), polyline ? nullptr : entity.position());
+    // A later piece of a long polyline adds vertices to the entity its first piece counted.
+    const bool counted = !polyline || static_cast<const CDxfPolyline&>(entity).writesHead;
+    if (counted)
+        countEntity(type, entity.attributes(), polyline ? nullptr : entity.position());
     if (polyline)
         for (const auto& vertex : static_cast<const CDxfPolyline&>(entity).vertices())
             countVertex(vertex->location);
@@ -48,7 +51,7 @@ void CDxfDocument::take(const CDxfEntity& entity) {
     entity.write(*m_stream);
     if (m_observer != nullptr)
         m_observer->Streamed(entity);
-    if (m_stepProgress)
+    if (m_stepProgress && counted)
         CProgressBar::Instance().StepBy(1);
 }
 

@@ -92,12 +92,15 @@ void CDxfCircle::write(TextStream& stream) const {
 }
 
 void CDxfPolyline::write(TextStream& stream) const {
-    dxfgroup::Text(stream, dxfgroup::kStart, "POLYLINE");
-    attrs.writeAttributes(stream);
-    location.writePoint(stream, 0);
-    dxfgroup::EntitiesFollow(stream);
-    dxfgroup::Int(stream, dxfgroup::kFlags, polylineFlags);
+    if (writesHead) {
+        dxfgroup::Text(stream, dxfgroup::kStart, "POLYLINE");
+        attrs.writeAttributes(stream);
+        location.writePoint(stream, 0);
+        dxfgroup::EntitiesFollow(stream);
+        dxfgroup::Int(stream, dxfgroup::kFlags, polylineFlags);
+    }
     for (const auto& vertex : m_vertices)
         vertex->write(stream);
-    dxfgroup::Text(stream, dxfgroup::kStart, "SEQEND");
+    if (writesEnd)
+        dxfgroup::Text(stream, dxfgroup::kStart, "SEQEND");
 }

@@ -14,7 +14,9 @@ public:
     CDxfPolyline()
         : CDxfLocatedEntity(DXF_ENTITY_POLYLINE, 0.0, 0.0, std::numeric_limits<double>::quiet_NaN()) {}
     // A copy has copies of the vertices.
-    CDxfPolyline(const CDxfPolyline& other) : CDxfLocatedEntity(other), polylineFlags(other.polylineFlags) {
+    CDxfPolyline(const CDxfPolyline& other)
+        : CDxfLocatedEntity(other), polylineFlags(other.polylineFlags), writesHead(other.writesHead),
+          writesEnd(other.writesEnd) {
         for (const auto& vertex : other.m_vertices)
             m_vertices.push_back(std::make_unique<CDxfVertex>(*vertex));
     }
@@ -46,6 +48,10 @@ public:
     void write(TextStream& stream) const override;
 
     std::int16_t polylineFlags = 0;
+    // A polyline too long to hold is written in pieces of its vertices: only the first writes
+    // the POLYLINE, only the last the SEQEND.
+    bool writesHead = true;
+    bool writesEnd = true;
 
 private:
     std::vector<std::unique_ptr<CDxfVertex>> m_vertices;

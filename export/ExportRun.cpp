@@ -165,7 +165,8 @@ struct PassSetup {
     const SvgPreview* preview = nullptr; // the picture drawn as the drawing is written, if any
     const LayerNames* names = nullptr;   // the layers' names, made from what the first pass measured
     bool utf8 = false;                   // the input's texts are UTF-8
-    const codepage::Page* page = &codepage::kWindows1252; // the drawing's
+    const codepage::Page* page = &codepage::kWindows1252;   // the drawing's
+    std::size_t pieceVertices = CFrtReader::kPieceVertices; // of a line held at most
 };
 
 // One chunk of the file converted on a worker thread: measured in the first pass, written in
@@ -195,6 +196,7 @@ public:
         }
         m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
         m_reader->SetProgressSteps(false);
+        m_reader->SetPieceVertices(m_setup.pieceVertices);
         if (m_setup.diagnose)
             m_reader->SetDiagnostics(&m_diagnostics);
         m_reader->SetHeightsDrawn((m_options.flags & OPT_3D) != 0);
@@ -258,8 +260,8 @@ ChunkPipeline::NextJob JobMaker(FrtSplitter& splitter, const std::string& path, 
 class TwoPasses {
 public:
     TwoPasses(const std::string& readPath, const ExportOptions& options, unsigned threads,
-              std::uint64_t chunkBytes)
-        : m_readPath(readPath), m_options(options), m_threads(threads),
+              std::uint64_t chunkBytes, std::size_t pieceVertices)
+        : m_readPath(readPath), m_options(options), m_threads(threads), m_pieceVertices(pieceVertices),
           m_splitter(options.dataKinds, chunkBytes) {}
 
     // The first pass; fills the result's read figures and the error when it fails.
@@ -271,6 +273,7 @@ public:
         result.read.opened = true;
         PassSetup first;
         first.diagnose = diagnostics != nullptr;
+        first.pieceVertices = m_pieceVertices;
         CProgressBar& progress = CProgressBar::Instance();
         ChunkPipeline pipeline(m_threads);
         const bool done = pipeline.Run(
@@ -320,6 +323,7 @@ public:
         ChunkPipeline pipeline(m_threads);
         PassSetup second;
         second.measure = false;
+        second.pieceVertices = m_pieceVertices;
         second.preview = preview;
         second.names = &names;
         second.utf8 = stream.InputIsUtf8();
@@ -361,6 +365,7 @@ private:
     const std::string& m_readPath;
     const ExportOptions& m_options;
     unsigned m_threads;
+    std::size_t m_pieceVertices;
     FrtSplitter m_splitter;
     codepage::Evidence m_evidence;
 };
@@ -400,7 +405,8 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return result;
     }
     // A small file is not worth the threads.
-    TwoPasses passes(readPath, options, before.size >= 2 * run.chunkBytes ? run.threads : 1, run.chunkBytes);
+    TwoPasses passes(readPath, options, before.size >= 2 * run.chunkBytes ? run.threads : 1, run.chunkBytes,
+                     run.pieceVertices);
     // The measured document is made like a converter's, so it has the symbol blocks.
     CFrtToDxf blocks(&options);
     CDxfDocument& measured = *blocks.GetDocument();

@@ -4,6 +4,7 @@
 #include "convert/ExportOptions.h"
 #include "dxf/DxfPoint3.h"
 #include "dxf/DxfWriteSettings.h"
+#include "frt/CFrtReader.h"
 #include "frt/CFrtSource.h"
 #include "frt/IFrtDiagnostics.h"
 
@@ -58,11 +59,12 @@ struct RunSettings {
     bool strict = false;                    // then nothing is written when there was any
     unsigned threads = 1;                   // chunks converted at once
     std::uint64_t chunkBytes = kChunkBytes; // the input of one chunk, about
-    bool replaceExisting = true;            // false: an existing target is kept and the run fails
-    std::string preview;                    // where a picture of the drawing goes (SVG), if anywhere
-    bool previewLabels = false;             // the picture shows the labels too
-    std::string previewTitle;               // the caption's name of the input; the read file's if empty
-    bool dryRun = false; // the first pass alone: the input is read and checked, nothing is written
+    std::size_t pieceVertices = CFrtReader::kPieceVertices; // of a line held at most
+    bool replaceExisting = true; // false: an existing target is kept and the run fails
+    std::string preview;         // where a picture of the drawing goes (SVG), if anywhere
+    bool previewLabels = false;  // the picture shows the labels too
+    std::string previewTitle;    // the caption's name of the input; the read file's if empty
+    bool dryRun = false;         // the first pass alone: the input is read and checked, nothing is written
     // The drawing and the picture reach the disk before they are put in place (AtomicFile);
     // off only for scratch output.
     bool sync = true;

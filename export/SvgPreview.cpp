@@ -208,15 +208,34 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
     }
     case DXF_ENTITY_POLYLINE: {
         const auto& polyline = static_cast<const CDxfPolyline&>(entity);
+        if (polyline.vertices().empty())
+            break;
         const bool closed = (polyline.polylineFlags & dxfgroup::kPolylineClosed) != 0;
-        m_text += closed ? "<polygon points=\"" : "<polyline points=\"";
+        // A long polyline comes in pieces: each goes on from where the one before it ended, and
+        // the last closes it.
+        const bool whole = polyline.writesHead && polyline.writesEnd;
+        m_text += closed && whole ? "<polygon points=\"" : "<polyline points=\"";
+        const auto append = [this](const DxfPoint3& point) {
+            m_preview.AppendPoint(m_text, point.x, point.y);
+        };
+        if (polyline.writesHead) {
+            m_chainFirst = polyline.vertices().front()->location;
+        } else {
+            append(m_chainLast);
+            m_text += ' ';
+        }
         bool first = true;
         for (const auto& vertex : polyline.vertices()) {
             if (!first)
                 m_text += ' ';
             first = false;
-            m_preview.AppendPoint(m_text, vertex->location.x, vertex->location.y);
+            append(vertex->location);
         }
+        if (closed && !whole && polyline.writesEnd) {
+            m_text += ' ';
+            append(m_chainFirst);
+        }
+        m_chainLast = polyline.vertices().back()->location;
         Stroke(*attributes);
         break;
     }

@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/CodePage.h"
 #include "dxf/CDxfTables.h"
+#include "dxf/DxfPoint3.h"
 #include "dxf/IEntityObserver.h"
 
 #include <cstdint>
@@ -41,6 +42,8 @@ public:
 
         const SvgPreview& m_preview;
         std::string m_text;
+        DxfPoint3 m_chainFirst; // of a polyline that comes in pieces
+        DxfPoint3 m_chainLast;
     };
 
     SvgPreview(const std::string& path, Frame frame);

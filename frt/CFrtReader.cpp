@@ -243,8 +243,13 @@ CFrtArea* CFrtReader::ReadArea(std::string_view record, CFrtArea* area) {
 }
 
 void CFrtReader::CountAndConvert(std::unique_ptr<CFrtElement> element) {
+    Count(element->GetType());
+    Convert(std::move(element));
+}
+
+void CFrtReader::Count(FrtElementType type) {
     ++m_elements;
-    switch (element->GetType()) {
+    switch (type) {
     case FRT_ELEMENT_POINT:
         ++m_counts.points;
         break;
@@ -255,8 +260,79 @@ void CFrtReader::CountAndConvert(std::unique_ptr<CFrtElement> element) {
         ++m_counts.areas;
         break;
     }
+}
+
+void CFrtReader::Convert(std::unique_ptr<CFrtElement> element) {
     if (IFrtConsumer* consumer = GetConsumer())
         consumer->Process(std::move(element));
+}
+
+void CFrtReader::HandOn(FrtElementType type, std::unique_ptr<CFrtLine> piece, const CFrtLine::Piece& how) {
+    piece->SetPiece(how);
+    if (type == FRT_ELEMENT_LINE) {
+        Convert(std::move(piece));
+        return;
+    }
+    auto area = std::make_unique<CFrtArea>();
+    area->SetName(piece->GetName());
+    area->SetCode(piece->GetCode());
+    area->SetBoundary(std::move(piece));
+    Convert(std::move(area));
+}
+
+void CFrtReader::HandOnInPieces(LineReader& input, std::unique_ptr<CFrtArea> area,
+                                std::unique_ptr<CFrtLine> piece, std::uint64_t start,
+                                std::uint64_t linesBefore) {
+    const FrtElementType type = area ? FRT_ELEMENT_AREA : FRT_ELEMENT_LINE;
+    Count(type);
+    const std::unique_ptr<CFrtLine> like = piece->EmptyLike();
+    for (bool first = true;; first = false) {
+        auto next = like->EmptyLike();
+        const bool more = VertexLoop(input, *next);
+        piece->SetPiece({CFrtLine::Part::Chain, first, false});
+        if (area) {
+            // The area as read goes with the first piece.
+            area->SetBoundary(std::move(piece));
+            Convert(std::move(area));
+        } else {
+            HandOn(type, std::move(piece), {CFrtLine::Part::Chain, first, false});
+        }
+        piece = std::move(next);
+        if (!more)
+            break;
+    }
+    HandOn(type, std::move(piece), {CFrtLine::Part::Chain, false, true});
+    // The line's last record is read; the line after it, if any, waits to be read again.
+    HandOnPoints(*like, type, start, input.NextLineStart(), linesBefore);
+}
+
+void CFrtReader::HandOnPoints(const CFrtLine& like, FrtElementType type, std::uint64_t start,
+                              std::uint64_t end, std::uint64_t linesBefore) {
+    LineReader again;
+    if (!again.Open(m_path, start, end, linesBefore)) {
+        m_readError = again.Error();
+        return;
+    }
+    // The records were looked at, counted and checked when they were first read.
+    IFrtDiagnostics* const diagnostics = std::exchange(m_diagnostics, nullptr);
+    codepage::Evidence* const evidence = std::exchange(m_evidence, nullptr);
+    const bool steps = std::exchange(m_progressSteps, false);
+    std::string_view text;
+    if (NextLine(again, text)) {
+        m_record.Parse(text);
+        for (bool first = true;; first = false) {
+            auto points = like.EmptyLike();
+            const bool more = VertexLoop(again, *points);
+            HandOn(type, std::move(points), {CFrtLine::Part::Points, first, !more});
+            if (!more)
+                break;
+        }
+    }
+    if (!again.Error().empty())
+        m_readError = again.Error();
+    m_diagnostics = diagnostics;
+    m_evidence = evidence;
+    m_progressSteps = steps;
 }
 
 bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
@@ -309,7 +385,7 @@ void CFrtReader::PointsLoop(LineReader& input) {
     }
 }
 
-void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
+bool CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
     const std::string key(frtrecord::GroupKey(m_record));
     for (;;) {
         auto vertex = NewVertex();
@@ -320,33 +396,42 @@ void CFrtReader::VertexLoop(LineReader& input, CFrtLine& line) {
 
         std::string_view text;
         if (!NextLine(input, text))
-            return;
+            return false;
         const bool header = frtrecord::IsHeaderLine(text);
         if (!header)
             m_record.Parse(text);
         if (header || frtrecord::GroupKey(m_record) != key) {
             input.Unread();
-            return;
+            return false;
         }
+        if (line.GetVertices().size() >= m_pieceVertices)
+            return true;
     }
 }
 
 void CFrtReader::LinesLoop(LineReader& input) {
     std::string_view text;
     while (NextRecord(input, text)) {
+        const std::uint64_t start = input.LastLineStart();
+        const std::uint64_t linesBefore = input.LineNumber() - 1;
         m_record.Parse(text);
         auto line = std::make_unique<CFrtLine>();
         FillLine(m_record, *line);
         if (m_diagnostics != nullptr)
             CheckLine(input.LineNumber());
-        VertexLoop(input, *line);
-        CountAndConvert(std::move(line));
+        if (!VertexLoop(input, *line)) {
+            CountAndConvert(std::move(line));
+            continue;
+        }
+        HandOnInPieces(input, nullptr, std::move(line), start, linesBefore);
     }
 }
 
 void CFrtReader::AreasLoop(LineReader& input) {
     std::string_view text;
     while (NextRecord(input, text)) {
+        const std::uint64_t start = input.LastLineStart();
+        const std::uint64_t linesBefore = input.LineNumber() - 1;
         m_record.Parse(text);
         auto area = std::make_unique<CFrtArea>();
         FillArea(m_record, *area);
@@ -356,9 +441,12 @@ void CFrtReader::AreasLoop(LineReader& input) {
             CheckArea(input.LineNumber());
             CheckLine(input.LineNumber());
         }
-        VertexLoop(input, *boundary);
-        area->SetBoundary(std::move(boundary));
-        CountAndConvert(std::move(area));
+        if (!VertexLoop(input, *boundary)) {
+            area->SetBoundary(std::move(boundary));
+            CountAndConvert(std::move(area));
+            continue;
+        }
+        HandOnInPieces(input, std::move(area), std::move(boundary), start, linesBefore);
     }
 }
 
@@ -367,6 +455,8 @@ FrtReadResult CFrtReader::Read(const std::string& path) {
 }
 
 FrtReadResult CFrtReader::ReadChunk(const std::string& path, const FrtChunk& chunk) {
+    m_path = path;
+    m_readError.clear();
     LineReader input;
     if (!input.Open(path, chunk.begin, chunk.end, chunk.linesBefore)) {
         FrtReadResult result;
@@ -399,7 +489,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
         section = frtrecord::SectionOf(probe.Candidate(), wanted);
     }
     skipped.Finish();
-    result.error = input.Error();
+    result.error = !input.Error().empty() ? input.Error() : m_readError;
     result.bytes = input.BytesRead();
     result.checksum = input.ChecksumRead();
     result.elements = m_elements;

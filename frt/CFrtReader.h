@@ -41,6 +41,10 @@ public:
     // changes its extents, layers and counts, not what only the written drawing shows (the
     // spellings of their numbers, their class, their typed attributes).
     void SetMeasuring(bool on) { m_measuring = on; }
+    // How many vertices of a line are held at most: a longer line is handed on in pieces
+    // (CFrtLine::Piece), so memory stays bounded whatever a line holds.
+    void SetPieceVertices(std::size_t vertices) { m_pieceVertices = vertices < 1 ? 1 : vertices; }
+    static constexpr std::size_t kPieceVertices = 4096;
 
     // Fill a freshly made element from one record line.
     static CFrtPoint* ReadPoint(std::string_view record, CFrtPoint* point);
@@ -55,8 +59,18 @@ private:
     void PointsLoop(LineReader& input);
     void LinesLoop(LineReader& input);
     void AreasLoop(LineReader& input);
-    // Adds the vertex of the parsed record and of every following record of the same "LID".
-    void VertexLoop(LineReader& input, CFrtLine& line);
+    // Adds the vertex of the parsed record and of every following record of the same "LID";
+    // true, with the next vertex's record parsed, when the line holds a piece's worth first.
+    bool VertexLoop(LineReader& input, CFrtLine& line);
+    // Hands on a line (no area) or an area too long to hold, whose first full piece was read
+    // from the record at `start`: its chain piece by piece as it is read, then its vertices once
+    // more as points, read again from the file.
+    void HandOnInPieces(LineReader& input, std::unique_ptr<CFrtArea> area, std::unique_ptr<CFrtLine> piece,
+                        std::uint64_t start, std::uint64_t linesBefore);
+    // Reads the vertices of the line at [start, end) again, for its points.
+    void HandOnPoints(const CFrtLine& like, FrtElementType type, std::uint64_t start, std::uint64_t end,
+                      std::uint64_t linesBefore);
+    void HandOn(FrtElementType type, std::unique_ptr<CFrtLine> piece, const CFrtLine::Piece& how);
     // Reads the next record of a section; false at a header line (left to be read again) or at
     // the end of the file.
     bool NextRecord(LineReader& input, std::string_view& line);
@@ -66,6 +80,8 @@ private:
     bool NextLine(LineReader& input, std::string_view& line);
     // Counts the element and gives it to the converter.
     void CountAndConvert(std::unique_ptr<CFrtElement> element);
+    void Count(FrtElementType type);
+    void Convert(std::unique_ptr<CFrtElement> element);
     FrtReadResult ReadFrom(LineReader& input, FrtSection section);
     void Step(std::size_t characters) const;
 
@@ -84,4 +100,7 @@ private:
     bool m_heightsDrawn = false;
     bool m_measuring = false;
     codepage::Evidence* m_evidence = nullptr;
+    std::size_t m_pieceVertices = kPieceVertices;
+    std::string m_path;      // the file read, read again for a line handed on in pieces
+    std::string m_readError; // what went wrong reading it again
 };

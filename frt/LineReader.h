@@ -82,6 +82,8 @@ public:
     [[nodiscard]] std::uint64_t NextLineStart() const {
         return m_repeat ? m_lastStart : m_origin + m_bytesRead - (m_end - m_begin);
     }
+    // The file offset where the line last returned begins.
+    [[nodiscard]] std::uint64_t LastLineStart() const { return m_lastStart; }
     // How many lines come before that line.
     [[nodiscard]] std::uint64_t LinesBeforeNext() const { return m_repeat ? m_lineNumber - 1 : m_lineNumber; }
 

@@ -227,6 +227,14 @@ TEST(Batch, StandardInputAndOutput) {
     EXPECT_NE(garbage.err.find("-: not an FRT file"), std::string::npos) << garbage.err;
     EXPECT_TRUE(garbage.out.empty());
 
+    // A stream that is no survey is not spooled to its end, however long it is.
+    const BatchRun zeros = Batch(dir, "- < /dev/zero", tmp);
+    EXPECT_EQ(zeros.status, 1);
+    EXPECT_NE(
+        zeros.err.find("-: not an FRT file for DXF export (no header with Format=Rev2Ezi in its first MiB)"),
+        std::string::npos)
+        << zeros.err;
+
     const BatchRun twice = Batch(dir, "- - < /dev/null", tmp);
     EXPECT_EQ(twice.status, 2);
     EXPECT_NE(twice.err.find("standard input can be read only once"), std::string::npos) << twice.err;

@@ -94,6 +94,25 @@ TEST(ExportRun, ThreadsMakeTheSameDrawingAndFindingsInTheSameOrder) {
     EXPECT_EQ(options[1].labels[1].layerName, "E N") << "the options stay as they were built";
     ASSERT_EQ(drawings[1].size(), drawings[0].size());
     EXPECT_TRUE(drawings[1] == drawings[0]);
+
+    // Lines and areas handed on in pieces (here of two vertices) make the same drawing, as
+    // polylines and as LINE chains: what keeps memory bounded on a line of millions.
+    for (const int flags : {0, static_cast<int>(OPT_SEPARATE_LINES)}) {
+        std::string pieced[2];
+        for (int i = 0; i < 2; ++i) {
+            ExportOptions chosen = AllOptions();
+            chosen.flags |= flags;
+            exportrun::RunSettings run;
+            run.threads = 2;
+            run.pieceVertices = i == 0 ? CFrtReader::kPieceVertices : 2;
+            const std::string output = (dir.Path() / "pieced.dxf").u8string();
+            const ConversionResult result = exportrun::ConvertFile(input, output, chosen, run);
+            ASSERT_TRUE(result.ok) << result.error;
+            EXPECT_EQ(result.read.lines, 1500u);
+            pieced[i] = ReadAll(output);
+        }
+        EXPECT_TRUE(pieced[1] == pieced[0]) << "flags " << flags;
+    }
 }
 
 TEST(ExportRun, StrictWithThreadsWritesNothingAfterAFinding) {
