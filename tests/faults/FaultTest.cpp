@@ -245,6 +245,13 @@ TEST(Faults, HostileInputsGiveAClearOutcomeWithBoundedMemory) {
         ++inserts;
     EXPECT_EQ(inserts, 2U) << "points 2 and 3, none for the skipped lines";
     EXPECT_EQ(RunBatch({"-q", "--strict", "-o", dir.File("strict.dxf"), held}, Limit(128)).status, 1);
+
+    // A line of 300,000 vertices (some 300 MB held whole) is handed on in pieces.
+    std::string vertices = "[Header]\nFormat=Rev2Ezi\n[Lines]\n";
+    for (int i = 0; i < 300000; ++i)
+        vertices += "LID=L;PID=" + std::to_string(i) + ";E=" + std::to_string(i) + ";N=1\n";
+    EXPECT_EQ(RunBatch({"-q", "-o", out, dir.Write("long.frt", vertices)}, Limit(128)).status, 0);
+    EXPECT_NE(ReadFile(out).find(" 10\r\n299999.000000\r\n"), std::string::npos);
 }
 
 // A second writer of a file written in place (another hard link: no rename) waits until the first
