@@ -286,20 +286,22 @@ void CFrtReader::HandOnInPieces(LineReader& input, std::unique_ptr<CFrtArea> are
     const FrtElementType type = area ? FRT_ELEMENT_AREA : FRT_ELEMENT_LINE;
     Count(type);
     const std::unique_ptr<CFrtLine> like = piece->EmptyLike();
-    for (bool first = true;; first = false) {
-        auto next = like->EmptyLike();
-        const bool more = VertexLoop(input, *next);
-        piece->SetPiece({CFrtLine::Part::Chain, first, false});
-        if (area) {
-            // The area as read goes with the first piece.
-            area->SetBoundary(std::move(piece));
-            Convert(std::move(area));
-        } else {
-            HandOn(type, std::move(piece), {CFrtLine::Part::Chain, first, false});
-        }
+    auto next = like->EmptyLike();
+    bool more = VertexLoop(input, *next);
+    if (area) {
+        // The area as read goes with the first piece.
+        piece->SetPiece({CFrtLine::Part::Chain, true, false});
+        area->SetBoundary(std::move(piece));
+        Convert(std::move(area));
+    } else {
+        HandOn(type, std::move(piece), {CFrtLine::Part::Chain, true, false});
+    }
+    piece = std::move(next);
+    while (more) {
+        next = like->EmptyLike();
+        more = VertexLoop(input, *next);
+        HandOn(type, std::move(piece), {CFrtLine::Part::Chain, false, false});
         piece = std::move(next);
-        if (!more)
-            break;
     }
     HandOn(type, std::move(piece), {CFrtLine::Part::Chain, false, true});
     // The line's last record is read; the line after it, if any, waits to be read again.
