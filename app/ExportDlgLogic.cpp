@@ -125,11 +125,17 @@ std::string ReplaceQuestion(const std::string& path) {
     return path + " already exists. Do you want to replace it?";
 }
 
+std::string WaitingText(const std::string& path) {
+    return "waiting for another program writing " + filesys::TextOf(filesys::PathOf(path).filename()) +
+           " (Cancel gives up)";
+}
+
 // A file rewritten while it is converted is converted again, this many times at the most.
 constexpr int kConversions = 3;
 
 ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
-                        std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace) {
+                        std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace,
+                        const WaitForLock& waiting) {
     ExportOutcome outcome;
     if (files.Standalone() && filesys::StateOf(files.OutputPath(), false).exists &&
         !askReplace(files.OutputPath()))
@@ -143,8 +149,11 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     run.threads = std::thread::hardware_concurrency();
     // The drawing goes over the input only while the input still holds what was converted.
     run.beforeCommit = [&files] { return files.CheckInputAsCopied(); };
-    // Another program writing the input is waited for a bounded time, then said.
-    run.lockWait = [](std::chrono::milliseconds waited) { return waited < std::chrono::seconds(30); };
+    // Another program writing the input is waited for a bounded time, then said; the window
+    // stays alive meanwhile, and Cancel gives up.
+    run.lockWait = [&waiting](std::chrono::milliseconds waited) {
+        return waited < kLockWait && (!waiting || waiting(waited));
+    };
     ConversionResult result;
     for (int conversion = 1; conversion <= kConversions; ++conversion) {
         // The drawing shows what is at the input path now, even when it was rewritten meanwhile.

@@ -5,6 +5,7 @@
 #include "export/ExportSettings.h"
 #include "export/SettingsSchema.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -58,6 +59,15 @@ using AskReplace = std::function<bool(const std::string& path)>;
 // The question's text.
 std::string ReplaceQuestion(const std::string& path);
 
+// Called about every 50 ms while another program holds the lock of the file the drawing is
+// copied into, with how long it has: keeps the window painted and its Cancel working, and says
+// that it waits. False when the user gave up.
+using WaitForLock = std::function<bool(std::chrono::milliseconds waited)>;
+// What the window says meanwhile, after its caption.
+std::string WaitingText(const std::string& path);
+// How long another program's lock is waited for at most.
+constexpr std::chrono::seconds kLockWait{30};
+
 // What OK led to.
 struct ExportOutcome {
     bool done = false; // the drawing was written: the dialog ends with result 1
@@ -68,6 +78,7 @@ struct ExportOutcome {
 // the drawing to the output, with the display showing the progress. A drawing of its own
 // (Standalone) that would replace an existing file is written only if askReplace says yes.
 ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportFiles& files,
-                        std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace);
+                        std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace,
+                        const WaitForLock& waiting = {});
 
 } // namespace exportdlg

@@ -288,8 +288,20 @@ bool CExportDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CExportDlg::RunExport() {
-    if (!TakeValues())
+    if (m_exporting || !TakeValues())
         return;
+    m_exporting = true;
+    m_gaveUp = false;
+    const QString title = windowTitle();
+    const auto waiting = [this, &title](std::chrono::milliseconds waited) {
+        // Said after a second, as a short wait is no news.
+        const QString text =
+            title + QStringLiteral(" - ") + Local(exportdlg::WaitingText(m_files->OutputPath()));
+        if (waited >= std::chrono::seconds(1) && windowTitle() != text)
+            setWindowTitle(text);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 40);
+        return !m_gaveUp;
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto askReplace = [this](const std::string& path) {
         QApplication::restoreOverrideCursor();
@@ -298,8 +310,10 @@ void CExportDlg::RunExport() {
         return yes;
     };
     const exportdlg::ExportOutcome outcome = exportdlg::RunExport(
-        m_settings, m_store, *m_files, std::make_unique<QtProgressDisplay>(this), askReplace);
+        m_settings, m_store, *m_files, std::make_unique<QtProgressDisplay>(this), askReplace, waiting);
     QApplication::restoreOverrideCursor();
+    setWindowTitle(title);
+    m_exporting = false;
     if (!outcome.error.empty())
         m_message(this, QStringLiteral("Error"), Local(outcome.error));
     if (outcome.done)
@@ -317,5 +331,10 @@ void CExportDlg::SetFiles(ExportFiles& files) {
 }
 
 void CExportDlg::reject() {
+    // While OK waits for another program, Cancel gives up the wait; the dialog stays.
+    if (m_exporting) {
+        m_gaveUp = true;
+        return;
+    }
     done(CExportApp::RESULT_CANCEL);
 }

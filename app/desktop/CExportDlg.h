@@ -76,4 +76,6 @@ private:
     int m_baseX = 6;
     int m_baseY = 13;
     bool m_validating = false;
+    bool m_exporting = false; // OK is at work: another OK waits, Cancel only gives up a wait
+    bool m_gaveUp = false;    // Cancel was pressed while another program's lock was waited for
 };

@@ -61,7 +61,11 @@ INT_PTR CExportDlg::Handle(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
         return TRUE;
     }
     if (id == IDCANCEL) { // the button, Escape and the close box
-        EndDialog(m_window, CExportApp::RESULT_CANCEL);
+        // While OK waits for another program, Cancel gives up the wait; the dialog stays.
+        if (m_exporting)
+            m_gaveUp = true;
+        else
+            EndDialog(m_window, CExportApp::RESULT_CANCEL);
         return TRUE;
     }
     // Leaving a number edit checks the values at once; a click on Cancel does not.
@@ -155,8 +159,33 @@ bool CExportDlg::TakeValues() {
 }
 
 void CExportDlg::RunExport() {
-    if (!TakeValues() || m_files == nullptr)
+    if (m_exporting || m_files == nullptr || !TakeValues())
         return;
+    m_exporting = true;
+    m_gaveUp = false;
+    std::wstring caption(256, L'\0');
+    caption.resize(static_cast<std::size_t>(GetWindowTextW(m_window, caption.data(), 256)));
+    const auto waiting = [this, &caption](std::chrono::milliseconds waited) {
+        // Said after a second, as a short wait is no news.
+        if (waited >= std::chrono::seconds(1)) {
+            const std::wstring text =
+                caption + L" - " + wintext::FromUtf8(exportdlg::WaitingText(m_files->OutputPath()));
+            SetWindowTextW(m_window, text.c_str());
+        }
+        // The dialog's own messages: it repaints, and Cancel reaches Handle.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return false;
+            }
+            if (IsDialogMessageW(m_window, &message) == 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        return !m_gaveUp;
+    };
     const HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     const auto askReplace = [this](const std::string& path) {
         const std::wstring text = wintext::FromUtf8(exportdlg::ReplaceQuestion(path));
@@ -166,8 +195,10 @@ void CExportDlg::RunExport() {
                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     };
     const exportdlg::ExportOutcome outcome = exportdlg::RunExport(
-        m_settings, m_store, *m_files, std::make_unique<Win32ProgressDisplay>(m_window), askReplace);
+        m_settings, m_store, *m_files, std::make_unique<Win32ProgressDisplay>(m_window), askReplace, waiting);
     SetCursor(previous);
+    SetWindowTextW(m_window, caption.c_str());
+    m_exporting = false;
     if (!outcome.error.empty())
         MessageBoxW(m_window, wintext::FromUtf8(outcome.error).c_str(), L"Error", MB_OK | MB_ICONINFORMATION);
     if (outcome.done)

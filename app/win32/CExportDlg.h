@@ -47,4 +47,6 @@ private:
     ExportFiles* m_files = nullptr;
     HWND m_window = nullptr;
     bool m_validating = false;
+    bool m_exporting = false; // OK is at work: another OK waits, Cancel only gives up a wait
+    bool m_gaveUp = false;    // Cancel was pressed while another program's lock was waited for
 };

@@ -21,7 +21,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -285,6 +288,36 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QVERIFY(m_messages.empty());
         QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
         QCOMPARE(Slurp(Path("site.frt")).substr(0, 5), std::string("  0\r\n"));
+    }
+
+    // Another program holds the lock of the input, which is written in place (it has a second
+    // link): the dialog says it waits, stays alive, and Cancel gives up the wait, not the dialog.
+    void cancelGivesUpTheWaitForAnotherWriter() {
+        auto store = Store();
+        auto dialog = Dialog(*store);
+        Show(*dialog);
+        QVERIFY(::link(Path("site.frt").toLocal8Bit().constData(),
+                       Path("second.frt").toLocal8Bit().constData()) == 0);
+        const int held = ::open(Path("site.frt").toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(held >= 0);
+        QVERIFY(::flock(held, LOCK_EX) == 0);
+        QString titleWhileWaiting;
+        QTimer::singleShot(1500, dialog.get(), [&] {
+            titleWhileWaiting = dialog->windowTitle();
+            dialog->reject(); // Cancel
+        });
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        ::close(held);
+        QVERIFY2(titleWhileWaiting.contains(QStringLiteral("waiting for another program writing site.frt")),
+                 qPrintable(titleWhileWaiting));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export"));
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QVERIFY2(m_messages[0].text.contains(QStringLiteral("still writing")),
+                 qPrintable(m_messages[0].text));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), 0);
+        QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
+        QFile::remove(Path("second.frt"));
     }
 
     // Another program rewrote the input while the dialog was open: the drawing shows what is
