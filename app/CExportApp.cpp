@@ -22,6 +22,22 @@ std::string CExportApp::JoinArguments(const std::vector<std::string>& arguments)
     return path;
 }
 
+std::optional<std::string> CExportApp::InfoFor(const std::string& argument) {
+    if (argument == "--version")
+        return std::string("frt2dxf ") + FRT2DXF_VERSION + "\n";
+    if (argument != "--help" && argument != "-h")
+        return std::nullopt;
+    return "Usage: frt2dxf [FILE]\n"
+           "Shows the DXF Export dialog for the FRT survey FILE and writes the drawing over FILE;\n"
+           "Cancel deletes FILE (the surveying software that started it expects that). Without FILE,\n"
+           "a file dialog asks for one, and the drawing goes beside it as NAME.dxf.\n"
+           "\n"
+           "  -h, --help     show this text\n"
+           "      --version  show the version\n"
+           "\n"
+           "frt2dxf-batch converts without a dialog (frt2dxf-batch --help).\n";
+}
+
 bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
     std::string input = inputPath;
     bool chosenByUser = false;
@@ -36,8 +52,13 @@ bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
         ui.ShowError(copy.Error());
         return false;
     }
-    if (frtheader::CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF)
-        return false; // not for this converter: silently, and nothing of the user's is deleted
+    if (frtheader::CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF) {
+        // Not for this converter: nothing of the user's is deleted, and the host, which hands
+        // every survey file to each converter, hears nothing; a user who picked it is told why.
+        if (chosenByUser)
+            ui.ShowError(input + " is not an FRT file for DXF export (no [Header] with Format=Rev2Ezi)");
+        return false;
+    }
     // A file the user picked has no host waiting for a drawing in its place: it stays as it is,
     // and the drawing goes beside it.
     ExportFiles files(copy.Path(), input, chosenByUser ? ExportFiles::OutputBeside(input) : std::string());

@@ -34,4 +34,7 @@ public:
     // The input path from arguments already split by the system: each taken as it is, several
     // joined with a blank.
     static std::string JoinArguments(const std::vector<std::string>& arguments);
+    // What to print instead of starting when the one argument asks for it ("--help", "-h",
+    // "--version"), without any window; nothing for a file to convert.
+    static std::optional<std::string> InfoFor(const std::string& argument);
 };

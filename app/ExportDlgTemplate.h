@@ -19,7 +19,7 @@ struct ControlSpec {
 
 constexpr int kWidth = 304;
 constexpr int kHeight = 261;
-constexpr const char* kVersion = "v1.02";
+constexpr const char* kVersion = "v" FRT2DXF_VERSION;
 
 constexpr ControlSpec kControls[] = {
     {id::kPoints, ControlKind::Check, "Points", 23, 30, 84, 10},

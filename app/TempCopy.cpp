@@ -7,10 +7,24 @@ bool TempCopy::Make(const std::string& source) {
     // A new file, ours alone, never through a planted link, with the content copied into it at
     // once. The source is opened without blocking and must be a regular file, so a pipe cannot
     // hang us. Precious: should a write into the input fail half way, this is its only content.
+    bool ofSource = false;
+    const std::string folder = filesys::TemporaryDirectory();
     const std::error_code error = m_file.Create(
-        filesys::TemporaryDirectory(), "frt",
-        [&source](const std::string& path) { return filesys::CopyToNew(source, path).error; }, true);
-    if (error)
-        m_error = error.message();
-    return !error;
+        folder, "frt",
+        [&](const std::string& path) {
+            const filesys::CopyResult copied = filesys::CopyToNew(source, path);
+            ofSource = copied.ofSource;
+            return copied.error;
+        },
+        true);
+    if (!error)
+        return true;
+    // The file is named, and which side failed: the file itself, or the temporary folder.
+    if (source.empty())
+        m_error = "No file to convert: " + error.message();
+    else if (ofSource)
+        m_error = "Cannot open " + source + ": " + error.message();
+    else
+        m_error = "Cannot copy " + source + " to the temporary folder " + folder + ": " + error.message();
+    return false;
 }

@@ -11,8 +11,9 @@ class TempCopy {
 public:
     TempCopy() = default;
 
-    // Copies the file. False with Error() (the system's text) when that fails, or when the
-    // path names no regular file (a pipe is refused without waiting on it); nothing is left.
+    // Copies the file. False with Error() (what failed, the path and the system's text) when that
+    // fails, or when the path names no regular file (a pipe is refused without waiting on it);
+    // nothing is left.
     [[nodiscard]] bool Make(const std::string& source);
     void Remove() { m_file.Discard(); }
     // Leaves the copy where it is for good: it holds the only intact content of the input.

@@ -175,7 +175,8 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* replacement);
 // How copying a file's bytes over another file in place went.
 struct CopyResult {
     std::error_code error;
-    bool damaged = false; // some of the target's bytes were overwritten before the failure
+    bool damaged = false;  // some of the target's bytes were overwritten before the failure
+    bool ofSource = false; // the source could not be opened (or is no regular file)
 };
 // Called once the target is held for the copy and before a byte of it changes; false stops the
 // copy with FileError::Refused.

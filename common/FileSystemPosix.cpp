@@ -556,8 +556,10 @@ CopyResult CopyToNew(const std::string& source, const std::string& copy) {
     CopyResult failure;
     struct stat from {};
     Fd in(OpenSource(source, from, failure));
-    if (in.get() < 0)
+    if (in.get() < 0) {
+        failure.ofSource = true;
         return failure;
+    }
     Fd out(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.get() < 0)
         return Failed(false);

@@ -554,8 +554,10 @@ CopyResult CopyOver(const std::string& source, const std::string& target, const 
 CopyResult CopyToNew(const std::string& source, const std::string& copy) {
     CopyResult failure;
     const Handle in(OpenSource(source, failure));
-    if (!in.Valid())
+    if (!in.Valid()) {
+        failure.ofSource = true;
         return failure;
+    }
     // CREATE_NEW fails on anything already there, a planted link included.
     const std::wstring wide = Wide(copy);
     Handle out(

@@ -6,19 +6,18 @@
 #include <QMessageBox>
 
 std::optional<std::string> QtStartUpUi::AskForFile() {
-    // The save form, with no overwrite prompt: the chosen file is both read and replaced.
+    // The open form: a picked file is only read (its drawing goes beside it), so it must exist.
     QFileDialog dialog(nullptr);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilter(QString::fromLatin1(kAllFilesFilter));
-    dialog.setDefaultSuffix(QStringLiteral("All"));
-    dialog.selectFile(QStringLiteral("*.*"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QString::fromLatin1(kFrtFilesFilter), QString::fromLatin1(kAllFilesFilter)});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toLocal8Bit().toStdString();
 }
 
 void QtStartUpUi::ShowError(const std::string& text) {
+    m_failed = true;
     QMessageBox box(QMessageBox::Information, QStringLiteral("Error"), QString::fromLocal8Bit(text.c_str()));
     box.setTextFormat(Qt::PlainText); // a path with "<" in it is no markup
     box.exec();

@@ -14,12 +14,16 @@ public:
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
     int RunDialog(ExportFiles& files) override;
+    // Whether an "Error" box was shown: the program then ends with a failure status.
+    [[nodiscard]] bool Failed() const { return m_failed; }
 
     // The file dialog's one filter. Windows' "*.*" matches every file; here it would hide the
     // names without a dot, so the pattern is "*".
     static constexpr const char* kAllFilesFilter = "All files (*)";
+    static constexpr const char* kFrtFilesFilter = "FRT files (*.frt *.FRT)";
 
 private:
+    bool m_failed = false;
     std::string m_programDirectory;
     ISettingsStore& m_store;
 };

@@ -10,11 +10,18 @@
 
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
     filesys::OpenClosedStandardStreams();
+    // Answered before Qt looks for a display: also over SSH, with none.
+    if (argc == 2)
+        if (const std::optional<std::string> info = CExportApp::InfoFor(argv[1])) {
+            std::fputs(info->c_str(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
     pendingfiles::RemoveOnInterrupt();
     QApplication application(argc, argv);
     // Numbers in files are read and written with C-locale rules whatever the user's locale.
@@ -29,5 +36,6 @@ int main(int argc, char** argv) {
                      store.Problem().c_str());
     QtStartUpUi ui(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), store);
     CExportApp::StartUp(CExportApp::JoinArguments(arguments), ui);
-    return 0;
+    // The host reads only what is left at the path; a person or a script reads the status.
+    return ui.Failed() ? 1 : 0;
 }

@@ -82,6 +82,8 @@ void CExportDlg::OnInitDialog() {
     if (m_files != nullptr && m_files->Standalone())
         title += wintext::FromUtf8(exportdlg::WindowTitle("", *m_files));
     SetWindowTextW(m_window, title.c_str());
+    // The version is the build's, not a copy in the resource script.
+    SetDlgItemTextW(m_window, exportdlg::id::kVersion, wintext::FromUtf8(exportdlg::kVersion).c_str());
     for (const auto& [key, id] : exportdlg::kTextKeys) {
         const std::string text = m_language.GetText(key, "");
         if (!text.empty())

@@ -8,20 +8,21 @@
 #include <commdlg.h>
 
 std::optional<std::string> Win32StartUpUi::AskForFile() {
-    // The save form with no flags: no overwrite prompt, as the chosen file is read and replaced.
-    wchar_t file[MAX_PATH * 4] = L"*.*";
+    // The open form: a picked file is only read (its drawing goes beside it), so it must exist.
+    wchar_t file[MAX_PATH * 4] = L"";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.lpstrFilter = L"All files (*.*)\0*.*\0\0";
+    dialog.lpstrFilter = L"FRT files (*.frt)\0*.frt\0All files (*.*)\0*.*\0\0";
     dialog.lpstrFile = file;
     dialog.nMaxFile = static_cast<DWORD>(sizeof file / sizeof file[0]);
-    dialog.lpstrDefExt = L"All";
-    if (GetSaveFileNameW(&dialog) == 0)
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameW(&dialog) == 0)
         return std::nullopt;
     return wintext::ToUtf8(file);
 }
 
 void Win32StartUpUi::ShowError(const std::string& text) {
+    m_failed = true;
     MessageBoxW(nullptr, wintext::FromUtf8(text).c_str(), L"Error", MB_OK | MB_ICONINFORMATION);
 }
 

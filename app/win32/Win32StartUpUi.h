@@ -14,8 +14,11 @@ public:
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
     int RunDialog(ExportFiles& files) override;
+    // Whether an "Error" box was shown: the program then ends with a failure status.
+    [[nodiscard]] bool Failed() const { return m_failed; }
 
 private:
+    bool m_failed = false;
     std::string m_programDirectory;
     ISettingsStore& m_store;
 };

@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -46,14 +47,31 @@ std::string ProgramDirectory() {
     return wintext::ToUtf8(path.substr(0, path.find_last_of(L"\\/")));
 }
 
+// Prints the text to the standard output the program was given, or to the console it was started
+// from (a windowed program has none of its own), or else shows it in a box.
+void Print(const std::string& text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((out == nullptr || out == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS) != 0)
+        out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE ||
+        WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) == 0)
+        MessageBoxW(nullptr, wintext::FromUtf8(text).c_str(), L"frt2dxf", MB_OK | MB_ICONINFORMATION);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
+    if (const std::optional<std::string> info = CExportApp::InfoFor(wintext::ToUtf8(CommandTail()))) {
+        Print(*info);
+        return 0;
+    }
     InitCommonControls();
     filesys::OpenClosedStandardStreams();
     pendingfiles::RemoveOnInterrupt();
     RegistrySettingsStore store;
     Win32StartUpUi ui(ProgramDirectory(), store);
     CExportApp::StartUp(CExportApp::InputPathOf(wintext::ToUtf8(CommandTail())), ui);
-    return 0;
+    // The host reads only what is left at the path; a person or a script reads the status.
+    return ui.Failed() ? 1 : 0;
 }

@@ -123,7 +123,8 @@ TEST(DialogTemplate, TheResourceScriptAndTheTemplateShowTheSameControls) {
         SCOPED_TRACE("control " + std::to_string(i) + ", id " + std::to_string(spec.id));
         EXPECT_EQ(rc.id, spec.id);
         EXPECT_EQ(KindOf(rc), spec.kind);
-        EXPECT_EQ(rc.text, spec.text);
+        // The version is set when the dialog opens, from the build's.
+        EXPECT_EQ(rc.text, spec.id == exportdlg::id::kVersion ? std::string() : std::string(spec.text));
         EXPECT_EQ(rc.x, spec.x);
         EXPECT_EQ(rc.y, spec.y);
         EXPECT_EQ(rc.width, spec.width);

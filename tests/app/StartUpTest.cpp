@@ -150,7 +150,7 @@ TEST_F(StartUpTest, APipeIsRefusedAtOnceWithoutWaitingForAWriter) {
     alarm(0);
     EXPECT_EQ(ui.dialogs, 0);
     ASSERT_EQ(ui.errors.size(), 1U);
-    EXPECT_EQ(ui.errors[0], "not a regular file");
+    EXPECT_EQ(ui.errors[0], "Cannot open " + fifo + ": not a regular file");
     EXPECT_TRUE(fs::exists(fifo));
     EXPECT_EQ(TempFiles(), 0U);
 }
@@ -221,6 +221,14 @@ TEST_F(StartUpTest, ARejectedHeaderDeletesNothingOfTheUsers) {
         EXPECT_TRUE(ui.errors.empty()) << "silently";
         EXPECT_EQ(ReadFile(input), content);
         EXPECT_EQ(TempFiles(), 0U) << "the copy goes on this way out too";
+        // A user who picked it in the file dialog is told why nothing happens.
+        FakeUi picker;
+        picker.chosen = input;
+        CExportApp::StartUp("", picker);
+        ASSERT_EQ(picker.errors.size(), 1U);
+        EXPECT_EQ(picker.errors[0].rfind(input + " is not an FRT file for DXF export", 0), 0U)
+            << picker.errors[0];
+        EXPECT_EQ(ReadFile(input), content);
     }
 }
 
@@ -229,7 +237,7 @@ TEST_F(StartUpTest, NoPathAsksForAFileAndACopyFailureShowsTheSystemsText) {
     CExportApp::StartUp(CExportApp::InputPathOf("\"\""), cancelled);
     EXPECT_EQ(cancelled.asked, 1);
     ASSERT_EQ(cancelled.errors.size(), 1U);
-    EXPECT_EQ(cancelled.errors[0], std::strerror(ENOENT));
+    EXPECT_EQ(cancelled.errors[0], std::string("No file to convert: ") + std::strerror(ENOENT));
     EXPECT_EQ(cancelled.dialogs, 0);
 
     FakeUi chooser;
@@ -241,8 +249,20 @@ TEST_F(StartUpTest, NoPathAsksForAFileAndACopyFailureShowsTheSystemsText) {
     FakeUi missing;
     CExportApp::StartUp(files.File("missing.frt"), missing);
     EXPECT_EQ(missing.asked, 0);
-    EXPECT_EQ(missing.errors.size(), 1U);
+    ASSERT_EQ(missing.errors.size(), 1U);
+    EXPECT_EQ(missing.errors[0], "Cannot open " + files.File("missing.frt") + ": " + std::strerror(ENOENT));
     EXPECT_EQ(TempFiles(), 0U);
+
+    // The temporary folder is the one to blame when it is missing.
+    setenv("TMPDIR", files.File("no-such-folder").c_str(), 1);
+    FakeUi noFolder;
+    CExportApp::StartUp(*chooser.chosen, noFolder);
+    ASSERT_EQ(noFolder.errors.size(), 1U);
+    EXPECT_EQ(noFolder.errors[0].rfind("Cannot copy " + *chooser.chosen + " to the temporary folder " +
+                                           files.File("no-such-folder"),
+                                       0),
+              0U)
+        << noFolder.errors[0];
 }
 
 TEST_F(StartUpTest, TwoRunsGetTwoCopies) {

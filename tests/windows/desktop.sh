@@ -88,7 +88,7 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   program=$(realpath "$exe")
   (cd "$work" && exec "$wine" "$program") & pid=$!
   for _ in $(seq 300); do
-    chooser=$(xdotool search --onlyvisible --name "Save As" 2>/dev/null | head -1 || true)
+    chooser=$(xdotool search --onlyvisible --name "^Open$" 2>/dev/null | head -1 || true)
     [[ -n $chooser ]] && break
     sleep 0.2
   done
