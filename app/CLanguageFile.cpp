@@ -1,6 +1,9 @@
 #include "app/CLanguageFile.h"
 
 #include "common/FileSystem.h"
+#include "export/IniSettingsStore.h"
+
+#include <cstdlib>
 
 #include <sstream>
 
@@ -34,8 +37,27 @@ std::string WithLineFeeds(std::string_view text) {
 
 CLanguageFile::CLanguageFile(const std::string& programDirectory, FromCodePage fromCodePage)
     : m_fromCodePage(fromCodePage) {
+    // The user's own choice first: one who may not write into the program's folder has this one.
+    if (const std::string user = UserDirectory(); !user.empty()) {
+        const std::string path = user + "/" + kFileName;
+        if (filesys::StateOf(path).exists) {
+            Load(path);
+            return;
+        }
+    }
     const std::string directory = Directory(programDirectory);
     Load(directory.empty() ? std::string(kFileName) : directory + "/" + kFileName);
+}
+
+std::string CLanguageFile::UserDirectory() {
+#ifdef _WIN32
+    // Beside where the settings are kept, as a folder: the registry has no files.
+    const char* appData = std::getenv("APPDATA");
+    return appData != nullptr && *appData != '\0' ? std::string(appData) + "\\Halvora\\QVO\\PLVX"
+                                                  : std::string();
+#else
+    return filesys::TextOf(filesys::PathOf(IniSettingsStore::UserPath()).parent_path());
+#endif
 }
 
 std::string CLanguageFile::Directory(const std::string& programDirectory) {

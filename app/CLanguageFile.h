@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
-// Texts by key from "VUZ_Ezavurudi.lng" beside the program, with a fallback for every lookup,
-// so that the dialog works unchanged without the file or with keys missing.
+// Texts by key from "VUZ_Ezavurudi.lng" in the user's settings folder or else beside the program,
+// with a fallback for every lookup, so that the dialog works unchanged without the file or with
+// keys missing.
 //
 // The file may be UTF-8 (with a byte-order mark, or well-formed with a character beyond ASCII)
 // or in the system's 8-bit code page; the texts come out as UTF-8 either way.
@@ -26,6 +27,10 @@ public:
     // there (Windows, a portable copy, the build tree), else in the installed data folder
     // "../share/frt2dxf".
     static std::string Directory(const std::string& programDirectory);
+    // The user's settings folder, whose language file comes before the program's: on Linux the
+    // settings file's folder (~/.config/Halvora/QVO/PLVX), on Windows %APPDATA%\Halvora\QVO\PLVX.
+    // Empty when the environment names none.
+    static std::string UserDirectory();
 
     // Reads the file's entries into the table; a missing file, or one that is no small regular
     // file, leaves it as it was. Always true.

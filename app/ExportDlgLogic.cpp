@@ -121,13 +121,32 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
            filesys::TextOf(filesys::PathOf(files.OutputPath()).filename());
 }
 
-std::string ReplaceQuestion(const std::string& path) {
-    return path + " already exists. Do you want to replace it?";
+namespace {
+
+std::string Filled(std::string text, const std::string& value) {
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
 }
 
-std::string WaitingText(const std::string& path) {
-    return "waiting for another program writing " + filesys::TextOf(filesys::PathOf(path).filename()) +
-           " (Cancel gives up)";
+} // namespace
+
+std::string ErrorCaption(const CLanguageFile& texts) {
+    return texts.GetText("ERROR", "Error");
+}
+
+std::string ReplaceQuestion(const CLanguageFile& texts, const std::string& path) {
+    return Filled(texts.GetText("REPLACE_QUESTION", "%1 already exists. Do you want to replace it?"), path);
+}
+
+FileDialogTexts FileDialogTextsOf(const CLanguageFile& texts) {
+    return {texts.GetText("OPEN_TITLE", "Open"), texts.GetText("FRT_FILES", "FRT files"),
+            texts.GetText("ALL_FILES", "All files")};
+}
+
+std::string WaitingText(const CLanguageFile& texts, const std::string& path) {
+    return Filled(texts.GetText("WAITING", "waiting for another program writing %1 (Cancel gives up)"),
+                  filesys::TextOf(filesys::PathOf(path).filename()));
 }
 
 // A file rewritten while it is converted is converted again, this many times at the most.

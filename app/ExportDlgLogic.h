@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CLanguageFile.h"
 #include "app/ExportFiles.h"
 #include "common/IProgressDisplay.h"
 #include "export/ExportSettings.h"
@@ -56,15 +57,23 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files);
 
 // Asks whether an existing file may be replaced by the drawing.
 using AskReplace = std::function<bool(const std::string& path)>;
-// The question's text.
-std::string ReplaceQuestion(const std::string& path);
+// The texts of the boxes, the title's note and the file dialog, from the language file (English
+// fallbacks); "%1" in a text stands for the file's path or name.
+std::string ErrorCaption(const CLanguageFile& texts);
+std::string ReplaceQuestion(const CLanguageFile& texts, const std::string& path);
+struct FileDialogTexts {
+    std::string title;
+    std::string frtFiles; // the filter's name, without its pattern
+    std::string allFiles;
+};
+FileDialogTexts FileDialogTextsOf(const CLanguageFile& texts);
 
 // Called about every 50 ms while another program holds the lock of the file the drawing is
 // copied into, with how long it has: keeps the window painted and its Cancel working, and says
 // that it waits. False when the user gave up.
 using WaitForLock = std::function<bool(std::chrono::milliseconds waited)>;
 // What the window says meanwhile, after its caption.
-std::string WaitingText(const std::string& path);
+std::string WaitingText(const CLanguageFile& texts, const std::string& path);
 // How long another program's lock is waited for at most.
 constexpr std::chrono::seconds kLockWait{30};
 

@@ -92,6 +92,8 @@ constexpr TextKey kTextKeys[] = {
     {"E_N", id::kLabelEastNorth},
     {"H", id::kLabelHeight},
     {"CODE", id::kLabelCode},
+    {"OK", id::kOk},
+    {"CANCEL", id::kCancel},
 };
 
 // The colour names' keys and fallbacks, in list order.

@@ -296,7 +296,7 @@ void CExportDlg::RunExport() {
     const auto waiting = [this, &title](std::chrono::milliseconds waited) {
         // Said after a second, as a short wait is no news.
         const QString text =
-            title + QStringLiteral(" - ") + Local(exportdlg::WaitingText(m_files->OutputPath()));
+            title + QStringLiteral(" - ") + Local(exportdlg::WaitingText(m_language, m_files->OutputPath()));
         if (waited >= std::chrono::seconds(1) && windowTitle() != text)
             setWindowTitle(text);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 40);
@@ -305,7 +305,7 @@ void CExportDlg::RunExport() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto askReplace = [this](const std::string& path) {
         QApplication::restoreOverrideCursor();
-        const bool yes = m_ask(this, windowTitle(), Local(exportdlg::ReplaceQuestion(path)));
+        const bool yes = m_ask(this, windowTitle(), Local(exportdlg::ReplaceQuestion(m_language, path)));
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return yes;
     };
@@ -315,7 +315,7 @@ void CExportDlg::RunExport() {
     setWindowTitle(title);
     m_exporting = false;
     if (!outcome.error.empty())
-        m_message(this, QStringLiteral("Error"), Local(outcome.error));
+        m_message(this, Local(exportdlg::ErrorCaption(m_language)), Local(outcome.error));
     if (outcome.done)
         done(CExportApp::RESULT_OK);
 }

@@ -1,5 +1,6 @@
 #include "app/desktop/QtStartUpUi.h"
 
+#include "app/ExportDlgLogic.h"
 #include "app/desktop/CExportDlg.h"
 
 #include <QFileDialog>
@@ -7,10 +8,13 @@
 
 std::optional<std::string> QtStartUpUi::AskForFile() {
     // The open form: a picked file is only read (its drawing goes beside it), so it must exist.
-    QFileDialog dialog(nullptr);
+    const exportdlg::FileDialogTexts texts = exportdlg::FileDialogTextsOf(m_texts);
+    QFileDialog dialog(nullptr, QString::fromUtf8(texts.title.c_str()));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QString::fromLatin1(kFrtFilesFilter), QString::fromLatin1(kAllFilesFilter)});
+    dialog.setNameFilters(
+        {QString::fromUtf8(texts.frtFiles.c_str()) + QLatin1Char(' ') + QLatin1String(kFrtFilesPattern),
+         QString::fromUtf8(texts.allFiles.c_str()) + QLatin1Char(' ') + QLatin1String(kAllFilesPattern)});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toLocal8Bit().toStdString();
@@ -18,7 +22,8 @@ std::optional<std::string> QtStartUpUi::AskForFile() {
 
 void QtStartUpUi::ShowError(const std::string& text) {
     m_failed = true;
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Error"), QString::fromLocal8Bit(text.c_str()));
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(exportdlg::ErrorCaption(m_texts).c_str()),
+                    QString::fromLocal8Bit(text.c_str()));
     box.setTextFormat(Qt::PlainText); // a path with "<" in it is no markup
     box.exec();
 }

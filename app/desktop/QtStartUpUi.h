@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CExportApp.h"
+#include "app/CLanguageFile.h"
 #include "export/ISettingsStore.h"
 
 #include <string>
@@ -9,7 +10,7 @@
 class QtStartUpUi : public IStartUpUi {
 public:
     QtStartUpUi(std::string programDirectory, ISettingsStore& store)
-        : m_programDirectory(std::move(programDirectory)), m_store(store) {}
+        : m_programDirectory(std::move(programDirectory)), m_store(store), m_texts(m_programDirectory) {}
 
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
@@ -19,11 +20,12 @@ public:
 
     // The file dialog's one filter. Windows' "*.*" matches every file; here it would hide the
     // names without a dot, so the pattern is "*".
-    static constexpr const char* kAllFilesFilter = "All files (*)";
-    static constexpr const char* kFrtFilesFilter = "FRT files (*.frt *.FRT)";
+    static constexpr const char* kAllFilesPattern = "(*)";
+    static constexpr const char* kFrtFilesPattern = "(*.frt *.FRT)";
 
 private:
     bool m_failed = false;
     std::string m_programDirectory;
     ISettingsStore& m_store;
+    CLanguageFile m_texts; // the boxes' and the file dialog's
 };

@@ -171,7 +171,8 @@ void CExportDlg::RunExport() {
         // Said after a second, as a short wait is no news.
         if (waited >= std::chrono::seconds(1)) {
             const std::wstring text =
-                caption + L" - " + wintext::FromUtf8(exportdlg::WaitingText(m_files->OutputPath()));
+                caption + L" - " +
+                wintext::FromUtf8(exportdlg::WaitingText(m_language, m_files->OutputPath()));
             SetWindowTextW(m_window, text.c_str());
         }
         // The dialog's own messages: it repaints, and Cancel reaches Handle.
@@ -190,7 +191,7 @@ void CExportDlg::RunExport() {
     };
     const HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     const auto askReplace = [this](const std::string& path) {
-        const std::wstring text = wintext::FromUtf8(exportdlg::ReplaceQuestion(path));
+        const std::wstring text = wintext::FromUtf8(exportdlg::ReplaceQuestion(m_language, path));
         std::wstring title(256, L'\0');
         title.resize(static_cast<std::size_t>(GetWindowTextW(m_window, title.data(), 256)));
         return MessageBoxW(m_window, text.c_str(), title.c_str(),
@@ -202,7 +203,9 @@ void CExportDlg::RunExport() {
     SetWindowTextW(m_window, caption.c_str());
     m_exporting = false;
     if (!outcome.error.empty())
-        MessageBoxW(m_window, wintext::FromUtf8(outcome.error).c_str(), L"Error", MB_OK | MB_ICONINFORMATION);
+        MessageBoxW(m_window, wintext::FromUtf8(outcome.error).c_str(),
+                    wintext::FromUtf8(exportdlg::ErrorCaption(m_language)).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
     if (outcome.done)
         EndDialog(m_window, CExportApp::RESULT_OK);
 }

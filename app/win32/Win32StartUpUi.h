@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CExportApp.h"
+#include "app/CLanguageFile.h"
 #include "export/ISettingsStore.h"
 
 #include <string>
@@ -8,8 +9,7 @@
 // Start-up's file dialog, "Error" box and options dialog on the Windows API.
 class Win32StartUpUi : public IStartUpUi {
 public:
-    Win32StartUpUi(std::string programDirectory, ISettingsStore& store)
-        : m_programDirectory(std::move(programDirectory)), m_store(store) {}
+    Win32StartUpUi(std::string programDirectory, ISettingsStore& store);
 
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
@@ -21,4 +21,5 @@ private:
     bool m_failed = false;
     std::string m_programDirectory;
     ISettingsStore& m_store;
+    CLanguageFile m_texts; // the boxes' and the file dialog's
 };

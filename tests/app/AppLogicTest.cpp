@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 // The dialog's checks, the same for the Qt and the Windows dialog.
 TEST(ExportDlgLogic, ValuesTakenFromTheControls) {
     // Each check gives the message to show, or nothing when the value is taken.
@@ -40,4 +42,27 @@ TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
     EXPECT_EQ(CLanguageFile(bin).GetText("POINTS", "Points"), "Punkte");
     dir.Write("bin/VUZ_Ezavurudi.lng", "POINTS=Beside\r\n");
     EXPECT_EQ(CLanguageFile(bin).GetText("POINTS", "Points"), "Beside");
+
+    // A user who may not write into the program's folder puts one in the settings folder: it
+    // comes first. The boxes' and the file dialog's texts come from it too.
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = previous != nullptr ? previous : "";
+    setenv("XDG_CONFIG_HOME", (dir.Path() / "config").string().c_str(), 1);
+    std::filesystem::create_directories(dir.Path() / "config" / "Halvora" / "QVO" / "PLVX");
+    dir.Write("config/Halvora/QVO/PLVX/VUZ_Ezavurudi.lng",
+              "POINTS=Eigene\r\nERROR=Fehler\r\nREPLACE_QUESTION=%1 ersetzen?\r\nOPEN_TITLE=\xc3\x96"
+              "ffnen\r\n");
+    const CLanguageFile users(bin);
+    if (previous != nullptr)
+        setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(users.GetText("POINTS", "Points"), "Eigene");
+    EXPECT_EQ(exportdlg::ErrorCaption(users), "Fehler");
+    EXPECT_EQ(exportdlg::ReplaceQuestion(users, "a.dxf"), "a.dxf ersetzen?");
+    EXPECT_EQ(exportdlg::FileDialogTextsOf(users).title, "\xc3\x96"
+                                                         "ffnen");
+    EXPECT_EQ(exportdlg::FileDialogTextsOf(users).allFiles, "All files") << "a key left out: English";
+    EXPECT_EQ(exportdlg::WaitingText(users, "/x/site.frt"),
+              "waiting for another program writing site.frt (Cancel gives up)");
 }
