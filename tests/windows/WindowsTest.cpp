@@ -96,12 +96,14 @@ TEST_F(WindowsDialog, TheShippedGermanLanguageFileShowsItsTexts) {
     std::wstring areas(64, L'\0');
     std::wstring size(64, L'\0');
     std::wstring green(64, L'\0');
+    std::wstring cancel(64, L'\0');
     std::thread watcher([&] {
         for (int tries = 0; tries < 500; ++tries) {
             const HWND window = FindWindowW(nullptr, L"DXF-Export");
             if (window != nullptr) {
                 areas.resize(GetDlgItemTextW(window, 1003, areas.data(), 64));
                 size.resize(GetDlgItemTextW(window, 1037, size.data(), 64));
+                cancel.resize(GetDlgItemTextW(window, IDCANCEL, cancel.data(), 64));
                 const LRESULT length = SendDlgItemMessageW(window, 1022, CB_GETLBTEXT, 2,
                                                            reinterpret_cast<LPARAM>(green.data()));
                 green.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
@@ -118,6 +120,7 @@ TEST_F(WindowsDialog, TheShippedGermanLanguageFileShowsItsTexts) {
     EXPECT_EQ(Utf8(size.c_str()), "Symbolgr\xc3\xb6\xc3\x9f"
                                   "e (Gel\xc3\xa4nde)");
     EXPECT_EQ(Utf8(green.c_str()), "Gr\xc3\xbcn");
+    EXPECT_EQ(Utf8(cancel.c_str()), "Abbrechen");
 }
 
 TEST(TempCopyWindows, APrivateCopyInTheTemporaryFolderThatGoesAway) {
