@@ -44,8 +44,11 @@ Each choice has two forms; the later one on the command line wins.
                              layer names of ASCII only, Latin letters with marks as their
                              base letters ("ae" for a-umlaut), or keep the letters the code
                              page holds (default); other characters are "_" either way
-  --label-colour KIND=N      DXF colour number 0-7 of a label kind
-                             (defaults point-id 2, east-north 3, height 4, code 5)
+  --label-colour KIND=COLOUR colour of a label kind, by name (any case) or DXF number:
+                             red 1, yellow 2, green 3, cyan 4, blue 5, magenta 6,
+                             black 7 (white on a dark screen), 0 none of its own
+                             (defaults point-id yellow, east-north green, height cyan,
+                             code blue)
   --decimals-en N            decimals of easting/northing labels, 0-16 (default 3)
   --decimals-h N             decimals of height labels, 0-16 (default 3)
   --symbol-size MM           symbol size on the ground in millimetres, 1-999999 (default 100)
@@ -91,6 +94,24 @@ using settingschema::Setting;
 } // namespace
 
 namespace {
+
+// The DXF colour number of a name of the dialog's list (any case; "white" is what number 7
+// shows on a dark screen) or of a number from 0 to 7; -1 for anything else.
+int ColourNumber(const std::string& text) {
+    static constexpr const char* kNames[] = {"red", "yellow", "green", "cyan", "blue", "magenta", "black"};
+    std::string lower;
+    for (const char c : text)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (std::size_t i = 0; i < std::size(kNames); ++i)
+        if (lower == kNames[i])
+            return static_cast<int>(i) + 1;
+    if (lower == "white")
+        return ExportSettings::kColourCount;
+    int number = -1;
+    if (!numtext::ParseWhole(text, &number) || number < 0 || number > ExportSettings::kColourCount)
+        return -1;
+    return number;
+}
 
 // What an option works on while the command line is read.
 struct Parse {
@@ -211,18 +232,22 @@ const Option kOptions[] = {
          if (const std::string problem = settingschema::LayerNameProblem(name); !problem.empty())
              return p.Refuse(problem);
          layer->Field<std::string>(p.s) = name;
+         p.request.givenLabelOptions.push_back({"--label-layer", layer->labelKind});
          return true;
      }},
     {"--label-colour", 0, true,
      [](Parse& p, const std::string& value) {
          const Setting* colour = nullptr;
          std::string text;
-         int number = -1;
-         if (!p.LabelValue("KIND=N", value, Kind::Colour, colour, text))
+         if (!p.LabelValue("KIND=COLOUR", value, Kind::Colour, colour, text))
              return false;
-         if (!numtext::ParseWhole(text, &number) || number < 0 || number > ExportSettings::kColourCount)
-             return p.Refuse("the colour number must be from 0 to 7, not '" + text + "'");
+         const int number = ColourNumber(text);
+         if (number < 0)
+             return p.Refuse("the colour must be one of red, yellow, green, cyan, blue, magenta, black or a "
+                             "number from 0 to 7, not '" +
+                             text + "'");
          colour->Field<int>(p.s) = number - 1; // the list index; 0 is no selection
+         p.request.givenLabelOptions.push_back({"--label-colour", colour->labelKind});
          return true;
      }},
     {"--decimals-en", 0, true,
@@ -342,6 +367,24 @@ std::vector<OptionForm> OptionForms() {
     for (const Option& option : kOptions)
         forms.push_back({option.name, option.letter, option.takesValue});
     return forms;
+}
+
+std::vector<std::string> IdleOptions(const ExportSettings& s, const BatchRequest& request) {
+    std::vector<std::string> idle;
+    if (s.m_bExportPoints == 0 && s.m_bExportLines == 0 && s.m_bExportAreas == 0)
+        idle.emplace_back(
+            "--no-points, --no-lines and --no-areas leave out every element: the drawings are empty");
+    if (s.m_bPointAttributes != 0 && s.m_bExportSymbols == 0 && s.m_bExportPoints != 0)
+        idle.emplace_back(
+            "--point-attributes: the points are no symbol inserts (--no-symbols), so they carry "
+            "no attributes");
+    for (const auto& [option, kind] : request.givenLabelOptions) {
+        const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
+        if (label != nullptr && label->Field<int>(s) == 0)
+            idle.push_back(std::string(option) + " " + kind + ": no " + kind + " label is drawn (--label " +
+                           kind + " draws it)");
+    }
+    return idle;
 }
 
 std::string OneInputProblem(const BatchRequest& request, std::size_t inputs) {

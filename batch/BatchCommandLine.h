@@ -4,6 +4,7 @@
 #include "export/ExportSettings.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // What the command line asks for.
@@ -24,6 +25,9 @@ struct BatchRequest {
     bool previewLabels = false; // the picture shows the labels
     const codepage::Page* codePage = nullptr; // declared in the drawings; null: none
     unsigned jobs = DefaultJobs();            // conversions at once
+    // The label options given for a kind ("--label-layer", "height"), to say when one changes
+    // nothing.
+    std::vector<std::pair<const char*, const char*>> givenLabelOptions;
 
     // The number of cores, at least 1.
     static unsigned DefaultJobs();
@@ -36,6 +40,10 @@ namespace batchcli {
 // limits. Returns false with a message naming the option on any usage error.
 bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& settings, BatchRequest& request,
                       std::string& error);
+
+// The options given that change nothing with the others ("--label-layer height: no height label
+// is drawn"), each said once, so that a typo in a script is seen.
+std::vector<std::string> IdleOptions(const ExportSettings& settings, const BatchRequest& request);
 
 // Why the options that name one output cannot be taken with that many inputs (after the
 // wildcards are matched, on Windows), or empty.

@@ -404,6 +404,8 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportS
         SayProblem(storedsettings::Place(), problem);
         return 2;
     }
+    for (const std::string& idle : batchcli::IdleOptions(settings, request))
+        std::fprintf(stderr, "%s: %s\n", kProgram, Printable(idle).c_str());
     return std::nullopt;
 }
 

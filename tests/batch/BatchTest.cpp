@@ -62,7 +62,8 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
         {"--decimals-h=-1 x.frt", "--decimals-h: the number of decimals must be from 0 to 16"},
         {"--symbol-size 0 x.frt", "--symbol-size: the symbol size must be from 1 to 999999"},
         {"--symbol-size 12abc x.frt", "--symbol-size: the symbol size must be from 1 to 999999"},
-        {"--label-colour code=8 x.frt", "--label-colour: the colour number must be from 0 to 7"},
+        {"--label-colour code=8 x.frt", "--label-colour: the colour must be one of red, yellow, green, cyan, "
+                                        "blue, magenta, black or a number from 0 to 7, not '8'"},
         {"--label-layer height=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456 x.frt", "at most 32 bytes"},
         // 17 two-byte characters: 34 bytes in the drawing.
         {"--label-layer height=\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
@@ -85,9 +86,49 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
     for (const char* option : {"--help", "-h"}) {
         const BatchRun help = Batch(dir, option);
         EXPECT_EQ(help.status, 0) << option;
-        EXPECT_NE(help.out.find("--label-colour KIND=N"), std::string::npos) << option;
+        EXPECT_NE(help.out.find("--label-colour KIND=COLOUR"), std::string::npos) << option;
     }
     EXPECT_EQ(Batch(dir, "--version").out.substr(0, 14), "frt2dxf-batch ");
+}
+
+// Read in-process: colours by name or number, and the options that change nothing with the
+// others, each said once.
+TEST(BatchCommandLine, ColoursByNameAndOptionsThatChangeNothing) {
+    const auto parse = [](std::vector<std::string> args, ExportSettings& settings, BatchRequest& request) {
+        std::string error;
+        args.emplace_back("x.frt");
+        EXPECT_TRUE(batchcli::ParseCommandLine(args, settings, request, error)) << error;
+    };
+    for (const auto& [given, index] : std::vector<std::pair<std::string, int>>{{"code=Magenta", 5},
+                                                                               {"code=RED", 0},
+                                                                               {"code=white", 6},
+                                                                               {"code=black", 6},
+                                                                               {"code=3", 2},
+                                                                               {"code=0", -1}}) {
+        ExportSettings settings;
+        BatchRequest request;
+        parse({"--label-colour", given}, settings, request);
+        EXPECT_EQ(settings.m_nColourCode, index) << given;
+    }
+    ExportSettings settings;
+    BatchRequest request;
+    parse({"--no-points", "--no-lines", "--no-areas", "--label-layer", "height=H", "--label-colour",
+           "code=red", "--label", "code"},
+          settings, request);
+    const std::vector<std::string> idle = batchcli::IdleOptions(settings, request);
+    ASSERT_EQ(idle.size(), 2U);
+    EXPECT_EQ(idle[0].rfind("--no-points, --no-lines and --no-areas leave out every element", 0), 0U)
+        << idle[0];
+    EXPECT_EQ(idle[1], "--label-layer height: no height label is drawn (--label height draws it)");
+    ExportSettings symbols;
+    BatchRequest attributes;
+    parse({"--point-attributes", "--no-symbols"}, symbols, attributes);
+    ASSERT_EQ(batchcli::IdleOptions(symbols, attributes).size(), 1U);
+    EXPECT_EQ(batchcli::IdleOptions(symbols, attributes)[0].rfind("--point-attributes: ", 0), 0U);
+    ExportSettings plain;
+    BatchRequest none;
+    parse({"--label", "height", "--label-layer", "height=H"}, plain, none);
+    EXPECT_TRUE(batchcli::IdleOptions(plain, none).empty());
 }
 
 // The forms people type: values in the same word, short options together, long options cut
