@@ -428,6 +428,17 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
     }
     if (request.previewLabels && request.preview.empty())
         return fail("--preview-labels: only with --preview");
+    // The picture is SVG whatever it is called: a name that says another format is a slip.
+    if (const std::size_t dot = request.preview.find_last_of("./\\");
+        dot != std::string::npos && request.preview[dot] == '.' && dot + 1 < request.preview.size()) {
+        std::string extension = request.preview.substr(dot + 1);
+        for (char& c : extension)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (extension != "svg") {
+            error = "--preview: the picture is an SVG file; name it with .svg, not '" + request.preview + "'";
+            return false;
+        }
+    }
     if (request.dryRun && !request.preview.empty())
         return fail("--preview: not with --dry-run, which writes no drawing");
     return true;

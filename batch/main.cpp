@@ -252,6 +252,12 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
                       "' written as '" + Printable(written) + "'\n";
     report.err += TextNotes(input, result);
     if (!result.ok) {
+        // The reader of standard output went away (| head): the run ends as GNU tools end then,
+        // with a failure status and no word about it.
+        if (job.target == kStandardStream && result.written.error == std::generic_category().message(EPIPE)) {
+            report.message = output + ": " + result.error;
+            return report;
+        }
         if (!result.read.Ok() || (request.strict && result.warnings > 0))
             report.RecordFailure(input, result.error);
         else if (result.written.damaged)

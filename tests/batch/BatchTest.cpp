@@ -77,6 +77,7 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
         {"--symbol-size", "--symbol-size: a value is missing"},
         {"-o '' x.frt", "-o: the output path is empty"},
         {"--output= x.frt", "--output: the output path is empty"},
+        {"--preview pic.PNG x.frt", "--preview: the picture is an SVG file; name it with .svg, not 'pic.PNG'"},
     };
     for (const auto& c : cases) {
         const BatchRun run = Batch(dir, c.args);
@@ -961,6 +962,15 @@ TEST(Batch, AClosedPipeEndsOnlyTheReport) {
     for (const char* name : {"a", "b", "c", "d"})
         EXPECT_NE(ReadFile(dir.File(std::string(name) + ".dxf")).find("EOF"), std::string::npos) << name;
     EXPECT_EQ(dir.Names().size(), 9U) << "four inputs, four drawings, the status";
+
+    // The drawing itself on standard output, and its reader stops after a line: no word of it,
+    // as GNU tools do, and a failure status.
+    const std::string errors = dir.File("errors");
+    Capture("(" + kBatch + " -q -o - " + Quoted(dir.File("a.frt")) + " 2> " + Quoted(errors) + "; echo $? > " +
+                Quoted(dir.File("status")) + ") | head -1 > /dev/null",
+            &raw);
+    EXPECT_EQ(ReadFile(dir.File("status")), "1\n");
+    EXPECT_EQ(ReadFile(errors), "");
 }
 
 // The stored settings file is only read when it is a small regular file; anything else is said,
