@@ -5,7 +5,9 @@
 #include "export/SettingsSchema.h"
 
 #include <algorithm>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include <cstdint>
 
@@ -19,8 +21,12 @@ const char* const kBatchUsage = R"(Usage: frt2dxf-batch [options] INPUT...
 Converts FRT survey files to DXF R12 drawings. The input files are never changed.
 INPUT "-" is standard input; its drawing goes to standard output unless -o says otherwise.
 
+INPUT may be a folder: its .frt files, in name order (with -r, those of its subfolders too).
+
   -o, --output FILE          output path (only with one INPUT), "-" for standard output;
                              default: INPUT with its extension replaced by .dxf
+  -t, --output-dir DIR       put each drawing into the folder DIR as NAME.dxf
+  -r, --recursive            a folder given as INPUT: also the .frt files of its subfolders
 Each choice has two forms; the later one on the command line wins.
   --points, --no-points      take or leave out the points (default: take)
   --lines, --no-lines        take or leave out the lines (default: take)
@@ -62,6 +68,9 @@ Each choice has two forms; the later one on the command line wins.
                              reported as a warning and converted with a fallback)
   -n, --no-clobber           keep an existing output: its input is skipped, which is no
                              failure
+  -u, --update               convert only an input that is newer than its drawing (or has
+                             none), as cp -u copies; the others are skipped
+  -v, --verbose              also say each input that was skipped (-n, -u)
   --no-sync                  put each output in place without waiting until it is on the disk:
                              faster, but a power cut soon after may lose it (for scratch
                              output; by default every output is on the disk before exit)
@@ -199,6 +208,11 @@ const Option kOptions[] = {
     {"--report", 0, true,
      [](Parse& p, const std::string& value) { return p.Path(value, p.request.report, "report path"); }},
     {"--no-clobber", 'n', false, SetFlag<&BatchRequest::noClobber>},
+    {"--update", 'u', false, SetFlag<&BatchRequest::update>},
+    {"--verbose", 'v', false, SetFlag<&BatchRequest::verbose>},
+    {"--recursive", 'r', false, SetFlag<&BatchRequest::recursive>},
+    {"--output-dir", 't', true,
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.outputDir, "output folder"); }},
     {"--no-sync", 0, false, SetFlag<&BatchRequest::noSync>},
     {"--lock-wait", 0, true,
      [](Parse& p, const std::string& value) {
@@ -284,6 +298,35 @@ const Option kOptions[] = {
      }},
 };
 
+// How many letters must be put in, left out or changed to make one text the other.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The option a mistyped name most likely meant (at most two letters off), or empty.
+std::string Nearest(const std::string& name) {
+    std::string nearest;
+    std::size_t best = 3;
+    for (const Option& option : kOptions)
+        if (const std::size_t distance = EditDistance(name, option.name); distance < best) {
+            best = distance;
+            nearest = option.name;
+        }
+    return nearest;
+}
+
 // The long option of that name, or of which the name is an unambiguous beginning; null with
 // `error` set when there is none or more than one.
 const Option* FindLong(const std::string& name, std::string& error) {
@@ -298,9 +341,11 @@ const Option* FindLong(const std::string& name, std::string& error) {
             candidates += " " + std::string(full);
         }
     }
-    if (found == nullptr)
+    if (found == nullptr) {
         error = "unknown option '" + name + "'";
-    else if (candidates.find(' ', 1) != std::string::npos)
+        if (const std::string nearest = Nearest(name); !nearest.empty())
+            error += "; did you mean '" + nearest + "'?";
+    } else if (candidates.find(' ', 1) != std::string::npos)
         error = "option '" + name + "' is ambiguous; possibilities:" + candidates;
     else
         return found;
@@ -391,7 +436,7 @@ std::string OneInputProblem(const BatchRequest& request, std::size_t inputs) {
     if (inputs <= 1)
         return {};
     if (!request.output.empty())
-        return "--output: only with one input file";
+        return "--output: only with one input file (-t DIR puts each drawing into a folder)";
     if (!request.preview.empty())
         return "--preview: only with one input file";
     return {};
@@ -422,6 +467,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
     };
     if (request.inputs.empty())
         return fail("no input file given");
+    if (!request.output.empty() && !request.outputDir.empty())
+        return fail("--output-dir: not with --output, which names the one drawing");
     if (const std::string problem = OneInputProblem(request, request.inputs.size()); !problem.empty()) {
         error = problem;
         return false;

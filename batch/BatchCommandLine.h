@@ -10,13 +10,17 @@
 // What the command line asks for.
 struct BatchRequest {
     std::vector<std::string> inputs;
-    std::string output; // only with one input
+    std::string output;     // only with one input
+    std::string outputDir;  // -t: every drawing goes into this folder as NAME.dxf
+    bool recursive = false; // a folder given as input: its subfolders' .frt files too
     bool quiet = false;
     bool help = false;
     bool version = false;
     bool fromSettings = false;
     bool strict = false;        // a questionable value in an input fails that input
     bool noClobber = false;     // an existing output is kept, and its input is skipped
+    bool update = false;        // an output as new as its input is kept, and its input is skipped
+    bool verbose = false;       // each skipped input is said too
     bool noSync = false;        // outputs are put in place without waiting for the disk (scratch output)
     int lockWaitSeconds = 30;   // how long a copy in place waits for another writer of its output
     bool dryRun = false;        // read and check the inputs, write no drawing

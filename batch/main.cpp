@@ -197,12 +197,30 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     }
 
     // Known now, so that the input is not converted for nothing; the commit checks again.
-    if (request.noClobber && job.target != kStandardStream && filesys::StateOf(job.target).exists) {
-        report.message = output + ": " + std::generic_category().message(EEXIST) + "; skipped (--no-clobber)";
-        if (!request.quiet)
+    const filesys::FileState existing =
+        job.target != kStandardStream ? filesys::StateOf(job.target) : filesys::FileState{};
+    std::string skip;
+    if (request.noClobber && existing.exists)
+        skip = output + ": " + std::generic_category().message(EEXIST) + "; skipped (--no-clobber)";
+    else if (request.update && existing.exists && input != kStandardStream &&
+             existing.modified >= filesys::StateOf(job.source).modified)
+        skip = output + ": up to date with " + input + "; skipped (--update)";
+    if (!skip.empty()) {
+        // A nightly run skips most inputs: said only when asked for, the count line says how many.
+        report.message = skip;
+        if (request.verbose)
             report.err += std::string(kProgram) + ": " + Printable(report.message) + "\n";
         report.skipped = true;
         return report;
+    }
+    if (job.target != kStandardStream) {
+        const fs::path folder = filesys::PathOf(job.target).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && !fs::is_directory(folder, ec)) {
+            report.RecordFailure(output,
+                                 "the output's folder " + filesys::TextOf(folder) + " does not exist");
+            return report;
+        }
     }
     if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
         report.RecordFailure(output, moved);
@@ -422,32 +440,107 @@ struct RunPlan {
     bool allMatched = true; // every wildcard pattern matched a file
 };
 
+// The .frt files (any case) of a folder, in name order; with `recursive`, those of its subfolders
+// too, each folder's after its own files. A link to a folder is not followed: it may lead back.
+std::vector<std::string> SurveysIn(const std::string& folder, bool recursive, std::error_code& error) {
+    std::vector<fs::path> files;
+    std::vector<fs::path> folders;
+    for (fs::directory_iterator entry(filesys::PathOf(folder), error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code ignored;
+        const fs::file_status status = entry->symlink_status(ignored);
+        std::string extension = filesys::TextOf(entry->path().extension());
+        for (char& c : extension)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (fs::is_directory(status))
+            folders.push_back(entry->path());
+        else if (extension == ".frt" && fs::is_regular_file(entry->status(ignored)))
+            files.push_back(entry->path());
+    }
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    std::vector<std::string> surveys;
+    for (const fs::path& file : files)
+        surveys.push_back(filesys::TextOf(file));
+    for (const fs::path& sub : folders) {
+        if (!recursive || error)
+            break;
+        const std::vector<std::string> more = SurveysIn(filesys::TextOf(sub), true, error);
+        surveys.insert(surveys.end(), more.begin(), more.end());
+    }
+    return surveys;
+}
+
+// The inputs an argument stands for: a folder its surveys, on Windows a pattern its matches, else
+// itself; none, said, when a folder holds no survey or a pattern matches nothing.
+std::vector<std::string> InputsOf(const std::string& argument, const BatchRequest& request) {
+    std::error_code ec;
+    if (argument != kStandardStream && fs::is_directory(filesys::PathOf(argument), ec)) {
+        std::vector<std::string> surveys = SurveysIn(argument, request.recursive, ec);
+        if (ec)
+            SayProblem(argument, ec.message());
+        else if (surveys.empty())
+            SayProblem(argument, request.recursive
+                                     ? "no .frt file in this folder or its subfolders"
+                                     : "no .frt file in this folder (-r looks in its subfolders)");
+        return surveys;
+    }
+    // On Windows the program matches the wildcards.
+    std::vector<std::string> matches = filesys::MatchArgument(argument);
+    if (matches.empty()) {
+        const fs::path folder = filesys::PathOf(argument).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, ec))
+            SayProblem(argument, "the folder " + filesys::TextOf(folder) + " does not exist");
+        else
+            SayProblem(argument, "no file matches this pattern");
+    }
+    return matches;
+}
+
+// Where an input's drawing goes, by the options.
+std::string OutputOf(const std::string& input, const BatchRequest& request) {
+    if (!request.output.empty())
+        return request.output;
+    if (!request.outputDir.empty())
+        return filesys::TextOf(filesys::PathOf(request.outputDir) /
+                               filesys::PathOf(input).filename().replace_extension(".dxf"));
+    return DefaultOutput(input);
+}
+
 // Plans the run; the exit status when it ends here.
 std::optional<int> Plan(const BatchRequest& request, RunPlan& plan) {
-    // On Windows the program matches the wildcards; a pattern that matches nothing is a failed input.
+    std::error_code ec;
+    if (!request.outputDir.empty() && !fs::is_directory(filesys::PathOf(request.outputDir), ec))
+        return UsageError("--output-dir: " + request.outputDir + " is no folder" +
+                          (fs::exists(filesys::PathOf(request.outputDir), ec) ? "" : " (it does not exist)"));
+    if (!request.output.empty() && request.output != kStandardStream &&
+        (fs::is_directory(filesys::PathOf(request.output), ec) || request.output.back() == '/'))
+        return UsageError("--output: " + request.output +
+                          " names a folder; -t DIR puts the drawings into a folder");
+    // A pattern that matches nothing, or a folder without surveys, is a failed input.
     std::vector<std::string> inputs;
     for (const std::string& argument : request.inputs) {
-        const std::vector<std::string> matches = filesys::MatchArgument(argument);
-        if (matches.empty()) {
-            SayProblem(argument, "no file matches this pattern");
+        const std::vector<std::string> matches = InputsOf(argument, request);
+        if (matches.empty())
             plan.allMatched = false;
-        }
         inputs.insert(inputs.end(), matches.begin(), matches.end());
     }
     if (const std::string problem = batchcli::OneInputProblem(request, inputs.size()); !problem.empty())
         return UsageError(problem);
     for (const std::string& input : inputs) {
-        std::string output = request.output.empty() ? DefaultOutput(input) : request.output;
+        std::string output = OutputOf(input, request);
         std::string source = input;
         if (input == kStandardStream) {
             if (!plan.standardInput.Path().empty())
                 return UsageError("-: standard input can be read only once");
+            if (!request.outputDir.empty())
+                return UsageError("-: standard input has no name for its drawing in --output-dir; use -o");
             if (const std::string problem = SpoolStandardInput(plan.standardInput); !problem.empty()) {
                 SayProblem("-", problem);
                 return 1;
             }
             source = plan.standardInput.Path();
-            if (request.output.empty())
+            if (request.output.empty() && request.outputDir.empty())
                 output = kStandardStream;
         }
         plan.jobs.push_back({input, output, outputplan::PlannedTarget(output), source});

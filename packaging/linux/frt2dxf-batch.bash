@@ -8,6 +8,9 @@ _frt2dxf_batch() {
         -o|--output|--report|--preview)
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
+        -t|--output-dir)
+            COMPREPLY=($(compgen -d -- "$cur"))
+            return ;;
         --label)
             COMPREPLY=($(compgen -W "$kinds" -- "$cur"))
             return ;;
@@ -23,11 +26,11 @@ _frt2dxf_batch() {
             return ;;
     esac
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output --points --no-points --lines --no-lines --areas --no-areas
+        COMPREPLY=($(compgen -W "-o --output -t --output-dir -r --recursive --points --no-points --lines --no-lines --areas --no-areas
             --symbols --no-symbols --point-attributes --no-point-attributes --ascii-names --no-ascii-names --3d --2d --polylines
             --separate-lines --layer-per-code --single-layer --label --no-labels --label-layer
             --label-colour --decimals-en --decimals-h --symbol-size --codepage --from-settings --strict
-            -n --no-clobber --no-sync --lock-wait --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
+            -n --no-clobber -u --update -v --verbose --no-sync --lock-wait --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
             --version" -- "$cur"))
         return
     fi

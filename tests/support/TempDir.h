@@ -41,10 +41,10 @@ public:
     const std::filesystem::path& Path() const {
         return m_path;
     }
-    // The names of the files in the directory, sorted.
-    std::vector<std::string> Names() const {
+    // The names of the files in the directory (or in its subfolder `sub`), sorted.
+    std::vector<std::string> Names(std::string_view sub = {}) const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path))
+        for (const auto& entry : std::filesystem::directory_iterator(m_path / sub))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;

@@ -351,6 +351,10 @@ TEST(WindowsBatch, WildcardsAreMatchedByTheProgram) {
     const BatchRun none = RunBatch(L"-q \"" + (dir.Path() / "none*.frt").wstring() + L"\"", dir);
     EXPECT_EQ(none.status, 1U);
     EXPECT_NE(none.errors.find("none*.frt: no file matches this pattern"), std::string::npos) << none.errors;
+    // In a folder that is not there, the folder is what is wrong.
+    const BatchRun nowhere = RunBatch(L"-q \"" + (dir.Path() / "nowhere" / "*.frt").wstring() + L"\"", dir);
+    EXPECT_EQ(nowhere.status, 1U);
+    EXPECT_NE(nowhere.errors.find("nowhere does not exist"), std::string::npos) << nowhere.errors;
 }
 
 // Names that differ only in case are one file on Windows: two drawings planned for x.dxf and X.DXF
