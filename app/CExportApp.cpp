@@ -28,10 +28,13 @@ std::optional<std::string> CExportApp::InfoFor(const std::string& argument) {
     if (argument != "--help" && argument != "-h")
         return std::nullopt;
     return "Usage: frt2dxf [FILE]\n"
+           "       frt2dxf --open FILE\n"
            "Shows the DXF Export dialog for the FRT survey FILE and writes the drawing over FILE;\n"
            "Cancel deletes FILE (the surveying software that started it expects that). Without FILE,\n"
-           "a file dialog asks for one, and the drawing goes beside it as NAME.dxf.\n"
+           "a file dialog asks for one; the drawing then goes beside it as NAME.dxf, and Cancel keeps\n"
+           "it, as with --open (what \"Open with\" in a file manager uses).\n"
            "\n"
+           "  --open FILE    convert FILE as one picked in the file dialog: never changed or deleted\n"
            "  -h, --help     show this text\n"
            "      --version  show the version\n"
            "\n"
@@ -39,14 +42,18 @@ std::optional<std::string> CExportApp::InfoFor(const std::string& argument) {
 }
 
 bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
-    std::string input = inputPath;
-    bool chosenByUser = false;
-    if (input.size() < 2) {
-        if (std::optional<std::string> chosen = ui.AskForFile()) {
-            input = *chosen;
-            chosenByUser = true;
-        }
-    }
+    if (inputPath.size() >= 2)
+        return Convert(inputPath, false, ui);
+    if (std::optional<std::string> chosen = ui.AskForFile())
+        return Convert(*chosen, true, ui);
+    return Convert(inputPath, false, ui);
+}
+
+bool CExportApp::OpenChosen(const std::string& path, IStartUpUi& ui) {
+    return Convert(path, true, ui);
+}
+
+bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi& ui) {
     TempCopy copy; // removed on every way out
     if (!copy.Make(input)) {
         ui.ShowError(copy.Error());

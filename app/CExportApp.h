@@ -28,6 +28,9 @@ public:
     // inputPath: the file named on the command line (see InputPathOf and JoinArguments), or
     // empty to ask for one. Always returns false.
     static bool StartUp(const std::string& inputPath, IStartUpUi& ui);
+    // Start-up for a file the user picked elsewhere ("Open with" in a file manager): as one picked
+    // in the file dialog, it is never changed or deleted, and the drawing goes beside it.
+    static bool OpenChosen(const std::string& path, IStartUpUi& ui);
     // The input path from a Windows command-line tail: every double quote removed (no Windows
     // path holds one).
     static std::string InputPathOf(const std::string& commandTail);
@@ -37,4 +40,7 @@ public:
     // What to print instead of starting when the one argument asks for it ("--help", "-h",
     // "--version"), without any window; nothing for a file to convert.
     static std::optional<std::string> InfoFor(const std::string& argument);
+
+private:
+    static bool Convert(const std::string& input, bool chosenByUser, IStartUpUi& ui);
 };

@@ -2,13 +2,15 @@
 ; an administrator) or just for the current user (%LOCALAPPDATA%\Programs, no administrator), a
 ; Start-menu entry for frt2dxf (started without a file, it asks for one), the batch converter's
 ; folder on the user's PATH when asked, an entry in Add/Remove Programs, and an uninstaller.
-;   makensis -DVERSION=x.y.z -DSTAGE=dir -DFILES=files.nsh -DOUTFILE=frt2dxf-setup.exe frt2dxf.nsi
+;   makensis -DVERSION=x.y.z -DSTAGE=dir -DFILES=files.nsh -DOUTFILE=frt2dxf-x.y.z-setup.exe frt2dxf.nsi
 ; FILES lists the installed files (from the install manifest), so that the uninstaller removes
 ; exactly those. Silent: /S, with /AllUsers or /CurrentUser, and /PATH to add the folder to PATH.
 Unicode true
 Target amd64-unicode ; runs on 64-bit Windows, and under wine64
 Name "frt2dxf ${VERSION}"
 OutFile "${OUTFILE}"
+; The installer's own name, not its maker's, along the bottom of every page.
+BrandingText "frt2dxf ${VERSION}"
 SetCompressor /SOLID lzma
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
@@ -44,7 +46,7 @@ Section "frt2dxf" SecProgram
   File /r "${STAGE}\*.*"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateDirectory "$SMPROGRAMS\frt2dxf"
-  CreateShortcut "$SMPROGRAMS\frt2dxf\frt2dxf.lnk" "$INSTDIR\frt2dxf.exe"
+  CreateShortcut "$SMPROGRAMS\frt2dxf\frt2dxf DXF Export.lnk" "$INSTDIR\frt2dxf.exe"
   CreateShortcut "$SMPROGRAMS\frt2dxf\Uninstall frt2dxf.lnk" "$INSTDIR\uninstall.exe"
   WriteRegStr SHCTX "Software\frt2dxf" "InstallDir" "$INSTDIR"
   WriteRegStr SHCTX "Software\frt2dxf" "InstallMode" "$MultiUser.InstallMode"
@@ -62,8 +64,9 @@ Section "frt2dxf" SecProgram
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
-; Unticked unless asked for: the batch converter on the user's PATH.
-Section /o "Add frt2dxf-batch to my PATH" SecPath
+; Unticked unless asked for: the batch converter on the user's PATH. The components page shows
+; about 24 characters of a name; the description below the list says the rest.
+Section /o "frt2dxf-batch on PATH" SecPath
   ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" "Path"
   ${If} $0 == ""
     StrCpy $0 "$INSTDIR"
@@ -74,6 +77,11 @@ Section /o "Add frt2dxf-batch to my PATH" SecPath
   WriteRegStr SHCTX "Software\frt2dxf" "AddedToPath" "$INSTDIR"
   SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
 SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The desktop converter frt2dxf and the batch converter frt2dxf-batch."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPath} "Adds the program folder to your PATH, so that frt2dxf-batch runs in any console."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
   !insertmacro MULTIUSER_INIT
@@ -93,7 +101,7 @@ Section "Uninstall"
   !include "${FILES}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  Delete "$SMPROGRAMS\frt2dxf\frt2dxf.lnk"
+  Delete "$SMPROGRAMS\frt2dxf\frt2dxf DXF Export.lnk"
   Delete "$SMPROGRAMS\frt2dxf\Uninstall frt2dxf.lnk"
   RMDir "$SMPROGRAMS\frt2dxf"
   ; The PATH entry goes only if this installation added it.

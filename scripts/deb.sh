@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 source scripts/lib.sh
 
-bash scripts/install-packages.sh dpkg-dev man-db lintian
+bash scripts/install-packages.sh dpkg-dev man-db lintian libxml2-utils desktop-file-utils
 rm -rf "$build/packages"
 cpack --config "$build/CPackConfig.cmake" -B "$build/packages" > "$build/cpack.log" 2>&1 || { cat "$build/cpack.log"; fail "cpack"; }
 deb=$(ls "$build"/packages/frt2dxf_*.deb)
@@ -44,7 +44,11 @@ done
 bash -c 'source /usr/share/bash-completion/completions/frt2dxf-batch && complete -p frt2dxf-batch' > /dev/null ||
   fail "the bash completion does not load"
 [[ -f /usr/share/frt2dxf/VUZ_Ezavurudi.lng && -f /usr/share/applications/frt2dxf.desktop ]] || fail "data files"
-grep -q '^Exec=frt2dxf$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry"
+grep -q '^Exec=frt2dxf --open %f$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry"
+grep -q '^MimeType=application/x-frt;$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry's file type"
+[[ -f /usr/share/mime/packages/frt2dxf.xml ]] || fail "no file type for *.frt"
+xmllint --noout /usr/share/mime/packages/frt2dxf.xml || fail "the file type's XML"
+desktop-file-validate /usr/share/applications/frt2dxf.desktop || fail "the menu entry does not validate"
 as_root dpkg -r frt2dxf > /dev/null
 installedHere=
 while IFS= read -r path; do

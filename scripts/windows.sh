@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds both programs for Windows with mingw-w64 into build-windows/, runs the Windows
 # tests under Wine (the GoogleTest suites, the batch converter against the Linux one byte for
-# byte, Ctrl+C during a conversion, the desktop program on Xvfb), then builds the installer frt2dxf-setup.exe (NSIS) and a
+# byte, Ctrl+C during a conversion, the desktop program on Xvfb), then builds the installer frt2dxf-VERSION-setup.exe (NSIS) and a
 # portable zip, and installs and uninstalls the installer under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,10 +50,10 @@ cmake --install "$out" --prefix "$stage" --strip > /dev/null
 # The uninstaller removes exactly the installed files.
 sed -E "s|^$root/$stage/(\./)?||; s|/|\\\\|g; s|^(.*)$|  Delete \"\$INSTDIR\\\\\1\"|" "$out/install_manifest.txt" > "$out/uninstall-files.nsh"
 makensis -V2 -DVERSION="$version" -DSTAGE="$root/$stage" -DFILES="$root/$out/uninstall-files.nsh" \
-         -DOUTFILE="$root/$out/frt2dxf-setup.exe" packaging/frt2dxf.nsi
+         -DOUTFILE="$root/$out/frt2dxf-$version-setup.exe" packaging/frt2dxf.nsi
 (cd "$out" && cpack -G ZIP -B "$root/$out/packages" > /dev/null)
 zip=$out/packages/frt2dxf-$version-portable.zip
 
 echo "Installing and uninstalling under Wine"
-bash tests/windows/installer.sh "$out/frt2dxf-setup.exe" "$zip" "$version"
-echo "Windows: built, tested under Wine, packaged: $out/frt2dxf-setup.exe, $zip"
+bash tests/windows/installer.sh "$out/frt2dxf-$version-setup.exe" "$zip" "$version"
+echo "Windows: built, tested under Wine, packaged: $out/frt2dxf-$version-setup.exe, $zip"

@@ -35,7 +35,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frt2dxf: %s: %s; using the defaults\n", IniSettingsStore::UserPath().c_str(),
                      store.Problem().c_str());
     QtStartUpUi ui(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), store);
-    CExportApp::StartUp(CExportApp::JoinArguments(arguments), ui);
+    if (arguments.size() == 2 && arguments[0] == "--open")
+        CExportApp::OpenChosen(arguments[1], ui);
+    else
+        CExportApp::StartUp(CExportApp::JoinArguments(arguments), ui);
     // The host reads only what is left at the path; a person or a script reads the status.
     return ui.Failed() ? 1 : 0;
 }

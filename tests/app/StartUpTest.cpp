@@ -139,6 +139,18 @@ TEST_F(StartUpTest, CancelKeepsAFileChosenInTheFileDialog) {
     ASSERT_EQ(ui.dialogs, 1);
     EXPECT_EQ(ReadFile(*ui.chosen), kFrt);
     EXPECT_EQ(TempFiles(), 0U);
+
+    // "Open with" in a file manager hands the file over with --open: the user's pick as well.
+    FakeUi opened;
+    opened.result = CExportApp::RESULT_CANCEL;
+    CExportApp::OpenChosen(*ui.chosen, opened);
+    ASSERT_EQ(opened.dialogs, 1);
+    EXPECT_EQ(opened.asked, 0);
+    EXPECT_EQ(ReadFile(*ui.chosen), kFrt);
+    std::string output;
+    opened.whileOpen = [&output](ExportFiles& open) { output = open.OutputPath(); };
+    CExportApp::OpenChosen(*ui.chosen, opened);
+    EXPECT_EQ(output, files.File("chosen.dxf")) << "the drawing goes beside it";
 }
 
 TEST_F(StartUpTest, APipeIsRefusedAtOnceWithoutWaitingForAWriter) {

@@ -42,7 +42,7 @@ all="$WINEPREFIX/drive_c/Program Files/frt2dxf"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/frt2dxf"
 "$wine" "$setup" /S /AllUsers
 check_installed "$all" HKLM
-[[ -f "$menu/frt2dxf.lnk" ]] || fail "no Start-menu entry for all users"
+[[ -f "$menu/frt2dxf DXF Export.lnk" ]] || fail "no Start-menu entry \"frt2dxf DXF Export\" for all users"
 [[ -z $(value 'HKCU\Environment' Path) || $(value 'HKCU\Environment' Path) != *frt2dxf* ]] || fail "PATH changed unasked"
 "$wine" "$all/uninstall.exe" /S /AllUsers
 gone "$all" && gone "$menu" || fail "the uninstaller left files behind in Program Files"
