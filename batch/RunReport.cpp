@@ -152,6 +152,7 @@ std::string Options(const ExportSettings& s, const BatchRequest& request) {
     AppendSwitches(out, {{"from_settings", request.fromSettings},
                          {"strict", request.strict},
                          {"no_clobber", request.noClobber},
+                         {"update", request.update},
                          {"no_sync", request.noSync},
                          {"dry_run", request.dryRun}});
     out += ", \"jobs\": " + std::to_string(request.jobs) + "}";

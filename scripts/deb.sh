@@ -47,6 +47,9 @@ bash -c 'source /usr/share/bash-completion/completions/frt2dxf-batch && complete
 grep -q '^Exec=frt2dxf --open %f$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry"
 grep -q '^MimeType=application/x-frt;$' /usr/share/applications/frt2dxf.desktop || fail "the menu entry's file type"
 [[ -f /usr/share/mime/packages/frt2dxf.xml ]] || fail "no file type for *.frt"
+for doc in README.md report.md report.schema.json; do
+  [[ -f /usr/share/doc/frt2dxf/$doc ]] || fail "no /usr/share/doc/frt2dxf/$doc"
+done
 xmllint --noout /usr/share/mime/packages/frt2dxf.xml || fail "the file type's XML"
 desktop-file-validate /usr/share/applications/frt2dxf.desktop || fail "the menu entry does not validate"
 as_root dpkg -r frt2dxf > /dev/null

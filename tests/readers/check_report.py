@@ -1,5 +1,6 @@
-"""Checks a frt2dxf-batch --report file against the drawings it describes, read with ezdxf:
-entities by kind and by layer, extents, bytes; and the warnings against the expected lines.
+"""Checks a frt2dxf-batch --report file against its JSON Schema (docs/report.schema.json) and
+against the drawings it describes, read with ezdxf: entities by kind and by layer, extents,
+bytes; and the warnings against the expected lines.
     check_report.py REPORT.json [EXPECTED_WARNING_LINES...]"""
 import json
 import os
@@ -7,6 +8,9 @@ import sys
 from collections import Counter
 
 import ezdxf
+import jsonschema
+
+SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "report.schema.json")
 
 MARGIN = 10.0  # the drawing's $EXTMIN/$EXTMAX lie this far outside the entities
 
@@ -49,8 +53,10 @@ def check_entry(entry):
 
 def main():
     report = json.load(open(sys.argv[1], encoding="utf-8"))
-    if sorted(report) != ["files", "options", "program", "summary", "version"]:
-        fail(f"the report's members are {sorted(report)}")
+    schema = json.load(open(SCHEMA, encoding="utf-8"))
+    jsonschema.Draft202012Validator.check_schema(schema)
+    for error in jsonschema.Draft202012Validator(schema).iter_errors(report):
+        fail(f"not as the schema says at {'/'.join(str(p) for p in error.absolute_path)}: {error.message}")
     if report["program"] != "frt2dxf-batch" or not report["version"]:
         fail(f"program {report['program']!r}, version {report['version']!r}")
     entries = report["files"]
