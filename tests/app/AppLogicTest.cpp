@@ -45,18 +45,27 @@ TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
 
     // A user who may not write into the program's folder puts one in the settings folder: it
     // comes first. The boxes' and the file dialog's texts come from it too.
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
+#ifdef _WIN32
+    const char* const variable = "APPDATA";
+    const auto set = [](const char* name, const std::string& value) { _putenv_s(name, value.c_str()); };
+#else
+    const char* const variable = "XDG_CONFIG_HOME";
+    const auto set = [](const char* name, const std::string& value) {
+        if (value.empty())
+            unsetenv(name);
+        else
+            setenv(name, value.c_str(), 1);
+    };
+#endif
+    const char* previous = std::getenv(variable);
     const std::string kept = previous != nullptr ? previous : "";
-    setenv("XDG_CONFIG_HOME", (dir.Path() / "config").string().c_str(), 1);
+    set(variable, (dir.Path() / "config").string());
     std::filesystem::create_directories(dir.Path() / "config" / "Halvora" / "QVO" / "PLVX");
     dir.Write("config/Halvora/QVO/PLVX/VUZ_Ezavurudi.lng",
               "POINTS=Eigene\r\nERROR=Fehler\r\nREPLACE_QUESTION=%1 ersetzen?\r\nOPEN_TITLE=\xc3\x96"
               "ffnen\r\n");
     const CLanguageFile users(bin);
-    if (previous != nullptr)
-        setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
+    set(variable, kept);
     EXPECT_EQ(users.GetText("POINTS", "Points"), "Eigene");
     EXPECT_EQ(exportdlg::ErrorCaption(users), "Fehler");
     EXPECT_EQ(exportdlg::ReplaceQuestion(users, "a.dxf"), "a.dxf ersetzen?");
