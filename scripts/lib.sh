@@ -27,6 +27,19 @@ press_ok() {
   done
 }
 
+# Presses OK now, and again every 3 s (a key sent before a loaded machine has the dialog ready is
+# lost), until process PID has ended, for at most SECONDS (default 30). False when it still runs.
+press_ok_until_exit() {
+  local pid=$1 tenths=$((${2:-30} * 10)) i
+  press_ok
+  for ((i = 1; i <= tenths; ++i)); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    ((i % 30 == 0)) && press_ok
+    sleep 0.1
+  done
+  ! kill -0 "$pid" 2>/dev/null
+}
+
 # Prints a survey of 600000 points, some 60 MB of drawing: a copy of it into a file takes a while.
 large_survey() {
   awk 'BEGIN { printf "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";

@@ -41,12 +41,7 @@ print(0)' "$input" "$rewrite" "$pid" > "$input.rewritten" &
   done
   rm -f "$input.watching"
   sleep 0.5
-  press_ok
-  for i in $(seq 900); do
-    kill -0 "$pid" 2>/dev/null || break
-    ((i % 30 == 0)) && press_ok
-    sleep 0.1
-  done
+  press_ok_until_exit "$pid" 90 || true
   wait "$watcher" || true
   rewritten=$(cat "$input.rewritten")
   rm -f "$input.rewritten"

@@ -36,12 +36,7 @@ print(0)' "$input" "$pid" "$signal" > "$input.caught" &
   done
   rm -f "$input.watching"
   sleep 0.5
-  press_ok
-  for i in $(seq 700); do
-    kill -0 "$watcher" 2>/dev/null || break
-    ((i % 30 == 0)) && press_ok
-    sleep 0.1
-  done
+  press_ok_until_exit "$watcher" 70 || true
   wait "$watcher" || true
   caught=$(cat "$input.caught")
   rm -f "$input.caught"

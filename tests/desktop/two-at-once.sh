@@ -23,16 +23,9 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   "$program" "$out/b.frt" & b=$!
   dialogs 2 || { echo "two dialogs did not appear" >&2; kill $a $b; exit 1; }
   sleep 0.5
-  press_ok
   status=0
   for pid in $a $b; do
-    # A key sent before a loaded machine has the dialog ready is lost: send it again now and then.
-    for i in $(seq 300); do
-      kill -0 "$pid" 2>/dev/null || break
-      ((i % 30 == 0)) && press_ok
-      sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then kill "$pid"; echo "frt2dxf did not finish after OK" >&2; status=1; fi
+    if ! press_ok_until_exit "$pid" 30; then kill "$pid"; echo "frt2dxf did not finish after OK" >&2; status=1; fi
     wait "$pid" || status=1
   done
   exit $status

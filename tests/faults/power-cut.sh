@@ -12,12 +12,7 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   "$program" "$survey" & pid=$!
   wait_for_dialog || { kill $pid; fail "the dialog did not appear"; }
   sleep 0.3
-  for i in $(seq 300); do
-    kill -0 $pid 2>/dev/null || break
-    ((i % 30 == 1)) && press_ok
-    sleep 0.1
-  done
-  kill -0 $pid 2>/dev/null && { kill $pid; fail "frt2dxf did not finish after OK"; }
+  press_ok_until_exit $pid 30 || { kill $pid; fail "frt2dxf did not finish after OK"; }
   wait $pid
   exit 0
 fi
