@@ -246,7 +246,7 @@ const Option kOptions[] = {
          if (const std::string problem = settingschema::LayerNameProblem(name); !problem.empty())
              return p.Refuse(problem);
          layer->Field<std::string>(p.s) = name;
-         p.request.givenLabelOptions.push_back({"--label-layer", layer->labelKind});
+         p.request.givenLabelOptions.emplace_back("--label-layer", layer->labelKind);
          return true;
      }},
     {"--label-colour", 0, true,
@@ -261,7 +261,7 @@ const Option kOptions[] = {
                              "number from 0 to 7, not '" +
                              text + "'");
          colour->Field<int>(p.s) = number - 1; // the list index; 0 is no selection
-         p.request.givenLabelOptions.push_back({"--label-colour", colour->labelKind});
+         p.request.givenLabelOptions.emplace_back("--label-colour", colour->labelKind);
          return true;
      }},
     {"--decimals-en", 0, true,

@@ -460,6 +460,7 @@ std::vector<std::string> SurveysIn(const std::string& folder, bool recursive, st
     std::sort(files.begin(), files.end());
     std::sort(folders.begin(), folders.end());
     std::vector<std::string> surveys;
+    surveys.reserve(files.size());
     for (const fs::path& file : files)
         surveys.push_back(filesys::TextOf(file));
     for (const fs::path& sub : folders) {
