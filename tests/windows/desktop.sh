@@ -64,6 +64,29 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   [[ $(cat "$work/other.frt") == $'[Header]\r\nFormat=Raz2Azi\r' ]] || fail "the rejected file was changed"
   echo "a rejected header ends silently"
 
+  # A file that is not there: the "Error" box, then a failure status.
+  start "$work/missing.frt"
+  box=
+  for _ in $(seq 300); do
+    box=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null | head -1 || true)
+    [[ -n $box ]] && break
+    sleep 0.2
+  done
+  [[ -n $box ]] || fail "no error box for a file that is not there"
+  sleep 0.5
+  xdotool key --window "$box" Return
+  for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+  status=0
+  wait "$pid" || status=$?
+  [[ $status -eq 1 ]] || fail "a file that is not there ends with status $status, not 1"
+  echo "a file that is not there: the error box, then status 1"
+
+  # --version and --help print to the standard output they are given, with no window.
+  [[ $("$wine" "$exe" --version 2>/dev/null) == "frt2dxf $(sed -nE 's/^project\(frt2dxf VERSION ([0-9.]+).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")"* ]] ||
+    fail "frt2dxf.exe --version does not print the version"
+  "$wine" "$exe" --help 2>/dev/null | grep -q "^Usage: frt2dxf" || fail "frt2dxf.exe --help does not print the usage"
+  echo "--version and --help print, with no window"
+
   # Symbol size 0: the validation message, and nothing is written.
   cp "$example" "$work/size.frt"
   start "$work/size.frt"
