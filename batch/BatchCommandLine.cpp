@@ -1,5 +1,6 @@
 #include "batch/BatchCommandLine.h"
 
+#include "common/Letters.h"
 #include "common/NumberText.h"
 #include "common/PendingFiles.h"
 #include "export/SettingsSchema.h"
@@ -108,9 +109,7 @@ namespace {
 // shows on a dark screen) or of a number from 0 to 7; -1 for anything else.
 int ColourNumber(const std::string& text) {
     static constexpr const char* kNames[] = {"red", "yellow", "green", "cyan", "blue", "magenta", "black"};
-    std::string lower;
-    for (const char c : text)
-        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string lower = letters::AsciiLower(text);
     for (std::size_t i = 0; i < std::size(kNames); ++i)
         if (lower == kNames[i])
             return static_cast<int>(i) + 1;
@@ -478,10 +477,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, ExportSettings& s, B
     // The picture is SVG whatever it is called: a name that says another format is a slip.
     if (const std::size_t dot = request.preview.find_last_of("./\\");
         dot != std::string::npos && request.preview[dot] == '.' && dot + 1 < request.preview.size()) {
-        std::string extension = request.preview.substr(dot + 1);
-        for (char& c : extension)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (extension != "svg") {
+        if (letters::AsciiLower(request.preview.substr(dot + 1)) != "svg") {
             error = "--preview: the picture is an SVG file; name it with .svg, not '" + request.preview + "'";
             return false;
         }

@@ -9,6 +9,7 @@
 #include "common/CProgressBar.h"
 #include "common/ChunkPipeline.h"
 #include "common/FileSystem.h"
+#include "common/Letters.h"
 #include "common/PendingFiles.h"
 #include "common/TempFile.h"
 #include "export/ExportRun.h"
@@ -449,9 +450,7 @@ std::vector<std::string> SurveysIn(const std::string& folder, bool recursive, st
          entry.increment(error)) {
         std::error_code ignored;
         const fs::file_status status = entry->symlink_status(ignored);
-        std::string extension = filesys::TextOf(entry->path().extension());
-        for (char& c : extension)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        const std::string extension = letters::AsciiLower(filesys::TextOf(entry->path().extension()));
         if (fs::is_directory(status))
             folders.push_back(entry->path());
         else if (extension == ".frt" && fs::is_regular_file(entry->status(ignored)))

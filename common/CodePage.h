@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Letters.h"
 #include "common/Utf8.h"
 
 #include <algorithm>
@@ -165,10 +166,7 @@ inline const Page* Find(std::string_view name) {
 // The page a user names in any of the usual spellings: "1251", "cp1251", "windows-1251",
 // "ANSI_1251" (any case), or null.
 inline const Page* FindSpelled(std::string_view spelled) {
-    std::string lower(spelled);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string lower = letters::AsciiLower(spelled);
     for (const std::string_view prefix : {"ansi_", "windows-", "cp", ""}) {
         if (lower.compare(0, prefix.size(), prefix) != 0)
             continue;

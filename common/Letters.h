@@ -1,11 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // What the drawing's names need to know of the characters the Windows code pages hold: which
 // are letters, their lower case, and their plain Latin spelling.
 namespace letters {
+
+// The text with its ASCII capitals in lower case and every other byte as it is: for names that
+// are matched in any case (options, extensions, code pages), UTF-8 or not.
+inline std::string AsciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
 
 // Whether the character is a letter of the Latin, Greek, Cyrillic, Hebrew or Arabic script
 // (ASCII letters included). Marks, signs, digits of other scripts and punctuation are not.
