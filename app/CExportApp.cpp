@@ -1,5 +1,6 @@
 #include "app/CExportApp.h"
 
+#include "app/ExportDlgLogic.h"
 #include "app/TempCopy.h"
 #include "common/FileSystem.h"
 
@@ -56,7 +57,7 @@ bool CExportApp::OpenChosen(const std::string& path, IStartUpUi& ui) {
 bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi& ui) {
     TempCopy copy; // removed on every way out
     if (!copy.Make(input)) {
-        ui.ShowError(copy.Error());
+        ui.ShowError(exportdlg::FailureText(copy.Error()));
         return false;
     }
     if (frtheader::CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF) {

@@ -131,6 +131,15 @@ std::string Filled(std::string text, const std::string& value) {
 
 } // namespace
 
+std::string FailureText(const Failure& failure, const ExportFiles* files) {
+    const std::string& path =
+        files != nullptr && failure.path == files->TempPath() ? files->InputPath() : failure.path;
+    if (failure.stage == Failure::Stage::Open)
+        return path.empty() ? "No file to convert: " + failure.Reason()
+                            : "Cannot open " + path + ": " + failure.Reason();
+    return path.empty() ? failure.Reason() : path + ": " + failure.Reason();
+}
+
 std::string ErrorCaption(const CLanguageFile& texts) {
     return texts.GetText("ERROR", "Error");
 }
@@ -182,25 +191,24 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
             return outcome;
         }
         result = exportrun::ConvertFile(files.TempPath(), files.OutputPath(), options, run);
-        if (result.ok || !files.CopyStale())
+        if (result.Ok() || !files.CopyStale())
             break;
     }
     CProgressBar::Destroy();
-    if (result.ok) {
+    if (result.Ok()) {
         outcome.done = true;
         return outcome;
     }
     // The input is as it was (put back when the write failed inside it); OK may be pressed again.
-    outcome.error = result.error;
-    if (result.written.damaged) {
-        // The input holds another program's writing now: putting the old survey back would undo
-        // that too, so it is left as it is, and the drawing is kept beside it.
-        if (files.Standalone() || result.written.writtenMeanwhile)
-            outcome.error +=
-                "; the file may be incomplete; the complete drawing is kept in " + result.written.keptPath;
-        else
-            outcome.error += "." + files.Restore(result.written.keptPath);
+    // One that holds another program's writing now is left as it is, with the drawing kept
+    // beside it: putting the old survey back would undo that writing too.
+    Failure failure = result.failure;
+    std::string restored;
+    if (failure.damaged && !files.Standalone() && !failure.writtenMeanwhile) {
+        restored = "." + files.Restore(failure.keptPath);
+        failure.damaged = false; // Restore says what became of the drawing
     }
+    outcome.error = FailureText(failure, &files) + restored;
     return outcome;
 }
 

@@ -55,6 +55,10 @@ std::string SymbolSizeText(float value);
 // ("DXF Export - b.frt -> b.dxf").
 std::string WindowTitle(const std::string& caption, const ExportFiles& files);
 
+// The "Error" box's text for a failure, the one wording of the desktop program: the file is
+// named as the user knows it (the input, where the run read its temporary copy) before the reason.
+std::string FailureText(const Failure& failure, const ExportFiles* files = nullptr);
+
 // Asks whether an existing file may be replaced by the drawing.
 using AskReplace = std::function<bool(const std::string& path)>;
 // The texts of the boxes, the title's note and the file dialog, from the language file (English

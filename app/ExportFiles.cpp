@@ -1,4 +1,5 @@
 #include "app/ExportFiles.h"
+#include "app/ExportDlgLogic.h"
 
 #include "common/PendingFiles.h"
 #include "frt/FrtHeader.h"
@@ -34,8 +35,8 @@ std::string ExportFiles::PlantedLink() const {
     if (!std::filesystem::is_symlink(std::filesystem::symlink_status(filesys::PathOf(m_inputPath), ec)) ||
         filesys::StateOf(m_inputPath, false).SameAs(m_inputEntry))
         return {};
-    return m_inputPath + " is now a link to another file, not the survey that was opened; nothing was " +
-           "written, and both files are left as they are";
+    return "is now a link to another file, not the survey that was opened; nothing was written, and both "
+           "files are left as they are";
 }
 
 std::string ExportFiles::Refresh() {
@@ -43,7 +44,7 @@ std::string ExportFiles::Refresh() {
     if (m_damaged)
         return {};
     if (std::string planted = PlantedLink(); !planted.empty())
-        return planted;
+        return m_inputPath + " " + planted;
     const filesys::FileState input = filesys::StateOf(m_inputPath);
     if (!input.exists)
         return m_inputPath + ": " + input.error.message();
@@ -54,7 +55,7 @@ std::string ExportFiles::Refresh() {
     m_copyUsable = false;
     auto fresh = std::make_unique<TempCopy>();
     if (!fresh->Make(m_inputPath))
-        return m_inputPath + ": " + fresh->Error();
+        return exportdlg::FailureText(fresh->Error());
     m_fresh = std::move(fresh);
     m_tempPath = m_fresh->Path();
     RememberStates(input);
@@ -77,7 +78,7 @@ std::string ExportFiles::CheckInputAsCopied() {
         (filesys::StateOf(m_inputPath).SameAs(m_inputState) && filesys::SameContent(m_inputPath, m_tempPath)))
         return {};
     m_copyUsable = false;
-    return m_inputPath + " was changed while it was converted; nothing was written";
+    return "was changed while it was converted; nothing was written";
 }
 
 std::string ExportFiles::Restore(const std::string& keptDrawing) {

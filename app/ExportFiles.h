@@ -34,7 +34,8 @@ public:
     std::string Refresh();
 
     // Right before the drawing goes over the input: empty when the input still is the file that
-    // was copied, with the same bytes; else why nothing may be written, and the next Refresh
+    // was copied, with the same bytes; else why nothing may be written (said of the input, without
+    // its path, which the failure carries), and the next Refresh
     // takes the copy again. A drawing beside a chosen file replaces nothing, and is not held up.
     std::string CheckInputAsCopied();
     // Whether the input changed since it was copied, so that a conversion of the copy is stale.

@@ -3,7 +3,7 @@
 #include "common/FileSystem.h"
 
 bool TempCopy::Make(const std::string& source) {
-    m_error.clear();
+    m_error = {};
     // A new file, ours alone, never through a planted link, with the content copied into it at
     // once. The source is opened without blocking and must be a regular file, so a pipe cannot
     // hang us. Precious: should a write into the input fail half way, this is its only content.
@@ -19,12 +19,11 @@ bool TempCopy::Make(const std::string& source) {
         true);
     if (!error)
         return true;
-    // The file is named, and which side failed: the file itself, or the temporary folder.
-    if (source.empty())
-        m_error = "No file to convert: " + error.message();
-    else if (ofSource)
-        m_error = "Cannot open " + source + ": " + error.message();
+    // Which side failed: the file itself, or the temporary folder.
+    if (source.empty() || ofSource)
+        m_error = Failure(Failure::Stage::Open, source, error);
     else
-        m_error = "Cannot copy " + source + " to the temporary folder " + folder + ": " + error.message();
+        m_error = Failure(Failure::Stage::Write, folder, error,
+                          "cannot copy " + source + " into this temporary folder");
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Failure.h"
 #include "common/TempFile.h"
 
 #include <string>
@@ -11,8 +12,8 @@ class TempCopy {
 public:
     TempCopy() = default;
 
-    // Copies the file. False with Error() (what failed, the path and the system's text) when that
-    // fails, or when the path names no regular file (a pipe is refused without waiting on it);
+    // Copies the file. False with Error() when that fails (Open: the source, Write: the temporary
+    // folder), or when the path names no regular file (a pipe is refused without waiting on it);
     // nothing is left.
     [[nodiscard]] bool Make(const std::string& source);
     void Remove() { m_file.Discard(); }
@@ -20,9 +21,9 @@ public:
     void Keep() { m_file.Keep(); }
 
     [[nodiscard]] const std::string& Path() const { return m_file.Path(); }
-    [[nodiscard]] const std::string& Error() const { return m_error; }
+    [[nodiscard]] const Failure& Error() const { return m_error; }
 
 private:
     TempFile m_file;
-    std::string m_error;
+    Failure m_error;
 };

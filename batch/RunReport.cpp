@@ -220,7 +220,7 @@ std::string FileEntry(const std::string& input, const std::string& output, std::
     out += ",\n   \"warnings\": [";
     if (!warnings.empty())
         out += "\n      " + warnings + "\n   ";
-    out += "],\n   \"bytes\": " + std::to_string(result.ok ? result.written.bytes : 0) + ", \"seconds\": ";
+    out += "],\n   \"bytes\": " + std::to_string(result.Ok() ? result.bytes : 0) + ", \"seconds\": ";
     char time[32];
     std::snprintf(time, sizeof time, "%.3f", seconds);
     out += time;

@@ -49,7 +49,7 @@ public:
     void Add(const std::string& entry);
     // Ends the files with the summary and puts the file in place; false with Error().
     [[nodiscard]] bool Finish(const Summary& summary);
-    [[nodiscard]] std::string Error() const { return m_file.Error(); }
+    [[nodiscard]] Failure Error() const { return m_file.Error(); }
 
 private:
     AtomicFile m_file;

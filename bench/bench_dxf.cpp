@@ -29,7 +29,7 @@ public:
         bytes += size;
         return true;
     }
-    [[nodiscard]] std::string Error() const override { return {}; }
+    [[nodiscard]] Failure Error() const override { return {}; }
     std::uint64_t bytes = 0;
 };
 const char* const kLayers[] = {"TREE", "FIX", "BOUNDARY", "KERB", "PointID", "Coords"};
@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         const DxfWriteResult result = document.write(path, &settings);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        if (!result.ok) {
-            std::fprintf(stderr, "write failed: %s\n", result.error.c_str());
+        if (!result.Ok()) {
+            std::fprintf(stderr, "write failed: %s\n", result.failure.Reason().c_str());
             return 1;
         }
         const auto size = std::filesystem::file_size(path);

@@ -22,9 +22,7 @@ std::error_code LibraryError() {
 }
 
 // A drawing left readable by its owner alone would keep colleagues out without a word.
-std::string PermissionsFailed(const std::error_code& error) {
-    return "the drawing could not be given its permissions: " + error.message();
-}
+constexpr const char* kPermissionsFailed = "the drawing could not be given its permissions";
 
 } // namespace
 
@@ -35,11 +33,9 @@ AtomicFile::~AtomicFile() {
     Discard();
 }
 
-bool AtomicFile::Fail(const std::string& reason) {
-    if (!m_failed) {
-        m_failed = true;
-        m_error = reason;
-    }
+bool AtomicFile::Fail(std::error_code error, std::string detail) {
+    if (!m_error)
+        m_error = Failure(Failure::Stage::Write, m_requested, error, std::move(detail));
     Discard();
     return false;
 }
@@ -68,8 +64,7 @@ std::error_code AtomicFile::CreateTemporary(const std::string& directory, const 
     }
     if (unnamed != std::errc::not_supported)
         return unnamed;
-    return m_temporary.Create(directory, stem,
-                              [&take](const std::string& path) { return take(filesys::CreateNew(path)); });
+    return take(m_temporary.Create(directory, stem));
 }
 
 std::error_code AtomicFile::NameTemporary() {
@@ -145,8 +140,8 @@ std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_
 }
 
 bool AtomicFile::Write(const char* data, std::size_t size) {
-    if (m_failed || !m_file)
-        return m_error.empty() ? Fail(SystemError(EBADF)) : Fail(m_error);
+    if (m_error || !m_file)
+        return Fail(SystemError(EBADF));
     std::size_t written = 0;
     while (written < size) {
         errno = 0;
@@ -164,8 +159,8 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
 }
 
 bool AtomicFile::Commit() {
-    if (m_failed || !m_file)
-        return m_error.empty() ? Fail(SystemError(EBADF)) : Fail(m_error);
+    if (m_error || !m_file)
+        return Fail(SystemError(EBADF));
     errno = 0;
     if (std::fflush(m_file.get()) != 0)
         return Fail(LibraryError());
@@ -188,7 +183,7 @@ bool AtomicFile::Commit() {
         return true; // written in place
     // A link changed meanwhile would make the drawing land on another file than the one planned.
     if (filesys::ResolveLinks(m_requested) != m_target)
-        return Fail(m_requested + " now leads to another file (a link was changed)");
+        return Fail("now leads to another file (a link was changed)");
     if (m_copyOver)
         return CopyIntoTarget();
     if (m_check) {
@@ -200,7 +195,7 @@ bool AtomicFile::Commit() {
     if (m_existing == Existing::Keep) {
         // Placed only where nothing is, in one step: a file made there meanwhile stays.
         if (const std::error_code error = filesys::GiveNewFilePermissions(temporary))
-            return Fail(PermissionsFailed(error));
+            return Fail(error, kPermissionsFailed);
         if (const std::error_code error = filesys::PlaceNew(temporary, m_target))
             return Fail(error);
         m_temporary.Keep(); // it is the target now
@@ -210,7 +205,7 @@ bool AtomicFile::Commit() {
                                             ? filesys::CopyPermissions(m_target, temporary)
                                             : filesys::GiveNewFilePermissions(temporary);
     if (permissions)
-        return Fail(PermissionsFailed(permissions));
+        return Fail(permissions, kPermissionsFailed);
     if (const std::error_code error = filesys::Replace(temporary, m_target))
         return Fail(error);
     m_temporary.Keep(); // it is the target now
@@ -222,8 +217,9 @@ bool AtomicFile::SyncFolder() {
         return true;
     // The target holds the whole new content already; only a power cut could still undo that.
     if (const std::error_code error = filesys::SyncFolderOf(m_target))
-        return Fail(m_target + " holds the new content, but its folder could not be flushed to the disk (" +
-                    error.message() + "); a power cut may undo the replacement");
+        return Fail(error,
+                    "holds the new content, but a power cut may undo the replacement: its folder could "
+                    "not be flushed to the disk");
     return true;
 }
 
@@ -244,13 +240,19 @@ bool AtomicFile::CopyIntoTarget() {
         Discard();
         return true;
     }
+    std::string kept;
     if (copied.damaged) {
         // The temporary file is now the only complete drawing: it stays, even on an interrupt.
-        m_kept = m_temporary.Path();
+        kept = m_temporary.Path();
         m_temporary.Keep();
-        m_damaged = true;
-        m_writtenMeanwhile = copied.error == filesys::FileError::WrittenMeanwhile;
         pendingfiles::MarkDamaged(true);
     }
-    return copied.error == filesys::FileError::Refused ? Fail(refused) : Fail(copied.error);
+    if (copied.error == filesys::FileError::Refused)
+        Fail(refused);
+    else
+        Fail(copied.error);
+    m_error.damaged = copied.damaged;
+    m_error.keptPath = std::move(kept);
+    m_error.writtenMeanwhile = copied.error == filesys::FileError::WrittenMeanwhile;
+    return false;
 }

@@ -17,7 +17,7 @@
 // no extended attributes, a writable folder); otherwise the content is copied over the target in
 // place, which keeps its inode, links, owner and ACLs. On any failure, and when destroyed without
 // Commit, the temporary file is removed, except when an in-place copy failed half way: then it is
-// kept as the complete drawing (KeptPath) and Damaged() says the target may be incomplete. A
+// kept as the complete drawing, and the failure says so (Failure::damaged, keptPath). A
 // target that exists but is no regular file (a device, a pipe) is written straight into. The
 // temporary file is readable by the user alone until it takes the target's permissions. Told to
 // keep an existing target, it writes only where no file is, also at the moment of the commit.
@@ -52,15 +52,11 @@ public:
     // Flushes, closes and renames over the target. False with Error() on any failure.
     [[nodiscard]] bool Commit();
 
-    [[nodiscard]] std::string Error() const override { return m_error; }
+    // Of the target as given; after a failed Commit also whether the target may have lost its old
+    // content and where the complete new content was kept then, or whether another program wrote
+    // into it during the copy in place (filesys::FileError::WrittenMeanwhile).
+    [[nodiscard]] Failure Error() const override { return m_error; }
     [[nodiscard]] const std::string& TemporaryPath() const { return m_temporary.Path(); }
-    // After a failed Commit: whether the target may have lost its old content, and where the
-    // complete new content was kept then.
-    [[nodiscard]] bool Damaged() const { return m_damaged; }
-    [[nodiscard]] const std::string& KeptPath() const { return m_kept; }
-    // After a failed Commit: another program wrote into the target during the copy in place, so
-    // it holds neither its old content nor the new (filesys::FileError::WrittenMeanwhile).
-    [[nodiscard]] bool WrittenMeanwhile() const { return m_writtenMeanwhile; }
     // Whether bytes went straight to the target (a stream or device): a failure then leaves part
     // of the content there.
     [[nodiscard]] bool WroteStraight() const { return m_wroteStraight; }
@@ -70,8 +66,9 @@ protected:
     virtual std::size_t WriteBytes(std::FILE* file, const char* data, std::size_t size);
 
 private:
-    bool Fail(const std::string& reason);
-    bool Fail(std::error_code error) { return Fail(error.message()); }
+    // The first failure is kept, with what the system said and the program's words about it.
+    bool Fail(std::error_code error, std::string detail = {});
+    bool Fail(std::string detail) { return Fail(std::error_code(), std::move(detail)); }
     void Discard();
     std::error_code CreateTemporary(const std::string& directory, const std::string& stem);
     // Gives an unnamed temporary file its name in its folder, for the rename or the copy.
@@ -86,11 +83,7 @@ private:
     std::string m_target;    // the file it leads to
     TempFile m_temporary;
     filesys::FilePtr m_file;
-    std::string m_error;
-    std::string m_kept;
-    bool m_failed = false;
-    bool m_damaged = false;
-    bool m_writtenMeanwhile = false;
+    Failure m_error;
     bool m_copyOver = false; // the target gets the content in place instead of by a rename
     bool m_straight = false; // written straight into the target: a stream or device
     bool m_wroteStraight = false;

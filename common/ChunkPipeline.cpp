@@ -46,7 +46,9 @@ public:
         m_slot.held += size;
         return true;
     }
-    [[nodiscard]] std::string Error() const override { return "the conversion was stopped"; }
+    [[nodiscard]] Failure Error() const override {
+        return {Failure::Stage::Write, {}, "the conversion was stopped"};
+    }
 
 private:
     ChunkPipeline& m_pipeline;

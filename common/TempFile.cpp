@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -55,6 +56,24 @@ std::error_code TempFile::Create(const std::string& directory, const std::string
             return error;
     }
     return std::make_error_code(std::errc::file_exists);
+}
+
+ErrorOr<filesys::FilePtr> TempFile::Create(const std::string& directory, const std::string& stem,
+                                           bool precious) {
+    filesys::FilePtr file;
+    const std::error_code error = Create(
+        directory, stem,
+        [&file](const std::string& path) {
+            ErrorOr<filesys::FilePtr> made = filesys::CreateNew(path);
+            if (!made)
+                return made.error();
+            file = std::move(*made);
+            return std::error_code();
+        },
+        precious);
+    if (error)
+        return error;
+    return file;
 }
 
 void TempFile::Keep() {

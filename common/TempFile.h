@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileSystem.h"
+
 #include <functional>
 #include <string>
 #include <system_error>
@@ -22,6 +24,9 @@ public:
     // while a target is damaged (pendingfiles::Reserve).
     [[nodiscard]] std::error_code Create(const std::string& directory, const std::string& stem,
                                          const Maker& make, bool precious = false);
+    // Makes the file as Create does with filesys::CreateNew, and hands it over open for writing.
+    [[nodiscard]] ErrorOr<filesys::FilePtr> Create(const std::string& directory, const std::string& stem,
+                                                   bool precious = false);
     // Empty when there is no file.
     [[nodiscard]] const std::string& Path() const { return m_path; }
     // The file stays for good, also on an interrupt; the object forgets it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/CodePage.h"
+#include "common/Failure.h"
 #include "common/NumberText.h"
 
 #include <array>
@@ -16,7 +17,7 @@ public:
     virtual ~ITextSink() = default;
     // Writes all bytes or returns false with Error() telling why.
     virtual bool Write(const char* data, std::size_t size) = 0;
-    [[nodiscard]] virtual std::string Error() const = 0;
+    [[nodiscard]] virtual Failure Error() const = 0;
 };
 
 // Collects everything in memory.
@@ -26,7 +27,7 @@ public:
         m_text.append(data, size);
         return true;
     }
-    [[nodiscard]] std::string Error() const override { return {}; }
+    [[nodiscard]] Failure Error() const override { return {}; }
     [[nodiscard]] const std::string& Text() const { return m_text; }
 
 private:
@@ -84,7 +85,7 @@ public:
     // Hands the buffer to the sink. False once any write has failed.
     [[nodiscard]] bool Flush();
     [[nodiscard]] bool Failed() const { return m_failed; }
-    [[nodiscard]] const std::string& Error() const { return m_error; }
+    [[nodiscard]] const Failure& Error() const { return m_error; }
     [[nodiscard]] std::uint64_t BytesWritten() const { return m_written; }
     // Flushes and hands the buffer's memory back for another stream; nothing may be written after.
     std::vector<char> TakeBuffer();
@@ -134,6 +135,6 @@ private:
     const codepage::Page* m_codePage = &codepage::kWindows1252;
     codepage::Notes m_notes;
     bool m_failed = false;
-    std::string m_error;
+    Failure m_error;
     std::uint64_t m_written = 0;
 };

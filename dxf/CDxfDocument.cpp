@@ -119,19 +119,19 @@ void CDxfDocument::streamTo(TextStream& stream, bool stepProgress) {
     m_stepProgress = stepProgress;
 }
 
-std::string CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& settings,
-                                      const EntityWriter& entities) const {
+Failure CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& settings,
+                                  const EntityWriter& entities) const {
     stream.SetDecimals(settings.decimals);
     m_tables.writePrologue(stream, settings);
     dxfstructure::BeginSection(stream, "ENTITIES");
-    if (std::string error = entities(stream); !error.empty())
-        return error;
+    if (Failure failure = entities(stream))
+        return failure;
     dxfstructure::EndSection(stream);
     dxfgroup::Text(stream, dxfgroup::kStart, "EOF");
     return {};
 }
 
-std::string CDxfDocument::writeEntities(TextStream& stream) const {
+Failure CDxfDocument::writeEntities(TextStream& stream) const {
     CProgressBar& progress = CProgressBar::Instance();
     for (const auto& entity : m_entities) {
         entity->write(stream);
@@ -148,32 +148,26 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
                                        const EntityWriter& entities) const {
     DxfWriteResult result;
     if (!file.Open()) {
-        result.error = file.Error();
+        result.failure = file.Error();
         return result;
     }
     {
         TextStream stream(file, settings.decimals);
         stream.SetInputIsUtf8(settings.inputIsUtf8);
         stream.SetCodePage(codepage::DrawingPage(settings.codePage));
-        if (std::string error = writeFramed(stream, settings, entities); !error.empty())
-            result.error = std::move(error);
+        if (Failure failure = writeFramed(stream, settings, entities))
+            result.failure = std::move(failure);
         else if (!stream.Flush())
-            result.error = stream.Error();
+            result.failure = stream.Error();
         result.bytes = stream.BytesWritten();
     }
-    if (!result.error.empty()) {
+    if (result.failure) {
         result.bytes = 0;
-        result.partial = file.WroteStraight(); // a file's temporary copy is discarded with it
+        result.failure.partial = file.WroteStraight(); // a file's temporary copy is discarded with it
         return result;
     }
-    if (!file.Commit()) {
-        result.error = file.Error();
-        result.damaged = file.Damaged();
-        result.keptPath = file.KeptPath();
-        result.writtenMeanwhile = file.WrittenMeanwhile();
-        return result;
-    }
-    result.ok = true;
+    if (!file.Commit())
+        result.failure = file.Error();
     return result;
 }
 

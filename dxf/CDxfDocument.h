@@ -71,8 +71,8 @@ public:
     DxfWriteResult write(AtomicFile& file, const DxfWriteSettings& settings) const;
     // Writes the file like write, but with the entities that `produce` adds to a document
     // streaming to the file (streamTo) between this document's prologue and the end of the file.
-    // `produce` returns an error text, or empty; on an error the target stays as it was.
-    using EntityWriter = std::function<std::string(TextStream&)>;
+    // `produce` returns why it failed, or no failure; on a failure the target stays as it was.
+    using EntityWriter = std::function<Failure(TextStream&)>;
     [[nodiscard]] DxfWriteResult writeStreaming(const std::string& path, const DxfWriteSettings& settings,
                                                 const EntityWriter& produce) const;
     // The whole DXF text to a stream.
@@ -89,10 +89,10 @@ public:
 
 private:
     // The prologue, the ENTITIES section with what `entities` writes, and the end of the file;
-    // the writer's error text, or empty.
-    std::string writeFramed(TextStream& stream, const DxfWriteSettings& settings,
-                            const EntityWriter& entities) const;
-    std::string writeEntities(TextStream& stream) const;
+    // the writer's failure, if any.
+    Failure writeFramed(TextStream& stream, const DxfWriteSettings& settings,
+                        const EntityWriter& entities) const;
+    Failure writeEntities(TextStream& stream) const;
     // Counts the entity, and writes it when streaming.
     void take(const CDxfEntity& entity);
     // Counts an entity: its kind, its layer (none without attributes), its position (none for a

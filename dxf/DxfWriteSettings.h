@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/CodePage.h"
+#include "common/Failure.h"
 
 #include <chrono>
 #include <cstdint>
@@ -23,13 +24,10 @@ struct DxfWriteSettings {
     std::function<bool(std::chrono::milliseconds)> lockWait;
 };
 
-// How a write went: ok, or the system's reason why not.
+// How a write went: ok, or why not, and what became of the target then.
 struct DxfWriteResult {
-    bool ok = false;
-    std::string error;
-    bool damaged = false;          // the target may have lost its old content (an in-place write failed)
-    std::string keptPath;          // then the complete drawing is here
-    bool writtenMeanwhile = false; // damaged by another program that wrote into the target meanwhile
-    bool partial = false;          // part of the drawing went straight into a stream or device
-    std::uint64_t bytes = 0;       // of the drawing, when it was written
+    Failure failure;
+    std::uint64_t bytes = 0; // of the drawing, when it was written
+
+    [[nodiscard]] bool Ok() const { return !failure; }
 };

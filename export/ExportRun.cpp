@@ -67,11 +67,11 @@ bool SameMeasure(const CDxfDocument& made, const CDxfDocument& measured) {
 }
 
 // Strict mode writes nothing for a file with findings.
-bool RefusedAsStrict(ConversionResult& result, bool strict) {
+bool RefusedAsStrict(const std::string& readPath, ConversionResult& result, bool strict) {
     if (!strict || result.warnings == 0)
         return false;
-    result.error =
-        std::to_string(result.warnings) + " questionable value(s) in the input; nothing was written";
+    result.failure = Failure(Failure::Stage::Refused, readPath,
+                             std::to_string(result.warnings) + " questionable value(s) in the input");
     return true;
 }
 
@@ -89,20 +89,9 @@ void AddMeasuredFigures(const CDxfDocument& measured, const codepage::Page& page
     result.high = measured.tables().extMax();
 }
 
-constexpr std::string_view kNothingWritten = "; nothing was written";
-
 void AddWriteOutcome(const DxfWriteResult& written, ConversionResult& result) {
-    result.written = written;
-    result.ok = written.ok;
-    result.error = written.error;
-    // A stream cannot be left as it was: what went out of the drawing stays there.
-    if (written.partial) {
-        const std::string_view error = result.error;
-        if (error.size() >= kNothingWritten.size() &&
-            error.substr(error.size() - kNothingWritten.size()) == kNothingWritten)
-            result.error.resize(error.size() - kNothingWritten.size());
-        result.error += "; the drawing sent there is incomplete";
-    }
+    result.bytes = written.bytes;
+    result.failure = written.failure;
 }
 
 // What the first pass saw of the file: the file itself and the checksum of its bytes.
@@ -111,29 +100,25 @@ struct FirstPassView {
     std::uint64_t checksum = 0;
 };
 
-// Empty when the file is still the one the first pass began with, unchanged, and when the bytes
+// None when the file is still the one the first pass began with, unchanged, and when the bytes
 // read since were the same.
-std::string ChangedSince(const std::string& readPath, const filesys::FileState& before,
-                         bool sameBytes = true) {
+Failure ChangedSince(const std::string& readPath, const filesys::FileState& before, bool sameBytes = true) {
     if (sameBytes && filesys::StateOf(readPath).SameAs(before))
         return {};
-    return readPath + " was changed while it was converted" + std::string(kNothingWritten);
+    return {Failure::Stage::Refused, readPath, "was changed while it was converted"};
 }
 
-// Empty when the second pass read the same file and bytes as the first and made exactly the
+// None when the second pass read the same file and bytes as the first and made exactly the
 // drawing the first pass measured. A rewrite that keeps the entity count and layers (an easting
 // changed in place) would otherwise mix the two versions in one drawing.
-std::string ChangedWhileConverted(const std::string& readPath, const FirstPassView& first,
-                                  std::uint64_t checksum, const CDxfDocument& made,
-                                  const CDxfDocument& measured) {
-    if (std::string changed = ChangedSince(readPath, first.state, checksum == first.checksum);
-        !changed.empty())
+Failure ChangedWhileConverted(const std::string& readPath, const FirstPassView& first, std::uint64_t checksum,
+                              const CDxfDocument& made, const CDxfDocument& measured) {
+    if (Failure changed = ChangedSince(readPath, first.state, checksum == first.checksum))
         return changed;
     // The same bytes twice: a difference is this program's fault, and the header would be wrong.
     if (!SameMeasure(made, measured))
-        return "the drawing of " + readPath +
-               " did not come out as measured (a fault of this program); nothing "
-               "was written";
+        return {Failure::Stage::Refused, readPath,
+                "its drawing did not come out as measured (a fault of this program)"};
     return {};
 }
 
@@ -206,7 +191,7 @@ public:
         }
         read = m_reader->ReadChunk(m_path, m_chunk);
         if (stream && !stream->Flush())
-            writeError = stream->Error();
+            writeFailure = stream->Error();
         if (stream) {
             notes = stream->Notes();
             t_streamBuffer = stream->TakeBuffer();
@@ -221,7 +206,7 @@ public:
     [[nodiscard]] const std::optional<SvgPreview::Piece>& piece() const { return m_piece; }
 
     FrtReadResult read;
-    std::string writeError;
+    Failure writeFailure;
     codepage::Notes notes; // what the chunk's texts could not be written as (second pass)
 
 private:
@@ -301,24 +286,23 @@ public:
             });
         // A byte-order mark says UTF-8 by itself; else the texts' bytes decide.
         result.utf8Texts = StartsWithByteOrderMark(m_readPath) || m_evidence.Utf8();
-        if (done && !m_splitter.Error().empty())
+        if (done && m_splitter.Error())
             result.read.error = m_splitter.Error();
         return done && result.read.Ok();
     }
 
-    // The second pass, writing to the stream and drawing the preview, if any; the error text, or empty.
     // What the first pass found of the texts' characters.
     [[nodiscard]] const codepage::Evidence& Evidence() const { return m_evidence; }
 
-    // The second pass, writing to the stream and drawing the preview, if any; the error text, or
-    // empty. What the texts could not be written as goes to `notes`.
-    std::string Stream(const CDxfDocument& measured, const FirstPassView& first, const LayerNames& names,
-                       TextStream& stream, SvgPreview* preview, codepage::Notes& notes) {
+    // The second pass, writing to the stream and drawing the preview, if any; why it failed, if
+    // it did. What the texts could not be written as goes to `notes`.
+    Failure Stream(const CDxfDocument& measured, const FirstPassView& first, const LayerNames& names,
+                   TextStream& stream, SvgPreview* preview, codepage::Notes& notes) {
         if (!m_splitter.Open(m_readPath))
             return m_splitter.Error();
         CProgressBar& progress = CProgressBar::Instance();
         CDxfDocument streamed;
-        std::string error;
+        Failure failure;
         std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
         PassSetup second;
@@ -337,11 +321,11 @@ public:
             [&](ChunkPipeline::Job& finished) {
                 auto& job = static_cast<ChunkJob&>(finished);
                 if (!job.read.Ok()) {
-                    error = job.read.error;
+                    failure = job.read.error;
                     return false;
                 }
-                if (!job.writeError.empty()) {
-                    error = job.writeError;
+                if (job.writeFailure) {
+                    failure = job.writeFailure;
                     return false;
                 }
                 streamed.merge(job.document());
@@ -355,8 +339,8 @@ public:
         if (stream.Failed())
             return stream.Error();
         if (!done)
-            return error;
-        if (!m_splitter.Error().empty())
+            return failure;
+        if (m_splitter.Error())
             return m_splitter.Error();
         return ChangedWhileConverted(m_readPath, first, checksum, streamed, measured);
     }
@@ -401,7 +385,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     // The file as it is now: any change to it until the drawing is complete is noticed.
     const filesys::FileState before = filesys::StateOf(readPath);
     if (!before.exists) {
-        result.error = before.error.message();
+        result.failure = Failure(Failure::Stage::Read, readPath, before.error);
         return result;
     }
     // A small file is not worth the threads.
@@ -415,22 +399,20 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     CProgressBar& progress = CProgressBar::Instance();
     progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);
     if (!passes.Measure(measured, run.diagnostics, result)) {
-        result.error = result.read.error;
+        result.failure = result.read.error;
         return result;
     }
     const FirstPassView first{before, result.read.checksum};
-    result.error = ChangedSince(readPath, before);
-    if (!result.error.empty() || RefusedAsStrict(result, run.strict))
+    result.failure = ChangedSince(readPath, before);
+    if (result.failure || RefusedAsStrict(readPath, result, run.strict))
         return result;
     const codepage::Page& page = PageFor(options, result.utf8Texts, passes.Evidence());
     const LayerNames names = NameLayers(measured, options, page, result.utf8Texts);
     result.mendedLayers = names.MendedNames();
     result.codePage = page.name;
     AddMeasuredFigures(measured, page, result);
-    if (run.dryRun) {
-        result.ok = true;
+    if (run.dryRun)
         return result;
-    }
     progress.SetRange(0, result.entities, 1);
     std::optional<SvgPreview> preview;
     bool undrawable = false;
@@ -452,7 +434,7 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         if (undrawable)
             preview.reset();
         else if (!preview->Open()) {
-            result.error = run.preview + ": " + preview->Error();
+            result.failure = preview->Error();
             return result;
         }
     }
@@ -470,17 +452,15 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
         return passes.Stream(measured, first, names, stream, preview ? &*preview : nullptr, result.textNotes);
     });
     AddWriteOutcome(written, result);
-    if (result.ok && preview && !preview->Finish()) {
-        result.ok = false;
-        result.error = run.preview + ": " + preview->Error() + "; the drawing was written";
+    if (result.Ok() && preview && !preview->Finish()) {
+        result.failure = preview->Error();
+        result.failure.stage = Failure::Stage::Picture;
     }
-    if (result.ok && undrawable) {
-        result.ok = false;
+    if (result.Ok() && undrawable) {
         result.pictureLeftOut = true;
-        result.error =
-            run.preview +
-            ": the drawing's extents are too large to draw (a coordinate near the largest number); no "
-            "picture was made; the drawing was written";
+        result.failure = Failure(Failure::Stage::Picture, run.preview,
+                                 "the drawing's extents are too large to draw (a coordinate near the largest "
+                                 "number); no picture was made");
     }
     return result;
 }
@@ -494,7 +474,8 @@ ConversionResult ConvertFile(const std::string& readPath, const std::string& wri
     } catch (const std::bad_alloc&) {
         // Everything the run built is released on the way here, and the target is untouched.
         ConversionResult result;
-        result.error = std::generic_category().message(ENOMEM);
+        result.failure =
+            Failure(Failure::Stage::Read, readPath, std::make_error_code(std::errc::not_enough_memory));
         return result;
     }
 }

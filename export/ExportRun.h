@@ -24,9 +24,9 @@ struct ConversionResult {
         std::uint64_t entities = 0;
     };
 
-    std::string error; // the system's reason, when not ok
+    Failure failure; // why the run failed, if it did
     FrtReadResult read;
-    DxfWriteResult written;     // how the drawing was written, when it came to that
+    std::uint64_t bytes = 0;    // of the drawing written
     std::uint64_t warnings = 0; // values the diagnostics heard of
     std::size_t layers = 0;
     std::int32_t entities = 0;
@@ -37,11 +37,12 @@ struct ConversionResult {
     // Layer names written otherwise than given, as readers refuse some characters: (given,
     // written), each once, in file order.
     std::vector<std::pair<std::string, std::string>> mendedLayers;
-    bool ok = false;
     bool pictureLeftOut = false; // the extents could not be drawn: no picture, the drawing written
     bool utf8Texts = false;      // the input's texts are UTF-8: written in the page that holds them
     std::string codePage;        // the page the drawing's texts are in, as "$DWGCODEPAGE" names it
     codepage::Notes textNotes;   // characters that could not be written as typed
+
+    [[nodiscard]] bool Ok() const { return !failure; }
 };
 
 namespace exportrun {

@@ -297,7 +297,7 @@ bool SvgPreview::Finish() {
     return !m_failed && m_file.Commit();
 }
 
-std::string SvgPreview::Error() const {
+Failure SvgPreview::Error() const {
     return m_file.Error();
 }
 

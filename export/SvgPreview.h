@@ -59,7 +59,7 @@ public:
     void Add(const Piece& piece);
     // Writes the corner text and the end, and puts the file in place; false with Error().
     [[nodiscard]] bool Finish();
-    [[nodiscard]] std::string Error() const;
+    [[nodiscard]] Failure Error() const;
 
 private:
     void Write(const std::string& text);

@@ -330,7 +330,7 @@ void CFrtReader::HandOnPoints(const CFrtLine& like, FrtElementType type, std::ui
                 break;
         }
     }
-    if (!again.Error().empty())
+    if (again.Error())
         m_readError = again.Error();
     m_diagnostics = diagnostics;
     m_evidence = evidence;
@@ -458,7 +458,7 @@ FrtReadResult CFrtReader::Read(const std::string& path) {
 
 FrtReadResult CFrtReader::ReadChunk(const std::string& path, const FrtChunk& chunk) {
     m_path = path;
-    m_readError.clear();
+    m_readError = {};
     LineReader input;
     if (!input.Open(path, chunk.begin, chunk.end, chunk.linesBefore)) {
         FrtReadResult result;
@@ -491,7 +491,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
         section = frtrecord::SectionOf(probe.Candidate(), wanted);
     }
     skipped.Finish();
-    result.error = !input.Error().empty() ? input.Error() : m_readError;
+    result.error = input.Error() ? input.Error() : m_readError;
     result.bytes = input.BytesRead();
     result.checksum = input.ChecksumRead();
     result.elements = m_elements;

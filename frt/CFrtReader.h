@@ -101,6 +101,6 @@ private:
     bool m_measuring = false;
     codepage::Evidence* m_evidence = nullptr;
     std::size_t m_pieceVertices = kPieceVertices;
-    std::string m_path;      // the file read, read again for a line handed on in pieces
-    std::string m_readError; // what went wrong reading it again
+    std::string m_path;  // the file read, read again for a line handed on in pieces
+    Failure m_readError; // what went wrong reading it again
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Failure.h"
 #include "frt/FrtTypes.h"
 #include "frt/IFrtConsumer.h"
 
@@ -9,7 +10,7 @@
 // How a Read went. The export run ignores it; the batch tool reports it.
 struct FrtReadResult {
     bool opened = false;
-    std::string error; // the system's text when the file could not be opened or read
+    Failure error; // when the file could not be opened or read
     std::uint64_t bytes = 0;
     std::uint64_t checksum = 0; // of the bytes read, to tell whether a second reading saw the same
     std::uint64_t elements = 0;
@@ -17,7 +18,7 @@ struct FrtReadResult {
     std::uint64_t lines = 0;
     std::uint64_t areas = 0;
 
-    [[nodiscard]] bool Ok() const { return opened && error.empty(); }
+    [[nodiscard]] bool Ok() const { return opened && !error; }
 };
 
 // Something that reads FRT elements and hands them to the consumer it owns.

@@ -21,7 +21,7 @@ bool FrtSplitter::Cut(FrtChunk& chunk, std::uint64_t start, std::uint64_t lines)
 }
 
 bool FrtSplitter::Next(FrtChunk& chunk) {
-    if (m_atEnd || !m_input.Error().empty())
+    if (m_atEnd || m_input.Error())
         return false;
     chunk = m_next;
     for (;;) {
@@ -66,5 +66,5 @@ bool FrtSplitter::Next(FrtChunk& chunk) {
     }
     m_atEnd = true;
     chunk.end = std::numeric_limits<std::uint64_t>::max();
-    return m_input.Error().empty();
+    return !m_input.Error();
 }

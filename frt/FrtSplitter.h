@@ -34,7 +34,7 @@ public:
     [[nodiscard]] bool Open(const std::string& path);
     // The next chunk; false at the end of the file, and on a read error (then Error() says why).
     bool Next(FrtChunk& chunk);
-    [[nodiscard]] const std::string& Error() const { return m_input.Error(); }
+    [[nodiscard]] const Failure& Error() const { return m_input.Error(); }
 
 private:
     // Ends the chunk before the line that starts at `start` after `lines` lines.

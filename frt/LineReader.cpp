@@ -69,7 +69,7 @@ bool LineReader::Open(const std::string& path, std::uint64_t begin, std::uint64_
                                   : begin > 0 ? filesys::SeekTo(file->get(), begin)
                                               : std::error_code();
     if (error) {
-        m_error = error.message();
+        m_error = Failure(Failure::Stage::Read, path, error);
         m_file.reset();
         return false;
     }
@@ -79,7 +79,8 @@ bool LineReader::Open(const std::string& path, std::uint64_t begin, std::uint64_
     m_begin = m_end = 0;
     m_eof = false;
     m_repeat = false;
-    m_error.clear();
+    m_error = {};
+    m_path = path;
     m_bytesRead = 0;
     m_checksum = Checksum();
     m_lineNumber = linesBefore;
@@ -104,7 +105,7 @@ void LineReader::Refill() {
            errno == EINTR)
         std::clearerr(m_file.get()); // a signal interrupted the read: nothing is lost, read on
     if (result < 0) {
-        m_error = std::strerror(errno);
+        m_error = Failure(Failure::Stage::Read, m_path, std::error_code(errno, std::generic_category()));
         m_eof = true;
         return;
     }

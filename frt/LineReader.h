@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Checksum.h"
+#include "common/Failure.h"
 #include "common/FileSystem.h"
 
 #include <cstddef>
@@ -69,7 +70,7 @@ public:
     void Unread() { m_repeat = true; }
 
     // The system's error text after a failed open or read; empty when all went well.
-    [[nodiscard]] const std::string& Error() const { return m_error; }
+    [[nodiscard]] const Failure& Error() const { return m_error; }
     [[nodiscard]] std::uint64_t BytesRead() const { return m_bytesRead; }
     // The checksum of every byte read so far.
     [[nodiscard]] std::uint64_t ChecksumRead() const { return m_checksum.Value(); }
@@ -110,7 +111,8 @@ private:
     bool m_unended = false;
     std::uint64_t m_skipped = 0;
     std::string_view m_last;
-    std::string m_error;
+    Failure m_error;
+    std::string m_path;
     std::uint64_t m_bytesRead = 0;
     Checksum m_checksum;
     bool m_summing = true;

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ConversionResult whole = exportrun::ConvertFile(path, output.Path(), options, one);
     // Extents beyond the largest number give a drawing but no picture, and say so.
-    FuzzRequire(whole.ok || whole.pictureLeftOut, "the conversion failed: " + whole.error);
+    FuzzRequire(whole.Ok() || whole.pictureLeftOut, "the conversion failed: " + whole.failure.Reason());
     const std::string drawing = ReadAll(output.Path());
     const std::string problem = CheckDxfText(drawing);
     FuzzRequire(problem.empty(), "the drawing is not well-formed: " + problem);
@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     many.threads = 3;
     many.chunkBytes = 32;
     const ConversionResult chunked = exportrun::ConvertFile(path, output.Path(), options, many);
-    FuzzRequire(chunked.ok == whole.ok && chunked.pictureLeftOut == whole.pictureLeftOut,
-                "the chunked conversion went otherwise: " + chunked.error);
+    FuzzRequire(chunked.Ok() == whole.Ok() && chunked.pictureLeftOut == whole.pictureLeftOut,
+                "the chunked conversion went otherwise: " + chunked.failure.Reason());
     FuzzRequire(chunked.entities == whole.entities && chunked.layers == whole.layers,
                 "chunks counted another drawing");
     FuzzRequire(ReadAll(output.Path()) == drawing, "chunks made another drawing");

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     CFrtReader reader(std::make_unique<PrintingConsumer>(), &kinds);
     const FrtReadResult result = reader.Read(argv[1]);
     if (!result.Ok()) {
-        std::fprintf(stderr, "frt-dump: %s: %s\n", argv[1], result.error.c_str());
+        std::fprintf(stderr, "frt-dump: %s: %s\n", argv[1], result.error.Reason().c_str());
         return 1;
     }
     std::printf("%llu elements from %llu bytes\n", static_cast<unsigned long long>(result.elements),

@@ -1,6 +1,8 @@
-// frt2dxf-batch from the outside: exit codes, messages, what it leaves on disk, and its drawings
-// read back by ezdxf, GDAL and LibreCAD.
+// frt2dxf-batch's run: exit codes, messages, what it leaves on disk, and its drawings read back
+// by ezdxf, GDAL and LibreCAD. The run is driven in-process; the program itself where a command
+// needs its own process: standard streams as data, redirections, pipes, an environment.
 #include "batch/BatchCommandLine.h"
+#include "batch/BatchRun.h"
 #include "tests/readers/ReaderTools.h"
 #include "tests/support/TempDir.h"
 
@@ -10,8 +12,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -26,8 +33,57 @@ struct BatchRun {
     std::string err;
 };
 
+// The words of a command line as a POSIX shell splits them, quotes removed; none when it needs
+// the shell itself or the process's own standard streams.
+std::optional<std::vector<std::string>> PlainWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::optional<std::string> word;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\'' || c == '"') {
+            const std::size_t end = line.find(c, i + 1);
+            if (end == std::string::npos)
+                return std::nullopt;
+            word = word.value_or("") + line.substr(i + 1, end - i - 1);
+            i = end;
+        } else if (c == ' ') {
+            if (word)
+                words.push_back(*std::exchange(word, std::nullopt));
+        } else if (std::string_view("<>|;&$`*?\\").find(c) != std::string_view::npos) {
+            return std::nullopt;
+        } else {
+            word = word.value_or("") + c;
+        }
+    }
+    if (word)
+        words.push_back(*word);
+    for (const std::string& w : words)
+        if (w == "-" || w.rfind("/dev/std", 0) == 0 || w.rfind("/dev/fd", 0) == 0)
+            return std::nullopt;
+    return words;
+}
+
+std::string ReadBack(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    std::fclose(file);
+    return text;
+}
+
 BatchRun Batch(const TempDir& dir, const std::string& args, const std::string& env = "") {
     BatchRun run;
+    if (const std::optional<std::vector<std::string>> words = PlainWords(args); words && env.empty()) {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        batchrun::Reporter reporter(out, err);
+        run.status = batchrun::Run(*words, reporter);
+        run.out = ReadBack(out);
+        run.err = ReadBack(err);
+        return run;
+    }
     const std::string errFile = dir.File("stderr.txt");
     int raw = 0;
     run.out = Capture(env + " " + kBatch + " " + args + " 2>" + Quoted(errFile), &raw);

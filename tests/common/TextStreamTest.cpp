@@ -18,7 +18,9 @@ public:
         text.append(data, size);
         return true;
     }
-    [[nodiscard]] std::string Error() const override { return "No space left on device"; }
+    [[nodiscard]] Failure Error() const override {
+        return {Failure::Stage::Write, "out.dxf", std::make_error_code(std::errc::no_space_on_device)};
+    }
 
     std::vector<std::size_t> chunks;
     std::string text;
@@ -78,7 +80,8 @@ TEST(TextStream, AfterAFailedWriteEverythingIsDropped) {
     stream.Line("tail");
     EXPECT_FALSE(stream.Flush());
     EXPECT_TRUE(stream.Failed());
-    EXPECT_EQ(stream.Error(), "No space left on device");
+    EXPECT_TRUE(stream.Error().Is(std::errc::no_space_on_device));
+    EXPECT_EQ(stream.Error().path, "out.dxf") << "the sink's failure reaches the caller whole";
     EXPECT_EQ(sink.chunks.size(), 1U);
     EXPECT_LT(stream.BytesWritten(), 1200000U);
 }

@@ -270,7 +270,8 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         }
         QCOMPARE(m_messages.size(), std::size_t{1});
         QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QCOMPARE(m_messages[0].text, QString::fromLocal8Bit(std::strerror(EFBIG)));
+        QCOMPARE(m_messages[0].text,
+                 Path("site.frt") + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(EFBIG)));
         QVERIFY(dialog->isVisible());
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
         QCOMPARE(QDir(m_dir.path())

@@ -365,7 +365,7 @@ TEST(DxfWrite, ReplacesTheTargetWholeAndKeepsItsPermissions) {
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const DxfWriteSettings settings;
     const DxfWriteResult result = BigDocument().write(target, &settings);
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(result.Ok()) << result.failure.Reason();
     EXPECT_EQ(ReadFile(target), DocumentText(BigDocument(), 0.0));
 #ifndef _WIN32 // Windows keeps attributes and ACLs instead, through ReplaceFileW
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
@@ -381,7 +381,7 @@ TEST(DxfWrite, KeepingAnExistingFileAlsoKeepsOneMadeMeanwhile) {
     const std::string there = dir.Write("there.dxf", "someone else's");
     AtomicFile refused(there, AtomicFile::Existing::Keep);
     EXPECT_FALSE(refused.Open());
-    EXPECT_EQ(refused.Error(), std::generic_category().message(EEXIST));
+    EXPECT_TRUE(refused.Error().Is(std::errc::file_exists));
 
     const std::string later = dir.File("later.dxf");
     AtomicFile file(later, AtomicFile::Existing::Keep);
@@ -389,14 +389,14 @@ TEST(DxfWrite, KeepingAnExistingFileAlsoKeepsOneMadeMeanwhile) {
     ASSERT_TRUE(file.Write("drawing", 7));
     dir.Write("later.dxf", "made meanwhile");
     EXPECT_FALSE(file.Commit());
-    EXPECT_EQ(file.Error(), std::generic_category().message(EEXIST));
+    EXPECT_TRUE(file.Error().Is(std::errc::file_exists));
     EXPECT_EQ(ReadFile(later), "made meanwhile");
 
     const std::string fresh = dir.File("fresh.dxf");
     AtomicFile written(fresh, AtomicFile::Existing::Keep);
     ASSERT_TRUE(written.Open());
     ASSERT_TRUE(written.Write("drawing", 7));
-    ASSERT_TRUE(written.Commit()) << written.Error();
+    ASSERT_TRUE(written.Commit()) << written.Error().Reason();
     EXPECT_EQ(ReadFile(fresh), "drawing");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"fresh.dxf", "later.dxf", "there.dxf"}));
 }
@@ -408,7 +408,7 @@ TEST(DxfWrite, WritesThroughASymbolicLink) {
     const std::string link = dir.File("link.frt");
     fs::create_symlink(real, link);
     const DxfWriteSettings settings;
-    ASSERT_TRUE(CDxfDocument().write(link, &settings).ok);
+    ASSERT_TRUE(CDxfDocument().write(link, &settings).Ok());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(real).substr(0, 5), "  0\r\n");
 }
@@ -449,27 +449,27 @@ TEST(DxfWrite, EveryDrawingReachesTheDiskBeforeItReplacesAnything) {
     DxfWriteSettings settings;
     const std::string target = dir.Write("site.dxf", "old");
     g_calls.clear();
-    ASSERT_TRUE(BigDocument().write(target, &settings).ok);
+    ASSERT_TRUE(BigDocument().write(target, &settings).Ok());
     EXPECT_EQ(g_calls, (std::vector<std::string>{"sync", "rename", "folder " + folder}));
 
     const std::string fresh = dir.File("new.dxf");
     g_calls.clear();
-    ASSERT_TRUE(BigDocument().writeStreaming(fresh, settings, [](TextStream&) { return std::string(); }).ok);
+    ASSERT_TRUE(BigDocument().writeStreaming(fresh, settings, [](TextStream&) { return Failure(); }).Ok());
     EXPECT_EQ(g_calls, (std::vector<std::string>{"sync", "rename", "folder " + folder}));
 
     // Two links: the content goes over the target in place, and the target is flushed.
     fs::create_hard_link(target, dir.File("link.dxf"));
     g_calls.clear();
-    ASSERT_TRUE(BigDocument().write(target, &settings).ok);
+    ASSERT_TRUE(BigDocument().write(target, &settings).Ok());
     EXPECT_EQ(g_calls, (std::vector<std::string>{"sync"}));
     EXPECT_EQ(ReadFile(dir.File("link.dxf")), DocumentText(BigDocument(), 0.0));
 
     settings.sync = false;
     g_calls.clear();
-    ASSERT_TRUE(BigDocument().writeStreaming(fresh, settings, [](TextStream&) { return std::string(); }).ok);
+    ASSERT_TRUE(BigDocument().writeStreaming(fresh, settings, [](TextStream&) { return Failure(); }).Ok());
     EXPECT_EQ(g_calls, (std::vector<std::string>{"rename"}));
     g_calls.clear();
-    ASSERT_TRUE(BigDocument().writeStreaming(target, settings, [](TextStream&) { return std::string(); }).ok);
+    ASSERT_TRUE(BigDocument().writeStreaming(target, settings, [](TextStream&) { return Failure(); }).Ok());
     EXPECT_TRUE(g_calls.empty());
 }
 
@@ -492,12 +492,17 @@ TEST(DxfWrite, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
     const ScopedSystemCalls swapped(meddling);
     const DxfWriteSettings settings;
     const DxfWriteResult result = BigDocument().write(target, &settings);
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.damaged);
-    EXPECT_TRUE(result.writtenMeanwhile);
-    EXPECT_EQ(result.error, "another program wrote into the file while the drawing was copied into it");
-    EXPECT_EQ(ReadFile(result.keptPath), DocumentText(BigDocument(), 0.0)) << "the complete drawing is kept";
-    fs::remove(result.keptPath);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_TRUE(result.failure.damaged);
+    EXPECT_TRUE(result.failure.writtenMeanwhile);
+    EXPECT_EQ(result.failure.path, target);
+    EXPECT_EQ(result.failure.Reason(),
+              "another program wrote into the file while the drawing was copied into it; the "
+              "file may be incomplete; the complete drawing is kept in " +
+                  result.failure.keptPath);
+    EXPECT_EQ(ReadFile(result.failure.keptPath), DocumentText(BigDocument(), 0.0))
+        << "the complete drawing is kept";
+    fs::remove(result.failure.keptPath);
 }
 #endif
 
@@ -515,10 +520,10 @@ TEST(DxfWrite, TheLongestNameAFileSystemTakesCanBeWritten) {
          {std::string(251, 'n') + ".dxf", umlauts + ".dxf", std::string(255, 'x')}) {
         const std::string target = dir.File(name);
         const DxfWriteResult written = BigDocument().write(target, &settings);
-        EXPECT_TRUE(written.ok) << name.size() << ": " << written.error;
+        EXPECT_TRUE(written.Ok()) << name.size() << ": " << written.failure.Reason();
         EXPECT_EQ(ReadFile(target), DocumentText(BigDocument(), 0.0));
         fs::create_hard_link(target, dir.File("link"));
-        EXPECT_TRUE(BigDocument().write(target, &settings).ok) << "in place, " << name.size();
+        EXPECT_TRUE(BigDocument().write(target, &settings).Ok()) << "in place, " << name.size();
         fs::remove(dir.File("link"));
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{name}));
         fs::remove(target);
@@ -531,21 +536,21 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     const DxfWriteSettings settings;
 
     const DxfWriteResult missing = BigDocument().write(dir.File("no/such/dir/out.dxf"), &settings);
-    EXPECT_FALSE(missing.ok);
-    EXPECT_EQ(missing.error, std::strerror(ENOENT));
+    EXPECT_FALSE(missing.Ok());
+    EXPECT_EQ(missing.failure.Reason(), std::strerror(ENOENT));
 
     const std::string target = dir.Write("site.frt", "original content");
     ShortWriteFile full(target, 100000, ENOSPC);
     const DxfWriteResult noSpace = BigDocument().write(full, settings);
-    EXPECT_FALSE(noSpace.ok);
-    EXPECT_EQ(noSpace.error, std::strerror(ENOSPC));
+    EXPECT_FALSE(noSpace.Ok());
+    EXPECT_EQ(noSpace.failure.Reason(), std::strerror(ENOSPC));
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 
     // A signal that cuts a write short loses nothing: the rest is written after it.
     const std::string interruptedTarget = dir.Write("interrupted.dxf", "old");
     ShortWriteFile interrupted(interruptedTarget, 100000, EINTR);
-    ASSERT_TRUE(BigDocument().write(interrupted, settings).ok);
+    ASSERT_TRUE(BigDocument().write(interrupted, settings).Ok());
     EXPECT_EQ(ReadFile(interruptedTarget), DocumentText(BigDocument(), 0.0));
     fs::remove(interruptedTarget);
 
@@ -559,8 +564,8 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     {
         const ScopedSystemCalls swapped(refusing);
         const DxfWriteResult unreadable = BigDocument().write(target, &settings);
-        EXPECT_FALSE(unreadable.ok);
-        EXPECT_EQ(unreadable.error,
+        EXPECT_FALSE(unreadable.Ok());
+        EXPECT_EQ(unreadable.failure.Reason(),
                   std::string("the drawing could not be given its permissions: ") + std::strerror(EPERM));
     }
     EXPECT_EQ(ReadFile(target), "original content");
@@ -575,8 +580,8 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     {
         const ScopedSystemCalls swapped(busy);
         const DxfWriteResult refused = BigDocument().write(target, &settings);
-        EXPECT_FALSE(refused.ok);
-        EXPECT_EQ(refused.error, std::strerror(EBUSY));
+        EXPECT_FALSE(refused.Ok());
+        EXPECT_EQ(refused.failure.Reason(), std::strerror(EBUSY));
     }
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"})) << "the temporary drawing goes";
@@ -590,16 +595,16 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     {
         const ScopedSystemCalls swapped(failing);
         const DxfWriteResult unsynced = BigDocument().write(target, &settings);
-        EXPECT_FALSE(unsynced.ok);
-        EXPECT_EQ(unsynced.error, std::strerror(EIO));
+        EXPECT_FALSE(unsynced.Ok());
+        EXPECT_EQ(unsynced.failure.Reason(), std::strerror(EIO));
     }
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 #endif
 
     const DxfWriteResult directory = BigDocument().write(dir.Path().string(), &settings);
-    EXPECT_FALSE(directory.ok);
-    EXPECT_FALSE(directory.error.empty());
+    EXPECT_EQ(directory.failure.stage, Failure::Stage::Write);
+    EXPECT_EQ(directory.failure.path, dir.Path().string());
 }
 
 #ifndef _WIN32 // POSIX owners, links, ACLs and devices
@@ -627,14 +632,14 @@ TEST(DxfWrite, ATargetKeepsItsLinksOwnerAndAclsAndNoTemporaryFileStays) {
     const std::string linked = dir.Write("linked.frt", "old");
     fs::create_hard_link(linked, dir.File("other-name.frt"));
     const ino_t inode = StatOf(linked).st_ino;
-    ASSERT_TRUE(BigDocument().write(linked, &settings).ok);
+    ASSERT_TRUE(BigDocument().write(linked, &settings).Ok());
     EXPECT_EQ(StatOf(linked).st_ino, inode);
     EXPECT_EQ(ReadFile(dir.File("other-name.frt")), expected) << "both names show the drawing";
 
     if (geteuid() == 0) {
         const std::string foreign = dir.Write("foreign.frt", "old");
         ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
-        ASSERT_TRUE(BigDocument().write(foreign, &settings).ok);
+        ASSERT_TRUE(BigDocument().write(foreign, &settings).Ok());
         EXPECT_EQ(StatOf(foreign).st_uid, 65534U) << "another user's file stays theirs";
         EXPECT_EQ(StatOf(foreign).st_gid, 65534U);
         EXPECT_EQ(ReadFile(foreign), expected);
@@ -642,14 +647,14 @@ TEST(DxfWrite, ATargetKeepsItsLinksOwnerAndAclsAndNoTemporaryFileStays) {
 
     const std::string shared = dir.Write("shared.frt", "old");
     if (Shell("setfacl -m u:65534:rw " + shared) == 0) {
-        ASSERT_TRUE(BigDocument().write(shared, &settings).ok);
+        ASSERT_TRUE(BigDocument().write(shared, &settings).Ok());
         EXPECT_EQ(Shell("getfacl -c " + shared + " | grep -q '^user:nobody:rw-'"), 0) << "the ACL stays";
         EXPECT_EQ(ReadFile(shared), expected);
     }
 
     // An ordinary file is replaced by a rename, as before.
     const std::string plain = dir.Write("plain.frt", "old");
-    ASSERT_TRUE(BigDocument().write(plain, &settings).ok);
+    ASSERT_TRUE(BigDocument().write(plain, &settings).Ok());
     EXPECT_EQ(ReadFile(plain), expected);
     std::vector<std::string> names = {"linked.frt", "other-name.frt", "plain.frt", "shared.frt"};
     if (geteuid() == 0)
@@ -663,7 +668,7 @@ TEST(DxfWrite, FullDiskThroughDevFull) {
     // Writing in place to a device is refused up front or fails on flush; either way it is reported.
     const DxfWriteSettings settings;
     const DxfWriteResult result = BigDocument().write("/dev/full", &settings);
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.empty());
+    EXPECT_EQ(result.failure.path, "/dev/full");
+    EXPECT_TRUE(result.failure.partial || result.bytes == 0);
 }
 #endif

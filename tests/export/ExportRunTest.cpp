@@ -81,7 +81,7 @@ TEST(ExportRun, ThreadsMakeTheSameDrawingAndFindingsInTheSameOrder) {
         run.diagnostics = &findings[i];
         run.threads = i == 0 ? 1 : 3;
         results[i] = exportrun::ConvertFile(input, output, options[i], run);
-        ASSERT_TRUE(results[i].ok) << results[i].error;
+        ASSERT_TRUE(results[i].Ok()) << results[i].failure.Reason();
         drawings[i] = ReadAll(output);
     }
     EXPECT_GT(results[0].entities, 100000);
@@ -107,7 +107,7 @@ TEST(ExportRun, ThreadsMakeTheSameDrawingAndFindingsInTheSameOrder) {
             run.pieceVertices = i == 0 ? CFrtReader::kPieceVertices : 2;
             const std::string output = (dir.Path() / "pieced.dxf").u8string();
             const ConversionResult result = exportrun::ConvertFile(input, output, chosen, run);
-            ASSERT_TRUE(result.ok) << result.error;
+            ASSERT_TRUE(result.Ok()) << result.failure.Reason();
             EXPECT_EQ(result.read.lines, 1500u);
             pieced[i] = ReadAll(output);
         }
@@ -126,8 +126,8 @@ TEST(ExportRun, StrictWithThreadsWritesNothingAfterAFinding) {
     run.strict = true;
     run.threads = 2;
     const ConversionResult result = exportrun::ConvertFile(input, output, options, run);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("questionable value(s) in the input; nothing was written"),
+    EXPECT_FALSE(result.Ok());
+    EXPECT_NE(result.failure.Reason().find("questionable value(s) in the input; nothing was written"),
               std::string::npos);
     EXPECT_EQ(ReadAll(output), "old drawing");
 }

@@ -480,7 +480,7 @@ TEST(Faults, AnInputChangedBetweenThePassesIsNoticed) {
             }
             EXPECT_EQ(outcome.status, 1);
             EXPECT_NE(ReadFile(setup.errorFile)
-                          .find(input + " was changed while it was converted; nothing was written"),
+                          .find(input + ": was changed while it was converted; nothing was written"),
                       std::string::npos)
                 << ReadFile(setup.errorFile);
             EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.frt", "err.txt"}));

@@ -224,10 +224,11 @@ TEST_F(ReaderTest, FilesThatCannotBeReadGiveNoElementsAndSayWhy) {
     CFrtReader reader(std::make_unique<CollectingConsumer>(elements), nullptr);
     const FrtReadResult missing = reader.Read(dir.File("missing.frt"));
     EXPECT_FALSE(missing.opened);
-    EXPECT_FALSE(missing.error.empty());
+    EXPECT_TRUE(missing.error.Is(std::errc::no_such_file_or_directory));
+    EXPECT_EQ(missing.error.path, dir.File("missing.frt")) << "the file stays data, for the caller to name";
     const FrtReadResult directory = reader.Read(dir.Path().string());
     EXPECT_FALSE(directory.Ok());
-    EXPECT_FALSE(directory.error.empty());
+    EXPECT_EQ(directory.error.stage, Failure::Stage::Read);
     EXPECT_TRUE(elements.empty());
 
     const FrtReadResult empty = Read("");

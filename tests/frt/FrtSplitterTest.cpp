@@ -85,7 +85,7 @@ std::string ReadInChunks(const std::string& path, DataKindFlags kinds, std::uint
         reader.SetDiagnostics(diagnostics);
         EXPECT_TRUE(reader.ReadChunk(path, chunk).Ok());
     }
-    EXPECT_TRUE(splitter.Error().empty());
+    EXPECT_FALSE(splitter.Error());
     return text;
 }
 
@@ -185,7 +185,7 @@ TEST(LineReader, ReadsARangeAsIfItWereTheFile) {
     EXPECT_EQ(lines, (std::vector<std::string>{"two", "three"}));
     EXPECT_EQ(reader.LineNumber(), 3u);
     EXPECT_EQ(reader.NextLineStart(), 15u);
-    EXPECT_TRUE(reader.Error().empty());
+    EXPECT_FALSE(reader.Error());
 }
 
 // A read that a signal interrupts goes on where it was; a read that fails is told, and the lines
@@ -204,7 +204,7 @@ TEST(LineReader, InterruptedReadsGoOnAndFailedReadsAreTold) {
         std::string_view line;
         while (reader.Next(line))
             lines.emplace_back(line);
-        return reader.Error();
+        return reader.Error().Reason();
     };
     // Reads in small pieces, and the third to fifth read fail with the error.
     filesys::SystemCalls faulty = filesys::Calls();

@@ -198,7 +198,7 @@ TEST(DxfCheck, HostileSurveysInEveryOptionSetFollowRelease12) {
                                   {LABEL_HEIGHT, "Höhe", 4, 16},
                                   {LABEL_CODE, std::string(33, 'c'), 5, 0}};
             const ConversionResult result = exportrun::ConvertFile(input, output, options);
-            ASSERT_TRUE(result.ok) << hostile.name << " flags " << flags << ": " << result.error;
+            ASSERT_TRUE(result.Ok()) << hostile.name << " flags " << flags << ": " << result.failure.Reason();
             EXPECT_EQ(result.codePage, hostile.page) << hostile.name;
             const std::string drawing = ReadFile(output);
             EXPECT_EQ(CheckDxfText(drawing), "") << hostile.name << " flags " << flags;

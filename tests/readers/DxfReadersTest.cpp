@@ -72,7 +72,7 @@ protected:
         DxfWriteSettings settings;
         settings.symbolScale = 0.05;
         const DxfWriteResult result = document.write(path, &settings);
-        EXPECT_TRUE(result.ok) << result.error;
+        EXPECT_TRUE(result.Ok()) << result.failure.Reason();
         return path;
     }
     TempDir dir;
@@ -117,7 +117,7 @@ TEST(Readers, EmptyDocumentIsAcceptedByBoth) {
     TempDir dir;
     const std::string path = dir.File("empty.dxf");
     const DxfWriteSettings settings;
-    ASSERT_TRUE(CDxfDocument().write(path, &settings).ok);
+    ASSERT_TRUE(CDxfDocument().write(path, &settings).Ok());
     const EzdxfReport ezdxf = RunEzdxf(path);
     ASSERT_TRUE(ezdxf.loaded) << ezdxf.raw;
     EXPECT_EQ(ezdxf.version, "AC1009");
@@ -133,7 +133,7 @@ TEST(Readers, TruncatedDrawingIsRejected) {
     TempDir dir;
     const std::string path = dir.File("cut.dxf");
     const DxfWriteSettings settings;
-    ASSERT_TRUE(EveryKind(true)->write(path, &settings).ok);
+    ASSERT_TRUE(EveryKind(true)->write(path, &settings).Ok());
     const std::string text = ReadFile(path);
     const std::string cut = dir.Write("cut.dxf", text.substr(0, text.size() / 2));
     EXPECT_FALSE(RunEzdxf(cut).loaded);

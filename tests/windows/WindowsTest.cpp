@@ -129,13 +129,14 @@ TEST(TempCopyWindows, APrivateCopyInTheTemporaryFolderThatGoesAway) {
     std::string path;
     {
         TempCopy copy;
-        ASSERT_TRUE(copy.Make(source)) << copy.Error();
+        ASSERT_TRUE(copy.Make(source)) << copy.Error().Reason();
         path = copy.Path();
         EXPECT_EQ(ReadFile(path), "[Header]\r\nFormat=Rev2Ezi\r\n");
         EXPECT_EQ(path.rfind(filesys::TemporaryDirectory(), 0), 0U);
         TempCopy missing;
         EXPECT_FALSE(missing.Make(dir.File("missing.frt")));
-        EXPECT_FALSE(missing.Error().empty());
+        EXPECT_EQ(missing.Error().stage, Failure::Stage::Open);
+        EXPECT_EQ(missing.Error().path, dir.File("missing.frt"));
     }
     EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -145,8 +146,7 @@ TEST(ReplaceWindows, ARefusedTargetKeepsItsContentAndSaysWhy) {
     const std::string readOnly = dir.Write("readonly.frt", "old");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     const DxfWriteResult refused = WriteSmallDrawing(readOnly);
-    EXPECT_FALSE(refused.ok);
-    EXPECT_FALSE(refused.error.empty());
+    EXPECT_EQ(refused.failure.path, readOnly);
     EXPECT_EQ(ReadFile(readOnly), "old");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -155,8 +155,7 @@ TEST(ReplaceWindows, ARefusedTargetKeepsItsContentAndSaysWhy) {
     const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     const DxfWriteResult busy = WriteSmallDrawing(held);
-    EXPECT_FALSE(busy.ok);
-    EXPECT_FALSE(busy.error.empty());
+    EXPECT_EQ(busy.failure.path, held);
     CloseHandle(handle);
     EXPECT_EQ(ReadFile(held), "old");
     std::vector<std::string> names = dir.Names();
@@ -164,7 +163,7 @@ TEST(ReplaceWindows, ARefusedTargetKeepsItsContentAndSaysWhy) {
 
     // An ordinary file is replaced.
     const std::string plain = dir.Write("plain.frt", "old");
-    ASSERT_TRUE(WriteSmallDrawing(plain).ok);
+    ASSERT_TRUE(WriteSmallDrawing(plain).Ok());
     EXPECT_EQ(ReadFile(plain).substr(0, 5), "  0\r\n");
 }
 
@@ -175,7 +174,7 @@ TEST(PathsWindows, FoldersOutsideTheAnsiCodePageWork) {
     ASSERT_TRUE(std::filesystem::create_directory(filesys::PathOf(folder)));
     const std::string target = folder + "\\" + Utf8(L"\u0447\u0435\u0440\u0442\u0451\u0436.dxf");
     const DxfWriteResult written = WriteSmallDrawing(target);
-    ASSERT_TRUE(written.ok) << written.error;
+    ASSERT_TRUE(written.Ok()) << written.failure.Reason();
     ErrorOr<filesys::FilePtr> file = filesys::OpenFile(target, "rb");
     ASSERT_TRUE(file) << file.error().message();
     char head[5] = {};
@@ -183,7 +182,7 @@ TEST(PathsWindows, FoldersOutsideTheAnsiCodePageWork) {
     file->reset();
     EXPECT_EQ(std::string(head, 5), "  0\r\n");
     TempCopy copy;
-    EXPECT_TRUE(copy.Make(target)) << copy.Error();
+    EXPECT_TRUE(copy.Make(target)) << copy.Error().Reason();
 }
 
 // Explorer's Properties and the installer read the version resource; Windows reads the manifest

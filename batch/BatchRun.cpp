@@ -1,0 +1,602 @@
+#include "batch/BatchRun.h"
+
+#include "batch/BatchCommandLine.h"
+#include "batch/RunReport.h"
+#include "batch/StoredSettings.h"
+#include "batch/TerminalProgress.h"
+#include "batch/TerminalText.h"
+#include "batch/WarningPrinter.h"
+#include "common/CProgressBar.h"
+#include "common/ChunkPipeline.h"
+#include "common/FileSystem.h"
+#include "common/Letters.h"
+#include "common/TempFile.h"
+#include "export/ExportRun.h"
+#include "export/SettingsSchema.h"
+#include "frt/FrtHeader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace batchrun {
+
+using terminaltext::Printable;
+
+std::string Reporter::Line(const std::string& path, const std::string& reason) {
+    return std::string(kProgram) + ": " + Printable(path) + ": " + Printable(reason) + "\n";
+}
+
+std::string Reporter::Line(const std::string& text) {
+    return std::string(kProgram) + ": " + Printable(text) + "\n";
+}
+
+std::string Reporter::PathBlamed(const Failure& failure, const BatchJob& job) {
+    switch (failure.stage) {
+    case Failure::Stage::Write:
+        return failure.path == job.target || failure.path.empty() ? job.output : failure.path;
+    case Failure::Stage::Picture:
+        return failure.path;
+    default:
+        return job.input;
+    }
+}
+
+void Reporter::Error(const std::string& text) const {
+    std::fputs(text.c_str(), m_err);
+}
+
+void Reporter::Output(const std::string& text) {
+    if (!m_outOpen || text.empty())
+        return;
+    errno = 0;
+    if (std::fputs(text.c_str(), m_out) < 0 || std::fflush(m_out) != 0) {
+        m_outOpen = false;
+        std::clearerr(m_out);
+    }
+}
+
+namespace {
+
+// What one conversion has to say, kept until its turn: conversions may run at once, their
+// messages come in input order.
+struct JobReport {
+    bool ok = false;
+    bool skipped = false; // by --no-clobber: no failure
+    std::string out;
+    std::string err;
+    std::uint64_t warnings = 0;
+    // For the --report file.
+    ConversionResult result;
+    std::string message;      // why it failed
+    std::string findingsJson; // every finding, when a report is written
+    double seconds = 0;
+
+    void RecordFailure(const std::string& path, const std::string& reason) {
+        err += Reporter::Line(path, reason);
+        if (message.empty())
+            message = path + ": " + reason;
+    }
+    void RecordFailure(const Failure& failure, const BatchJob& job) {
+        RecordFailure(Reporter::PathBlamed(failure, job), failure.Reason());
+    }
+    void Print(Reporter& reporter) const {
+        reporter.Output(out);
+        reporter.Error(err);
+    }
+    [[nodiscard]] const char* Status() const { return ok ? "ok" : skipped ? "skipped" : "failed"; }
+};
+
+std::string DefaultOutput(const std::string& input) {
+    return filesys::TextOf(filesys::PathOf(input).replace_extension(".dxf"));
+}
+
+// How much of standard input is spooled before its header must have shown: far more than any
+// host puts before it, and a stream that is no survey (`< /dev/zero`) stops there.
+constexpr long kHeaderWindow = 1L << 20;
+
+// Copies standard input into a new private file; the reason when that fails, or empty.
+std::string SpoolStandardInput(TempFile& copy) {
+    ErrorOr<filesys::FilePtr> in = filesys::OpenStandardInput();
+    if (!in)
+        return in.error().message();
+    ErrorOr<filesys::FilePtr> out = copy.Create(filesys::TemporaryDirectory(), "frt-stdin-");
+    if (!out)
+        return out.error().message();
+    const auto failed = [&copy] {
+        const std::error_code error(errno != 0 ? errno : EIO, std::generic_category());
+        copy.Discard();
+        return error.message();
+    };
+    char buffer[1 << 16];
+    long spooled = 0;
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in->get())) > 0;) {
+        if (std::fwrite(buffer, 1, got, out->get()) != got)
+            return failed();
+        if (spooled < kHeaderWindow && (spooled += static_cast<long>(got)) >= kHeaderWindow) {
+            if (std::fflush(out->get()) != 0)
+                return failed();
+            if (frtheader::CheckFrtHeader(copy.Path()) != FRT_FORMAT_DXF) {
+                copy.Discard();
+                return "not an FRT file for DXF export (no header with Format=Rev2Ezi in its first MiB); "
+                       "not read further";
+            }
+        }
+    }
+    if (std::ferror(in->get()) != 0 || std::fflush(out->get()) != 0)
+        return failed();
+    return {};
+}
+
+// What the drawing could not show as typed: characters its code page lacks or release 12
+// cannot hold, and texts whose notations readers other than AutoCAD may decode.
+std::string TextNotes(const std::string& input, const ConversionResult& result) {
+    const codepage::Notes& notes = result.textNotes;
+    std::string listed;
+    for (const std::uint32_t character : notes.characters) {
+        char code[16];
+        std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(character));
+        listed += code;
+    }
+    if (notes.characters.size() == codepage::Notes::kListed)
+        listed += " ...";
+    std::string said;
+    if (notes.notInPage > 0)
+        said +=
+            Reporter::Line(input, std::to_string(notes.notInPage) + " character(s) that " + result.codePage +
+                                      " lacks written as \\U+XXXX, which not every reader shows;" + listed);
+    if (notes.beyondBmp > 0)
+        said +=
+            Reporter::Line(input, std::to_string(notes.beyondBmp) +
+                                      " character(s) above U+FFFF, which release 12 cannot hold, written as "
+                                      "U+FFFD;" +
+                                      listed);
+    if (notes.notations > 0)
+        said +=
+            Reporter::Line(input, std::to_string(notes.notations) +
+                                      " text(s) with %% or \\U+ written so that AutoCAD shows them as typed "
+                                      "(%%% for %, \\U+005C for \\); readers that know no %%% show them "
+                                      "otherwise");
+    return said;
+}
+
+// Why the input cannot be converted, or empty when it can be read as a file.
+std::string InputProblem(const std::string& input) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(filesys::PathOf(input), ec);
+    if (ec)
+        return ec.message();
+    if (fs::is_directory(status))
+        return std::make_error_code(std::errc::is_a_directory).message();
+    if (!fs::is_regular_file(status))
+        return "not a regular file";
+    if (const ErrorOr<filesys::FilePtr> probe = filesys::OpenFile(input, "rb"); !probe)
+        return probe.error().message();
+    return {};
+}
+
+JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
+                     const Reporter& reporter, unsigned threads, bool showProgress) {
+    JobReport report;
+    const std::string& input = job.input;
+    const std::string& output = job.output;
+    if (const std::string problem = InputProblem(job.source); !problem.empty()) {
+        report.RecordFailure(input, problem);
+        return report;
+    }
+    switch (frtheader::CheckFrtHeader(job.source)) {
+    case FRT_FORMAT_DXF:
+        break;
+    case FRT_FORMAT_SHP:
+        report.RecordFailure(input,
+                             R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
+        return report;
+    case FRT_FORMAT_NONE:
+        report.RecordFailure(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
+        return report;
+    }
+
+    // Known now, so that the input is not converted for nothing; the commit checks again.
+    const filesys::FileState existing =
+        job.target != kStandardStream ? filesys::StateOf(job.target) : filesys::FileState{};
+    std::string skip;
+    if (request.noClobber && existing.exists)
+        skip = output + ": " + std::generic_category().message(EEXIST) + "; skipped (--no-clobber)";
+    else if (request.update && existing.exists && input != kStandardStream &&
+             existing.modified >= filesys::StateOf(job.source).modified)
+        skip = output + ": up to date with " + input + "; skipped (--update)";
+    if (!skip.empty()) {
+        // A nightly run skips most inputs: said only when asked for, the count line says how many.
+        report.message = skip;
+        if (request.verbose)
+            report.err += Reporter::Line(report.message);
+        report.skipped = true;
+        return report;
+    }
+    if (job.target != kStandardStream) {
+        const fs::path folder = filesys::PathOf(job.target).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && !fs::is_directory(folder, ec)) {
+            report.RecordFailure(output,
+                                 "the output's folder " + filesys::TextOf(folder) + " does not exist");
+            return report;
+        }
+    }
+    if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
+        report.RecordFailure(output, moved);
+        return report;
+    }
+    ExportOptions options = settings.Build();
+    options.codePage = request.codePage;
+    if (showProgress)
+        CProgressBar::Instance().Create(std::make_unique<TerminalProgress>(
+            reporter.ErrorStream(), filesys::TextOf(filesys::PathOf(input).filename())));
+    WarningPrinter warnings(report.err, kProgram, input);
+    if (!request.report.empty())
+        warnings.CollectFor(report.findingsJson);
+    const auto start = std::chrono::steady_clock::now();
+    exportrun::RunSettings run;
+    run.diagnostics = &warnings;
+    run.strict = request.strict;
+    run.threads = threads;
+    run.replaceExisting = !request.noClobber;
+    run.preview = request.preview;
+    run.previewLabels = request.previewLabels;
+    run.dryRun = request.dryRun;
+    run.sync = !request.noSync;
+    // Another writer holding the output is waited for a bounded time, and said after a second.
+    run.lockWait = [&request, &output, &reporter, said = false](std::chrono::milliseconds waited) mutable {
+        if (!said && !request.quiet && waited >= std::chrono::seconds(1)) {
+            said = true;
+            reporter.Problem(output, "waiting for another program writing it");
+        }
+        return waited < std::chrono::seconds(request.lockWaitSeconds);
+    };
+    // The caption names the survey, not where the drawing went ("-", /dev/null).
+    run.previewTitle = input == kStandardStream ? std::string("standard input")
+                                                : filesys::TextOf(filesys::PathOf(input).filename());
+    report.result = exportrun::ConvertFile(job.source, job.target, options, run);
+    const ConversionResult& result = report.result;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    report.seconds = elapsed.count();
+    if (showProgress)
+        CProgressBar::Destroy();
+    warnings.Finish();
+    report.warnings = warnings.Count();
+    for (const auto& [given, written] : result.mendedLayers) {
+        std::string said = "layer name '";
+        said.append(given).append("' written as '").append(written).append("'");
+        report.err += Reporter::Line(input, said);
+    }
+    report.err += TextNotes(input, result);
+    if (!result.Ok()) {
+        // The reader of standard output went away (| head): the run ends as GNU tools end then,
+        // with a failure status and no word about it.
+        if (job.target == kStandardStream && result.failure.Is(std::errc::broken_pipe)) {
+            report.message = output + ": " + result.failure.Reason();
+            return report;
+        }
+        report.RecordFailure(result.failure, job);
+        return report;
+    }
+    if (!request.quiet) {
+        char line[128];
+        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %s, %.2f s%s\n", result.entities,
+                      result.layers, result.codePage.c_str(), elapsed.count(),
+                      result.read.elements == 0 ? "; no elements" : "");
+        // With data on standard output (the drawing, the report, the picture), the summary goes to
+        // standard error.
+        const bool dataOnStandardOutput = job.target == kStandardStream ||
+                                          request.report == kStandardStream ||
+                                          request.preview == kStandardStream;
+        (dataOnStandardOutput ? report.err : report.out) +=
+            Printable(input) + (request.dryRun ? " (not written: --dry-run)" : " -> " + Printable(output)) +
+            line;
+    }
+    report.ok = true;
+    return report;
+}
+
+// One file's conversion among several at once, on one thread.
+class FileJob : public ChunkPipeline::Job {
+public:
+    FileJob(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
+            const Reporter& reporter)
+        : m_job(job), m_settings(settings), m_request(request), m_reporter(reporter) {}
+    void Run(ITextSink& /*out*/) override {
+        report = ConvertOne(m_job, m_settings, m_request, m_reporter, 1, false);
+    }
+    [[nodiscard]] const std::string& Source() const { return m_job.source; }
+    [[nodiscard]] const BatchJob& Job() const { return m_job; }
+
+    JobReport report;
+
+private:
+    const BatchJob& m_job;
+    const ExportSettings& m_settings;
+    const BatchRequest& m_request;
+    const Reporter& m_reporter;
+};
+
+// Converts every job, `workers` at a time, and prints each report in input order as soon as it
+// and all before it are done. Returns whether all succeeded.
+runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSettings& settings,
+                              const BatchRequest& request, unsigned workers, runreport::Writer* runReport,
+                              Reporter& reporter) {
+    runreport::Summary summary;
+    int filesWithWarnings = 0;
+    const auto take = [&](const BatchJob& job, const JobReport& report) {
+        report.Print(reporter);
+        (report.ok ? summary.converted : report.skipped ? summary.skipped : summary.failed) += 1;
+        summary.warnings += report.warnings;
+        filesWithWarnings += report.warnings > 0 ? 1 : 0;
+        if (runReport != nullptr)
+            runReport->Add(runreport::FileEntry(job.input, job.output, report.Status(), report.result,
+                                                report.message, report.findingsJson, report.seconds));
+    };
+    if (workers <= 1) {
+        // One file at a time: each gets all the threads.
+        const bool showProgress = !request.quiet && filesys::IsTerminal(reporter.ErrorStream());
+        for (const BatchJob& job : jobs)
+            take(job, ConvertOne(job, settings, request, reporter, request.jobs, showProgress));
+    } else {
+        CProgressBar::Instance(); // made once here; without a display the threads only read it
+        // On a terminal, one line for the whole run.
+        std::optional<RunProgress> progress;
+        if (!request.quiet && filesys::IsTerminal(reporter.ErrorStream())) {
+            std::uint64_t bytes = 0;
+            for (const BatchJob& job : jobs)
+                bytes += filesys::StateOf(job.source).size;
+            progress.emplace(reporter.ErrorStream(), jobs.size(), bytes);
+        }
+        std::size_t next = 0;
+        ChunkPipeline pipeline(workers);
+        pipeline.Run(
+            [&]() -> std::unique_ptr<ChunkPipeline::Job> {
+                if (next == jobs.size())
+                    return nullptr;
+                return std::make_unique<FileJob>(jobs[next++], settings, request, reporter);
+            },
+            [](std::string_view) { return true; },
+            [&](ChunkPipeline::Job& finished) {
+                auto& job = static_cast<FileJob&>(finished);
+                if (progress)
+                    progress->Clear();
+                take(job.Job(), job.report);
+                if (progress)
+                    progress->FileDone(filesys::StateOf(job.Source()).size);
+                return true;
+            });
+    }
+    if (summary.warnings > 0)
+        reporter.Error(Reporter::Line(std::to_string(summary.warnings) + " warning(s) in " +
+                                      std::to_string(filesWithWarnings) + " file(s)"));
+    if (!request.quiet && (jobs.size() > 1 || summary.skipped > 0))
+        reporter.Error(Reporter::Line(
+            std::to_string(jobs.size()) + " input(s): " + std::to_string(summary.converted) + " " +
+            (request.dryRun ? "checked" : "converted") + ", " + std::to_string(summary.skipped) +
+            " skipped, " + std::to_string(summary.failed) + " failed"));
+    return summary;
+}
+
+// The desktop program's stored choices. A store that is missing or cannot be used is said, and
+// the defaults are used; a value that cannot be taken as stored is left in badValue.
+void LoadStoredSettings(ExportSettings& settings, std::string& badValue, const Reporter& reporter) {
+    if (const std::string problem = storedsettings::Load(settings, badValue); !problem.empty())
+        reporter.Problem(storedsettings::Place(), problem + "; using the defaults");
+}
+
+int UsageError(const std::string& message, const Reporter& reporter) {
+    reporter.Error(Reporter::Line(message) + "Try '" + kProgram + " --help'.\n");
+    return 2;
+}
+
+// Reads the command line, over the stored choices with --from-settings. The exit status when the
+// run ends here (a usage error, --help, --version, a stored value out of its limits).
+std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportSettings& settings,
+                                   BatchRequest& request, Reporter& reporter) {
+    std::string error;
+    bool parsed = batchcli::ParseCommandLine(args, settings, request, error);
+    // The options go over the stored choices: the command line is read again on top of them.
+    const bool fromSettings = parsed && request.fromSettings;
+    std::string badStoredValue;
+    if (fromSettings) {
+        settings = ExportSettings();
+        LoadStoredSettings(settings, badStoredValue, reporter);
+        request = BatchRequest();
+        parsed = batchcli::ParseCommandLine(args, settings, request, error);
+    }
+    if (!parsed)
+        return UsageError(error, reporter);
+    // Whatever spelling names standard output (/dev/stdout, /dev/fd/1) is "-": its data then has
+    // it to itself, and the summary goes to standard error.
+    for (std::string* path : {&request.output, &request.report, &request.preview})
+        if (!path->empty() && filesys::NamesStandardStream(*path, filesys::StandardStream::Output))
+            *path = kStandardStream;
+    if (request.help) {
+        reporter.Output(batchcli::kBatchUsage);
+        return 0;
+    }
+    if (request.version) {
+        reporter.Output(std::string(kProgram) + " " + FRT2DXF_VERSION + "\n");
+        return 0;
+    }
+    // Only stored values can be out of limits: the options are checked as they are read.
+    const std::string problem = badStoredValue.empty() ? settingschema::Problem(settings) : badStoredValue;
+    if (fromSettings && !problem.empty()) {
+        reporter.Problem(storedsettings::Place(), problem);
+        return 2;
+    }
+    for (const std::string& idle : batchcli::IdleOptions(settings, request))
+        reporter.Error(Reporter::Line(idle));
+    return std::nullopt;
+}
+
+// The inputs and where each drawing goes, checked against each other before anything is written.
+struct RunPlan {
+    std::vector<BatchJob> jobs;
+    TempFile standardInput; // standard input is read twice, as every input is: kept here until the end
+    bool allMatched = true; // every wildcard pattern matched a file
+};
+
+// The .frt files (any case) of a folder, in name order; with `recursive`, those of its subfolders
+// too, each folder's after its own files. A link to a folder is not followed: it may lead back.
+std::vector<std::string> SurveysIn(const std::string& folder, bool recursive, std::error_code& error) {
+    std::vector<fs::path> files;
+    std::vector<fs::path> folders;
+    for (fs::directory_iterator entry(filesys::PathOf(folder), error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code ignored;
+        const fs::file_status status = entry->symlink_status(ignored);
+        const std::string extension = letters::AsciiLower(filesys::TextOf(entry->path().extension()));
+        if (fs::is_directory(status))
+            folders.push_back(entry->path());
+        else if (extension == ".frt" && fs::is_regular_file(entry->status(ignored)))
+            files.push_back(entry->path());
+    }
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    std::vector<std::string> surveys;
+    surveys.reserve(files.size());
+    for (const fs::path& file : files)
+        surveys.push_back(filesys::TextOf(file));
+    for (const fs::path& sub : folders) {
+        if (!recursive || error)
+            break;
+        const std::vector<std::string> more = SurveysIn(filesys::TextOf(sub), true, error);
+        surveys.insert(surveys.end(), more.begin(), more.end());
+    }
+    return surveys;
+}
+
+// The inputs an argument stands for: a folder its surveys, on Windows a pattern its matches, else
+// itself; none, said, when a folder holds no survey or a pattern matches nothing.
+std::vector<std::string> InputsOf(const std::string& argument, const BatchRequest& request,
+                                  const Reporter& reporter) {
+    std::error_code ec;
+    if (argument != kStandardStream && fs::is_directory(filesys::PathOf(argument), ec)) {
+        std::vector<std::string> surveys = SurveysIn(argument, request.recursive, ec);
+        if (ec)
+            reporter.Problem(argument, ec.message());
+        else if (surveys.empty())
+            reporter.Problem(argument, request.recursive
+                                           ? "no .frt file in this folder or its subfolders"
+                                           : "no .frt file in this folder (-r looks in its subfolders)");
+        return surveys;
+    }
+    // On Windows the program matches the wildcards.
+    std::vector<std::string> matches = filesys::MatchArgument(argument);
+    if (matches.empty()) {
+        const fs::path folder = filesys::PathOf(argument).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, ec))
+            reporter.Problem(argument, "the folder " + filesys::TextOf(folder) + " does not exist");
+        else
+            reporter.Problem(argument, "no file matches this pattern");
+    }
+    return matches;
+}
+
+// Where an input's drawing goes, by the options.
+std::string OutputOf(const std::string& input, const BatchRequest& request) {
+    if (!request.output.empty())
+        return request.output;
+    if (!request.outputDir.empty())
+        return filesys::TextOf(filesys::PathOf(request.outputDir) /
+                               filesys::PathOf(input).filename().replace_extension(".dxf"));
+    return DefaultOutput(input);
+}
+
+// Plans the run; the exit status when it ends here.
+std::optional<int> Plan(const BatchRequest& request, RunPlan& plan, const Reporter& reporter) {
+    std::error_code ec;
+    if (!request.outputDir.empty() && !fs::is_directory(filesys::PathOf(request.outputDir), ec))
+        return UsageError(
+            "--output-dir: " + request.outputDir + " is no folder" +
+                (fs::exists(filesys::PathOf(request.outputDir), ec) ? "" : " (it does not exist)"),
+            reporter);
+    if (!request.output.empty() && request.output != kStandardStream &&
+        (fs::is_directory(filesys::PathOf(request.output), ec) || request.output.back() == '/'))
+        return UsageError("--output: " + request.output +
+                              " names a folder; -t DIR puts the drawings into a folder",
+                          reporter);
+    // A pattern that matches nothing, or a folder without surveys, is a failed input.
+    std::vector<std::string> inputs;
+    for (const std::string& argument : request.inputs) {
+        const std::vector<std::string> matches = InputsOf(argument, request, reporter);
+        if (matches.empty())
+            plan.allMatched = false;
+        inputs.insert(inputs.end(), matches.begin(), matches.end());
+    }
+    if (const std::string problem = batchcli::OneInputProblem(request, inputs.size()); !problem.empty())
+        return UsageError(problem, reporter);
+    for (const std::string& input : inputs) {
+        std::string output = OutputOf(input, request);
+        std::string source = input;
+        if (input == kStandardStream) {
+            if (!plan.standardInput.Path().empty())
+                return UsageError("-: standard input can be read only once", reporter);
+            if (!request.outputDir.empty())
+                return UsageError("-: standard input has no name for its drawing in --output-dir; use -o",
+                                  reporter);
+            if (const std::string problem = SpoolStandardInput(plan.standardInput); !problem.empty()) {
+                reporter.Problem("-", problem);
+                return 1;
+            }
+            source = plan.standardInput.Path();
+            if (request.output.empty() && request.outputDir.empty())
+                output = kStandardStream;
+        }
+        plan.jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
+    }
+    if (const std::string clash =
+            outputplan::FindClash(plan.jobs, {{"--report", request.report}, {"--preview", request.preview}});
+        !clash.empty()) {
+        reporter.Error(Reporter::Line(clash + "; nothing was written"));
+        return 2;
+    }
+    return std::nullopt;
+}
+
+// Converts the planned inputs, with the report file if asked for; the exit status.
+int RunPlanned(const RunPlan& plan, const ExportSettings& settings, const BatchRequest& request,
+               Reporter& reporter) {
+    // The report file is made first, so that a run that cannot write it converts nothing.
+    std::optional<runreport::Writer> runReport;
+    if (!request.report.empty() && !runReport.emplace(request.report, !request.noSync)
+                                        .Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
+        reporter.Problem(request.report, runReport->Error().Reason());
+        return 1;
+    }
+    const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(plan.jobs.size(), 1));
+    const runreport::Summary summary =
+        ConvertAll(plan.jobs, settings, request, workers, runReport ? &*runReport : nullptr, reporter);
+    if (runReport && !runReport->Finish(summary)) {
+        reporter.Problem(request.report, runReport->Error().Reason());
+        return 1;
+    }
+    return summary.failed == 0 && plan.allMatched ? 0 : 1;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, Reporter& reporter) {
+    ExportSettings settings;
+    BatchRequest request;
+    if (const std::optional<int> ended = ReadCommandLine(args, settings, request, reporter))
+        return *ended;
+    RunPlan plan;
+    if (const std::optional<int> ended = Plan(request, plan, reporter))
+        return *ended;
+    return RunPlanned(plan, settings, request, reporter);
+}
+
+} // namespace batchrun
