@@ -1,7 +1,6 @@
 #include "dxf/CDxfDocument.h"
 
 #include "common/AtomicFile.h"
-#include "common/CProgressBar.h"
 #include "common/TextStream.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfPolyline.h"
@@ -51,8 +50,6 @@ void CDxfDocument::take(const CDxfEntity& entity) {
     entity.write(*m_stream);
     if (m_observer != nullptr)
         m_observer->Streamed(entity);
-    if (m_stepProgress && counted)
-        CProgressBar::Instance().StepBy(1);
 }
 
 void CDxfDocument::countEntity(DxfEntityType type, const DxfAttributes* attributes,
@@ -113,10 +110,9 @@ void CDxfDocument::measureOnly() {
     m_stream = nullptr;
 }
 
-void CDxfDocument::streamTo(TextStream& stream, bool stepProgress) {
+void CDxfDocument::streamTo(TextStream& stream) {
     m_keeping = Keeping::Stream;
     m_stream = &stream;
-    m_stepProgress = stepProgress;
 }
 
 Failure CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& settings,
@@ -132,11 +128,8 @@ Failure CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& se
 }
 
 Failure CDxfDocument::writeEntities(TextStream& stream) const {
-    CProgressBar& progress = CProgressBar::Instance();
-    for (const auto& entity : m_entities) {
+    for (const auto& entity : m_entities)
         entity->write(stream);
-        progress.StepBy(1);
-    }
     return {};
 }
 

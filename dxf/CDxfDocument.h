@@ -1,7 +1,8 @@
 #pragma once
 
-#include "dxf/CDxfDocumentBase.h"
+#include "dxf/CDxfEntity.h"
 #include "dxf/CDxfTables.h"
+#include "dxf/DxfWriteSettings.h"
 #include "dxf/IEntityObserver.h"
 
 #include <array>
@@ -18,14 +19,16 @@ class TextStream;
 // measures (measureOnly), the second streams each entity to the file as it comes (streamTo), so
 // no entity is held. Left as it is made, it keeps its entities, for a small drawing written at
 // once (write) and for the tests that look at the entities made.
-class CDxfDocument : public CDxfDocumentBase {
+class CDxfDocument {
 public:
     CDxfDocument();
+    CDxfDocument(const CDxfDocument&) = delete;
+    CDxfDocument& operator=(const CDxfDocument&) = delete;
 
     // Takes the entity, records its layer, widens the extents by its position (by every
     // vertex for a polyline) and returns it. When the document measures or streams, the entity
     // is counted and dropped (written first, when streaming) and the result is null.
-    CDxfEntity* addEntity(std::unique_ptr<CDxfEntity> entity) override;
+    CDxfEntity* addEntity(std::unique_ptr<CDxfEntity> entity);
     // Adds the entity as addEntity does but leaves it with the caller, who may change it and add
     // it again: a conversion makes millions of entities of a few shapes, and making and dropping
     // an object for each cost about a twentieth of its CPU time. A document that keeps its
@@ -48,10 +51,9 @@ public:
     // From now on entities are only measured (layers, extents, count), not kept: the first pass
     // of a conversion that writes in two passes, so memory does not grow with the input.
     void measureOnly();
-    // From now on each entity is written to the stream the moment it is added, with one progress
-    // step unless told otherwise, and not kept: the second pass, after the prologue that the
-    // first pass made possible.
-    void streamTo(TextStream& stream, bool stepProgress = true);
+    // From now on each entity is written to the stream the moment it is added, and not kept: the
+    // second pass, after the prologue that the first pass made possible.
+    void streamTo(TextStream& stream);
     // Whether each entity is written the moment it is added (streamTo).
     [[nodiscard]] bool streams() const { return m_keeping == Keeping::Stream; }
     // Who hears of each entity streamed; none by default.
@@ -66,8 +68,8 @@ public:
     bool addBlock(CDxfBlock&& block) { return m_tables.addBlock(std::move(block)); }
 
     // Writes the whole file so that the path holds either its old content or the complete
-    // drawing. Advances the progress reporter by one per top-level entity.
-    DxfWriteResult write(const std::string& path, const DxfWriteSettings* settings) const override;
+    // drawing.
+    DxfWriteResult write(const std::string& path, const DxfWriteSettings* settings) const;
     DxfWriteResult write(AtomicFile& file, const DxfWriteSettings& settings) const;
     // Writes the file like write, but with the entities that `produce` adds to a document
     // streaming to the file (streamTo) between this document's prologue and the end of the file.
@@ -78,7 +80,7 @@ public:
     // The whole DXF text to a stream.
     void writeTo(TextStream& stream, const DxfWriteSettings& settings) const;
 
-    [[nodiscard]] std::int32_t entityCount() const override { return m_count; }
+    [[nodiscard]] std::int32_t entityCount() const { return m_count; }
     // The entities added of one kind; VERTEX counts the vertices of the polylines, ATTRIB the
     // attributes of the inserts.
     [[nodiscard]] std::uint64_t entitiesOfType(DxfEntityType type) const {
@@ -116,7 +118,6 @@ private:
     Keeping m_keeping = Keeping::All;
     TextStream* m_stream = nullptr;
     IEntityObserver* m_observer = nullptr;
-    bool m_stepProgress = true;
     CDxfTables m_tables;
     struct KnownLayer {
         std::string name;

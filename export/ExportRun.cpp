@@ -175,12 +175,11 @@ public:
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
             stream->SetInputIsUtf8(m_setup.utf8);
             stream->SetCodePage(*m_setup.page);
-            m_document->streamTo(*stream, false);
+            m_document->streamTo(*stream);
             if (m_setup.preview != nullptr)
                 m_document->observeStreamed(&m_piece.emplace(*m_setup.preview));
         }
         m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
-        m_reader->SetProgressSteps(false);
         m_reader->SetPieceVertices(m_setup.pieceVertices);
         if (m_setup.diagnose)
             m_reader->SetDiagnostics(&m_diagnostics);

@@ -5,7 +5,7 @@
 #include "dxf/DxfPoint3.h"
 #include "dxf/DxfWriteSettings.h"
 #include "frt/CFrtReader.h"
-#include "frt/CFrtSource.h"
+#include "frt/FrtReadResult.h"
 #include "frt/IFrtDiagnostics.h"
 
 #include <chrono>

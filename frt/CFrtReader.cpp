@@ -1,7 +1,6 @@
 #include "frt/CFrtReader.h"
 
 #include "common/ByteSearch.h"
-#include "common/CProgressBar.h"
 #include "common/NumberText.h"
 #include "frt/FrtRecord.h"
 #include "frt/LineReader.h"
@@ -216,11 +215,6 @@ void CFrtReader::CheckArea(std::uint64_t line) const {
             "no hatch used");
 }
 
-void CFrtReader::Step(std::size_t characters) const {
-    if (m_progressSteps)
-        CProgressBar::Instance().StepBy(static_cast<std::int64_t>(characters));
-}
-
 CFrtPoint* CFrtReader::ReadPoint(std::string_view record, CFrtPoint* point) {
     frtrecord::Record pairs;
     pairs.Parse(record);
@@ -263,8 +257,8 @@ void CFrtReader::Count(FrtElementType type) {
 }
 
 void CFrtReader::Convert(std::unique_ptr<CFrtElement> element) {
-    if (IFrtConsumer* consumer = GetConsumer())
-        consumer->Process(std::move(element));
+    if (m_consumer)
+        m_consumer->Process(std::move(element));
 }
 
 void CFrtReader::HandOn(FrtElementType type, std::unique_ptr<CFrtLine> piece, const CFrtLine::Piece& how) {
@@ -318,7 +312,6 @@ void CFrtReader::HandOnPoints(const CFrtLine& like, FrtElementType type, std::ui
     // The records were looked at, counted and checked when they were first read.
     IFrtDiagnostics* const diagnostics = std::exchange(m_diagnostics, nullptr);
     codepage::Evidence* const evidence = std::exchange(m_evidence, nullptr);
-    const bool steps = std::exchange(m_progressSteps, false);
     std::string_view text;
     if (NextLine(again, text)) {
         m_record.Parse(text);
@@ -334,19 +327,16 @@ void CFrtReader::HandOnPoints(const CFrtLine& like, FrtElementType type, std::ui
         m_readError = again.Error();
     m_diagnostics = diagnostics;
     m_evidence = evidence;
-    m_progressSteps = steps;
 }
 
 bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
     while (input.Next(line)) {
         if (input.LastLineTooLong()) {
-            Step(static_cast<std::size_t>(input.SkippedLength()));
             if (m_diagnostics != nullptr)
                 m_diagnostics->Warn(input.LineNumber(), "record", {},
                                     "longer than 1 MiB, no record (the file may be damaged); skipped");
             continue;
         }
-        Step(line.size());
         if (const char* end = line.data() + line.size(); FindByte(line.data(), end, '\0') != end) {
             // Zeros alone are what a crash leaves, no record; zeros among data are kept as data.
             const bool zerosOnly =
@@ -473,7 +463,7 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
     result.opened = true;
     m_elements = 0;
     m_counts = FrtReadResult{};
-    const DataKindFlags* kinds = GetDataKinds();
+    const DataKindFlags* kinds = m_dataKinds;
     const DataKindFlags wanted = kinds != nullptr ? *kinds : 0;
     SkippedRecords skipped(m_diagnostics);
     for (;;) {
@@ -486,7 +476,6 @@ FrtReadResult CFrtReader::ReadFrom(LineReader& input, FrtSection section) {
         LineReader::Probe probe;
         if (!input.SkipLine(probe))
             break;
-        Step(probe.Length());
         skipped.See(input.LineNumber(), probe);
         section = frtrecord::SectionOf(probe.Candidate(), wanted);
     }

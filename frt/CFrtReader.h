@@ -5,9 +5,10 @@
 #include "frt/CFrtArea.h"
 #include "frt/CFrtLine.h"
 #include "frt/CFrtPoint.h"
-#include "frt/CFrtSource.h"
+#include "frt/FrtReadResult.h"
 #include "frt/FrtRecord.h"
 #include "frt/FrtSplitter.h"
+#include "frt/IFrtConsumer.h"
 #include "frt/IFrtDiagnostics.h"
 
 #include <memory>
@@ -18,13 +19,14 @@ class LineReader;
 
 // Streams the points, lines and areas of an FRT file to the consumer, one finished element at
 // a time, in file order. Nothing is collected: memory is one line and one element.
-class CFrtReader : public CFrtSource {
+class CFrtReader {
 public:
+    // The data kinds are the caller's, read at each Read.
     CFrtReader(std::unique_ptr<IFrtConsumer> consumer, const DataKindFlags* dataKinds)
-        : CFrtSource(std::move(consumer), dataKinds) {}
+        : m_consumer(std::move(consumer)), m_dataKinds(dataKinds) {}
 
     // Reads the whole file. A file that cannot be opened gives no elements; the result says why.
-    FrtReadResult Read(const std::string& path) override;
+    FrtReadResult Read(const std::string& path);
     // Reads one chunk of the file, as the whole file's reading would have read it.
     FrtReadResult ReadChunk(const std::string& path, const FrtChunk& chunk);
 
@@ -35,8 +37,6 @@ public:
     void SetEncodingEvidence(codepage::Evidence* evidence) { m_evidence = evidence; }
     // Whether the heights are drawn (a 3D drawing): then a point without one is a finding too.
     void SetHeightsDrawn(bool on) { m_heightsDrawn = on; }
-    // Whether reading advances the progress reporter by the bytes read (it does by default).
-    void SetProgressSteps(bool on) { m_progressSteps = on; }
     // The first pass of a conversion, which measures the drawing: points then get only what
     // changes its extents, layers and counts, not what only the written drawing shows (the
     // spellings of their numbers, their class, their typed attributes).
@@ -83,7 +83,6 @@ private:
     void Count(FrtElementType type);
     void Convert(std::unique_ptr<CFrtElement> element);
     FrtReadResult ReadFrom(LineReader& input, FrtSection section);
-    void Step(std::size_t characters) const;
 
     // Tell the diagnostics of the current record's values that were not taken as they stand.
     // surveyPoint: a point of the [Points] section, not a vertex of a line or area.
@@ -92,11 +91,12 @@ private:
     void CheckArea(std::uint64_t line) const;
     void CheckNumber(std::uint64_t line, frtrecord::Key key, std::string_view name) const;
 
+    std::unique_ptr<IFrtConsumer> m_consumer;
+    const DataKindFlags* m_dataKinds;
     frtrecord::Record m_record; // the current record's pairs, views into its line
     std::uint64_t m_elements = 0;
     FrtReadResult m_counts; // the elements of each kind
     IFrtDiagnostics* m_diagnostics = nullptr;
-    bool m_progressSteps = true;
     bool m_heightsDrawn = false;
     bool m_measuring = false;
     codepage::Evidence* m_evidence = nullptr;

@@ -1,5 +1,4 @@
 #include "common/AtomicFile.h"
-#include "common/CProgressBar.h"
 #include "dxf/CDxfCircle.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
@@ -112,7 +111,7 @@ TEST(DxfDocument, AnEntityAddedAsACopyStaysAsItWasWhenAdded) {
     CDxfDocument streamed;
     StringSink sink;
     TextStream stream(sink, 6);
-    streamed.streamTo(stream, false);
+    streamed.streamTo(stream);
     for (CDxfDocument* document : {&kept, &streamed}) {
         document->addCopyOf(insert);
         document->addCopyOf(text);
@@ -290,11 +289,7 @@ TEST(DxfDocument, BlocksInNameOrderAndTheFirstDefinitionWins) {
     EXPECT_EQ(Count(Table(lines, "LAYER"), "LAYER"), 0U) << "block entities record no layer";
 }
 
-TEST(DxfDocument, WholeFileStructureAndProgress) {
-    class Display : public IProgressDisplay {
-    public:
-        void Show(std::int64_t, std::int64_t, std::int64_t) override {}
-    };
+TEST(DxfDocument, WholeFileStructure) {
     CDxfDocument document;
     auto polyline = std::make_unique<CDxfPolyline>();
     polyline->addVertex(std::make_unique<CDxfVertex>(0, 0, kNaN));
@@ -302,12 +297,8 @@ TEST(DxfDocument, WholeFileStructureAndProgress) {
     document.addEntity(std::move(polyline));
     document.addEntity(std::make_unique<CDxfText>("T", 0, 0, kNaN));
     document.addEntity(std::make_unique<CDxfInsert>("B", 0, 0, kNaN));
-    CProgressBar::Instance().Create(std::make_unique<Display>());
-    CProgressBar::Instance().SetRange(0, 100, 1);
     bool crlf = false;
     const auto lines = Lines(DocumentText(document), &crlf);
-    EXPECT_EQ(CProgressBar::Instance().Position(), 3) << "one step per top-level entity";
-    CProgressBar::Destroy();
     EXPECT_TRUE(crlf);
     std::vector<std::string> sections;
     for (std::size_t i = 0; i + 2 < lines.size(); ++i)
