@@ -135,17 +135,13 @@ bool AtomicFile::OpenStraight(ErrorOr<filesys::FilePtr> file) {
     return true;
 }
 
-std::size_t AtomicFile::WriteBytes(std::FILE* file, const char* data, std::size_t size) {
-    return std::fwrite(data, 1, size, file);
-}
-
 bool AtomicFile::Write(const char* data, std::size_t size) {
     if (m_error || !m_file)
         return Fail(SystemError(EBADF));
     std::size_t written = 0;
     while (written < size) {
         errno = 0;
-        const std::size_t now = WriteBytes(m_file.get(), data + written, size - written);
+        const std::size_t now = filesys::Calls().write(m_file.get(), data + written, size - written);
         written += now;
         m_wroteStraight = m_wroteStraight || (now > 0 && m_straight);
         if (written == size)

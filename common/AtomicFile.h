@@ -61,10 +61,6 @@ public:
     // of the content there.
     [[nodiscard]] bool WroteStraight() const { return m_wroteStraight; }
 
-protected:
-    // The one place bytes reach the file; tests replace it to simulate a full disk.
-    virtual std::size_t WriteBytes(std::FILE* file, const char* data, std::size_t size);
-
 private:
     // The first failure is kept, with what the system said and the program's words about it.
     bool Fail(std::error_code error, std::string detail = {});

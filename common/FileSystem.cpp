@@ -36,6 +36,10 @@ std::error_code make_error_code(FileError error) {
     return {static_cast<int>(error), category};
 }
 
+std::size_t WriteToFile(std::FILE* file, const void* data, std::size_t size) {
+    return std::fwrite(data, 1, size, file);
+}
+
 long ReadFromFile(std::FILE* file, void* buffer, std::size_t size) {
     const std::size_t got = std::fread(buffer, 1, size, file);
     if (got == 0 && std::ferror(file) != 0)

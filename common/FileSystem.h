@@ -105,6 +105,8 @@ bool IsTerminal(std::FILE* stream);
 struct SystemCalls {
     // Reads up to `size` bytes: the count, 0 at the end, -1 with errno set on an error.
     long (*read)(std::FILE* file, void* buffer, std::size_t size);
+    // Writes up to `size` bytes (fwrite): the count, short with errno set on an error.
+    std::size_t (*write)(std::FILE* file, const void* data, std::size_t size);
     // POSIX chmod: 0, or -1 with errno set.
     int (*setMode)(const char* path, unsigned mode);
     // Puts the file `from` in the place of `to` (Replace): 0, or -1 with the system's error set
@@ -118,8 +120,9 @@ struct SystemCalls {
     int (*syncFolder)(const char* path);
 };
 SystemCalls& Calls();
-// The real read of the table.
+// The real read and write of the table.
 long ReadFromFile(std::FILE* file, void* buffer, std::size_t size);
+std::size_t WriteToFile(std::FILE* file, const void* data, std::size_t size);
 // Removes a file, or a link and not what it points to; never a folder. Empty when removed.
 std::error_code Remove(const std::string& path);
 // Removes a file from an interrupt handler: no allocation, no locks.

@@ -321,6 +321,7 @@ int SyncFolder(const char* path) {
 SystemCalls& Calls() {
     static SystemCalls calls{
         &ReadFromFile,
+        &WriteToFile,
         [](const char* path, unsigned mode) { return ::chmod(path, static_cast<mode_t>(mode)); },
         &std::rename,
         &::fsync,

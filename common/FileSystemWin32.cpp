@@ -59,10 +59,10 @@ public:
         if (Valid())
             CloseHandle(m_handle);
     }
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
+    [[nodiscard]] bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    [[nodiscard]] HANDLE get() const { return m_handle; }
     bool Close() {
-        const HANDLE handle = m_handle;
+        HANDLE handle = m_handle;
         m_handle = INVALID_HANDLE_VALUE;
         return CloseHandle(handle) != 0;
     }
@@ -166,12 +166,11 @@ bool ClaimTail(const Handle& in, Handle& out, CopyResult& failure) {
     while (written) {
         DWORD got = 0;
         DWORD put = 0;
-        if (ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) == 0) {
-            written = false;
-            error = GetLastError();
-        } else if (got == 0) {
+        const bool read =
+            ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0;
+        if (read && got == 0)
             break;
-        } else if (WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0) {
+        if (!read || WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0) {
             written = false;
             error = GetLastError();
         } else if (put != got) {
@@ -194,8 +193,8 @@ bool ClaimTail(const Handle& in, Handle& out, CopyResult& failure) {
 
 // The file a copy is taken from, or INVALID_HANDLE_VALUE with `failure` set: only a file on disk.
 HANDLE OpenSource(const std::string& source, CopyResult& failure) {
-    const HANDLE file = CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         failure = Failed(false, GetLastError());
     } else if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -260,7 +259,7 @@ std::vector<std::string> MatchArgument(const std::string& argument) {
         return {argument};
     std::vector<std::string> matches;
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(pattern.wstring().c_str(), &found);
+    HANDLE search = FindFirstFileW(pattern.wstring().c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return matches;
     do {
@@ -295,8 +294,8 @@ std::error_code SeekTo(std::FILE* file, std::uint64_t offset) {
 ErrorOr<FilePtr> CreateNew(const std::string& path) {
     // Shared for deletion, so that the console handler can remove it while it is being written.
     const std::wstring wide = Wide(path);
-    const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     // In the C library's words, as a failed fopen would say it.
     if (handle == INVALID_HANDLE_VALUE)
         return Errno(ErrnoOf(GetLastError()));
@@ -360,9 +359,12 @@ SystemCalls& Calls() {
     // No permission bits to set on Windows: ACLs come from the folder or stay with ReplaceFileW.
     static SystemCalls calls{
         &ReadFromFile,
+        &WriteToFile,
         [](const char* /*path*/, unsigned /*mode*/) { return 0; },
         &PutInPlace,
         [](int descriptor) {
+            // The C library hands the handle over as an integer.
+            // NOLINTNEXTLINE(performance-no-int-to-ptr)
             const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
             if (handle == INVALID_HANDLE_VALUE || FlushFileBuffers(handle) == 0) {
                 errno = EIO;
@@ -507,7 +509,7 @@ FileState StateOf(const std::string& path, bool followLinks) {
 FileState StateOf(StandardStream stream) {
     static constexpr DWORD kHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
     FileState state;
-    const HANDLE handle = GetStdHandle(kHandles[static_cast<int>(stream)]);
+    HANDLE handle = GetStdHandle(kHandles[static_cast<int>(stream)]);
     BY_HANDLE_FILE_INFORMATION info{};
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
         GetFileInformationByHandle(handle, &info) == 0)

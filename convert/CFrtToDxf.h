@@ -92,7 +92,7 @@ private:
 
     const ExportOptions* m_options; // the run's, not owned
     std::unique_ptr<CDxfDocument> m_document;
-    // The entities made most, each reused from element to element (CDxfDocument::addCopyOf).
+    // The entities made most, each reused from element to element (CDxfDocument::add).
     CDxfPoint m_point{0.0, 0.0, kNoZ};
     CDxfInsert m_insert{"", 0.0, 0.0, kNoZ};
     CDxfLine m_segment;

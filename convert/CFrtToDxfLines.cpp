@@ -49,12 +49,12 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         if (!piece.first) {
             m_segment.setStart(m_chainLast);
             m_segment.setEnd(pieceFirst);
-            m_document->addCopyOf(m_segment);
+            m_document->add(m_segment);
         }
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             m_segment.setStart(pointOf(*vertices[i - 1]));
             m_segment.setEnd(pointOf(*vertices[i]));
-            m_document->addCopyOf(m_segment);
+            m_document->add(m_segment);
         }
         RememberChain(piece.first ? &pieceFirst : nullptr, pointOf(*vertices.back()), vertices.size());
         // An area's outline is closed, as its polyline is, or CAD cannot hatch or measure it; a
@@ -62,14 +62,14 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         if (piece.last && closed && m_chainVertices > 2 && !SamePlace(m_chainLast, m_chainFirst)) {
             m_segment.setStart(m_chainLast);
             m_segment.setEnd(m_chainFirst);
-            m_document->addCopyOf(m_segment);
+            m_document->add(m_segment);
         }
         return;
     }
     FillPolyline(line, closed);
     m_polyline.writesHead = piece.first;
     m_polyline.writesEnd = piece.last;
-    m_document->addCopyOf(m_polyline, [](CDxfPolyline& polyline) {
+    m_document->add(m_polyline, [](CDxfPolyline& polyline) {
         // The vertices take the polyline's layer only: colour, line type and thickness are its own.
         DxfAttributes attributes;
         attributes.setLayer(polyline.attributes()->layer());

@@ -36,13 +36,13 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     entity.attrs.setLayer(GroupLayer(point));
     entity.setPosition(position);
     if (symbols) {
-        m_document->addCopyOf(m_insert, [this, &point, values](CDxfInsert& insert) {
+        m_document->add(m_insert, [this, &point, values](CDxfInsert& insert) {
             insert.setBlockName(point.GetClassName());
             if (values)
                 SetAttributeValues(point, insert);
         });
     } else {
-        m_document->addCopyOf(m_point);
+        m_document->add(m_point);
     }
     for (std::size_t i = 0; i < m_options->labels.size(); ++i)
         ExportLabel(point, i, z);
@@ -91,7 +91,7 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     entity.setPosition(DxfPoint3{x, y, z});
     entity.horizontalAlign = horizontal;
     entity.verticalAlign = vertical;
-    m_document->addCopyOf(entity, [this, &label, &c, given](CDxfText& made) {
+    m_document->add(entity, [this, &label, &c, given](CDxfText& made) {
         std::string& text = m_labelText;
         text.clear();
         if (label.kind == LABEL_EAST_NORTH) {

@@ -22,17 +22,7 @@ std::uint64_t NewSerial() {
 
 CDxfDocument::CDxfDocument() : m_serial(NewSerial()) {}
 
-CDxfEntity* CDxfDocument::addEntity(std::unique_ptr<CDxfEntity> entity) {
-    if (!entity)
-        return nullptr;
-    take(*entity);
-    if (m_keeping != Keeping::All)
-        return nullptr;
-    m_entities.push_back(std::move(entity));
-    return m_entities.back().get();
-}
-
-void CDxfDocument::take(const CDxfEntity& entity) {
+void CDxfDocument::add(const CDxfEntity& entity) {
     const auto type = static_cast<DxfEntityType>(entity.entityType());
     const bool polyline = type == DXF_ENTITY_POLYLINE;
     // A later piece of a long polyline adds vertices to the entity its first piece counted.
@@ -45,7 +35,7 @@ void CDxfDocument::take(const CDxfEntity& entity) {
     if (type == DXF_ENTITY_INSERT) // the attributes sit at the insert's position
         m_typeCounts[TypeIndex(DXF_ENTITY_ATTRIB)] +=
             static_cast<const CDxfInsert&>(entity).attributeValues().size();
-    if (m_keeping != Keeping::Stream)
+    if (m_stream == nullptr)
         return;
     entity.write(*m_stream);
     if (m_observer != nullptr)
@@ -105,36 +95,20 @@ void CDxfDocument::renameLayers(const std::function<std::string(const std::strin
     m_serial = NewSerial();
 }
 
-void CDxfDocument::measureOnly() {
-    m_keeping = Keeping::MeasureOnly;
-    m_stream = nullptr;
-}
-
 void CDxfDocument::streamTo(TextStream& stream) {
-    m_keeping = Keeping::Stream;
     m_stream = &stream;
 }
 
-Failure CDxfDocument::writeFramed(TextStream& stream, const DxfWriteSettings& settings,
-                                  const EntityWriter& entities) const {
+Failure CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings,
+                              const EntityWriter& produce) const {
     stream.SetDecimals(settings.decimals);
     m_tables.writePrologue(stream, settings);
     dxfstructure::BeginSection(stream, "ENTITIES");
-    if (Failure failure = entities(stream))
+    if (Failure failure = produce(stream))
         return failure;
     dxfstructure::EndSection(stream);
     dxfgroup::Text(stream, dxfgroup::kStart, "EOF");
     return {};
-}
-
-Failure CDxfDocument::writeEntities(TextStream& stream) const {
-    for (const auto& entity : m_entities)
-        entity->write(stream);
-    return {};
-}
-
-void CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings) const {
-    writeFramed(stream, settings, [this](TextStream& out) { return writeEntities(out); });
 }
 
 DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings& settings,
@@ -148,7 +122,7 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
         TextStream stream(file, settings.decimals);
         stream.SetInputIsUtf8(settings.inputIsUtf8);
         stream.SetCodePage(codepage::DrawingPage(settings.codePage));
-        if (Failure failure = writeFramed(stream, settings, entities))
+        if (Failure failure = writeTo(stream, settings, entities))
             result.failure = std::move(failure);
         else if (!stream.Flush())
             result.failure = stream.Error();
@@ -164,10 +138,6 @@ DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings&
     return result;
 }
 
-DxfWriteResult CDxfDocument::write(AtomicFile& file, const DxfWriteSettings& settings) const {
-    return writeFile(file, settings, [this](TextStream& out) { return writeEntities(out); });
-}
-
 DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWriteSettings& settings,
                                             const EntityWriter& produce) const {
     AtomicFile file(path,
@@ -177,10 +147,4 @@ DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWr
         file.SkipSync();
     file.WaitForLock(settings.lockWait);
     return writeFile(file, settings, produce);
-}
-
-DxfWriteResult CDxfDocument::write(const std::string& path, const DxfWriteSettings* settings) const {
-    const DxfWriteSettings defaults;
-    AtomicFile file(path);
-    return write(file, settings != nullptr ? *settings : defaults);
 }

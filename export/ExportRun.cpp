@@ -169,7 +169,6 @@ public:
         std::optional<TextStream> stream;
         if (m_setup.measure) {
             converter->NameLayersAsGiven();
-            m_document->measureOnly();
         } else {
             converter->UseLayerNames(m_setup.names);
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
@@ -393,7 +392,6 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     // The measured document is made like a converter's, so it has the symbol blocks.
     CFrtToDxf blocks(&options);
     CDxfDocument& measured = *blocks.GetDocument();
-    measured.measureOnly();
 
     CProgressBar& progress = CProgressBar::Instance();
     progress.SetRange(0, static_cast<std::int64_t>(before.size), 1);

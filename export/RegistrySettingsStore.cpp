@@ -21,7 +21,7 @@ public:
         if (m_key != nullptr)
             RegCloseKey(m_key);
     }
-    HKEY get() const { return m_key; }
+    [[nodiscard]] HKEY get() const { return m_key; }
 
 private:
     HKEY m_key = nullptr;

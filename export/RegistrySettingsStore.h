@@ -8,7 +8,7 @@
 // path + the program's name + the section; integers as REG_DWORD, texts as REG_SZ.
 class RegistrySettingsStore : public ISettingsStore {
 public:
-    explicit RegistrySettingsStore(std::string keyPath = "Software\\Halvora\\QVO\\PLVX\\frt2dxf")
+    explicit RegistrySettingsStore(std::string keyPath = R"(Software\Halvora\QVO\PLVX\frt2dxf)")
         : m_keyPath(std::move(keyPath)) {}
 
     int ReadInt(std::string_view section, std::string_view name, int fallback) override;
@@ -23,7 +23,7 @@ public:
     [[nodiscard]] std::string Location(std::string_view section) const;
 
 private:
-    std::wstring SectionKey(std::string_view section) const;
+    [[nodiscard]] std::wstring SectionKey(std::string_view section) const;
 
     std::string m_keyPath;
 };

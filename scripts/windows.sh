@@ -15,6 +15,8 @@ bash scripts/install-packages.sh "${packages[@]}"
 out=build-windows
 cmake --preset windows
 cmake --build "$out" --parallel "$(nproc)"
+# clang-tidy over what only this build compiles, with the MinGW headers.
+bash scripts/style.sh --windows
 
 # A private Wine prefix for this run, started once; no Mono or Gecko prompts.
 export WINEPREFIX=$root/$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

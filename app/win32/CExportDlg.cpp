@@ -41,12 +41,14 @@ INT_PTR CExportDlg::DoModal() {
 
 INT_PTR CALLBACK CExportDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<CExportDlg*>(lParam);
+        // The dialog's object comes as the message's integer, and is kept as the window's.
+        auto* dialog = reinterpret_cast<CExportDlg*>(lParam); // NOLINT(performance-no-int-to-ptr)
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         dialog->m_window = window;
         dialog->OnInitDialog();
         return TRUE; // the focus goes to the first control
     }
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     auto* dialog = reinterpret_cast<CExportDlg*>(GetWindowLongPtrW(window, DWLP_USER));
     return dialog != nullptr ? dialog->Handle(message, wParam, lParam) : FALSE;
 }
@@ -110,7 +112,7 @@ void CExportDlg::OnInitDialog() {
 }
 
 std::wstring CExportDlg::WideText(int id) const {
-    const HWND control = GetDlgItem(m_window, id);
+    HWND control = GetDlgItem(m_window, id);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(
         static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
@@ -146,7 +148,7 @@ void CExportDlg::Refuse(int id, const std::string& message) {
     wchar_t title[256] = {};
     GetWindowTextW(m_window, title, 256);
     MessageBoxW(m_window, wintext::FromUtf8(message).c_str(), title, MB_OK | MB_ICONEXCLAMATION);
-    const HWND control = GetDlgItem(m_window, id);
+    HWND control = GetDlgItem(m_window, id);
     SetFocus(control);
     SendMessageW(control, EM_SETSEL, 0, -1);
 }

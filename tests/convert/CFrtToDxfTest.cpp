@@ -6,6 +6,7 @@
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "frt/CFrtReader.h"
+#include "tests/dxf/DxfText.h"
 #include "tests/support/LocaleGuard.h"
 
 #include <gtest/gtest.h>
@@ -50,9 +51,9 @@ template <typename T> const T& As(const std::unique_ptr<CDxfEntity>& entity) {
     return *typed;
 }
 
-std::vector<std::int32_t> Kinds(const CDxfDocument& document) {
+std::vector<std::int32_t> Kinds(const KeptEntities& kept) {
     std::vector<std::int32_t> kinds;
-    for (const auto& e : document.entities())
+    for (const auto& e : kept.entities)
         kinds.push_back(e->entityType());
     return kinds;
 }
@@ -66,8 +67,9 @@ TEST(Conversion, FourLabelsAroundAPoint) {
                       {LABEL_HEIGHT, "Height", 4, 2},
                       {LABEL_CODE, "Code", 5, 0}};
     CFrtToDxf converter(&options);
+    KeptEntities converterKept(*converter.GetDocument());
     converter.Process(MakePoint("PID=101;E=2.5;N=1.25;HO=3.1;CODE=OAK"));
-    const auto& entities = converter.GetDocument()->entities();
+    const auto& entities = converterKept.entities;
     ASSERT_EQ(entities.size(), 5U);
     EXPECT_EQ(entities[0]->entityType(), DXF_ENTITY_POINT);
     struct Expected {
@@ -101,6 +103,7 @@ TEST(Conversion, EmptyTextsGiveNoLabelAndNumbersAlwaysDo) {
                       {LABEL_HEIGHT, "H", 1, 0},
                       {LABEL_CODE, "K", 1, 0}};
     CFrtToDxf converter(&options);
+    KeptEntities converterKept(*converter.GetDocument());
     auto unnamed = MakePoint("E=-1.5;N=2.5;HO=-9999.99;HE=-9999.99");
     FrtCode code;
     code.SetCodeText(" ");
@@ -110,7 +113,7 @@ TEST(Conversion, EmptyTextsGiveNoLabelAndNumbersAlwaysDo) {
     code.SetCodeText("  ");
     spaced->SetCode(code);
     converter.Process(std::move(spaced)); // a code of two blanks is a label
-    const auto& entities = converter.GetDocument()->entities();
+    const auto& entities = converterKept.entities;
     ASSERT_EQ(entities.size(), 3U + 5U);
     EXPECT_EQ(As<CDxfText>(entities[1]).text(), "-2;2") << "0 decimals: rounded, no point";
     EXPECT_EQ(As<CDxfText>(entities[2]).text(), "-10000");
@@ -172,8 +175,9 @@ TEST(Conversion, LayerRules) {
     ExportOptions single = Options(0);
     single.labels = {{LABEL_POINT_ID, "Point ID", 2, 0}};
     CFrtToDxf flat(&single);
+    KeptEntities flatKept(*flat.GetDocument());
     flat.Process(MakePoint("PID=1;GROUP=TREE"));
-    const auto& entities = flat.GetDocument()->entities();
+    const auto& entities = flatKept.entities;
     EXPECT_EQ(entities[0]->attributes()->layer(), "0");
     EXPECT_EQ(entities[1]->attributes()->layer(), "Point_ID");
     EXPECT_EQ(single.labels[0].layerName, "Point ID") << "the run's options are not changed";
@@ -182,16 +186,18 @@ TEST(Conversion, LayerRules) {
 TEST(Conversion, SymbolsMakeInsertsOfTheClassBlock) {
     ExportOptions symbols = Options(OPT_SYMBOLS | OPT_3D);
     CFrtToDxf converter(&symbols);
+    KeptEntities converterKept(*converter.GetDocument());
     converter.Process(MakePoint("PCLASS=MEAS;E=1;N=2;HO=3"));
-    const auto& insert = As<CDxfInsert>(converter.GetDocument()->entities()[0]);
+    const auto& insert = As<CDxfInsert>(converterKept.entities[0]);
     EXPECT_EQ(insert.blockName(), "Measured");
     EXPECT_DOUBLE_EQ(insert.location.z, 3.0);
     EXPECT_EQ(converter.GetDocument()->tables().blocks().size(), 8U);
 
     ExportOptions plain = Options(0);
     CFrtToDxf points(&plain);
+    KeptEntities pointsKept(*points.GetDocument());
     points.Process(MakePoint("PCLASS=MEAS"));
-    EXPECT_EQ(points.GetDocument()->entities()[0]->entityType(), DXF_ENTITY_POINT);
+    EXPECT_EQ(pointsKept.entities[0]->entityType(), DXF_ENTITY_POINT);
     EXPECT_TRUE(points.GetDocument()->tables().blocks().empty());
 }
 
@@ -250,20 +256,22 @@ TEST(Conversion, LineEntitiesComeFirstThenEachVertexWithItsLabels) {
     ExportOptions options = Options(OPT_SEPARATE_LINES);
     options.labels = {{LABEL_POINT_ID, "PointID", 2, 0}};
     CFrtToDxf converter(&options);
+    KeptEntities converterKept(*converter.GetDocument());
     converter.Process(MakeLine({"LID=1;PID=a;E=0", "LID=1;PID=b;E=1", "LID=1;PID=c;E=2"}));
-    const CDxfDocument& document = *converter.GetDocument();
-    EXPECT_EQ(Kinds(document), (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT,
-                                                          DXF_ENTITY_TEXT, DXF_ENTITY_POINT, DXF_ENTITY_TEXT,
-                                                          DXF_ENTITY_POINT, DXF_ENTITY_TEXT}));
-    EXPECT_EQ(As<CDxfText>(document.entities()[3]).text(), "a");
-    EXPECT_EQ(As<CDxfText>(document.entities()[7]).text(), "c");
-    EXPECT_EQ(As<CDxfLine>(document.entities()[1]).start.x, 1.0);
-    EXPECT_EQ(As<CDxfLine>(document.entities()[1]).end.x, 2.0);
+    EXPECT_EQ(
+        Kinds(converterKept),
+        (std::vector<std::int32_t>{DXF_ENTITY_LINE, DXF_ENTITY_LINE, DXF_ENTITY_POINT, DXF_ENTITY_TEXT,
+                                   DXF_ENTITY_POINT, DXF_ENTITY_TEXT, DXF_ENTITY_POINT, DXF_ENTITY_TEXT}));
+    EXPECT_EQ(As<CDxfText>(converterKept.entities[3]).text(), "a");
+    EXPECT_EQ(As<CDxfText>(converterKept.entities[7]).text(), "c");
+    EXPECT_EQ(As<CDxfLine>(converterKept.entities[1]).start.x, 1.0);
+    EXPECT_EQ(As<CDxfLine>(converterKept.entities[1]).end.x, 2.0);
 }
 
 TEST(Conversion, SeparateLinesCloseAreasOnlyAndCarryNoWidth) {
     ExportOptions options = Options(OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE);
     CFrtToDxf converter(&options);
+    KeptEntities converterKept(*converter.GetDocument());
     converter.Process(MakeArea({"LID=A;PID=1;E=0;N=0;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25",
                                 "LID=A;PID=2;E=1;N=0", "LID=A;PID=3;E=2;N=1"}));
     converter.Process(MakeLine({"LID=S;PID=9;LCOLOR=80"}));
@@ -272,15 +280,15 @@ TEST(Conversion, SeparateLinesCloseAreasOnlyAndCarryNoWidth) {
     // A line stays open.
     converter.Process(MakeLine({"LID=C;E=0;N=0", "LID=C;E=1;N=0", "LID=C;E=1;N=1"}));
     const CDxfDocument& document = *converter.GetDocument();
-    const auto lines = [&document](std::size_t from, std::size_t to) {
+    const auto lines = [&converterKept](std::size_t from, std::size_t to) {
         std::size_t count = 0;
         for (std::size_t i = from; i < to; ++i)
-            count += document.entities()[i]->entityType() == DXF_ENTITY_LINE ? 1 : 0;
+            count += converterKept.entities[i]->entityType() == DXF_ENTITY_LINE ? 1 : 0;
         return count;
     };
-    ASSERT_EQ(document.entities().size(), 6U + 1U + (3U + 4U) + (2U + 3U));
+    ASSERT_EQ(converterKept.entities.size(), 6U + 1U + (3U + 4U) + (2U + 3U));
     EXPECT_EQ(lines(0, 6), 3U) << "three corners, three sides";
-    const auto& closing = As<CDxfLine>(document.entities()[2]);
+    const auto& closing = As<CDxfLine>(converterKept.entities[2]);
     EXPECT_EQ(closing.start.x, 2.0);
     EXPECT_EQ(closing.start.y, 1.0);
     EXPECT_EQ(closing.end.x, 0.0);
@@ -288,7 +296,7 @@ TEST(Conversion, SeparateLinesCloseAreasOnlyAndCarryNoWidth) {
     EXPECT_EQ(lines(6, 7), 0U) << "none for a single vertex";
     EXPECT_EQ(lines(7, 14), 3U) << "no segment of length zero";
     EXPECT_EQ(lines(14, 19), 2U) << "a line is not closed";
-    const auto& first = As<CDxfLine>(document.entities()[0]);
+    const auto& first = As<CDxfLine>(converterKept.entities[0]);
     EXPECT_EQ(first.attrs.layer(), "PIPE");
     EXPECT_EQ(first.attrs.colour, 3);
     EXPECT_EQ(first.attrs.lineType(), "Dotted_Line");
@@ -302,11 +310,11 @@ TEST(Conversion, PolylinesCarryColourTypeAndWidthTheirVerticesDoNot) {
     for (const bool threeD : {false, true}) {
         ExportOptions options = Options(threeD ? OPT_3D : 0);
         CFrtToDxf converter(&options);
+        KeptEntities converterKept(*converter.GetDocument());
         converter.Process(
             MakeLine({"LID=1;E=0;HO=5;LCOLOR=ff0000;LSTYLE=3 DashDot;LWIDTH=25", "LID=1;E=1;HO=6"}));
         converter.Process(MakeArea({"LID=2;E=0;HO=1;LSTYLE=9 Odd", "LID=2;E=1", "LID=2;E=2"}));
-        const CDxfDocument& document = *converter.GetDocument();
-        const auto& line = As<CDxfPolyline>(document.entities()[0]);
+        const auto& line = As<CDxfPolyline>(converterKept.entities[0]);
         EXPECT_EQ(line.polylineFlags, threeD ? 8 : 0);
         EXPECT_EQ(line.attrs.colour, 5);
         EXPECT_EQ(line.attrs.lineType(), "Dashdot_Line");
@@ -319,7 +327,7 @@ TEST(Conversion, PolylinesCarryColourTypeAndWidthTheirVerticesDoNot) {
             EXPECT_TRUE(std::isnan(vertex->attrs.thickness));
             EXPECT_EQ(std::isnan(vertex->location.z), !threeD);
         }
-        const auto& area = As<CDxfPolyline>(document.entities()[3]);
+        const auto& area = As<CDxfPolyline>(converterKept.entities[3]);
         EXPECT_EQ(area.polylineFlags, threeD ? 9 : 1);
         EXPECT_EQ(area.attrs.lineType(), "") << "an unknown style gives no line type";
         EXPECT_EQ(area.vertices().size(), 3U);
@@ -332,9 +340,10 @@ TEST(Conversion, LabelNumbersIgnoreTheProcessLocale) {
     ExportOptions options = Options(0);
     options.labels = {{LABEL_EAST_NORTH, "C", 3, 3}, {LABEL_HEIGHT, "H", 4, 2}};
     CFrtToDxf converter(&options);
+    KeptEntities converterKept(*converter.GetDocument());
     converter.Process(MakePoint("E=2605120.4124;N=1204330.5;HO=431.254"));
-    EXPECT_EQ(As<CDxfText>(converter.GetDocument()->entities()[1]).text(), "2605120.412;1204330.500");
-    EXPECT_EQ(As<CDxfText>(converter.GetDocument()->entities()[2]).text(), "431.25");
+    EXPECT_EQ(As<CDxfText>(converterKept.entities[1]).text(), "2605120.412;1204330.500");
+    EXPECT_EQ(As<CDxfText>(converterKept.entities[2]).text(), "431.25");
 }
 
 // The first pass of a conversion only counts what the second makes: both must arrive at the
@@ -351,10 +360,12 @@ TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
                           {LABEL_CODE, "0", 5, 0}};
         CDxfDocument made;
         CDxfDocument measured;
+        StringSink sink;
+        TextStream stream(sink);
         for (CDxfDocument* document : {&made, &measured}) {
             CFrtToDxf converter(&options);
-            if (document == &measured)
-                converter.GetDocument()->measureOnly();
+            if (document == &made)
+                converter.GetDocument()->streamTo(stream);
             converter.Process(MakePoint("PID=1;E=10;N=20;HO=5;GROUP=WALL TOP;CODE=C1;PCLASS=CALC"));
             converter.Process(MakePoint("PID= ;E=-3;N=7;HO=-9999.99;HE=2;GROUP= ;CODE="));
             converter.Process(MakePoint("E=1e6;N=-1e6;GROUP=a\tlong group name beyond any short string"));
@@ -393,9 +404,10 @@ TEST(Conversion, PointAttributesGoWithSymbolInsertsOnly) {
     ExportOptions options = Options(OPT_SYMBOLS | OPT_POINT_ATTRIBUTES | OPT_LAYER_PER_CODE);
     options.heightDecimals = 1; // 12.25 is a tie: to even, as "%.1f" writes it
     CFrtToDxf converter(&options);
+    KeptEntities converterKept(*converter.GetDocument());
     converter.Process(MakePoint("PID=7;E=1;N=2;HO=-9999.99;HE=12.25;CODE=C 1;PCLASS=CTRL;GROUP=FIX"));
     converter.Process(MakePoint("E=1;N=2"));
-    const auto& entities = converter.GetDocument()->entities();
+    const auto& entities = converterKept.entities;
     ASSERT_EQ(entities.size(), 2U);
     const auto values = [](const CDxfInsert& insert) {
         std::vector<std::string> texts;
@@ -415,7 +427,8 @@ TEST(Conversion, PointAttributesGoWithSymbolInsertsOnly) {
 
     ExportOptions plain = Options(OPT_POINT_ATTRIBUTES);
     CFrtToDxf withoutSymbols(&plain);
+    KeptEntities withoutSymbolsKept(*withoutSymbols.GetDocument());
     withoutSymbols.Process(MakePoint("PID=7;E=1;N=2"));
-    EXPECT_EQ(Kinds(*withoutSymbols.GetDocument()), (std::vector<std::int32_t>{DXF_ENTITY_POINT}));
+    EXPECT_EQ(Kinds(withoutSymbolsKept), (std::vector<std::int32_t>{DXF_ENTITY_POINT}));
     EXPECT_EQ(withoutSymbols.GetDocument()->entitiesOfType(DXF_ENTITY_ATTRIB), 0U);
 }

@@ -2,10 +2,93 @@
 
 #include "common/CWritable.h"
 #include "common/TextStream.h"
+#include "dxf/CDxfCircle.h"
 #include "dxf/CDxfDocument.h"
+#include "dxf/CDxfInsert.h"
+#include "dxf/CDxfLine.h"
+#include "dxf/CDxfPoint.h"
+#include "dxf/CDxfPolyline.h"
+#include "dxf/CDxfText.h"
 
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+// Copies of the entities a document streams from now on, for a test to look at; the text goes
+// to a string.
+class KeptEntities : public IEntityObserver {
+public:
+    explicit KeptEntities(CDxfDocument& document) : m_stream(m_sink) {
+        document.streamTo(m_stream);
+        document.observeStreamed(this);
+    }
+    void Streamed(const CDxfEntity& entity) override { entities.push_back(Copy(entity)); }
+    // What was streamed, as written.
+    [[nodiscard]] std::string Text() {
+        EXPECT_TRUE(m_stream.Flush());
+        return m_sink.Text();
+    }
+
+    std::deque<std::unique_ptr<CDxfEntity>> entities;
+
+private:
+    static std::unique_ptr<CDxfEntity> Copy(const CDxfEntity& entity) {
+        switch (entity.entityType()) {
+        case DXF_ENTITY_POINT:
+            return std::make_unique<CDxfPoint>(static_cast<const CDxfPoint&>(entity));
+        case DXF_ENTITY_TEXT:
+            return std::make_unique<CDxfText>(static_cast<const CDxfText&>(entity));
+        case DXF_ENTITY_INSERT:
+            return std::make_unique<CDxfInsert>(static_cast<const CDxfInsert&>(entity));
+        case DXF_ENTITY_LINE:
+            return std::make_unique<CDxfLine>(static_cast<const CDxfLine&>(entity));
+        case DXF_ENTITY_POLYLINE:
+            return std::make_unique<CDxfPolyline>(static_cast<const CDxfPolyline&>(entity));
+        case DXF_ENTITY_CIRCLE:
+            return std::make_unique<CDxfCircle>(static_cast<const CDxfCircle&>(entity));
+        default:
+            ADD_FAILURE() << "an entity of kind " << entity.entityType() << " was streamed";
+            return nullptr;
+        }
+    }
+
+    StringSink m_sink;
+    TextStream m_stream;
+};
+
+// A drawing made as a conversion makes one: each entity added is measured at once, and kept
+// here to be streamed after the prologue when the drawing is written.
+class TestDrawing {
+public:
+    void add(std::unique_ptr<CDxfEntity> entity) {
+        measured.add(*entity);
+        m_entities.push_back(std::move(entity));
+    }
+    // The second pass: the entities again, streamed.
+    [[nodiscard]] CDxfDocument::EntityWriter Entities() const {
+        return [this](TextStream& out) {
+            CDxfDocument streamed;
+            streamed.streamTo(out);
+            for (const auto& entity : m_entities)
+                streamed.add(*entity);
+            return Failure();
+        };
+    }
+
+    CDxfDocument measured;
+
+private:
+    std::vector<std::unique_ptr<CDxfEntity>> m_entities;
+};
+
+inline DxfWriteResult WriteDrawing(const TestDrawing& drawing, const std::string& path,
+                                   const DxfWriteSettings& settings = {}) {
+    return drawing.measured.writeStreaming(path, settings, drawing.Entities());
+}
 
 // The text that one record or document writes, with the line ends made visible as "|".
 inline std::string Written(const CWritable& record, int decimals = 6) {
@@ -23,7 +106,7 @@ inline std::string Written(const CWritable& record, int decimals = 6) {
     return text;
 }
 
-inline std::string DocumentText(const CDxfDocument& document, double symbolScale = 0.05,
+inline std::string DocumentText(const TestDrawing& drawing, double symbolScale = 0.05,
                                 std::uint8_t pointMode = 0) {
     StringSink sink;
     {
@@ -31,7 +114,7 @@ inline std::string DocumentText(const CDxfDocument& document, double symbolScale
         DxfWriteSettings settings;
         settings.symbolScale = symbolScale;
         settings.pointMode = pointMode;
-        document.writeTo(stream, settings);
+        EXPECT_FALSE(drawing.measured.writeTo(stream, settings, drawing.Entities()));
     }
     return sink.Text();
 }

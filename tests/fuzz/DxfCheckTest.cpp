@@ -1,9 +1,6 @@
 // The fuzzer's judge of the output must accept our drawings and reject each kind of damage.
 #include "fuzz/DxfCheck.h"
-#include "common/TextStream.h"
-#include "convert/CFrtToDxf.h"
 #include "export/ExportRun.h"
-#include "frt/CFrtReader.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +18,13 @@ std::string Drawing(std::int32_t flags) {
                       {LABEL_EAST_NORTH, "Coords", 3, 3},
                       {LABEL_HEIGHT, "Height", 4, 3},
                       {LABEL_CODE, "Code", 5, 0}};
-    auto converter = std::make_unique<CFrtToDxf>(&options);
-    const CFrtToDxf* conversion = converter.get();
-    CFrtReader reader(std::move(converter), &options.dataKinds);
-    EXPECT_TRUE(reader.Read(FRT2DXF_SOURCE_DIR "/examples/site.frt").Ok());
-    StringSink sink;
-    {
-        TextStream stream(sink);
-        conversion->GetDocument()->writeTo(stream, exportrun::WriteSettingsFor(options));
-    }
-    return sink.Text();
+    const TempDir dir;
+    exportrun::RunSettings run;
+    run.sync = false;
+    const ConversionResult result =
+        exportrun::ConvertFile(FRT2DXF_SOURCE_DIR "/examples/site.frt", dir.File("site.dxf"), options, run);
+    EXPECT_TRUE(result.Ok()) << result.failure.Reason();
+    return ReadFile(dir.File("site.dxf"));
 }
 
 // The text with the first occurrence of `from` replaced.

@@ -6,6 +6,7 @@
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
+#include "tests/dxf/DxfText.h"
 #include "tests/readers/ReaderTools.h"
 #include "tests/support/TempDir.h"
 
@@ -18,33 +19,33 @@ namespace {
 const double kNaN = std::nan("");
 
 // Every entity kind, on layers whose blanks were replaced, with a block the inserts use.
-std::unique_ptr<CDxfDocument> EveryKind(bool threeD) {
+std::unique_ptr<TestDrawing> EveryKind(bool threeD) {
     const double z = threeD ? 431.5 : kNaN;
-    auto document = std::make_unique<CDxfDocument>();
+    auto document = std::make_unique<TestDrawing>();
     CDxfBlock block{"Control", {}};
     block.addEntity(std::make_unique<CDxfCircle>(0.05, 0, 0, kNaN));
     block.addEntity(std::make_unique<CDxfLine>(DxfPoint3{-0.05, 0, kNaN}, DxfPoint3{0.05, 0, kNaN}));
-    document->addBlock(std::move(block));
+    document->measured.addBlock(std::move(block));
 
     auto point = std::make_unique<CDxfPoint>(100, 200, z);
     point->attrs.setLayer("WALL_TOP");
-    document->addEntity(std::move(point));
+    document->add(std::move(point));
     auto insert = std::make_unique<CDxfInsert>("Control", 110, 205, z);
     insert->attrs.setLayer("FIX");
-    document->addEntity(std::move(insert));
+    document->add(std::move(insert));
     auto text = std::make_unique<CDxfText>("101", 110.075, 205.075, z);
     text->attrs.setLayer("PointID");
     text->attrs.colour = 2;
     text->setHeight(0.1);
     text->horizontalAlign = 2;
     text->verticalAlign = 3;
-    document->addEntity(std::move(text));
+    document->add(std::move(text));
     auto line = std::make_unique<CDxfLine>(DxfPoint3{100, 200, z}, DxfPoint3{120, 210, z});
     line->attrs.setLayer("UTIL_POLE");
     line->attrs.setLineType("Dashdotdot_Line");
     line->attrs.colour = 6;
     line->attrs.thickness = 0.35;
-    document->addEntity(std::move(line));
+    document->add(std::move(line));
     auto polyline = std::make_unique<CDxfPolyline>();
     polyline->attrs.setLayer("BUILDING_MAIN");
     polyline->attrs.setLineType("Dashed_Line");
@@ -57,8 +58,8 @@ std::unique_ptr<CDxfDocument> EveryKind(bool threeD) {
         vertex->attrs.setLayer("BUILDING_MAIN");
         polyline->addVertex(std::move(vertex));
     }
-    document->addEntity(std::move(polyline));
-    document->addEntity(std::make_unique<CDxfCircle>(2.0, 105, 205, z));
+    document->add(std::move(polyline));
+    document->add(std::make_unique<CDxfCircle>(2.0, 105, 205, z));
     return document;
 }
 
@@ -67,11 +68,11 @@ const std::vector<std::string> kEveryKindLayers = {"0",       "BUILDING_MAIN", "
 
 class ReadersTest : public ::testing::TestWithParam<bool> {
 protected:
-    std::string Write(const CDxfDocument& document, const char* name) {
+    std::string Write(const TestDrawing& document, const char* name) {
         std::string path = dir.File(name);
         DxfWriteSettings settings;
         settings.symbolScale = 0.05;
-        const DxfWriteResult result = document.write(path, &settings);
+        const DxfWriteResult result = WriteDrawing(document, path, settings);
         EXPECT_TRUE(result.Ok()) << result.failure.Reason();
         return path;
     }
@@ -117,7 +118,7 @@ TEST(Readers, EmptyDocumentIsAcceptedByBoth) {
     TempDir dir;
     const std::string path = dir.File("empty.dxf");
     const DxfWriteSettings settings;
-    ASSERT_TRUE(CDxfDocument().write(path, &settings).Ok());
+    ASSERT_TRUE(WriteDrawing(TestDrawing(), path, settings).Ok());
     const EzdxfReport ezdxf = RunEzdxf(path);
     ASSERT_TRUE(ezdxf.loaded) << ezdxf.raw;
     EXPECT_EQ(ezdxf.version, "AC1009");
@@ -133,7 +134,7 @@ TEST(Readers, TruncatedDrawingIsRejected) {
     TempDir dir;
     const std::string path = dir.File("cut.dxf");
     const DxfWriteSettings settings;
-    ASSERT_TRUE(EveryKind(true)->write(path, &settings).Ok());
+    ASSERT_TRUE(WriteDrawing(*EveryKind(true), path, settings).Ok());
     const std::string text = ReadFile(path);
     const std::string cut = dir.Write("cut.dxf", text.substr(0, text.size() / 2));
     EXPECT_FALSE(RunEzdxf(cut).loaded);

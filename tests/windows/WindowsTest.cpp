@@ -8,6 +8,7 @@
 #include "dxf/CDxfPoint.h"
 #include "export/ExportSettings.h"
 #include "export/RegistrySettingsStore.h"
+#include "tests/dxf/DxfText.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -37,10 +38,10 @@ std::string Utf8(const wchar_t* text) {
 }
 
 DxfWriteResult WriteSmallDrawing(const std::string& path) {
-    CDxfDocument document;
-    document.addEntity(std::make_unique<CDxfPoint>(1.0, 2.0, 3.0));
+    TestDrawing document;
+    document.add(std::make_unique<CDxfPoint>(1.0, 2.0, 3.0));
     const DxfWriteSettings settings;
-    return document.write(path, &settings);
+    return WriteDrawing(document, path, settings);
 }
 
 } // namespace
@@ -99,7 +100,7 @@ TEST_F(WindowsDialog, TheShippedGermanLanguageFileShowsItsTexts) {
     std::wstring cancel(64, L'\0');
     std::thread watcher([&] {
         for (int tries = 0; tries < 500; ++tries) {
-            const HWND window = FindWindowW(nullptr, L"DXF-Export");
+            HWND window = FindWindowW(nullptr, L"DXF-Export");
             if (window != nullptr) {
                 areas.resize(GetDlgItemTextW(window, 1003, areas.data(), 64));
                 size.resize(GetDlgItemTextW(window, 1037, size.data(), 64));
@@ -152,7 +153,7 @@ TEST(ReplaceWindows, ARefusedTargetKeepsItsContentAndSaysWhy) {
 
     // Another program holds the file open without sharing it.
     const std::string held = dir.Write("held.frt", "old");
-    const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     const DxfWriteResult busy = WriteSmallDrawing(held);
     EXPECT_EQ(busy.failure.path, held);
