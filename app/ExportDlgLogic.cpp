@@ -23,21 +23,15 @@ std::optional<std::string> CheckLayerName(const std::string& name) {
 }
 
 std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
-    double number = -1;
-    if (!numtext::ParseWhole(text, &number) || number < 0 || number > settingschema::kMaxDecimals ||
-        number != std::floor(number))
+    if (!settingschema::ReadDecimals(text, value))
         return "Enter an integer between 0 and " + std::to_string(settingschema::kMaxDecimals) + ".";
-    value = static_cast<int>(number);
     return std::nullopt;
 }
 
 std::optional<std::string> TakeSymbolSize(const std::string& text, float& value) {
-    double number = 0;
-    if (!numtext::ParseWhole(text, &number) || number < settingschema::kMinSymbolSize ||
-        number > settingschema::kMaxSymbolSize)
+    if (!settingschema::ReadSymbolSize(text, value))
         return "Enter a number between " + numtext::FormatShortest(settingschema::kMinSymbolSize) + " and " +
                numtext::FormatShortest(settingschema::kMaxSymbolSize) + ".";
-    value = static_cast<float>(number);
     return std::nullopt;
 }
 

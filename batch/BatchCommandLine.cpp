@@ -133,7 +133,7 @@ struct Parse {
         return false;
     }
     bool Decimals(const std::string& value, int& target) {
-        if (!numtext::ParseWhole(value, &target) || target < 0 || target > settingschema::kMaxDecimals)
+        if (!settingschema::ReadDecimals(value, target))
             return Refuse(settingschema::DecimalsOutOfRange() + ", not '" + value + "'");
         return true;
     }
@@ -257,8 +257,8 @@ const Option kOptions[] = {
          const int number = ColourNumber(text);
          if (number < 0)
              return p.Refuse("the colour must be one of red, yellow, green, cyan, blue, magenta, black or a "
-                             "number from 0 to 7, not '" +
-                             text + "'");
+                             "number from 0 to " +
+                             std::to_string(ExportSettings::kColourCount) + ", not '" + text + "'");
          colour->Field<int>(p.s) = number - 1; // the list index; 0 is no selection
          p.request.givenLabelOptions.emplace_back("--label-colour", colour->labelKind);
          return true;
@@ -273,7 +273,8 @@ const Option kOptions[] = {
          static_assert(kMostJobs + 8 <= pendingfiles::kCapacity, "room for every job's temporary file");
          int count = 0;
          if (!numtext::ParseWhole(value, &count) || count < 1 || count > kMostJobs)
-             return p.Refuse("the number of jobs must be from 1 to 256, not '" + value + "'");
+             return p.Refuse("the number of jobs must be from 1 to " + std::to_string(kMostJobs) + ", not '" +
+                             value + "'");
          p.request.jobs = static_cast<unsigned>(count);
          return true;
      }},
@@ -288,11 +289,8 @@ const Option kOptions[] = {
      }},
     {"--symbol-size", 0, true,
      [](Parse& p, const std::string& value) {
-         double size = 0;
-         if (!numtext::ParseWhole(value, &size) || size < settingschema::kMinSymbolSize ||
-             size > settingschema::kMaxSymbolSize)
+         if (!settingschema::ReadSymbolSize(value, p.s.m_fSymbolSize))
              return p.Refuse(settingschema::SymbolSizeOutOfRange() + ", not '" + value + "'");
-         p.s.m_fSymbolSize = static_cast<float>(size);
          return true;
      }},
 };

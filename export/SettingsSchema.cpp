@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace settingschema {
@@ -79,6 +80,30 @@ std::string DefaultText(const Setting& setting, const LanguageText& language) {
     return language(setting.languageKey, setting.defaultText);
 }
 
+bool DecimalsInRange(double value) {
+    return value >= 0 && value <= kMaxDecimals && value == std::floor(value);
+}
+
+bool SymbolSizeInRange(double value) {
+    return value >= kMinSymbolSize && value <= kMaxSymbolSize;
+}
+
+bool ReadDecimals(const std::string& text, int& value) {
+    double number = -1;
+    if (!numtext::ParseWhole(text, &number) || !DecimalsInRange(number))
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool ReadSymbolSize(const std::string& text, float& value) {
+    double number = 0;
+    if (!numtext::ParseWhole(text, &number) || !SymbolSizeInRange(number))
+        return false;
+    value = static_cast<float>(number);
+    return true;
+}
+
 std::string LayerNameProblem(const std::string& name) {
     if (name.empty())
         return "the layer name is empty";
@@ -104,13 +129,13 @@ std::string Problem(const ExportSettings& settings) {
             break;
         case Kind::Decimals: {
             const int value = setting.Field<int>(settings);
-            if (value < 0 || value > kMaxDecimals)
+            if (!DecimalsInRange(value))
                 return Quoted(setting, std::to_string(value)) + ": " + DecimalsOutOfRange();
             break;
         }
         case Kind::SymbolSize: {
             const float value = setting.Field<float>(settings);
-            if (!(value >= kMinSymbolSize && value <= kMaxSymbolSize))
+            if (!SymbolSizeInRange(value))
                 return Quoted(setting, numtext::FormatShortest(value)) + ": " + SymbolSizeOutOfRange();
             break;
         }

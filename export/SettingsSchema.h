@@ -100,6 +100,15 @@ extern const Setting kSettings[22];
 
 using LanguageText = ExportSettings::LanguageText;
 
+// The one test of each number's limits, which the dialog, the batch options and the stored
+// values all ask: a number of decimals is whole, from 0 to kMaxDecimals; a symbol size from
+// kMinSymbolSize to kMaxSymbolSize. Read* take the text whole ("3mm" is no number) and give the
+// value only when it passes.
+[[nodiscard]] bool DecimalsInRange(double value);
+[[nodiscard]] bool SymbolSizeInRange(double value);
+[[nodiscard]] bool ReadDecimals(const std::string& text, int& value);
+[[nodiscard]] bool ReadSymbolSize(const std::string& text, float& value);
+
 // Why a value is refused, from the limits above: the batch options and the stored values say it
 // alike ("the layer name may have at most 32 bytes"). Empty when the layer name is taken.
 std::string LayerNameProblem(const std::string& name);

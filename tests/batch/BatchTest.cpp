@@ -3,6 +3,8 @@
 // needs its own process: standard streams as data, redirections, pipes, an environment.
 #include "batch/BatchCommandLine.h"
 #include "batch/BatchRun.h"
+#include "common/NumberText.h"
+#include "export/SettingsSchema.h"
 #include "tests/readers/ReaderTools.h"
 #include "tests/support/TempDir.h"
 
@@ -284,6 +286,15 @@ TEST(Batch, HelpManualAndCompletionOfferEveryOption) {
             found.erase(notAnOption);
         EXPECT_EQ(found, options) << what;
     }
+    // The limits they state are the ones the options are checked against.
+    const std::string nameLimit = "1 to " + std::to_string(settingschema::kMaxLayerName) + " bytes";
+    const std::string smallest = numtext::FormatShortest(settingschema::kMinSymbolSize);
+    const std::string largest = numtext::FormatShortest(settingschema::kMaxSymbolSize);
+    for (const std::string& stated : {"0-" + std::to_string(settingschema::kMaxDecimals) + " (default 3)",
+                                      nameLimit, smallest + "-" + largest})
+        EXPECT_NE(help.find(stated), std::string::npos) << stated;
+    for (const std::string& stated : {nameLimit, smallest + " to " + largest})
+        EXPECT_NE(manual.find(stated), std::string::npos) << stated;
 
     TempDir dir;
     dir.Write("site.frt", "");
