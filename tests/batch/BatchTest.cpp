@@ -290,10 +290,13 @@ TEST(Batch, HelpManualAndCompletionOfferEveryOption) {
     const std::string nameLimit = "1 to " + std::to_string(settingschema::kMaxLayerName) + " bytes";
     const std::string smallest = numtext::FormatShortest(settingschema::kMinSymbolSize);
     const std::string largest = numtext::FormatShortest(settingschema::kMaxSymbolSize);
-    for (const std::string& stated : {"0-" + std::to_string(settingschema::kMaxDecimals) + " (default 3)",
-                                      nameLimit, smallest + "-" + largest})
+    std::string decimals = "0-";
+    decimals.append(std::to_string(settingschema::kMaxDecimals)).append(" (default 3)");
+    const std::string sizes = std::string(smallest).append("-").append(largest);
+    const std::string sizesWritten = std::string(smallest).append(" to ").append(largest);
+    for (const std::string& stated : {decimals, nameLimit, sizes})
         EXPECT_NE(help.find(stated), std::string::npos) << stated;
-    for (const std::string& stated : {nameLimit, smallest + " to " + largest})
+    for (const std::string& stated : {nameLimit, sizesWritten})
         EXPECT_NE(manual.find(stated), std::string::npos) << stated;
 
     TempDir dir;
