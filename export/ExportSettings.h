@@ -47,7 +47,8 @@ struct ExportSettings {
     // A language file's text for a key, or the fallback: the default layer names come from it.
     using LanguageText = std::function<std::string(const char* key, const char* fallback)>;
 
-    // Reads every stored value with its default (the layer names' defaults in the language given).
+    // Reads every stored value with its default (the layer names' defaults in the language given),
+    // as the settings table lists them (SettingsSchema.cpp).
     void Load(ISettingsStore& store, const LanguageText& language = {});
     // Writes every stored value, in the stored order.
     void Store(ISettingsStore& store) const;

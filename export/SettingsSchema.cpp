@@ -156,3 +156,79 @@ const Setting* LabelSetting(const std::string& labelKind, Kind kind) {
 }
 
 } // namespace settingschema
+
+// Stored and read by the table, in its order: the table is where each setting is written down.
+using settingschema::Kind;
+using settingschema::Setting;
+
+namespace {
+
+// A colour selection index (0..6, else -1) from a stored value.
+int ColourSelection(int stored) {
+    return stored >= 0 && stored < ExportSettings::kColourCount ? stored : -1;
+}
+
+} // namespace
+
+void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
+    for (const Setting& setting : settingschema::kSettings) {
+        if (setting.stored == nullptr)
+            continue;
+        switch (setting.kind) {
+        case Kind::Switch:
+        case Kind::Choice:
+        case Kind::Decimals:
+            setting.Field<int>(*this) = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
+            break;
+        case Kind::Colour:
+            setting.Field<int>(*this) =
+                ColourSelection(store.ReadInt(kSection, setting.stored, setting.defaultNumber));
+            break;
+        case Kind::LayerName:
+            setting.Field<std::string>(*this) =
+                store.ReadText(kSection, setting.stored, settingschema::DefaultText(setting, language));
+            break;
+        case Kind::SymbolSize: {
+            // Read whole: "50mm" is no size of 50.
+            const std::string text =
+                store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber));
+            double size = setting.defaultNumber;
+            if (!numtext::ParseWhole(text, &size)) {
+                store.NoteBadValue(setting.stored, "'" + text + "' is not a number");
+                size = setting.defaultNumber;
+            }
+            setting.Field<float>(*this) = static_cast<float>(size);
+            break;
+        }
+        }
+    }
+    m_bPointAttributes = store.ReadInt(kSection, kPointAttributes, 0) != 0 ? 1 : 0;
+    m_bAsciiNames = store.ReadInt(kSection, kAsciiNames, 0) != 0 ? 1 : 0;
+}
+
+void ExportSettings::Store(ISettingsStore& store) const {
+    for (const Setting& setting : settingschema::kSettings) {
+        if (setting.stored == nullptr)
+            continue;
+        switch (setting.kind) {
+        case Kind::Switch:
+        case Kind::Choice:
+        case Kind::Decimals:
+        case Kind::Colour:
+            store.WriteInt(kSection, setting.stored, setting.Field<int>(*this));
+            break;
+        case Kind::LayerName:
+            store.WriteText(kSection, setting.stored, setting.Field<std::string>(*this));
+            break;
+        case Kind::SymbolSize:
+            store.WriteText(kSection, setting.stored,
+                            numtext::FormatFixed(setting.Field<float>(*this), 6)); // as "%f"
+            break;
+        }
+    }
+    // Written only when on: the stored values of a default setup stay the ones the host knows.
+    if (m_bPointAttributes != 0)
+        store.WriteInt(kSection, kPointAttributes, m_bPointAttributes);
+    if (m_bAsciiNames != 0)
+        store.WriteInt(kSection, kAsciiNames, m_bAsciiNames);
+}
