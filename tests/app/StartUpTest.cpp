@@ -173,6 +173,11 @@ TEST_F(StartUpTest, AnInputChangedWhileTheDialogIsOpenIsCopiedAgain) {
     const std::string input = files.Write("site.frt", kFrt);
     FakeUi ui;
     ui.whileOpen = [&](ExportFiles& open) {
+        // A failure of the run, which reads the copy, names the user's file.
+        EXPECT_EQ(
+            exportdlg::FailureText(
+                {Failure::Stage::Read, open.TempPath(), std::make_error_code(std::errc::io_error)}, &open),
+            input + ": " + std::strerror(EIO));
         EXPECT_EQ(open.Refresh(), "");
         const std::string newer = std::string(kFrt) + "PID=2;E=3;N=4\r\n";
         std::ofstream(input, std::ios::binary | std::ios::trunc) << newer;
