@@ -48,11 +48,10 @@ void CFrtToDxf::Process(std::unique_ptr<CFrtElement> element) {
 }
 
 DxfPoint3 CFrtToDxf::PositionOf(const FrtCoordinates& c, bool threeD) const {
+    // The spellings are views into the element: the entity is written, if at all, before it goes.
     DxfPoint3 position{c.GetEasting(), c.GetNorthing(), threeD ? c.GetHeight() : kNoZ};
-    // The spellings are views into the element, which is gone when a kept entity is written.
-    if (m_document->streams())
-        position.spelled = {c.Spelled(FrtCoordinates::kEasting), c.Spelled(FrtCoordinates::kNorthing),
-                            c.Spelled(FrtCoordinates::kHeight)};
+    position.spelled = {c.Spelled(FrtCoordinates::kEasting), c.Spelled(FrtCoordinates::kNorthing),
+                        c.Spelled(FrtCoordinates::kHeight)};
     return position;
 }
 

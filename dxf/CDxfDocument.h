@@ -40,8 +40,6 @@ public:
     // From now on each entity is written to the stream the moment it is added, and not kept: the
     // second pass, after the prologue that the first pass made possible.
     void streamTo(TextStream& stream);
-    // Whether each entity is written the moment it is added (streamTo).
-    [[nodiscard]] bool streams() const { return m_stream != nullptr; }
     // Who hears of each entity streamed; none by default.
     void observeStreamed(IEntityObserver* observer) { m_observer = observer; }
     // Takes the count, layers and extents of a document that measured or streamed the entities
