@@ -100,7 +100,7 @@ bool IsTerminal(std::FILE* stream);
 [[nodiscard]] std::error_code CopyPermissions(const std::string& from, const std::string& to);
 
 // The system calls whose failures the tests make happen in-process, behind one table they swap
-// (ScopedSystemCalls in the tests): reading an input, setting a file's permission bits, putting
+// (ScopedSystemCalls in the tests): reading an input, writing a file, setting its permission bits, putting
 // a drawing in its target's place and making what was written reach the disk.
 struct SystemCalls {
     // Reads up to `size` bytes: the count, 0 at the end, -1 with errno set on an error.

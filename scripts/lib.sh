@@ -8,14 +8,19 @@ as_root() {
   if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi
 }
 
-# Waits until a "DXF Export" dialog is shown; false after 30 s.
-wait_for_dialog() {
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name "DXF Export" >/dev/null 2>&1 && return 0
+# Prints the id of the first shown window whose title matches the pattern, once there is one;
+# false after SECONDS (default 30).
+window_named() {
+  local id
+  for _ in $(seq $((${2:-30} * 10))); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [[ -n $id ]] && echo "$id" && return 0
     sleep 0.1
   done
   return 1
 }
+
+# Waits until a "DXF Export" dialog is shown; false after 30 s.
+wait_for_dialog() { window_named "DXF Export" > /dev/null; }
 
 # Presses Return (OK) in every "DXF Export" dialog. The windows are looked up anew each time: one
 # found while a dialog was being set up may be gone, and a key sent before it is ready is lost, so

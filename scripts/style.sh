@@ -22,7 +22,8 @@ tidy_units() {
     "$database" > "$wanted"
   local regex=()
   if [[ -n $only ]]; then
-    grep -Fxf "$only" "$wanted" > "$wanted.only" || true
+    # No unit of the list in the database leaves the list empty, which fails below.
+    grep -Fxf "$only" "$wanted" > "$wanted.only" || (($? == 1))
     mv "$wanted.only" "$wanted"
     mapfile -t regex < <(sed 's/[.+]/\\&/g; s/$/$/' "$wanted")
   fi

@@ -66,13 +66,7 @@ if [[ ${1:-} == --inside-xvfb ]]; then
 
   # A file that is not there: the "Error" box, then a failure status.
   start "$work/missing.frt"
-  box=
-  for _ in $(seq 300); do
-    box=$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null | head -1 || true)
-    [[ -n $box ]] && break
-    sleep 0.2
-  done
-  [[ -n $box ]] || fail "no error box for a file that is not there"
+  box=$(window_named "^Error$" 60) || fail "no error box for a file that is not there"
   sleep 0.5
   xdotool key --window "$box" Return
   for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
@@ -110,23 +104,12 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   # loses the shift of "Z:").
   program=$(realpath "$exe")
   (cd "$work" && exec "$wine" "$program") & pid=$!
-  for _ in $(seq 300); do
-    chooser=$(xdotool search --onlyvisible --name "^Open$" 2>/dev/null | head -1 || true)
-    [[ -n $chooser ]] && break
-    sleep 0.2
-  done
-  [[ -n $chooser ]] || fail "no file dialog when started on its own"
+  chooser=$(window_named "^Open$" 60) || fail "no file dialog when started on its own"
   sleep 0.5
   xdotool key --window "$chooser" ctrl+a
   xdotool type --window "$chooser" alone.frt
   xdotool key --window "$chooser" Return
-  window=
-  for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name "DXF Export - alone.frt -> alone.dxf" 2>/dev/null | head -1 || true)
-    [[ -n $window ]] && break
-    sleep 0.2
-  done
-  [[ -n $window ]] || fail "the dialog's title does not name both files"
+  window=$(window_named "DXF Export - alone.frt -> alone.dxf" 60) || fail "the dialog's title does not name both files"
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$window")"
   click 122 236
