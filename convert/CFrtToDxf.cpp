@@ -9,7 +9,6 @@ CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks)
     : m_options(options),
       m_ownNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0) {
     SetDocument(std::make_unique<CDxfDocument>());
-    PrepareLabelLayers();
     PrepareInsert();
     if ((m_options->flags & OPT_SYMBOLS) != 0 && blocks == SymbolBlocks::Build)
         BuildSymbolBlocks();
@@ -61,7 +60,14 @@ std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
 }
 
 std::string CFrtToDxf::ElementLayer(const CFrtElement& element) {
-    return std::string(GroupLayer(element));
+    return GroupLayer(element).name;
+}
+
+void CFrtToDxf::SetDocument(std::unique_ptr<CDxfDocument> document) {
+    m_document = std::move(document);
+    m_zeroLayer.id = kNoLayerId;
+    m_groupLayers = {};
+    PrepareLabelLayers();
 }
 
 void CFrtToDxf::NameLayersAsGiven() {
@@ -89,15 +95,21 @@ std::string_view CFrtToDxf::LayerNamed(std::string_view given) {
     return m_ownNames.Add(given, LayerNames::LooksUtf8(given));
 }
 
-std::string_view CFrtToDxf::GroupLayer(const CFrtElement& element) {
+CFrtToDxf::LayerRef& CFrtToDxf::GroupLayer(const CFrtElement& element) {
     const std::string& group = element.GetCode().GetGroup();
     if ((m_options->flags & OPT_LAYER_PER_CODE) == 0 || group.empty() || group == " ")
-        return "0";
+        return m_zeroLayer;
     GroupSlot& slot = m_groupLayers[NameSlot(group, m_groupLayers.size())];
     if (!slot.known || slot.group != group) {
-        slot.layer.assign(LayerNamed(group));
+        slot.layer = {std::string(LayerNamed(group))};
         slot.group.assign(group);
         slot.known = true;
     }
     return slot.layer;
+}
+
+void CFrtToDxf::PutOn(LayerRef& layer, DxfAttributes& attributes) {
+    if (layer.id == kNoLayerId)
+        layer.id = m_document->layerId(layer.name);
+    attributes.setLayer(layer.name, layer.id);
 }

@@ -43,7 +43,8 @@ public:
     }
     [[nodiscard]] const ExportOptions* GetOptions() const { return m_options; }
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
-    void SetDocument(std::unique_ptr<CDxfDocument> document) { m_document = std::move(document); }
+    // The layer ids the converter holds are the document's, so they go with it.
+    void SetDocument(std::unique_ptr<CDxfDocument> document);
 
     // "0" without one layer per code group or for an empty or one-blank group; otherwise the
     // group's layer as the drawing names it (see LayerNames).
@@ -84,9 +85,16 @@ private:
     void PrepareInsert();
     // The drawing's name of a layer the input spells so (see NameLayersAsGiven).
     std::string_view LayerNamed(std::string_view given);
+    // A layer the converter puts entities on, with its id in the document once it has one.
+    struct LayerRef {
+        std::string name;
+        DxfLayerId id = kNoLayerId;
+    };
     // The element's layer (ElementLayer): its code group's is worked out once and then found by
     // the group, as millions of elements share a few dozen groups.
-    std::string_view GroupLayer(const CFrtElement& element);
+    LayerRef& GroupLayer(const CFrtElement& element);
+    // Puts attributes on the layer, with its id once the document has counted an entity there.
+    void PutOn(LayerRef& layer, DxfAttributes& attributes);
     // A LINE's attributes, and a POLYLINE's apart from its thickness.
     [[nodiscard]] DxfAttributes ChainAttributes(const CFrtLine& line);
 
@@ -104,10 +112,12 @@ private:
     std::uint64_t m_chainVertices = 0;
     // One text per label kind, its layer (blanks made underscores), colour and size set once.
     std::vector<CDxfText> m_labels;
+    std::vector<LayerRef> m_labelLayers; // by label kind
+    LayerRef m_zeroLayer{"0"};           // of the elements without a layer of their own
     // The layers of the code groups met, by a hash of the group.
     struct GroupSlot {
         std::string group;
-        std::string layer;
+        LayerRef layer;
         bool known = false;
     };
     std::array<GroupSlot, 64> m_groupLayers;

@@ -72,7 +72,7 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     m_document->add(m_polyline, [](CDxfPolyline& polyline) {
         // The vertices take the polyline's layer only: colour, line type and thickness are its own.
         DxfAttributes attributes;
-        attributes.setLayer(polyline.attributes()->layer());
+        attributes.setLayer(polyline.attributes()->layer(), polyline.attributes()->layerId());
         for (std::size_t i = 0; i < polyline.vertices().size(); ++i)
             polyline.vertex(i).setAttributes(attributes);
     });
@@ -91,7 +91,7 @@ void CFrtToDxf::RememberChain(const DxfPoint3* first, const DxfPoint3& last, std
 
 DxfAttributes CFrtToDxf::ChainAttributes(const CFrtLine& line) {
     DxfAttributes attributes;
-    attributes.setLayer(GroupLayer(line));
+    PutOn(GroupLayer(line), attributes);
     SetColour(attributes, line.GetColour());
     attributes.setLineType(line.GetLineTypeName());
     return attributes;

@@ -33,7 +33,7 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const bool values = symbols && (m_options->flags & OPT_POINT_ATTRIBUTES) != 0;
     CDxfLocatedEntity& entity = symbols ? static_cast<CDxfLocatedEntity&>(m_insert) : m_point;
     // The other attributes keep their defaults.
-    entity.attrs.setLayer(GroupLayer(point));
+    PutOn(GroupLayer(point), entity.attrs);
     entity.setPosition(position);
     if (symbols) {
         m_document->add(m_insert, [this, &point, values](CDxfInsert& insert) {
@@ -88,6 +88,8 @@ void CFrtToDxf::ExportLabel(const CFrtPoint& point, std::size_t index, double z)
     if (!number && (given.empty() || given == " "))
         return;
     CDxfText& entity = m_labels[index];
+    if (LayerRef& layer = m_labelLayers[index]; layer.id == kNoLayerId)
+        PutOn(layer, entity.attrs);
     entity.setPosition(DxfPoint3{x, y, z});
     entity.horizontalAlign = horizontal;
     entity.verticalAlign = vertical;
@@ -139,9 +141,11 @@ void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
 
 void CFrtToDxf::PrepareLabelLayers() {
     m_labels.clear();
+    m_labelLayers.clear();
     for (const LabelSpec& spec : m_options->labels) {
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
-        label.attrs.setLayer(LayerNamed(spec.layerName));
+        label.attrs.setLayer(
+            m_labelLayers.emplace_back(LayerRef{std::string(LayerNamed(spec.layerName))}).name);
         label.attrs.colour = static_cast<std::int16_t>(spec.colour);
         label.setHeight(3.0 * m_options->symbolScale);
     }

@@ -7,20 +7,7 @@
 #include "dxf/DxfGroup.h"
 #include "dxf/DxfStructure.h"
 
-#include <atomic>
 #include <functional>
-
-namespace {
-
-// Documents are made on several threads; each gets a number no other one had.
-std::uint64_t NewSerial() {
-    static std::atomic<std::uint64_t> made{0};
-    return ++made;
-}
-
-} // namespace
-
-CDxfDocument::CDxfDocument() : m_serial(NewSerial()) {}
 
 void CDxfDocument::add(const CDxfEntity& entity) {
     const auto type = static_cast<DxfEntityType>(entity.entityType());
@@ -47,7 +34,7 @@ void CDxfDocument::countEntity(DxfEntityType type, const DxfAttributes* attribut
     ++m_count;
     ++m_typeCounts[TypeIndex(type)];
     if (attributes != nullptr)
-        recordLayerOf(*attributes);
+        m_tables.layers().count(*attributes);
     if (position != nullptr)
         m_tables.widenExtents(*position);
 }
@@ -55,23 +42,6 @@ void CDxfDocument::countEntity(DxfEntityType type, const DxfAttributes* attribut
 void CDxfDocument::countVertex(const DxfPoint3& position) {
     ++m_typeCounts[TypeIndex(DXF_ENTITY_VERTEX)];
     m_tables.widenExtents(position);
-}
-
-void CDxfDocument::recordLayerOf(const DxfAttributes& attributes) {
-    if (const CDxfLayer* recorded = attributes.recordedLayer(m_serial)) {
-        ++recorded->entities;
-        return;
-    }
-    // Millions of entities share a few dozen layers: a layer met before is mostly found in its
-    // slot of a small table, without a look into the layer table.
-    const std::string_view layer = attributes.layer();
-    KnownLayer& known = m_knownLayers[NameSlot(layer, m_knownLayers.size())];
-    if (known.entry == nullptr || known.name != layer) {
-        known.entry = &m_tables.recordLayer(layer, attributes.lineType(), attributes.colour);
-        known.name.assign(layer);
-    }
-    ++known.entry->entities;
-    attributes.rememberRecorded(m_serial, known.entry);
 }
 
 std::size_t CDxfDocument::TypeIndex(std::int32_t type) {
@@ -86,13 +56,6 @@ void CDxfDocument::merge(const CDxfDocument& later) {
     for (std::size_t i = 0; i < kTypeSlots; ++i)
         m_typeCounts[i] += later.m_typeCounts[i];
     m_tables.merge(later.m_tables);
-}
-
-void CDxfDocument::renameLayers(const std::function<std::string(const std::string&)>& rename) {
-    m_tables.renameLayers(rename);
-    // The entries the caches point to are gone.
-    m_knownLayers = {};
-    m_serial = NewSerial();
 }
 
 void CDxfDocument::streamTo(TextStream& stream) {

@@ -19,7 +19,7 @@ class TextStream;
 // comes (streamTo), after the prologue that the first made possible.
 class CDxfDocument {
 public:
-    CDxfDocument();
+    CDxfDocument() = default;
     CDxfDocument(const CDxfDocument&) = delete;
     CDxfDocument& operator=(const CDxfDocument&) = delete;
 
@@ -45,9 +45,14 @@ public:
     // Takes the count, layers and extents of a document that measured or streamed the entities
     // that come after this one's.
     void merge(const CDxfDocument& later);
-    // Renames the layers (CDxfTables::renameLayers): a measured document, before its tables are
+    // Renames the layers (CDxfLayerTable::rename): a measured document, before its tables are
     // written with the names the drawing gives them.
-    void renameLayers(const std::function<std::string(const std::string&)>& rename);
+    void renameLayers(const std::function<std::string(const std::string&)>& rename) {
+        m_tables.layers().rename(rename);
+    }
+    // The id of the named layer once an entity on it was added, which later entities' attributes
+    // may carry (DxfAttributes::setLayer) to be counted without a look-up; kNoLayerId before.
+    [[nodiscard]] DxfLayerId layerId(std::string_view name) const { return m_tables.layers().idOf(name); }
     // Stores the block unless one of that name exists (then the block stays with the caller).
     bool addBlock(CDxfBlock&& block) { return m_tables.addBlock(std::move(block)); }
 
@@ -75,7 +80,6 @@ private:
     void countEntity(DxfEntityType type, const DxfAttributes* attributes, const DxfPoint3* position);
     // Counts a polyline's vertex, after its polyline.
     void countVertex(const DxfPoint3& position);
-    void recordLayerOf(const DxfAttributes& attributes);
     DxfWriteResult writeFile(AtomicFile& file, const DxfWriteSettings& settings,
                              const EntityWriter& entities) const;
 
@@ -88,10 +92,4 @@ private:
     TextStream* m_stream = nullptr; // while streaming
     IEntityObserver* m_observer = nullptr;
     CDxfTables m_tables;
-    struct KnownLayer {
-        std::string name;
-        const CDxfLayer* entry = nullptr; // null: the slot is empty
-    };
-    std::array<KnownLayer, 64> m_knownLayers; // layers already recorded, by a hash of the name
-    std::uint64_t m_serial;                   // tells this document's entries in DxfAttributes::recordedLayer
 };

@@ -102,29 +102,6 @@ void CDxfTables::widenExtents(const DxfPoint3& p) {
         m_extMin.z = p.z;
 }
 
-const CDxfLayer& CDxfTables::recordLayer(std::string_view name, std::string_view lineType,
-                                         std::int32_t colour) {
-    if (const auto found = m_layers.find(name); found != m_layers.end())
-        return *found;
-    return *m_layers.insert(CDxfLayer{std::string(name), std::string(lineType), colour, 0, m_layers.size()})
-                .first;
-}
-
-namespace {
-
-// The layers in the order they were met.
-std::vector<const CDxfLayer*> InOrderMet(const std::set<CDxfLayer, CDxfLayerLess>& layers) {
-    std::vector<const CDxfLayer*> ordered;
-    ordered.reserve(layers.size());
-    for (const CDxfLayer& layer : layers)
-        ordered.push_back(&layer);
-    std::sort(ordered.begin(), ordered.end(),
-              [](const CDxfLayer* a, const CDxfLayer* b) { return a->met < b->met; });
-    return ordered;
-}
-
-} // namespace
-
 void CDxfTables::merge(const CDxfTables& later) {
     m_extMin.x = std::min(m_extMin.x, later.m_extMin.x);
     m_extMin.y = std::min(m_extMin.y, later.m_extMin.y);
@@ -132,15 +109,7 @@ void CDxfTables::merge(const CDxfTables& later) {
     m_extMax.x = std::max(m_extMax.x, later.m_extMax.x);
     m_extMax.y = std::max(m_extMax.y, later.m_extMax.y);
     m_extMax.z = std::max(m_extMax.z, later.m_extMax.z);
-    for (const CDxfLayer* layer : InOrderMet(later.m_layers))
-        recordLayer(layer->name, layer->lineType, layer->colour).entities += layer->entities;
-}
-
-void CDxfTables::renameLayers(const std::function<std::string(const std::string&)>& rename) {
-    std::set<CDxfLayer, CDxfLayerLess> given;
-    given.swap(m_layers);
-    for (const CDxfLayer* layer : InOrderMet(given))
-        recordLayer(rename(layer->name), layer->lineType, layer->colour).entities += layer->entities;
+    m_layers.merge(later.m_layers);
 }
 
 bool CDxfTables::addBlock(CDxfBlock&& block) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dxf/CDxfLayer.h"
 #include "dxf/DxfGroup.h"
 
 #include <cstdint>
@@ -8,7 +9,6 @@
 #include <string_view>
 
 class TextStream;
-struct CDxfLayer;
 
 // The attributes every entity carries: line type (group 6), layer (8), colour (62) and
 // thickness (39, NaN when not set). Names are cut to the field's limit.
@@ -17,10 +17,13 @@ public:
     [[nodiscard]] std::string_view lineType() const { return m_lineType; }
     [[nodiscard]] std::string_view layer() const { return m_layer; }
 
-    void setLayer(std::string_view name) {
+    // The layer, with its id in the document the entity goes to where the caller has it
+    // (CDxfDocument::layerId): an entity that carries it is counted without a look-up.
+    void setLayer(std::string_view name, DxfLayerId id = kNoLayerId) {
         m_layer.assign(dxfgroup::Fit(name));
-        m_recordedBy = 0;
+        m_layerId = id;
     }
+    [[nodiscard]] DxfLayerId layerId() const { return m_layerId; }
     void setLineType(std::string_view name) { m_lineType.assign(dxfgroup::Fit(name)); }
     // Three on/off switches (non-zero is on) to a colour number 0 to 7.
     void setColourFromRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
@@ -30,20 +33,8 @@ public:
 
     void writeAttributes(TextStream& stream) const;
 
-    // The layer entry a document recorded this layer under, remembered here so that entities
-    // that keep their layer (a label kind's texts) are counted without looking the name up again.
-    // `document` is the recording document's serial number, never reused; 0 for none.
-    [[nodiscard]] const CDxfLayer* recordedLayer(std::uint64_t document) const {
-        return m_recordedBy == document ? m_recorded : nullptr;
-    }
-    void rememberRecorded(std::uint64_t document, const CDxfLayer* layer) const {
-        m_recordedBy = document;
-        m_recorded = layer;
-    }
-
 private:
     std::string m_lineType;
     std::string m_layer = "0";
-    mutable std::uint64_t m_recordedBy = 0;
-    mutable const CDxfLayer* m_recorded = nullptr;
+    DxfLayerId m_layerId = kNoLayerId;
 };

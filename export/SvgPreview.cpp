@@ -138,9 +138,8 @@ void SvgPreview::AppendPoint(std::string& out, double x, double y) const {
 const char* SvgPreview::ColourOf(const DxfAttributes& attributes) const {
     if (attributes.colour >= 1 && attributes.colour <= 6)
         return ColourName(attributes.colour);
-    const auto& layers = m_frame.tables->layers();
-    const auto layer = layers.find(attributes.layer());
-    return ColourName(layer != layers.end() ? layer->colour : 0);
+    const CDxfLayer* layer = m_frame.tables->layers().of(attributes);
+    return ColourName(layer != nullptr ? layer->colour : 0);
 }
 
 void SvgPreview::Piece::Stroke(const DxfAttributes& attributes) {

@@ -196,6 +196,30 @@ TEST(DxfDocument, LayersInByteOrderFixedByTheirFirstEntity) {
         "7",          "  6",   "Solid_Line",
     };
     EXPECT_EQ(layers, expected);
+
+    // Ids come in the order layers are met; one that is stale, or of another layer or
+    // document, still counts the entity on the layer its attributes name.
+    CDxfDocument counted;
+    CDxfPoint point(0, 0, kNaN);
+    EXPECT_EQ(counted.layerId("b"), kNoLayerId);
+    for (const char* layer : {"b", "A"}) {
+        point.attrs.setLayer(layer);
+        counted.add(point);
+    }
+    const DxfLayerId b = counted.layerId("b");
+    EXPECT_EQ(b, 0U);
+    EXPECT_EQ(counted.layerId("A"), 1U);
+    point.attrs.setLayer("A", b);
+    counted.add(point);
+    point.attrs.setLayer("c", b + 7);
+    counted.add(point);
+    point.attrs.setLayer("b", b);
+    counted.add(point);
+    const CDxfLayerTable& table = counted.tables().layers();
+    EXPECT_EQ(table.find("A")->entities, 2U);
+    EXPECT_EQ(table.find("b")->entities, 2U);
+    EXPECT_EQ(table.find("c")->entities, 1U);
+    EXPECT_EQ(counted.layerId("c"), 2U);
 }
 
 TEST(DxfDocument, LineTypesDrawTheirPatternsAndTheTableCountsThem) {
