@@ -18,84 +18,6 @@ unsigned BatchRequest::DefaultJobs() {
 
 namespace batchcli {
 
-const char* const kBatchUsage = R"(Usage: frt2dxf-batch [options] INPUT...
-Converts FRT survey files to DXF R12 drawings. The input files are never changed.
-INPUT "-" is standard input; its drawing goes to standard output unless -o says otherwise.
-
-INPUT may be a folder: its .frt files, in name order (with -r, those of its subfolders too).
-
-  -o, --output FILE          output path (only with one INPUT), "-" for standard output;
-                             default: INPUT with its extension replaced by .dxf
-  -t, --output-dir DIR       put each drawing into the folder DIR as NAME.dxf
-  -r, --recursive            a folder given as INPUT: also the .frt files of its subfolders
-Each choice has two forms; the later one on the command line wins.
-  --points, --no-points      take or leave out the points (default: take)
-  --lines, --no-lines        take or leave out the lines (default: take)
-  --areas, --no-areas        take or leave out the areas (default: take)
-  --symbols, --no-symbols    points as symbol inserts (default) or as POINT entities
-  --point-attributes, --no-point-attributes
-                             symbol inserts carry the point's PID, HEIGHT (with the height
-                             label's decimals), CODE and CLASS as attributes, or not (default);
-                             points without symbols stay POINTs and carry none
-  --3d, --2d                 3D (default) or 2D output
-  --polylines, --separate-lines
-                             lines and areas as polylines (default) or as separate LINE entities
-  --layer-per-code, --single-layer
-                             one layer per code group (default) or everything on layer 0
-  --label KIND               label points; repeatable; KIND is point-id, east-north, height
-                             or code (default: none)
-  --no-labels                no labels, also none of the stored ones
-  --label-layer KIND=NAME    layer of a label kind, 1 to 32 bytes
-                             (defaults PointID, Coords, Height, Code)
-  --ascii-names, --no-ascii-names
-                             layer names of ASCII only, Latin letters with marks as their
-                             base letters ("ae" for a-umlaut), or keep the letters the code
-                             page holds (default); other characters are "_" either way
-  --label-colour KIND=COLOUR colour of a label kind, by name (any case) or DXF number:
-                             red 1, yellow 2, green 3, cyan 4, blue 5, magenta 6,
-                             black 7 (white on a dark screen), 0 none of its own
-                             (defaults point-id yellow, east-north green, height cyan,
-                             code blue)
-  --decimals-en N            decimals of easting/northing labels, 0-16 (default 3)
-  --decimals-h N             decimals of height labels, 0-16 (default 3)
-  --symbol-size MM           symbol size on the ground in millimetres, 1-999999 (default 100)
-  --codepage PAGE            the drawings' code page, 1250 to 1258 (also as cp1251,
-                             windows-1251 or ANSI_1251), declared in them; a UTF-8 input's
-                             texts are written in it, a file in an 8-bit code page keeps its
-                             bytes (default: for UTF-8, the page that holds its texts,
-                             declared unless 1252; else none declared, read as 1252)
-  --from-settings            start from the desktop program's stored settings
-  --strict                   fail an input that has questionable values (each is
-                             reported as a warning and converted with a fallback)
-  -n, --no-clobber           keep an existing output: its input is skipped, which is no
-                             failure
-  -u, --update               convert only an input that is newer than its drawing (or has
-                             none), as cp -u copies; the others are skipped
-  -v, --verbose              also say each input that was skipped (-n, -u)
-  --no-sync                  put each output in place without waiting until it is on the disk:
-                             faster, but a power cut soon after may lose it (for scratch
-                             output; by default every output is on the disk before exit)
-  --lock-wait SECONDS        how long to wait for another program writing an output that gets
-                             the drawing in place (default 30); said after a second
-  --dry-run                  read and check every input and say what it holds, but write no
-                             drawing (the report is written when asked for)
-  --report FILE              write what each input gave as JSON to FILE: paths, status,
-                             elements read, entities by kind and layer, extents, every
-                             warning with its line, bytes and seconds
-  --preview FILE.svg         draw the drawing as an SVG picture too, 1600 pixels on its longer
-                             side: points as marks, lines and areas in their colours and
-                             dashes; more than 200000 elements are thinned (one input only)
-  --preview-labels           the picture shows the labels too
-  -j, --jobs N               use N threads (default: the number of cores): N inputs
-                             at once, or a single large input in parts on all N;
-                             messages still come in input order
-  -q, --quiet                no progress and no summary
-  -h, --help                 show this text
-  --version                  show the version
-Exit status: 0 when every input was converted or skipped, 1 when any failed, 2 for usage
-errors.
-)";
-
 namespace {
 
 using settingschema::Kind;
@@ -132,11 +54,6 @@ struct Parse {
         error = option + ": " + text;
         return false;
     }
-    bool Decimals(const std::string& value, int& target) {
-        if (!settingschema::ReadDecimals(value, target))
-            return Refuse(settingschema::DecimalsOutOfRange() + ", not '" + value + "'");
-        return true;
-    }
     bool Path(const std::string& value, std::string& target, const char* what) {
         if (value.empty())
             return Refuse(std::string("the ") + what + " is empty");
@@ -167,88 +84,101 @@ template <bool BatchRequest::*Field> bool SetFlag(Parse& p, const std::string& /
     return true;
 }
 
+// An option of a row of the settings table, which says what it sets.
+bool SetFromTable(Parse& p, const std::string& value) {
+    const Setting* row = settingschema::OptionSetting(p.option);
+    if (row == nullptr) // a slip between the two tables, which a test looks for
+        return p.Refuse("no setting has this option");
+    const Setting& setting = *row;
+    if (setting.kind == Kind::Switch || setting.kind == Kind::Choice) {
+        setting.Field<int>(p.s) = p.option == setting.option ? 1 : 0;
+        return true;
+    }
+    if (const std::string problem = setting.Take(value, p.s); !problem.empty())
+        return p.Refuse(problem + ", not '" + value + "'");
+    return true;
+}
+
 struct Option {
     const char* name;
-    char letter; // of the short form, or none
-    bool takesValue;
+    char letter;       // of the short form, or none
+    const char* value; // what the option takes, as the usage names it, or null for none
     bool (*apply)(Parse& p, const std::string& value);
+    // Its lines of the usage, or null for the second form of a choice, shown with the first.
+    const char* help;
+    const char* heading = nullptr; // a line of the usage before it
 };
 
-// Every option, with what it does. Switches ignore the value.
+// Every option, in the order the usage shows them, with what it does. Switches ignore the value.
 const Option kOptions[] = {
-    {"--points", 0, false, SetSetting<&ExportSettings::m_bExportPoints, 1>},
-    {"--no-points", 0, false, SetSetting<&ExportSettings::m_bExportPoints, 0>},
-    {"--lines", 0, false, SetSetting<&ExportSettings::m_bExportLines, 1>},
-    {"--no-lines", 0, false, SetSetting<&ExportSettings::m_bExportLines, 0>},
-    {"--areas", 0, false, SetSetting<&ExportSettings::m_bExportAreas, 1>},
-    {"--no-areas", 0, false, SetSetting<&ExportSettings::m_bExportAreas, 0>},
-    {"--symbols", 0, false, SetSetting<&ExportSettings::m_bExportSymbols, 1>},
-    {"--no-symbols", 0, false, SetSetting<&ExportSettings::m_bExportSymbols, 0>},
-    {"--point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 1>},
-    {"--no-point-attributes", 0, false, SetSetting<&ExportSettings::m_bPointAttributes, 0>},
-    {"--ascii-names", 0, false, SetSetting<&ExportSettings::m_bAsciiNames, 1>},
-    {"--no-ascii-names", 0, false, SetSetting<&ExportSettings::m_bAsciiNames, 0>},
-    {"--3d", 0, false, SetSetting<&ExportSettings::m_nDimension, 1>},
-    {"--2d", 0, false, SetSetting<&ExportSettings::m_nDimension, 0>},
-    {"--polylines", 0, false, SetSetting<&ExportSettings::m_nLineExport, 1>},
-    {"--separate-lines", 0, false, SetSetting<&ExportSettings::m_nLineExport, 0>},
-    {"--layer-per-code", 0, false, SetSetting<&ExportSettings::m_bLayerPerCode, 1>},
-    {"--single-layer", 0, false, SetSetting<&ExportSettings::m_bLayerPerCode, 0>},
-    {"--no-labels", 0, false,
-     [](Parse& p, const std::string& /*value*/) {
-         for (const Setting& setting : settingschema::kSettings)
-             if (setting.kind == Kind::Switch && setting.labelKind != nullptr)
-                 setting.Field<int>(p.s) = 0;
-         return true;
-     }},
-    {"--dry-run", 0, false, SetFlag<&BatchRequest::dryRun>},
-    {"--from-settings", 0, false, SetFlag<&BatchRequest::fromSettings>},
-    {"--strict", 0, false, SetFlag<&BatchRequest::strict>},
-    {"--report", 0, true,
-     [](Parse& p, const std::string& value) { return p.Path(value, p.request.report, "report path"); }},
-    {"--no-clobber", 'n', false, SetFlag<&BatchRequest::noClobber>},
-    {"--update", 'u', false, SetFlag<&BatchRequest::update>},
-    {"--verbose", 'v', false, SetFlag<&BatchRequest::verbose>},
-    {"--recursive", 'r', false, SetFlag<&BatchRequest::recursive>},
-    {"--output-dir", 't', true,
-     [](Parse& p, const std::string& value) { return p.Path(value, p.request.outputDir, "output folder"); }},
-    {"--no-sync", 0, false, SetFlag<&BatchRequest::noSync>},
-    {"--lock-wait", 0, true,
-     [](Parse& p, const std::string& value) {
-         if (!numtext::ParseWhole(value, &p.request.lockWaitSeconds) || p.request.lockWaitSeconds < 0 ||
-             p.request.lockWaitSeconds > 86400)
-             return p.Refuse("the seconds to wait must be from 0 to 86400, not '" + value + "'");
-         return true;
-     }},
-    {"--preview", 0, true,
-     [](Parse& p, const std::string& value) { return p.Path(value, p.request.preview, "picture's path"); }},
-    {"--preview-labels", 0, false, SetFlag<&BatchRequest::previewLabels>},
-    {"--quiet", 'q', false, SetFlag<&BatchRequest::quiet>},
-    {"--help", 'h', false, SetFlag<&BatchRequest::help>},
-    {"--version", 0, false, SetFlag<&BatchRequest::version>},
-    {"--output", 'o', true,
-     [](Parse& p, const std::string& value) { return p.Path(value, p.request.output, "output path"); }},
-    {"--label", 0, true,
+    {"--output", 'o', "FILE",
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.output, "output path"); },
+     "output path (only with one INPUT), \"-\" for standard output;\n"
+     "default: INPUT with its extension replaced by .dxf"},
+    {"--output-dir", 't', "DIR",
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.outputDir, "output folder"); },
+     "put each drawing into the folder DIR as NAME.dxf"},
+    {"--recursive", 'r', nullptr, SetFlag<&BatchRequest::recursive>,
+     "a folder given as INPUT: also the .frt files of its subfolders"},
+    {"--points", 0, nullptr, SetFromTable, "take or leave out the points (default: take)",
+     "Each choice has two forms; the later one on the command line wins."},
+    {"--no-points", 0, nullptr, SetFromTable, nullptr},
+    {"--lines", 0, nullptr, SetFromTable, "take or leave out the lines (default: take)"},
+    {"--no-lines", 0, nullptr, SetFromTable, nullptr},
+    {"--areas", 0, nullptr, SetFromTable, "take or leave out the areas (default: take)"},
+    {"--no-areas", 0, nullptr, SetFromTable, nullptr},
+    {"--symbols", 0, nullptr, SetFromTable, "points as symbol inserts (default) or as POINT entities"},
+    {"--no-symbols", 0, nullptr, SetFromTable, nullptr},
+    {"--point-attributes", 0, nullptr, SetSetting<&ExportSettings::m_bPointAttributes, 1>,
+     "symbol inserts carry the point's PID, HEIGHT (with the height\n"
+     "label's decimals), CODE and CLASS as attributes, or not (default);\n"
+     "points without symbols stay POINTs and carry none"},
+    {"--no-point-attributes", 0, nullptr, SetSetting<&ExportSettings::m_bPointAttributes, 0>, nullptr},
+    {"--3d", 0, nullptr, SetFromTable, "3D (default) or 2D output"},
+    {"--2d", 0, nullptr, SetFromTable, nullptr},
+    {"--polylines", 0, nullptr, SetFromTable,
+     "lines and areas as polylines (default) or as separate LINE entities"},
+    {"--separate-lines", 0, nullptr, SetFromTable, nullptr},
+    {"--layer-per-code", 0, nullptr, SetFromTable,
+     "one layer per code group (default) or everything on layer 0"},
+    {"--single-layer", 0, nullptr, SetFromTable, nullptr},
+    {"--label", 0, "KIND",
      [](Parse& p, const std::string& kind) {
          const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
          if (label == nullptr)
              return p.Refuse("unknown label kind '" + kind + "'; use " + settingschema::kLabelKinds);
          label->Field<int>(p.s) = 1;
          return true;
-     }},
-    {"--label-layer", 0, true,
+     },
+     "label points; repeatable; KIND is point-id, east-north, height\n"
+     "or code (default: none)"},
+    {"--no-labels", 0, nullptr,
+     [](Parse& p, const std::string& /*value*/) {
+         for (const Setting& setting : settingschema::kSettings)
+             if (setting.kind == Kind::Switch && setting.labelKind != nullptr)
+                 setting.Field<int>(p.s) = 0;
+         return true;
+     },
+     "no labels, also none of the stored ones"},
+    {"--label-layer", 0, "KIND=NAME",
      [](Parse& p, const std::string& value) {
          const Setting* layer = nullptr;
          std::string name;
          if (!p.LabelValue("KIND=NAME", value, Kind::LayerName, layer, name))
              return false;
-         if (const std::string problem = settingschema::LayerNameProblem(name); !problem.empty())
+         if (const std::string problem = layer->Take(name, p.s); !problem.empty())
              return p.Refuse(problem);
-         layer->Field<std::string>(p.s) = name;
          p.request.givenLabelOptions.emplace_back("--label-layer", layer->labelKind);
          return true;
-     }},
-    {"--label-colour", 0, true,
+     },
+     "layer of a label kind, 1 to 32 bytes\n"
+     "(defaults PointID, Coords, Height, Code)"},
+    {"--ascii-names", 0, nullptr, SetSetting<&ExportSettings::m_bAsciiNames, 1>,
+     "layer names of ASCII only, Latin letters with marks as their\n"
+     "base letters (\"ae\" for a-umlaut), or keep the letters the code\n"
+     "page holds (default); other characters are \"_\" either way"},
+    {"--no-ascii-names", 0, nullptr, SetSetting<&ExportSettings::m_bAsciiNames, 0>, nullptr},
+    {"--label-colour", 0, "KIND=COLOUR",
      [](Parse& p, const std::string& value) {
          const Setting* colour = nullptr;
          std::string text;
@@ -262,11 +192,72 @@ const Option kOptions[] = {
          colour->Field<int>(p.s) = number - 1; // the list index; 0 is no selection
          p.request.givenLabelOptions.emplace_back("--label-colour", colour->labelKind);
          return true;
-     }},
-    {"--decimals-en", 0, true,
-     [](Parse& p, const std::string& v) { return p.Decimals(v, p.s.m_nDecimalsEN); }},
-    {"--decimals-h", 0, true, [](Parse& p, const std::string& v) { return p.Decimals(v, p.s.m_nDecimalsH); }},
-    {"--jobs", 'j', true,
+     },
+     "colour of a label kind, by name (any case) or DXF number:\n"
+     "red 1, yellow 2, green 3, cyan 4, blue 5, magenta 6,\n"
+     "black 7 (white on a dark screen), 0 none of its own\n"
+     "(defaults point-id yellow, east-north green, height cyan,\n"
+     "code blue)"},
+    {"--decimals-en", 0, "N", SetFromTable, "decimals of easting/northing labels, 0-16 (default 3)"},
+    {"--decimals-h", 0, "N", SetFromTable, "decimals of height labels, 0-16 (default 3)"},
+    {"--symbol-size", 0, "MM", SetFromTable,
+     "symbol size on the ground in millimetres, 1-999999 (default 100)"},
+    {"--codepage", 0, "PAGE",
+     [](Parse& p, const std::string& value) {
+         p.request.codePage = codepage::FindSpelled(value);
+         if (p.request.codePage == nullptr)
+             return p.Refuse("the code page must be one of 1250 to 1258 (as 1251, cp1251, windows-1251 or "
+                             "ANSI_1251), not '" +
+                             value + "'");
+         return true;
+     },
+     "the drawings' code page, 1250 to 1258 (also as cp1251,\n"
+     "windows-1251 or ANSI_1251), declared in them; a UTF-8 input's\n"
+     "texts are written in it, a file in an 8-bit code page keeps its\n"
+     "bytes (default: for UTF-8, the page that holds its texts,\n"
+     "declared unless 1252; else none declared, read as 1252)"},
+    {"--from-settings", 0, nullptr, SetFlag<&BatchRequest::fromSettings>,
+     "start from the desktop program's stored settings"},
+    {"--strict", 0, nullptr, SetFlag<&BatchRequest::strict>,
+     "fail an input that has questionable values (each is\n"
+     "reported as a warning and converted with a fallback)"},
+    {"--no-clobber", 'n', nullptr, SetFlag<&BatchRequest::noClobber>,
+     "keep an existing output: its input is skipped, which is no\n"
+     "failure"},
+    {"--update", 'u', nullptr, SetFlag<&BatchRequest::update>,
+     "convert only an input that is newer than its drawing (or has\n"
+     "none), as cp -u copies; the others are skipped"},
+    {"--verbose", 'v', nullptr, SetFlag<&BatchRequest::verbose>,
+     "also say each input that was skipped (-n, -u)"},
+    {"--no-sync", 0, nullptr, SetFlag<&BatchRequest::noSync>,
+     "put each output in place without waiting until it is on the disk:\n"
+     "faster, but a power cut soon after may lose it (for scratch\n"
+     "output; by default every output is on the disk before exit)"},
+    {"--lock-wait", 0, "SECONDS",
+     [](Parse& p, const std::string& value) {
+         if (!numtext::ParseWhole(value, &p.request.lockWaitSeconds) || p.request.lockWaitSeconds < 0 ||
+             p.request.lockWaitSeconds > 86400)
+             return p.Refuse("the seconds to wait must be from 0 to 86400, not '" + value + "'");
+         return true;
+     },
+     "how long to wait for another program writing an output that gets\n"
+     "the drawing in place (default 30); said after a second"},
+    {"--dry-run", 0, nullptr, SetFlag<&BatchRequest::dryRun>,
+     "read and check every input and say what it holds, but write no\n"
+     "drawing (the report is written when asked for)"},
+    {"--report", 0, "FILE",
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.report, "report path"); },
+     "write what each input gave as JSON to FILE: paths, status,\n"
+     "elements read, entities by kind and layer, extents, every\n"
+     "warning with its line, bytes and seconds"},
+    {"--preview", 0, "FILE.svg",
+     [](Parse& p, const std::string& value) { return p.Path(value, p.request.preview, "picture's path"); },
+     "draw the drawing as an SVG picture too, 1600 pixels on its longer\n"
+     "side: points as marks, lines and areas in their colours and\n"
+     "dashes; more than 200000 elements are thinned (one input only)"},
+    {"--preview-labels", 0, nullptr, SetFlag<&BatchRequest::previewLabels>,
+     "the picture shows the labels too"},
+    {"--jobs", 'j', "N",
      [](Parse& p, const std::string& value) {
          constexpr int kMostJobs = 256;
          // Every job's temporary drawing must be known to the interrupt handler.
@@ -277,23 +268,40 @@ const Option kOptions[] = {
                              value + "'");
          p.request.jobs = static_cast<unsigned>(count);
          return true;
-     }},
-    {"--codepage", 0, true,
-     [](Parse& p, const std::string& value) {
-         p.request.codePage = codepage::FindSpelled(value);
-         if (p.request.codePage == nullptr)
-             return p.Refuse("the code page must be one of 1250 to 1258 (as 1251, cp1251, windows-1251 or "
-                             "ANSI_1251), not '" +
-                             value + "'");
-         return true;
-     }},
-    {"--symbol-size", 0, true,
-     [](Parse& p, const std::string& value) {
-         if (!settingschema::ReadSymbolSize(value, p.s.m_fSymbolSize))
-             return p.Refuse(settingschema::SymbolSizeOutOfRange() + ", not '" + value + "'");
-         return true;
-     }},
+     },
+     "use N threads (default: the number of cores): N inputs\n"
+     "at once, or a single large input in parts on all N;\n"
+     "messages still come in input order"},
+    {"--quiet", 'q', nullptr, SetFlag<&BatchRequest::quiet>, "no progress and no summary"},
+    {"--help", 'h', nullptr, SetFlag<&BatchRequest::help>, "show this text"},
+    {"--version", 0, nullptr, SetFlag<&BatchRequest::version>, "show the version"},
 };
+
+// The usage's line of an option and its second form, with its help beside it from column 30.
+void AppendUsage(std::string& usage, const Option& option, const Option* second) {
+    constexpr std::size_t kHelpColumn = 29;
+    if (option.heading != nullptr)
+        usage.append(option.heading).append("\n");
+    std::string forms = "  ";
+    if (option.letter != 0)
+        forms.append(1, '-').append(1, option.letter).append(", ");
+    forms += option.name;
+    if (second != nullptr)
+        forms.append(", ").append(second->name);
+    if (option.value != nullptr)
+        forms.append(" ").append(option.value);
+    usage += forms;
+    if (forms.size() < kHelpColumn)
+        usage.append(kHelpColumn - forms.size(), ' ');
+    else
+        usage.append("\n").append(kHelpColumn, ' ');
+    for (const char* at = option.help; *at != '\0'; ++at) {
+        usage += *at;
+        if (*at == '\n')
+            usage.append(kHelpColumn, ' ');
+    }
+    usage += '\n';
+}
 
 // How many letters must be put in, left out or changed to make one text the other.
 std::size_t EditDistance(std::string_view a, std::string_view b) {
@@ -368,14 +376,14 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
         if (option == nullptr)
             return false;
         parse.option = option->name;
-        if (!option->takesValue && eq != std::string::npos)
+        if (!(option->value != nullptr) && eq != std::string::npos)
             return parse.Refuse("takes no value");
         std::string value;
         if (eq != std::string::npos)
             value = arg.substr(eq + 1);
-        else if (option->takesValue && i + 1 >= args.size())
+        else if ((option->value != nullptr) && i + 1 >= args.size())
             return parse.Refuse("a value is missing");
-        else if (option->takesValue)
+        else if ((option->value != nullptr))
             value = args[++i];
         return option->apply(parse, value);
     }
@@ -386,7 +394,7 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
             parse.error = "unknown option '" + parse.option + "'";
             return false;
         }
-        if (!option->takesValue) {
+        if (!(option->value != nullptr)) {
             if (!option->apply(parse, {}))
                 return false;
             continue;
@@ -407,8 +415,28 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
 std::vector<OptionForm> OptionForms() {
     std::vector<OptionForm> forms;
     for (const Option& option : kOptions)
-        forms.push_back({option.name, option.letter, option.takesValue});
+        forms.push_back({option.name, option.letter, option.value != nullptr});
     return forms;
+}
+
+std::string Usage() {
+    std::string usage = R"(Usage: frt2dxf-batch [options] INPUT...
+Converts FRT survey files to DXF R12 drawings. The input files are never changed.
+INPUT "-" is standard input; its drawing goes to standard output unless -o says otherwise.
+
+INPUT may be a folder: its .frt files, in name order (with -r, those of its subfolders too).
+
+)";
+    for (const Option& option : kOptions) {
+        if (option.help == nullptr)
+            continue;
+        const Option* second = &option + 1;
+        AppendUsage(usage, option,
+                    second != std::end(kOptions) && second->help == nullptr ? second : nullptr);
+    }
+    usage += "Exit status: 0 when every input was converted or skipped, 1 when any failed, 2 for usage\n"
+             "errors.\n";
+    return usage;
 }
 
 std::vector<std::string> IdleOptions(const ExportSettings& s, const BatchRequest& request) {

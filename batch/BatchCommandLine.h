@@ -53,7 +53,8 @@ std::vector<std::string> IdleOptions(const ExportSettings& settings, const Batch
 // wildcards are matched, on Windows), or empty.
 std::string OneInputProblem(const BatchRequest& request, std::size_t inputs);
 
-extern const char* const kBatchUsage;
+// What --help shows: every option with its help, from the table of options.
+std::string Usage();
 
 // One option as the command line takes it: what --help, the manual page and the shell
 // completion must all offer.

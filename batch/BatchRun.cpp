@@ -423,7 +423,7 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportS
         if (!path->empty() && filesys::NamesStandardStream(*path, filesys::StandardStream::Output))
             *path = kStandardStream;
     if (request.help) {
-        reporter.Output(batchcli::kBatchUsage);
+        reporter.Output(batchcli::Usage());
         return 0;
     }
     if (request.version) {

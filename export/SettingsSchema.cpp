@@ -11,66 +11,78 @@ namespace {
 
 using S = ExportSettings;
 
-constexpr Setting Switch(const char* stored, int S::*member, int defaultValue, int control,
-                         const char* labelKind = nullptr) {
-    return {stored, member, "", nullptr, labelKind, Kind::Switch, defaultValue, control, 0};
+// A switch or choice: the option sets it to 1, the off option to 0.
+struct Options {
+    const char* on;
+    const char* off;
+};
+
+constexpr Setting Switch(const char* stored, int S::*member, int defaultValue, int control, Options options) {
+    return {stored,       member,  "", nullptr,    nullptr,    Kind::Switch,
+            defaultValue, control, 0,  options.on, options.off};
 }
 
-constexpr Setting Choice(const char* stored, int S::*member, int defaultValue, int zero, int one) {
-    return {stored, member, "", nullptr, nullptr, Kind::Choice, defaultValue, zero, one};
+constexpr Setting LabelSwitch(const char* stored, int S::*member, int control, const char* labelKind) {
+    return {stored, member, "", nullptr, labelKind, Kind::Switch, 0, control, 0, nullptr, nullptr};
+}
+
+constexpr Setting Choice(const char* stored, int S::*member, int defaultValue, int zero, int one,
+                         Options options) {
+    return {stored,       member, "",  nullptr,    nullptr,    Kind::Choice,
+            defaultValue, zero,   one, options.on, options.off};
 }
 
 constexpr Setting LayerName(const char* stored, std::string S::*member, const char* languageKey,
                             const char* fallback, int control, const char* labelKind) {
-    return {stored, member, fallback, languageKey, labelKind, Kind::LayerName, 0, control, 0};
+    return {stored, member,  fallback, languageKey, labelKind, Kind::LayerName,
+            0,      control, 0,        nullptr,     nullptr};
 }
 
-constexpr Setting Decimals(const char* stored, int S::*member, int control) {
-    return {stored, member, "", nullptr, nullptr, Kind::Decimals, 3, control, 0};
+constexpr Setting Decimals(const char* stored, int S::*member, int control, const char* option) {
+    return {stored, member, "", nullptr, nullptr, Kind::Decimals, 3, control, 0, option, nullptr};
 }
 
 constexpr Setting Colour(const char* stored, int S::*member, int defaultValue, int control,
                          const char* labelKind) {
-    return {stored, member, "", nullptr, labelKind, Kind::Colour, defaultValue, control, 0};
+    return {stored, member, "", nullptr, labelKind, Kind::Colour, defaultValue, control, 0, nullptr, nullptr};
 }
 
-constexpr Setting SymbolSize(const char* stored, float S::*member, int control) {
-    return {stored, member, "", nullptr, nullptr, Kind::SymbolSize, 100, control, 0};
+constexpr Setting SymbolSize(const char* stored, float S::*member, int control, const char* option) {
+    return {stored, member, "", nullptr, nullptr, Kind::SymbolSize, 100, control, 0, option, nullptr};
 }
-
-std::string Quoted(const Setting& setting, const std::string& value) {
-    return std::string(setting.stored != nullptr ? setting.stored : "") + "=" + value;
-}
-
-} // namespace
 
 // In the order they are stored. "ExportPoinst" is the name the stored settings have always had.
-const Setting kSettings[22] = {
-    Switch("ExportPoinst", &S::m_bExportPoints, 1, id::kPoints),
-    Switch("ExportLines", &S::m_bExportLines, 1, id::kLines),
-    Switch("ExportAreas", &S::m_bExportAreas, 1, id::kAreas),
-    Switch("ExportQVO", &S::m_bExportSymbols, 1, id::kSymbols),
-    Choice("Dimension", &S::m_nDimension, 1, id::k2d, id::k3d),
-    Choice("ExportAsPolylines", &S::m_nLineExport, 1, id::kDxfLines, id::kDxfPolylines),
-    Switch(nullptr, &S::m_bLayerPerCode, 1, id::kLayerPerCode),
+const Setting kRows[] = {
+    Switch("ExportPoinst", &S::m_bExportPoints, 1, id::kPoints, {"--points", "--no-points"}),
+    Switch("ExportLines", &S::m_bExportLines, 1, id::kLines, {"--lines", "--no-lines"}),
+    Switch("ExportAreas", &S::m_bExportAreas, 1, id::kAreas, {"--areas", "--no-areas"}),
+    Switch("ExportQVO", &S::m_bExportSymbols, 1, id::kSymbols, {"--symbols", "--no-symbols"}),
+    Choice("Dimension", &S::m_nDimension, 1, id::k2d, id::k3d, {"--3d", "--2d"}),
+    Choice("ExportAsPolylines", &S::m_nLineExport, 1, id::kDxfLines, id::kDxfPolylines,
+           {"--polylines", "--separate-lines"}),
+    Switch(nullptr, &S::m_bLayerPerCode, 1, id::kLayerPerCode, {"--layer-per-code", "--single-layer"}),
     LayerName("NamePointId", &S::m_strLayerPointId, "POINT_ID_NAME", "PointID", id::kLayerPointId,
               "point-id"),
     LayerName("NameEastNorth", &S::m_strLayerEastNorth, "E_N_NAME", "Coords", id::kLayerEastNorth,
               "east-north"),
     LayerName("NameHeight", &S::m_strLayerHeight, "H_NAME", "Height", id::kLayerHeight, "height"),
     LayerName("NameCode", &S::m_strLayerCode, "CODE_NAME", "Code", id::kLayerCode, "code"),
-    Switch("LabelPoint", &S::m_bLabelPointId, 0, id::kLabelPointId, "point-id"),
-    Switch("LabelLines", &S::m_bLabelEastNorth, 0, id::kLabelEastNorth, "east-north"),
-    Switch("LabelAreas", &S::m_bLabelHeight, 0, id::kLabelHeight, "height"),
-    Switch("LabelQVOSymbol", &S::m_bLabelCode, 0, id::kLabelCode, "code"),
-    Decimals("DecimalsEN", &S::m_nDecimalsEN, id::kDecimalsEastNorth),
-    Decimals("DecimalsH", &S::m_nDecimalsH, id::kDecimalsHeight),
+    LabelSwitch("LabelPoint", &S::m_bLabelPointId, id::kLabelPointId, "point-id"),
+    LabelSwitch("LabelLines", &S::m_bLabelEastNorth, id::kLabelEastNorth, "east-north"),
+    LabelSwitch("LabelAreas", &S::m_bLabelHeight, id::kLabelHeight, "height"),
+    LabelSwitch("LabelQVOSymbol", &S::m_bLabelCode, id::kLabelCode, "code"),
+    Decimals("DecimalsEN", &S::m_nDecimalsEN, id::kDecimalsEastNorth, "--decimals-en"),
+    Decimals("DecimalsH", &S::m_nDecimalsH, id::kDecimalsHeight, "--decimals-h"),
     Colour("ColorPoint", &S::m_nColourPointId, 1, id::kColourPointId, "point-id"),
     Colour("ColorEN", &S::m_nColourEastNorth, 2, id::kColourEastNorth, "east-north"),
     Colour("ColorH", &S::m_nColourHeight, 3, id::kColourHeight, "height"),
     Colour("ColorCode", &S::m_nColourCode, 4, id::kColourCode, "code"),
-    SymbolSize("SymbolSize", &S::m_fSymbolSize, id::kSymbolSize),
+    SymbolSize("SymbolSize", &S::m_fSymbolSize, id::kSymbolSize, "--symbol-size"),
 };
+
+} // namespace
+
+const SettingRows kSettings{std::begin(kRows), std::end(kRows)};
 
 const char* const kLabelKinds = "point-id, east-north, height or code";
 
@@ -104,6 +116,8 @@ bool ReadSymbolSize(const std::string& text, float& value) {
     return true;
 }
 
+namespace {
+
 std::string LayerNameProblem(const std::string& name) {
     if (name.empty())
         return "the layer name is empty";
@@ -111,41 +125,82 @@ std::string LayerNameProblem(const std::string& name) {
         return "the layer name may have at most " + std::to_string(kMaxLayerName) + " bytes";
     return {};
 }
-std::string DecimalsOutOfRange() {
-    return "the number of decimals must be from 0 to " + std::to_string(kMaxDecimals);
-}
-std::string SymbolSizeOutOfRange() {
+
+// Why a number of that kind is refused.
+std::string RangeProblem(Kind kind) {
+    if (kind == Kind::Decimals)
+        return "the number of decimals must be from 0 to " + std::to_string(kMaxDecimals);
     return "the symbol size must be from " + numtext::FormatShortest(kMinSymbolSize) + " to " +
            numtext::FormatShortest(kMaxSymbolSize);
 }
 
-std::string Problem(const ExportSettings& settings) {
-    for (const Setting& setting : kSettings) {
-        switch (setting.kind) {
-        case Kind::LayerName:
-            if (const std::string problem = LayerNameProblem(setting.Field<std::string>(settings));
-                !problem.empty())
-                return Quoted(setting, setting.Field<std::string>(settings)) + ": " + problem;
-            break;
-        case Kind::Decimals: {
-            const int value = setting.Field<int>(settings);
-            if (!DecimalsInRange(value))
-                return Quoted(setting, std::to_string(value)) + ": " + DecimalsOutOfRange();
-            break;
-        }
-        case Kind::SymbolSize: {
-            const float value = setting.Field<float>(settings);
-            if (!SymbolSizeInRange(value))
-                return Quoted(setting, numtext::FormatShortest(value)) + ": " + SymbolSizeOutOfRange();
-            break;
-        }
-        case Kind::Switch:
-        case Kind::Choice:
-        case Kind::Colour:
-            break; // any stored number is taken: non-zero is on, a colour outside the list is none
-        }
+} // namespace
+
+std::string Setting::Check(const ExportSettings& settings) const {
+    switch (kind) {
+    case Kind::LayerName:
+        return LayerNameProblem(Field<std::string>(settings));
+    case Kind::Decimals:
+        return DecimalsInRange(Field<int>(settings)) ? std::string() : RangeProblem(kind);
+    case Kind::SymbolSize:
+        return SymbolSizeInRange(Field<float>(settings)) ? std::string() : RangeProblem(kind);
+    case Kind::Switch:
+    case Kind::Choice:
+    case Kind::Colour:
+        break; // any stored number is taken: non-zero is on, a colour outside the list is none
     }
     return {};
+}
+
+std::string Setting::Spelled(const ExportSettings& settings) const {
+    switch (kind) {
+    case Kind::LayerName:
+        return Field<std::string>(settings);
+    case Kind::SymbolSize:
+        return numtext::FormatShortest(Field<float>(settings));
+    case Kind::Switch:
+    case Kind::Choice:
+    case Kind::Decimals:
+    case Kind::Colour:
+        break;
+    }
+    return std::to_string(Field<int>(settings));
+}
+
+std::string Setting::Take(const std::string& text, ExportSettings& settings) const {
+    switch (kind) {
+    case Kind::LayerName: {
+        std::string problem = LayerNameProblem(text);
+        if (problem.empty())
+            Field<std::string>(settings) = text;
+        return problem;
+    }
+    case Kind::Decimals:
+        return ReadDecimals(text, Field<int>(settings)) ? std::string() : RangeProblem(kind);
+    case Kind::SymbolSize:
+        return ReadSymbolSize(text, Field<float>(settings)) ? std::string() : RangeProblem(kind);
+    case Kind::Switch:
+    case Kind::Choice:
+    case Kind::Colour:
+        break;
+    }
+    return "takes no text";
+}
+
+std::string Problem(const ExportSettings& settings) {
+    for (const Setting& setting : kSettings)
+        if (const std::string problem = setting.Check(settings); !problem.empty())
+            return std::string(setting.stored != nullptr ? setting.stored : "") + "=" +
+                   setting.Spelled(settings) + ": " + problem;
+    return {};
+}
+
+const Setting* OptionSetting(const std::string& option) {
+    for (const Setting& setting : kSettings)
+        if ((setting.option != nullptr && option == setting.option) ||
+            (setting.offOption != nullptr && option == setting.offOption))
+            return &setting;
+    return nullptr;
 }
 
 const Setting* LabelSetting(const std::string& labelKind, Kind kind) {

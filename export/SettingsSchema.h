@@ -7,9 +7,9 @@
 #include <variant>
 
 // Every value the options dialog edits, written down once: its name in the store, its kind,
-// default and limits, the control that shows it and, for the label settings, the label kind the
-// batch options name. Loading, storing, checking, both dialogs and the batch options loop over
-// this table.
+// default and limits, the control that shows it, the batch options that set it and, for the
+// label settings, the label kind the batch options name. Loading, storing, checking, both dialogs
+// and the batch options loop over this table.
 namespace settingschema {
 
 // The controls of the "DXF Export" dialog, by their template ids.
@@ -85,6 +85,15 @@ struct Setting {
         return settings.*std::get<T ExportSettings::*>(member);
     }
 
+    // Why the value in `settings` is outside its limits, or empty: the one test of each value,
+    // which the stored values, the batch options and the dialog's numbers all pass.
+    [[nodiscard]] std::string Check(const ExportSettings& settings) const;
+    // The value as the store and the messages spell it.
+    [[nodiscard]] std::string Spelled(const ExportSettings& settings) const;
+    // Takes a value given as text (Decimals, SymbolSize, LayerName) whole, as the dialog does
+    // ("3mm" is no number): empty when taken, else why not (Check's words).
+    [[nodiscard]] std::string Take(const std::string& text, ExportSettings& settings) const;
+
     const char* stored; // null for the one that is not stored (on at every start)
     Member member;
     const char* defaultText; // LayerName: the default when the language file has none
@@ -94,9 +103,23 @@ struct Setting {
     int defaultNumber;
     int control;       // Choice: the button of 0
     int secondControl; // Choice: the button of 1
+    // The batch option that sets it: to 1 for Switch and Choice, to its value for the others;
+    // null for the label settings, which --label and the like set by their kind.
+    const char* option;
+    const char* offOption; // Switch and Choice: the option that sets it to 0
 };
 
-extern const Setting kSettings[22];
+// The rows, to loop over.
+struct SettingRows {
+    const Setting* first;
+    const Setting* last;
+    [[nodiscard]] const Setting* begin() const { return first; }
+    [[nodiscard]] const Setting* end() const { return last; }
+};
+extern const SettingRows kSettings;
+
+// The row of the batch option (the row's option or offOption), or null.
+const Setting* OptionSetting(const std::string& option);
 
 using LanguageText = ExportSettings::LanguageText;
 
@@ -108,12 +131,6 @@ using LanguageText = ExportSettings::LanguageText;
 [[nodiscard]] bool SymbolSizeInRange(double value);
 [[nodiscard]] bool ReadDecimals(const std::string& text, int& value);
 [[nodiscard]] bool ReadSymbolSize(const std::string& text, float& value);
-
-// Why a value is refused, from the limits above: the batch options and the stored values say it
-// alike ("the layer name may have at most 32 bytes"). Empty when the layer name is taken.
-std::string LayerNameProblem(const std::string& name);
-std::string DecimalsOutOfRange();
-std::string SymbolSizeOutOfRange();
 
 // The default of a layer name: the language's text for it.
 std::string DefaultText(const Setting& setting, const LanguageText& language);

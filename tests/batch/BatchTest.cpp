@@ -153,7 +153,7 @@ TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
 
 // Read in-process: colours by name or number, and the options that change nothing with the
 // others, each said once.
-TEST(BatchCommandLine, ColoursByNameAndOptionsThatChangeNothing) {
+TEST(BatchCommandLine, ColoursIdleOptionsAndTheSettingsEachOptionSets) {
     const auto parse = [](std::vector<std::string> args, ExportSettings& settings, BatchRequest& request) {
         std::string error;
         args.emplace_back("x.frt");
@@ -189,6 +189,26 @@ TEST(BatchCommandLine, ColoursByNameAndOptionsThatChangeNothing) {
     BatchRequest none;
     parse({"--label", "height", "--label-layer", "height=H"}, plain, none);
     EXPECT_TRUE(batchcli::IdleOptions(plain, none).empty());
+
+    // The settings' rows name the options that set them, and every option reaches its row.
+    for (const batchcli::OptionForm& form : batchcli::OptionForms()) {
+        const settingschema::Setting* row = settingschema::OptionSetting(form.name);
+        ExportSettings given;
+        BatchRequest unused;
+        std::string error;
+        const bool parsed = batchcli::ParseCommandLine({form.name, "2", "x.frt"}, given, unused, error);
+        EXPECT_EQ(error.find("no setting has this option"), std::string::npos) << form.name;
+        if (row == nullptr)
+            continue;
+        EXPECT_TRUE(parsed) << error;
+        if (row->kind == settingschema::Kind::SymbolSize)
+            EXPECT_EQ(row->Field<float>(given), 2.0F) << form.name;
+        else
+            EXPECT_EQ(row->Field<int>(given), form.takesValue                         ? 2
+                                              : form.name == std::string(row->option) ? 1
+                                                                                      : 0)
+                << form.name;
+    }
 }
 
 // The forms people type: values in the same word, short options together, long options cut
@@ -237,7 +257,7 @@ TEST(Batch, OptionsInTheirGetoptForms) {
 // The help text, the manual page and the shell completion offer exactly the options there are,
 // and the completion offers any file after an option that names one.
 TEST(Batch, HelpManualAndCompletionOfferEveryOption) {
-    const std::string help = batchcli::kBatchUsage;
+    const std::string help = batchcli::Usage();
     // The manual's "\-" is a dash and its font changes ("\fB") end a word.
     const std::string raw = ReadFile(FRT2DXF_SOURCE_DIR "/packaging/linux/frt2dxf-batch.1");
     std::string manual;
