@@ -15,10 +15,15 @@ inline std::size_t NameSlot(std::string_view name, std::size_t slots) {
            slots;
 }
 
-// A layer's number in one document's layer table (CDxfLayerTable): its place in the order the
-// layers were met.
-using DxfLayerId = std::uint32_t;
-inline constexpr DxfLayerId kNoLayerId = 0xffffffffU;
+// A layer's id in one document's layer table (CDxfLayerTable): the table's number, which no other
+// table has had, and the layer's place in the order the layers were met.
+struct DxfLayerId {
+    std::uint64_t table = 0; // 0: none
+    std::uint32_t index = 0;
+    bool operator==(const DxfLayerId& other) const { return table == other.table && index == other.index; }
+    bool operator!=(const DxfLayerId& other) const { return !(*this == other); }
+};
+inline constexpr DxfLayerId kNoLayerId{};
 
 // One layer-table entry: the line type and colour of the first entity that used the layer.
 struct CDxfLayer {

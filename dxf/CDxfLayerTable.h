@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dxf/CDxfLayer.h"
+#include "dxf/DxfAttributes.h"
 
 #include <cstddef>
 #include <functional>
@@ -10,17 +11,20 @@
 #include <string_view>
 #include <vector>
 
-class DxfAttributes;
-
-// A document's layers, each name once. It hands out an id per layer, the layer's place in the
-// order met, which entities carry in their attributes so that counting millions of them on a
-// few dozen layers needs no look-up by name. Ids stay valid until the layers are renamed; an
-// id from another table, or a stale one, is noticed and the name looked up instead.
+// A document's layers, each name once. It hands out an id per layer, which entities carry in
+// their attributes so that counting millions of them on a few dozen layers needs no look-up by
+// name. Ids hold until the layers are renamed; an id of another table, or one from before the
+// renaming, is told by the table's number, and the name is looked up instead.
 class CDxfLayerTable {
 public:
+    CDxfLayerTable();
+
     // Counts an entity with these attributes on its layer, recorded now from them if it is new:
     // the first entity on a layer fixes its line type and colour.
-    void count(const DxfAttributes& attributes);
+    void count(const DxfAttributes& attributes) {
+        const DxfLayerId id = attributes.layerId();
+        ++m_layers[id.table == m_number ? id.index : record(attributes)].entities;
+    }
     // The id of the named layer, once an entity on it was counted; kNoLayerId before.
     [[nodiscard]] DxfLayerId idOf(std::string_view name) const;
 
@@ -37,7 +41,7 @@ public:
     void rename(const std::function<std::string(const std::string&)>& rename);
 
 private:
-    using Ids = std::map<std::string, DxfLayerId, std::less<>>;
+    using Ids = std::map<std::string, std::uint32_t, std::less<>>; // the layers' places by name
 
 public:
     // The layers by name, byte-wise, as the drawing lists them.
@@ -69,11 +73,11 @@ public:
     [[nodiscard]] bool empty() const { return m_layers.empty(); }
 
 private:
-    // The id of the named layer, recorded now with the line type and colour if it is new.
-    DxfLayerId record(std::string_view name, std::string_view lineType, std::int32_t colour);
-    // The attributes' id where it is this table's id of their layer, or kNoLayerId.
-    [[nodiscard]] DxfLayerId carried(const DxfAttributes& attributes) const;
+    // The named layer's place, recorded now with the line type and colour if it is new.
+    std::uint32_t record(std::string_view name, std::string_view lineType, std::int32_t colour);
+    std::uint32_t record(const DxfAttributes& attributes);
 
-    std::vector<CDxfLayer> m_layers; // by id
-    Ids m_ids;                       // by name
+    std::uint64_t m_number;          // in the ids this table hands out
+    std::vector<CDxfLayer> m_layers; // in the order met
+    Ids m_ids;
 };

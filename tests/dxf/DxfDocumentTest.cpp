@@ -197,29 +197,39 @@ TEST(DxfDocument, LayersInByteOrderFixedByTheirFirstEntity) {
     };
     EXPECT_EQ(layers, expected);
 
-    // Ids come in the order layers are met; one that is stale, or of another layer or
-    // document, still counts the entity on the layer its attributes name.
+    // An entity counts on the layer its attributes name, whatever id they carry: one of another
+    // document, or one from before the layers were renamed, is told apart from this document's.
     CDxfDocument counted;
+    CDxfDocument other;
     CDxfPoint point(0, 0, kNaN);
     EXPECT_EQ(counted.layerId("b"), kNoLayerId);
     for (const char* layer : {"b", "A"}) {
         point.attrs.setLayer(layer);
         counted.add(point);
     }
-    const DxfLayerId b = counted.layerId("b");
-    EXPECT_EQ(b, 0U);
-    EXPECT_EQ(counted.layerId("A"), 1U);
-    point.attrs.setLayer("A", b);
+    for (const char* layer : {"A", "b"}) {
+        point.attrs.setLayer(layer);
+        other.add(point);
+    }
+    point.attrs.setLayer("b", other.layerId("b"));
     counted.add(point);
-    point.attrs.setLayer("c", b + 7);
+    point.attrs.setLayer("c", other.layerId("A"));
     counted.add(point);
-    point.attrs.setLayer("b", b);
+    point.attrs.setLayer("A", counted.layerId("A"));
     counted.add(point);
+    const DxfLayerId before = counted.layerId("b");
+    counted.renameLayers([](const std::string& name) { return name == "b" ? "B" : name; });
+    point.attrs.setLayer("A", counted.layerId("A"));
+    counted.add(point);
+    point.attrs.setLayer("B", before);
+    counted.add(point);
+    EXPECT_NE(counted.layerId("A"), other.layerId("A"));
     const CDxfLayerTable& table = counted.tables().layers();
-    EXPECT_EQ(table.find("A")->entities, 2U);
-    EXPECT_EQ(table.find("b")->entities, 2U);
+    EXPECT_EQ(table.find("A")->entities, 3U);
+    EXPECT_EQ(table.find("B")->entities, 3U);
     EXPECT_EQ(table.find("c")->entities, 1U);
-    EXPECT_EQ(counted.layerId("c"), 2U);
+    EXPECT_EQ(table.find("b"), nullptr);
+    EXPECT_EQ(table.size(), 3U);
 }
 
 TEST(DxfDocument, LineTypesDrawTheirPatternsAndTheTableCountsThem) {
