@@ -60,6 +60,11 @@ public:
             ++m_at;
             return *this;
         }
+        const_iterator operator++(int) {
+            const_iterator was = *this;
+            ++m_at;
+            return was;
+        }
         bool operator==(const const_iterator& other) const { return m_at == other.m_at; }
         bool operator!=(const const_iterator& other) const { return m_at != other.m_at; }
 
