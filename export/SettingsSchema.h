@@ -85,8 +85,9 @@ struct Setting {
         return settings.*std::get<T ExportSettings::*>(member);
     }
 
-    // Why the value in `settings` is outside its limits, or empty: the one test of each value,
-    // which the stored values, the batch options and the dialog's numbers all pass.
+    // Why the value in `settings` is outside its limits, or empty: the stored values and the
+    // batch options are put to it; the dialog reads its numbers with Read* below, which test the
+    // same limits.
     [[nodiscard]] std::string Check(const ExportSettings& settings) const;
     // The value as the store and the messages spell it.
     [[nodiscard]] std::string Spelled(const ExportSettings& settings) const;
