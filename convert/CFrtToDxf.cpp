@@ -1,9 +1,22 @@
 #include "convert/CFrtToDxf.h"
 
-#include "dxf/CDxfLayer.h"
-
 #include <algorithm>
+#include <cstddef>
 #include <string_view>
+
+namespace {
+
+// A name's slot in a small cache of the few dozen code groups a drawing has: length and end
+// bytes tell them apart well enough, at a fraction of a full hash's cost.
+std::size_t NameSlot(std::string_view name, std::size_t slots) {
+    if (name.empty())
+        return 0;
+    return (name.size() * 31U + std::size_t{static_cast<unsigned char>(name.front())} * 7U +
+            std::size_t{static_cast<unsigned char>(name.back())}) %
+           slots;
+}
+
+} // namespace
 
 CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks)
     : m_options(options),

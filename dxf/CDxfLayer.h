@@ -1,19 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
-
-// A name's slot in a small cache of the few dozen code groups a drawing has: length and end
-// bytes tell them apart well enough, at a fraction of a full hash's cost.
-inline std::size_t NameSlot(std::string_view name, std::size_t slots) {
-    if (name.empty())
-        return 0;
-    return (name.size() * 31U + std::size_t{static_cast<unsigned char>(name.front())} * 7U +
-            std::size_t{static_cast<unsigned char>(name.back())}) %
-           slots;
-}
 
 // A layer's id in one document's layer table (CDxfLayerTable): the table's number, which no other
 // table has had, and the layer's place in the order the layers were met.
