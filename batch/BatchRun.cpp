@@ -141,25 +141,27 @@ std::string SpoolStandardInput(TempFile& copy) {
 // cannot hold, and texts whose notations readers other than AutoCAD may decode.
 std::string TextNotes(const std::string& input, const ConversionResult& result) {
     const codepage::Notes& notes = result.textNotes;
-    std::string listed;
-    for (const std::uint32_t character : notes.characters) {
-        char code[16];
-        std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(character));
-        listed += code;
-    }
-    if (notes.characters.size() == codepage::Notes::kListed)
-        listed += " ...";
+    const auto listed = [](const std::vector<std::uint32_t>& characters) {
+        std::string out;
+        for (const std::uint32_t character : characters) {
+            char code[16];
+            std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(character));
+            out += code;
+        }
+        if (characters.size() == codepage::Notes::kListed)
+            out += " ...";
+        return out;
+    };
     std::string said;
     if (notes.notInPage > 0)
-        said +=
-            Reporter::Line(input, std::to_string(notes.notInPage) + " character(s) that " + result.codePage +
-                                      " lacks written as \\U+XXXX, which not every reader shows;" + listed);
+        said += Reporter::Line(input, std::to_string(notes.notInPage) + " character(s) that " + result.codePage +
+                                          " lacks written as \\U+XXXX, which not every reader shows;" +
+                                          listed(notes.lacking));
     if (notes.beyondBmp > 0)
-        said +=
-            Reporter::Line(input, std::to_string(notes.beyondBmp) +
-                                      " character(s) above U+FFFF, which release 12 cannot hold, written as "
-                                      "U+FFFD;" +
-                                      listed);
+        said += Reporter::Line(input, std::to_string(notes.beyondBmp) +
+                                          " character(s) above U+FFFF, which release 12 cannot hold, written as "
+                                          "U+FFFD;" +
+                                          listed(notes.beyond));
     if (notes.notations > 0)
         said +=
             Reporter::Line(input, std::to_string(notes.notations) +

@@ -4,6 +4,7 @@
 #include "common/Utf8.h"
 #include "export/SettingsSchema.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -210,10 +211,13 @@ std::string FileEntry(const std::string& input, const std::string& output, std::
     out += "],\n   \"texts\": {\"not_in_codepage\": " + std::to_string(notes.notInPage) +
            ", \"beyond_u_ffff\": " + std::to_string(notes.beyondBmp) +
            ", \"with_notations\": " + std::to_string(notes.notations) + ", \"characters\": [";
-    for (std::size_t i = 0; i < notes.characters.size(); ++i) {
+    // Those the page lacks first, then those above U+FFFF: the first 16 of both.
+    std::vector<std::uint32_t> characters = notes.lacking;
+    characters.insert(characters.end(), notes.beyond.begin(), notes.beyond.end());
+    characters.resize(std::min(characters.size(), codepage::Notes::kListed));
+    for (std::size_t i = 0; i < characters.size(); ++i) {
         char code[16];
-        std::snprintf(code, sizeof code, "%s\"U+%04X\"", i == 0 ? "" : ", ",
-                      static_cast<unsigned>(notes.characters[i]));
+        std::snprintf(code, sizeof code, "%s\"U+%04X\"", i == 0 ? "" : ", ", static_cast<unsigned>(characters[i]));
         out += code;
     }
     out += "]}";

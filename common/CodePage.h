@@ -267,28 +267,34 @@ inline std::uint32_t CodePoint(std::string_view sequence, std::size_t length) {
 
 // What could not be written as typed, gathered while the texts are written.
 struct Notes {
-    static constexpr std::size_t kListed = 16; // distinct characters named at the most
+    static constexpr std::size_t kListed = 16; // distinct characters named at the most, of each kind
     std::uint64_t notInPage = 0;               // characters the page lacks, written as "\U+XXXX"
     std::uint64_t beyondBmp = 0;               // characters above U+FFFF, written as U+FFFD
     std::uint64_t notations = 0;               // texts with "%%" or "\U+" that readers may take as a notation
-    std::vector<std::uint32_t> characters;     // the distinct ones of both kinds, in the order met
+    std::vector<std::uint32_t> lacking;        // the distinct ones the page lacks, in the order met
+    std::vector<std::uint32_t> beyond;         // the distinct ones above U+FFFF, in the order met
 
     void Note(std::uint32_t character) {
-        ++(character > 0xFFFF ? beyondBmp : notInPage);
-        if (characters.size() < kListed &&
-            std::find(characters.begin(), characters.end(), character) == characters.end())
-            characters.push_back(character);
+        const bool above = character > 0xFFFF;
+        ++(above ? beyondBmp : notInPage);
+        List(above ? beyond : lacking, character);
     }
     void Add(const Notes& later) {
         notInPage += later.notInPage;
         beyondBmp += later.beyondBmp;
         notations += later.notations;
-        for (const std::uint32_t c : later.characters)
-            if (characters.size() < kListed &&
-                std::find(characters.begin(), characters.end(), c) == characters.end())
-                characters.push_back(c);
+        for (const std::uint32_t c : later.lacking)
+            List(lacking, c);
+        for (const std::uint32_t c : later.beyond)
+            List(beyond, c);
     }
     [[nodiscard]] bool Any() const { return notInPage + beyondBmp + notations > 0; }
+
+private:
+    static void List(std::vector<std::uint32_t>& listed, std::uint32_t character) {
+        if (listed.size() < kListed && std::find(listed.begin(), listed.end(), character) == listed.end())
+            listed.push_back(character);
+    }
 };
 
 // Appends "\U+XXXX", DXF's notation of a character by its number.

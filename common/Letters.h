@@ -5,7 +5,7 @@
 #include <string_view>
 
 // What the drawing's names need to know of the characters the Windows code pages hold: which
-// are letters, their lower case, and their plain Latin spelling.
+// are letters, how they compare ignoring case, and their plain Latin spelling.
 namespace letters {
 
 // The text with its ASCII capitals in lower case and every other byte as it is: for names that
@@ -28,14 +28,18 @@ constexpr bool IsLetter(std::uint32_t c) {
            c == 0x6D5;
 }
 
-// The lower case of a letter of those scripts, or the character itself.
-constexpr std::uint32_t ToLower(std::uint32_t c) {
+// A letter of those scripts as names are compared ignoring case: its lower case, and one
+// character for those that share a capital, as readers compare names in upper case (final "ς"
+// and "σ" are "Σ"; dotless "ı" and "İ" are "I", as "i" is). "ß" has no capital of its own and stays.
+constexpr std::uint32_t FoldCase(std::uint32_t c) {
     const auto in = [c](std::uint32_t low, std::uint32_t high) { return c >= low && c <= high; };
     const bool even = c % 2 == 0;
     if (in('A', 'Z') || (in(0xC0, 0xDE) && c != 0xD7))
         return c + 0x20;
-    if (c == 0x130)
+    if (c == 0x130 || c == 0x131)
         return 'i';
+    if (c == 0x3C2)
+        return 0x3C3;
     if ((in(0x100, 0x137) && even) || (in(0x139, 0x148) && !even) || (in(0x14A, 0x177) && even) ||
         (in(0x179, 0x17E) && !even))
         return c + 1;

@@ -145,6 +145,9 @@ void TextStream::LineAndReal(const char* firstData, std::size_t firstSize, doubl
         char* end = spelled != nullptr ? numtext::WriteSpelled(out, *spelled, value, m_decimals) : nullptr;
         if (end == nullptr)
             end = numtext::WriteFixed(out, out + kNumberRoom, value, m_decimals);
+        // Readers stop at a longer line: such a number is written in its shortest exact form.
+        if (end - out > static_cast<std::ptrdiff_t>(kLongestNumber))
+            end = std::to_chars(out, out + kNumberRoom, value).ptr;
         const auto size = static_cast<std::size_t>(end - out);
         const auto offset = static_cast<std::size_t>(out - m_buffer.data());
         if (size <= kRecentRoom && offset + kRecentRoom <= m_buffer.size()) {

@@ -96,6 +96,9 @@ private:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
     // Room for the longest number.
     static constexpr std::size_t kNumberRoom = numtext::kFixedRoom;
+    // The longest line release 12 readers take; a number's fixed form is longer only near the
+    // largest doubles.
+    static constexpr std::size_t kLongestNumber = 255;
 
     void Put(std::string_view text);
     // Hands the buffer to the sink; a failure is kept for Failed() and Error().

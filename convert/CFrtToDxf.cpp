@@ -97,15 +97,16 @@ void CFrtToDxf::UseLayerNames(const LayerNames* names) {
     PrepareLabelLayers();
 }
 
-std::string_view CFrtToDxf::LayerNamed(std::string_view given) {
+std::string CFrtToDxf::LayerNamed(std::string_view given) {
+    std::string key = LayerNames::Key(given);
     if (m_namesAsGiven)
-        return given;
+        return key;
     if (m_names != nullptr)
-        if (const std::string* written = m_names->Find(given))
+        if (const std::string* written = m_names->Find(key))
             return *written;
     // Unknown to the table only when the input changed since it was measured, which the run
     // notices: named here all the same, so that the drawing never holds a name readers refuse.
-    return m_ownNames.Add(given, LayerNames::LooksUtf8(given));
+    return m_ownNames.Add(key, LayerNames::LooksUtf8(key));
 }
 
 CFrtToDxf::LayerRef& CFrtToDxf::GroupLayer(const CFrtElement& element) {
@@ -114,7 +115,7 @@ CFrtToDxf::LayerRef& CFrtToDxf::GroupLayer(const CFrtElement& element) {
         return m_zeroLayer;
     GroupSlot& slot = m_groupLayers[NameSlot(group, m_groupLayers.size())];
     if (!slot.known || slot.group != group) {
-        slot.layer = {std::string(LayerNamed(group))};
+        slot.layer = {LayerNamed(group)};
         slot.group.assign(group);
         slot.known = true;
     }

@@ -84,7 +84,7 @@ private:
     // Gives the reused insert its point attributes when the options ask for them.
     void PrepareInsert();
     // The drawing's name of a layer the input spells so (see NameLayersAsGiven).
-    std::string_view LayerNamed(std::string_view given);
+    std::string LayerNamed(std::string_view given);
     // A layer the converter puts entities on, with its id in the document once it has one.
     struct LayerRef {
         std::string name;

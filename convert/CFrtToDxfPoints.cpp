@@ -127,7 +127,7 @@ void CFrtToDxf::SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert) {
     height.clear();
     const FrtCoordinates& c = point.GetCoordinates();
     const numtext::Spelling spelled = c.Spelled(FrtCoordinates::kHeight);
-    numtext::AppendFixed(height, c.GetHeight(), m_options->heightDecimals, &spelled);
+    AppendLabelNumber(height, c.GetHeight(), m_options->heightDecimals, spelled);
     const std::string_view values[] = {point.GetName(), height, point.GetCode().GetCodeText(),
                                        point.GetClassName()};
     static_assert(std::size(values) == std::size(kAttributeTags));
@@ -145,7 +145,7 @@ void CFrtToDxf::PrepareLabelLayers() {
     for (const LabelSpec& spec : m_options->labels) {
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
         label.attrs.setLayer(
-            m_labelLayers.emplace_back(LayerRef{std::string(LayerNamed(spec.layerName))}).name);
+            m_labelLayers.emplace_back(LayerRef{LayerNamed(spec.layerName)}).name);
         label.attrs.colour = static_cast<std::int16_t>(spec.colour);
         label.setHeight(3.0 * m_options->symbolScale);
     }

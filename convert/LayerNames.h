@@ -26,6 +26,11 @@ public:
     [[nodiscard]] const Mended& MendedNames() const { return m_mended; }
     [[nodiscard]] const codepage::Page& Page() const { return *m_page; }
 
+    // The spelling a layer is known by in both passes: the given one, or for one longer than a
+    // field holds (dxfgroup::kMaxText) its start, "~" and a digest of the whole, so that names that
+    // differ anywhere stay apart while what is kept of each stays small.
+    static std::string Key(std::string_view given);
+
     // Whether a name is most likely UTF-8: it has bytes above ASCII and they are well-formed.
     static bool LooksUtf8(std::string_view given);
 

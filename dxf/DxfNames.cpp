@@ -79,7 +79,7 @@ std::string Folded(std::string_view written, const codepage::Page& page) {
     folded.reserve(written.size());
     for (const char c : written) {
         const std::uint32_t character = codepage::Character(static_cast<unsigned char>(c), page);
-        utf8::Append(folded, letters::ToLower(character));
+        utf8::Append(folded, letters::FoldCase(character));
     }
     return folded;
 }

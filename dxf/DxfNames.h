@@ -26,7 +26,8 @@ struct Spelling {
 // of a hash of the whole name ignoring case, so that long names stay apart, the same every time.
 std::string Written(std::string_view given, const Spelling& spelling);
 
-// A written name in lower case, as UTF-8: names equal ignoring case, in any script, fold alike.
+// A written name with its case folded (letters::FoldCase), as UTF-8: names equal ignoring case,
+// in any script, fold alike.
 std::string Folded(std::string_view written, const codepage::Page& page);
 
 // Whether a written name follows the rule.

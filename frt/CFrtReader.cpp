@@ -331,6 +331,9 @@ void CFrtReader::HandOnPoints(const CFrtLine& like, FrtElementType type, std::ui
 
 bool CFrtReader::NextLine(LineReader& input, std::string_view& line) {
     while (input.Next(line)) {
+        // A line read again (the record after a line's last vertex) was looked at the first time.
+        if (input.LastLineRepeated())
+            return true;
         if (input.LastLineTooLong()) {
             if (m_diagnostics != nullptr)
                 m_diagnostics->Warn(input.LineNumber(), "record", {},

@@ -79,6 +79,7 @@ bool LineReader::Open(const std::string& path, std::uint64_t begin, std::uint64_
     m_begin = m_end = 0;
     m_eof = false;
     m_repeat = false;
+    m_repeated = false;
     m_error = {};
     m_path = path;
     m_bytesRead = 0;
@@ -134,6 +135,7 @@ LineReader::LineEnd LineReader::EndOfLine(const char* start, std::size_t availab
 }
 
 bool LineReader::Next(std::string_view& line) {
+    m_repeated = m_repeat;
     if (m_repeat) {
         m_repeat = false;
         line = m_last;

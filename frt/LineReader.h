@@ -68,6 +68,8 @@ public:
     bool SkipLine(Probe& probe);
     // The next Next or SkipLine returns the line that Next just returned once more.
     void Unread() { m_repeat = true; }
+    // Whether the line Next returned last was one returned before and unread.
+    [[nodiscard]] bool LastLineRepeated() const { return m_repeated; }
 
     // The system's error text after a failed open or read; empty when all went well.
     [[nodiscard]] const Failure& Error() const { return m_error; }
@@ -107,6 +109,7 @@ private:
     std::size_t m_end = 0;
     bool m_eof = true;
     bool m_repeat = false;
+    bool m_repeated = false;
     bool m_tooLong = false;
     bool m_unended = false;
     std::uint64_t m_skipped = 0;

@@ -39,7 +39,8 @@ bool WholeFiniteReal(std::string_view text) {
     text = WithoutLeadingBlanks(text);
     double value = 0.0;
     const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    // AutoCAD itself writes an exponent where the fixed form would be long ("1.0E+20").
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
     return ec == std::errc() && ptr == end && !text.empty() && std::isfinite(value);
 }
 
@@ -130,16 +131,17 @@ private:
     }
 
     // What release 12 holds of each pair: its group codes (no handles, subclass markers or
-    // later pointers), strings of at most 255 bytes in the declared page, every X with its Y.
+    // later pointers), values of at most 255 bytes, strings in the declared page, every X with its Y.
     bool Pairs() {
         for (std::size_t i = 0; i < m_pairs.size(); ++i) {
             const Pair& p = m_pairs[i];
             if (p.code == 5 || p.code == 100 || p.code == 102 || p.code == 105 ||
                 (p.code >= 280 && p.code <= 998))
                 return Fail(p.line, "group code " + std::to_string(p.code) + " is not of release 12");
+            // Readers stop at a longer line, a number's as a string's.
+            if (p.value.size() > 255)
+                return Fail(p.line + 1, "a value of " + std::to_string(p.value.size()) + " bytes");
             if (KindOf(p.code) == ValueKind::Text) {
-                if (p.value.size() > 255)
-                    return Fail(p.line + 1, "a string of " + std::to_string(p.value.size()) + " bytes");
                 for (const char c : p.value)
                     if (codepage::Character(static_cast<unsigned char>(c), *m_page) == 0 && c != '\0')
                         return Fail(p.line + 1,
@@ -170,7 +172,7 @@ private:
         std::string folded;
         for (const char c : name)
             folded += std::to_string(
-                          letters::ToLower(codepage::Character(static_cast<unsigned char>(c), *m_page))) +
+                          letters::FoldCase(codepage::Character(static_cast<unsigned char>(c), *m_page))) +
                       ",";
         return folded;
     }

@@ -503,6 +503,15 @@ TEST(Batch, Utf8SurveysAreWrittenInTheDrawingsCodePage) {
     EXPECT_NE(bomDrawing.find("$DWGCODEPAGE\r\n  3\r\nANSI_1251\r\n"), std::string::npos);
     EXPECT_EQ(drawing.find("$DWGCODEPAGE"), std::string::npos) << "Windows-1252 is not declared";
     EXPECT_EQ(DimeProblem(dir.File("bom.dxf")), "");
+    // Each finding names its own characters: those the page lacks, those above U+FFFF.
+    const std::string mixed =
+        dir.Write("mixed.frt", head + "PID=1;E=1;N=1;HO=1;CODE=\xc3\xa4\xce\xa9\xf0\x9f\x98\x80\r\n");
+    const BatchRun said = Batch(dir, "-q --label code " + Quoted(mixed));
+    EXPECT_NE(said.err.find("1 character(s) that ANSI_1252 lacks written as \\U+XXXX, which not every reader "
+                            "shows; U+03A9\n"),
+              std::string::npos)
+        << said.err;
+    EXPECT_NE(said.err.find("written as U+FFFD; U+1F600\n"), std::string::npos) << said.err;
     const EzdxfReport read = RunEzdxf(dir.File("utf8.dxf"));
     EXPECT_NE(std::find(read.layers.begin(), read.layers.end(), "B\xc3\xa4ume"), read.layers.end())
         << read.raw;

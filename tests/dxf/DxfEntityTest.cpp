@@ -152,9 +152,12 @@ TEST(DxfEntity, TextsAreWrittenSoThatReadersShowThemAsTyped) {
     EXPECT_EQ(Encoded("Baum \xF0\x9F\x8C\xB3 \xC3\xA4", true, codepage::kWindows1252, &notes),
               "Baum \\U+FFFD \xE4");
     EXPECT_EQ(notes.beyondBmp, 1U);
-    EXPECT_EQ(notes.characters, (std::vector<std::uint32_t>{0x1F333}));
+    EXPECT_EQ(notes.beyond, (std::vector<std::uint32_t>{0x1F333}));
     EXPECT_EQ(Encoded("\xD0\x94", true, codepage::kWindows1252, &notes), "\\U+0414");
     EXPECT_EQ(notes.notInPage, 1U);
+    // Each kind names its own characters only.
+    EXPECT_EQ(notes.lacking, (std::vector<std::uint32_t>{0x0414}));
+    EXPECT_EQ(notes.beyond, (std::vector<std::uint32_t>{0x1F333}));
     // A byte of an 8-bit text that is no character of its page stands for one nobody can tell.
     EXPECT_EQ(Encoded("a\x81"
                       "b \xE4",

@@ -82,7 +82,9 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
         {Damaged(good, "  8\r\nTREE\r\n", "  8\r\nT\\U+00C4\r\n"), R"(layer "T\U+00C4" breaks)"},
         {Damaged(good, "  2\r\nEstimated\r\n", "  2\r\n" + std::string(32, 'E') + "\r\n"), "block"},
         {Damaged(good, "  1\r\n100\r\n", "  1\r\n" + std::string(256, 'x') + "\r\n"),
-         "a string of 256 bytes"},
+         "a value of 256 bytes"},
+        {Damaged(good, " 10\r\n", " 10\r\n" + std::string(250, '1') + ".000000\r\n 20\r\n"),
+         "a value of 257 bytes"},
         {Damaged(good, "  1\r\n100\r\n",
                  "  1\r\n1\x81"
                  "00\r\n"),
@@ -108,7 +110,8 @@ namespace {
 struct Hostile {
     const char* name;
     std::string body;
-    const char* page; // that the drawing must be in
+    const char* page;       // that the drawing must be in
+    std::size_t layers = 0; // with one layer per code group alone, where given
 };
 
 std::vector<Hostile> HostileSurveys() {
@@ -170,6 +173,22 @@ std::vector<Hostile> HostileSurveys() {
                 {"M\xfcller"}),
          "ANSI_1252"},
         {"umlauts in utf-8", survey({"MÜLLER", "Müller", "ÄÖÜ", "äöü"}, {"Straße"}), "ANSI_1252"},
+        // Capitals shared by two small letters: final sigma, dotless i. "ß" has none.
+        {"greek", survey({"ΟΔΟΣ", "οδος", "Οδός"}, {"Σ"}), "ANSI_1253", 2},
+        {"turkish", survey({"IĞDIR", "Iğdır", "iğdir", "STRASSE", "Straße"}, {"ı"}), "ANSI_1254", 3},
+        // Groups longer than a field holds, apart only after it; numbers whose fixed form is longer
+        // than a line.
+        {"long names",
+         survey({std::string(1021, 'g'), std::string(1030, 'g') + "A", std::string(1030, 'g') + "B",
+                 std::string(2000, 'G') + "a"},
+                {std::string(1500, 'c')}) +
+             "[Points]\r\nPID=1;E=1.7976931348623157e308;N=9.560e+289;HO=-1e300\r\n",
+         "ANSI_1252", 5}, // and "0", of the point without a group
+        // Each text counted once: the record that ends one line and starts the next too.
+        {"one count per character",
+         head + "[Points]\r\nPID=1;E=1;N=1;CODE=ΩΩ\r\n[Lines]\r\nLID=L1;E=1;N=1;CODE=A\r\n"
+                "LID=L1;E=2;N=1;CODE=A\r\nLID=L2;E=1;N=2;CODE=Ж\r\nLID=L2;E=2;N=2;CODE=A\r\n",
+         "ANSI_1253"},
     };
 }
 
@@ -194,6 +213,9 @@ TEST(DxfCheck, HostileSurveysInEveryOptionSetFollowRelease12) {
             const ConversionResult result = exportrun::ConvertFile(input, output, options);
             ASSERT_TRUE(result.Ok()) << hostile.name << " flags " << flags << ": " << result.failure.Reason();
             EXPECT_EQ(result.codePage, hostile.page) << hostile.name;
+            if (flags == OPT_LAYER_PER_CODE && hostile.layers != 0) {
+                EXPECT_EQ(result.layers, hostile.layers) << hostile.name;
+            }
             const std::string drawing = ReadFile(output);
             EXPECT_EQ(CheckDxfText(drawing), "") << hostile.name << " flags " << flags;
             EXPECT_EQ(drawing.find("$DWGCODEPAGE") != std::string::npos,
