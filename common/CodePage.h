@@ -362,16 +362,21 @@ struct Evidence {
             if ((word & 0x8080808080808080ULL) != 0)
                 break;
         }
-        while (at < text.size() && !notUtf8) {
+        // Every well-formed sequence counts, after a stray byte too: a file's chunks are looked at
+        // apart, and what they add up to must not depend on where it was cut.
+        while (at < text.size()) {
             if (static_cast<unsigned char>(text[at]) < 0x80) {
                 ++at;
                 continue;
             }
             const std::size_t length = utf8::SequenceLength(text.substr(at));
-            notUtf8 = length == 0;
-            multibyte = multibyte || length > 0;
-            if (length > 0)
-                Count(CodePoint(text.substr(at), length));
+            if (length == 0) {
+                notUtf8 = true;
+                ++at;
+                continue;
+            }
+            multibyte = true;
+            Count(CodePoint(text.substr(at), length));
             at += length;
         }
     }
