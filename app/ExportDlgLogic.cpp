@@ -159,6 +159,10 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
                         std::unique_ptr<IProgressDisplay> display, const AskReplace& askReplace,
                         const WaitForLock& waiting) {
     ExportOutcome outcome;
+    if (std::string refused = files.OutputIsInput(); !refused.empty()) {
+        outcome.error = FailureText(Failure(Failure::Stage::Refused, files.OutputPath(), refused));
+        return outcome;
+    }
     if (files.Standalone() && filesys::StateOf(files.OutputPath(), false).exists &&
         !askReplace(files.OutputPath()))
         return outcome;

@@ -9,7 +9,8 @@
 ExportFiles::ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath)
     : m_tempPath(std::move(tempPath)), m_inputPath(std::move(inputPath)),
       m_outputPath(outputPath.empty() ? m_inputPath : std::move(outputPath)) {
-    RememberStates(filesys::StateOf(m_inputPath));
+    m_opened = filesys::StateOf(m_inputPath);
+    RememberStates(m_opened);
 }
 
 std::string ExportFiles::OutputBeside(const std::string& inputPath) {
@@ -32,11 +33,24 @@ std::string ExportFiles::PlantedLink() const {
     if (Standalone())
         return {};
     std::error_code ec;
-    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(filesys::PathOf(m_inputPath), ec)) ||
-        filesys::StateOf(m_inputPath, false).SameAs(m_inputEntry))
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(filesys::PathOf(m_inputPath), ec)) &&
+        !filesys::StateOf(m_inputPath, false).SameAs(m_inputEntry))
+        return "is now a link to another file, not the survey that was opened; nothing was written, and "
+               "both files are left as they are";
+    // A file with other names is written in place, through all of them: only the very file that
+    // was opened may be, never one linked there since.
+    const filesys::FileState now = filesys::StateOf(m_inputPath);
+    if (now.exists && now.links > 1 && !now.SameFile(m_opened))
+        return "is now another name of another file (a hard link), not the survey that was opened; nothing "
+               "was written, and both files are left as they are";
+    return {};
+}
+
+std::string ExportFiles::OutputIsInput() const {
+    if (!Standalone() || !filesys::StateOf(m_outputPath).SameFile(filesys::StateOf(m_inputPath)))
         return {};
-    return "is now a link to another file, not the survey that was opened; nothing was written, and both "
-           "files are left as they are";
+    return "leads to the chosen survey " + m_inputPath + " itself (a link), which is never replaced; nothing was "
+           "written";
 }
 
 std::string ExportFiles::Refresh() {
@@ -74,8 +88,9 @@ std::string ExportFiles::CheckInputAsCopied() {
         m_copyUsable = false;
         return planted;
     }
-    if (Standalone() ||
-        (filesys::StateOf(m_inputPath).SameAs(m_inputState) && filesys::SameContent(m_inputPath, m_tempPath)))
+    if (Standalone())
+        return OutputIsInput();
+    if (filesys::StateOf(m_inputPath).SameAs(m_inputState) && filesys::SameContent(m_inputPath, m_tempPath))
         return {};
     m_copyUsable = false;
     return "was changed while it was converted; nothing was written";

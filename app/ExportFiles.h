@@ -38,6 +38,9 @@ public:
     // its path, which the failure carries), and the next Refresh
     // takes the copy again. A drawing beside a chosen file replaces nothing, and is not held up.
     std::string CheckInputAsCopied();
+    // For a file the user chose: why nothing may be written when its drawing's path leads to that
+    // file itself (a link, symbolic or hard), said of the drawing without its path; else empty.
+    [[nodiscard]] std::string OutputIsInput() const;
     // Whether the input changed since it was copied, so that a conversion of the copy is stale.
     [[nodiscard]] bool CopyStale() const { return !m_copyUsable; }
 
@@ -53,8 +56,8 @@ private:
     // Notes the copy and the input as they are now, so that a later change to either is seen.
     void RememberStates(const filesys::FileState& input);
     // Why nothing may go over the input when a link now stands at its path where another entry
-    // was (a link planted there, or one turned to another file): writing through it would replace
-    // a file nobody chose. Empty otherwise.
+    // was (a link planted there, or one turned to another file), or another file's hard link:
+    // writing through it would replace a file nobody chose. Empty otherwise.
     [[nodiscard]] std::string PlantedLink() const;
 
     std::string m_tempPath;
@@ -64,6 +67,7 @@ private:
     filesys::FileState m_tempState;
     filesys::FileState m_inputState;
     filesys::FileState m_inputEntry; // the input path's own entry, a link not followed
+    filesys::FileState m_opened;     // the file the program was started with
     bool m_copyUsable = true;
     bool m_damaged = false;
 };

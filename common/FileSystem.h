@@ -129,7 +129,7 @@ std::error_code Remove(const std::string& path);
 void RemoveNow(const char* path) noexcept;
 
 // What a file is and how it looked at one moment: which file (device and inode; on Windows the
-// volume and file index), its size, and its modification and change times. Any rewrite or
+// volume and file index), its size, its modification and change times and its count of names. Any rewrite or
 // replacement of the file changes one of them.
 struct FileState {
     bool exists = false;
@@ -138,8 +138,13 @@ struct FileState {
     std::uint64_t size = 0;
     std::int64_t modified = 0; // in the system's own ticks
     std::int64_t changed = 0;
-    std::error_code error; // why the file could not be looked at
+    std::uint64_t links = 0; // the names the file has
+    std::error_code error;   // why the file could not be looked at
 
+    // Whether both are the one file, whatever became of it meanwhile.
+    [[nodiscard]] bool SameFile(const FileState& other) const {
+        return exists && other.exists && device == other.device && inode == other.inode;
+    }
     [[nodiscard]] bool SameAs(const FileState& other) const {
         return exists == other.exists && device == other.device && inode == other.inode &&
                size == other.size && modified == other.modified && changed == other.changed;

@@ -461,6 +461,7 @@ FileState StateOf(const std::string& path, bool followLinks) {
     state.size = static_cast<std::uint64_t>(info.st_size);
     state.modified = Nanoseconds(info.st_mtim);
     state.changed = Nanoseconds(info.st_ctim);
+    state.links = static_cast<std::uint64_t>(info.st_nlink);
     return state;
 }
 

@@ -500,6 +500,7 @@ FileState StateOf(const std::string& path, bool followLinks) {
     state.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32U) | info.nFileIndexLow;
     state.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
     state.modified = Ticks(info.ftLastWriteTime);
+    state.links = info.nNumberOfLinks;
     FILE_BASIC_INFO basic{};
     if (GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic) != 0)
         state.changed = basic.ChangeTime.QuadPart;
