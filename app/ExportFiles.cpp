@@ -49,7 +49,8 @@ std::string ExportFiles::PlantedLink() const {
 std::string ExportFiles::OutputIsInput() const {
     if (!Standalone() || !filesys::StateOf(m_outputPath).SameFile(filesys::StateOf(m_inputPath)))
         return {};
-    return "leads to the chosen survey " + m_inputPath + " itself (a link), which is never replaced; nothing was "
+    return "leads to the chosen survey " + m_inputPath +
+           " itself (a link), which is never replaced; nothing was "
            "written";
 }
 

@@ -6,6 +6,7 @@
 #include "batch/TerminalProgress.h"
 #include "batch/TerminalText.h"
 #include "batch/WarningPrinter.h"
+#include "batch/WrittenFiles.h"
 #include "common/CProgressBar.h"
 #include "common/ChunkPipeline.h"
 #include "common/FileSystem.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -154,14 +156,15 @@ std::string TextNotes(const std::string& input, const ConversionResult& result) 
     };
     std::string said;
     if (notes.notInPage > 0)
-        said += Reporter::Line(input, std::to_string(notes.notInPage) + " character(s) that " + result.codePage +
-                                          " lacks written as \\U+XXXX, which not every reader shows;" +
-                                          listed(notes.lacking));
+        said += Reporter::Line(
+            input, std::to_string(notes.notInPage) + " character(s) that " + result.codePage +
+                       " lacks written as \\U+XXXX, which not every reader shows;" + listed(notes.lacking));
     if (notes.beyondBmp > 0)
-        said += Reporter::Line(input, std::to_string(notes.beyondBmp) +
-                                          " character(s) above U+FFFF, which release 12 cannot hold, written as "
-                                          "U+FFFD;" +
-                                          listed(notes.beyond));
+        said +=
+            Reporter::Line(input, std::to_string(notes.beyondBmp) +
+                                      " character(s) above U+FFFF, which release 12 cannot hold, written as "
+                                      "U+FFFD;" +
+                                      listed(notes.beyond));
     if (notes.notations > 0)
         said +=
             Reporter::Line(input, std::to_string(notes.notations) +
@@ -186,8 +189,46 @@ std::string InputProblem(const std::string& input) {
     return {};
 }
 
+// Converts the job into its target or, where this run wrote that file already (names that one
+// disk takes as one), into a free name beside it: `kept` is then that name, and `keptFor` the input
+// whose drawing is at the target. A job that finds its target taken only at its commit converts
+// again.
+ConversionResult ConvertBesideWritten(const BatchJob& job, const ExportOptions& options,
+                                      exportrun::RunSettings run, WrittenFiles& written, std::string& kept,
+                                      std::string& keptFor) {
+    if (job.target == kStandardStream || run.dryRun)
+        return exportrun::ConvertFile(job.source, job.target, options, run);
+    keptFor = job.caseTwinOf;
+    if (keptFor.empty()) {
+        const std::lock_guard<std::mutex> lock(written.Lock());
+        keptFor = written.WrittenFor(job.target);
+    }
+    for (;;) {
+        const std::string target = keptFor.empty() ? job.target : WrittenFiles::FreeNameBeside(job.target);
+        if (!keptFor.empty()) {
+            kept = target;
+            run.replaceExisting = false;
+        }
+        std::unique_lock<std::mutex> committing(written.Lock(), std::defer_lock);
+        bool taken = false;
+        run.beforeCommit = [&] {
+            if (!committing.owns_lock())
+                committing.lock();
+            if (!keptFor.empty() || (keptFor = written.WrittenFor(target)).empty())
+                return std::string();
+            taken = true;
+            return std::string("was written meanwhile by this run");
+        };
+        ConversionResult result = exportrun::ConvertFile(job.source, target, options, run);
+        if (committing.owns_lock() && result.Ok())
+            written.Add(target, job.input);
+        if (!taken)
+            return result;
+    }
+}
+
 JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
-                     const Reporter& reporter, unsigned threads, bool showProgress) {
+                     const Reporter& reporter, WrittenFiles& written, unsigned threads, bool showProgress) {
     JobReport report;
     const std::string& input = job.input;
     const std::string& output = job.output;
@@ -266,7 +307,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     // The caption names the survey, not where the drawing went ("-", /dev/null).
     run.previewTitle = input == kStandardStream ? std::string("standard input")
                                                 : filesys::TextOf(filesys::PathOf(input).filename());
-    report.result = exportrun::ConvertFile(job.source, job.target, options, run);
+    std::string kept;
+    std::string keptFor;
+    report.result = ConvertBesideWritten(job, options, run, written, kept, keptFor);
     const ConversionResult& result = report.result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     report.seconds = elapsed.count();
@@ -288,6 +331,13 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
             return report;
         }
         report.RecordFailure(result.failure, job);
+        return report;
+    }
+    if (!kept.empty()) {
+        report.RecordFailure(output, "is also the drawing of " + keptFor +
+                                         " in this run (this disk takes both names as one file); this "
+                                         "drawing was kept as " +
+                                         kept);
         return report;
     }
     if (!request.quiet) {
@@ -312,10 +362,10 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
 class FileJob : public ChunkPipeline::Job {
 public:
     FileJob(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
-            const Reporter& reporter)
-        : m_job(job), m_settings(settings), m_request(request), m_reporter(reporter) {}
+            const Reporter& reporter, WrittenFiles& written)
+        : m_job(job), m_settings(settings), m_request(request), m_reporter(reporter), m_written(written) {}
     void Run(ITextSink& /*out*/) override {
-        report = ConvertOne(m_job, m_settings, m_request, m_reporter, 1, false);
+        report = ConvertOne(m_job, m_settings, m_request, m_reporter, m_written, 1, false);
     }
     [[nodiscard]] const std::string& Source() const { return m_job.source; }
     [[nodiscard]] const BatchJob& Job() const { return m_job; }
@@ -327,6 +377,7 @@ private:
     const ExportSettings& m_settings;
     const BatchRequest& m_request;
     const Reporter& m_reporter;
+    WrittenFiles& m_written;
 };
 
 // Converts every job, `workers` at a time, and prints each report in input order as soon as it
@@ -335,6 +386,7 @@ runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSet
                               const BatchRequest& request, unsigned workers, runreport::Writer* runReport,
                               Reporter& reporter) {
     runreport::Summary summary;
+    WrittenFiles written;
     int filesWithWarnings = 0;
     const auto take = [&](const BatchJob& job, const JobReport& report) {
         report.Print(reporter);
@@ -349,7 +401,7 @@ runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSet
         // One file at a time: each gets all the threads.
         const bool showProgress = !request.quiet && filesys::IsTerminal(reporter.ErrorStream());
         for (const BatchJob& job : jobs)
-            take(job, ConvertOne(job, settings, request, reporter, request.jobs, showProgress));
+            take(job, ConvertOne(job, settings, request, reporter, written, request.jobs, showProgress));
     } else {
         CProgressBar::Instance(); // made once here; without a display the threads only read it
         // On a terminal, one line for the whole run.
@@ -366,7 +418,7 @@ runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSet
             [&]() -> std::unique_ptr<ChunkPipeline::Job> {
                 if (next == jobs.size())
                     return nullptr;
-                return std::make_unique<FileJob>(jobs[next++], settings, request, reporter);
+                return std::make_unique<FileJob>(jobs[next++], settings, request, reporter, written);
             },
             [](std::string_view) { return true; },
             [&](ChunkPipeline::Job& finished) {
@@ -557,7 +609,7 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan, const Report
             if (request.output.empty() && request.outputDir.empty())
                 output = kStandardStream;
         }
-        plan.jobs.push_back({input, output, outputplan::PlannedTarget(output), source});
+        plan.jobs.push_back({input, output, outputplan::PlannedTarget(output), source, {}});
     }
     if (const std::string clash =
             outputplan::FindClash(plan.jobs, {{"--report", request.report}, {"--preview", request.preview}});
@@ -565,6 +617,8 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan, const Report
         reporter.Error(Reporter::Line(clash + "; nothing was written"));
         return 2;
     }
+    if (!request.dryRun)
+        outputplan::MarkCaseTwins(plan.jobs);
     return std::nullopt;
 }
 

@@ -1,6 +1,9 @@
 #include "batch/OutputPlan.h"
 
+#include "common/CodePage.h"
 #include "common/FileSystem.h"
+#include "common/Letters.h"
+#include "common/Utf8.h"
 
 #include <filesystem>
 #include <map>
@@ -31,6 +34,21 @@ std::string StreamIdentity(filesys::StandardStream stream, const char* name) {
     return state.exists ? FileIdentity(state) : name;
 }
 
+// The name with its letters' case folded, as such disks compare names (closely enough to tell
+// which names may be one).
+std::string Folded(const std::string& name) {
+    std::string folded;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::string_view rest = std::string_view(name).substr(at);
+        const std::size_t length =
+            static_cast<unsigned char>(name[at]) < 0x80 ? 0 : utf8::SequenceLength(rest);
+        utf8::Append(folded, letters::FoldCase(length == 0 ? static_cast<unsigned char>(name[at])
+                                                           : codepage::CodePoint(rest, length)));
+        at += length == 0 ? 1 : length;
+    }
+    return folded;
+}
+
 } // namespace
 
 std::string PlannedTarget(const std::string& output) {
@@ -43,6 +61,26 @@ std::string PlannedTarget(const std::string& output) {
     if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))
         return output;
     return filesys::ResolveLinks(output);
+}
+
+void MarkCaseTwins(std::vector<BatchJob>& jobs) {
+    std::map<std::string, const BatchJob*> byFolded;
+    std::map<std::string, bool> ignoresCase; // by folder
+    for (BatchJob& job : jobs) {
+        if (job.target == kStandardStream)
+            continue;
+        const fs::path target = filesys::PathOf(job.target);
+        const std::string folder = filesys::TextOf(target.parent_path());
+        const std::string name = filesys::TextOf(target.filename());
+        const auto [earlier, added] = byFolded.emplace(folder + "/" + Folded(name), &job);
+        if (added || filesys::TextOf(filesys::PathOf(earlier->second->target).filename()) == name)
+            continue;
+        const auto known = ignoresCase.find(folder);
+        const bool ignores =
+            known != ignoresCase.end() ? known->second : (ignoresCase[folder] = filesys::IgnoresCase(folder));
+        if (ignores)
+            job.caseTwinOf = earlier->second->input;
+    }
 }
 
 std::string Moved(const BatchJob& job) {

@@ -11,6 +11,9 @@ struct BatchJob {
     std::string output; // as the user named it; "-" is standard output
     std::string target; // the file it leads to, links followed (see PlannedTarget)
     std::string source; // the file read: the input, or the copy of standard input
+    // The input of an earlier job whose drawing's name is this one's but for case, on a disk that
+    // ignores case: both would be one file.
+    std::string caseTwinOf;
 };
 
 // The name of standard input and output on the command line: the writer's own.
@@ -34,6 +37,11 @@ struct SideFile {
 // (links, also dangling ones, "./", "..") counts, and only one thing may go to standard output
 // ("-"). Returns the first clash as a message naming both paths, or empty.
 std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles = {});
+
+// Notes each job whose target is an earlier job's but for case, in a folder on a disk that ignores
+// case (exFAT, FAT, NTFS, shares mounted on Linux): asked of the disk, one small file made and
+// removed in each such folder.
+void MarkCaseTwins(std::vector<BatchJob>& jobs);
 
 // Empty when the output still leads to its planned target; else why nothing may be written.
 std::string Moved(const BatchJob& job);

@@ -217,7 +217,8 @@ std::string FileEntry(const std::string& input, const std::string& output, std::
     characters.resize(std::min(characters.size(), codepage::Notes::kListed));
     for (std::size_t i = 0; i < characters.size(); ++i) {
         char code[16];
-        std::snprintf(code, sizeof code, "%s\"U+%04X\"", i == 0 ? "" : ", ", static_cast<unsigned>(characters[i]));
+        std::snprintf(code, sizeof code, "%s\"U+%04X\"", i == 0 ? "" : ", ",
+                      static_cast<unsigned>(characters[i]));
         out += code;
     }
     out += "]}";

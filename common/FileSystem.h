@@ -171,6 +171,11 @@ bool IsStandardStreamFile(const std::string& path, StandardStream stream);
 // x.dxf and X.DXF are one file), elsewhere as it is.
 std::string PathKey(const std::string& path);
 
+// Whether the folder's disk takes names that differ only in case as one (exFAT, FAT, NTFS, shares;
+// every Windows folder is taken so). Asked of the disk: a file with a name never used before is
+// made there and looked up in other case, then removed; false where none can be made.
+bool IgnoresCase(const std::string& folder);
+
 // The absolute path of the file that writing to `path` would reach: symbolic links of the last
 // component are followed one by one, also when they lead to a file that does not exist yet (a
 // dangling link), and the folders on the way are resolved as far as they exist.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 
 #include <fcntl.h>
@@ -248,9 +249,23 @@ std::error_code PlaceNew(const std::string& file, const std::string& path) {
     if (errno != EINVAL && errno != ENOSYS)
         return LastError();
     // A file system without the atomic no-replace rename: a new link fails just as well.
-    if (::link(file.c_str(), path.c_str()) != 0)
+    if (::link(file.c_str(), path.c_str()) == 0) {
+        ::unlink(file.c_str());
+        return {};
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
         return LastError();
-    ::unlink(file.c_str());
+    // Nor links (FAT, exFAT): the name is taken by an empty file made only where nothing is, and
+    // the file renamed over it.
+    const int reserved = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (reserved < 0)
+        return LastError();
+    ::close(reserved);
+    if (::rename(file.c_str(), path.c_str()) != 0) {
+        const std::error_code error = LastError();
+        ::unlink(path.c_str());
+        return error;
+    }
     return {};
 }
 
@@ -332,6 +347,22 @@ SystemCalls& Calls() {
 
 std::string PathKey(const std::string& path) {
     return path;
+}
+
+bool IgnoresCase(const std::string& folder) {
+    // A name never looked up before: a file system may answer from a cache of names it knows.
+    static std::mt19937_64 generator(std::random_device{}());
+    const std::string tag = std::to_string(generator());
+    const std::string base = (folder.empty() ? std::string(".") : folder) + "/.frt2dxf-case-";
+    const std::string lower = base + "probe-" + tag;
+    const int made = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (made < 0)
+        return false;
+    ::close(made);
+    struct stat info {};
+    const bool same = ::lstat((base + "PROBE-" + tag).c_str(), &info) == 0;
+    ::unlink(lower.c_str());
+    return same;
 }
 
 std::error_code SyncFile(std::FILE* file) {

@@ -377,6 +377,10 @@ SystemCalls& Calls() {
     return calls;
 }
 
+bool IgnoresCase(const std::string& /*folder*/) {
+    return true; // PathKey compares every path so already
+}
+
 std::string PathKey(const std::string& path) {
     std::wstring wide = Wide(path);
     // The system's own mapping, the one its file systems use to compare names.

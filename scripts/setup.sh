@@ -6,10 +6,11 @@ cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
 # Build and test tools; ezdxf, GDAL and dime read our drawings back in the tests; xfsprogs makes
-# the file system that the power-cut test cuts; clang and its runtime build the fuzzers.
+# the file system that the power-cut test cuts, exFAT's tools the disk that ignores case; clang
+# and its runtime build the fuzzers.
 packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf gdal-bin librecad poppler-utils
           xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl clang-tidy clang-format librsvg2-bin
-          dime xfsprogs python3-jsonschema)
+          dime xfsprogs exfatprogs exfat-fuse python3-jsonschema)
 bash scripts/install-packages.sh "${packages[@]}"
 
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
