@@ -79,6 +79,13 @@ bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi
     // The host software names the file and expects it gone after a cancel; a file the user
     // picked in the file dialog stays.
     if (result == RESULT_CANCEL && !chosenByUser) {
+        // Only the survey this program knows: what another program wrote there meanwhile stays.
+        if (files.InputUnknown()) {
+            ui.ShowError(input +
+                         " was changed by another program while the dialog was open; it is left as it "
+                         "is, not deleted");
+            return false;
+        }
         const std::error_code error = filesys::Remove(input);
         if (error && error != std::errc::no_such_file_or_directory)
             ui.ShowError(input + " could not be deleted: " + error.message());

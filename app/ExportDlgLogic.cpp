@@ -109,10 +109,11 @@ bool TakeValues(ExportSettings& settings, IDialogControls& controls) {
 }
 
 std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
+    const std::string input =
+        caption + " - " + filesys::TextOf(filesys::PathOf(files.InputPath()).filename());
     if (!files.Standalone())
-        return caption;
-    return caption + " - " + filesys::TextOf(filesys::PathOf(files.InputPath()).filename()) + " -> " +
-           filesys::TextOf(filesys::PathOf(files.OutputPath()).filename());
+        return input;
+    return input + " -> " + filesys::TextOf(filesys::PathOf(files.OutputPath()).filename());
 }
 
 namespace {
@@ -201,6 +202,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     // One that holds another program's writing now is left as it is, with the drawing kept
     // beside it: putting the old survey back would undo that writing too.
     Failure failure = result.failure;
+    if (!failure.keptPath.empty())
+        failure.keptPath = files.KeepVisible(failure.keptPath);
     std::string restored;
     if (failure.damaged && !files.Standalone() && !failure.writtenMeanwhile) {
         restored = "." + files.Restore(failure.keptPath);

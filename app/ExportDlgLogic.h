@@ -51,8 +51,8 @@ std::optional<std::string> TakeSymbolSize(const std::string& text, float& value)
 // The text a symbol size is shown with: the shortest that reads back as the same value.
 std::string SymbolSizeText(float value);
 
-// The dialog's title: the caption, and for a file the user chose, which file becomes which
-// ("DXF Export - b.frt -> b.dxf").
+// The dialog's title: the caption and the file at stake ("DXF Export - b.frt", whose drawing
+// replaces it), or for a file the user chose, which file becomes which ("DXF Export - b.frt -> b.dxf").
 std::string WindowTitle(const std::string& caption, const ExportFiles& files);
 
 // The "Error" box's text for a failure, the one wording of the desktop program: the file is

@@ -97,6 +97,18 @@ std::string ExportFiles::CheckInputAsCopied() {
     return "was changed while it was converted; nothing was written";
 }
 
+std::string ExportFiles::KeepVisible(const std::string& keptDrawing) const {
+    const std::string visible = filesys::FreeNameBeside(OutputBeside(m_inputPath));
+    return filesys::PlaceNew(keptDrawing, visible) ? keptDrawing : visible;
+}
+
+bool ExportFiles::InputUnknown() const {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+               std::filesystem::symlink_status(filesys::PathOf(m_inputPath), ec)) &&
+           !filesys::StateOf(m_inputPath).SameAs(m_inputState);
+}
+
 std::string ExportFiles::Restore(const std::string& keptDrawing) {
     // A stop meanwhile waits: the input is put back whole first.
     const pendingfiles::DeferStop deferred;

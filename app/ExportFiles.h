@@ -49,6 +49,15 @@ public:
     // message: empty when the input is whole again.
     std::string Restore(const std::string& keptDrawing);
 
+    // Moves a drawing kept after a failed write (a hidden temporary file) to a name beside the
+    // input that a user sees: NAME.dxf, or NAME (2).dxf ... Returns where it is now.
+    std::string KeepVisible(const std::string& keptDrawing) const;
+
+    // Whether the input's path holds a file with content other than the one this program last
+    // knew there (another program wrote into it or replaced it): deleting it (Cancel) would lose
+    // that program's work. A link or a folder put there holds none.
+    [[nodiscard]] bool InputUnknown() const;
+
     // The input could not be put back: the copy now holds its only intact content and must stay.
     [[nodiscard]] bool Damaged() const { return m_damaged; }
 

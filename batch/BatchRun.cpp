@@ -204,7 +204,7 @@ ConversionResult ConvertBesideWritten(const BatchJob& job, const ExportOptions& 
         keptFor = written.WrittenFor(job.target);
     }
     for (;;) {
-        const std::string target = keptFor.empty() ? job.target : WrittenFiles::FreeNameBeside(job.target);
+        const std::string target = keptFor.empty() ? job.target : filesys::FreeNameBeside(job.target, 2);
         if (!keptFor.empty()) {
             kept = target;
             run.replaceExisting = false;

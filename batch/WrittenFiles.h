@@ -18,9 +18,6 @@ public:
     // The input whose drawing this run wrote at `target` already, or empty; with the lock held.
     [[nodiscard]] std::string WrittenFor(const std::string& target) const;
 
-    // A name beside `target` where nothing is: "NAME (2).dxf", "NAME (3).dxf" ...
-    static std::string FreeNameBeside(const std::string& target);
-
 private:
     struct Written {
         filesys::FileState file;

@@ -96,4 +96,15 @@ bool SameContent(const std::string& a, const std::string& b) {
     }
 }
 
+std::string FreeNameBeside(const std::string& path, int from) {
+    const std::filesystem::path given = PathOf(path);
+    const std::string stem = TextOf(given.parent_path() / given.stem());
+    const std::string extension = TextOf(given.extension());
+    for (int n = from;; ++n) {
+        std::string candidate = n < 2 ? path : stem + " (" + std::to_string(n) + ")" + extension;
+        if (!StateOf(candidate, false).exists)
+            return candidate;
+    }
+}
+
 } // namespace filesys

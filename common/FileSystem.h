@@ -217,6 +217,10 @@ using LockWait = std::function<bool(std::chrono::milliseconds waited)>;
 // FileError::NotRegular for those, FileError::TooLarge when it holds more than maxBytes.
 ErrorOr<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes);
 
+// The first name where nothing is of `path` itself (from 1) and "NAME (2).EXT", "NAME (3).EXT" ...:
+// where a file is kept so that a user sees it.
+std::string FreeNameBeside(const std::string& path, int from = 1);
+
 // Whether both files can be read and hold the same bytes.
 bool SameContent(const std::string& a, const std::string& b);
 

@@ -1,6 +1,7 @@
 ; The Windows installer: what the install rules put into STAGE, for all users (Program Files, needs
 ; an administrator) or just for the current user (%LOCALAPPDATA%\Programs, no administrator), a
-; Start-menu entry for frt2dxf (started without a file, it asks for one), the batch converter's
+; Start-menu entry for frt2dxf (started without a file, it asks for one), "Open with" for .frt
+; surveys (with --open: the drawing goes beside the survey), the batch converter's
 ; folder on the user's PATH when asked, an entry in Add/Remove Programs, and an uninstaller.
 ;   makensis -DVERSION=x.y.z -DSTAGE=dir -DFILES=files.nsh -DOUTFILE=frt2dxf-x.y.z-setup.exe frt2dxf.nsi
 ; FILES lists the installed files (from the install manifest), so that the uninstaller removes
@@ -30,6 +31,11 @@ SetCompressor /SOLID lzma
 !include WinMessages.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\frt2dxf"
+; "Open with" for surveys: as a file type's choice and as the program itself, both with --open,
+; so that a survey opened from Explorer gets its drawing beside it and is never replaced.
+!define PROGID_KEY "Software\Classes\frt2dxf.frt"
+!define APPLICATION_KEY "Software\Classes\Applications\frt2dxf.exe"
+!define FRT_KEY "Software\Classes\.frt"
 !define ENVIRONMENT_KEY "Environment"
 
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
@@ -59,6 +65,14 @@ Section "frt2dxf" SecProgram
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode /S'
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr SHCTX "${PROGID_KEY}" "" "FRT survey"
+  WriteRegStr SHCTX "${PROGID_KEY}\DefaultIcon" "" "$INSTDIR\frt2dxf.exe,0"
+  WriteRegStr SHCTX "${PROGID_KEY}\shell\open\command" "" '"$INSTDIR\frt2dxf.exe" --open "%1"'
+  WriteRegStr SHCTX "${APPLICATION_KEY}" "FriendlyAppName" "frt2dxf DXF Export"
+  WriteRegStr SHCTX "${APPLICATION_KEY}\SupportedTypes" ".frt" ""
+  WriteRegStr SHCTX "${APPLICATION_KEY}\shell\open\command" "" '"$INSTDIR\frt2dxf.exe" --open "%1"'
+  WriteRegStr SHCTX "${FRT_KEY}\OpenWithProgids" "frt2dxf.frt" ""
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)' ; SHCNE_ASSOCCHANGED
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
@@ -122,4 +136,11 @@ Section "Uninstall"
   ${EndIf}
   DeleteRegKey SHCTX "Software\frt2dxf"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; Our "Open with" entries; the .frt type stays where other programs have entries of their own.
+  DeleteRegKey SHCTX "${PROGID_KEY}"
+  DeleteRegKey SHCTX "${APPLICATION_KEY}"
+  DeleteRegValue SHCTX "${FRT_KEY}\OpenWithProgids" "frt2dxf.frt"
+  DeleteRegKey /ifempty SHCTX "${FRT_KEY}\OpenWithProgids"
+  DeleteRegKey /ifempty SHCTX "${FRT_KEY}"
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

@@ -127,6 +127,16 @@ TEST_F(StartUpTest, CancelDeletesTheInputAndTheCopy) {
     EXPECT_TRUE(fs::is_directory(input));
     ASSERT_EQ(ui.errors.size(), 1U);
     EXPECT_EQ(ui.errors[0].rfind(input + " could not be deleted: ", 0), 0U) << ui.errors[0];
+
+    // A survey another program wrote into meanwhile holds what only that program knows: it stays.
+    fs::remove(input);
+    files.Write("site.frt", kFrt);
+    ui.errors.clear();
+    ui.whileOpen = [&](ExportFiles&) { std::ofstream(input, std::ios::app) << "PID=9;E=1;N=1\r\n"; };
+    CExportApp::StartUp(input, ui);
+    EXPECT_EQ(ReadFile(input), kFrt + std::string("PID=9;E=1;N=1\r\n"));
+    ASSERT_EQ(ui.errors.size(), 1U);
+    EXPECT_NE(ui.errors[0].find("left as it is, not deleted"), std::string::npos) << ui.errors[0];
 }
 
 // Deleting on Cancel is the contract with the host, which named the file; a file picked in the
@@ -405,10 +415,11 @@ TEST_F(StartUpTest, AChosenFileStaysAndTheDrawingGoesBesideIt) {
     // A chosen file named .dxf is not its own drawing's place either.
     EXPECT_EQ(ExportFiles::OutputBeside("/d/site.dxf"), "/d/site.drawing.dxf");
     EXPECT_EQ(ExportFiles::OutputBeside("/d/site"), "/d/site.dxf");
-    // The host's flow is as it was: the drawing replaces the named file, the title is plain.
+    // The host's flow is as it was: the drawing replaces the named file, which the title names.
     const ExportFiles host(files.File("t.tmp"), *ui.chosen);
     EXPECT_FALSE(host.Standalone());
-    EXPECT_EQ(exportdlg::WindowTitle("DXF Export", host), "DXF Export");
+    EXPECT_EQ(exportdlg::WindowTitle("DXF Export", host),
+              "DXF Export - " + filesys::TextOf(filesys::PathOf(*ui.chosen).filename()));
 }
 
 // A rewrite that keeps the size and the modification time (an editor's save by rename, times

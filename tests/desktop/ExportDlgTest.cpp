@@ -121,7 +121,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
     void firstRunShowsTheDefaults() {
         auto store = Store();
         auto dialog = Dialog(*store);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export - site.frt"));
         for (const int id : {1000, 1002, 1003, 1001, 1012})
             QVERIFY(Get<QCheckBox>(*dialog, id)->isChecked());
         for (const int id : {1014, 1015, 1016, 1017})
@@ -311,7 +311,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         ::close(held);
         QVERIFY2(titleWhileWaiting.contains(QStringLiteral("waiting for another program writing site.frt")),
                  qPrintable(titleWhileWaiting));
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF Export - site.frt"));
         QCOMPARE(m_messages.size(), std::size_t{1});
         QVERIFY2(m_messages[0].text.contains(QStringLiteral("still writing")),
                  qPrintable(m_messages[0].text));

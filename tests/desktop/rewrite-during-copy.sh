@@ -2,7 +2,7 @@
 # The host rewrites the input while frt2dxf copies the drawing into it in place (the input has a
 # second hard link), taking no lock, as programs that know nothing of locks do. The dialog must
 # not close as done: it says that another program wrote meanwhile, and the whole drawing is kept
-# beside the input.
+# beside the input under a name a user sees; the Cancel that follows leaves the input alone.
 #   rewrite-during-copy.sh PROGRAM BATCH OUTDIR
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -78,7 +78,9 @@ for round in 1 2 3 4 5; do
   echo "round $round: the copy was done before the rewrite; again"
 done
 ((status == 0)) || fail "the dialog closed as done although another program wrote into the input"
-mapfile -t kept < <(find "$work" -maxdepth 1 -name '.site.frt.*.tmp')
-((${#kept[@]} == 1)) || fail "no complete drawing kept beside the input: $(ls -A "$work")"
-cmp -s "$out/expected.dxf" "${kept[0]}" || fail "the drawing kept beside the input is not the whole drawing"
-echo "the rewrite during the copy was noticed and the whole drawing kept beside the input"
+[[ -f $work/site.dxf ]] || fail "no complete drawing kept beside the input as site.dxf: $(ls -A "$work")"
+[[ -z $(find "$work" -maxdepth 1 -name '.site.frt.*.tmp') ]] || fail "a hidden drawing was left: $(ls -A "$work")"
+cmp -s "$out/expected.dxf" "$work/site.dxf" || fail "the drawing kept beside the input is not the whole drawing"
+# Cancel came after the error: the input holds the other program's writing and must stay.
+[[ -f $work/site.frt ]] || fail "Cancel deleted the input that another program wrote into"
+echo "the rewrite during the copy was noticed, the whole drawing kept as site.dxf, and the input kept"

@@ -32,6 +32,20 @@ check_installed() { # FOLDER ROOT_KEY
     ! x86_64-w64-mingw32-objdump -h "$folder/$f" | grep -q '\.debug_' || fail "$f is not stripped"
   done
   grep -q '^frt2dxf-batch.exe --help' <(tr -d '\r' < "$folder/README.txt" | sed 's/^ *//') || fail "README.txt"
+  # "Open with" picks the program with --open, never the host's mode that replaces the survey.
+  for key in 'Software\Classes\frt2dxf.frt\shell\open\command' 'Software\Classes\Applications\frt2dxf.exe\shell\open\command'; do
+    [[ $(value "$root\$key" '(Default)') == *'frt2dxf.exe" --open "%1"' ]] ||
+      fail "$key is not an --open command: $(value "$root\$key" '(Default)')"
+  done
+  "$wine" reg query "$root\Software\Classes\.frt\OpenWithProgids" /v frt2dxf.frt >/dev/null 2>&1 ||
+    fail ".frt does not offer frt2dxf in Open with"
+}
+# After an uninstall: no "Open with" entry is left.
+check_removed() { # ROOT_KEY
+  for key in 'Software\Classes\frt2dxf.frt' 'Software\Classes\Applications\frt2dxf.exe' 'Software\Classes\.frt'; do
+    "$wine" reg query "$1\$key" >/dev/null 2>&1 && fail "$1\$key stayed after the uninstall"
+  done
+  return 0
 }
 
 "$wineserver" -k 2>/dev/null || true
@@ -47,6 +61,7 @@ check_installed "$all" HKLM
 "$wine" "$all/uninstall.exe" /S /AllUsers
 gone "$all" && gone "$menu" || fail "the uninstaller left files behind in Program Files"
 "$wine" reg query "HKLM\\$uninstall_key" >/dev/null 2>&1 && fail "the Add/Remove Programs entry stayed"
+check_removed HKLM
 echo "installed for all users and removed again"
 
 # For the current user only, with the batch converter on PATH.
@@ -58,6 +73,7 @@ check_installed "$mine" HKCU
 gone "$mine" || fail "the uninstaller left files behind in the user's programs"
 [[ $(value 'HKCU\Environment' Path) != *frt2dxf* ]] || fail "the PATH entry stayed: $(value 'HKCU\Environment' Path)"
 "$wine" reg query "HKCU\\$uninstall_key" >/dev/null 2>&1 && fail "the Add/Remove Programs entry stayed"
+check_removed HKCU
 echo "installed for the current user with PATH and removed again"
 
 # The listing is read whole first: grep -q leaving early would end unzip with SIGPIPE, and
