@@ -255,7 +255,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     if (request.noClobber && existing.exists)
         skip = output + ": " + std::generic_category().message(EEXIST) + "; skipped (--no-clobber)";
     else if (request.update && existing.exists && input != kStandardStream &&
-             existing.modified >= filesys::StateOf(job.source).modified)
+             filesys::ModifiedAfter(existing, filesys::StateOf(job.source)))
         skip = output + ": up to date with " + input + "; skipped (--update)";
     if (!skip.empty()) {
         // A nightly run skips most inputs: said only when asked for, the count line says how many.
@@ -499,49 +499,68 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, ExportS
 struct RunPlan {
     std::vector<BatchJob> jobs;
     TempFile standardInput; // standard input is read twice, as every input is: kept here until the end
-    bool allMatched = true; // every wildcard pattern matched a file
+    bool allFound = true;   // every argument's files were found, and every entry of its folders read
 };
 
-// The .frt files (any case) of a folder, in name order; with `recursive`, those of its subfolders
-// too, each folder's after its own files. A link to a folder is not followed: it may lead back.
-std::vector<std::string> SurveysIn(const std::string& folder, bool recursive, std::error_code& error) {
+// An entry of a folder that could not be read, with why.
+struct Unreadable {
+    std::string path;
+    std::string reason;
+};
+
+// Adds the .frt files (any case) of a folder, in name order; with `recursive`, those of its
+// subfolders too, each folder's after its own files. A link to a folder is not followed: it may
+// lead back. Every entry that cannot be read (the folder itself, a subfolder, a link that leads
+// nowhere) is added to `unreadable`, and the rest is read all the same.
+void SurveysIn(const std::string& folder, bool recursive, std::vector<std::string>& surveys,
+               std::vector<Unreadable>& unreadable) {
     std::vector<fs::path> files;
     std::vector<fs::path> folders;
+    std::error_code error;
     for (fs::directory_iterator entry(filesys::PathOf(folder), error), end; !error && entry != end;
          entry.increment(error)) {
-        std::error_code ignored;
-        const fs::file_status status = entry->symlink_status(ignored);
+        std::error_code ec;
+        const fs::file_status status = entry->symlink_status(ec);
         const std::string extension = letters::AsciiLower(filesys::TextOf(entry->path().extension()));
-        if (fs::is_directory(status))
+        if (!ec && fs::is_directory(status)) {
             folders.push_back(entry->path());
-        else if (extension == ".frt" && fs::is_regular_file(entry->status(ignored)))
+            continue;
+        }
+        if (!ec && extension != ".frt")
+            continue;
+        const fs::file_status target = ec ? status : entry->status(ec);
+        if (ec)
+            unreadable.push_back({filesys::TextOf(entry->path()), ec.message()});
+        else if (fs::is_regular_file(target))
             files.push_back(entry->path());
+        else if (!fs::is_directory(target))
+            unreadable.push_back({filesys::TextOf(entry->path()), "not a regular file"});
     }
+    if (error)
+        unreadable.push_back({folder, error.message()});
     std::sort(files.begin(), files.end());
     std::sort(folders.begin(), folders.end());
-    std::vector<std::string> surveys;
-    surveys.reserve(files.size());
     for (const fs::path& file : files)
         surveys.push_back(filesys::TextOf(file));
-    for (const fs::path& sub : folders) {
-        if (!recursive || error)
-            break;
-        const std::vector<std::string> more = SurveysIn(filesys::TextOf(sub), true, error);
-        surveys.insert(surveys.end(), more.begin(), more.end());
-    }
-    return surveys;
+    if (recursive)
+        for (const fs::path& sub : folders)
+            SurveysIn(filesys::TextOf(sub), true, surveys, unreadable);
 }
 
 // The inputs an argument stands for: a folder its surveys, on Windows a pattern its matches, else
-// itself; none, said, when a folder holds no survey or a pattern matches nothing.
+// itself; none, said, when a folder holds no survey or a pattern matches nothing. `complete` is
+// false when something it stands for could not be read or found; each such entry is said.
 std::vector<std::string> InputsOf(const std::string& argument, const BatchRequest& request,
-                                  const Reporter& reporter) {
+                                  const Reporter& reporter, bool& complete) {
     std::error_code ec;
     if (argument != kStandardStream && fs::is_directory(filesys::PathOf(argument), ec)) {
-        std::vector<std::string> surveys = SurveysIn(argument, request.recursive, ec);
-        if (ec)
-            reporter.Problem(argument, ec.message());
-        else if (surveys.empty())
+        std::vector<std::string> surveys;
+        std::vector<Unreadable> unreadable;
+        SurveysIn(argument, request.recursive, surveys, unreadable);
+        for (const Unreadable& entry : unreadable)
+            reporter.Problem(entry.path, entry.reason);
+        complete = unreadable.empty() && !surveys.empty();
+        if (surveys.empty() && unreadable.empty())
             reporter.Problem(argument, request.recursive
                                            ? "no .frt file in this folder or its subfolders"
                                            : "no .frt file in this folder (-r looks in its subfolders)");
@@ -549,6 +568,7 @@ std::vector<std::string> InputsOf(const std::string& argument, const BatchReques
     }
     // On Windows the program matches the wildcards.
     std::vector<std::string> matches = filesys::MatchArgument(argument);
+    complete = !matches.empty();
     if (matches.empty()) {
         const fs::path folder = filesys::PathOf(argument).parent_path();
         if (!folder.empty() && !fs::is_directory(folder, ec))
@@ -585,9 +605,9 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan, const Report
     // A pattern that matches nothing, or a folder without surveys, is a failed input.
     std::vector<std::string> inputs;
     for (const std::string& argument : request.inputs) {
-        const std::vector<std::string> matches = InputsOf(argument, request, reporter);
-        if (matches.empty())
-            plan.allMatched = false;
+        bool complete = true;
+        const std::vector<std::string> matches = InputsOf(argument, request, reporter, complete);
+        plan.allFound = plan.allFound && complete;
         inputs.insert(inputs.end(), matches.begin(), matches.end());
     }
     if (const std::string problem = batchcli::OneInputProblem(request, inputs.size()); !problem.empty())
@@ -639,7 +659,7 @@ int RunPlanned(const RunPlan& plan, const ExportSettings& settings, const BatchR
         reporter.Problem(request.report, runReport->Error().Reason());
         return 1;
     }
-    return summary.failed == 0 && plan.allMatched ? 0 : 1;
+    return summary.failed == 0 && plan.allFound ? 0 : 1;
 }
 
 } // namespace

@@ -96,6 +96,12 @@ bool SameContent(const std::string& a, const std::string& b) {
     }
 }
 
+bool ModifiedAfter(const FileState& file, const FileState& than) {
+    const std::int64_t second = TicksPerSecond();
+    const bool coarse = file.modified % second == 0 || than.modified % second == 0;
+    return file.modified > than.modified + (coarse ? 2 * second : 0);
+}
+
 std::string FreeNameBeside(const std::string& path, int from) {
     const std::filesystem::path given = PathOf(path);
     const std::string stem = TextOf(given.parent_path() / given.stem());

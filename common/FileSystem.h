@@ -152,6 +152,12 @@ struct FileState {
 };
 // Follows links to the file they name; with followLinks false, a link is looked at itself.
 FileState StateOf(const std::string& path, bool followLinks = true);
+// The system's ticks of FileState::modified in a second.
+std::int64_t TicksPerSecond();
+// Whether `file` was modified after `than` beyond what a coarse clock may blur: FAT keeps times
+// to two seconds, exFAT and many shares to whole seconds, so a survey rewritten in the second its
+// drawing was made looks no newer. Where a time falls on a whole second, more than two apart.
+bool ModifiedAfter(const FileState& file, const FileState& than);
 
 // The standard streams by number, as on the command line of a shell.
 enum class StandardStream { Input = 0, Output = 1, Error = 2 };

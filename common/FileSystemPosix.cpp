@@ -496,6 +496,10 @@ FileState StateOf(const std::string& path, bool followLinks) {
     return state;
 }
 
+std::int64_t TicksPerSecond() {
+    return 1'000'000'000; // nanoseconds
+}
+
 FileState StateOf(StandardStream stream) {
     FileState state;
     struct stat info {};

@@ -511,6 +511,10 @@ FileState StateOf(const std::string& path, bool followLinks) {
     return state;
 }
 
+std::int64_t TicksPerSecond() {
+    return 10'000'000; // FILETIME's 100 ns
+}
+
 FileState StateOf(StandardStream stream) {
     static constexpr DWORD kHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
     FileState state;

@@ -642,6 +642,17 @@ TEST(Batch, FoldersOutputFoldersAndNightlyRuns) {
     EXPECT_NE(nightly.out.find("b.frt -> "), std::string::npos) << nightly.out;
     EXPECT_NE(nightly.err.find("A.dxf: up to date with "), std::string::npos) << nightly.err;
     EXPECT_NE(nightly.err.find("3 input(s): 1 converted, 2 skipped, 0 failed"), std::string::npos);
+    // On a coarse clock (exFAT's whole seconds, FAT's two) a drawing of the same second as its
+    // survey, or of the next step, may be the older: only one clearly newer is up to date.
+    const auto whole =
+        std::chrono::time_point_cast<std::chrono::seconds>(fs::last_write_time(dir.File("jobs/b.frt")));
+    const std::pair<int, bool> coarse[] = {{0, false}, {2, false}, {3, true}};
+    for (const auto& [ahead, upToDate] : coarse) {
+        fs::last_write_time(dir.File("jobs/b.frt"), whole);
+        fs::last_write_time(dir.File("out/b.dxf"), whole + std::chrono::seconds(ahead));
+        const BatchRun run = Batch(dir, "-u -t " + out + " " + Quoted(dir.File("jobs/b.frt")));
+        EXPECT_EQ(run.out.find("b.frt -> ") == std::string::npos, upToDate) << ahead << " s ahead";
+    }
 
     const struct {
         std::string args;
@@ -689,6 +700,19 @@ TEST(Batch, BadInputsAreReportedAndTheRestStillConverted) {
     EXPECT_TRUE(fs::exists(dir.File("good.dxf")));
     EXPECT_FALSE(fs::exists(dir.File("shape.dxf")));
     EXPECT_FALSE(fs::exists(dir.File("plain.dxf")));
+
+    // In a folder, every entry that cannot be read is named, the rest still converts, and the run
+    // fails: a link that leads nowhere, one that leads to itself.
+    fs::create_directories(dir.File("tree/sub"));
+    dir.Write("tree/sub/c.frt", ReadFile(kExample));
+    fs::create_symlink(dir.File("tree/none.frt"), dir.File("tree/b.frt"));
+    fs::create_symlink("loop.frt", dir.File("tree/loop.frt"));
+    const BatchRun tree = Batch(dir, "-r " + Quoted(dir.File("tree")));
+    EXPECT_EQ(tree.status, 1);
+    EXPECT_NE(tree.err.find(prefix + "tree/b.frt: No such file or directory"), std::string::npos) << tree.err;
+    EXPECT_NE(tree.err.find(prefix + "tree/loop.frt: Too many levels of symbolic links"), std::string::npos)
+        << tree.err;
+    EXPECT_TRUE(fs::exists(dir.File("tree/sub/c.dxf")));
 }
 
 // The host writes FRT files under any name, "site.dxf" included: no planned output may be an
