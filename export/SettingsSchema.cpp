@@ -216,14 +216,6 @@ const Setting* LabelSetting(const std::string& labelKind, Kind kind) {
 using settingschema::Kind;
 using settingschema::Setting;
 
-namespace {
-
-// A colour selection index (0..6, else -1) from a stored value.
-int ColourSelection(int stored) {
-    return stored >= 0 && stored < ExportSettings::kColourCount ? stored : -1;
-}
-
-} // namespace
 
 void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
     for (const Setting& setting : settingschema::kSettings) {
@@ -235,10 +227,18 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
         case Kind::Decimals:
             setting.Field<int>(*this) = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
             break;
-        case Kind::Colour:
-            setting.Field<int>(*this) =
-                ColourSelection(store.ReadInt(kSection, setting.stored, setting.defaultNumber));
+        case Kind::Colour: {
+            // One outside the list selects none (the label gets colour 0), and is said as any
+            // other bad value is.
+            int colour = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
+            if (colour < 0 || colour >= kColourCount) {
+                store.NoteBadValue(setting.stored, std::to_string(colour) + " is not one of the colours 0 to " +
+                                                       std::to_string(kColourCount - 1));
+                colour = -1;
+            }
+            setting.Field<int>(*this) = colour;
             break;
+        }
         case Kind::LayerName:
             setting.Field<std::string>(*this) =
                 store.ReadText(kSection, setting.stored, settingschema::DefaultText(setting, language));

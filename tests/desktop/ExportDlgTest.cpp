@@ -144,7 +144,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
                                         "YELLOW=Gelb\nPOINT_ID_NAME=Punktnummer\n");
         auto store = Store();
         auto dialog = Dialog(*store, m_dir.path());
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF-Export"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("DXF-Export - site.frt"));
         QCOMPARE(Get<QCheckBox>(*dialog, 1000)->text(), QStringLiteral("Punkte"));
         // An empty text keeps the template's.
         QCOMPARE(Get<QCheckBox>(*dialog, 1002)->text(), QStringLiteral("Lines"));

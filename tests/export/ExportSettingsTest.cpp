@@ -131,7 +131,8 @@ TEST(IniSettingsStore, ReadsWhatQSettingsWritesAndWritesItBack) {
 }
 
 // A stored value is read whole: one that is no whole number (or no number, for the size) is not
-// read as another valid value but said, and its default is used.
+// read as another valid value but said, and its default is used; a colour outside the list is
+// said too, and selects none.
 TEST(IniSettingsStore, ValuesThatAreNoNumbersAreSaidAndTheirDefaultsUsed) {
     TempDir dir;
     const struct {
@@ -146,6 +147,8 @@ TEST(IniSettingsStore, ValuesThatAreNoNumbersAreSaidAndTheirDefaultsUsed) {
         {"DecimalsEN=0x10", "DecimalsEN: '0x10' is not a whole number"},
         {"SymbolSize=50mm", "SymbolSize: '50mm' is not a number"},
         {"DecimalsEN=99999999999", "DecimalsEN: the number 99999999999 is out of range"},
+        {"ColorPoint=7", "ColorPoint: 7 is not one of the colours 0 to 6"},
+        {"ColorPoint=-1", "ColorPoint: -1 is not one of the colours 0 to 6"},
     };
     for (const auto& c : cases) {
         IniSettingsStore store(dir.Write("s.ini", std::string("[Dxf_Export]\n") + c.stored + "\n"));
@@ -155,6 +158,7 @@ TEST(IniSettingsStore, ValuesThatAreNoNumbersAreSaidAndTheirDefaultsUsed) {
         const ExportSettings defaults;
         EXPECT_EQ(settings.m_bExportPoints, defaults.m_bExportPoints) << c.stored;
         EXPECT_EQ(settings.m_fSymbolSize, defaults.m_fSymbolSize) << c.stored;
+        EXPECT_EQ(settings.m_nColourPointId, c.stored[0] == 'C' ? -1 : defaults.m_nColourPointId) << c.stored;
     }
     IniSettingsStore plain(dir.Write("s.ini", "[Dxf_Export]\nDecimalsEN= 5 \nSymbolSize=250.000000\n"));
     ExportSettings settings;
