@@ -91,6 +91,20 @@ void AppendString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+// A path that is no UTF-8 (a Linux file name in another encoding) shows as U+FFFD in its string:
+// its bytes follow in hex under `key`, so that the file can be found again.
+void AppendBytesOfNonUtf8(std::string& out, const char* key, std::string_view path) {
+    if (utf8::IsValid(path))
+        return;
+    static const char kHex[] = "0123456789abcdef";
+    out.append(", \"").append(key).append("\": \"");
+    for (const char c : path) {
+        out += kHex[static_cast<unsigned char>(c) >> 4U];
+        out += kHex[static_cast<unsigned char>(c) & 15U];
+    }
+    out += '"';
+}
+
 void AppendWarning(std::string& out, std::uint64_t line, std::string_view key, std::string_view value,
                    std::string_view problem) {
     if (!out.empty())
@@ -165,11 +179,14 @@ std::string FileEntry(const std::string& input, const std::string& output, std::
                       double seconds) {
     std::string out = "  {\"input\": ";
     AppendString(out, input);
+    AppendBytesOfNonUtf8(out, "input_bytes", input);
     out += ", \"output\": ";
-    if (status == "failed")
+    if (status == "failed") {
         out += "null";
-    else
+    } else {
         AppendString(out, output);
+        AppendBytesOfNonUtf8(out, "output_bytes", output);
+    }
     out += ",\n   \"status\": ";
     AppendString(out, status);
     out += ", \"message\": ";

@@ -21,7 +21,10 @@ def fail(message):
 
 
 def check_entry(entry):
-    path = entry["output"]
+    # A path that is no UTF-8 is found by its bytes.
+    path = os.fsdecode(bytes.fromhex(entry["output_bytes"])) if "output_bytes" in entry else entry["output"]
+    if "input_bytes" in entry and not os.path.exists(bytes.fromhex(entry["input_bytes"])):
+        fail(f"{entry['input']}: input_bytes name no file")
     doc = ezdxf.readfile(path)
     msp = doc.modelspace()
     kinds = Counter(e.dxftype() for e in msp)

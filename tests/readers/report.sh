@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # frt2dxf-batch --report against the drawings it describes (read with ezdxf), for several option
-# sets, a failed input, and an input with more warnings than are printed.
+# sets, a failed input, an input with more warnings than are printed, and a file name that is no
+# UTF-8.
 #   report.sh BATCH EXAMPLE.frt WORKDIR
 set -euo pipefail
 batch=$1 example=$2 work=$3
 here=$(dirname "$0")
 rm -rf "$work" && mkdir -p "$work"
 cp "$example" "$work/site.frt"
+# A file name in another encoding than UTF-8: the report must still name that very file.
+cp "$example" "$work/$(printf 's\xffte.frt')"
 printf 'no survey\n' > "$work/bad.frt"
 # 25 points without an easting: a warning each, of which 20 are printed; all are in the report.
 { printf '[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n'
@@ -17,7 +20,7 @@ for options in "" "--label point-id --label east-north --label height --label co
   # shellcheck disable=SC2086 # the options are words
   status=0
   "$batch" -q $options --report "$work/report.json" "$work/site.frt" "$work/bad.frt" "$work/warn.frt" \
-    2> "$work/err.txt" || status=$?
+    "$work/$(printf 's\xffte.frt')" 2> "$work/err.txt" || status=$?
   [[ $status -eq 1 ]] || { echo "FAIL: exit status $status with '$options'"; exit 1; }
   /usr/bin/python3 "$here/check_report.py" "$work/report.json" $expected_lines
 done
