@@ -51,7 +51,7 @@ public:
 
     // Moves a drawing kept after a failed write (a hidden temporary file) to a name beside the
     // input that a user sees: NAME.dxf, or NAME (2).dxf ... Returns where it is now.
-    std::string KeepVisible(const std::string& keptDrawing) const;
+    [[nodiscard]] std::string KeepVisible(const std::string& keptDrawing) const;
 
     // Whether the input's path holds a file with content other than the one this program last
     // knew there (another program wrote into it or replaced it): deleting it (Cancel) would lose
