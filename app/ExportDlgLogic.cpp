@@ -109,11 +109,10 @@ bool TakeValues(ExportSettings& settings, IDialogControls& controls) {
 }
 
 std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
-    const std::string input =
-        caption + " - " + filesys::TextOf(filesys::PathOf(files.InputPath()).filename());
-    if (!files.Standalone())
-        return input;
-    return input + " -> " + filesys::TextOf(filesys::PathOf(files.OutputPath()).filename());
+    std::string title = caption + " - " + filesys::TextOf(filesys::PathOf(files.InputPath()).filename());
+    if (files.Standalone())
+        title.append(" -> ").append(filesys::TextOf(filesys::PathOf(files.OutputPath()).filename()));
+    return title;
 }
 
 namespace {

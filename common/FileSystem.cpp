@@ -107,7 +107,9 @@ std::string FreeNameBeside(const std::string& path, int from) {
     const std::string stem = TextOf(given.parent_path() / given.stem());
     const std::string extension = TextOf(given.extension());
     for (int n = from;; ++n) {
-        std::string candidate = n < 2 ? path : stem + " (" + std::to_string(n) + ")" + extension;
+        std::string candidate = path;
+        if (n >= 2)
+            candidate.assign(stem).append(" (").append(std::to_string(n)).append(")").append(extension);
         if (!StateOf(candidate, false).exists)
             return candidate;
     }

@@ -253,7 +253,8 @@ std::error_code PlaceNew(const std::string& file, const std::string& path) {
         ::unlink(file.c_str());
         return {};
     }
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+    // ENOTSUP and EOPNOTSUPP are one number on Linux.
+    if (errno != EPERM && errno != EOPNOTSUPP)
         return LastError();
     // Nor links (FAT, exFAT): the name is taken by an empty file made only where nothing is, and
     // the file renamed over it.

@@ -144,8 +144,7 @@ void CFrtToDxf::PrepareLabelLayers() {
     m_labelLayers.clear();
     for (const LabelSpec& spec : m_options->labels) {
         CDxfText& label = m_labels.emplace_back("", 0.0, 0.0, kNoZ);
-        label.attrs.setLayer(
-            m_labelLayers.emplace_back(LayerRef{LayerNamed(spec.layerName)}).name);
+        label.attrs.setLayer(m_labelLayers.emplace_back(LayerRef{LayerNamed(spec.layerName)}).name);
         label.attrs.colour = static_cast<std::int16_t>(spec.colour);
         label.setHeight(3.0 * m_options->symbolScale);
     }

@@ -216,7 +216,6 @@ const Setting* LabelSetting(const std::string& labelKind, Kind kind) {
 using settingschema::Kind;
 using settingschema::Setting;
 
-
 void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
     for (const Setting& setting : settingschema::kSettings) {
         if (setting.stored == nullptr)
@@ -232,7 +231,8 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
             // other bad value is.
             int colour = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
             if (colour < 0 || colour >= kColourCount) {
-                store.NoteBadValue(setting.stored, std::to_string(colour) + " is not one of the colours 0 to " +
+                store.NoteBadValue(setting.stored, std::to_string(colour) +
+                                                       " is not one of the colours 0 to " +
                                                        std::to_string(kColourCount - 1));
                 colour = -1;
             }
