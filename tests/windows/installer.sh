@@ -12,6 +12,7 @@ source "$(dirname "$0")/../../scripts/lib.sh"
 : "${WINEPREFIX:?the Wine prefix of the test run}"
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\frt2dxf'
 value() { "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+default_value() { "$wine" reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '$1 == "(Default)" { sub(/^ *\(Default\) +REG_SZ +/, ""); print }'; }
 gone() { for _ in $(seq 60); do [[ -e $1 ]] || return 0; sleep 0.5; done; return 1; }
 
 check_installed() { # FOLDER ROOT_KEY
@@ -34,8 +35,8 @@ check_installed() { # FOLDER ROOT_KEY
   grep -q '^frt2dxf-batch.exe --help' <(tr -d '\r' < "$folder/README.txt" | sed 's/^ *//') || fail "README.txt"
   # "Open with" picks the program with --open, never the host's mode that replaces the survey.
   for key in 'Software\Classes\frt2dxf.frt\shell\open\command' 'Software\Classes\Applications\frt2dxf.exe\shell\open\command'; do
-    [[ $(value "$root\$key" '(Default)') == *'frt2dxf.exe" --open "%1"' ]] ||
-      fail "$key is not an --open command: $(value "$root\$key" '(Default)')"
+    [[ $(default_value "$root\\$key") == *'frt2dxf.exe" --open "%1"' ]] ||
+      fail "$key is not an --open command: $(default_value "$root\\$key")"
   done
   "$wine" reg query "$root\Software\Classes\.frt\OpenWithProgids" /v frt2dxf.frt >/dev/null 2>&1 ||
     fail ".frt does not offer frt2dxf in Open with"
@@ -43,7 +44,7 @@ check_installed() { # FOLDER ROOT_KEY
 # After an uninstall: no "Open with" entry is left.
 check_removed() { # ROOT_KEY
   for key in 'Software\Classes\frt2dxf.frt' 'Software\Classes\Applications\frt2dxf.exe' 'Software\Classes\.frt'; do
-    "$wine" reg query "$1\$key" >/dev/null 2>&1 && fail "$1\$key stayed after the uninstall"
+    "$wine" reg query "$1\\$key" >/dev/null 2>&1 && fail "$1\\$key stayed after the uninstall"
   done
   return 0
 }
