@@ -630,6 +630,11 @@ TEST(Batch, FoldersOutputFoldersAndNightlyRuns) {
     EXPECT_EQ(dir.Names("out"), (std::vector<std::string>{"A.dxf", "b.dxf"}));
     EXPECT_EQ(ReadFile(dir.File("out/b.dxf")).substr(0, 14), "  0\r\nSECTION\r\n");
 
+    // Drawings made later than their surveys: within one tick of the system's clock both would
+    // have one time, and an equal time is no longer up to date.
+    for (const char* drawing : {"out/A.dxf", "out/b.dxf"})
+        fs::last_write_time(dir.File(drawing),
+                            fs::last_write_time(dir.File("jobs/b.frt")) + std::chrono::seconds(5));
     const BatchRun tree = Batch(dir, "-r -u -t " + out + " " + jobs);
     EXPECT_EQ(tree.status, 0) << tree.err;
     EXPECT_EQ(dir.Names("out"), (std::vector<std::string>{"A.dxf", "b.dxf", "c.dxf"}));
