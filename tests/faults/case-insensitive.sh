@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Names that differ only in case on a disk that ignores case, mounted on Linux (exFAT through
-# FUSE, as a USB stick is): two surveys whose drawings are one file there. The run must not let
-# the second replace the first, one job at a time or two at once: the first drawing stays, the
-# second is kept beside it under a name the message gives, and the run fails.
-# Needs root, a loop device, FUSE and exFAT's tools; exits 77 (skipped) without them.
+# Two surveys whose drawings differ only in case, on exFAT through FUSE (a USB stick on Linux),
+# one job at a time and two at once: the first drawing stays, the second is kept beside it as
+# the message says, and the run fails. Needs root, a loop device, FUSE and exFAT's tools; exits
+# 77 (skipped) without them.
 #   case-insensitive.sh BATCH EXAMPLE.frt OUTDIR
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -16,6 +15,7 @@ rm -rf "$out" && mkdir -p "$out/mnt" "$out/day1" "$out/day2"
 truncate -s 32M "$out/exfat.img"
 mkfs.exfat "$out/exfat.img" >/dev/null
 device=$(losetup -f --show "$out/exfat.img" 2>/dev/null) || skip "no loop device"
+# Cleanup only, on the way out: the verdict is given before it.
 finish() {
   umount "$out/mnt" 2>/dev/null || true
   losetup -d "$device" 2>/dev/null || true
