@@ -140,15 +140,16 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
         return Fail(SystemError(EBADF));
     std::size_t written = 0;
     while (written < size) {
-        errno = 0;
-        const std::size_t now = filesys::Calls().write(m_file.get(), data + written, size - written);
+        std::size_t now = 0;
+        const std::error_code error =
+            filesys::Calls().write(m_file.get(), data + written, size - written, now);
         written += now;
         m_wroteStraight = m_wroteStraight || (now > 0 && m_straight);
         if (written == size)
             break;
         // A signal that interrupted a write into a pipe or terminal ends nothing: the rest follows.
-        if (errno != EINTR)
-            return Fail(LibraryError());
+        if (error != std::errc::interrupted)
+            return Fail(error ? error : SystemError(EIO));
         std::clearerr(m_file.get());
     }
     return true;

@@ -99,30 +99,86 @@ bool IsTerminal(std::FILE* stream);
 // Gives `to` the permissions of `from`, where a rename would not keep them; an error as above.
 [[nodiscard]] std::error_code CopyPermissions(const std::string& from, const std::string& to);
 
-// The system calls whose failures the tests make happen in-process, behind one table they swap
-// (ScopedSystemCalls in the tests): reading an input, writing a file, setting its permission bits, putting
-// a drawing in its target's place and making what was written reach the disk.
+// A file opened through the table below: a descriptor; on Windows a HANDLE.
+using NativeFile = std::intptr_t;
+constexpr NativeFile kNoFile = -1;
+
+// How the table opens a file.
+enum class Access {
+    Read,      // an existing file, for reading
+    Peek,      // the same, but a pipe or device put in its place never blocks the opening
+    Update,    // an existing file, for reading and writing; on Windows no other writer meanwhile
+    Write,     // the same, for a file that may only be written
+    CreateNew, // a new file for writing, readable by the user alone, made now or not at all (never
+               // through a link)
+    Unnamed,   // the same without a name, in the folder given (Linux's O_TMPFILE)
+};
+
+// What an open file is.
+struct OpenFacts {
+    bool regular = false;
+    bool directory = false;
+    std::uint64_t size = 0;
+};
+
+// Every system call that reads, writes, places or removes a file, behind one table that the tests
+// swap (ScopedSystemCalls) to make each of them fail in-process. Each returns the system's error
+// (errno's; on Windows the system's own codes), empty when it did what it says.
 struct SystemCalls {
-    // Reads up to `size` bytes: the count, 0 at the end, -1 with errno set on an error.
-    long (*read)(std::FILE* file, void* buffer, std::size_t size);
-    // Writes up to `size` bytes (fwrite): the count, short with errno set on an error.
-    std::size_t (*write)(std::FILE* file, const void* data, std::size_t size);
-    // POSIX chmod: 0, or -1 with errno set.
-    int (*setMode)(const char* path, unsigned mode);
-    // Puts the file `from` in the place of `to` (Replace): 0, or -1 with the system's error set
-    // (errno; on Windows the thread's last error).
-    int (*replace)(const char* from, const char* to);
-    // Makes the open file's data reach the disk (fsync; FlushFileBuffers on Windows), by its C
-    // runtime descriptor: 0, or -1 with the system's error set.
-    int (*syncFile)(int descriptor);
-    // Makes a folder's entries reach the disk, after a rename into it (fsync of the folder); 0 on
-    // Windows, whose moves are written through.
-    int (*syncFolder)(const char* path);
+    // Streams: up to `size` bytes, `done` of them read (0 at the end) or written (fread, fwrite).
+    std::error_code (*read)(std::FILE* file, void* buffer, std::size_t size, std::size_t& done);
+    std::error_code (*write)(std::FILE* file, const void* data, std::size_t size, std::size_t& done);
+    // std::fopen for a UTF-8 path.
+    std::error_code (*openStream)(const char* path, const char* mode, std::FILE*& stream);
+    // A stream on the open file, which it takes over (fdopen): it is closed on a failure.
+    std::error_code (*streamOn)(NativeFile file, const char* mode, std::FILE*& stream);
+    // A file of its own on what the stream is open on (dup).
+    std::error_code (*duplicate)(std::FILE* stream, NativeFile& copy);
+
+    // Files: `path` is the folder for Access::Unnamed.
+    std::error_code (*open)(const char* path, Access access, NativeFile& file);
+    std::error_code (*close)(NativeFile file);
+    std::error_code (*facts)(NativeFile file, OpenFacts& facts);
+    std::error_code (*readAt)(NativeFile file, void* buffer, std::size_t size, std::uint64_t offset,
+                              std::size_t& done);
+    std::error_code (*writeAt)(NativeFile file, const void* data, std::size_t size, std::uint64_t offset,
+                               std::size_t& done);
+    // Sets the file's size (ftruncate).
+    std::error_code (*resize)(NativeFile file, std::uint64_t size);
+    // Claims room on the disk for the file to grow to `size` (posix_fallocate); std::errc::not_supported
+    // where the file system cannot.
+    std::error_code (*reserve)(NativeFile file, std::uint64_t size);
+    // Takes the file's exclusive advisory lock (flock), waiting for it or, without `wait`,
+    // std::errc::resource_unavailable_try_again while another holds it. Windows needs none: no
+    // other writer may open a file opened for Access::Update.
+    std::error_code (*lock)(NativeFile file, bool wait);
+    // Makes the open file's data reach the disk (fsync; FlushFileBuffers).
+    std::error_code (*syncFile)(NativeFile file);
+    // Makes a folder's entries reach the disk, after a rename into it; nothing on Windows, whose
+    // moves are written through.
+    std::error_code (*syncFolder)(const char* path);
+    // POSIX chmod; nothing on Windows, where files take their folder's ACLs.
+    std::error_code (*setMode)(const char* path, unsigned mode);
+
+    // Names: puts the file `from` in the place of `to` (rename; ReplaceFileW, which keeps the
+    // target's ACLs).
+    std::error_code (*replace)(const char* from, const char* to);
+    // Renames only where nothing is (renameat2's RENAME_NOREPLACE; std::errc::invalid_argument
+    // where the file system cannot), gives the file a second name (link), gives an unnamed open
+    // file its first name, and removes a name (unlink; never a folder).
+    std::error_code (*renameNew)(const char* from, const char* to);
+    std::error_code (*link)(const char* from, const char* to);
+    std::error_code (*name)(NativeFile file, const char* path);
+    std::error_code (*remove)(const char* path);
 };
 SystemCalls& Calls();
 // The real read and write of the table.
-long ReadFromFile(std::FILE* file, void* buffer, std::size_t size);
-std::size_t WriteToFile(std::FILE* file, const void* data, std::size_t size);
+std::error_code ReadFromFile(std::FILE* file, void* buffer, std::size_t size, std::size_t& done);
+std::error_code WriteToFile(std::FILE* file, const void* data, std::size_t size, std::size_t& done);
+// The open file a stream writes to (fileno; on Windows its HANDLE).
+NativeFile NativeOf(std::FILE* stream);
+// A stream on a file just opened through the table, or the error; the file is closed then.
+ErrorOr<FilePtr> StreamOf(NativeFile file, const char* mode);
 // Removes a file, or a link and not what it points to; never a folder. Empty when removed.
 std::error_code Remove(const std::string& path);
 // Removes a file from an interrupt handler: no allocation, no locks.

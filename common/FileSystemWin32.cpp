@@ -118,93 +118,6 @@ std::error_code Errno(int error) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-CopyResult Failed(bool damaged, DWORD error) {
-    return {SystemError(error), damaged};
-}
-
-// Copies every byte of `in` to `out` from their current positions and cuts `out` after them.
-CopyResult CopyBytes(const Handle& in, Handle& out, bool sync = false) {
-    std::vector<char> buffer(1 << 20);
-    bool wrote = false;
-    for (;;) {
-        DWORD got = 0;
-        if (ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) == 0)
-            return Failed(wrote, GetLastError());
-        if (got == 0)
-            break;
-        DWORD put = 0;
-        if (WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0 || put != got)
-            return Failed(true, GetLastError());
-        wrote = true;
-    }
-    if (SetEndOfFile(out.get()) == 0 || (sync && FlushFileBuffers(out.get()) == 0) || !out.Close())
-        return Failed(true, GetLastError());
-    return {};
-}
-
-bool MoveTo(const Handle& file, std::int64_t offset) {
-    LARGE_INTEGER to{};
-    to.QuadPart = offset;
-    return SetFilePointerEx(file.get(), to, nullptr, FILE_BEGIN) != 0;
-}
-
-// Writes the part of the new content that lies beyond the target's old end first: that claims
-// the room on any file system and changes no byte of the old content. When it fails (a full
-// disk), the target is cut back to its old end and is as it was. False with `failure` set.
-bool ClaimTail(const Handle& in, Handle& out, CopyResult& failure) {
-    LARGE_INTEGER from{};
-    LARGE_INTEGER to{};
-    if (GetFileSizeEx(in.get(), &from) == 0 || GetFileSizeEx(out.get(), &to) == 0) {
-        failure = Failed(false, GetLastError());
-        return false;
-    }
-    if (from.QuadPart <= to.QuadPart)
-        return true;
-    std::vector<char> buffer(1 << 20);
-    bool written = MoveTo(in, to.QuadPart) && MoveTo(out, to.QuadPart);
-    DWORD error = written ? ERROR_SUCCESS : GetLastError();
-    while (written) {
-        DWORD got = 0;
-        DWORD put = 0;
-        const bool read =
-            ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0;
-        if (read && got == 0)
-            break;
-        if (!read || WriteFile(out.get(), buffer.data(), got, &put, nullptr) == 0) {
-            written = false;
-            error = GetLastError();
-        } else if (put != got) {
-            written = false;
-            error = ERROR_DISK_FULL; // a short write: no room for the rest
-        }
-    }
-    if (!written) {
-        if (MoveTo(out, to.QuadPart))
-            SetEndOfFile(out.get());
-        failure = Failed(false, error);
-        return false;
-    }
-    if (!MoveTo(in, 0) || !MoveTo(out, 0)) {
-        failure = Failed(true, GetLastError());
-        return false;
-    }
-    return true;
-}
-
-// The file a copy is taken from, or INVALID_HANDLE_VALUE with `failure` set: only a file on disk.
-HANDLE OpenSource(const std::string& source, CopyResult& failure) {
-    HANDLE file = CreateFileW(Wide(source).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        failure = Failed(false, GetLastError());
-    } else if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        failure.error = make_error_code(FileError::NotRegular);
-        return INVALID_HANDLE_VALUE;
-    }
-    return file;
-}
-
 std::int64_t Ticks(const FILETIME& time) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32U) |
                                      time.dwLowDateTime);
@@ -280,54 +193,8 @@ std::string TextOf(const std::filesystem::path& path) {
     return Narrow(path.wstring());
 }
 
-ErrorOr<FilePtr> OpenFile(const std::string& path, const char* mode) {
-    FilePtr file(_wfopen(Wide(path).c_str(), Wide(mode).c_str()));
-    if (!file)
-        return Errno(errno);
-    return file;
-}
-
 std::error_code SeekTo(std::FILE* file, std::uint64_t offset) {
     return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0 ? std::error_code() : Errno(errno);
-}
-
-ErrorOr<FilePtr> CreateNew(const std::string& path) {
-    // Shared for deletion, so that the console handler can remove it while it is being written.
-    const std::wstring wide = Wide(path);
-    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    // In the C library's words, as a failed fopen would say it.
-    if (handle == INVALID_HANDLE_VALUE)
-        return Errno(ErrnoOf(GetLastError()));
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    FilePtr file(fd >= 0 ? _fdopen(fd, "wb") : nullptr);
-    if (file)
-        return file;
-    // The file is made but cannot be written through: it must not stay behind.
-    const std::error_code error = Errno(errno);
-    if (fd >= 0)
-        _close(fd);
-    else
-        CloseHandle(handle);
-    DeleteFileW(wide.c_str());
-    return error;
-}
-
-ErrorOr<FilePtr> CreateUnnamed(const std::string& /*directory*/) {
-    // Windows has no files without a name; the temporary drawing is named from the start.
-    return Errno(ENOTSUP);
-}
-
-std::error_code NameUnnamed(std::FILE* /*file*/, const std::string& /*path*/) {
-    return Errno(ENOTSUP);
-}
-
-std::error_code PlaceNew(const std::string& file, const std::string& path) {
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on anything already there.
-    if (MoveFileExW(Wide(file).c_str(), Wide(path).c_str(), MOVEFILE_WRITE_THROUGH) != 0)
-        return {};
-    const DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Errno(EEXIST) : SystemError(error);
 }
 
 namespace {
@@ -349,32 +216,179 @@ int PutInPlace(const char* replacement, const char* target) {
 
 } // namespace
 
-std::error_code Replace(const std::string& replacement, const std::string& target) {
-    if (Calls().replace(replacement.c_str(), target.c_str()) != 0)
+namespace {
+
+// A call's result as the table gives it: empty, or the system's last error.
+std::error_code Result(bool ok) {
+    return ok ? std::error_code() : SystemError(GetLastError());
+}
+
+HANDLE HandleOf(NativeFile file) {
+    // The table holds the handle as an integer.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    return reinterpret_cast<HANDLE>(file);
+}
+
+std::error_code OpenHandle(const char* path, Access access, NativeFile& file) {
+    DWORD rights = GENERIC_READ;
+    DWORD share = kShareAll;
+    DWORD disposition = OPEN_EXISTING;
+    switch (access) {
+    case Access::Read:
+    case Access::Peek:
+        break;
+    case Access::Update:
+        // Shared for reading only: no other writer can open the file until it is closed.
+        rights = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        break;
+    case Access::Write:
+        rights = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        break;
+    case Access::CreateNew:
+        // Shared for deletion, so that the console handler can remove it while it is written;
+        // CREATE_NEW fails on anything already there, a planted link included.
+        rights = GENERIC_WRITE;
+        share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        disposition = CREATE_NEW;
+        break;
+    case Access::Unnamed:
+        // Windows has no files without a name; the temporary drawing is named from the start.
+        return Errno(ENOTSUP);
+    }
+    HANDLE handle =
+        CreateFileW(Wide(path).c_str(), rights, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = reinterpret_cast<NativeFile>(handle);
+    if (handle != INVALID_HANDLE_VALUE)
+        return {};
+    // A new file's failure in the C library's words, as a failed fopen would say it.
+    return access == Access::CreateNew ? Errno(ErrnoOf(GetLastError())) : SystemError(GetLastError());
+}
+
+std::error_code StreamOnHandle(NativeFile file, const char* mode, std::FILE*& stream) {
+    const int fd = _open_osfhandle(file, _O_BINARY);
+    if (fd < 0) {
+        const std::error_code error = Errno(errno);
+        CloseHandle(HandleOf(file));
+        return error;
+    }
+    // No CR LF translation and no end at a Ctrl+Z.
+    _setmode(fd, _O_BINARY);
+    stream = _fdopen(fd, mode);
+    if (stream != nullptr)
+        return {};
+    const std::error_code error = Errno(errno);
+    _close(fd);
+    return error;
+}
+
+std::error_code DuplicateHandleOf(std::FILE* stream, NativeFile& copy) {
+    HANDLE duplicate = INVALID_HANDLE_VALUE;
+    HANDLE process = GetCurrentProcess();
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    const bool duplicated =
+        DuplicateHandle(process, handle, process, &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS) != 0;
+    copy = reinterpret_cast<NativeFile>(duplicate);
+    return Result(duplicated);
+}
+
+std::error_code Facts(NativeFile file, OpenFacts& facts) {
+    facts.regular = GetFileType(HandleOf(file)) == FILE_TYPE_DISK;
+    facts.directory = false; // a folder is not opened without FILE_FLAG_BACKUP_SEMANTICS
+    facts.size = 0;
+    LARGE_INTEGER size{};
+    if (facts.regular && GetFileSizeEx(HandleOf(file), &size) == 0)
         return SystemError(GetLastError());
+    facts.size = static_cast<std::uint64_t>(size.QuadPart);
     return {};
 }
 
+OVERLAPPED At(std::uint64_t offset) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFU);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32U);
+    return at;
+}
+
+// At most this much a call: ReadFile and WriteFile count in 32 bits.
+constexpr std::size_t kLargestCall = std::size_t{1} << 30U;
+
+std::error_code ReadAt(NativeFile file, void* buffer, std::size_t size, std::uint64_t offset,
+                       std::size_t& done) {
+    OVERLAPPED at = At(offset);
+    DWORD got = 0;
+    const bool read =
+        ReadFile(HandleOf(file), buffer, static_cast<DWORD>(std::min(size, kLargestCall)), &got, &at) != 0;
+    done = got;
+    // A read from the end on, by its offset, says so with an error.
+    return read || GetLastError() == ERROR_HANDLE_EOF ? std::error_code() : SystemError(GetLastError());
+}
+
+std::error_code WriteAt(NativeFile file, const void* data, std::size_t size, std::uint64_t offset,
+                        std::size_t& done) {
+    OVERLAPPED at = At(offset);
+    DWORD put = 0;
+    const bool written =
+        WriteFile(HandleOf(file), data, static_cast<DWORD>(std::min(size, kLargestCall)), &put, &at) != 0;
+    done = put;
+    return Result(written);
+}
+
+std::error_code Resize(NativeFile file, std::uint64_t size) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(size);
+    return Result(SetFilePointerEx(HandleOf(file), to, nullptr, FILE_BEGIN) != 0 &&
+                  SetEndOfFile(HandleOf(file)) != 0);
+}
+
+std::error_code RenameNew(const char* from, const char* to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on anything already there.
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0)
+        return {};
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Errno(EEXIST) : SystemError(error);
+}
+
+} // namespace
+
 SystemCalls& Calls() {
-    // No permission bits to set on Windows: ACLs come from the folder or stay with ReplaceFileW.
     static SystemCalls calls{
         &ReadFromFile,
         &WriteToFile,
-        [](const char* /*path*/, unsigned /*mode*/) { return 0; },
-        &PutInPlace,
-        [](int descriptor) {
-            // The C library hands the handle over as an integer.
-            // NOLINTNEXTLINE(performance-no-int-to-ptr)
-            const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
-            if (handle == INVALID_HANDLE_VALUE || FlushFileBuffers(handle) == 0) {
-                errno = EIO;
-                return -1;
-            }
-            return 0;
+        [](const char* path, const char* mode, std::FILE*& stream) {
+            stream = _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+            return stream != nullptr ? std::error_code() : Errno(errno);
         },
-        [](const char* /*path*/) { return 0; }, // the moves are written through
+        &StreamOnHandle,
+        &DuplicateHandleOf,
+        &OpenHandle,
+        [](NativeFile file) { return Result(CloseHandle(HandleOf(file)) != 0); },
+        &Facts,
+        &ReadAt,
+        &WriteAt,
+        &Resize,
+        // Setting the end claims the room on any file system, and no byte of the old content changes.
+        &Resize,
+        [](NativeFile /*file*/, bool /*wait*/) { return std::error_code(); }, // held by the sharing mode
+        [](NativeFile file) { return Result(FlushFileBuffers(HandleOf(file)) != 0); },
+        [](const char* /*path*/) { return std::error_code(); }, // the moves are written through
+        // No permission bits to set on Windows: ACLs come from the folder or stay with ReplaceFileW.
+        [](const char* /*path*/, unsigned /*mode*/) { return std::error_code(); },
+        [](const char* from, const char* to) { return Result(PutInPlace(from, to) == 0); },
+        &RenameNew,
+        [](const char* from, const char* to) {
+            return Result(CreateHardLinkW(Wide(to).c_str(), Wide(from).c_str(), nullptr) != 0);
+        },
+        [](NativeFile /*file*/, const char* /*path*/) { return Errno(ENOTSUP); },
+        [](const char* path) { return Result(DeleteFileW(Wide(path).c_str()) != 0); },
     };
     return calls;
+}
+
+NativeFile NativeOf(std::FILE* stream) {
+    return _get_osfhandle(_fileno(stream));
 }
 
 bool IgnoresCase(const std::string& /*folder*/) {
@@ -386,18 +400,6 @@ std::string PathKey(const std::string& path) {
     // The system's own mapping, the one its file systems use to compare names.
     CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     return Narrow(wide);
-}
-
-std::error_code SyncFile(std::FILE* file) {
-    if (Calls().syncFile(_fileno(file)) != 0)
-        return SystemError(GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT);
-    return {};
-}
-
-std::error_code SyncFolderOf(const std::string& path) {
-    if (Calls().syncFolder(path.c_str()) != 0)
-        return SystemError(GetLastError());
-    return {};
 }
 
 std::error_code GiveNewFilePermissions(const std::string& /*path*/) {
@@ -413,25 +415,6 @@ std::error_code CopyPermissions(const std::string& /*from*/, const std::string& 
 
 namespace {
 
-// A binary stream of its own on a duplicate of the stream's descriptor: no CR LF translation and
-// no end at a Ctrl+Z.
-ErrorOr<FilePtr> Duplicate(std::FILE* stream, const char* mode) {
-    const int fd = _dup(_fileno(stream));
-    if (fd < 0)
-        return Errno(errno);
-    _setmode(fd, _O_BINARY);
-    FilePtr file(_fdopen(fd, mode));
-    if (file)
-        return file;
-    const std::error_code error = Errno(errno);
-    _close(fd);
-    return error;
-}
-
-} // namespace
-
-namespace {
-
 // The standard streams that were closed when the program started, now on NUL.
 bool g_closedAtStart[3] = {false, false, false};
 
@@ -439,7 +422,10 @@ bool g_closedAtStart[3] = {false, false, false};
 ErrorOr<FilePtr> DuplicateStandard(int number, std::FILE* stream, const char* mode) {
     if (g_closedAtStart[number])
         return Errno(EBADF);
-    return Duplicate(stream, mode);
+    NativeFile copy = kNoFile;
+    if (const std::error_code error = Calls().duplicate(stream, copy))
+        return error;
+    return StreamOf(copy, mode);
 }
 
 } // namespace
@@ -477,10 +463,6 @@ bool NamesStandardStream(const std::string& /*path*/, StandardStream /*stream*/)
 
 bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
-}
-
-std::error_code Remove(const std::string& path) {
-    return DeleteFileW(Wide(path).c_str()) != 0 ? std::error_code() : SystemError(GetLastError());
 }
 
 void RemoveNow(const char* path) noexcept {
@@ -539,78 +521,6 @@ bool RenameKeepsIdentity(const std::string& target, std::FILE* /*replacement*/) 
     // ReplaceFileW keeps attributes and ACLs; only another hard link would be left behind.
     return GetFileInformationByHandle(file.get(), &info) != 0 && info.nNumberOfLinks == 1 &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-CopyResult CopyOver(const std::string& source, const std::string& target, const BeforeCopy& beforeCopy,
-                    bool sync, const LockWait& /*lockWait*/) {
-    CopyResult failure;
-    const Handle in(OpenSource(source, failure));
-    if (!in.Valid())
-        return failure;
-    // Shared for reading only: a second writer cannot open the file until this copy is done, and
-    // is told that it is in use.
-    Handle out(CreateFileW(Wide(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Valid())
-        return Failed(false, GetLastError());
-    if (beforeCopy) {
-        if (!beforeCopy())
-            return {make_error_code(FileError::Refused), false};
-    }
-    if (!ClaimTail(in, out, failure))
-        return failure;
-    return CopyBytes(in, out, sync);
-}
-
-CopyResult CopyToNew(const std::string& source, const std::string& copy) {
-    CopyResult failure;
-    const Handle in(OpenSource(source, failure));
-    if (!in.Valid()) {
-        failure.ofSource = true;
-        return failure;
-    }
-    // CREATE_NEW fails on anything already there, a planted link included.
-    const std::wstring wide = Wide(copy);
-    Handle out(
-        CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Valid())
-        return Failed(false, GetLastError());
-    CopyResult result = CopyBytes(in, out);
-    if (result.error) {
-        out.Close();
-        DeleteFileW(wide.c_str());
-        result.damaged = false;
-    }
-    return result;
-}
-
-ErrorOr<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes) {
-    const Handle in(CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!in.Valid())
-        return SystemError(GetLastError());
-    if (GetFileType(in.get()) != FILE_TYPE_DISK)
-        return make_error_code(FileError::NotRegular);
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(in.get(), &size) == 0)
-        return SystemError(GetLastError());
-    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
-        return make_error_code(FileError::TooLarge);
-    std::string content(maxBytes + 1, '\0');
-    std::size_t got = 0;
-    while (got < content.size()) {
-        DWORD n = 0;
-        if (ReadFile(in.get(), content.data() + got, static_cast<DWORD>(content.size() - got), &n, nullptr) ==
-            0)
-            return SystemError(GetLastError());
-        if (n == 0)
-            break;
-        got += n;
-    }
-    if (got > maxBytes)
-        return make_error_code(FileError::TooLarge);
-    content.resize(got);
-    return content;
 }
 
 std::string TemporaryDirectory() {

@@ -101,16 +101,16 @@ void LineReader::Refill() {
         m_buffer.resize(m_buffer.size() * 2);
     const std::size_t room =
         static_cast<std::size_t>(std::min<std::uint64_t>(m_buffer.size() - m_end, m_remaining));
-    long result = 0;
-    while (room > 0 && (result = filesys::Calls().read(m_file.get(), m_buffer.data() + m_end, room)) < 0 &&
-           errno == EINTR)
+    std::size_t got = 0;
+    std::error_code error;
+    while (room > 0 && (error = filesys::Calls().read(m_file.get(), m_buffer.data() + m_end, room, got)) ==
+                           std::errc::interrupted)
         std::clearerr(m_file.get()); // a signal interrupted the read: nothing is lost, read on
-    if (result < 0) {
-        m_error = Failure(Failure::Stage::Read, m_path, std::error_code(errno, std::generic_category()));
+    if (error) {
+        m_error = Failure(Failure::Stage::Read, m_path, error);
         m_eof = true;
         return;
     }
-    const auto got = static_cast<std::size_t>(result);
     if (m_summing)
         m_checksum.Add(m_buffer.data() + m_end, got);
     m_end += got;

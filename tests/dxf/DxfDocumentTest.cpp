@@ -357,16 +357,16 @@ private:
         s_room = room;
         s_error = error;
         filesys::SystemCalls calls = filesys::Calls();
-        calls.write = [](std::FILE* file, const void* data, std::size_t size) {
+        calls.write = [](std::FILE* file, const void* data, std::size_t size, std::size_t& done) {
             const std::size_t n = std::min(size, s_room);
             s_room -= n;
-            const std::size_t written = filesys::WriteToFile(file, data, n);
+            std::error_code error = filesys::WriteToFile(file, data, n, done);
             if (n < size) {
-                errno = s_error;
+                error.assign(s_error, std::generic_category());
                 if (s_error == EINTR)
                     s_room = static_cast<std::size_t>(-1);
             }
-            return written;
+            return error;
         };
         return calls;
     }
@@ -449,17 +449,17 @@ std::vector<std::string> g_calls;
 
 filesys::SystemCalls Recording() {
     filesys::SystemCalls calls = filesys::Calls();
-    calls.syncFile = [](int descriptor) {
+    calls.syncFile = [](filesys::NativeFile file) {
         g_calls.emplace_back("sync");
-        return ::fsync(descriptor);
+        return Real().syncFile(file);
     };
     calls.syncFolder = [](const char* path) {
         g_calls.push_back(std::string("folder ") + fs::path(path).filename().string());
-        return 0;
+        return std::error_code();
     };
     calls.replace = [](const char* from, const char* to) {
         g_calls.emplace_back("rename");
-        return std::rename(from, to);
+        return Real().replace(from, to);
     };
     return calls;
 }
@@ -511,13 +511,13 @@ TEST(DxfWrite, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
     target = dir.Write("site.frt", "the survey");
     fs::create_hard_link(target, dir.File("link.frt"));
     filesys::SystemCalls meddling = filesys::Calls();
-    meddling.syncFile = [](int descriptor) {
+    meddling.syncFile = [](filesys::NativeFile file) {
         // The other program's write lands right after the copy, before it is read back.
         if (FILE* other = std::fopen(target.c_str(), "r+b")) {
             std::fputs("NEW SURVEY", other);
             std::fclose(other);
         }
-        return ::fsync(descriptor);
+        return Real().syncFile(file);
     };
     const ScopedSystemCalls swapped(meddling);
     const DxfWriteSettings settings;
@@ -593,8 +593,7 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     // A drawing that cannot be given its permissions would stay readable by its owner alone.
     filesys::SystemCalls refusing = filesys::Calls();
     refusing.setMode = [](const char* /*path*/, unsigned /*mode*/) {
-        errno = EPERM;
-        return -1;
+        return std::make_error_code(std::errc::operation_not_permitted);
     };
     {
         const ScopedSystemCalls swapped(refusing);
@@ -609,8 +608,7 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     // The last step, the rename over the target, refused.
     filesys::SystemCalls busy = filesys::Calls();
     busy.replace = [](const char* /*from*/, const char* /*to*/) {
-        errno = EBUSY;
-        return -1;
+        return std::make_error_code(std::errc::device_or_resource_busy);
     };
     {
         const ScopedSystemCalls swapped(busy);
@@ -623,10 +621,7 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
 
     // The disk cannot take the drawing's data (EIO when it is flushed): nothing is replaced.
     filesys::SystemCalls failing = filesys::Calls();
-    failing.syncFile = [](int /*descriptor*/) {
-        errno = EIO;
-        return -1;
-    };
+    failing.syncFile = [](filesys::NativeFile /*file*/) { return std::make_error_code(std::errc::io_error); };
     {
         const ScopedSystemCalls swapped(failing);
         const DxfWriteResult unsynced = WriteDrawing(BigDocument(), target, settings);
@@ -640,6 +635,213 @@ TEST(DxfWrite, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     const DxfWriteResult directory = WriteDrawing(BigDocument(), dir.Path().string(), settings);
     EXPECT_EQ(directory.failure.stage, Failure::Stage::Write);
     EXPECT_EQ(directory.failure.path, dir.Path().string());
+}
+
+namespace {
+
+// The step that fails, on its how-manieth call (0: on every call), and the error it gives; or,
+// with no error, what another program does right before that step.
+struct Fault {
+    std::string step;
+    int call = 0;
+    std::errc error{};
+    void (*meddle)() = nullptr;
+};
+Fault g_fault;
+int g_stepCalls = 0;
+bool g_hit = false;
+
+std::error_code Inject(const char* step) {
+    if (g_fault.step != step || (g_fault.call != 0 && ++g_stepCalls != g_fault.call))
+        return {};
+    g_hit = true;
+    if (g_fault.meddle != nullptr)
+        g_fault.meddle();
+    return g_fault.error == std::errc{} ? std::error_code() : std::make_error_code(g_fault.error);
+}
+
+const char* OpenStep(filesys::Access access) {
+    switch (access) {
+    case filesys::Access::Read:
+    case filesys::Access::Peek:
+        return "open source";
+    case filesys::Access::Update:
+    case filesys::Access::Write:
+        return "open target";
+    default:
+        return "create";
+    }
+}
+
+// The real calls, each of which fails when it is the fault's step.
+filesys::SystemCalls FailingStep() {
+    using filesys::NativeFile;
+    filesys::SystemCalls calls = Real();
+    calls.open = [](const char* path, filesys::Access access, NativeFile& file) {
+        const std::error_code error = Inject(OpenStep(access));
+        return error ? error : Real().open(path, access, file);
+    };
+    calls.syncFile = [](NativeFile file) {
+        const std::error_code error = Inject("sync");
+        return error ? error : Real().syncFile(file);
+    };
+    calls.name = [](NativeFile file, const char* path) {
+        const std::error_code error = Inject("name");
+        return error ? error : Real().name(file, path);
+    };
+    calls.replace = [](const char* from, const char* to) {
+        const std::error_code error = Inject("replace");
+        return error ? error : Real().replace(from, to);
+    };
+    calls.syncFolder = [](const char* path) {
+        const std::error_code error = Inject("sync folder");
+        return error ? error : Real().syncFolder(path);
+    };
+    calls.lock = [](NativeFile file, bool wait) {
+        const std::error_code error = Inject("lock");
+        return error ? error : Real().lock(file, wait);
+    };
+    calls.reserve = [](NativeFile file, std::uint64_t size) {
+        const std::error_code error = Inject("reserve");
+        return error ? error : Real().reserve(file, size);
+    };
+    calls.readAt = [](NativeFile file, void* buffer, std::size_t size, std::uint64_t offset,
+                      std::size_t& done) {
+        done = 0;
+        const std::error_code error = Inject("read");
+        return error ? error : Real().readAt(file, buffer, size, offset, done);
+    };
+    calls.writeAt = [](NativeFile file, const void* data, std::size_t size, std::uint64_t offset,
+                       std::size_t& done) {
+        done = 0;
+        const std::error_code error = Inject("write");
+        return error ? error : Real().writeAt(file, data, size, offset, done);
+    };
+    calls.resize = [](NativeFile file, std::uint64_t size) {
+        const std::error_code error = Inject("resize");
+        return error ? error : Real().resize(file, size);
+    };
+    calls.close = [](NativeFile file) {
+        // Closed all the same, as a close that reports an error does.
+        const std::error_code closed = Real().close(file);
+        const std::error_code error = Inject("close");
+        return error ? error : closed;
+    };
+    return calls;
+}
+
+} // namespace
+
+// Each step of putting a drawing in place fails in turn, by a rename (a target with one name) and
+// by a copy in place (two names). What the target holds after it, what is kept and what is left
+// over are the point: the old content, the new one, or the old target damaged and the complete
+// drawing kept. A signal (EINTR) ends no step.
+TEST(DxfWrite, EveryStepOfPuttingTheDrawingInPlaceCanFail) {
+    enum class After { Old, New, NewUnflushed, Kept };
+    struct Case {
+        Fault fault;
+        bool inPlace;
+        After after;
+    };
+    using std::errc;
+    const std::vector<Case> cases = {
+        // A folder that takes no new file: the drawing is made in the temporary folder and
+        // copied over the writable target.
+        {{"create", 1, errc::read_only_file_system}, false, After::New},
+        {{"create", 1, errc::permission_denied}, false, After::New},
+        {{"create", 0, errc::no_space_on_device}, false, After::Old},
+        {{"sync", 1, errc::no_space_on_device}, false, After::Old},
+        {{"replace", 1, errc::permission_denied}, false, After::Old},
+        {{"replace", 1, errc::read_only_file_system}, false, After::Old},
+        {{"replace", 1, errc::io_error}, false, After::Old},
+#ifndef _WIN32 // unnamed files and folders flushed by hand are Linux's
+        {{"name", 1, errc::io_error}, false, After::Old},
+        {{"sync folder", 1, errc::io_error}, false, After::NewUnflushed},
+        {{"sync folder", 1, errc::no_space_on_device}, false, After::NewUnflushed},
+#endif
+        // A target that may only be written is copied into unchecked.
+        {{"open target", 1, errc::permission_denied}, true, After::New},
+        {{"open target", 0, errc::read_only_file_system}, true, After::Old},
+        {{"open source", 1, errc::io_error}, true, After::Old},
+        {{"lock", 1, errc::interrupted}, true, After::New},
+        {{"lock", 1, errc::io_error}, true, After::Old},
+        {{"reserve", 1, errc::no_space_on_device}, true, After::Old},
+        {{"read", 1, errc::io_error}, true, After::Old},
+        {{"read", 2, errc::interrupted}, true, After::New},
+        {{"write", 1, errc::no_space_on_device}, true, After::Old},
+        {{"write", 2, errc::interrupted}, true, After::New},
+        {{"write", 2, errc::io_error}, true, After::Kept},
+        {{"resize", 1, errc::io_error}, true, After::Kept},
+        {{"sync", 1, errc::no_space_on_device}, true, After::Kept},
+        {{"close", 1, errc::io_error}, true, After::Kept},
+    };
+    const DxfWriteSettings settings;
+    const std::string drawing = DocumentText(BigDocument(), 0.0);
+    for (const Case& c : cases) {
+        const std::string label = c.fault.step + " " + std::make_error_code(c.fault.error).message() +
+                                  (c.inPlace ? " (in place)" : "");
+        TempDir dir;
+        const std::string target = dir.Write("site.dxf", "old survey");
+        std::vector<std::string> names = {"site.dxf"};
+        if (c.inPlace) {
+            fs::create_hard_link(target, dir.File("link.dxf"));
+            names.insert(names.begin(), "link.dxf");
+        }
+        g_fault = c.fault;
+        g_stepCalls = 0;
+        g_hit = false;
+        DxfWriteResult result;
+        {
+            const ScopedSystemCalls swapped(FailingStep());
+            result = WriteDrawing(BigDocument(), target, settings);
+        }
+        EXPECT_TRUE(g_hit) << label << ": the step was never taken";
+        const bool fails = c.after != After::New;
+        ASSERT_EQ(!result.Ok(), fails) << label << ": " << result.failure.Reason();
+        if (fails) {
+            EXPECT_TRUE(result.failure.Is(c.fault.error)) << label << ": " << result.failure.Reason();
+        }
+        EXPECT_EQ(result.failure.damaged, c.after == After::Kept) << label;
+        const bool old = c.after == After::Old;
+        EXPECT_EQ(ReadFile(target) == "old survey", old) << label;
+        if (c.after == After::New || c.after == After::NewUnflushed) {
+            EXPECT_EQ(ReadFile(target), drawing) << label;
+        }
+        if (c.after == After::Kept) {
+            EXPECT_EQ(ReadFile(result.failure.keptPath), drawing)
+                << label << ": the complete drawing is kept";
+            names.push_back(fs::path(result.failure.keptPath).filename().string());
+            std::sort(names.begin(), names.end());
+        }
+        if (c.inPlace) {
+            EXPECT_EQ(ReadFile(dir.File("link.dxf")), ReadFile(target)) << label << ": still one file";
+        }
+        EXPECT_EQ(dir.Names(), names) << label << ": nothing else is left";
+    }
+
+#ifndef _WIN32
+    // The link to the target is turned to another file while the drawing is written: neither file
+    // gets it.
+    TempDir dir;
+    static std::string link;
+    link = dir.File("site.dxf");
+    dir.Write("a.dxf", "old a");
+    dir.Write("b.dxf", "old b");
+    fs::create_symlink("a.dxf", link);
+    g_fault = {"sync", 1, std::errc{}, [] {
+                   fs::remove(link);
+                   fs::create_symlink("b.dxf", link);
+               }};
+    g_hit = false;
+    g_stepCalls = 0;
+    const ScopedSystemCalls swapped(FailingStep());
+    const DxfWriteResult moved = WriteDrawing(BigDocument(), link, settings);
+    EXPECT_TRUE(g_hit);
+    EXPECT_EQ(moved.failure.Reason(), "now leads to another file (a link was changed)");
+    EXPECT_EQ(ReadFile(dir.File("a.dxf")), "old a");
+    EXPECT_EQ(ReadFile(dir.File("b.dxf")), "old b");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.dxf", "b.dxf", "site.dxf"}));
+#endif
 }
 
 #ifndef _WIN32 // POSIX owners, links, ACLs and devices

@@ -1,11 +1,14 @@
 #include "export/ExportRun.h"
+#include "tests/support/ScopedSystemCalls.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -130,6 +133,34 @@ TEST(ExportRun, StrictWithThreadsWritesNothingAfterAFinding) {
     EXPECT_NE(result.failure.Reason().find("questionable value(s) in the input; nothing was written"),
               std::string::npos);
     EXPECT_EQ(ReadAll(output), "old drawing");
+}
+
+// A survey that cannot be read, when it is first opened or only for a later pass: the system's
+// reason with the survey's path, and the old drawing stays.
+TEST(ExportRun, ASurveyThatCannotBeOpenedWritesNothing) {
+    TempDir dir;
+    const std::string input = dir.Write("survey.frt", Survey());
+    const std::string output = dir.Write("old.dxf", "old drawing");
+    static int opens = 0;
+    static int refused = 0;
+    filesys::SystemCalls unreadable = filesys::Calls();
+    unreadable.openStream = [](const char* path, const char* mode, std::FILE*& stream) {
+        if (std::strstr(path, "survey.frt") != nullptr && ++opens == refused)
+            return std::make_error_code(std::errc::permission_denied);
+        return Real().openStream(path, mode, stream);
+    };
+    const ScopedSystemCalls swapped(unreadable);
+    for (refused = 1; refused <= 3; ++refused) {
+        opens = 0;
+        const ConversionResult result = exportrun::ConvertFile(input, output, AllOptions(), {});
+        if (opens < refused)
+            break; // every open of the survey was tried
+        EXPECT_FALSE(result.Ok()) << "open " << refused;
+        EXPECT_EQ(result.failure.path, input) << "open " << refused;
+        EXPECT_TRUE(result.failure.Is(std::errc::permission_denied)) << result.failure.Reason();
+        EXPECT_EQ(ReadAll(output), "old drawing") << "open " << refused;
+    }
+    EXPECT_GE(refused, 3) << "a second pass opens the survey again";
 }
 
 } // namespace

@@ -208,12 +208,12 @@ TEST(LineReader, InterruptedReadsGoOnAndFailedReadsAreTold) {
     };
     // Reads in small pieces, and the third to fifth read fail with the error.
     filesys::SystemCalls faulty = filesys::Calls();
-    faulty.read = [](std::FILE* file, void* buffer, std::size_t size) -> long {
+    faulty.read = [](std::FILE* file, void* buffer, std::size_t size, std::size_t& done) {
         if (++calls >= 3 && calls <= 5) {
-            errno = error;
-            return -1;
+            done = 0;
+            return std::error_code(error, std::generic_category());
         }
-        return filesys::ReadFromFile(file, buffer, std::min<std::size_t>(size, 4096));
+        return filesys::ReadFromFile(file, buffer, std::min<std::size_t>(size, 4096), done);
     };
     const ScopedSystemCalls swapped(faulty);
     for (const int injected : {EINTR, EIO}) {
