@@ -1,5 +1,7 @@
 #include "app/ExportDlgLogic.h"
 
+#include "app/FindingsList.h"
+
 #include "common/CProgressBar.h"
 #include "common/FileSystem.h"
 #include "common/NumberText.h"
@@ -147,6 +149,34 @@ FileDialogTexts FileDialogTextsOf(const CLanguageFile& texts) {
             texts.GetText("ALL_FILES", "All files")};
 }
 
+std::string FindingsListPath(const std::string& drawingPath) {
+    const std::filesystem::path drawing = filesys::PathOf(drawingPath);
+    return filesys::TextOf(drawing.parent_path() / drawing.stem()) + ".findings.txt";
+}
+
+std::string FindingsText(const CLanguageFile& texts, const ExportOutcome& outcome) {
+    if (outcome.findings == 0)
+        return {};
+    std::string text =
+        outcome.findings == 1
+            ? texts.GetText("FINDING", "The drawing was written, but one value in the survey could not be "
+                                       "taken as it stands; the finding says what was used instead:")
+            : Filled(texts.GetText("FINDINGS", "The drawing was written, but %1 values in the survey could "
+                                               "not be taken as they stand; each finding says what was used "
+                                               "instead:"),
+                     std::to_string(outcome.findings));
+    for (const std::string& line : outcome.shown)
+        text.append("\n").append(line);
+    if (!outcome.listPath.empty())
+        text.append("\n\n").append(
+            Filled(texts.GetText("FINDINGS_ALL", "All of them are listed in %1."), outcome.listPath));
+    else if (!outcome.listError.empty())
+        text.append("\n\n").append(
+            Filled(texts.GetText("FINDINGS_NO_LIST", "The list of all of them could not be written: %1"),
+                   outcome.listError));
+    return text;
+}
+
 std::string WaitingText(const CLanguageFile& texts, const std::string& path) {
     return Filled(texts.GetText("WAITING", "waiting for another program writing %1 (Cancel gives up)"),
                   filesys::TextOf(filesys::PathOf(path).filename()));
@@ -181,6 +211,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
         return waited < kLockWait && (!waiting || waiting(waited));
     };
     ConversionResult result;
+    std::unique_ptr<FindingsList> findings;
+    const std::string inputName = filesys::TextOf(filesys::PathOf(files.InputPath()).filename());
     for (int conversion = 1; conversion <= kConversions; ++conversion) {
         // The drawing shows what is at the input path now, even when it was rewritten meanwhile.
         if (std::string problem = files.Refresh(); !problem.empty()) {
@@ -188,6 +220,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
             outcome.error = std::move(problem);
             return outcome;
         }
+        findings = std::make_unique<FindingsList>(inputName, FindingsListPath(files.OutputPath()));
+        run.diagnostics = findings.get();
         result = exportrun::ConvertFile(files.TempPath(), files.OutputPath(), options, run);
         if (result.Ok() || !files.CopyStale())
             break;
@@ -195,6 +229,12 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     CProgressBar::Destroy();
     if (result.Ok()) {
         outcome.done = true;
+        outcome.findings = findings->Count();
+        outcome.shown = findings->Shown();
+        if (const Failure listed = findings->Finish())
+            outcome.listError = FailureText(listed);
+        else if (outcome.findings > outcome.shown.size())
+            outcome.listPath = findings->ListPath();
         return outcome;
     }
     // The input is as it was (put back when the write failed inside it); OK may be pressed again.

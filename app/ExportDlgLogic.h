@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // What the options dialog does apart from its widgets, the same on every platform: the checks of
 // the values taken from the controls, with their messages, and the export that OK runs.
@@ -85,7 +86,18 @@ constexpr std::chrono::seconds kLockWait{30};
 struct ExportOutcome {
     bool done = false; // the drawing was written: the dialog ends with result 1
     std::string error; // else the text for the "Error" box, or empty when the user said No
+    // Values of the survey the drawing could not take as they stand, the first few of them
+    // ("line LINE: KEY=VALUE: problem"), and where all of them are listed when there are more.
+    std::uint64_t findings = 0;
+    std::vector<std::string> shown;
+    std::string listPath;
+    std::string listError; // why that list could not be written
 };
+
+// The message shown before the dialog closes on a drawing written with findings; empty without.
+std::string FindingsText(const CLanguageFile& texts, const ExportOutcome& outcome);
+// Where the list of all findings goes: beside the drawing, "NAME.findings.txt".
+std::string FindingsListPath(const std::string& drawingPath);
 
 // OK: stores the settings, brings the copy up to date with the input, converts it and writes
 // the drawing to the output, with the display showing the progress. A drawing of its own

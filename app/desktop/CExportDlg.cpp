@@ -316,8 +316,12 @@ void CExportDlg::RunExport() {
     m_exporting = false;
     if (!outcome.error.empty())
         m_message(this, Local(exportdlg::ErrorCaption(m_language)), Local(outcome.error));
-    if (outcome.done)
+    if (outcome.done) {
+        // Said before the dialog closes: the drawing holds what was used in their place.
+        if (const std::string findings = exportdlg::FindingsText(m_language, outcome); !findings.empty())
+            m_message(this, windowTitle(), Local(findings));
         done(CExportApp::RESULT_OK);
+    }
 }
 
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {

@@ -208,6 +208,11 @@ void CExportDlg::RunExport() {
         MessageBoxW(m_window, wintext::FromUtf8(outcome.error).c_str(),
                     wintext::FromUtf8(exportdlg::ErrorCaption(m_language)).c_str(),
                     MB_OK | MB_ICONINFORMATION);
-    if (outcome.done)
+    if (outcome.done) {
+        // Said before the dialog closes: the drawing holds what was used in their place.
+        if (const std::string findings = exportdlg::FindingsText(m_language, outcome); !findings.empty())
+            MessageBoxW(m_window, wintext::FromUtf8(findings).c_str(), caption.c_str(),
+                        MB_OK | MB_ICONWARNING);
         EndDialog(m_window, CExportApp::RESULT_OK);
+    }
 }

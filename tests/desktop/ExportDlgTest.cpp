@@ -291,6 +291,47 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QCOMPARE(Slurp(Path("site.frt")).substr(0, 5), std::string("  0\r\n"));
     }
 
+    // Values the drawing could not take as they stand are said before the dialog closes, the
+    // first ten of them; all of them are listed beside the drawing when there are more.
+    void findingsAreSaidBeforeTheDialogCloses() {
+        auto store = Store();
+        const std::string header = "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n";
+        for (const int extra : {0, 9}) {
+            std::string survey =
+                header + "PID=1;E=5001x0.500;N=20;HO=3\r\nPID=2;E=10,5;N=20,25;HO=3\r\nPID=3;N=20;HO=3\r\n";
+            for (int i = 0; i < extra; ++i)
+                survey +=
+                    "PID=" + std::to_string(4 + i) + ";E=1;N=2;HO=\x01" + std::string(100, 'x') + "\r\n";
+            Spit(Path("copy.tmp"), survey);
+            Spit(Path("site.frt"), survey);
+            m_messages.clear();
+            auto dialog = Dialog(*store);
+            Show(*dialog);
+            QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+            QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
+            QCOMPARE(Slurp(Path("site.frt")).substr(0, 5), std::string("  0\r\n"));
+            QCOMPARE(m_messages.size(), std::size_t{1});
+            QCOMPARE(m_messages[0].title, QStringLiteral("DXF Export - site.frt"));
+            const QStringList lines = m_messages[0].text.split(QLatin1Char('\n'));
+            QVERIFY2(lines[0].contains(QString::number(4 + extra) + QStringLiteral(" values")),
+                     qPrintable(lines[0]));
+            QCOMPARE(lines[1], QStringLiteral("line 4: E=5001x0.500: not a number; 5001 used"));
+            QCOMPARE(lines[4], QStringLiteral("line 6: E: missing; 0 used"));
+            const QString list = Path("site.findings.txt");
+            QCOMPARE(QFileInfo::exists(list), extra > 0);
+            if (extra > 0) {
+                QCOMPARE(lines.size(), 1 + 10 + 2);
+                QVERIFY(lines[5].startsWith(QStringLiteral("line 7: HO=?xxx")));
+                QVERIFY(lines[5].contains(QStringLiteral("x...: ")));
+                QCOMPARE(lines.back(),
+                         QStringLiteral("All of them are listed in ") + list + QStringLiteral("."));
+                const std::string all = Slurp(list);
+                QCOMPARE(std::count(all.begin(), all.end(), '\n'), 13L);
+                QVERIFY(all.rfind("site.frt:4: E=5001x0.500: not a number; 5001 used\n", 0) == 0);
+            }
+        }
+    }
+
     // Another program holds the lock of the input, which is written in place (it has a second
     // link): the dialog says it waits, stays alive, and Cancel gives up the wait, not the dialog.
     void cancelGivesUpTheWaitForAnotherWriter() {
