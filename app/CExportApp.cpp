@@ -42,6 +42,62 @@ std::optional<std::string> CExportApp::InfoFor(const std::string& argument) {
            "frt2dxf-batch converts without a dialog (frt2dxf-batch --help).\n";
 }
 
+namespace {
+
+CExportApp::Launch UsageError(const std::string& argument) {
+    return {CExportApp::Launch::Kind::UsageError,
+            "frt2dxf: unknown option " + argument + "\n" + *CExportApp::InfoFor("--help")};
+}
+
+bool LooksLikeOption(const std::string& argument) {
+    return argument.size() >= 2 && argument[0] == '-';
+}
+
+} // namespace
+
+CExportApp::Launch CExportApp::LaunchFor(const std::vector<std::string>& arguments) {
+    using Kind = Launch::Kind;
+    if (arguments.empty())
+        return {Kind::Ask, {}};
+    if (arguments.size() == 1)
+        if (std::optional<std::string> info = InfoFor(arguments[0]))
+            return {Kind::Info, std::move(*info)};
+    // A file manager's menu entry gives --open without a file when it is started on its own.
+    if (arguments[0] == "--open") {
+        std::string chosen = JoinArguments({arguments.begin() + 1, arguments.end()});
+        return {chosen.empty() ? Kind::Ask : Kind::Chosen, std::move(chosen)};
+    }
+    std::string path = JoinArguments(arguments);
+    if (LooksLikeOption(arguments[0]) && !filesys::StateOf(path).exists)
+        return UsageError(arguments[0]);
+    return {Kind::Host, std::move(path)};
+}
+
+CExportApp::Launch CExportApp::LaunchForTail(const std::string& commandTail) {
+    const std::size_t end = commandTail.find_last_not_of(" \t");
+    const std::string tail = end == std::string::npos ? std::string() : commandTail.substr(0, end + 1);
+    const std::size_t blank = tail.find_first_of(" \t");
+    const std::string first = InputPathOf(tail.substr(0, blank));
+    if (first == "--open") {
+        const std::size_t rest = blank == std::string::npos ? blank : tail.find_first_not_of(" \t", blank);
+        return LaunchFor(
+            {"--open", rest == std::string::npos ? std::string() : InputPathOf(tail.substr(rest))});
+    }
+    if (blank == std::string::npos)
+        return LaunchFor(first.empty() ? std::vector<std::string>{} : std::vector<std::string>{first});
+    // A path with blanks: one path, as the host gave it.
+    std::string path = InputPathOf(tail);
+    if (LooksLikeOption(first) && !filesys::StateOf(path).exists)
+        return UsageError(first);
+    return {Launch::Kind::Host, std::move(path)};
+}
+
+bool CExportApp::Run(const Launch& launch, IStartUpUi& ui) {
+    if (launch.kind == Launch::Kind::Chosen)
+        return OpenChosen(launch.text, ui);
+    return StartUp(launch.kind == Launch::Kind::Host ? launch.text : std::string(), ui);
+}
+
 bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
     if (inputPath.size() >= 2)
         return Convert(inputPath, false, ui);

@@ -41,6 +41,26 @@ public:
     // "--version"), without any window; nothing for a file to convert.
     static std::optional<std::string> InfoFor(const std::string& argument);
 
+    // What a command line asks of the program.
+    struct Launch {
+        enum class Kind {
+            Info,       // print `text` and end (status 0)
+            UsageError, // print `text` to standard error and end (status 2)
+            Ask,        // ask for a file, as a start without one
+            Host,       // the host's survey `text`: the drawing replaces it
+            Chosen,     // the user's pick `text` (--open): the drawing goes beside it
+        };
+        Kind kind = Kind::Ask;
+        std::string text;
+    };
+    // From the arguments as the system split them. An unknown option is a usage error, unless a
+    // file has that name.
+    static Launch LaunchFor(const std::vector<std::string>& arguments);
+    // From a Windows command-line tail, where a host may leave a path with blanks unquoted.
+    static Launch LaunchForTail(const std::string& commandTail);
+    // Starts what the launch asks for (Ask, Host or Chosen). Always returns false.
+    static bool Run(const Launch& launch, IStartUpUi& ui);
+
 private:
     static bool Convert(const std::string& input, bool chosenByUser, IStartUpUi& ui);
 };

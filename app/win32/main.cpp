@@ -62,16 +62,21 @@ void Print(const std::string& text) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
-    if (const std::optional<std::string> info = CExportApp::InfoFor(wintext::ToUtf8(CommandTail()))) {
-        Print(*info);
+    const CExportApp::Launch launch = CExportApp::LaunchForTail(wintext::ToUtf8(CommandTail()));
+    if (launch.kind == CExportApp::Launch::Kind::Info) {
+        Print(launch.text);
         return 0;
+    }
+    if (launch.kind == CExportApp::Launch::Kind::UsageError) {
+        Print(launch.text);
+        return 2;
     }
     InitCommonControls();
     filesys::OpenClosedStandardStreams();
     pendingfiles::RemoveOnInterrupt();
     RegistrySettingsStore store;
     Win32StartUpUi ui(ProgramDirectory(), store);
-    CExportApp::StartUp(CExportApp::InputPathOf(wintext::ToUtf8(CommandTail())), ui);
+    CExportApp::Run(launch, ui);
     // The host reads only what is left at the path; a person or a script reads the status.
     return ui.Failed() ? 1 : 0;
 }

@@ -364,6 +364,42 @@ TEST_F(StartUpTest, AQuoteInALinuxPathNamesThatFile) {
     EXPECT_EQ(ReadFile(other), kFrt);
 }
 
+// What each command line starts, split by the system (Linux) or as a Windows tail: --open with
+// or without a file (a menu entry started on its own), an unknown option, a host's path with blanks.
+TEST_F(StartUpTest, EveryCommandLineStartsWhatItSays) {
+    using Kind = CExportApp::Launch::Kind;
+    const std::string dashed = files.Write("-x.frt", kFrt);
+    const std::string blanks = files.Write("my jobs.frt", kFrt);
+    const auto said = [](const CExportApp::Launch& launch) {
+        static const char* const kinds[] = {"info", "usage", "ask", "host", "chosen"};
+        return std::string(kinds[static_cast<int>(launch.kind)]) +
+               (launch.kind == Kind::Info || launch.kind == Kind::UsageError ? "" : " " + launch.text);
+    };
+    const struct {
+        std::vector<std::string> arguments;
+        std::string tail;
+        std::string expected;
+    } lines[] = {
+        {{}, "", "ask "},
+        {{"--open"}, "--open ", "ask "},
+        {{"--open", ""}, "--open \"\"", "ask "},
+        {{"--open", "/j/a b.frt"}, "--open \"/j/a b.frt\"", "chosen /j/a b.frt"},
+        {{"/j/site.frt"}, "\"/j/site.frt\"", "host /j/site.frt"},
+        {{"/j/a", "b.frt"}, "/j/a b.frt", "host /j/a b.frt"},
+        {{blanks}, blanks, "host " + blanks},
+        {{dashed}, dashed, "host " + dashed},
+        {{"--version"}, "--version", "info"},
+        {{"--bogus"}, "--bogus", "usage"},
+        {{"-q", "x.frt"}, "-q x.frt", "usage"},
+    };
+    for (const auto& line : lines) {
+        EXPECT_EQ(said(CExportApp::LaunchFor(line.arguments)), line.expected) << line.tail;
+        EXPECT_EQ(said(CExportApp::LaunchForTail(line.tail)), line.expected) << line.tail;
+    }
+    EXPECT_EQ(CExportApp::LaunchFor({"--bogus"}).text.rfind("frt2dxf: unknown option --bogus\nUsage: ", 0),
+              0U);
+}
+
 // Started on its own, the program never changes the file the user chose: the drawing goes beside
 // it, and an existing drawing there is replaced only when the user says so.
 TEST_F(StartUpTest, AChosenFileStaysAndTheDrawingGoesBesideIt) {
