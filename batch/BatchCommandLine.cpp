@@ -117,7 +117,8 @@ const Option kOptions[] = {
      "default: INPUT with its extension replaced by .dxf"},
     {"--output-dir", 't', "DIR",
      [](Parse& p, const std::string& value) { return p.Path(value, p.request.outputDir, "output folder"); },
-     "put each drawing into the folder DIR as NAME.dxf"},
+     "put each drawing into the folder DIR as NAME.dxf (made if missing); with -r the\n"
+     "drawings keep the subfolders their surveys were found in"},
     {"--recursive", 'r', nullptr, SetFlag<&BatchRequest::recursive>,
      "a folder given as INPUT: also the .frt files of its subfolders"},
     {"--points", 0, nullptr, SetFromTable, "take or leave out the points (default: take)",

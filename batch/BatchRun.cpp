@@ -579,41 +579,83 @@ std::vector<std::string> InputsOf(const std::string& argument, const BatchReques
     return matches;
 }
 
-// Where an input's drawing goes, by the options.
-std::string OutputOf(const std::string& input, const BatchRequest& request) {
+// A folder's path without a separator at its end ("drawings/" is "drawings").
+fs::path FolderPath(const std::string& folder) {
+    fs::path path = filesys::PathOf(folder).lexically_normal();
+    return path.has_filename() || !path.has_parent_path() ? path : path.parent_path();
+}
+
+// Where an input's drawing goes, by the options. Into --output-dir, a survey found below a
+// folder named as input keeps the subfolders it was found in, as cp -r does: two surveys of one
+// name in two subfolders never meet.
+std::string OutputOf(const std::string& input, const BatchRequest& request, const std::string& root) {
     if (!request.output.empty())
         return request.output;
-    if (!request.outputDir.empty())
-        return filesys::TextOf(filesys::PathOf(request.outputDir) /
-                               filesys::PathOf(input).filename().replace_extension(".dxf"));
-    return DefaultOutput(input);
+    if (request.outputDir.empty())
+        return DefaultOutput(input);
+    fs::path folder = filesys::PathOf(request.outputDir);
+    if (!root.empty()) {
+        const fs::path below = filesys::PathOf(input).parent_path().lexically_relative(FolderPath(root));
+        if (!below.empty() && below != "." && *below.begin() != "..")
+            folder /= below;
+    }
+    return filesys::TextOf(folder / filesys::PathOf(input).filename().replace_extension(".dxf"));
+}
+
+// Makes the output folder when it does not exist yet but its own folder does, and the folders
+// below it that the drawings keep; the exit status when that fails.
+std::optional<int> MakeOutputFolders(const BatchRequest& request, const RunPlan& plan,
+                                     const Reporter& reporter) {
+    if (request.outputDir.empty() || plan.jobs.empty())
+        return std::nullopt;
+    std::error_code ec;
+    const fs::path top = FolderPath(request.outputDir);
+    if (!fs::is_directory(top, ec)) {
+        if (!fs::create_directory(top, ec) && !fs::is_directory(top)) {
+            reporter.Problem(request.outputDir, "the output folder could not be made: " + ec.message());
+            return 1;
+        }
+        if (request.verbose)
+            reporter.Error(Reporter::Line(request.outputDir + ": output folder made"));
+    }
+    // A folder that cannot be made fails its drawings alone, said with them.
+    for (const BatchJob& job : plan.jobs)
+        fs::create_directories(filesys::PathOf(job.output).parent_path(), ec);
+    return std::nullopt;
 }
 
 // Plans the run; the exit status when it ends here.
 std::optional<int> Plan(const BatchRequest& request, RunPlan& plan, const Reporter& reporter) {
     std::error_code ec;
-    if (!request.outputDir.empty() && !fs::is_directory(filesys::PathOf(request.outputDir), ec))
-        return UsageError(
-            "--output-dir: " + request.outputDir + " is no folder" +
-                (fs::exists(filesys::PathOf(request.outputDir), ec) ? "" : " (it does not exist)"),
-            reporter);
+    if (!request.outputDir.empty() && !fs::is_directory(filesys::PathOf(request.outputDir), ec)) {
+        // Made when the folder it goes into exists: "-t drawings" works on a first run.
+        const fs::path parent = FolderPath(request.outputDir).parent_path();
+        if (fs::exists(filesys::PathOf(request.outputDir), ec))
+            return UsageError("--output-dir: " + request.outputDir + " is no folder", reporter);
+        if (!parent.empty() && !fs::is_directory(parent, ec))
+            return UsageError("--output-dir: " + request.outputDir + " does not exist, nor does its folder " +
+                                  filesys::TextOf(parent),
+                              reporter);
+    }
     if (!request.output.empty() && request.output != kStandardStream &&
         (fs::is_directory(filesys::PathOf(request.output), ec) || request.output.back() == '/'))
         return UsageError("--output: " + request.output +
                               " names a folder; -t DIR puts the drawings into a folder",
                           reporter);
     // A pattern that matches nothing, or a folder without surveys, is a failed input.
-    std::vector<std::string> inputs;
+    std::vector<std::pair<std::string, std::string>> inputs; // each with the folder it was found in
     for (const std::string& argument : request.inputs) {
         bool complete = true;
         const std::vector<std::string> matches = InputsOf(argument, request, reporter, complete);
         plan.allFound = plan.allFound && complete;
-        inputs.insert(inputs.end(), matches.begin(), matches.end());
+        const bool folder = argument != kStandardStream && fs::is_directory(filesys::PathOf(argument), ec);
+        for (const std::string& match : matches)
+            inputs.emplace_back(match, folder ? argument : std::string());
     }
     if (const std::string problem = batchcli::OneInputProblem(request, inputs.size()); !problem.empty())
         return UsageError(problem, reporter);
-    for (const std::string& input : inputs) {
-        std::string output = OutputOf(input, request);
+    for (const auto& [input, root] : inputs) {
+        std::string output = OutputOf(input, request, root);
         std::string source = input;
         if (input == kStandardStream) {
             if (!plan.standardInput.Path().empty())
@@ -637,8 +679,12 @@ std::optional<int> Plan(const BatchRequest& request, RunPlan& plan, const Report
         reporter.Error(Reporter::Line(clash + "; nothing was written"));
         return 2;
     }
-    if (!request.dryRun)
-        outputplan::MarkCaseTwins(plan.jobs);
+    if (request.dryRun)
+        return std::nullopt;
+    // The folders first: whether their disk ignores case is asked of the disk itself.
+    if (const std::optional<int> ended = MakeOutputFolders(request, plan, reporter))
+        return ended;
+    outputplan::MarkCaseTwins(plan.jobs);
     return std::nullopt;
 }
 

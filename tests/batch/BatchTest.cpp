@@ -637,7 +637,8 @@ TEST(Batch, FoldersOutputFoldersAndNightlyRuns) {
                             fs::last_write_time(dir.File("jobs/b.frt")) + std::chrono::seconds(5));
     const BatchRun tree = Batch(dir, "-r -u -t " + out + " " + jobs);
     EXPECT_EQ(tree.status, 0) << tree.err;
-    EXPECT_EQ(dir.Names("out"), (std::vector<std::string>{"A.dxf", "b.dxf", "c.dxf"}));
+    EXPECT_EQ(dir.Names("out"), (std::vector<std::string>{"2026", "A.dxf", "b.dxf"}));
+    EXPECT_EQ(dir.Names("out/2026"), (std::vector<std::string>{"c.dxf"})) << "the subfolder is kept";
     EXPECT_EQ(tree.err, "frt2dxf-batch: 3 input(s): 1 converted, 2 skipped, 0 failed\n") << "skips are quiet";
     // A re-exported survey is newer than its drawing: converted again, and only it.
     const auto later = fs::last_write_time(dir.File("out/b.dxf")) + std::chrono::seconds(5);
@@ -659,14 +660,30 @@ TEST(Batch, FoldersOutputFoldersAndNightlyRuns) {
         EXPECT_EQ(run.out.find("b.frt -> ") == std::string::npos, upToDate) << ahead << " s ahead";
     }
 
+    // A host writes one name in every job's folder: with -r they keep their folders below a new
+    // output folder, made on the first run.
+    fs::create_directories(dir.File("hosts/2025/job1"));
+    fs::create_directories(dir.File("hosts/2026/job2"));
+    dir.Write("hosts/2025/job1/EXPORT.frt", ReadFile(kExample));
+    dir.Write("hosts/2026/job2/EXPORT.frt", ReadFile(kExample));
+    const BatchRun exports =
+        Batch(dir, "-r -v -t " + Quoted(dir.File("drawings/")) + " " + Quoted(dir.File("hosts")));
+    EXPECT_EQ(exports.status, 0) << exports.err;
+    EXPECT_NE(exports.err.find("drawings/: output folder made"), std::string::npos) << exports.err;
+    EXPECT_TRUE(fs::exists(dir.File("drawings/2025/job1/EXPORT.dxf")));
+    EXPECT_TRUE(fs::exists(dir.File("drawings/2026/job2/EXPORT.dxf")));
+
     const struct {
         std::string args;
         int status;
         std::string message;
     } refused[] = {
         {Quoted(dir.File("out")), 1, "out: no .frt file in this folder (-r looks in its subfolders)"},
-        {"-t " + Quoted(dir.File("none")) + " " + jobs, 2,
-         "--output-dir: " + dir.File("none") + " is no folder"},
+        {"-t " + Quoted(dir.File("jobs/notes.txt")) + " " + jobs, 2,
+         "--output-dir: " + dir.File("jobs/notes.txt") + " is no folder"},
+        {"-t " + Quoted(dir.File("none/deeper")) + " " + jobs, 2,
+         "--output-dir: " + dir.File("none/deeper") + " does not exist, nor does its folder " +
+             dir.File("none")},
         {"-o " + out + " " + Quoted(dir.File("jobs/b.frt")), 2, "names a folder; -t DIR puts the drawings"},
         {"-o " + Quoted(dir.File("none/x.dxf")) + " " + Quoted(dir.File("jobs/b.frt")), 1,
          "x.dxf: the output's folder " + dir.File("none") + " does not exist"},
