@@ -351,12 +351,21 @@ std::error_code RenameNew(const char* from, const char* to) {
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Errno(EEXIST) : SystemError(error);
 }
 
+// A pipe whose reader went away fails a write with EINVAL (the C runtime's word for
+// ERROR_NO_DATA): it is the broken pipe it is elsewhere, which ends a run quietly.
+std::error_code WriteToStream(std::FILE* file, const void* data, std::size_t size, std::size_t& done) {
+    const std::error_code error = WriteToFile(file, data, size, done);
+    if (error == std::errc::invalid_argument && GetFileType(HandleOf(NativeOf(file))) == FILE_TYPE_PIPE)
+        return Errno(EPIPE);
+    return error;
+}
+
 } // namespace
 
 SystemCalls& Calls() {
     static SystemCalls calls{
         &ReadFromFile,
-        &WriteToFile,
+        &WriteToStream,
         [](const char* path, const char* mode, std::FILE*& stream) {
             stream = _wfopen(Wide(path).c_str(), Wide(mode).c_str());
             return stream != nullptr ? std::error_code() : Errno(errno);

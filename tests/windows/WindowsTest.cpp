@@ -168,6 +168,22 @@ TEST(ReplaceWindows, ARefusedTargetKeepsItsContentAndSaysWhy) {
     EXPECT_EQ(ReadFile(plain).substr(0, 5), "  0\r\n");
 }
 
+// "frt2dxf-batch -o - big.frt | head -c 100": a pipe whose reader went away says EINVAL
+// (ERROR_NO_DATA) there, and is a broken pipe, which ends a run quietly, as on Linux.
+TEST(PipesWindows, AReaderThatWentAwayIsABrokenPipe) {
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    ASSERT_NE(CreatePipe(&reader, &writer, nullptr, 0), 0);
+    CloseHandle(reader);
+    std::FILE* stream = nullptr;
+    ASSERT_FALSE(filesys::Calls().streamOn(reinterpret_cast<filesys::NativeFile>(writer), "wb", stream));
+    std::setvbuf(stream, nullptr, _IONBF, 0);
+    std::size_t done = 0;
+    const std::error_code error = filesys::Calls().write(stream, "0\r\nSECTION\r\n", 13, done);
+    EXPECT_EQ(error, std::errc::broken_pipe) << error.message();
+    std::fclose(stream);
+}
+
 TEST(PathsWindows, FoldersOutsideTheAnsiCodePageWork) {
     TempDir dir;
     const std::string folder =
