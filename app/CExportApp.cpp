@@ -99,15 +99,20 @@ bool CExportApp::Run(const Launch& launch, IStartUpUi& ui) {
 }
 
 bool CExportApp::StartUp(const std::string& inputPath, IStartUpUi& ui) {
-    if (inputPath.size() >= 2)
-        return Convert(inputPath, false, ui);
-    if (std::optional<std::string> chosen = ui.AskForFile())
-        return Convert(*chosen, true, ui);
-    return Convert(inputPath, false, ui);
+    std::optional<std::string> chosen;
+    if (inputPath.size() >= 2 || !(chosen = ui.AskForFile())) {
+        static_cast<void>(Convert(inputPath, false, ui));
+        return false;
+    }
+    // A pick that is no survey, or cannot be read, is said, and the file dialog asks again.
+    while (chosen && !Convert(*chosen, true, ui))
+        chosen = ui.AskForFile();
+    return false;
 }
 
 bool CExportApp::OpenChosen(const std::string& path, IStartUpUi& ui) {
-    return Convert(path, true, ui);
+    static_cast<void>(Convert(path, true, ui));
+    return false;
 }
 
 bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi& ui) {
@@ -129,7 +134,7 @@ bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi
     const int result = ui.RunDialog(files);
     if (files.Damaged() && result != RESULT_OK) {
         copy.Keep(); // the only intact content of the input; the user was told where it is
-        return false;
+        return true;
     }
     copy.Remove();
     // The host software names the file and expects it gone after a cancel; a file the user
@@ -140,11 +145,11 @@ bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi
             ui.ShowError(input +
                          " was changed by another program while the dialog was open; it is left as it "
                          "is, not deleted");
-            return false;
+            return true;
         }
         const std::error_code error = filesys::Remove(input);
         if (error && error != std::errc::no_such_file_or_directory)
             ui.ShowError(input + " could not be deleted: " + error.message());
     }
-    return false;
+    return true;
 }

@@ -62,5 +62,6 @@ public:
     static bool Run(const Launch& launch, IStartUpUi& ui);
 
 private:
+    // False when the file was refused before the dialog (unreadable, or no survey for it).
     static bool Convert(const std::string& input, bool chosenByUser, IStartUpUi& ui);
 };

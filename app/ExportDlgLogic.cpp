@@ -154,17 +154,22 @@ std::string FindingsListPath(const std::string& drawingPath) {
     return filesys::TextOf(drawing.parent_path() / drawing.stem()) + ".findings.txt";
 }
 
-std::string FindingsText(const CLanguageFile& texts, const ExportOutcome& outcome) {
-    if (outcome.findings == 0)
+std::string ClosingText(const CLanguageFile& texts, const ExportOutcome& outcome) {
+    if (outcome.findings == 0 && outcome.drawingPath.empty())
         return {};
     std::string text =
-        outcome.findings == 1
-            ? texts.GetText("FINDING", "The drawing was written, but one value in the survey could not be "
-                                       "taken as it stands; the finding says what was used instead:")
-            : Filled(texts.GetText("FINDINGS", "The drawing was written, but %1 values in the survey could "
-                                               "not be taken as they stand; each finding says what was used "
-                                               "instead:"),
-                     std::to_string(outcome.findings));
+        outcome.drawingPath.empty()
+            ? texts.GetText("WRITTEN", "The drawing was written.")
+            : Filled(texts.GetText("WRITTEN_TO", "The drawing was written to %1."), outcome.drawingPath);
+    if (outcome.findings == 0)
+        return text;
+    text += ' ';
+    text += outcome.findings == 1
+                ? texts.GetText("FINDING", "One value in the survey could not be taken as it stands; the "
+                                           "finding says what was used instead:")
+                : Filled(texts.GetText("FINDINGS", "%1 values in the survey could not be taken as they "
+                                                   "stand; each finding says what was used instead:"),
+                         std::to_string(outcome.findings));
     for (const std::string& line : outcome.shown)
         text.append("\n").append(line);
     if (!outcome.listPath.empty())
@@ -191,6 +196,13 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     ExportOutcome outcome;
     if (std::string refused = files.OutputIsInput(); !refused.empty()) {
         outcome.error = FailureText(Failure(Failure::Stage::Refused, files.OutputPath(), refused));
+        return outcome;
+    }
+    // A folder where the drawing would go cannot be replaced: said before anything is asked.
+    std::error_code ec;
+    if (files.Standalone() && std::filesystem::is_directory(filesys::PathOf(files.OutputPath()), ec)) {
+        outcome.error = FailureText(Failure(Failure::Stage::Refused, files.OutputPath(),
+                                            std::make_error_code(std::errc::is_a_directory)));
         return outcome;
     }
     if (files.Standalone() && filesys::StateOf(files.OutputPath(), false).exists &&
@@ -229,6 +241,8 @@ ExportOutcome RunExport(ExportSettings& settings, ISettingsStore& store, ExportF
     CProgressBar::Destroy();
     if (result.Ok()) {
         outcome.done = true;
+        if (files.Standalone())
+            outcome.drawingPath = files.OutputPath();
         outcome.findings = findings->Count();
         outcome.shown = findings->Shown();
         if (const Failure listed = findings->Finish())

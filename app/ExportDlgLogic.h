@@ -91,11 +91,13 @@ struct ExportOutcome {
     std::uint64_t findings = 0;
     std::vector<std::string> shown;
     std::string listPath;
-    std::string listError; // why that list could not be written
+    std::string listError;   // why that list could not be written
+    std::string drawingPath; // a drawing of its own (Standalone): where it went
 };
 
-// The message shown before the dialog closes on a drawing written with findings; empty without.
-std::string FindingsText(const CLanguageFile& texts, const ExportOutcome& outcome);
+// The message shown before the dialog closes: where a drawing of its own went, and the findings;
+// empty for the host's drawing without findings.
+std::string ClosingText(const CLanguageFile& texts, const ExportOutcome& outcome);
 // Where the list of all findings goes: beside the drawing, "NAME.findings.txt".
 std::string FindingsListPath(const std::string& drawingPath);
 

@@ -317,9 +317,10 @@ void CExportDlg::RunExport() {
     if (!outcome.error.empty())
         m_message(this, Local(exportdlg::ErrorCaption(m_language)), Local(outcome.error));
     if (outcome.done) {
-        // Said before the dialog closes: the drawing holds what was used in their place.
-        if (const std::string findings = exportdlg::FindingsText(m_language, outcome); !findings.empty())
-            m_message(this, windowTitle(), Local(findings));
+        // Said before the dialog closes: where a drawing of its own went, and what the drawing
+        // holds in place of values it could not take.
+        if (const std::string closing = exportdlg::ClosingText(m_language, outcome); !closing.empty())
+            m_message(this, windowTitle(), Local(closing));
         done(CExportApp::RESULT_OK);
     }
 }

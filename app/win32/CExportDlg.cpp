@@ -209,8 +209,9 @@ void CExportDlg::RunExport() {
                     wintext::FromUtf8(exportdlg::ErrorCaption(m_language)).c_str(),
                     MB_OK | MB_ICONINFORMATION);
     if (outcome.done) {
-        // Said before the dialog closes: the drawing holds what was used in their place.
-        if (const std::string findings = exportdlg::FindingsText(m_language, outcome); !findings.empty())
+        // Said before the dialog closes: where a drawing of its own went, and what the drawing
+        // holds in place of values it could not take.
+        if (const std::string closing = exportdlg::ClosingText(m_language, outcome); !closing.empty())
             MessageBoxW(m_window, wintext::FromUtf8(findings).c_str(), caption.c_str(),
                         MB_OK | MB_ICONWARNING);
         EndDialog(m_window, CExportApp::RESULT_OK);

@@ -24,10 +24,7 @@ namespace {
 // the temporary copy and returning the chosen result.
 class FakeUi : public IStartUpUi {
 public:
-    std::optional<std::string> AskForFile() override {
-        ++asked;
-        return chosen;
-    }
+    std::optional<std::string> AskForFile() override { return asked++ == 0 ? chosen : picksAfter; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
     int RunDialog(ExportFiles& files) override {
         ++dialogs;
@@ -43,6 +40,7 @@ public:
     }
 
     std::optional<std::string> chosen;
+    std::optional<std::string> picksAfter;       // what the file dialog gives when it asks again
     std::function<void(ExportFiles&)> whileOpen; // what the user does in the dialog
     int result = CExportApp::RESULT_OK;
     int asked = 0;
@@ -238,14 +236,18 @@ TEST_F(StartUpTest, ARejectedHeaderDeletesNothingOfTheUsers) {
         EXPECT_TRUE(ui.errors.empty()) << "silently";
         EXPECT_EQ(ReadFile(input), content);
         EXPECT_EQ(TempFiles(), 0U) << "the copy goes on this way out too";
-        // A user who picked it in the file dialog is told why nothing happens.
+        // A user who picked it in the file dialog is told why nothing happens, and asked again.
         FakeUi picker;
         picker.chosen = input;
+        picker.picksAfter = files.Write("good.frt", kFrt);
         CExportApp::StartUp("", picker);
         ASSERT_EQ(picker.errors.size(), 1U);
         EXPECT_EQ(picker.errors[0].rfind(input + " is not an FRT file for DXF export", 0), 0U)
             << picker.errors[0];
         EXPECT_EQ(ReadFile(input), content);
+        EXPECT_EQ(picker.asked, 2);
+        EXPECT_EQ(picker.input, *picker.picksAfter) << "the second pick is converted";
+        fs::remove(*picker.picksAfter);
     }
 }
 

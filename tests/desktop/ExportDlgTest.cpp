@@ -384,7 +384,7 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QCOMPARE(Slurp(Path("site.frt")), std::string("not FRT any more\r\n"));
 
         m_messages.clear();
-        rewrite(std::string(kFrt) + "PID=2;E=1;N=2\r\n", 4);
+        rewrite(std::string(kFrt) + "PID=2;E=1;N=2;HO=0\r\n", 4);
         QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
         QVERIFY(m_messages.empty());
         QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
@@ -492,7 +492,23 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
         QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
         QVERIFY(Slurp(Path("site.dxf")).rfind("  0\r\nSECTION\r\n", 0) == 0);
         QCOMPARE(Slurp(Path("site.frt")), std::string(kFrt));
-        QVERIFY(m_messages.empty());
+        QCOMPARE(m_messages.size(), std::size_t{1}); // where the drawing went
+        QCOMPARE(m_messages[0].text,
+                 QStringLiteral("The drawing was written to ") + Path("site.dxf") + QStringLiteral("."));
+
+        // A folder of the drawing's name is refused before anything is asked.
+        m_messages.clear();
+        QFile::remove(Path("site.dxf"));
+        QDir(m_dir.path()).mkdir(QStringLiteral("site.dxf"));
+        asked.clear();
+        answer(true);
+        QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
+        QVERIFY(asked.isEmpty());
+        QCOMPARE(m_messages.size(), std::size_t{1});
+        QCOMPARE(m_messages[0].text, Path("site.dxf") + QStringLiteral(": ") +
+                                         QString::fromLocal8Bit(std::strerror(EISDIR)) +
+                                         QStringLiteral("; nothing was written"));
+        QVERIFY(QFileInfo(Path("site.dxf")).isDir());
     }
 
     // As on Windows: each frame's top line runs through its title, and the label columns'
