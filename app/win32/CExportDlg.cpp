@@ -212,8 +212,8 @@ void CExportDlg::RunExport() {
         // Said before the dialog closes: where a drawing of its own went, and what the drawing
         // holds in place of values it could not take.
         if (const std::string closing = exportdlg::ClosingText(m_language, outcome); !closing.empty())
-            MessageBoxW(m_window, wintext::FromUtf8(findings).c_str(), caption.c_str(),
-                        MB_OK | MB_ICONWARNING);
+            MessageBoxW(m_window, wintext::FromUtf8(closing).c_str(), caption.c_str(),
+                        MB_OK | (outcome.findings > 0 ? MB_ICONWARNING : MB_ICONINFORMATION));
         EndDialog(m_window, CExportApp::RESULT_OK);
     }
 }
