@@ -123,6 +123,11 @@ if [[ ${1:-} == --inside-xvfb ]]; then
   click 122 236
   sleep 1
   xdotool key y
+  sleep 1
+  # Where the drawing went is said before the dialog closes.
+  [[ $(dialogs) -ge 2 ]] || fail "no word of where the drawing went"
+  import -window root "$work/written.png"
+  xdotool key Return
   finished || fail "frt2dxf did not end after Yes"
   cmp "$work/alone.frt" "$example" || fail "the chosen file was changed"
   cmp "$work/alone.dxf" "$work/expected.dxf" || fail "Yes did not write the drawing beside the chosen file"
