@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CLanguageFile.h"
 #include "app/ExportFiles.h"
 #include "frt/FrtHeader.h"
 
@@ -14,6 +15,8 @@ public:
     // The chosen file, or nothing when the user cancels.
     virtual std::optional<std::string> AskForFile() = 0;
     virtual void ShowError(const std::string& text) = 0;
+    // The language file's texts for the boxes.
+    [[nodiscard]] virtual const CLanguageFile& Texts() const = 0;
     // Shows the options dialog for the temporary copy and the input path; 1 OK, 2 Cancel.
     virtual int RunDialog(ExportFiles& files) = 0;
 };

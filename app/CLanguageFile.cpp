@@ -3,6 +3,11 @@
 #include "common/FileSystem.h"
 #include "export/IniSettingsStore.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <algorithm>
 #include <cstdlib>
 
 #include <sstream>
@@ -45,8 +50,49 @@ CLanguageFile::CLanguageFile(const std::string& programDirectory, FromCodePage f
             return;
         }
     }
+    // The user's language's file where one was installed with the program (VUZ_Ezavurudi.de.lng).
+    if (const std::string language = UserLanguage(); !language.empty()) {
+        const std::string name = "VUZ_Ezavurudi." + language + ".lng";
+        for (const std::string& folder : {programDirectory, programDirectory + "/../share/frt2dxf"}) {
+            const std::string path = folder.empty() ? name : folder + "/" + name;
+            if (filesys::StateOf(path).exists) {
+                Load(path);
+                return;
+            }
+        }
+    }
     const std::string directory = Directory(programDirectory);
     Load(directory.empty() ? std::string(kFileName) : directory + "/" + kFileName);
+}
+
+std::string CLanguageFile::UserLanguage() {
+    std::string language;
+#ifdef _WIN32
+    wchar_t name[16] = {};
+    if (GetLocaleInfoW(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), LOCALE_SISO639LANGNAME, name, 16) >
+        0)
+        for (const wchar_t* c = name; *c != L'\0'; ++c)
+            language += static_cast<char>(*c);
+#else
+    // As the C library takes them: LC_ALL before LC_MESSAGES before LANG, and LANGUAGE's first
+    // choice unless the locale is C.
+    std::string locale;
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            locale = value;
+            break;
+        }
+    }
+    if (locale.empty() || locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0)
+        return {};
+    const char* choices = std::getenv("LANGUAGE");
+    language = choices != nullptr && *choices != '\0' ? choices : locale;
+#endif
+    // Only the language's letters: "de" of "de_DE.UTF-8:en".
+    const std::size_t end = language.find_first_not_of("abcdefghijklmnopqrstuvwxyz");
+    language.resize(std::min(end, language.size()));
+    return language.size() >= 2 && language.size() <= 3 ? language : std::string();
 }
 
 std::string CLanguageFile::UserDirectory() {

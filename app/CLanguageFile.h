@@ -6,9 +6,10 @@
 #include <string>
 #include <string_view>
 
-// Texts by key from "VUZ_Ezavurudi.lng" in the user's settings folder or else beside the program,
-// with a fallback for every lookup, so that the dialog works unchanged without the file or with
-// keys missing.
+// Texts by key from "VUZ_Ezavurudi.lng" in the user's settings folder, else from the file of the
+// user's language installed with the program ("VUZ_Ezavurudi.de.lng"), else from "VUZ_Ezavurudi.lng"
+// beside the program, with a fallback for every lookup, so that the dialog works unchanged without
+// the file or with keys missing.
 //
 // The file may be UTF-8 (with a byte-order mark, or well-formed with a character beyond ASCII)
 // or in the system's 8-bit code page; the texts come out as UTF-8 either way.
@@ -31,6 +32,10 @@ public:
     // settings file's folder (~/.config/Halvora/QVO/PLVX), on Windows %APPDATA%\Halvora\QVO\PLVX.
     // Empty when the environment names none.
     static std::string UserDirectory();
+
+    // The user's language as two or three letters ("de"), from the locale (on Windows the user's
+    // display language); empty for the C locale.
+    static std::string UserLanguage();
 
     // Reads the file's entries into the table; a missing file, or one that is no small regular
     // file, leaves it as it was. Always true.

@@ -11,29 +11,50 @@
 #include <charconv>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 namespace exportdlg {
 
-std::optional<std::string> CheckLayerName(const std::string& name) {
-    // An empty name would make a layer-table entry without a name, which readers refuse.
-    if (name.empty())
-        return std::string("Enter a layer name.");
-    if (name.size() <= settingschema::kMaxLayerName)
-        return std::nullopt;
-    return "Enter no more than " + std::to_string(settingschema::kMaxLayerName) +
-           " characters. A letter such as \xc3\xa9 counts as two.";
+std::string Filled(std::string text, const std::string& first, const std::string& second) {
+    // The later mark first, so that a value holding "%2" is never filled in itself.
+    std::pair<std::size_t, const std::string*> marks[] = {{text.find("%1"), &first},
+                                                          {text.find("%2"), &second}};
+    if (marks[0].first < marks[1].first)
+        std::swap(marks[0], marks[1]);
+    for (const auto& [at, value] : marks)
+        if (at != std::string::npos)
+            text.replace(at, 2, *value);
+    return text;
 }
 
-std::optional<std::string> TakeDecimals(const std::string& text, int& value) {
+const CLanguageFile& EnglishTexts() {
+    static const CLanguageFile none;
+    return none;
+}
+
+std::optional<std::string> CheckLayerName(const std::string& name, const CLanguageFile& texts) {
+    // An empty name would make a layer-table entry without a name, which readers refuse.
+    if (name.empty())
+        return texts.GetText("LAYER_EMPTY", "Enter a layer name.");
+    if (name.size() <= settingschema::kMaxLayerName)
+        return std::nullopt;
+    return Filled(texts.GetText("LAYER_TOO_LONG",
+                                "Enter no more than %1 characters. A letter such as \xc3\xa9 counts as two."),
+                  std::to_string(settingschema::kMaxLayerName));
+}
+
+std::optional<std::string> TakeDecimals(const std::string& text, int& value, const CLanguageFile& texts) {
     if (!settingschema::ReadDecimals(text, value))
-        return "Enter an integer between 0 and " + std::to_string(settingschema::kMaxDecimals) + ".";
+        return Filled(texts.GetText("DECIMALS_RANGE", "Enter an integer between 0 and %1."),
+                      std::to_string(settingschema::kMaxDecimals));
     return std::nullopt;
 }
 
-std::optional<std::string> TakeSymbolSize(const std::string& text, float& value) {
+std::optional<std::string> TakeSymbolSize(const std::string& text, float& value, const CLanguageFile& texts) {
     if (!settingschema::ReadSymbolSize(text, value))
-        return "Enter a number between " + numtext::FormatShortest(settingschema::kMinSymbolSize) + " and " +
-               numtext::FormatShortest(settingschema::kMaxSymbolSize) + ".";
+        return Filled(texts.GetText("SIZE_RANGE", "Enter a number between %1 and %2."),
+                      numtext::FormatShortest(settingschema::kMinSymbolSize),
+                      numtext::FormatShortest(settingschema::kMaxSymbolSize));
     return std::nullopt;
 }
 
@@ -72,7 +93,7 @@ void PushValues(const ExportSettings& settings, IDialogControls& controls) {
     }
 }
 
-bool TakeValues(ExportSettings& settings, IDialogControls& controls) {
+bool TakeValues(ExportSettings& settings, IDialogControls& controls, const CLanguageFile& texts) {
     using settingschema::Kind;
     for (const settingschema::Setting& setting : settingschema::kSettings) {
         std::optional<std::string> message;
@@ -88,15 +109,15 @@ bool TakeValues(ExportSettings& settings, IDialogControls& controls) {
             break;
         case Kind::LayerName:
             setting.Field<std::string>(settings) = controls.Text(setting.control, setting.kind);
-            message = CheckLayerName(setting.Field<std::string>(settings));
+            message = CheckLayerName(setting.Field<std::string>(settings), texts);
             break;
         case Kind::Decimals:
-            message =
-                TakeDecimals(controls.Text(setting.control, setting.kind), setting.Field<int>(settings));
+            message = TakeDecimals(controls.Text(setting.control, setting.kind), setting.Field<int>(settings),
+                                   texts);
             break;
         case Kind::SymbolSize:
-            message =
-                TakeSymbolSize(controls.Text(setting.control, setting.kind), setting.Field<float>(settings));
+            message = TakeSymbolSize(controls.Text(setting.control, setting.kind),
+                                     setting.Field<float>(settings), texts);
             break;
         case Kind::Colour:
             setting.Field<int>(settings) = controls.Selection(setting.control);
@@ -117,22 +138,13 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
     return title;
 }
 
-namespace {
-
-std::string Filled(std::string text, const std::string& value) {
-    if (const std::size_t at = text.find("%1"); at != std::string::npos)
-        text.replace(at, 2, value);
-    return text;
-}
-
-} // namespace
-
-std::string FailureText(const Failure& failure, const ExportFiles* files) {
+std::string FailureText(const Failure& failure, const ExportFiles* files, const CLanguageFile& texts) {
     const std::string& path =
         files != nullptr && failure.path == files->TempPath() ? files->InputPath() : failure.path;
     if (failure.stage == Failure::Stage::Open)
-        return path.empty() ? "No file to convert: " + failure.Reason()
-                            : "Cannot open " + path + ": " + failure.Reason();
+        return path.empty()
+                   ? Filled(texts.GetText("NO_FILE", "No file to convert: %1"), failure.Reason())
+                   : Filled(texts.GetText("CANNOT_OPEN", "Cannot open %1: %2"), path, failure.Reason());
     return path.empty() ? failure.Reason() : path + ": " + failure.Reason();
 }
 

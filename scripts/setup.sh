@@ -10,7 +10,7 @@ source scripts/lib.sh
 # and its runtime build the fuzzers.
 packages=(cmake ninja-build g++ libgtest-dev locales qt6-base-dev python3-ezdxf gdal-bin librecad poppler-utils
           xvfb xauth xdotool imagemagick clang libclang-rt-14-dev acl clang-tidy clang-format librsvg2-bin
-          dime xfsprogs exfatprogs exfat-fuse python3-jsonschema)
+          dime xfsprogs exfatprogs exfat-fuse python3-jsonschema qt6-translations-l10n)
 bash scripts/install-packages.sh "${packages[@]}"
 
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

@@ -239,7 +239,7 @@ bool CExportDlg::TakeValues() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_validating};
-    return exportdlg::TakeValues(m_settings, *this);
+    return exportdlg::TakeValues(m_settings, *this, m_language);
 }
 
 bool CExportDlg::Checked(int id) const {

@@ -3,7 +3,9 @@
 #include "app/ExportDlgLogic.h"
 #include "app/desktop/CExportDlg.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 
 std::optional<std::string> QtStartUpUi::AskForFile() {
@@ -32,4 +34,15 @@ int QtStartUpUi::RunDialog(ExportFiles& files) {
     CExportDlg dialog(m_programDirectory, m_store);
     dialog.SetFiles(files);
     return dialog.exec();
+}
+
+std::unique_ptr<QTranslator> QtStartUpUi::TranslateQt(const std::string& programDirectory) {
+    const std::string language =
+        CLanguageFile(programDirectory).GetText("LANGUAGE", CLanguageFile::UserLanguage());
+    auto translator = std::make_unique<QTranslator>();
+    if (language.empty() || !translator->load(QStringLiteral("qtbase_") + QString::fromStdString(language),
+                                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    QCoreApplication::installTranslator(translator.get());
+    return translator;
 }

@@ -4,6 +4,9 @@
 #include "app/CLanguageFile.h"
 #include "export/ISettingsStore.h"
 
+#include <QTranslator>
+
+#include <memory>
 #include <string>
 
 // Start-up's file dialog, "Error" box and options dialog, in Qt widgets.
@@ -15,6 +18,10 @@ public:
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
     int RunDialog(ExportFiles& files) override;
+    [[nodiscard]] const CLanguageFile& Texts() const override { return m_texts; }
+    // Qt's own texts (Yes, No, the file dialog's) in the language of the dialog's texts: the
+    // translation installed, or none where Qt has none for it.
+    static std::unique_ptr<QTranslator> TranslateQt(const std::string& programDirectory);
     // Whether an "Error" box was shown: the program then ends with a failure status.
     [[nodiscard]] bool Failed() const { return m_failed; }
 

@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTranslator>
 
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -72,7 +74,9 @@ int main(int argc, char** argv) {
     if (store.Refused())
         std::fprintf(stderr, "frt2dxf: %s: %s; using the defaults\n", IniSettingsStore::UserPath().c_str(),
                      store.Problem().c_str());
-    QtStartUpUi ui(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), store);
+    const std::string programDirectory = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
+    const std::unique_ptr<QTranslator> qtTexts = QtStartUpUi::TranslateQt(programDirectory);
+    QtStartUpUi ui(programDirectory, store);
     CExportApp::Run(launch, ui);
     // The host reads only what is left at the path; a person or a script reads the status.
     return ui.Failed() ? 1 : 0;

@@ -14,6 +14,7 @@ public:
     std::optional<std::string> AskForFile() override;
     void ShowError(const std::string& text) override;
     int RunDialog(ExportFiles& files) override;
+    [[nodiscard]] const CLanguageFile& Texts() const override { return m_texts; }
     // Whether an "Error" box was shown: the program then ends with a failure status.
     [[nodiscard]] bool Failed() const { return m_failed; }
 

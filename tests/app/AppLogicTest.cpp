@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <cstdlib>
 
 // The dialog's checks, the same for the Qt and the Windows dialog.
@@ -74,4 +76,43 @@ TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
     EXPECT_EQ(exportdlg::FileDialogTextsOf(users).allFiles, "All files") << "a key left out: English";
     EXPECT_EQ(exportdlg::WaitingText(users, "/x/site.frt"),
               "waiting for another program writing site.frt (Cancel gives up)");
+
+#ifndef _WIN32
+    // The file of the user's language installed with the program comes before the default one, as
+    // LC_ALL, LC_MESSAGES, LANG and LANGUAGE name it; the C locale keeps the default.
+    dir.Write("share/frt2dxf/VUZ_Ezavurudi.de.lng", "POINTS=Deutsch\r\nCANNOT_OPEN=%1: %2 (nicht ge\xc3\xb6"
+                                                    "ffnet)\r\nSIZE_RANGE=Zahl von %1 bis %2\r\n");
+    std::map<std::string, std::string> saved;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"})
+        saved[name] = std::getenv(name) != nullptr ? std::getenv(name) : "";
+    const struct {
+        const char* all;
+        const char* lang;
+        const char* language;
+        const char* points;
+    } locales[] = {{"", "de_DE.UTF-8", "", "Deutsch"},
+                   {"C", "de_DE.UTF-8", "", "Beside"},
+                   {"", "en_GB.UTF-8", "de:en", "Deutsch"},
+                   {"", "fr_FR.UTF-8", "", "Beside"}};
+    for (const auto& locale : locales) {
+        set("LC_ALL", locale.all);
+        set("LC_MESSAGES", "");
+        set("LANG", locale.lang);
+        set("LANGUAGE", locale.language);
+        const CLanguageFile chosen(bin);
+        EXPECT_EQ(chosen.GetText("POINTS", "Points"), locale.points) << locale.all << " " << locale.lang;
+        if (std::string(locale.points) == "Deutsch") {
+            EXPECT_EQ(exportdlg::FailureText(Failure(Failure::Stage::Open, "/x/a.frt",
+                                                     std::make_error_code(std::errc::io_error)),
+                                             nullptr, chosen),
+                      "/x/a.frt: " + std::make_error_code(std::errc::io_error).message() +
+                          " (nicht ge\xc3\xb6"
+                          "ffnet)");
+            float size = 0;
+            EXPECT_EQ(exportdlg::TakeSymbolSize("0", size, chosen), "Zahl von 1 bis 999999");
+        }
+    }
+    for (const auto& [name, value] : saved)
+        set(name.c_str(), value);
+#endif
 }

@@ -164,6 +164,16 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
             QCOMPARE(Get<QLineEdit>(*again, 1019)->text(), QString::fromUtf8("H\xc3\xb6he"));
         }
         QFile::remove(Path("VUZ_Ezavurudi.lng"));
+
+        // Qt's own buttons follow the texts' language (Debian's Qt translations).
+        Spit(Path("VUZ_Ezavurudi.lng"), "LANGUAGE=de\n");
+        {
+            const std::unique_ptr<QTranslator> german = QtStartUpUi::TranslateQt(m_dir.path().toStdString());
+            QVERIFY2(german != nullptr, "no qtbase_de translation");
+            QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+        }
+        QFile::remove(Path("VUZ_Ezavurudi.lng"));
     }
 
     void tooLongLayerNameFocusesItsOwnEdit() {
