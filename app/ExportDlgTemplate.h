@@ -59,7 +59,7 @@ constexpr ControlSpec kControls[] = {
     {id::kColourHeading, ControlKind::Label, "Colour", 192, 141, 53, 8},
     {id::kDecimalsHeading, ControlKind::Label, "Decimals", 253, 141, 31, 8},
     {id::kSizeUnits, ControlKind::Label, "mm", 246, 38, 38, 8},
-    {id::kVersion, ControlKind::Label, kVersion, 0, 248, 304, 13},
+    {id::kVersion, ControlKind::Label, kVersion, 0, 248, 296, 13},
 };
 
 // The language keys of the control texts, in the order they are applied, with their control ids.

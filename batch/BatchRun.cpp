@@ -342,8 +342,9 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     }
     if (!request.quiet) {
         char line[128];
-        std::snprintf(line, sizeof line, ": %d entities, %zu layers, %s, %.2f s%s\n", result.entities,
-                      result.layers, result.codePage.c_str(), elapsed.count(),
+        std::snprintf(line, sizeof line, ": %d %s, %zu %s, %s, %.2f s%s\n", result.entities,
+                      result.entities == 1 ? "entity" : "entities", result.layers,
+                      result.layers == 1 ? "layer" : "layers", result.codePage.c_str(), elapsed.count(),
                       result.read.elements == 0 ? "; no elements" : "");
         // With data on standard output (the drawing, the report, the picture), the summary goes to
         // standard error.

@@ -24,6 +24,9 @@ SetCompressor /SOLID lzma
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "Software\frt2dxf"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallMode"
 !include MultiUser.nsh
+; The program's own icon in the title bar and the pages' header, not the installer-maker's.
+!define MUI_ICON "..\app\win32\frt2dxf.ico"
+!define MUI_UNICON "..\app\win32\frt2dxf.ico"
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh

@@ -50,6 +50,17 @@ grep -q '^MimeType=application/x-frt;$' /usr/share/applications/frt2dxf.desktop 
 for doc in README.md report.md report.schema.json; do
   [[ -f /usr/share/doc/frt2dxf/$doc ]] || fail "no /usr/share/doc/frt2dxf/$doc"
 done
+# Every picture the installed README links to is installed beside it.
+for image in $(grep -o 'docs/images/[^)]*' /usr/share/doc/frt2dxf/README.md); do
+  [[ -f /usr/share/doc/frt2dxf/$image ]] || fail "the README links to $image, which is not installed"
+done
+# The desktop program's page names every way to start it and what its status means.
+synopsis=$(man frt2dxf 2>/dev/null | sed -n '/^SYNOPSIS/,/^DESCRIPTION/p')
+for word in --open --help --version; do
+  grep -q -- "$word" <<< "$synopsis" || fail "frt2dxf(1)'s synopsis lacks $word"
+done
+man frt2dxf 2>/dev/null | grep -q '^EXIT STATUS' || fail "frt2dxf(1) has no exit status"
+[[ -f /usr/share/frt2dxf/VUZ_Ezavurudi.de.lng ]] || fail "no German texts"
 xmllint --noout /usr/share/mime/packages/frt2dxf.xml || fail "the file type's XML"
 desktop-file-validate /usr/share/applications/frt2dxf.desktop || fail "the menu entry does not validate"
 as_root dpkg -r frt2dxf > /dev/null

@@ -4,6 +4,12 @@ _frt2dxf_batch() {
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
     local kinds="point-id east-north height code"
+    # After "--label-colour height=" the colour names; bash splits that word at "=".
+    local option=${COMP_WORDS[COMP_CWORD-3]}
+    if [[ $prev == = && ( $option == --label-colour || $option == --label-layer ) ]]; then
+        [[ $option == --label-colour ]] && COMPREPLY=($(compgen -W "red yellow green cyan blue magenta black" -- "$cur"))
+        return
+    fi
     case $prev in
         -o|--output|--report|--preview)
             COMPREPLY=($(compgen -f -- "$cur"))

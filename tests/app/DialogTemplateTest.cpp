@@ -129,6 +129,8 @@ TEST(DialogTemplate, TheResourceScriptAndTheTemplateShowTheSameControls) {
         EXPECT_EQ(rc.y, spec.y);
         EXPECT_EQ(rc.width, spec.width);
         EXPECT_EQ(rc.height, spec.height);
+        // Nothing touches the dialog's edge: the frames keep 8 units from it, as Windows' own do.
+        EXPECT_LE(spec.x + spec.width, exportdlg::kWidth - 8);
     }
 }
 

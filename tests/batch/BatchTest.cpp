@@ -107,6 +107,11 @@ TEST(Batch, ConvertsBesideTheInputAndNeverTouchesIt) {
     EXPECT_NE(run.out.find("site.dxf: 31 entities, 9 layers"), std::string::npos) << run.out;
     EXPECT_EQ(ReadFile(dir.File("site.dxf")).substr(0, 25), "  0\r\nSECTION\r\n  2\r\nHEADER");
     EXPECT_TRUE(Batch(dir, "-q " + Quoted(input)).out.empty());
+    // One of each is said as one.
+    const std::string one = dir.Write("one.frt", "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Points]\r\n"
+                                                 "PID=1;E=1;N=2;HO=3\r\n");
+    const BatchRun single = Batch(dir, "--no-symbols --single-layer " + Quoted(one));
+    EXPECT_NE(single.out.find("one.dxf: 1 entity, 1 layer, "), std::string::npos) << single.out;
 }
 
 TEST(Batch, UsageErrorsNameTheOptionAndExitWithTwo) {
@@ -330,6 +335,11 @@ TEST(Batch, HelpManualAndCompletionOfferEveryOption) {
         EXPECT_EQ(offers.find("notes.json") != std::string::npos, std::string(option) != "--label")
             << option << ": " << offers;
     }
+    const std::string colours =
+        Capture("bash -c 'source " + completionFile +
+                " && COMP_WORDS=(frt2dxf-batch --label-colour height = c) COMP_CWORD=4 "
+                "&& _frt2dxf_batch; echo \"${COMPREPLY[*]}\"'");
+    EXPECT_EQ(colours, "cyan\n") << "the colours after --label-colour height=";
 }
 
 // "-" reads standard input (kept in a private file until the end, as an input is read twice)
