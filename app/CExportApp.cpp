@@ -133,7 +133,8 @@ bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi
     }
     // A file the user picked has no host waiting for a drawing in its place: it stays as it is,
     // and the drawing goes beside it.
-    ExportFiles files(copy.Path(), input, chosenByUser ? ExportFiles::OutputBeside(input) : std::string());
+    ExportFiles files(copy.Path(), input, chosenByUser ? ExportFiles::OutputBeside(input) : std::string(),
+                      ui.Texts());
     const int result = ui.RunDialog(files);
     if (files.Damaged() && result != RESULT_OK) {
         copy.Keep(); // the only intact content of the input; the user was told where it is

@@ -65,6 +65,11 @@ CLanguageFile::CLanguageFile(const std::string& programDirectory, FromCodePage f
     Load(directory.empty() ? std::string(kFileName) : directory + "/" + kFileName);
 }
 
+const CLanguageFile& CLanguageFile::English() {
+    static const CLanguageFile none;
+    return none;
+}
+
 std::string CLanguageFile::UserLanguage() {
     std::string language;
 #ifdef _WIN32

@@ -33,6 +33,9 @@ public:
     // Empty when the environment names none.
     static std::string UserDirectory();
 
+    // No file: every text its English fallback.
+    static const CLanguageFile& English();
+
     // The user's language as two or three letters ("de"), from the locale (on Windows the user's
     // display language); empty for the C locale.
     static std::string UserLanguage();

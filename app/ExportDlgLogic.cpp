@@ -27,11 +27,6 @@ std::string Filled(std::string text, const std::string& first, const std::string
     return text;
 }
 
-const CLanguageFile& EnglishTexts() {
-    static const CLanguageFile none;
-    return none;
-}
-
 std::optional<std::string> CheckLayerName(const std::string& name, const CLanguageFile& texts) {
     // An empty name would make a layer-table entry without a name, which readers refuse.
     if (name.empty())

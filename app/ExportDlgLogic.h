@@ -41,23 +41,20 @@ public:
 // The language file's text with "%1" and "%2" in it replaced.
 std::string Filled(std::string text, const std::string& first, const std::string& second = {});
 
-// No language file: every text its English fallback.
-const CLanguageFile& EnglishTexts();
-
 // Shows the settings in the controls.
 void PushValues(const ExportSettings& settings, IDialogControls& controls);
 // Takes the values from the controls in the settings' order, checking each as it is taken (so
 // the focus goes to its own edit); false after refusing the first that fails.
 bool TakeValues(ExportSettings& settings, IDialogControls& controls,
-                const CLanguageFile& texts = EnglishTexts());
+                const CLanguageFile& texts = CLanguageFile::English());
 
 // Each returns the message for the control when its text is refused, or nothing.
 std::optional<std::string> CheckLayerName(const std::string& name,
-                                          const CLanguageFile& texts = EnglishTexts());
+                                          const CLanguageFile& texts = CLanguageFile::English());
 std::optional<std::string> TakeDecimals(const std::string& text, int& value,
-                                        const CLanguageFile& texts = EnglishTexts());
+                                        const CLanguageFile& texts = CLanguageFile::English());
 std::optional<std::string> TakeSymbolSize(const std::string& text, float& value,
-                                          const CLanguageFile& texts = EnglishTexts());
+                                          const CLanguageFile& texts = CLanguageFile::English());
 
 // The text a symbol size is shown with: the shortest that reads back as the same value.
 std::string SymbolSizeText(float value);
@@ -69,7 +66,7 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files);
 // The "Error" box's text for a failure, the one wording of the desktop program: the file is
 // named as the user knows it (the input, where the run read its temporary copy) before the reason.
 std::string FailureText(const Failure& failure, const ExportFiles* files = nullptr,
-                        const CLanguageFile& texts = EnglishTexts());
+                        const CLanguageFile& texts = CLanguageFile::English());
 
 // Asks whether an existing file may be replaced by the drawing.
 using AskReplace = std::function<bool(const std::string& path)>;

@@ -6,9 +6,10 @@
 
 #include <utility>
 
-ExportFiles::ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath)
+ExportFiles::ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath,
+                         const CLanguageFile& texts)
     : m_tempPath(std::move(tempPath)), m_inputPath(std::move(inputPath)),
-      m_outputPath(outputPath.empty() ? m_inputPath : std::move(outputPath)) {
+      m_outputPath(outputPath.empty() ? m_inputPath : std::move(outputPath)), m_texts(&texts) {
     m_opened = filesys::StateOf(m_inputPath);
     RememberStates(m_opened);
 }
@@ -35,23 +36,26 @@ std::string ExportFiles::PlantedLink() const {
     std::error_code ec;
     if (std::filesystem::is_symlink(std::filesystem::symlink_status(filesys::PathOf(m_inputPath), ec)) &&
         !filesys::StateOf(m_inputPath, false).SameAs(m_inputEntry))
-        return "is now a link to another file, not the survey that was opened; nothing was written, and "
-               "both files are left as they are";
+        return m_texts->GetText("PLANTED_LINK", "is now a link to another file, not the survey that was "
+                                                "opened; nothing was written, and both files are left as "
+                                                "they are");
     // A file with other names is written in place, through all of them: only the very file that
     // was opened may be, never one linked there since.
     const filesys::FileState now = filesys::StateOf(m_inputPath);
     if (now.exists && now.links > 1 && !now.SameFile(m_opened))
-        return "is now another name of another file (a hard link), not the survey that was opened; nothing "
-               "was written, and both files are left as they are";
+        return m_texts->GetText("PLANTED_HARD_LINK", "is now another name of another file (a hard link), not "
+                                                     "the survey that was opened; nothing was written, and "
+                                                     "both files are left as they are");
     return {};
 }
 
 std::string ExportFiles::OutputIsInput() const {
     if (!Standalone() || !filesys::StateOf(m_outputPath).SameFile(filesys::StateOf(m_inputPath)))
         return {};
-    return "leads to the chosen survey " + m_inputPath +
-           " itself (a link), which is never replaced; nothing was "
-           "written";
+    return exportdlg::Filled(m_texts->GetText("OUTPUT_IS_INPUT", "leads to the chosen survey %1 itself (a "
+                                                                 "link), which is never replaced; nothing "
+                                                                 "was written"),
+                             m_inputPath);
 }
 
 std::string ExportFiles::Refresh() {
@@ -70,16 +74,22 @@ std::string ExportFiles::Refresh() {
     m_copyUsable = false;
     auto fresh = std::make_unique<TempCopy>();
     if (!fresh->Make(m_inputPath))
-        return exportdlg::FailureText(fresh->Error());
+        return exportdlg::FailureText(fresh->Error(), nullptr, *m_texts);
     m_fresh = std::move(fresh);
     m_tempPath = m_fresh->Path();
     RememberStates(input);
     if (!filesys::StateOf(m_inputPath).SameAs(input))
-        return m_inputPath + " was changed while it was copied; nothing was written. Press OK again.";
+        return exportdlg::Filled(m_texts->GetText("CHANGED_WHILE_COPIED",
+                                                  "%1 was changed while it was "
+                                                  "copied; nothing was written. Press "
+                                                  "OK again."),
+                                 m_inputPath);
     if (frtheader::CheckFrtHeader(m_tempPath) != FRT_FORMAT_DXF)
-        return m_inputPath +
-               " was changed and is no longer an FRT file for DXF export (its header does not name "
-               "\"Rev2Ezi\"); nothing was written.";
+        return exportdlg::Filled(m_texts->GetText("NO_LONGER_A_SURVEY",
+                                                  "%1 was changed and is no longer an FRT file for DXF "
+                                                  "export (its header does not name \"Rev2Ezi\"); nothing "
+                                                  "was written."),
+                                 m_inputPath);
     m_copyUsable = true;
     return {};
 }
@@ -94,7 +104,8 @@ std::string ExportFiles::CheckInputAsCopied() {
     if (filesys::StateOf(m_inputPath).SameAs(m_inputState) && filesys::SameContent(m_inputPath, m_tempPath))
         return {};
     m_copyUsable = false;
-    return "was changed while it was converted; nothing was written";
+    return m_texts->GetText("CHANGED_WHILE_CONVERTED",
+                            "was changed while it was converted; nothing was written");
 }
 
 std::string ExportFiles::KeepVisible(const std::string& keptDrawing) const {
@@ -124,9 +135,14 @@ std::string ExportFiles::Restore(const std::string& keptDrawing) {
     m_damaged = true;
     if (m_fresh)
         m_fresh->Keep();
-    std::string text = " " + m_inputPath + " could not be put back as it was (" + restored.error.message() +
-                       "); its original content is kept in " + m_tempPath;
+    std::string text =
+        " " +
+        exportdlg::Filled(m_texts->GetText("NOT_PUT_BACK", "%1 could not be put back as it was (%2)"),
+                          m_inputPath, restored.error.message()) +
+        exportdlg::Filled(m_texts->GetText("ORIGINAL_KEPT", "; its original content is kept in %1"),
+                          m_tempPath);
     if (!keptDrawing.empty())
-        text += ", and the complete drawing in " + keptDrawing;
+        text += exportdlg::Filled(m_texts->GetText("AND_KEPT_DRAWING", ", and the complete drawing in %1"),
+                                  keptDrawing);
     return text + ".";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CLanguageFile.h"
 #include "app/TempCopy.h"
 #include "common/FileSystem.h"
 
@@ -14,8 +15,10 @@
 class ExportFiles {
 public:
     ExportFiles() = default;
-    // Notes the files as they are now. outputPath empty: the drawing goes over the input.
-    ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath = {});
+    // Notes the files as they are now. outputPath empty: the drawing goes over the input. The
+    // texts (kept by the caller) word what is said of the files.
+    ExportFiles(std::string tempPath, std::string inputPath, std::string outputPath = {},
+                const CLanguageFile& texts = CLanguageFile::English());
 
     [[nodiscard]] const std::string& TempPath() const { return m_tempPath; }
     [[nodiscard]] const std::string& InputPath() const { return m_inputPath; }
@@ -79,4 +82,5 @@ private:
     filesys::FileState m_opened;     // the file the program was started with
     bool m_copyUsable = true;
     bool m_damaged = false;
+    const CLanguageFile* m_texts = &CLanguageFile::English();
 };

@@ -326,7 +326,7 @@ void CExportDlg::RunExport() {
 }
 
 void CExportDlg::SetFiles(const std::string& tempPath, const std::string& inputPath) {
-    m_ownFiles = ExportFiles(tempPath, inputPath);
+    m_ownFiles = ExportFiles(tempPath, inputPath, {}, m_language);
     SetFiles(m_ownFiles);
 }
 

@@ -26,7 +26,7 @@ class FakeUi : public IStartUpUi {
 public:
     std::optional<std::string> AskForFile() override { return asked++ == 0 ? chosen : picksAfter; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
-    [[nodiscard]] const CLanguageFile& Texts() const override { return exportdlg::EnglishTexts(); }
+    [[nodiscard]] const CLanguageFile& Texts() const override { return CLanguageFile::English(); }
     int RunDialog(ExportFiles& files) override {
         ++dialogs;
         temp = files.TempPath();
