@@ -17,66 +17,59 @@ struct Options {
     const char* off;
 };
 
-constexpr Setting Switch(const char* stored, int S::*member, int defaultValue, int control, Options options) {
-    return {stored,       member,  "", nullptr,    nullptr,    Kind::Switch,
-            defaultValue, control, 0,  options.on, options.off};
+constexpr Setting Switch(const char* stored, int S::*member, int control, Options options) {
+    return {stored, member, nullptr, nullptr, Kind::Switch, control, 0, options.on, options.off};
 }
 
 constexpr Setting LabelSwitch(const char* stored, int S::*member, int control, const char* labelKind) {
-    return {stored, member, "", nullptr, labelKind, Kind::Switch, 0, control, 0, nullptr, nullptr};
+    return {stored, member, nullptr, labelKind, Kind::Switch, control, 0, nullptr, nullptr};
 }
 
-constexpr Setting Choice(const char* stored, int S::*member, int defaultValue, int zero, int one,
-                         Options options) {
-    return {stored,       member, "",  nullptr,    nullptr,    Kind::Choice,
-            defaultValue, zero,   one, options.on, options.off};
+constexpr Setting Choice(const char* stored, int S::*member, int zero, int one, Options options) {
+    return {stored, member, nullptr, nullptr, Kind::Choice, zero, one, options.on, options.off};
 }
 
-constexpr Setting LayerName(const char* stored, std::string S::*member, const char* languageKey,
-                            const char* fallback, int control, const char* labelKind) {
-    return {stored, member,  fallback, languageKey, labelKind, Kind::LayerName,
-            0,      control, 0,        nullptr,     nullptr};
+constexpr Setting LayerName(const char* stored, std::string S::*member, const char* languageKey, int control,
+                            const char* labelKind) {
+    return {stored, member, languageKey, labelKind, Kind::LayerName, control, 0, nullptr, nullptr};
 }
 
 constexpr Setting Decimals(const char* stored, int S::*member, int control, const char* option) {
-    return {stored, member, "", nullptr, nullptr, Kind::Decimals, 3, control, 0, option, nullptr};
+    return {stored, member, nullptr, nullptr, Kind::Decimals, control, 0, option, nullptr};
 }
 
-constexpr Setting Colour(const char* stored, int S::*member, int defaultValue, int control,
-                         const char* labelKind) {
-    return {stored, member, "", nullptr, labelKind, Kind::Colour, defaultValue, control, 0, nullptr, nullptr};
+constexpr Setting Colour(const char* stored, int S::*member, int control, const char* labelKind) {
+    return {stored, member, nullptr, labelKind, Kind::Colour, control, 0, nullptr, nullptr};
 }
 
 constexpr Setting SymbolSize(const char* stored, float S::*member, int control, const char* option) {
-    return {stored, member, "", nullptr, nullptr, Kind::SymbolSize, 100, control, 0, option, nullptr};
+    return {stored, member, nullptr, nullptr, Kind::SymbolSize, control, 0, option, nullptr};
 }
 
 // In the order they are stored. "ExportPoinst" is the name the stored settings have always had.
 const Setting kRows[] = {
-    Switch("ExportPoinst", &S::m_bExportPoints, 1, id::kPoints, {"--points", "--no-points"}),
-    Switch("ExportLines", &S::m_bExportLines, 1, id::kLines, {"--lines", "--no-lines"}),
-    Switch("ExportAreas", &S::m_bExportAreas, 1, id::kAreas, {"--areas", "--no-areas"}),
-    Switch("ExportQVO", &S::m_bExportSymbols, 1, id::kSymbols, {"--symbols", "--no-symbols"}),
-    Choice("Dimension", &S::m_nDimension, 1, id::k2d, id::k3d, {"--3d", "--2d"}),
-    Choice("ExportAsPolylines", &S::m_nLineExport, 1, id::kDxfLines, id::kDxfPolylines,
+    Switch("ExportPoinst", &S::m_bExportPoints, id::kPoints, {"--points", "--no-points"}),
+    Switch("ExportLines", &S::m_bExportLines, id::kLines, {"--lines", "--no-lines"}),
+    Switch("ExportAreas", &S::m_bExportAreas, id::kAreas, {"--areas", "--no-areas"}),
+    Switch("ExportQVO", &S::m_bExportSymbols, id::kSymbols, {"--symbols", "--no-symbols"}),
+    Choice("Dimension", &S::m_nDimension, id::k2d, id::k3d, {"--3d", "--2d"}),
+    Choice("ExportAsPolylines", &S::m_nLineExport, id::kDxfLines, id::kDxfPolylines,
            {"--polylines", "--separate-lines"}),
-    Switch(nullptr, &S::m_bLayerPerCode, 1, id::kLayerPerCode, {"--layer-per-code", "--single-layer"}),
-    LayerName("NamePointId", &S::m_strLayerPointId, "POINT_ID_NAME", "PointID", id::kLayerPointId,
-              "point-id"),
-    LayerName("NameEastNorth", &S::m_strLayerEastNorth, "E_N_NAME", "Coords", id::kLayerEastNorth,
-              "east-north"),
-    LayerName("NameHeight", &S::m_strLayerHeight, "H_NAME", "Height", id::kLayerHeight, "height"),
-    LayerName("NameCode", &S::m_strLayerCode, "CODE_NAME", "Code", id::kLayerCode, "code"),
+    Switch(nullptr, &S::m_bLayerPerCode, id::kLayerPerCode, {"--layer-per-code", "--single-layer"}),
+    LayerName("NamePointId", &S::m_strLayerPointId, "POINT_ID_NAME", id::kLayerPointId, "point-id"),
+    LayerName("NameEastNorth", &S::m_strLayerEastNorth, "E_N_NAME", id::kLayerEastNorth, "east-north"),
+    LayerName("NameHeight", &S::m_strLayerHeight, "H_NAME", id::kLayerHeight, "height"),
+    LayerName("NameCode", &S::m_strLayerCode, "CODE_NAME", id::kLayerCode, "code"),
     LabelSwitch("LabelPoint", &S::m_bLabelPointId, id::kLabelPointId, "point-id"),
     LabelSwitch("LabelLines", &S::m_bLabelEastNorth, id::kLabelEastNorth, "east-north"),
     LabelSwitch("LabelAreas", &S::m_bLabelHeight, id::kLabelHeight, "height"),
     LabelSwitch("LabelQVOSymbol", &S::m_bLabelCode, id::kLabelCode, "code"),
     Decimals("DecimalsEN", &S::m_nDecimalsEN, id::kDecimalsEastNorth, "--decimals-en"),
     Decimals("DecimalsH", &S::m_nDecimalsH, id::kDecimalsHeight, "--decimals-h"),
-    Colour("ColorPoint", &S::m_nColourPointId, 1, id::kColourPointId, "point-id"),
-    Colour("ColorEN", &S::m_nColourEastNorth, 2, id::kColourEastNorth, "east-north"),
-    Colour("ColorH", &S::m_nColourHeight, 3, id::kColourHeight, "height"),
-    Colour("ColorCode", &S::m_nColourCode, 4, id::kColourCode, "code"),
+    Colour("ColorPoint", &S::m_nColourPointId, id::kColourPointId, "point-id"),
+    Colour("ColorEN", &S::m_nColourEastNorth, id::kColourEastNorth, "east-north"),
+    Colour("ColorH", &S::m_nColourHeight, id::kColourHeight, "height"),
+    Colour("ColorCode", &S::m_nColourCode, id::kColourCode, "code"),
     SymbolSize("SymbolSize", &S::m_fSymbolSize, id::kSymbolSize, "--symbol-size"),
 };
 
@@ -86,10 +79,16 @@ const SettingRows kSettings{std::begin(kRows), std::end(kRows)};
 
 const char* const kLabelKinds = "point-id, east-north, height or code";
 
+const ExportSettings& Defaults() {
+    static const ExportSettings defaults;
+    return defaults;
+}
+
 std::string DefaultText(const Setting& setting, const LanguageText& language) {
+    const std::string& fallback = setting.Field<std::string>(Defaults());
     if (setting.languageKey == nullptr || !language)
-        return setting.defaultText;
-    return language(setting.languageKey, setting.defaultText);
+        return fallback;
+    return language(setting.languageKey, fallback.c_str());
 }
 
 bool DecimalsInRange(double value) {
@@ -224,12 +223,14 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
         case Kind::Switch:
         case Kind::Choice:
         case Kind::Decimals:
-            setting.Field<int>(*this) = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
+            setting.Field<int>(*this) =
+                store.ReadInt(kSection, setting.stored, setting.Field<int>(settingschema::Defaults()));
             break;
         case Kind::Colour: {
             // One outside the list selects none (the label gets colour 0), and is said as any
             // other bad value is.
-            int colour = store.ReadInt(kSection, setting.stored, setting.defaultNumber);
+            int colour =
+                store.ReadInt(kSection, setting.stored, setting.Field<int>(settingschema::Defaults()));
             if (colour < 0 || colour >= kColourCount) {
                 store.NoteBadValue(setting.stored, std::to_string(colour) +
                                                        " is not one of the colours 0 to " +
@@ -245,12 +246,13 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
             break;
         case Kind::SymbolSize: {
             // Read whole: "50mm" is no size of 50.
+            const double fallback = setting.Field<float>(settingschema::Defaults());
             const std::string text =
-                store.ReadText(kSection, setting.stored, std::to_string(setting.defaultNumber));
-            double size = setting.defaultNumber;
+                store.ReadText(kSection, setting.stored, setting.Spelled(settingschema::Defaults()));
+            double size = fallback;
             if (!numtext::ParseWhole(text, &size)) {
                 store.NoteBadValue(setting.stored, "'" + text + "' is not a number");
-                size = setting.defaultNumber;
+                size = fallback;
             }
             setting.Field<float>(*this) = static_cast<float>(size);
             break;

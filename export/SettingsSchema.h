@@ -95,13 +95,11 @@ struct Setting {
     // ("3mm" is no number): empty when taken, else why not (Check's words).
     [[nodiscard]] std::string Take(const std::string& text, ExportSettings& settings) const;
 
-    const char* stored; // null for the one that is not stored (on at every start)
-    Member member;
-    const char* defaultText; // LayerName: the default when the language file has none
+    const char* stored;      // null for the one that is not stored (on at every start)
+    Member member;           // its default is the member's in ExportSettings{}
     const char* languageKey; // LayerName: the language text that is its default
     const char* labelKind;   // the label's settings: its kind in the batch options
     Kind kind;
-    int defaultNumber;
     int control;       // Choice: the button of 0
     int secondControl; // Choice: the button of 1
     // The batch option that sets it: to 1 for Switch and Choice, to its value for the others;
@@ -133,7 +131,10 @@ using LanguageText = ExportSettings::LanguageText;
 [[nodiscard]] bool ReadDecimals(const std::string& text, int& value);
 [[nodiscard]] bool ReadSymbolSize(const std::string& text, float& value);
 
-// The default of a layer name: the language's text for it.
+// Every value's default, as ExportSettings gives it.
+const ExportSettings& Defaults();
+
+// The default of a layer name: the language's text for it, else the English default.
 std::string DefaultText(const Setting& setting, const LanguageText& language);
 
 // The first value outside its limits, as "Name=value: reason" with its stored name; empty when

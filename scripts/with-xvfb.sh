@@ -21,8 +21,11 @@ exec 3<>"$dir/display"
 # connects meanwhile (the program, just after a probe such as xdotool went) is refused with
 # "could not connect to display". A server that names its display and then cannot be reached is
 # started again; the command runs only once a client has reached it.
+# -r: no auto-repeat. xdotool's key press and release are two requests; on a loaded machine the
+# release can come late, and the server then repeats the key into whatever window comes next
+# (an Escape meant for one box closed the next program's file dialog).
 for attempt in 1 2 3; do
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$dir/log" &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r 2>"$dir/log" &
   server=$!
   if ! read -r -t 30 -u 3 number; then
     echo "Xvfb did not start:" >&2

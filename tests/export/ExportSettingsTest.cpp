@@ -1,11 +1,13 @@
 #include "export/ExportSettings.h"
 #include "export/IniSettingsStore.h"
+#include "export/SettingsSchema.h"
 #include "tests/export/MemoryStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <variant>
 
 TEST(ExportSettings, FirstRunDefaults) {
     MemoryStore empty;
@@ -22,6 +24,23 @@ TEST(ExportSettings, FirstRunDefaults) {
     EXPECT_DOUBLE_EQ(options.symbolScale, 100.0 * static_cast<double>(0.0005F));
     EXPECT_NEAR(options.symbolScale, 0.0500000024, 1e-10);
     EXPECT_TRUE(options.labels.empty());
+
+    // An empty store gives every stored value its one default, ExportSettings{}'s, whatever it held.
+    ExportSettings loaded;
+    for (const settingschema::Setting& setting : settingschema::kSettings) {
+        if (std::holds_alternative<int ExportSettings::*>(setting.member))
+            setting.Field<int>(loaded) = 5;
+        else if (std::holds_alternative<float ExportSettings::*>(setting.member))
+            setting.Field<float>(loaded) = 5;
+        else
+            setting.Field<std::string>(loaded) = "x";
+    }
+    loaded.Load(empty);
+    for (const settingschema::Setting& setting : settingschema::kSettings) {
+        if (setting.stored != nullptr) {
+            EXPECT_EQ(setting.Spelled(loaded), setting.Spelled(ExportSettings{})) << setting.stored;
+        }
+    }
 }
 
 TEST(ExportSettings, BuildFollowsTheSwitches) {
