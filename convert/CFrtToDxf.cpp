@@ -18,10 +18,10 @@ std::size_t NameSlot(std::string_view name, std::size_t slots) {
 
 } // namespace
 
-CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks)
-    : m_options(options),
+CFrtToDxf::CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks, LayerNaming naming)
+    : m_options(options), m_document(std::make_unique<CDxfDocument>()), m_naming(naming),
       m_ownNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0) {
-    SetDocument(std::make_unique<CDxfDocument>());
+    PrepareLabelLayers();
     PrepareInsert();
     if ((m_options->flags & OPT_SYMBOLS) != 0 && blocks == SymbolBlocks::Build)
         BuildSymbolBlocks();
@@ -67,42 +67,16 @@ DxfPoint3 CFrtToDxf::PositionOf(const FrtCoordinates& c, bool threeD) const {
     return position;
 }
 
-std::string& CFrtToDxf::BlanksToUnderscores(std::string& text) {
-    std::replace(text.begin(), text.end(), ' ', '_');
-    return text;
-}
-
 std::string CFrtToDxf::ElementLayer(const CFrtElement& element) {
     return GroupLayer(element).name;
 }
 
-void CFrtToDxf::SetDocument(std::unique_ptr<CDxfDocument> document) {
-    m_document = std::move(document);
-    m_zeroLayer.id = kNoLayerId;
-    m_groupLayers = {};
-    PrepareLabelLayers();
-}
-
-void CFrtToDxf::NameLayersAsGiven() {
-    m_namesAsGiven = true;
-    m_names = nullptr;
-    m_groupLayers = {};
-    PrepareLabelLayers();
-}
-
-void CFrtToDxf::UseLayerNames(const LayerNames* names) {
-    m_namesAsGiven = false;
-    m_names = names;
-    m_groupLayers = {};
-    PrepareLabelLayers();
-}
-
 std::string CFrtToDxf::LayerNamed(std::string_view given) {
     std::string key = LayerNames::Key(given);
-    if (m_namesAsGiven)
+    if (m_naming.asGiven)
         return key;
-    if (m_names != nullptr)
-        if (const std::string* written = m_names->Find(key))
+    if (m_naming.table != nullptr)
+        if (const std::string* written = m_naming.table->Find(key))
             return *written;
     // Unknown to the table only when the input changed since it was measured, which the run
     // notices: named here all the same, so that the drawing never holds a name readers refuse.

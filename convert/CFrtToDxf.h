@@ -28,37 +28,27 @@ public:
     // need them, the run's document has them.
     enum class SymbolBlocks { Build, Skip };
 
-    // The options must outlive the converter.
-    explicit CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks = SymbolBlocks::Build);
+    // How layers are named, for the converter's life. By default the converter names them
+    // itself as it meets them, each name read as UTF-8 where it looks so (LayerNames::LooksUtf8).
+    // A first pass, which measures before the input's encoding is known, keeps them as the input
+    // spells them (asGiven); a second pass names them as the table made from what the first
+    // measured, which it only reads.
+    struct LayerNaming {
+        bool asGiven;
+        const LayerNames* table; // not owned
+    };
+
+    // The options (and a naming table) must outlive the converter.
+    explicit CFrtToDxf(const ExportOptions* options, SymbolBlocks blocks = SymbolBlocks::Build,
+                       LayerNaming naming = {false, nullptr});
 
     void Process(std::unique_ptr<CFrtElement> element) override;
 
-    void SetOptions(const ExportOptions* options) {
-        m_options = options;
-        m_ownNames =
-            LayerNames(codepage::DrawingPage(options->codePage), (options->flags & OPT_ASCII_NAMES) != 0);
-        PrepareLabelLayers();
-        PrepareInsert();
-        m_groupLayers = {};
-    }
-    [[nodiscard]] const ExportOptions* GetOptions() const { return m_options; }
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
-    // The layer ids the converter holds are the document's, so they go with it.
-    void SetDocument(std::unique_ptr<CDxfDocument> document);
 
     // "0" without one layer per code group or for an empty or one-blank group; otherwise the
     // group's layer as the drawing names it (see LayerNames).
     [[nodiscard]] std::string ElementLayer(const CFrtElement& element);
-    static std::string& BlanksToUnderscores(std::string& text);
-
-    // How layers are named. By default the converter names them itself as it meets them, each
-    // name read as UTF-8 where it looks so (LayerNames::LooksUtf8). A first pass, which measures
-    // before the input's encoding is known, keeps them as the input spells them; a second pass
-    // names them as the table made from what the first measured, which it only reads.
-    void NameLayersAsGiven();
-    void UseLayerNames(const LayerNames* names);
-    // The layer names this converter changed beyond their blanks, when it named them itself.
-    [[nodiscard]] const LayerNames::Mended& MendedLayers() const { return m_ownNames.MendedNames(); }
 
     void ExportPoint(const CFrtPoint& point);
     void ExportLine(const CFrtLine& line);
@@ -83,7 +73,7 @@ private:
     void PrepareLabelLayers();
     // Gives the reused insert its point attributes when the options ask for them.
     void PrepareInsert();
-    // The drawing's name of a layer the input spells so (see NameLayersAsGiven).
+    // The drawing's name of a layer the input spells so (see LayerNaming).
     std::string LayerNamed(std::string_view given);
     // A layer the converter puts entities on, with its id in the document once it has one.
     struct LayerRef {
@@ -122,7 +112,6 @@ private:
     };
     std::array<GroupSlot, 64> m_groupLayers;
     std::string m_labelText; // the current label's text, reused
-    bool m_namesAsGiven = false;
-    const LayerNames* m_names = nullptr; // not owned
+    LayerNaming m_naming;
     LayerNames m_ownNames;
 };

@@ -164,13 +164,11 @@ public:
 
     void Run(ITextSink& out) override {
         // The run's measured document has the symbol blocks; a chunk only refers to them.
-        auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip);
+        auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip,
+                                                     CFrtToDxf::LayerNaming{m_setup.measure, m_setup.names});
         m_document = converter->GetDocument();
         std::optional<TextStream> stream;
-        if (m_setup.measure) {
-            converter->NameLayersAsGiven();
-        } else {
-            converter->UseLayerNames(m_setup.names);
+        if (!m_setup.measure) {
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
             stream->SetInputIsUtf8(m_setup.utf8);
             stream->SetCodePage(*m_setup.page);
