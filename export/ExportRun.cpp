@@ -176,15 +176,13 @@ public:
             if (m_setup.preview != nullptr)
                 m_document->observeStreamed(&m_piece.emplace(*m_setup.preview));
         }
-        m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds);
-        m_reader->SetPieceVertices(m_setup.pieceVertices);
-        if (m_setup.diagnose)
-            m_reader->SetDiagnostics(&m_diagnostics);
-        m_reader->SetHeightsDrawn((m_options.flags & OPT_3D) != 0);
-        if (m_setup.measure) {
-            m_reader->SetEncodingEvidence(&m_evidence);
-            m_reader->SetMeasuring(true);
-        }
+        FrtReadPass pass;
+        pass.diagnostics = m_setup.diagnose ? &m_diagnostics : nullptr;
+        pass.evidence = m_setup.measure ? &m_evidence : nullptr;
+        pass.heightsDrawn = (m_options.flags & OPT_3D) != 0;
+        pass.measuring = m_setup.measure;
+        pass.pieceVertices = m_setup.pieceVertices;
+        m_reader = std::make_unique<CFrtReader>(std::move(converter), &m_options.dataKinds, pass);
         read = m_reader->ReadChunk(m_path, m_chunk);
         if (stream && !stream->Flush())
             writeFailure = stream->Error();

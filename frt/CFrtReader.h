@@ -17,34 +17,42 @@
 
 class LineReader;
 
+// What a reader does besides handing on the elements, for its whole life.
+struct FrtReadPass {
+    static constexpr std::size_t kPieceVertices = 4096;
+
+    // Who hears of values that were replaced by a fallback; none by default, and then the
+    // records are not examined for it at all.
+    IFrtDiagnostics* diagnostics = nullptr;
+    // Where the bytes of every record are looked at for their encoding; none by default.
+    codepage::Evidence* evidence = nullptr;
+    // Whether the heights are drawn (a 3D drawing): then a point without one is a finding too.
+    bool heightsDrawn = false;
+    // The first pass of a conversion, which measures the drawing: points then get only what
+    // changes its extents, layers and counts, not what only the written drawing shows (the
+    // spellings of their numbers, their class, their typed attributes).
+    bool measuring = false;
+    // How many vertices of a line are held at most: a longer line is handed on in pieces
+    // (CFrtLine::Piece), so memory stays bounded whatever a line holds. At least 1.
+    std::size_t pieceVertices = kPieceVertices;
+};
+
 // Streams the points, lines and areas of an FRT file to the consumer, one finished element at
 // a time, in file order. Nothing is collected: memory is one line and one element.
 class CFrtReader {
 public:
     // The data kinds are the caller's, read at each Read.
-    CFrtReader(std::unique_ptr<IFrtConsumer> consumer, const DataKindFlags* dataKinds)
-        : m_consumer(std::move(consumer)), m_dataKinds(dataKinds) {}
+    CFrtReader(std::unique_ptr<IFrtConsumer> consumer, const DataKindFlags* dataKinds, FrtReadPass pass = {})
+        : m_consumer(std::move(consumer)), m_dataKinds(dataKinds), m_diagnostics(pass.diagnostics),
+          m_heightsDrawn(pass.heightsDrawn), m_measuring(pass.measuring), m_evidence(pass.evidence),
+          m_pieceVertices(pass.pieceVertices < 1 ? 1 : pass.pieceVertices) {}
 
     // Reads the whole file. A file that cannot be opened gives no elements; the result says why.
     FrtReadResult Read(const std::string& path);
     // Reads one chunk of the file, as the whole file's reading would have read it.
     FrtReadResult ReadChunk(const std::string& path, const FrtChunk& chunk);
 
-    // Who hears of values that were replaced by a fallback; none by default, and then the
-    // records are not examined for it at all.
-    void SetDiagnostics(IFrtDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
-    // Where the bytes of every record are looked at for their encoding; none by default.
-    void SetEncodingEvidence(codepage::Evidence* evidence) { m_evidence = evidence; }
-    // Whether the heights are drawn (a 3D drawing): then a point without one is a finding too.
-    void SetHeightsDrawn(bool on) { m_heightsDrawn = on; }
-    // The first pass of a conversion, which measures the drawing: points then get only what
-    // changes its extents, layers and counts, not what only the written drawing shows (the
-    // spellings of their numbers, their class, their typed attributes).
-    void SetMeasuring(bool on) { m_measuring = on; }
-    // How many vertices of a line are held at most: a longer line is handed on in pieces
-    // (CFrtLine::Piece), so memory stays bounded whatever a line holds.
-    void SetPieceVertices(std::size_t vertices) { m_pieceVertices = vertices < 1 ? 1 : vertices; }
-    static constexpr std::size_t kPieceVertices = 4096;
+    static constexpr std::size_t kPieceVertices = FrtReadPass::kPieceVertices;
 
     // Fill a freshly made element from one record line.
     static CFrtPoint* ReadPoint(std::string_view record, CFrtPoint* point);
@@ -96,11 +104,12 @@ private:
     frtrecord::Record m_record; // the current record's pairs, views into its line
     std::uint64_t m_elements = 0;
     FrtReadResult m_counts; // the elements of each kind
-    IFrtDiagnostics* m_diagnostics = nullptr;
-    bool m_heightsDrawn = false;
-    bool m_measuring = false;
-    codepage::Evidence* m_evidence = nullptr;
-    std::size_t m_pieceVertices = kPieceVertices;
+    // The pass (FrtReadPass).
+    IFrtDiagnostics* m_diagnostics;
+    bool m_heightsDrawn;
+    bool m_measuring;
+    codepage::Evidence* m_evidence;
+    std::size_t m_pieceVertices;
     std::string m_path;  // the file read, read again for a line handed on in pieces
     Failure m_readError; // what went wrong reading it again
 };

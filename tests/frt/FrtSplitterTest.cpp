@@ -64,8 +64,7 @@ std::string ReadWhole(const std::string& path, DataKindFlags kinds) {
     std::string text;
     auto transcript = std::make_unique<Transcript>(text);
     Transcript* diagnostics = transcript.get();
-    CFrtReader reader(std::move(transcript), &kinds);
-    reader.SetDiagnostics(diagnostics);
+    CFrtReader reader(std::move(transcript), &kinds, FrtReadPass{diagnostics});
     EXPECT_TRUE(reader.Read(path).Ok());
     return text;
 }
@@ -81,8 +80,7 @@ std::string ReadInChunks(const std::string& path, DataKindFlags kinds, std::uint
         chunks.push_back(chunk);
         auto transcript = std::make_unique<Transcript>(text);
         Transcript* diagnostics = transcript.get();
-        CFrtReader reader(std::move(transcript), &kinds);
-        reader.SetDiagnostics(diagnostics);
+        CFrtReader reader(std::move(transcript), &kinds, FrtReadPass{diagnostics});
         EXPECT_TRUE(reader.ReadChunk(path, chunk).Ok());
     }
     EXPECT_FALSE(splitter.Error());
