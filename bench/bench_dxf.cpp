@@ -5,6 +5,7 @@
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
+#include "export/DrawingFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
     std::vector<double> rates;
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        const DxfWriteResult result = document.writeStreaming(path, settings, drawing.Streamed());
+        AtomicFile file(path);
+        const DxfWriteResult result = WriteDrawingFile(document, file, settings, drawing.Streamed());
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         if (!result.Ok()) {
             std::fprintf(stderr, "write failed: %s\n", result.failure.Reason().c_str());

@@ -1,6 +1,5 @@
 #include "dxf/CDxfDocument.h"
 
-#include "common/AtomicFile.h"
 #include "common/TextStream.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfPolyline.h"
@@ -65,6 +64,8 @@ void CDxfDocument::streamTo(TextStream& stream) {
 Failure CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings,
                               const EntityWriter& produce) const {
     stream.SetDecimals(settings.decimals);
+    stream.SetInputIsUtf8(settings.inputIsUtf8);
+    stream.SetCodePage(codepage::DrawingPage(settings.codePage));
     m_tables.writePrologue(stream, settings);
     dxfstructure::BeginSection(stream, "ENTITIES");
     if (Failure failure = produce(stream))
@@ -72,42 +73,4 @@ Failure CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settin
     dxfstructure::EndSection(stream);
     dxfgroup::Text(stream, dxfgroup::kStart, "EOF");
     return {};
-}
-
-DxfWriteResult CDxfDocument::writeFile(AtomicFile& file, const DxfWriteSettings& settings,
-                                       const EntityWriter& entities) const {
-    DxfWriteResult result;
-    if (!file.Open()) {
-        result.failure = file.Error();
-        return result;
-    }
-    {
-        TextStream stream(file, settings.decimals);
-        stream.SetInputIsUtf8(settings.inputIsUtf8);
-        stream.SetCodePage(codepage::DrawingPage(settings.codePage));
-        if (Failure failure = writeTo(stream, settings, entities))
-            result.failure = std::move(failure);
-        else if (!stream.Flush())
-            result.failure = stream.Error();
-        result.bytes = stream.BytesWritten();
-    }
-    if (result.failure) {
-        result.bytes = 0;
-        result.failure.partial = file.WroteStraight(); // a file's temporary copy is discarded with it
-        return result;
-    }
-    if (!file.Commit())
-        result.failure = file.Error();
-    return result;
-}
-
-DxfWriteResult CDxfDocument::writeStreaming(const std::string& path, const DxfWriteSettings& settings,
-                                            const EntityWriter& produce) const {
-    AtomicFile file(path,
-                    settings.replaceExisting ? AtomicFile::Existing::Replace : AtomicFile::Existing::Keep);
-    file.CheckBeforeCommit(settings.beforeCommit);
-    if (!settings.sync)
-        file.SkipSync();
-    file.WaitForLock(settings.lockWait);
-    return writeFile(file, settings, produce);
 }

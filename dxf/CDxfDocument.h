@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-class AtomicFile;
 class TextStream;
 
 // The drawing and its writer. It derives the layer table and the extents from the entities as
@@ -56,14 +55,12 @@ public:
     // Stores the block unless one of that name exists (then the block stays with the caller).
     bool addBlock(CDxfBlock&& block) { return m_tables.addBlock(std::move(block)); }
 
-    // Writes the file so that the path holds either its old content or the complete drawing:
-    // this document's prologue, the entities that `produce` adds to a document streaming to the
-    // file (streamTo), and the end of the file. `produce` returns why it failed, or no failure;
-    // on a failure the target stays as it was.
+    // Writes the drawing's DXF text to the stream, in the settings' decimals and code page: this
+    // document's prologue, the entities that `produce` adds to a document streaming to it
+    // (streamTo), and the end of the file. `produce` returns why it failed, or no failure; the
+    // writer's failure, if any. Where the stream goes (a file, and how it is put in place) is the
+    // caller's.
     using EntityWriter = std::function<Failure(TextStream&)>;
-    [[nodiscard]] DxfWriteResult writeStreaming(const std::string& path, const DxfWriteSettings& settings,
-                                                const EntityWriter& produce) const;
-    // The same DXF text to a stream; the writer's failure, if any.
     Failure writeTo(TextStream& stream, const DxfWriteSettings& settings, const EntityWriter& produce) const;
 
     [[nodiscard]] std::int32_t entityCount() const { return m_count; }
@@ -80,8 +77,6 @@ private:
     void countEntity(DxfEntityType type, const DxfAttributes* attributes, const DxfPoint3* position);
     // Counts a polyline's vertex, after its polyline.
     void countVertex(const DxfPoint3& position);
-    DxfWriteResult writeFile(AtomicFile& file, const DxfWriteSettings& settings,
-                             const EntityWriter& entities) const;
 
     // By the entity type's bit: 1 VERTEX, 2 POINT ... 2048 ATTDEF.
     static constexpr std::size_t kTypeSlots = 12;

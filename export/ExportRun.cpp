@@ -7,6 +7,7 @@
 #include "common/FileSystem.h"
 #include "common/TextStream.h"
 #include "convert/CFrtToDxf.h"
+#include "export/DrawingFile.h"
 #include "export/SvgPreview.h"
 #include "frt/CFrtReader.h"
 #include "frt/FrtSplitter.h"
@@ -437,11 +438,13 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     // readers take by default: a Windows-1252 drawing stays as it always was.
     if (settings.codePage == nullptr && &page != &codepage::kWindows1252)
         settings.codePage = &page;
-    settings.replaceExisting = run.replaceExisting;
-    settings.sync = run.sync;
-    settings.lockWait = run.lockWait;
-    settings.beforeCommit = run.beforeCommit;
-    const DxfWriteResult written = measured.writeStreaming(writePath, settings, [&](TextStream& stream) {
+    AtomicFile file(writePath,
+                    run.replaceExisting ? AtomicFile::Existing::Replace : AtomicFile::Existing::Keep);
+    file.CheckBeforeCommit(run.beforeCommit);
+    if (!run.sync)
+        file.SkipSync();
+    file.WaitForLock(run.lockWait);
+    const DxfWriteResult written = WriteDrawingFile(measured, file, settings, [&](TextStream& stream) {
         return passes.Stream(measured, first, names, stream, preview ? &*preview : nullptr, result.textNotes);
     });
     AddWriteOutcome(written, result);

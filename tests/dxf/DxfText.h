@@ -9,6 +9,7 @@
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
+#include "export/DrawingFile.h"
 
 #include <gtest/gtest.h>
 
@@ -85,9 +86,11 @@ private:
     std::vector<std::unique_ptr<CDxfEntity>> m_entities;
 };
 
+// Writes the drawing to the path, replacing what is there, as a conversion does.
 inline DxfWriteResult WriteDrawing(const TestDrawing& drawing, const std::string& path,
                                    const DxfWriteSettings& settings = {}) {
-    return drawing.measured.writeStreaming(path, settings, drawing.Entities());
+    AtomicFile file(path);
+    return WriteDrawingFile(drawing.measured, file, settings, drawing.Entities());
 }
 
 // The text that one record or document writes, with the line ends made visible as "|".
