@@ -53,8 +53,11 @@ CLanguageFile::CLanguageFile(const std::string& programDirectory, FromCodePage f
     // The user's language's file where one was installed with the program (VUZ_Ezavurudi.de.lng).
     if (const std::string language = UserLanguage(); !language.empty()) {
         const std::string name = "VUZ_Ezavurudi." + language + ".lng";
-        for (const std::string& folder : {programDirectory, programDirectory + "/../share/frt2dxf"}) {
-            const std::string path = folder.empty() ? name : folder + "/" + name;
+        for (const char* below : {"/", "/../share/frt2dxf/"}) {
+            std::string path = programDirectory;
+            if (!path.empty())
+                path.append(below);
+            path += name;
             if (filesys::StateOf(path).exists) {
                 Load(path);
                 return;

@@ -85,7 +85,7 @@ const ExportSettings& Defaults() {
 }
 
 std::string DefaultText(const Setting& setting, const LanguageText& language) {
-    const std::string& fallback = setting.Field<std::string>(Defaults());
+    const auto& fallback = setting.Field<std::string>(Defaults());
     if (setting.languageKey == nullptr || !language)
         return fallback;
     return language(setting.languageKey, fallback.c_str());
