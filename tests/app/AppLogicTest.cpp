@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include <cstdlib>
 
@@ -80,37 +81,30 @@ TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
 #ifndef _WIN32
     // The file of the user's language installed with the program comes before the default one, as
     // LC_ALL, LC_MESSAGES, LANG and LANGUAGE name it; the C locale keeps the default.
-    dir.Write("share/frt2dxf/VUZ_Ezavurudi.de.lng", "POINTS=Deutsch\r\nCANNOT_OPEN=%1: %2 (nicht ge\xc3\xb6"
-                                                    "ffnet)\r\nSIZE_RANGE=Zahl von %1 bis %2\r\n");
+    dir.Write("share/frt2dxf/VUZ_Ezavurudi.de.lng", "POINTS=Deutsch\r\nCANNOT_OPEN=%1 (%2) zu\r\n"
+                                                    "SIZE_RANGE=Zahl von %1 bis %2\r\n");
     std::map<std::string, std::string> saved;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"})
         saved[name] = std::getenv(name) != nullptr ? std::getenv(name) : "";
-    const struct {
-        const char* all;
-        const char* lang;
-        const char* language;
-        const char* points;
-    } locales[] = {{"", "de_DE.UTF-8", "", "Deutsch"},
-                   {"C", "de_DE.UTF-8", "", "Beside"},
-                   {"", "en_GB.UTF-8", "de:en", "Deutsch"},
-                   {"", "fr_FR.UTF-8", "", "Beside"}};
-    for (const auto& locale : locales) {
-        set("LC_ALL", locale.all);
+    // LC_ALL, LANG, LANGUAGE, and whether German is chosen.
+    const std::tuple<const char*, const char*, const char*, bool> locales[] = {
+        {"", "de_DE.UTF-8", "", true},
+        {"C", "de_DE.UTF-8", "", false},
+        {"", "en_GB", "de:en", true},
+        {"", "fr_FR.UTF-8", "", false}};
+    for (const auto& [all, lang, language, german] : locales) {
+        set("LC_ALL", all);
         set("LC_MESSAGES", "");
-        set("LANG", locale.lang);
-        set("LANGUAGE", locale.language);
+        set("LANG", lang);
+        set("LANGUAGE", language);
         const CLanguageFile chosen(bin);
-        EXPECT_EQ(chosen.GetText("POINTS", "Points"), locale.points) << locale.all << " " << locale.lang;
-        if (std::string(locale.points) == "Deutsch") {
-            EXPECT_EQ(exportdlg::FailureText(Failure(Failure::Stage::Open, "/x/a.frt",
-                                                     std::make_error_code(std::errc::io_error)),
-                                             nullptr, chosen),
-                      "/x/a.frt: " + std::make_error_code(std::errc::io_error).message() +
-                          " (nicht ge\xc3\xb6"
-                          "ffnet)");
-            float size = 0;
-            EXPECT_EQ(exportdlg::TakeSymbolSize("0", size, chosen), "Zahl von 1 bis 999999");
-        }
+        EXPECT_EQ(chosen.GetText("POINTS", "Points"), german ? "Deutsch" : "Beside") << all << " " << lang;
+        const std::error_code io = std::make_error_code(std::errc::io_error);
+        float size = 0;
+        EXPECT_EQ(exportdlg::FailureText(Failure(Failure::Stage::Open, "/x/a.frt", io), nullptr, chosen),
+                  german ? "/x/a.frt (" + io.message() + ") zu" : "Cannot open /x/a.frt: " + io.message());
+        EXPECT_EQ(exportdlg::TakeSymbolSize("0", size, chosen),
+                  german ? "Zahl von 1 bis 999999" : "Enter a number between 1 and 999999.");
     }
     for (const auto& [name, value] : saved)
         set(name.c_str(), value);

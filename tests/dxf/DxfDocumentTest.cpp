@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <limits>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -677,55 +678,40 @@ const char* OpenStep(filesys::Access access) {
     }
 }
 
+// The table's real call, unless it is the fault's step.
+template <typename Entry> struct Failing;
+template <typename... Args> struct Failing<std::error_code (*)(Args...)> {
+    template <std::error_code (*filesys::SystemCalls::*entry)(Args...), const char* step>
+    static std::error_code Call(Args... args) {
+        const std::error_code error = Inject(step);
+        return error ? error : (Real().*entry)(args...);
+    }
+};
+template <auto entry, const char* step> void FailAt(filesys::SystemCalls& calls) {
+    calls.*entry = &Failing<std::remove_reference_t<decltype(calls.*entry)>>::template Call<entry, step>;
+}
+constexpr char kSync[] = "sync", kName[] = "name", kReplace[] = "replace", kSyncFolder[] = "sync folder",
+               kLock[] = "lock", kReserve[] = "reserve", kRead[] = "read", kWrite[] = "write",
+               kResize[] = "resize";
+
 // The real calls, each of which fails when it is the fault's step.
 filesys::SystemCalls FailingStep() {
-    using filesys::NativeFile;
+    using S = filesys::SystemCalls;
     filesys::SystemCalls calls = Real();
-    calls.open = [](const char* path, filesys::Access access, NativeFile& file) {
+    calls.open = [](const char* path, filesys::Access access, filesys::NativeFile& file) {
         const std::error_code error = Inject(OpenStep(access));
         return error ? error : Real().open(path, access, file);
     };
-    calls.syncFile = [](NativeFile file) {
-        const std::error_code error = Inject("sync");
-        return error ? error : Real().syncFile(file);
-    };
-    calls.name = [](NativeFile file, const char* path) {
-        const std::error_code error = Inject("name");
-        return error ? error : Real().name(file, path);
-    };
-    calls.replace = [](const char* from, const char* to) {
-        const std::error_code error = Inject("replace");
-        return error ? error : Real().replace(from, to);
-    };
-    calls.syncFolder = [](const char* path) {
-        const std::error_code error = Inject("sync folder");
-        return error ? error : Real().syncFolder(path);
-    };
-    calls.lock = [](NativeFile file, bool wait) {
-        const std::error_code error = Inject("lock");
-        return error ? error : Real().lock(file, wait);
-    };
-    calls.reserve = [](NativeFile file, std::uint64_t size) {
-        const std::error_code error = Inject("reserve");
-        return error ? error : Real().reserve(file, size);
-    };
-    calls.readAt = [](NativeFile file, void* buffer, std::size_t size, std::uint64_t offset,
-                      std::size_t& done) {
-        done = 0;
-        const std::error_code error = Inject("read");
-        return error ? error : Real().readAt(file, buffer, size, offset, done);
-    };
-    calls.writeAt = [](NativeFile file, const void* data, std::size_t size, std::uint64_t offset,
-                       std::size_t& done) {
-        done = 0;
-        const std::error_code error = Inject("write");
-        return error ? error : Real().writeAt(file, data, size, offset, done);
-    };
-    calls.resize = [](NativeFile file, std::uint64_t size) {
-        const std::error_code error = Inject("resize");
-        return error ? error : Real().resize(file, size);
-    };
-    calls.close = [](NativeFile file) {
+    FailAt<&S::syncFile, kSync>(calls);
+    FailAt<&S::name, kName>(calls);
+    FailAt<&S::replace, kReplace>(calls);
+    FailAt<&S::syncFolder, kSyncFolder>(calls);
+    FailAt<&S::lock, kLock>(calls);
+    FailAt<&S::reserve, kReserve>(calls);
+    FailAt<&S::readAt, kRead>(calls);
+    FailAt<&S::writeAt, kWrite>(calls);
+    FailAt<&S::resize, kResize>(calls);
+    calls.close = [](filesys::NativeFile file) {
         // Closed all the same, as a close that reports an error does.
         const std::error_code closed = Real().close(file);
         const std::error_code error = Inject("close");
