@@ -343,6 +343,26 @@ std::error_code Resize(NativeFile file, std::uint64_t size) {
                   SetEndOfFile(HandleOf(file)) != 0);
 }
 
+// Claims the room by writing zeros from the file's end on: setting the end alone claims nothing
+// where the file system keeps holes (Wine on Linux's file systems), and the copy would then run
+// out of room half way. No byte of the old content changes; the copy writes over the zeros.
+std::error_code Reserve(NativeFile file, std::uint64_t size) {
+    LARGE_INTEGER end{};
+    if (GetFileSizeEx(HandleOf(file), &end) == 0)
+        return SystemError(GetLastError());
+    const std::vector<char> zeros(std::min<std::uint64_t>(size, std::uint64_t{1} << 20U));
+    for (auto at = static_cast<std::uint64_t>(end.QuadPart); at < size;) {
+        std::size_t put = 0;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size - at, zeros.size()));
+        if (const std::error_code error = WriteAt(file, zeros.data(), want, at, put))
+            return error;
+        if (put == 0)
+            return SystemError(ERROR_DISK_FULL);
+        at += put;
+    }
+    return {};
+}
+
 std::error_code RenameNew(const char* from, const char* to) {
     // Without MOVEFILE_REPLACE_EXISTING the move fails on anything already there.
     if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0)
@@ -378,8 +398,7 @@ SystemCalls& Calls() {
         &ReadAt,
         &WriteAt,
         &Resize,
-        // Setting the end claims the room on any file system, and no byte of the old content changes.
-        &Resize,
+        &Reserve,
         [](NativeFile /*file*/, bool /*wait*/) { return std::error_code(); }, // held by the sharing mode
         [](NativeFile file) { return Result(FlushFileBuffers(HandleOf(file)) != 0); },
         [](const char* /*path*/) { return std::error_code(); }, // the moves are written through
