@@ -34,8 +34,12 @@ namespace batchrun {
 
 using terminaltext::Printable;
 
+std::string Reporter::Said(const std::string& path, const std::string& reason) {
+    return path + ": " + reason;
+}
+
 std::string Reporter::Line(const std::string& path, const std::string& reason) {
-    return std::string(kProgram) + ": " + Printable(path) + ": " + Printable(reason) + "\n";
+    return Line(Said(path, reason));
 }
 
 std::string Reporter::Line(const std::string& text) {
@@ -73,29 +77,28 @@ namespace {
 // messages come in input order.
 struct JobReport {
     bool ok = false;
-    bool skipped = false; // by --no-clobber: no failure
+    bool skipped = false; // as asked (--no-clobber, --update): `failure` says why, but it is none
     std::string out;
     std::string err;
     std::uint64_t warnings = 0;
+    Failure failure;     // of the file the user named for it (Reporter::PathBlamed)
+    bool silent = false; // the failure goes without a word (the reader of standard output left)
     // For the --report file.
     ConversionResult result;
-    std::string message;      // why it failed
     std::string findingsJson; // every finding, when a report is written
     double seconds = 0;
 
-    void RecordFailure(const std::string& path, const std::string& reason) {
-        err += Reporter::Line(path, reason);
-        if (message.empty())
-            message = path + ": " + reason;
-    }
-    void RecordFailure(const Failure& failure, const BatchJob& job) {
-        RecordFailure(Reporter::PathBlamed(failure, job), failure.Reason());
-    }
     void Print(Reporter& reporter) const {
         reporter.Output(out);
         reporter.Error(err);
+        if (failure && !silent && !skipped)
+            reporter.Problem(failure.path, failure.Reason());
     }
     [[nodiscard]] const char* Status() const { return ok ? "ok" : skipped ? "skipped" : "failed"; }
+    // Why it failed or was skipped, for the report file.
+    [[nodiscard]] std::string Message() const {
+        return failure ? Reporter::Said(failure.path, failure.Reason()) : std::string();
+    }
 };
 
 std::string DefaultOutput(const std::string& input) {
@@ -174,21 +177,6 @@ std::string TextNotes(const std::string& input, const ConversionResult& result) 
     return said;
 }
 
-// Why the input cannot be converted, or empty when it can be read as a file.
-std::string InputProblem(const std::string& input) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(filesys::PathOf(input), ec);
-    if (ec)
-        return ec.message();
-    if (fs::is_directory(status))
-        return std::make_error_code(std::errc::is_a_directory).message();
-    if (!fs::is_regular_file(status))
-        return "not a regular file";
-    if (const ErrorOr<filesys::FilePtr> probe = filesys::OpenFile(input, "rb"); !probe)
-        return probe.error().message();
-    return {};
-}
-
 // Converts the job into its target or, where this run wrote that file already (names that one
 // disk takes as one), into a free name beside it: `kept` is then that name, and `keptFor` the input
 // whose drawing is at the target. A job that finds its target taken only at its commit converts
@@ -227,66 +215,9 @@ ConversionResult ConvertBesideWritten(const BatchJob& job, const ExportOptions& 
     }
 }
 
-JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
-                     const Reporter& reporter, WrittenFiles& written, unsigned threads, bool showProgress) {
-    JobReport report;
-    const std::string& input = job.input;
-    const std::string& output = job.output;
-    if (const std::string problem = InputProblem(job.source); !problem.empty()) {
-        report.RecordFailure(input, problem);
-        return report;
-    }
-    switch (frtheader::CheckFrtHeader(job.source)) {
-    case FRT_FORMAT_DXF:
-        break;
-    case FRT_FORMAT_SHP:
-        report.RecordFailure(input,
-                             R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
-        return report;
-    case FRT_FORMAT_NONE:
-        report.RecordFailure(input, "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
-        return report;
-    }
-
-    // Known now, so that the input is not converted for nothing; the commit checks again.
-    const filesys::FileState existing =
-        job.target != kStandardStream ? filesys::StateOf(job.target) : filesys::FileState{};
-    std::string skip;
-    if (request.noClobber && existing.exists)
-        skip = output + ": " + std::generic_category().message(EEXIST) + "; skipped (--no-clobber)";
-    else if (request.update && existing.exists && input != kStandardStream &&
-             filesys::ModifiedAfter(existing, filesys::StateOf(job.source)))
-        skip = output + ": up to date with " + input + "; skipped (--update)";
-    if (!skip.empty()) {
-        // A nightly run skips most inputs: said only when asked for, the count line says how many.
-        report.message = skip;
-        if (request.verbose)
-            report.err += Reporter::Line(report.message);
-        report.skipped = true;
-        return report;
-    }
-    if (job.target != kStandardStream) {
-        const fs::path folder = filesys::PathOf(job.target).parent_path();
-        std::error_code ec;
-        if (!folder.empty() && !fs::is_directory(folder, ec)) {
-            report.RecordFailure(output,
-                                 "the output's folder " + filesys::TextOf(folder) + " does not exist");
-            return report;
-        }
-    }
-    if (const std::string moved = outputplan::Moved(job); !moved.empty()) {
-        report.RecordFailure(output, moved);
-        return report;
-    }
-    ExportOptions options = settings.Build();
-    options.codePage = request.codePage;
-    if (showProgress)
-        CProgressBar::Instance().Create(std::make_unique<TerminalProgress>(
-            reporter.ErrorStream(), filesys::TextOf(filesys::PathOf(input).filename())));
-    WarningPrinter warnings(report.err, kProgram, input);
-    if (!request.report.empty())
-        warnings.CollectFor(report.findingsJson);
-    const auto start = std::chrono::steady_clock::now();
+// How the job is converted and its drawing placed, as the request asks.
+exportrun::RunSettings RunSettingsOf(const BatchJob& job, const BatchRequest& request,
+                                     const Reporter& reporter, WarningPrinter& warnings, unsigned threads) {
     exportrun::RunSettings run;
     run.diagnostics = &warnings;
     run.strict = request.strict;
@@ -297,7 +228,8 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
     run.dryRun = request.dryRun;
     run.sync = !request.noSync;
     // Another writer holding the output is waited for a bounded time, and said after a second.
-    run.lockWait = [&request, &output, &reporter, said = false](std::chrono::milliseconds waited) mutable {
+    run.lockWait = [&request, output = job.output, &reporter,
+                    said = false](std::chrono::milliseconds waited) mutable {
         if (!said && !request.quiet && waited >= std::chrono::seconds(1)) {
             said = true;
             reporter.Problem(output, "waiting for another program writing it");
@@ -305,57 +237,87 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         return waited < std::chrono::seconds(request.lockWaitSeconds);
     };
     // The caption names the survey, not where the drawing went ("-", /dev/null).
-    run.previewTitle = input == kStandardStream ? std::string("standard input")
-                                                : filesys::TextOf(filesys::PathOf(input).filename());
+    run.previewTitle = job.input == kStandardStream ? std::string("standard input")
+                                                    : filesys::TextOf(filesys::PathOf(job.input).filename());
+    return run;
+}
+
+// What the run says of a conversion that ended: the layers it renamed, the texts it could not
+// write as typed, and its failure or the summary line.
+void Conclude(const BatchJob& job, const BatchRequest& request, const std::string& kept,
+              const std::string& keptFor, JobReport& report) {
+    const ConversionResult& result = report.result;
+    for (const auto& [given, written] : result.mendedLayers) {
+        std::string said = "layer name '";
+        said.append(given).append("' written as '").append(written).append("'");
+        report.err += Reporter::Line(job.input, said);
+    }
+    report.err += TextNotes(job.input, result);
+    if (!result.Ok()) {
+        report.failure = result.failure;
+        report.failure.path = Reporter::PathBlamed(result.failure, job);
+        // The reader of standard output went away (| head): the run ends as GNU tools end then,
+        // with a failure status and no word about it.
+        report.silent = job.target == kStandardStream && result.failure.Is(std::errc::broken_pipe);
+        return;
+    }
+    if (!kept.empty()) {
+        report.failure =
+            Failure(Failure::Stage::Write, job.output,
+                    "is also the drawing of " + keptFor +
+                        " in this run (this disk takes both names as one file); this drawing was "
+                        "kept as " +
+                        kept);
+        return;
+    }
+    report.ok = true;
+    if (request.quiet)
+        return;
+    char line[128];
+    std::snprintf(line, sizeof line, ": %d %s, %zu %s, %s, %.2f s%s\n", result.entities,
+                  result.entities == 1 ? "entity" : "entities", result.layers,
+                  result.layers == 1 ? "layer" : "layers", result.codePage.c_str(), report.seconds,
+                  result.read.elements == 0 ? "; no elements" : "");
+    // With data on standard output (the drawing, the report, the picture), the summary goes to
+    // standard error.
+    const bool dataOnStandardOutput = job.target == kStandardStream || request.report == kStandardStream ||
+                                      request.preview == kStandardStream;
+    (dataOnStandardOutput ? report.err : report.out) +=
+        Printable(job.input) +
+        (request.dryRun ? " (not written: --dry-run)" : " -> " + Printable(job.output)) + line;
+}
+
+JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const BatchRequest& request,
+                     const Reporter& reporter, WrittenFiles& written, unsigned threads, bool showProgress) {
+    JobReport report;
+    outputplan::JobCheck check = outputplan::CheckJob(job, {request.noClobber, request.update});
+    if (check.failure) {
+        report.failure = std::move(check.failure);
+        report.skipped = check.skip;
+        // A nightly run skips most inputs: said only when asked for, the count line says how many.
+        if (report.skipped && request.verbose)
+            report.err += Reporter::Line(report.failure.path, report.failure.Reason());
+        return report;
+    }
+    ExportOptions options = settings.Build();
+    options.codePage = request.codePage;
+    if (showProgress)
+        CProgressBar::Instance().Create(std::make_unique<TerminalProgress>(
+            reporter.ErrorStream(), filesys::TextOf(filesys::PathOf(job.input).filename())));
+    WarningPrinter warnings(report.err, kProgram, job.input);
+    if (!request.report.empty())
+        warnings.CollectFor(report.findingsJson);
+    const auto start = std::chrono::steady_clock::now();
     std::string kept;
     std::string keptFor;
-    report.result = ConvertBesideWritten(job, options, run, written, kept, keptFor);
-    const ConversionResult& result = report.result;
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    report.seconds = elapsed.count();
+    report.result = ConvertBesideWritten(
+        job, options, RunSettingsOf(job, request, reporter, warnings, threads), written, kept, keptFor);
+    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (showProgress)
         CProgressBar::Destroy();
     warnings.Finish();
     report.warnings = warnings.Count();
-    for (const auto& [given, written] : result.mendedLayers) {
-        std::string said = "layer name '";
-        said.append(given).append("' written as '").append(written).append("'");
-        report.err += Reporter::Line(input, said);
-    }
-    report.err += TextNotes(input, result);
-    if (!result.Ok()) {
-        // The reader of standard output went away (| head): the run ends as GNU tools end then,
-        // with a failure status and no word about it.
-        if (job.target == kStandardStream && result.failure.Is(std::errc::broken_pipe)) {
-            report.message = output + ": " + result.failure.Reason();
-            return report;
-        }
-        report.RecordFailure(result.failure, job);
-        return report;
-    }
-    if (!kept.empty()) {
-        report.RecordFailure(output, "is also the drawing of " + keptFor +
-                                         " in this run (this disk takes both names as one file); this "
-                                         "drawing was kept as " +
-                                         kept);
-        return report;
-    }
-    if (!request.quiet) {
-        char line[128];
-        std::snprintf(line, sizeof line, ": %d %s, %zu %s, %s, %.2f s%s\n", result.entities,
-                      result.entities == 1 ? "entity" : "entities", result.layers,
-                      result.layers == 1 ? "layer" : "layers", result.codePage.c_str(), elapsed.count(),
-                      result.read.elements == 0 ? "; no elements" : "");
-        // With data on standard output (the drawing, the report, the picture), the summary goes to
-        // standard error.
-        const bool dataOnStandardOutput = job.target == kStandardStream ||
-                                          request.report == kStandardStream ||
-                                          request.preview == kStandardStream;
-        (dataOnStandardOutput ? report.err : report.out) +=
-            Printable(input) + (request.dryRun ? " (not written: --dry-run)" : " -> " + Printable(output)) +
-            line;
-    }
-    report.ok = true;
+    Conclude(job, request, kept, keptFor, report);
     return report;
 }
 
@@ -396,7 +358,7 @@ runreport::Summary ConvertAll(const std::vector<BatchJob>& jobs, const ExportSet
         filesWithWarnings += report.warnings > 0 ? 1 : 0;
         if (runReport != nullptr)
             runReport->Add(runreport::FileEntry(job.input, job.output, report.Status(), report.result,
-                                                report.message, report.findingsJson, report.seconds));
+                                                report.Message(), report.findingsJson, report.seconds));
     };
     if (workers <= 1) {
         // One file at a time: each gets all the threads.
@@ -617,7 +579,7 @@ std::optional<int> MakeOutputFolders(const BatchRequest& request, const RunPlan&
             return 1;
         }
         if (request.verbose)
-            reporter.Error(Reporter::Line(request.outputDir + ": output folder made"));
+            reporter.Error(Reporter::Line(request.outputDir, "output folder made"));
     }
     // A folder that cannot be made fails its drawings alone, said with them.
     for (const BatchJob& job : plan.jobs)

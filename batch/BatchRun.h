@@ -20,6 +20,8 @@ class Reporter {
 public:
     Reporter(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
 
+    // "PATH: REASON", the one way a problem with a file is said.
+    static std::string Said(const std::string& path, const std::string& reason);
     // "frt2dxf-batch: PATH: REASON\n".
     static std::string Line(const std::string& path, const std::string& reason);
     // "frt2dxf-batch: TEXT\n".

@@ -4,6 +4,7 @@
 #include "common/FileSystem.h"
 #include "common/Letters.h"
 #include "common/Utf8.h"
+#include "frt/FrtHeader.h"
 
 #include <filesystem>
 #include <map>
@@ -87,6 +88,66 @@ std::string Moved(const BatchJob& job) {
     if (PlannedTarget(job.output) == job.target)
         return {};
     return "now leads to another file than when the run began (a link was changed); nothing was written";
+}
+
+namespace {
+
+// Why the input cannot be converted: it is no readable file, or no survey for this export.
+Failure InputProblem(const std::string& input, const std::string& source) {
+    const auto failed = [&input](std::error_code error, std::string detail = {}) {
+        return Failure(Failure::Stage::Open, input, error, std::move(detail));
+    };
+    std::error_code ec;
+    const fs::file_status status = fs::status(filesys::PathOf(source), ec);
+    if (ec)
+        return failed(ec);
+    if (fs::is_directory(status))
+        return failed(std::make_error_code(std::errc::is_a_directory));
+    if (!fs::is_regular_file(status))
+        return failed({}, "not a regular file");
+    if (const ErrorOr<filesys::FilePtr> probe = filesys::OpenFile(source, "rb"); !probe)
+        return failed(probe.error());
+    switch (frtheader::CheckFrtHeader(source)) {
+    case FRT_FORMAT_DXF:
+        return {};
+    case FRT_FORMAT_SHP:
+        return Failure(Failure::Stage::Read, input,
+                       R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
+    case FRT_FORMAT_NONE:
+        break;
+    }
+    return Failure(Failure::Stage::Read, input,
+                   "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
+}
+
+} // namespace
+
+JobCheck CheckJob(const BatchJob& job, KeepOutputs keep) {
+    JobCheck check;
+    if ((check.failure = InputProblem(job.input, job.source)))
+        return check;
+    if (job.target == kStandardStream)
+        return check;
+    // Known now, so that the input is not converted for nothing; the commit checks again.
+    const filesys::FileState existing = filesys::StateOf(job.target);
+    const auto skip = [&](std::string why) {
+        check.failure = Failure(Failure::Stage::Write, job.output, std::move(why));
+        check.skip = true;
+        return check;
+    };
+    if (keep.existing && existing.exists)
+        return skip(std::generic_category().message(EEXIST) + "; skipped (--no-clobber)");
+    if (keep.newer && existing.exists && job.input != kStandardStream &&
+        filesys::ModifiedAfter(existing, filesys::StateOf(job.source)))
+        return skip("up to date with " + job.input + "; skipped (--update)");
+    const fs::path folder = filesys::PathOf(job.target).parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !fs::is_directory(folder, ec))
+        check.failure = Failure(Failure::Stage::Write, job.output,
+                                "the output's folder " + filesys::TextOf(folder) + " does not exist");
+    else if (std::string moved = Moved(job); !moved.empty())
+        check.failure = Failure(Failure::Stage::Write, job.output, std::move(moved));
+    return check;
 }
 
 std::string FindClash(const std::vector<BatchJob>& jobs, const std::vector<SideFile>& sideFiles) {

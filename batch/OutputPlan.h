@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/AtomicFile.h"
+#include "common/Failure.h"
 
 #include <string>
 #include <vector>
@@ -45,5 +46,18 @@ void MarkCaseTwins(std::vector<BatchJob>& jobs);
 
 // Empty when the output still leads to its planned target; else why nothing may be written.
 std::string Moved(const BatchJob& job);
+
+// Whether a job goes ahead, found right before its input is converted: the input is a survey,
+// the output's folder is there and its link still leads where it did, and the output is not to be
+// kept as asked (--no-clobber, --update).
+struct JobCheck {
+    Failure failure;   // what stops it, of the input or the output as its path says
+    bool skip = false; // stopped as asked: said as a failure is, but no failure
+};
+struct KeepOutputs {
+    bool existing = false; // --no-clobber
+    bool newer = false;    // --update: one as new as its input
+};
+JobCheck CheckJob(const BatchJob& job, KeepOutputs keep);
 
 } // namespace outputplan

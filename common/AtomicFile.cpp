@@ -26,6 +26,45 @@ constexpr const char* kPermissionsFailed = "the drawing could not be given its p
 
 } // namespace
 
+class AtomicFile::Placement {
+public:
+    Placement() = default;
+    Placement(const Placement&) = delete;
+    Placement& operator=(const Placement&) = delete;
+    virtual ~Placement() = default;
+    [[nodiscard]] virtual bool WritesStraight() const { return false; }
+    // Gives the target the content that was written and flushed; false with file.Error().
+    [[nodiscard]] virtual bool Commit(AtomicFile& file) = 0;
+};
+
+// A stream or device is fed as the content comes: a failure leaves part of it there.
+class AtomicFile::Straight final : public Placement {
+public:
+    [[nodiscard]] bool WritesStraight() const override { return true; }
+    bool Commit(AtomicFile& file) override {
+        errno = 0;
+        if (std::fclose(file.m_file.release()) != 0)
+            return file.Fail(LibraryError());
+        return true;
+    }
+};
+
+// The temporary file takes the target's name, or a new file's where an existing one is kept.
+class AtomicFile::ByRename final : public Placement {
+public:
+    bool Commit(AtomicFile& file) override;
+
+private:
+    // Flushes the target's folder (m_sync): false with the error when that fails.
+    static bool SyncFolder(AtomicFile& file);
+};
+
+// The temporary file's content is copied over the target, which stays the file it is.
+class AtomicFile::InPlace final : public Placement {
+public:
+    bool Commit(AtomicFile& file) override;
+};
+
 AtomicFile::AtomicFile(std::string target, Existing existing)
     : m_requested(std::move(target)), m_target(m_requested), m_existing(existing) {}
 
@@ -113,7 +152,10 @@ bool AtomicFile::Open() {
     const std::string stem = "." + filesys::TextOf(target.filename()) + ".";
     const std::error_code error = CreateTemporary(directory, stem);
     if (!error) {
-        m_copyOver = exists && !filesys::RenameKeepsIdentity(m_target, m_file.get());
+        if (exists && !filesys::RenameKeepsIdentity(m_target, m_file.get()))
+            m_placement = std::make_unique<InPlace>();
+        else
+            m_placement = std::make_unique<ByRename>();
         return true;
     }
     // A writable file in a folder that takes no new files: the content goes over it in place.
@@ -121,7 +163,7 @@ bool AtomicFile::Open() {
         (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
          error == std::errc::read_only_file_system) &&
         !CreateTemporary(filesys::TemporaryDirectory(), stem.substr(1))) {
-        m_copyOver = true;
+        m_placement = std::make_unique<InPlace>();
         return true;
     }
     return Fail(error);
@@ -130,7 +172,7 @@ bool AtomicFile::Open() {
 bool AtomicFile::OpenStraight(ErrorOr<filesys::FilePtr> file) {
     if (!file)
         return Fail(file.error());
-    m_straight = true;
+    m_placement = std::make_unique<Straight>();
     m_file = std::move(*file);
     return true;
 }
@@ -144,7 +186,7 @@ bool AtomicFile::Write(const char* data, std::size_t size) {
         const std::error_code error =
             filesys::Calls().write(m_file.get(), data + written, size - written, now);
         written += now;
-        m_wroteStraight = m_wroteStraight || (now > 0 && m_straight);
+        m_wroteStraight = m_wroteStraight || (now > 0 && m_placement->WritesStraight());
         if (written == size)
             break;
         // A signal that interrupted a write into a pipe or terminal ends nothing: the rest follows.
@@ -161,95 +203,102 @@ bool AtomicFile::Commit() {
     errno = 0;
     if (std::fflush(m_file.get()) != 0)
         return Fail(LibraryError());
-    if (!m_straight) {
-        // On the disk before it takes the target's place: else a power cut after the rename can
-        // leave an empty target, and the survey the desktop program wrote over gone with it.
-        // A copy in place flushes the target itself.
-        if (m_sync && !m_copyOver) {
-            if (const std::error_code error = filesys::SyncFile(m_file.get()))
-                return Fail(error);
-        }
-        if (const std::error_code error = NameTemporary())
-            return Fail(error);
-    }
+    return m_placement->Commit(*this);
+}
+
+bool AtomicFile::CloseTemporary() {
+    if (const std::error_code error = NameTemporary())
+        return Fail(error);
     errno = 0;
-    std::FILE* file = m_file.release();
-    if (std::fclose(file) != 0)
+    if (std::fclose(m_file.release()) != 0)
         return Fail(LibraryError());
-    if (m_straight)
-        return true; // written in place
     // A link changed meanwhile would make the drawing land on another file than the one planned.
     if (filesys::ResolveLinks(m_requested) != m_target)
         return Fail("now leads to another file (a link was changed)");
-    if (m_copyOver)
-        return CopyIntoTarget();
-    if (m_check) {
-        if (std::string refused = m_check(); !refused.empty())
-            return Fail(refused);
-    }
-    // The drawing takes the target's permissions, or a new file's: it was private until now.
-    const std::string& temporary = m_temporary.Path();
-    if (m_existing == Existing::Keep) {
-        // Placed only where nothing is, in one step: a file made there meanwhile stays.
-        if (const std::error_code error = filesys::GiveNewFilePermissions(temporary))
-            return Fail(error, kPermissionsFailed);
-        if (const std::error_code error = filesys::PlaceNew(temporary, m_target))
-            return Fail(error);
-        m_temporary.Keep(); // it is the target now
-        return SyncFolder();
-    }
-    const std::error_code permissions = filesys::StateOf(m_target).exists
-                                            ? filesys::CopyPermissions(m_target, temporary)
-                                            : filesys::GiveNewFilePermissions(temporary);
-    if (permissions)
-        return Fail(permissions, kPermissionsFailed);
-    if (const std::error_code error = filesys::Replace(temporary, m_target))
-        return Fail(error);
-    m_temporary.Keep(); // it is the target now
-    return SyncFolder();
-}
-
-bool AtomicFile::SyncFolder() {
-    if (!m_sync)
-        return true;
-    // The target holds the whole new content already; only a power cut could still undo that.
-    if (const std::error_code error = filesys::SyncFolderOf(m_target))
-        return Fail(error,
-                    "holds the new content, but a power cut may undo the replacement: its folder could "
-                    "not be flushed to the disk");
     return true;
 }
 
-bool AtomicFile::CopyIntoTarget() {
+bool AtomicFile::PassesCheck() {
+    if (!m_check)
+        return true;
+    std::string refused = m_check();
+    return refused.empty() || Fail(std::move(refused));
+}
+
+bool AtomicFile::ByRename::Commit(AtomicFile& file) {
+    // On the disk before it takes the target's place: else a power cut after the rename can
+    // leave an empty target, and the survey the desktop program wrote over gone with it.
+    if (file.m_sync) {
+        if (const std::error_code error = filesys::SyncFile(file.m_file.get()))
+            return file.Fail(error);
+    }
+    if (!file.CloseTemporary() || !file.PassesCheck())
+        return false;
+    // The drawing takes the target's permissions, or a new file's: it was private until now.
+    const std::string& temporary = file.m_temporary.Path();
+    if (file.m_existing == Existing::Keep) {
+        // Placed only where nothing is, in one step: a file made there meanwhile stays.
+        if (const std::error_code error = filesys::GiveNewFilePermissions(temporary))
+            return file.Fail(error, kPermissionsFailed);
+        if (const std::error_code error = filesys::PlaceNew(temporary, file.m_target))
+            return file.Fail(error);
+        file.m_temporary.Keep(); // it is the target now
+        return SyncFolder(file);
+    }
+    const std::error_code permissions = filesys::StateOf(file.m_target).exists
+                                            ? filesys::CopyPermissions(file.m_target, temporary)
+                                            : filesys::GiveNewFilePermissions(temporary);
+    if (permissions)
+        return file.Fail(permissions, kPermissionsFailed);
+    if (const std::error_code error = filesys::Replace(temporary, file.m_target))
+        return file.Fail(error);
+    file.m_temporary.Keep(); // it is the target now
+    return SyncFolder(file);
+}
+
+bool AtomicFile::ByRename::SyncFolder(AtomicFile& file) {
+    if (!file.m_sync)
+        return true;
+    // The target holds the whole new content already; only a power cut could still undo that.
+    if (const std::error_code error = filesys::SyncFolderOf(file.m_target))
+        return file.Fail(error, "holds the new content, but a power cut may undo the replacement: its folder "
+                                "could not be flushed to the disk");
+    return true;
+}
+
+bool AtomicFile::InPlace::Commit(AtomicFile& file) {
+    // The copy flushes the target itself.
+    if (!file.CloseTemporary())
+        return false;
     // Once the target is held, a stop waits, so that the target is never left half written by it;
     // a stop while waiting for another writer ends the run at once.
     std::optional<pendingfiles::DeferStop> deferred;
     std::string refused;
     const filesys::CopyResult copied = filesys::CopyOver(
-        m_temporary.Path(), m_target,
+        file.m_temporary.Path(), file.m_target,
         [&] {
             deferred.emplace();
-            refused = m_check ? m_check() : std::string();
+            refused = file.m_check ? file.m_check() : std::string();
             return refused.empty();
         },
-        m_sync, m_lockWait);
+        file.m_sync, file.m_lockWait);
     if (!copied.error) {
-        Discard();
+        file.Discard();
         return true;
     }
     std::string kept;
     if (copied.damaged) {
         // The temporary file is now the only complete drawing: it stays, even on an interrupt.
-        kept = m_temporary.Path();
-        m_temporary.Keep();
+        kept = file.m_temporary.Path();
+        file.m_temporary.Keep();
         pendingfiles::MarkDamaged(true);
     }
     if (copied.error == filesys::FileError::Refused)
-        Fail(refused);
+        file.Fail(refused);
     else
-        Fail(copied.error);
-    m_error.damaged = copied.damaged;
-    m_error.keptPath = std::move(kept);
-    m_error.writtenMeanwhile = copied.error == filesys::FileError::WrittenMeanwhile;
+        file.Fail(copied.error);
+    file.m_error.damaged = copied.damaged;
+    file.m_error.keptPath = std::move(kept);
+    file.m_error.writtenMeanwhile = copied.error == filesys::FileError::WrittenMeanwhile;
     return false;
 }

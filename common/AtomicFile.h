@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -62,6 +63,14 @@ public:
     [[nodiscard]] bool WroteStraight() const { return m_wroteStraight; }
 
 private:
+    // How the content reaches the target, chosen when the file is opened: straight into a stream
+    // or device as it is written, or a temporary file that takes the target's name or is copied
+    // over it.
+    class Placement;
+    class Straight;
+    class ByRename;
+    class InPlace;
+
     // The first failure is kept, with what the system said and the program's words about it.
     bool Fail(std::error_code error, std::string detail = {});
     bool Fail(std::string detail) { return Fail(std::error_code(), std::move(detail)); }
@@ -71,17 +80,16 @@ private:
     std::error_code NameTemporary();
     // Writes straight into a stream or device that was opened.
     bool OpenStraight(ErrorOr<filesys::FilePtr> file);
-    bool CopyIntoTarget();
-    // Flushes the target's folder after a rename (m_sync); false with the error when it fails.
-    bool SyncFolder();
+    // Names and closes the temporary file, and checks that the target is still the one planned.
+    bool CloseTemporary();
+    [[nodiscard]] bool PassesCheck();
 
     std::string m_requested; // the path as given
     std::string m_target;    // the file it leads to
     TempFile m_temporary;
     filesys::FilePtr m_file;
+    std::unique_ptr<Placement> m_placement;
     Failure m_error;
-    bool m_copyOver = false; // the target gets the content in place instead of by a rename
-    bool m_straight = false; // written straight into the target: a stream or device
     bool m_wroteStraight = false;
     std::string m_directory; // of an unnamed temporary file, and the stem of its name to be
     std::string m_stem;
