@@ -111,13 +111,13 @@ Failure InputProblem(const std::string& input, const std::string& source) {
     case FRT_FORMAT_DXF:
         return {};
     case FRT_FORMAT_SHP:
-        return Failure(Failure::Stage::Read, input,
-                       R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))");
+        return {Failure::Stage::Read, input,
+                R"(not an FRT file for DXF export (header names "Raz2Azi", not "Rev2Ezi"))"};
     case FRT_FORMAT_NONE:
         break;
     }
-    return Failure(Failure::Stage::Read, input,
-                   "not an FRT file for DXF export (header with Format=Rev2Ezi not found)");
+    return {Failure::Stage::Read, input,
+            "not an FRT file for DXF export (header with Format=Rev2Ezi not found)"};
 }
 
 } // namespace

@@ -461,7 +461,7 @@ TEST(AtomicFile, EveryStepOfPuttingTheDrawingInPlaceCanFail) {
         {{"sync", 1, errc::no_space_on_device}, true, After::Kept},
         {{"close", 1, errc::io_error}, true, After::Kept},
     };
-    const std::string drawing = BigContent();
+    const std::string& drawing = BigContent();
     for (const Case& c : cases) {
         const std::string label = c.fault.step + " " + std::make_error_code(c.fault.error).message() +
                                   (c.inPlace ? " (in place)" : "");
@@ -548,7 +548,7 @@ int Shell(const std::string& command) {
 // change what the target is, the drawing goes into the target in place.
 TEST(AtomicFile, ATargetKeepsItsLinksOwnerAndAclsAndNoTemporaryFileStays) {
     TempDir dir;
-    const std::string expected = BigContent();
+    const std::string& expected = BigContent();
 
     const std::string linked = dir.Write("linked.frt", "old");
     fs::create_hard_link(linked, dir.File("other-name.frt"));
