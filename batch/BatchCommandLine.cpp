@@ -49,6 +49,7 @@ struct Parse {
     BatchRequest& request;
     std::string& error;
     std::string option; // as the messages name the option being read: "-j", "--jobs"
+    const struct Option* current = nullptr;
 
     bool Refuse(const std::string& text) {
         error = option + ": " + text;
@@ -84,14 +85,33 @@ template <bool BatchRequest::*Field> bool SetFlag(Parse& p, const std::string& /
     return true;
 }
 
+struct Option {
+    const char* name;  // null for a setting's option: its row in the settings table names it
+    char letter;       // of the short form, or none
+    const char* value; // what the option takes, as the usage names it, or null for none
+    bool (*apply)(Parse& p, const std::string& value);
+    // Its lines of the usage, or null for the second form of a choice, shown with the first.
+    const char* help;
+    const char* heading = nullptr; // a line of the usage before it
+    Setting::Member setting{};     // the setting it sets, when `name` is null
+    bool off = false;              // a switch's or choice's option that sets it to 0
+
+    [[nodiscard]] const char* Name() const {
+        if (name != nullptr)
+            return name;
+        const Setting* row = settingschema::RowOf(setting);
+        return row == nullptr ? "" : off ? row->offOption : row->option;
+    }
+};
+
 // An option of a row of the settings table, which says what it sets.
 bool SetFromTable(Parse& p, const std::string& value) {
-    const Setting* row = settingschema::OptionSetting(p.option);
+    const Setting* row = settingschema::RowOf(p.current->setting);
     if (row == nullptr) // a slip between the two tables, which a test looks for
         return p.Refuse("no setting has this option");
     const Setting& setting = *row;
     if (setting.kind == Kind::Switch || setting.kind == Kind::Choice) {
-        setting.Field<int>(p.s) = p.option == setting.option ? 1 : 0;
+        setting.Field<int>(p.s) = p.current->off ? 0 : 1;
         return true;
     }
     if (const std::string problem = setting.Take(value, p.s); !problem.empty())
@@ -99,15 +119,18 @@ bool SetFromTable(Parse& p, const std::string& value) {
     return true;
 }
 
-struct Option {
-    const char* name;
-    char letter;       // of the short form, or none
-    const char* value; // what the option takes, as the usage names it, or null for none
-    bool (*apply)(Parse& p, const std::string& value);
-    // Its lines of the usage, or null for the second form of a choice, shown with the first.
-    const char* help;
-    const char* heading = nullptr; // a line of the usage before it
-};
+// The options of the settings table's rows, named by their rows.
+constexpr Option On(Setting::Member setting, const char* help, const char* heading = nullptr) {
+    return {nullptr, 0, nullptr, SetFromTable, help, heading, setting, false};
+}
+constexpr Option Off(Setting::Member setting) {
+    return {nullptr, 0, nullptr, SetFromTable, nullptr, nullptr, setting, true};
+}
+constexpr Option Value(Setting::Member setting, const char* value, const char* help) {
+    return {nullptr, 0, value, SetFromTable, help, nullptr, setting, false};
+}
+
+using S = ExportSettings;
 
 // Every option, in the order the usage shows them, with what it does. Switches ignore the value.
 const Option kOptions[] = {
@@ -121,28 +144,26 @@ const Option kOptions[] = {
      "drawings keep the subfolders their surveys were found in"},
     {"--recursive", 'r', nullptr, SetFlag<&BatchRequest::recursive>,
      "a folder given as INPUT: also the .frt files of its subfolders"},
-    {"--points", 0, nullptr, SetFromTable, "take or leave out the points (default: take)",
-     "Each choice has two forms; the later one on the command line wins."},
-    {"--no-points", 0, nullptr, SetFromTable, nullptr},
-    {"--lines", 0, nullptr, SetFromTable, "take or leave out the lines (default: take)"},
-    {"--no-lines", 0, nullptr, SetFromTable, nullptr},
-    {"--areas", 0, nullptr, SetFromTable, "take or leave out the areas (default: take)"},
-    {"--no-areas", 0, nullptr, SetFromTable, nullptr},
-    {"--symbols", 0, nullptr, SetFromTable, "points as symbol inserts (default) or as POINT entities"},
-    {"--no-symbols", 0, nullptr, SetFromTable, nullptr},
+    On(&S::m_bExportPoints, "take or leave out the points (default: take)",
+       "Each choice has two forms; the later one on the command line wins."),
+    Off(&S::m_bExportPoints),
+    On(&S::m_bExportLines, "take or leave out the lines (default: take)"),
+    Off(&S::m_bExportLines),
+    On(&S::m_bExportAreas, "take or leave out the areas (default: take)"),
+    Off(&S::m_bExportAreas),
+    On(&S::m_bExportSymbols, "points as symbol inserts (default) or as POINT entities"),
+    Off(&S::m_bExportSymbols),
     {"--point-attributes", 0, nullptr, SetSetting<&ExportSettings::m_bPointAttributes, 1>,
      "symbol inserts carry the point's PID, HEIGHT (with the height\n"
      "label's decimals), CODE and CLASS as attributes, or not (default);\n"
      "points without symbols stay POINTs and carry none"},
     {"--no-point-attributes", 0, nullptr, SetSetting<&ExportSettings::m_bPointAttributes, 0>, nullptr},
-    {"--3d", 0, nullptr, SetFromTable, "3D (default) or 2D output"},
-    {"--2d", 0, nullptr, SetFromTable, nullptr},
-    {"--polylines", 0, nullptr, SetFromTable,
-     "lines and areas as polylines (default) or as separate LINE entities"},
-    {"--separate-lines", 0, nullptr, SetFromTable, nullptr},
-    {"--layer-per-code", 0, nullptr, SetFromTable,
-     "one layer per code group (default) or everything on layer 0"},
-    {"--single-layer", 0, nullptr, SetFromTable, nullptr},
+    On(&S::m_nDimension, "3D (default) or 2D output"),
+    Off(&S::m_nDimension),
+    On(&S::m_nLineExport, "lines and areas as polylines (default) or as separate LINE entities"),
+    Off(&S::m_nLineExport),
+    On(&S::m_bLayerPerCode, "one layer per code group (default) or everything on layer 0"),
+    Off(&S::m_bLayerPerCode),
     {"--label", 0, "KIND",
      [](Parse& p, const std::string& kind) {
          const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
@@ -199,10 +220,9 @@ const Option kOptions[] = {
      "black 7 (white on a dark screen), 0 none of its own\n"
      "(defaults point-id yellow, east-north green, height cyan,\n"
      "code blue)"},
-    {"--decimals-en", 0, "N", SetFromTable, "decimals of easting/northing labels, 0-16 (default 3)"},
-    {"--decimals-h", 0, "N", SetFromTable, "decimals of height labels, 0-16 (default 3)"},
-    {"--symbol-size", 0, "MM", SetFromTable,
-     "symbol size on the ground in millimetres, 1-999999 (default 100)"},
+    Value(&S::m_nDecimalsEN, "N", "decimals of easting/northing labels, 0-16 (default 3)"),
+    Value(&S::m_nDecimalsH, "N", "decimals of height labels, 0-16 (default 3)"),
+    Value(&S::m_fSymbolSize, "MM", "symbol size on the ground in millimetres, 1-999999 (default 100)"),
     {"--codepage", 0, "PAGE",
      [](Parse& p, const std::string& value) {
          p.request.codePage = codepage::FindSpelled(value);
@@ -286,9 +306,9 @@ void AppendUsage(std::string& usage, const Option& option, const Option* second)
     std::string forms = "  ";
     if (option.letter != 0)
         forms.append(1, '-').append(1, option.letter).append(", ");
-    forms += option.name;
+    forms += option.Name();
     if (second != nullptr)
-        forms.append(", ").append(second->name);
+        forms.append(", ").append(second->Name());
     if (option.value != nullptr)
         forms.append(" ").append(option.value);
     usage += forms;
@@ -326,9 +346,9 @@ std::string Nearest(const std::string& name) {
     std::string nearest;
     std::size_t best = 3;
     for (const Option& option : kOptions)
-        if (const std::size_t distance = EditDistance(name, option.name); distance < best) {
+        if (const std::size_t distance = EditDistance(name, option.Name()); distance < best) {
             best = distance;
-            nearest = option.name;
+            nearest = option.Name();
         }
     return nearest;
 }
@@ -339,7 +359,7 @@ const Option* FindLong(const std::string& name, std::string& error) {
     const Option* found = nullptr;
     std::string candidates;
     for (const Option& option : kOptions) {
-        const std::string_view full = option.name;
+        const std::string_view full = option.Name();
         if (full == name)
             return &option;
         if (full.rfind(name, 0) == 0) {
@@ -376,7 +396,8 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
         const Option* option = FindLong(name, parse.error);
         if (option == nullptr)
             return false;
-        parse.option = option->name;
+        parse.option = option->Name();
+        parse.current = option;
         if (!(option->value != nullptr) && eq != std::string::npos)
             return parse.Refuse("takes no value");
         std::string value;
@@ -391,6 +412,7 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
     for (std::size_t at = 1; at < arg.size(); ++at) {
         const Option* option = FindShort(arg[at]);
         parse.option = "-" + std::string(1, arg[at]);
+        parse.current = option;
         if (option == nullptr) {
             parse.error = "unknown option '" + parse.option + "'";
             return false;
@@ -416,7 +438,7 @@ bool ParseOption(Parse& parse, const std::vector<std::string>& args, std::size_t
 std::vector<OptionForm> OptionForms() {
     std::vector<OptionForm> forms;
     for (const Option& option : kOptions)
-        forms.push_back({option.name, option.letter, option.value != nullptr});
+        forms.push_back({option.Name(), option.letter, option.value != nullptr});
     return forms;
 }
 

@@ -194,10 +194,9 @@ std::string Problem(const ExportSettings& settings) {
     return {};
 }
 
-const Setting* OptionSetting(const std::string& option) {
+const Setting* RowOf(const Setting::Member& member) {
     for (const Setting& setting : kSettings)
-        if ((setting.option != nullptr && option == setting.option) ||
-            (setting.offOption != nullptr && option == setting.offOption))
+        if (setting.member == member)
             return &setting;
     return nullptr;
 }

@@ -117,8 +117,8 @@ struct SettingRows {
 };
 extern const SettingRows kSettings;
 
-// The row of the batch option (the row's option or offOption), or null.
-const Setting* OptionSetting(const std::string& option);
+// The row of the setting, or null.
+const Setting* RowOf(const Setting::Member& member);
 
 using LanguageText = ExportSettings::LanguageText;
 

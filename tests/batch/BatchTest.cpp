@@ -195,9 +195,25 @@ TEST(BatchCommandLine, ColoursIdleOptionsAndTheSettingsEachOptionSets) {
     parse({"--label", "height", "--label-layer", "height=H"}, plain, none);
     EXPECT_TRUE(batchcli::IdleOptions(plain, none).empty());
 
-    // The settings' rows name the options that set them, and every option reaches its row.
-    for (const batchcli::OptionForm& form : batchcli::OptionForms()) {
-        const settingschema::Setting* row = settingschema::OptionSetting(form.name);
+    // The settings' rows name the options that set them, every one is an option, and every
+    // option reaches its row.
+    const std::vector<batchcli::OptionForm> forms = batchcli::OptionForms();
+    const auto rowNaming = [](const std::string& name) -> const settingschema::Setting* {
+        for (const settingschema::Setting& row : settingschema::kSettings)
+            for (const char* option : {row.option, row.offOption})
+                if (option != nullptr && name == option)
+                    return &row;
+        return nullptr;
+    };
+    for (const settingschema::Setting& row : settingschema::kSettings)
+        for (const char* option : {row.option, row.offOption})
+            EXPECT_TRUE(option == nullptr ||
+                        std::any_of(forms.begin(), forms.end(),
+                                    [option](const auto& form) { return form.name == option; }))
+                << option;
+    for (const batchcli::OptionForm& form : forms) {
+        ASSERT_NE(*form.name, '\0');
+        const settingschema::Setting* row = rowNaming(form.name);
         ExportSettings given;
         BatchRequest unused;
         std::string error;
@@ -214,6 +230,14 @@ TEST(BatchCommandLine, ColoursIdleOptionsAndTheSettingsEachOptionSets) {
                                                                                       : 0)
                 << form.name;
     }
+    // The usage states the defaults the settings have, not ones of its own.
+    const std::string usage = batchcli::Usage();
+    for (const batchcli::OptionForm& form : forms)
+        if (const settingschema::Setting* row = rowNaming(form.name); row != nullptr && form.takesValue) {
+            const std::size_t line = usage.find("  " + std::string(form.name) + " ");
+            const std::string stated = "(default " + row->Spelled(settingschema::Defaults()) + ")";
+            EXPECT_LT(usage.find(stated, line), usage.find('\n', line)) << form.name << " says " << stated;
+        }
 }
 
 // The forms people type: values in the same word, short options together, long options cut
