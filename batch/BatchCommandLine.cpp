@@ -90,17 +90,17 @@ struct Option {
     char letter;       // of the short form, or none
     const char* value; // what the option takes, as the usage names it, or null for none
     bool (*apply)(Parse& p, const std::string& value);
-    // Its lines of the usage, or null for the second form of a choice, shown with the first.
+    // Its lines of the usage, or null for the second form of a choice, shown with the first
+    // (for a setting's switch or choice: the form that sets it to 0).
     const char* help;
     const char* heading = nullptr; // a line of the usage before it
     Setting::Member setting{};     // the setting it sets, when `name` is null
-    bool off = false;              // a switch's or choice's option that sets it to 0
 
     [[nodiscard]] const char* Name() const {
         if (name != nullptr)
             return name;
         const Setting* row = settingschema::RowOf(setting);
-        return row == nullptr ? "" : off ? row->offOption : row->option;
+        return row == nullptr ? "" : help == nullptr ? row->offOption : row->option;
     }
 };
 
@@ -111,7 +111,7 @@ bool SetFromTable(Parse& p, const std::string& value) {
         return p.Refuse("no setting has this option");
     const Setting& setting = *row;
     if (setting.kind == Kind::Switch || setting.kind == Kind::Choice) {
-        setting.Field<int>(p.s) = p.current->off ? 0 : 1;
+        setting.Field<int>(p.s) = p.current->help == nullptr ? 0 : 1;
         return true;
     }
     if (const std::string problem = setting.Take(value, p.s); !problem.empty())
@@ -121,13 +121,13 @@ bool SetFromTable(Parse& p, const std::string& value) {
 
 // The options of the settings table's rows, named by their rows.
 constexpr Option On(Setting::Member setting, const char* help, const char* heading = nullptr) {
-    return {nullptr, 0, nullptr, SetFromTable, help, heading, setting, false};
+    return {nullptr, 0, nullptr, SetFromTable, help, heading, setting};
 }
 constexpr Option Off(Setting::Member setting) {
-    return {nullptr, 0, nullptr, SetFromTable, nullptr, nullptr, setting, true};
+    return {nullptr, 0, nullptr, SetFromTable, nullptr, nullptr, setting};
 }
 constexpr Option Value(Setting::Member setting, const char* value, const char* help) {
-    return {nullptr, 0, value, SetFromTable, help, nullptr, setting, false};
+    return {nullptr, 0, value, SetFromTable, help, nullptr, setting};
 }
 
 using S = ExportSettings;
