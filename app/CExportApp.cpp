@@ -125,10 +125,10 @@ bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi
         // Not for this converter: nothing of the user's is deleted, and the host, which hands
         // every survey file to each converter, hears nothing; a user who picked it is told why.
         if (chosenByUser)
-            ui.ShowError(exportdlg::Filled(ui.Texts().GetText("NOT_A_SURVEY",
-                                                              "%1 is not an FRT file for DXF export (no "
-                                                              "[Header] with Format=Rev2Ezi)"),
-                                           input));
+            ui.ShowError(CLanguageFile::Filled(ui.Texts().GetText("NOT_A_SURVEY",
+                                                                  "%1 is not an FRT file for DXF export (no "
+                                                                  "[Header] with Format=Rev2Ezi)"),
+                                               input));
         return false;
     }
     // A file the user picked has no host waiting for a drawing in its place: it stays as it is,
@@ -146,17 +146,17 @@ bool CExportApp::Convert(const std::string& input, bool chosenByUser, IStartUpUi
     if (result == RESULT_CANCEL && !chosenByUser) {
         // Only the survey this program knows: what another program wrote there meanwhile stays.
         if (files.InputUnknown()) {
-            ui.ShowError(
-                exportdlg::Filled(ui.Texts().GetText("CHANGED_NOT_DELETED",
-                                                     "%1 was changed by another program while the dialog was "
-                                                     "open; it is left as it is, not deleted"),
-                                  input));
+            ui.ShowError(CLanguageFile::Filled(
+                ui.Texts().GetText("CHANGED_NOT_DELETED",
+                                   "%1 was changed by another program while the dialog was "
+                                   "open; it is left as it is, not deleted"),
+                input));
             return true;
         }
         const std::error_code error = filesys::Remove(input);
         if (error && error != std::errc::no_such_file_or_directory)
-            ui.ShowError(exportdlg::Filled(ui.Texts().GetText("NOT_DELETED", "%1 could not be deleted: %2"),
-                                           input, error.message()));
+            ui.ShowError(CLanguageFile::Filled(
+                ui.Texts().GetText("NOT_DELETED", "%1 could not be deleted: %2"), input, error.message()));
     }
     return true;
 }

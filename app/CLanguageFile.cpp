@@ -158,3 +158,30 @@ std::string CLanguageFile::GetText(std::string_view key, std::string_view fallba
     const auto found = m_texts.find(key);
     return found != m_texts.end() ? found->second : std::string(fallback);
 }
+
+std::string CLanguageFile::Filled(std::string text, const std::string& first, const std::string& second) {
+    // The later mark first, so that a value holding "%2" is never filled in itself.
+    std::pair<std::size_t, const std::string*> marks[] = {{text.find("%1"), &first},
+                                                          {text.find("%2"), &second}};
+    if (marks[0].first < marks[1].first)
+        std::swap(marks[0], marks[1]);
+    for (const auto& [at, value] : marks)
+        if (at != std::string::npos)
+            text.replace(at, 2, *value);
+    return text;
+}
+
+std::string CLanguageFile::Reason(const Failure& failure) const {
+    return failure.Reason(
+        {GetText("INCOMPLETE", "the drawing sent there is incomplete"),
+         GetText("NOTHING_WRITTEN", "nothing was written"),
+         GetText("DRAWING_WRITTEN", "the drawing was written"),
+         GetText("KEPT_IN", "the file may be incomplete; the complete drawing is kept in %1")});
+}
+
+std::string CLanguageFile::FailureText(const Failure& failure, const std::string& path) const {
+    if (failure.stage == Failure::Stage::Open)
+        return path.empty() ? Filled(GetText("NO_FILE", "No file to convert: %1"), Reason(failure))
+                            : Filled(GetText("CANNOT_OPEN", "Cannot open %1: %2"), path, Reason(failure));
+    return path.empty() ? Reason(failure) : path + ": " + Reason(failure);
+}

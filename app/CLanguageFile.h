@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/CodePage.h"
+#include "common/Failure.h"
 
 #include <map>
 #include <string>
@@ -44,6 +45,13 @@ public:
     // file, leaves it as it was. Always true.
     bool Load(const std::string& path);
     [[nodiscard]] std::string GetText(std::string_view key, std::string_view fallback) const;
+
+    // The text with "%1" and "%2" in it replaced.
+    static std::string Filled(std::string text, const std::string& first, const std::string& second = {});
+    // What went wrong and what became of the drawing, in the language's words.
+    [[nodiscard]] std::string Reason(const Failure& failure) const;
+    // A failure as the error box says it, of the file at `path` (none when empty).
+    [[nodiscard]] std::string FailureText(const Failure& failure, const std::string& path) const;
 
 private:
     FromCodePage m_fromCodePage;

@@ -15,41 +15,30 @@
 
 namespace exportdlg {
 
-std::string Filled(std::string text, const std::string& first, const std::string& second) {
-    // The later mark first, so that a value holding "%2" is never filled in itself.
-    std::pair<std::size_t, const std::string*> marks[] = {{text.find("%1"), &first},
-                                                          {text.find("%2"), &second}};
-    if (marks[0].first < marks[1].first)
-        std::swap(marks[0], marks[1]);
-    for (const auto& [at, value] : marks)
-        if (at != std::string::npos)
-            text.replace(at, 2, *value);
-    return text;
-}
-
 std::optional<std::string> CheckLayerName(const std::string& name, const CLanguageFile& texts) {
     // An empty name would make a layer-table entry without a name, which readers refuse.
     if (name.empty())
         return texts.GetText("LAYER_EMPTY", "Enter a layer name.");
     if (name.size() <= settingschema::kMaxLayerName)
         return std::nullopt;
-    return Filled(texts.GetText("LAYER_TOO_LONG",
-                                "Enter no more than %1 characters. A letter such as \xc3\xa9 counts as two."),
-                  std::to_string(settingschema::kMaxLayerName));
+    return CLanguageFile::Filled(
+        texts.GetText("LAYER_TOO_LONG",
+                      "Enter no more than %1 characters. A letter such as \xc3\xa9 counts as two."),
+        std::to_string(settingschema::kMaxLayerName));
 }
 
 std::optional<std::string> TakeDecimals(const std::string& text, int& value, const CLanguageFile& texts) {
     if (!settingschema::ReadDecimals(text, value))
-        return Filled(texts.GetText("DECIMALS_RANGE", "Enter an integer between 0 and %1."),
-                      std::to_string(settingschema::kMaxDecimals));
+        return CLanguageFile::Filled(texts.GetText("DECIMALS_RANGE", "Enter an integer between 0 and %1."),
+                                     std::to_string(settingschema::kMaxDecimals));
     return std::nullopt;
 }
 
 std::optional<std::string> TakeSymbolSize(const std::string& text, float& value, const CLanguageFile& texts) {
     if (!settingschema::ReadSymbolSize(text, value))
-        return Filled(texts.GetText("SIZE_RANGE", "Enter a number between %1 and %2."),
-                      numtext::FormatShortest(settingschema::kMinSymbolSize),
-                      numtext::FormatShortest(settingschema::kMaxSymbolSize));
+        return CLanguageFile::Filled(texts.GetText("SIZE_RANGE", "Enter a number between %1 and %2."),
+                                     numtext::FormatShortest(settingschema::kMinSymbolSize),
+                                     numtext::FormatShortest(settingschema::kMaxSymbolSize));
     return std::nullopt;
 }
 
@@ -134,13 +123,8 @@ std::string WindowTitle(const std::string& caption, const ExportFiles& files) {
 }
 
 std::string FailureText(const Failure& failure, const ExportFiles* files, const CLanguageFile& texts) {
-    const std::string& path =
-        files != nullptr && failure.path == files->TempPath() ? files->InputPath() : failure.path;
-    if (failure.stage == Failure::Stage::Open)
-        return path.empty()
-                   ? Filled(texts.GetText("NO_FILE", "No file to convert: %1"), failure.Reason())
-                   : Filled(texts.GetText("CANNOT_OPEN", "Cannot open %1: %2"), path, failure.Reason());
-    return path.empty() ? failure.Reason() : path + ": " + failure.Reason();
+    return texts.FailureText(
+        failure, files != nullptr && failure.path == files->TempPath() ? files->InputPath() : failure.path);
 }
 
 std::string ErrorCaption(const CLanguageFile& texts) {
@@ -148,7 +132,8 @@ std::string ErrorCaption(const CLanguageFile& texts) {
 }
 
 std::string ReplaceQuestion(const CLanguageFile& texts, const std::string& path) {
-    return Filled(texts.GetText("REPLACE_QUESTION", "%1 already exists. Do you want to replace it?"), path);
+    return CLanguageFile::Filled(
+        texts.GetText("REPLACE_QUESTION", "%1 already exists. Do you want to replace it?"), path);
 }
 
 FileDialogTexts FileDialogTextsOf(const CLanguageFile& texts) {
@@ -167,31 +152,34 @@ std::string ClosingText(const CLanguageFile& texts, const ExportOutcome& outcome
     std::string text =
         outcome.drawingPath.empty()
             ? texts.GetText("WRITTEN", "The drawing was written.")
-            : Filled(texts.GetText("WRITTEN_TO", "The drawing was written to %1."), outcome.drawingPath);
+            : CLanguageFile::Filled(texts.GetText("WRITTEN_TO", "The drawing was written to %1."),
+                                    outcome.drawingPath);
     if (outcome.findings == 0)
         return text;
     text += ' ';
     text += outcome.findings == 1
                 ? texts.GetText("FINDING", "One value in the survey could not be taken as it stands; the "
                                            "finding says what was used instead:")
-                : Filled(texts.GetText("FINDINGS", "%1 values in the survey could not be taken as they "
-                                                   "stand; each finding says what was used instead:"),
-                         std::to_string(outcome.findings));
+                : CLanguageFile::Filled(texts.GetText("FINDINGS",
+                                                      "%1 values in the survey could not be taken as they "
+                                                      "stand; each finding says what was used instead:"),
+                                        std::to_string(outcome.findings));
     for (const std::string& line : outcome.shown)
         text.append("\n").append(line);
     if (!outcome.listPath.empty())
-        text.append("\n\n").append(
-            Filled(texts.GetText("FINDINGS_ALL", "All of them are listed in %1."), outcome.listPath));
+        text.append("\n\n").append(CLanguageFile::Filled(
+            texts.GetText("FINDINGS_ALL", "All of them are listed in %1."), outcome.listPath));
     else if (!outcome.listError.empty())
-        text.append("\n\n").append(
-            Filled(texts.GetText("FINDINGS_NO_LIST", "The list of all of them could not be written: %1"),
-                   outcome.listError));
+        text.append("\n\n").append(CLanguageFile::Filled(
+            texts.GetText("FINDINGS_NO_LIST", "The list of all of them could not be written: %1"),
+            outcome.listError));
     return text;
 }
 
 std::string WaitingText(const CLanguageFile& texts, const std::string& path) {
-    return Filled(texts.GetText("WAITING", "waiting for another program writing %1 (Cancel gives up)"),
-                  filesys::TextOf(filesys::PathOf(path).filename()));
+    return CLanguageFile::Filled(
+        texts.GetText("WAITING", "waiting for another program writing %1 (Cancel gives up)"),
+        filesys::TextOf(filesys::PathOf(path).filename()));
 }
 
 // A file rewritten while it is converted is converted again, this many times at the most.

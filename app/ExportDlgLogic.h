@@ -38,9 +38,6 @@ public:
     virtual void Refuse(int id, const std::string& message) = 0;
 };
 
-// The language file's text with "%1" and "%2" in it replaced.
-std::string Filled(std::string text, const std::string& first, const std::string& second = {});
-
 // Shows the settings in the controls.
 void PushValues(const ExportSettings& settings, IDialogControls& controls);
 // Takes the values from the controls in the settings' order, checking each as it is taken (so

@@ -1,5 +1,4 @@
 #include "app/ExportFiles.h"
-#include "app/ExportDlgLogic.h"
 
 #include "common/PendingFiles.h"
 #include "frt/FrtHeader.h"
@@ -52,10 +51,11 @@ std::string ExportFiles::PlantedLink() const {
 std::string ExportFiles::OutputIsInput() const {
     if (!Standalone() || !filesys::StateOf(m_outputPath).SameFile(filesys::StateOf(m_inputPath)))
         return {};
-    return exportdlg::Filled(m_texts->GetText("OUTPUT_IS_INPUT", "leads to the chosen survey %1 itself (a "
-                                                                 "link), which is never replaced; nothing "
-                                                                 "was written"),
-                             m_inputPath);
+    return CLanguageFile::Filled(m_texts->GetText("OUTPUT_IS_INPUT",
+                                                  "leads to the chosen survey %1 itself (a "
+                                                  "link), which is never replaced; nothing "
+                                                  "was written"),
+                                 m_inputPath);
 }
 
 std::string ExportFiles::Refresh() {
@@ -74,22 +74,22 @@ std::string ExportFiles::Refresh() {
     m_copyUsable = false;
     auto fresh = std::make_unique<TempCopy>();
     if (!fresh->Make(m_inputPath))
-        return exportdlg::FailureText(fresh->Error(), nullptr, *m_texts);
+        return m_texts->FailureText(fresh->Error(), fresh->Error().path);
     m_fresh = std::move(fresh);
     m_tempPath = m_fresh->Path();
     RememberStates(input);
     if (!filesys::StateOf(m_inputPath).SameAs(input))
-        return exportdlg::Filled(m_texts->GetText("CHANGED_WHILE_COPIED",
-                                                  "%1 was changed while it was "
-                                                  "copied; nothing was written. Press "
-                                                  "OK again."),
-                                 m_inputPath);
+        return CLanguageFile::Filled(m_texts->GetText("CHANGED_WHILE_COPIED",
+                                                      "%1 was changed while it was "
+                                                      "copied; nothing was written. Press "
+                                                      "OK again."),
+                                     m_inputPath);
     if (frtheader::CheckFrtHeader(m_tempPath) != FRT_FORMAT_DXF)
-        return exportdlg::Filled(m_texts->GetText("NO_LONGER_A_SURVEY",
-                                                  "%1 was changed and is no longer an FRT file for DXF "
-                                                  "export (its header does not name \"Rev2Ezi\"); nothing "
-                                                  "was written."),
-                                 m_inputPath);
+        return CLanguageFile::Filled(
+            m_texts->GetText("NO_LONGER_A_SURVEY", "%1 was changed and is no longer an FRT file for DXF "
+                                                   "export (its header does not name \"Rev2Ezi\"); nothing "
+                                                   "was written."),
+            m_inputPath);
     m_copyUsable = true;
     return {};
 }
@@ -137,12 +137,12 @@ std::string ExportFiles::Restore(const std::string& keptDrawing) {
         m_fresh->Keep();
     std::string text =
         " " +
-        exportdlg::Filled(m_texts->GetText("NOT_PUT_BACK", "%1 could not be put back as it was (%2)"),
-                          m_inputPath, restored.error.message()) +
-        exportdlg::Filled(m_texts->GetText("ORIGINAL_KEPT", "; its original content is kept in %1"),
-                          m_tempPath);
+        CLanguageFile::Filled(m_texts->GetText("NOT_PUT_BACK", "%1 could not be put back as it was (%2)"),
+                              m_inputPath, restored.error.message()) +
+        CLanguageFile::Filled(m_texts->GetText("ORIGINAL_KEPT", "; its original content is kept in %1"),
+                              m_tempPath);
     if (!keptDrawing.empty())
-        text += exportdlg::Filled(m_texts->GetText("AND_KEPT_DRAWING", ", and the complete drawing in %1"),
-                                  keptDrawing);
+        text += CLanguageFile::Filled(
+            m_texts->GetText("AND_KEPT_DRAWING", ", and the complete drawing in %1"), keptDrawing);
     return text + ".";
 }

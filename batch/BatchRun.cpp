@@ -34,6 +34,13 @@ namespace batchrun {
 
 using terminaltext::Printable;
 
+std::string Reporter::Reason(const Failure& failure) {
+    static const Failure::Words kWords = {"the drawing sent there is incomplete", "nothing was written",
+                                          "the drawing was written",
+                                          "the file may be incomplete; the complete drawing is kept in %1"};
+    return failure.Reason(kWords);
+}
+
 std::string Reporter::Said(const std::string& path, const std::string& reason) {
     return path + ": " + reason;
 }
@@ -92,12 +99,12 @@ struct JobReport {
         reporter.Output(out);
         reporter.Error(err);
         if (failure && !silent && !skipped)
-            reporter.Problem(failure.path, failure.Reason());
+            reporter.Problem(failure.path, Reporter::Reason(failure));
     }
     [[nodiscard]] const char* Status() const { return ok ? "ok" : skipped ? "skipped" : "failed"; }
     // Why it failed or was skipped, for the report file.
     [[nodiscard]] std::string Message() const {
-        return failure ? Reporter::Said(failure.path, failure.Reason()) : std::string();
+        return failure ? Reporter::Said(failure.path, Reporter::Reason(failure)) : std::string();
     }
 };
 
@@ -296,7 +303,7 @@ JobReport ConvertOne(const BatchJob& job, const ExportSettings& settings, const 
         report.skipped = check.skip;
         // A nightly run skips most inputs: said only when asked for, the count line says how many.
         if (report.skipped && request.verbose)
-            report.err += Reporter::Line(report.failure.path, report.failure.Reason());
+            report.err += Reporter::Line(report.failure.path, Reporter::Reason(report.failure));
         return report;
     }
     ExportOptions options = settings.Build();
@@ -658,14 +665,14 @@ int RunPlanned(const RunPlan& plan, const ExportSettings& settings, const BatchR
     std::optional<runreport::Writer> runReport;
     if (!request.report.empty() && !runReport.emplace(request.report, !request.noSync)
                                         .Open(FRT2DXF_VERSION, runreport::Options(settings, request))) {
-        reporter.Problem(request.report, runReport->Error().Reason());
+        reporter.Problem(request.report, Reporter::Reason(runReport->Error()));
         return 1;
     }
     const unsigned workers = std::min<std::size_t>(request.jobs, std::max<std::size_t>(plan.jobs.size(), 1));
     const runreport::Summary summary =
         ConvertAll(plan.jobs, settings, request, workers, runReport ? &*runReport : nullptr, reporter);
     if (runReport && !runReport->Finish(summary)) {
-        reporter.Problem(request.report, runReport->Error().Reason());
+        reporter.Problem(request.report, Reporter::Reason(runReport->Error()));
         return 1;
     }
     return summary.failed == 0 && plan.allFound ? 0 : 1;

@@ -20,6 +20,8 @@ class Reporter {
 public:
     Reporter(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
 
+    // What went wrong and what became of the output, in the run's words.
+    static std::string Reason(const Failure& failure);
     // "PATH: REASON", the one way a problem with a file is said.
     static std::string Said(const std::string& path, const std::string& reason);
     // "frt2dxf-batch: PATH: REASON\n".

@@ -37,24 +37,39 @@ struct Failure {
     explicit operator bool() const { return stage != Stage::None; }
     [[nodiscard]] bool Is(std::errc code) const { return error == code; }
 
-    // What went wrong, without the path: "DETAIL: SYSTEM'S TEXT" or either alone, and what became
-    // of the output: "; the drawing sent there is incomplete" when part of it went out, "; nothing
-    // was written" for an input refused, "; the drawing was written" when only its picture failed,
-    // and where the complete drawing is when the target was damaged.
-    [[nodiscard]] std::string Reason() const {
+    // The words a program puts after what went wrong, in its user's language; one left empty is
+    // not said.
+    struct Words {
+        std::string incomplete;     // part of the output went straight into a stream or device
+        std::string nothingWritten; // an input was refused
+        std::string drawingWritten; // only the picture failed
+        std::string keptIn;         // the target was damaged: "%1" is where the complete drawing is
+    };
+
+    // What went wrong, without the path: "DETAIL: SYSTEM'S TEXT" or either alone, then what
+    // became of the output, each after "; ".
+    [[nodiscard]] std::string Reason(const Words& words = {}) const {
         if (stage == Stage::None)
             return {};
         std::string reason = detail.empty() ? error.message()
                              : error        ? detail + ": " + error.message()
                                             : detail;
+        const auto add = [&reason](const std::string& words) {
+            if (!words.empty())
+                reason.append("; ").append(words);
+        };
         if (partial)
-            reason += "; the drawing sent there is incomplete";
+            add(words.incomplete);
         else if (stage == Stage::Refused)
-            reason += "; nothing was written";
+            add(words.nothingWritten);
         else if (stage == Stage::Picture)
-            reason += "; the drawing was written";
-        if (damaged)
-            reason += "; the file may be incomplete; the complete drawing is kept in " + keptPath;
+            add(words.drawingWritten);
+        if (damaged && !words.keptIn.empty()) {
+            std::string kept = words.keptIn;
+            if (const std::size_t at = kept.find("%1"); at != std::string::npos)
+                kept.replace(at, 2, keptPath);
+            add(kept);
+        }
         return reason;
     }
 };

@@ -81,8 +81,9 @@ TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
 #ifndef _WIN32
     // The file of the user's language installed with the program comes before the default one, as
     // LC_ALL, LC_MESSAGES, LANG and LANGUAGE name it; the C locale keeps the default.
-    dir.Write("share/frt2dxf/VUZ_Ezavurudi.de.lng", "POINTS=Deutsch\r\nCANNOT_OPEN=%1 (%2) zu\r\n"
-                                                    "SIZE_RANGE=Zahl von %1 bis %2\r\n");
+    dir.Write("share/frt2dxf/VUZ_Ezavurudi.de.lng",
+              "POINTS=Deutsch\r\nCANNOT_OPEN=%1 (%2) zu\r\n"
+              "SIZE_RANGE=Zahl von %1 bis %2\r\nNOTHING_WRITTEN=nichts\r\n");
     std::map<std::string, std::string> saved;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"})
         saved[name] = std::getenv(name) != nullptr ? std::getenv(name) : "";
@@ -103,6 +104,8 @@ TEST(LanguageFile, FoundBesideTheProgramOrInTheInstalledDataFolder) {
         float size = 0;
         EXPECT_EQ(exportdlg::FailureText(Failure(Failure::Stage::Open, "/x/a.frt", io), nullptr, chosen),
                   german ? "/x/a.frt (" + io.message() + ") zu" : "Cannot open /x/a.frt: " + io.message());
+        EXPECT_EQ(chosen.Reason(Failure(Failure::Stage::Refused, "a", "changed")),
+                  german ? "changed; nichts" : "changed; nothing was written");
         EXPECT_EQ(exportdlg::TakeSymbolSize("0", size, chosen),
                   german ? "Zahl von 1 bis 999999" : "Enter a number between 1 and 999999.");
     }

@@ -230,9 +230,8 @@ TEST(AtomicFile, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
     EXPECT_TRUE(result.failure.damaged);
     EXPECT_TRUE(result.failure.writtenMeanwhile);
     EXPECT_EQ(result.failure.path, target);
-    EXPECT_EQ(result.failure.Reason(),
-              "another program wrote into the file while the drawing was copied into it; the "
-              "file may be incomplete; the complete drawing is kept in " +
+    EXPECT_EQ(result.failure.Reason({"", "", "", "kept in %1"}),
+              "another program wrote into the file while the drawing was copied into it; kept in " +
                   result.failure.keptPath);
     EXPECT_EQ(ReadFile(result.failure.keptPath), BigContent()) << "the complete drawing is kept";
     fs::remove(result.failure.keptPath);
