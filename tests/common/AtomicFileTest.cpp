@@ -59,32 +59,18 @@ const std::string& BigContent() {
     return content;
 }
 
-struct Placed {
-    Failure failure;
-    std::size_t written = 0;
-    [[nodiscard]] bool Ok() const { return !failure; }
-};
-
-// Opens, writes the content in the pieces a writer's buffer hands over, and commits.
-Placed Place(AtomicFile& file, const std::string& content = BigContent()) {
-    Placed placed;
-    if (!file.Open()) {
-        placed.failure = file.Error();
-        return placed;
-    }
+// Opens, writes the content in the pieces a writer's buffer hands over, and commits: the failure.
+Failure Place(AtomicFile& file, const std::string& content = BigContent()) {
     constexpr std::size_t kPiece = 1 << 16;
-    for (; placed.written < content.size(); placed.written += kPiece) {
-        if (!file.Write(content.data() + placed.written, std::min(kPiece, content.size() - placed.written))) {
-            placed.failure = file.Error();
-            return placed;
-        }
-    }
-    if (!file.Commit())
-        placed.failure = file.Error();
-    return placed;
+    bool ok = file.Open();
+    for (std::size_t at = 0; ok && at < content.size(); at += kPiece)
+        ok = file.Write(content.data() + at, std::min(kPiece, content.size() - at));
+    if (ok)
+        (void)file.Commit();
+    return file.Error();
 }
 
-Placed Place(const std::string& path, const std::string& content = BigContent()) {
+Failure Place(const std::string& path, const std::string& content = BigContent()) {
     AtomicFile file(path);
     return Place(file, content);
 }
@@ -95,8 +81,8 @@ TEST(AtomicFile, ReplacesTheTargetWholeAndKeepsItsPermissions) {
     TempDir dir;
     const std::string target = dir.Write("site.frt", "[Header]\r\n");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    const Placed result = Place(target);
-    ASSERT_TRUE(result.Ok()) << result.failure.Reason();
+    const Failure result = Place(target);
+    ASSERT_FALSE(result) << result.Reason();
     EXPECT_EQ(ReadFile(target), BigContent());
 #ifndef _WIN32 // Windows keeps attributes and ACLs instead, through ReplaceFileW
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
@@ -138,7 +124,7 @@ TEST(AtomicFile, WritesThroughASymbolicLink) {
     const std::string real = dir.Write("real.frt", "old");
     const std::string link = dir.File("link.frt");
     fs::create_symlink(real, link);
-    ASSERT_TRUE(Place(link, "new").Ok());
+    ASSERT_FALSE(Place(link, "new"));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(real), "new");
 }
@@ -178,7 +164,7 @@ TEST(AtomicFile, EveryDrawingReachesTheDiskBeforeItReplacesAnything) {
     const std::string folder = dir.Path().filename().string();
     const std::string target = dir.Write("site.dxf", "old");
     g_calls.clear();
-    ASSERT_TRUE(Place(target).Ok());
+    ASSERT_FALSE(Place(target));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"sync", "rename", "folder " + folder}));
 
     // A drawing of its own, kept or scratch.
@@ -190,21 +176,21 @@ TEST(AtomicFile, EveryDrawingReachesTheDiskBeforeItReplacesAnything) {
     };
     const std::string fresh = dir.File("new.dxf");
     g_calls.clear();
-    ASSERT_TRUE(writeAlone(fresh, true).Ok());
+    ASSERT_FALSE(writeAlone(fresh, true));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"sync", "rename", "folder " + folder}));
 
     // Two links: the content goes over the target in place, and the target is flushed.
     fs::create_hard_link(target, dir.File("link.dxf"));
     g_calls.clear();
-    ASSERT_TRUE(Place(target).Ok());
+    ASSERT_FALSE(Place(target));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"sync"}));
     EXPECT_EQ(ReadFile(dir.File("link.dxf")), BigContent());
 
     g_calls.clear();
-    ASSERT_TRUE(writeAlone(fresh, false).Ok());
+    ASSERT_FALSE(writeAlone(fresh, false));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"rename"}));
     g_calls.clear();
-    ASSERT_TRUE(writeAlone(target, false).Ok());
+    ASSERT_FALSE(writeAlone(target, false));
     EXPECT_TRUE(g_calls.empty());
 }
 
@@ -225,16 +211,16 @@ TEST(AtomicFile, AWriterThatTakesNoLockDuringACopyInPlaceIsNoticed) {
         return Real().syncFile(file);
     };
     const ScopedSystemCalls swapped(meddling);
-    const Placed result = Place(target);
-    EXPECT_FALSE(result.Ok());
-    EXPECT_TRUE(result.failure.damaged);
-    EXPECT_TRUE(result.failure.writtenMeanwhile);
-    EXPECT_EQ(result.failure.path, target);
-    EXPECT_EQ(result.failure.Reason({"", "", "", "kept in %1"}),
+    const Failure result = Place(target);
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(result.damaged);
+    EXPECT_TRUE(result.writtenMeanwhile);
+    EXPECT_EQ(result.path, target);
+    EXPECT_EQ(result.Reason({"", "", "", "kept in %1"}),
               "another program wrote into the file while the drawing was copied into it; kept in " +
-                  result.failure.keptPath);
-    EXPECT_EQ(ReadFile(result.failure.keptPath), BigContent()) << "the complete drawing is kept";
-    fs::remove(result.failure.keptPath);
+                  result.keptPath);
+    EXPECT_EQ(ReadFile(result.keptPath), BigContent()) << "the complete drawing is kept";
+    fs::remove(result.keptPath);
 }
 #endif
 
@@ -250,11 +236,11 @@ TEST(AtomicFile, TheLongestNameAFileSystemTakesCanBeWritten) {
     for (const std::string& name :
          {std::string(251, 'n') + ".dxf", umlauts + ".dxf", std::string(255, 'x')}) {
         const std::string target = dir.File(name);
-        const Placed written = Place(target);
-        EXPECT_TRUE(written.Ok()) << name.size() << ": " << written.failure.Reason();
+        const Failure written = Place(target);
+        EXPECT_FALSE(written) << name.size() << ": " << written.Reason();
         EXPECT_EQ(ReadFile(target), BigContent());
         fs::create_hard_link(target, dir.File("link"));
-        EXPECT_TRUE(Place(target).Ok()) << "in place, " << name.size();
+        EXPECT_FALSE(Place(target)) << "in place, " << name.size();
         fs::remove(dir.File("link"));
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{name}));
         fs::remove(target);
@@ -265,18 +251,18 @@ TEST(AtomicFile, TheLongestNameAFileSystemTakesCanBeWritten) {
 TEST(AtomicFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     TempDir dir;
 
-    const Placed missing = Place(dir.File("no/such/dir/out.dxf"));
-    EXPECT_FALSE(missing.Ok());
-    EXPECT_EQ(missing.failure.Reason(), std::strerror(ENOENT));
+    const Failure missing = Place(dir.File("no/such/dir/out.dxf"));
+    EXPECT_TRUE(missing);
+    EXPECT_EQ(missing.Reason(), std::strerror(ENOENT));
 
     const std::string target = dir.Write("site.frt", "original content");
-    Placed noSpace;
+    Failure noSpace;
     {
         const ShortWrites full(100000, ENOSPC);
         noSpace = Place(target);
     }
-    EXPECT_TRUE(noSpace.failure.Is(std::errc::no_space_on_device));
-    EXPECT_EQ(noSpace.failure.path, target);
+    EXPECT_TRUE(noSpace.Is(std::errc::no_space_on_device));
+    EXPECT_EQ(noSpace.path, target);
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 
@@ -284,7 +270,7 @@ TEST(AtomicFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     const std::string interruptedTarget = dir.Write("interrupted.dxf", "old");
     {
         const ShortWrites interrupted(100000, EINTR);
-        ASSERT_TRUE(Place(interruptedTarget).Ok());
+        ASSERT_FALSE(Place(interruptedTarget));
     }
     EXPECT_EQ(ReadFile(interruptedTarget), BigContent());
     fs::remove(interruptedTarget);
@@ -297,9 +283,9 @@ TEST(AtomicFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     };
     {
         const ScopedSystemCalls swapped(refusing);
-        const Placed unreadable = Place(target);
-        EXPECT_FALSE(unreadable.Ok());
-        EXPECT_EQ(unreadable.failure.Reason(),
+        const Failure unreadable = Place(target);
+        EXPECT_TRUE(unreadable);
+        EXPECT_EQ(unreadable.Reason(),
                   std::string("the drawing could not be given its permissions: ") + std::strerror(EPERM));
     }
     EXPECT_EQ(ReadFile(target), "original content");
@@ -312,9 +298,9 @@ TEST(AtomicFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     };
     {
         const ScopedSystemCalls swapped(busy);
-        const Placed refused = Place(target);
-        EXPECT_FALSE(refused.Ok());
-        EXPECT_EQ(refused.failure.Reason(), std::strerror(EBUSY));
+        const Failure refused = Place(target);
+        EXPECT_TRUE(refused);
+        EXPECT_EQ(refused.Reason(), std::strerror(EBUSY));
     }
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"})) << "the temporary drawing goes";
@@ -324,17 +310,17 @@ TEST(AtomicFile, FailuresLeaveTheTargetAsItWasAndSayWhy) {
     failing.syncFile = [](filesys::NativeFile /*file*/) { return std::make_error_code(std::errc::io_error); };
     {
         const ScopedSystemCalls swapped(failing);
-        const Placed unsynced = Place(target);
-        EXPECT_FALSE(unsynced.Ok());
-        EXPECT_EQ(unsynced.failure.Reason(), std::strerror(EIO));
+        const Failure unsynced = Place(target);
+        EXPECT_TRUE(unsynced);
+        EXPECT_EQ(unsynced.Reason(), std::strerror(EIO));
     }
     EXPECT_EQ(ReadFile(target), "original content");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"site.frt"}));
 #endif
 
-    const Placed directory = Place(dir.Path().string());
-    EXPECT_EQ(directory.failure.stage, Failure::Stage::Write);
-    EXPECT_EQ(directory.failure.path, dir.Path().string());
+    const Failure directory = Place(dir.Path().string());
+    EXPECT_EQ(directory.stage, Failure::Stage::Write);
+    EXPECT_EQ(directory.path, dir.Path().string());
 }
 
 namespace {
@@ -474,27 +460,26 @@ TEST(AtomicFile, EveryStepOfPuttingTheDrawingInPlaceCanFail) {
         g_fault = c.fault;
         g_stepCalls = 0;
         g_hit = false;
-        Placed result;
+        Failure result;
         {
             const ScopedSystemCalls swapped(FailingStep());
             result = Place(target);
         }
         EXPECT_TRUE(g_hit) << label << ": the step was never taken";
         const bool fails = c.after != After::New;
-        ASSERT_EQ(!result.Ok(), fails) << label << ": " << result.failure.Reason();
+        ASSERT_EQ(static_cast<bool>(result), fails) << label << ": " << result.Reason();
         if (fails) {
-            EXPECT_TRUE(result.failure.Is(c.fault.error)) << label << ": " << result.failure.Reason();
+            EXPECT_TRUE(result.Is(c.fault.error)) << label << ": " << result.Reason();
         }
-        EXPECT_EQ(result.failure.damaged, c.after == After::Kept) << label;
+        EXPECT_EQ(result.damaged, c.after == After::Kept) << label;
         const bool old = c.after == After::Old;
         EXPECT_EQ(ReadFile(target) == "old survey", old) << label;
         if (c.after == After::New || c.after == After::NewUnflushed) {
             EXPECT_EQ(ReadFile(target), drawing) << label;
         }
         if (c.after == After::Kept) {
-            EXPECT_EQ(ReadFile(result.failure.keptPath), drawing)
-                << label << ": the complete drawing is kept";
-            names.push_back(fs::path(result.failure.keptPath).filename().string());
+            EXPECT_EQ(ReadFile(result.keptPath), drawing) << label << ": the complete drawing is kept";
+            names.push_back(fs::path(result.keptPath).filename().string());
             std::sort(names.begin(), names.end());
         }
         if (c.inPlace) {
@@ -519,9 +504,9 @@ TEST(AtomicFile, EveryStepOfPuttingTheDrawingInPlaceCanFail) {
     g_hit = false;
     g_stepCalls = 0;
     const ScopedSystemCalls swapped(FailingStep());
-    const Placed moved = Place(link);
+    const Failure moved = Place(link);
     EXPECT_TRUE(g_hit);
-    EXPECT_EQ(moved.failure.Reason(), "now leads to another file (a link was changed)");
+    EXPECT_EQ(moved.Reason(), "now leads to another file (a link was changed)");
     EXPECT_EQ(ReadFile(dir.File("a.dxf")), "old a");
     EXPECT_EQ(ReadFile(dir.File("b.dxf")), "old b");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.dxf", "b.dxf", "site.dxf"}));
@@ -552,14 +537,14 @@ TEST(AtomicFile, ATargetKeepsItsLinksOwnerAndAclsAndNoTemporaryFileStays) {
     const std::string linked = dir.Write("linked.frt", "old");
     fs::create_hard_link(linked, dir.File("other-name.frt"));
     const ino_t inode = StatOf(linked).st_ino;
-    ASSERT_TRUE(Place(linked).Ok());
+    ASSERT_FALSE(Place(linked));
     EXPECT_EQ(StatOf(linked).st_ino, inode);
     EXPECT_EQ(ReadFile(dir.File("other-name.frt")), expected) << "both names show the drawing";
 
     if (geteuid() == 0) {
         const std::string foreign = dir.Write("foreign.frt", "old");
         ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
-        ASSERT_TRUE(Place(foreign).Ok());
+        ASSERT_FALSE(Place(foreign));
         EXPECT_EQ(StatOf(foreign).st_uid, 65534U) << "another user's file stays theirs";
         EXPECT_EQ(StatOf(foreign).st_gid, 65534U);
         EXPECT_EQ(ReadFile(foreign), expected);
@@ -567,14 +552,14 @@ TEST(AtomicFile, ATargetKeepsItsLinksOwnerAndAclsAndNoTemporaryFileStays) {
 
     const std::string shared = dir.Write("shared.frt", "old");
     if (Shell("setfacl -m u:65534:rw " + shared) == 0) {
-        ASSERT_TRUE(Place(shared).Ok());
+        ASSERT_FALSE(Place(shared));
         EXPECT_EQ(Shell("getfacl -c " + shared + " | grep -q '^user:nobody:rw-'"), 0) << "the ACL stays";
         EXPECT_EQ(ReadFile(shared), expected);
     }
 
     // An ordinary file is replaced by a rename, as before.
     const std::string plain = dir.Write("plain.frt", "old");
-    ASSERT_TRUE(Place(plain).Ok());
+    ASSERT_FALSE(Place(plain));
     EXPECT_EQ(ReadFile(plain), expected);
     std::vector<std::string> names = {"linked.frt", "other-name.frt", "plain.frt", "shared.frt"};
     if (geteuid() == 0)
@@ -586,8 +571,8 @@ TEST(AtomicFile, FullDiskThroughDevFull) {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     // Writing in place to a device is refused up front or fails on flush; either way it is reported.
-    const Placed result = Place("/dev/full");
-    EXPECT_EQ(result.failure.path, "/dev/full");
-    EXPECT_TRUE(result.failure.Is(std::errc::no_space_on_device)) << result.failure.Reason();
+    const Failure result = Place("/dev/full");
+    EXPECT_EQ(result.path, "/dev/full");
+    EXPECT_TRUE(result.Is(std::errc::no_space_on_device)) << result.Reason();
 }
 #endif
