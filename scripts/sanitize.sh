@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer into ./build-asan and
 # runs the whole test suite there. Any sanitizer report ends its process with an error, so it
-# fails the test that ran it.
+# fails the test that ran it. The build is made at -O1 with line tables only (CMakePresets.json), as the
+# sanitizers' authors advise: it compiles in half the time, and a report still names file and line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset asan
