@@ -51,6 +51,8 @@ std::string SymbolSizeText(float value) {
 void PushValues(const ExportSettings& settings, IDialogControls& controls) {
     using settingschema::Kind;
     for (const settingschema::Setting& setting : settingschema::kSettings) {
+        if (!setting.OnDialog())
+            continue;
         const int value =
             std::holds_alternative<int ExportSettings::*>(setting.member) ? setting.Field<int>(settings) : 0;
         switch (setting.kind) {
@@ -70,6 +72,8 @@ void PushValues(const ExportSettings& settings, IDialogControls& controls) {
         case Kind::SymbolSize:
             controls.SetText(setting.control, setting.kind, SymbolSizeText(setting.Field<float>(settings)));
             break;
+        case Kind::Spacing: // never on the dialog
+            break;
         case Kind::Colour:
             controls.SetSelection(setting.control, value);
             break;
@@ -80,6 +84,8 @@ void PushValues(const ExportSettings& settings, IDialogControls& controls) {
 bool TakeValues(ExportSettings& settings, IDialogControls& controls, const CLanguageFile& texts) {
     using settingschema::Kind;
     for (const settingschema::Setting& setting : settingschema::kSettings) {
+        if (!setting.OnDialog())
+            continue;
         std::optional<std::string> message;
         switch (setting.kind) {
         case Kind::Switch:
@@ -102,6 +108,8 @@ bool TakeValues(ExportSettings& settings, IDialogControls& controls, const CLang
         case Kind::SymbolSize:
             message = TakeSymbolSize(controls.Text(setting.control, setting.kind),
                                      setting.Field<float>(settings), texts);
+            break;
+        case Kind::Spacing: // never on the dialog
             break;
         case Kind::Colour:
             setting.Field<int>(settings) = controls.Selection(setting.control);

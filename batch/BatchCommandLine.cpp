@@ -75,11 +75,7 @@ struct Parse {
     }
 };
 
-// The options that set a setting, or switch on a request, whatever their value.
-template <int ExportSettings::*Field, int Value> bool SetSetting(Parse& p, const std::string& /*value*/) {
-    p.s.*Field = Value;
-    return true;
-}
+// The options that switch on a request, whatever their value.
 template <bool BatchRequest::*Field> bool SetFlag(Parse& p, const std::string& /*value*/) {
     p.request.*Field = true;
     return true;
@@ -153,11 +149,10 @@ const Option kOptions[] = {
     Off(&S::m_bExportAreas),
     On(&S::m_bExportSymbols, "points as symbol inserts (default) or as POINT entities"),
     Off(&S::m_bExportSymbols),
-    {"--point-attributes", 0, nullptr, SetSetting<&ExportSettings::m_bPointAttributes, 1>,
-     "symbol inserts carry the point's PID, HEIGHT (with the height\n"
-     "label's decimals), CODE and CLASS as attributes, or not (default);\n"
-     "points without symbols stay POINTs and carry none"},
-    {"--no-point-attributes", 0, nullptr, SetSetting<&ExportSettings::m_bPointAttributes, 0>, nullptr},
+    On(&S::m_bPointAttributes, "symbol inserts carry the point's PID, HEIGHT (with the height\n"
+                               "label's decimals), CODE and CLASS as attributes, or not (default);\n"
+                               "points without symbols stay POINTs and carry none"),
+    Off(&S::m_bPointAttributes),
     On(&S::m_nDimension, "3D (default) or 2D output"),
     Off(&S::m_nDimension),
     On(&S::m_nLineExport, "lines and areas as polylines (default) or as separate LINE entities"),
@@ -173,7 +168,10 @@ const Option kOptions[] = {
          return true;
      },
      "label points; repeatable; KIND is point-id, east-north, height\n"
-     "or code (default: none)"},
+     "or code; area labels each area with its stated size (AREA, in\n"
+     "m2, with the height label's decimals) at the point inside it\n"
+     "farthest from its edge; line-name labels each line with its\n"
+     "name at the middle of its length (default: none)"},
     {"--no-labels", 0, nullptr,
      [](Parse& p, const std::string& /*value*/) {
          for (const Setting& setting : settingschema::kSettings)
@@ -194,12 +192,11 @@ const Option kOptions[] = {
          return true;
      },
      "layer of a label kind, 1 to 32 bytes\n"
-     "(defaults PointID, Coords, Height, Code)"},
-    {"--ascii-names", 0, nullptr, SetSetting<&ExportSettings::m_bAsciiNames, 1>,
-     "layer names of ASCII only, Latin letters with marks as their\n"
-     "base letters (\"ae\" for a-umlaut), or keep the letters the code\n"
-     "page holds (default); other characters are \"_\" either way"},
-    {"--no-ascii-names", 0, nullptr, SetSetting<&ExportSettings::m_bAsciiNames, 0>, nullptr},
+     "(defaults PointID, Coords, Height, Code, AreaValue, LineName)"},
+    On(&S::m_bAsciiNames, "layer names of ASCII only, Latin letters with marks as their\n"
+                          "base letters (\"ae\" for a-umlaut), or keep the letters the code\n"
+                          "page holds (default); other characters are \"_\" either way"),
+    Off(&S::m_bAsciiNames),
     {"--label-colour", 0, "KIND=COLOUR",
      [](Parse& p, const std::string& value) {
          const Setting* colour = nullptr;
@@ -219,10 +216,21 @@ const Option kOptions[] = {
      "red 1, yellow 2, green 3, cyan 4, blue 5, magenta 6,\n"
      "black 7 (white on a dark screen), 0 none of its own\n"
      "(defaults point-id yellow, east-north green, height cyan,\n"
-     "code blue)"},
+     "code blue, area magenta, line-name red)"},
     Value(&S::m_nDecimalsEN, "N", "decimals of easting/northing labels, 0-16 (default 3)"),
     Value(&S::m_nDecimalsH, "N", "decimals of height labels, 0-16 (default 3)"),
     Value(&S::m_fSymbolSize, "MM", "symbol size on the ground in millimetres, 1-999999 (default 100)"),
+    On(&S::m_bHatch, "areas with a hatch style (SSTYLE) get their hatch lines, in the\n"
+                     "fill colour (SCOLOR), as a block inserted on the area's layer;\n"
+                     "or none (default)"),
+    Off(&S::m_bHatch),
+    Value(&S::m_fHatchSpacing, "UNITS",
+          "between hatch lines, in drawing units, 0.01-100000; 0: ten\n"
+          "symbol sizes (default 0)"),
+    On(&S::m_bXData, "each element's entity carries its type, name, group, code,\n"
+                     "class, hatch, fill and area and its typed attributes as\n"
+                     "extended data (application FRT2DXF), or none (default)"),
+    Off(&S::m_bXData),
     {"--codepage", 0, "PAGE",
      [](Parse& p, const std::string& value) {
          p.request.codePage = codepage::FindSpelled(value);

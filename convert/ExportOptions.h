@@ -17,6 +17,10 @@ enum ExportFlags : std::int32_t {
     OPT_POINT_ATTRIBUTES = 16,
     // Names hold ASCII only: Latin letters with marks as their base letters, other letters "_".
     OPT_ASCII_NAMES = 32,
+    // Areas with a hatch style get their hatch lines, as an anonymous block inserted once.
+    OPT_HATCH = 64,
+    // Each element's main entity carries its values and typed attributes as extended data.
+    OPT_XDATA = 128,
 };
 
 enum LabelKind : std::int32_t {
@@ -24,13 +28,15 @@ enum LabelKind : std::int32_t {
     LABEL_EAST_NORTH = 1,
     LABEL_HEIGHT = 2,
     LABEL_CODE = 3,
+    LABEL_AREA = 4,      // an area's stated size, inside the area
+    LABEL_LINE_NAME = 5, // a line's name, at the middle of its length
 };
 
 struct LabelSpec {
     std::int32_t kind = LABEL_POINT_ID;
     std::string layerName;     // at most 32 characters as entered
     std::int32_t colour = 0;   // DXF colour number
-    std::int32_t decimals = 0; // for the easting/northing and height labels
+    std::int32_t decimals = 0; // for the easting/northing, height and area labels
 };
 
 // The user's choices as the reader and the conversion see them.
@@ -40,6 +46,7 @@ struct ExportOptions {
     double symbolScale = 0.0;        // half the symbol's ground size, in drawing units
     std::vector<LabelSpec> labels;   // in the order point ID, easting/northing, height, code
     std::int32_t heightDecimals = 3; // of the height attribute, as of the height label
+    double hatchSpacing = 1.0;       // between hatch lines, in drawing units
     // The drawing's declared code page (see DxfWriteSettings::codePage); null: none.
     const codepage::Page* codePage = nullptr;
 };

@@ -61,12 +61,29 @@ void CDxfDocument::streamTo(TextStream& stream) {
     m_stream = &stream;
 }
 
+void CDxfDocument::beginBlock(std::string_view name, std::int64_t flags, const DxfPoint3& base) {
+    if (m_stream != nullptr)
+        dxfstructure::BeginBlock(*m_stream, name, flags, base);
+}
+
+void CDxfDocument::endBlock() {
+    if (m_stream != nullptr)
+        dxfstructure::EndBlock(*m_stream);
+}
+
 Failure CDxfDocument::writeTo(TextStream& stream, const DxfWriteSettings& settings,
-                              const EntityWriter& produce) const {
+                              const EntityWriter& produce, const EntityWriter& blocks) const {
     stream.SetDecimals(settings.decimals);
     stream.SetInputIsUtf8(settings.inputIsUtf8);
     stream.SetCodePage(codepage::DrawingPage(settings.codePage));
-    m_tables.writePrologue(stream, settings);
+    m_tables.writeHeader(stream, settings);
+    m_tables.writeTables(stream, settings);
+    dxfstructure::BeginSection(stream, "BLOCKS");
+    m_tables.writeBlocks(stream);
+    if (blocks)
+        if (Failure failure = blocks(stream))
+            return failure;
+    dxfstructure::EndSection(stream);
     dxfstructure::BeginSection(stream, "ENTITIES");
     if (Failure failure = produce(stream))
         return failure;

@@ -60,8 +60,15 @@ public:
     // (streamTo), and the end of the file. `produce` returns why it failed, or no failure; the
     // writer's failure, if any. Where the stream goes (a file, and how it is put in place) is the
     // caller's.
+    // `blocks`, if given, writes block definitions after this document's own, the same way.
     using EntityWriter = std::function<Failure(TextStream&)>;
-    Failure writeTo(TextStream& stream, const DxfWriteSettings& settings, const EntityWriter& produce) const;
+    Failure writeTo(TextStream& stream, const DxfWriteSettings& settings, const EntityWriter& produce,
+                    const EntityWriter& blocks = {}) const;
+    // While streaming, the entities added from now on until endBlock() make a block definition
+    // (the section's, when blocks are written); a document that measures writes nothing.
+    void beginBlock(std::string_view name, std::int64_t flags, const DxfPoint3& base);
+    void endBlock();
+    [[nodiscard]] bool streams() const { return m_stream != nullptr; }
 
     [[nodiscard]] std::int32_t entityCount() const { return m_count; }
     // The entities added of one kind; VERTEX counts the vertices of the polylines, ATTRIB the

@@ -17,6 +17,7 @@ void CDxfPoint::write(TextStream& stream) const {
     dxfgroup::Text(stream, dxfgroup::kStart, "POINT");
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
+    writeXData(stream);
 }
 
 void CDxfVertex::write(TextStream& stream) const {
@@ -31,6 +32,7 @@ void CDxfLine::write(TextStream& stream) const {
     attrs.writeAttributes(stream);
     start.writePoint(stream, 0);
     end.writePoint(stream, 1);
+    writeXData(stream);
 }
 
 // TEXT writes its first point before its attributes, and always repeats it as the second
@@ -55,9 +57,12 @@ void CDxfInsert::write(TextStream& stream) const {
     dxfgroup::Text(stream, dxfgroup::kName, m_blockName);
     attrs.writeAttributes(stream);
     location.writePoint(stream, 0);
-    if (m_values.empty())
+    if (m_values.empty()) {
+        writeXData(stream);
         return;
+    }
     dxfgroup::Int(stream, dxfgroup::kEntitiesFollow, dxfgroup::kAttributesFollow);
+    writeXData(stream);
     for (const auto& value : m_values)
         value->write(stream);
     dxfgroup::Text(stream, dxfgroup::kStart, "SEQEND");
@@ -98,6 +103,7 @@ void CDxfPolyline::write(TextStream& stream) const {
         location.writePoint(stream, 0);
         dxfgroup::EntitiesFollow(stream);
         dxfgroup::Int(stream, dxfgroup::kFlags, polylineFlags);
+        writeXData(stream);
     }
     for (const auto& vertex : m_vertices)
         vertex->write(stream);

@@ -3,6 +3,7 @@
 #include "common/CWritable.h"
 #include "dxf/DxfAttributes.h"
 #include "dxf/DxfPoint3.h"
+#include "dxf/DxfXData.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,8 +47,15 @@ public:
         return const_cast<CDxfEntity*>(this)->attributes();
     }
 
+    // Written after the entity's own groups, if any; not owned.
+    const DxfXData* xdata = nullptr;
+
 protected:
     explicit CDxfEntity(DxfEntityType type) : m_entityType(type) {}
+    void writeXData(TextStream& stream) const {
+        if (xdata != nullptr)
+            xdata->write(stream);
+    }
 
 private:
     std::int32_t m_entityType;

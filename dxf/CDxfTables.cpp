@@ -17,6 +17,9 @@ namespace {
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kMargin = 10.0;
 
+// The applications whose extended data the drawing may hold.
+constexpr std::string_view kApplications[] = {"ACAD", "FRT2DXF"};
+
 // The fixed line types, written as they stand: name, description, number of dash elements,
 // pattern length (the sum of the elements' lengths) and the elements: a dash (positive), a dot
 // (0) or a gap (negative). Every dot has a gap on each side, or readers draw the line solid.
@@ -120,12 +123,6 @@ bool CDxfTables::addBlock(CDxfBlock&& block) {
     return true;
 }
 
-void CDxfTables::writePrologue(TextStream& stream, const DxfWriteSettings& settings) const {
-    writeHeader(stream, settings);
-    writeTables(stream);
-    writeBlocks(stream);
-}
-
 void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& settings) const {
     // The margin goes on copies: writing the same document twice gives the same file.
     DxfPoint3 low = m_extMin;
@@ -190,7 +187,7 @@ void CDxfTables::writeHeader(TextStream& stream, const DxfWriteSettings& setting
     EndSection(stream);
 }
 
-void CDxfTables::writeTables(TextStream& stream) const {
+void CDxfTables::writeTables(TextStream& stream, const DxfWriteSettings& settings) const {
     BeginSection(stream, "TABLES");
     BeginTable(stream, "LTYPE", static_cast<std::int64_t>(std::size(kLineTypes)));
     for (const LineType& type : kLineTypes) {
@@ -217,25 +214,29 @@ void CDxfTables::writeTables(TextStream& stream) const {
                        layer.lineType.empty() ? std::string_view("Solid_Line") : layer.lineType);
     }
     EndTable(stream);
+    // Readers take extended data only of an application registered here; ACAD always is.
+    if (settings.extendedData) {
+        BeginTable(stream, "APPID", static_cast<std::int64_t>(std::size(kApplications)));
+        for (const std::string_view application : kApplications) {
+            dxfgroup::Text(stream, dxfgroup::kStart, "APPID");
+            dxfgroup::Text(stream, dxfgroup::kName, application);
+            dxfgroup::Int(stream, dxfgroup::kFlags, 0);
+        }
+        EndTable(stream);
+    }
     EndSection(stream);
 }
 
 void CDxfTables::writeBlocks(TextStream& stream) const {
-    BeginSection(stream, "BLOCKS");
     const DxfPoint3 base{0.0, 0.0, 0.0};
     for (const auto& [name, block] : m_blocks) {
-        dxfgroup::Text(stream, dxfgroup::kStart, "BLOCK");
-        dxfgroup::Text(stream, dxfgroup::kName, name);
         const bool attributes =
             std::any_of(block.entities.begin(), block.entities.end(),
                         [](const auto& entity) { return entity->entityType() == DXF_ENTITY_ATTDEF; });
-        dxfgroup::Int(stream, dxfgroup::kFlags,
-                      dxfgroup::kBlockReferenced | (attributes ? dxfgroup::kBlockHasAttributes : 0));
-        base.writePoint(stream, 0);
-        dxfgroup::Text(stream, dxfgroup::kDescription, name);
+        BeginBlock(stream, name,
+                   dxfgroup::kBlockReferenced | (attributes ? dxfgroup::kBlockHasAttributes : 0), base);
         for (const auto& entity : block.entities)
             entity->write(stream);
-        dxfgroup::Text(stream, dxfgroup::kStart, "ENDBLK");
+        EndBlock(stream);
     }
-    EndSection(stream);
 }

@@ -29,9 +29,9 @@ public:
     // caller, and the result is false.
     bool addBlock(CDxfBlock&& block);
 
-    void writePrologue(TextStream& stream, const DxfWriteSettings& settings) const;
     void writeHeader(TextStream& stream, const DxfWriteSettings& settings) const;
-    void writeTables(TextStream& stream) const;
+    void writeTables(TextStream& stream, const DxfWriteSettings& settings) const;
+    // The blocks' definitions, without the section's frame.
     void writeBlocks(TextStream& stream) const;
 
     [[nodiscard]] const DxfPoint3& extMin() const { return m_extMin; }

@@ -102,10 +102,14 @@ std::string Encoded(std::string_view value, bool utf8, const codepage::Page& pag
 } // namespace
 
 void InputText(TextStream& stream, Code code, std::string_view value) {
+    InputText(stream, std::string_view(kCodeLines[code].data(), 3), value);
+}
+
+void InputText(TextStream& stream, std::string_view codeLine, std::string_view value) {
     if (Plain(value, stream.InputIsUtf8(), stream.CodePage()))
-        Text(stream, code, value);
+        stream.TwoLines(codeLine, value);
     else
-        Text(stream, code, Encoded(value, stream.InputIsUtf8(), stream.CodePage(), stream.Notes()));
+        stream.TwoLines(codeLine, Encoded(value, stream.InputIsUtf8(), stream.CodePage(), stream.Notes()));
 }
 
 void CircleRadius(TextStream& stream, double radius) {

@@ -45,6 +45,7 @@ enum Code : int {
 };
 
 // Values of the flags (70) and of the text alignment (72, 73).
+constexpr std::int64_t kBlockAnonymous = 1;
 constexpr std::int64_t kBlockReferenced = 64;
 constexpr std::int64_t kBlockHasAttributes = 2;
 constexpr std::int64_t kAttributeInvisible = 1;
@@ -99,6 +100,8 @@ inline void Real(TextStream& stream, Code code, double value, const numtext::Spe
 //   "%%" is written "%%%" and a backslash before "U+" or "M+" as "\U+005C", as AutoCAD reads them;
 // - cut to kMaxString bytes between two characters, never inside a character's notation.
 void InputText(TextStream& stream, Code code, std::string_view value);
+// The same under a code line of its own ("1000": an extended data string).
+void InputText(TextStream& stream, std::string_view codeLine, std::string_view value);
 
 // A CIRCLE's radius, with its four-character code line.
 void CircleRadius(TextStream& stream, double radius);

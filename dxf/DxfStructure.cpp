@@ -2,6 +2,7 @@
 
 #include "common/TextStream.h"
 #include "dxf/DxfGroup.h"
+#include "dxf/DxfPoint3.h"
 
 namespace dxfstructure {
 
@@ -22,6 +23,18 @@ void BeginTable(TextStream& stream, std::string_view name, std::int64_t entries)
 
 void EndTable(TextStream& stream) {
     dxfgroup::Text(stream, dxfgroup::kStart, "ENDTAB");
+}
+
+void BeginBlock(TextStream& stream, std::string_view name, std::int64_t flags, const DxfPoint3& base) {
+    dxfgroup::Text(stream, dxfgroup::kStart, "BLOCK");
+    dxfgroup::Text(stream, dxfgroup::kName, name);
+    dxfgroup::Int(stream, dxfgroup::kFlags, flags);
+    base.writePoint(stream, 0);
+    dxfgroup::Text(stream, dxfgroup::kDescription, name);
+}
+
+void EndBlock(TextStream& stream) {
+    dxfgroup::Text(stream, dxfgroup::kStart, "ENDBLK");
 }
 
 void Variable(TextStream& stream, std::string_view name) {

@@ -13,4 +13,6 @@ struct DxfWriteSettings {
     // Declared as "$DWGCODEPAGE", and the page UTF-8 texts are written in; null: none declared,
     // so readers take Windows-1252.
     const codepage::Page* codePage = nullptr;
+    // The entities carry extended data: its applications are registered (the APPID table).
+    bool extendedData = false;
 };

@@ -34,15 +34,20 @@ struct ExportSettings {
     int m_nDecimalsEN = 3;
     int m_nDecimalsH = 3;
     float m_fSymbolSize = 100.0F; // millimetres on the ground
-    // Symbol inserts carry the point's values as attributes. Stored, but not on the dialog,
-    // whose template stays as it is; so not in the settings table, whose every entry is a
-    // control, and stored only when on, so that a store the dialog wrote stays as it was.
-    int m_bPointAttributes = 0;
-    static constexpr const char* kPointAttributes = "PointAttributes";
-    // Layer names of ASCII only (OPT_ASCII_NAMES), for offices whose CAD takes nothing else.
-    // Stored like the point attributes.
-    int m_bAsciiNames = 0;
-    static constexpr const char* kAsciiNames = "AsciiNames";
+    // The settings below are not on the dialog, whose template stays as it is: set by the batch
+    // options or in the store, and stored only when not at their defaults, so that a store the
+    // dialog wrote stays as it was.
+    int m_bPointAttributes = 0;   // symbol inserts carry the point's values as attributes
+    int m_bAsciiNames = 0;        // layer names of ASCII only (OPT_ASCII_NAMES)
+    int m_bHatch = 0;             // areas with a hatch style get their hatch lines
+    float m_fHatchSpacing = 0.0F; // of the hatch lines, in drawing units; 0: ten symbol sizes
+    int m_bXData = 0;             // every element's values as extended data
+    int m_bLabelAreaValue = 0;
+    int m_bLabelLineName = 0;
+    std::string m_strLayerAreaValue = "AreaValue";
+    std::string m_strLayerLineName = "LineName";
+    int m_nColourAreaValue = 5;
+    int m_nColourLineName = 0;
 
     // A language file's text for a key, or the fallback: the default layer names come from it.
     using LanguageText = std::function<std::string(const char* key, const char* fallback)>;

@@ -46,6 +46,8 @@ constexpr Setting SymbolSize(const char* stored, float S::*member, int control, 
     return {stored, member, nullptr, nullptr, Kind::SymbolSize, control, 0, option, nullptr};
 }
 
+constexpr int kOff = Setting::kNotOnDialog;
+
 // In the order they are stored. "ExportPoinst" is the name the stored settings have always had.
 const Setting kRows[] = {
     Switch("ExportPoinst", &S::m_bExportPoints, id::kPoints, {"--points", "--no-points"}),
@@ -71,13 +73,26 @@ const Setting kRows[] = {
     Colour("ColorH", &S::m_nColourHeight, id::kColourHeight, "height"),
     Colour("ColorCode", &S::m_nColourCode, id::kColourCode, "code"),
     SymbolSize("SymbolSize", &S::m_fSymbolSize, id::kSymbolSize, "--symbol-size"),
+    // Not on the dialog.
+    Switch("PointAttributes", &S::m_bPointAttributes, kOff, {"--point-attributes", "--no-point-attributes"}),
+    Switch("AsciiNames", &S::m_bAsciiNames, kOff, {"--ascii-names", "--no-ascii-names"}),
+    Switch("Hatch", &S::m_bHatch, kOff, {"--hatch", "--no-hatch"}),
+    {"HatchSpacing", &S::m_fHatchSpacing, nullptr, nullptr, Kind::Spacing, kOff, 0, "--hatch-spacing",
+     nullptr},
+    Switch("XData", &S::m_bXData, kOff, {"--xdata", "--no-xdata"}),
+    LabelSwitch("LabelAreaValue", &S::m_bLabelAreaValue, kOff, "area"),
+    LabelSwitch("LabelLineName", &S::m_bLabelLineName, kOff, "line-name"),
+    LayerName("NameAreaValue", &S::m_strLayerAreaValue, nullptr, kOff, "area"),
+    LayerName("NameLineName", &S::m_strLayerLineName, nullptr, kOff, "line-name"),
+    Colour("ColorAreaValue", &S::m_nColourAreaValue, kOff, "area"),
+    Colour("ColorLineName", &S::m_nColourLineName, kOff, "line-name"),
 };
 
 } // namespace
 
 const SettingRows kSettings{std::begin(kRows), std::end(kRows)};
 
-const char* const kLabelKinds = "point-id, east-north, height or code";
+const char* const kLabelKinds = "point-id, east-north, height, code, area or line-name";
 
 const ExportSettings& Defaults() {
     static const ExportSettings defaults;
@@ -97,6 +112,10 @@ bool DecimalsInRange(double value) {
 
 bool SymbolSizeInRange(double value) {
     return value >= kMinSymbolSize && value <= kMaxSymbolSize;
+}
+
+bool HatchSpacingInRange(double value) {
+    return value == 0 || (value >= kMinHatchSpacing && value <= kMaxHatchSpacing);
 }
 
 bool ReadDecimals(const std::string& text, int& value) {
@@ -129,6 +148,9 @@ std::string LayerNameProblem(const std::string& name) {
 std::string RangeProblem(Kind kind) {
     if (kind == Kind::Decimals)
         return "the number of decimals must be from 0 to " + std::to_string(kMaxDecimals);
+    if (kind == Kind::Spacing)
+        return "the hatch spacing must be 0 (ten symbol sizes) or from " +
+               numtext::FormatShortest(kMinHatchSpacing) + " to " + numtext::FormatShortest(kMaxHatchSpacing);
     return "the symbol size must be from " + numtext::FormatShortest(kMinSymbolSize) + " to " +
            numtext::FormatShortest(kMaxSymbolSize);
 }
@@ -143,6 +165,8 @@ std::string Setting::Check(const ExportSettings& settings) const {
         return DecimalsInRange(Field<int>(settings)) ? std::string() : RangeProblem(kind);
     case Kind::SymbolSize:
         return SymbolSizeInRange(Field<float>(settings)) ? std::string() : RangeProblem(kind);
+    case Kind::Spacing:
+        return HatchSpacingInRange(Field<float>(settings)) ? std::string() : RangeProblem(kind);
     case Kind::Switch:
     case Kind::Choice:
     case Kind::Colour:
@@ -156,6 +180,7 @@ std::string Setting::Spelled(const ExportSettings& settings) const {
     case Kind::LayerName:
         return Field<std::string>(settings);
     case Kind::SymbolSize:
+    case Kind::Spacing:
         return numtext::FormatShortest(Field<float>(settings));
     case Kind::Switch:
     case Kind::Choice:
@@ -178,6 +203,13 @@ std::string Setting::Take(const std::string& text, ExportSettings& settings) con
         return ReadDecimals(text, Field<int>(settings)) ? std::string() : RangeProblem(kind);
     case Kind::SymbolSize:
         return ReadSymbolSize(text, Field<float>(settings)) ? std::string() : RangeProblem(kind);
+    case Kind::Spacing: {
+        double number = -1;
+        if (!numtext::ParseWhole(text, &number) || !HatchSpacingInRange(number))
+            return RangeProblem(kind);
+        Field<float>(settings) = static_cast<float>(number);
+        return {};
+    }
     case Kind::Switch:
     case Kind::Choice:
     case Kind::Colour:
@@ -243,7 +275,8 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
             setting.Field<std::string>(*this) =
                 store.ReadText(kSection, setting.stored, settingschema::DefaultText(setting, language));
             break;
-        case Kind::SymbolSize: {
+        case Kind::SymbolSize:
+        case Kind::Spacing: {
             // Read whole: "50mm" is no size of 50.
             const double fallback = setting.Field<float>(settingschema::Defaults());
             const std::string text =
@@ -258,13 +291,13 @@ void ExportSettings::Load(ISettingsStore& store, const LanguageText& language) {
         }
         }
     }
-    m_bPointAttributes = store.ReadInt(kSection, kPointAttributes, 0) != 0 ? 1 : 0;
-    m_bAsciiNames = store.ReadInt(kSection, kAsciiNames, 0) != 0 ? 1 : 0;
 }
 
 void ExportSettings::Store(ISettingsStore& store) const {
     for (const Setting& setting : settingschema::kSettings) {
-        if (setting.stored == nullptr)
+        // A default setup stores only what the host's dialog knows.
+        if (setting.stored == nullptr ||
+            (!setting.OnDialog() && setting.Spelled(*this) == setting.Spelled(settingschema::Defaults())))
             continue;
         switch (setting.kind) {
         case Kind::Switch:
@@ -277,14 +310,10 @@ void ExportSettings::Store(ISettingsStore& store) const {
             store.WriteText(kSection, setting.stored, setting.Field<std::string>(*this));
             break;
         case Kind::SymbolSize:
+        case Kind::Spacing:
             store.WriteText(kSection, setting.stored,
                             numtext::FormatFixed(setting.Field<float>(*this), 6)); // as "%f"
             break;
         }
     }
-    // Written only when on: the stored values of a default setup stay the ones the host knows.
-    if (m_bPointAttributes != 0)
-        store.WriteInt(kSection, kPointAttributes, m_bPointAttributes);
-    if (m_bAsciiNames != 0)
-        store.WriteInt(kSection, kAsciiNames, m_bAsciiNames);
 }

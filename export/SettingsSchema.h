@@ -61,6 +61,9 @@ constexpr std::size_t kMaxLayerName = 32; // bytes, as the drawing holds the nam
 constexpr int kMaxDecimals = 16;
 constexpr double kMinSymbolSize = 1;
 constexpr double kMaxSymbolSize = 999999;
+// Hatch line spacing in drawing units; 0 is ten symbol sizes.
+constexpr double kMinHatchSpacing = 0.01;
+constexpr double kMaxHatchSpacing = 100000;
 
 enum class Kind {
     Switch,     // a check box, 0 or 1
@@ -69,11 +72,12 @@ enum class Kind {
     Decimals,   // an edit, 0 to kMaxDecimals
     SymbolSize, // an edit, kMinSymbolSize to kMaxSymbolSize
     Colour,     // a list of the seven colours; -1 is no selection
+    Spacing,    // not on the dialog: 0, or kMinHatchSpacing to kMaxHatchSpacing
 };
 
 struct Setting {
     // The value's member: an int for Switch, Choice, Decimals and Colour, a text for LayerName, a
-    // float for SymbolSize.
+    // float for SymbolSize and Spacing.
     using Member =
         std::variant<int ExportSettings::*, std::string ExportSettings::*, float ExportSettings::*>;
 
@@ -95,12 +99,16 @@ struct Setting {
     // ("3mm" is no number): empty when taken, else why not (Check's words).
     [[nodiscard]] std::string Take(const std::string& text, ExportSettings& settings) const;
 
+    // Whether the dialog shows it; those it does not are stored only when not at their defaults.
+    [[nodiscard]] bool OnDialog() const { return control != kNotOnDialog; }
+    static constexpr int kNotOnDialog = 0;
+
     const char* stored;      // null for the one that is not stored (on at every start)
     Member member;           // its default is the member's in ExportSettings{}
     const char* languageKey; // LayerName: the language text that is its default
     const char* labelKind;   // the label's settings: its kind in the batch options
     Kind kind;
-    int control;       // Choice: the button of 0
+    int control;       // Choice: the button of 0; kNotOnDialog for a setting the dialog lacks
     int secondControl; // Choice: the button of 1
     // The batch option that sets it: to 1 for Switch and Choice, to its value for the others;
     // null for the label settings, which --label and the like set by their kind.
@@ -128,6 +136,7 @@ using LanguageText = ExportSettings::LanguageText;
 // value only when it passes.
 [[nodiscard]] bool DecimalsInRange(double value);
 [[nodiscard]] bool SymbolSizeInRange(double value);
+[[nodiscard]] bool HatchSpacingInRange(double value);
 [[nodiscard]] bool ReadDecimals(const std::string& text, int& value);
 [[nodiscard]] bool ReadSymbolSize(const std::string& text, float& value);
 
@@ -141,10 +150,10 @@ std::string DefaultText(const Setting& setting, const LanguageText& language);
 // every value is inside them.
 std::string Problem(const ExportSettings& settings);
 
-// The label setting of that kind (point-id, east-north, height, code), or null.
+// The label setting of that kind (point-id, east-north, height, code, area, line-name), or null.
 const Setting* LabelSetting(const std::string& labelKind, Kind kind);
 
-// The kinds' names for messages: "point-id, east-north, height or code".
+// The kinds' names for messages: "point-id, east-north, height, code, area or line-name".
 extern const char* const kLabelKinds;
 
 } // namespace settingschema

@@ -172,6 +172,8 @@ void CExportDlg::BuildControls() {
     // The limit holds for typing; a longer stored name is shown whole until it is shortened.
     auto* layerLimit = new LayerNameValidator(this);
     for (const Setting& setting : settingschema::kSettings) {
+        if (!setting.OnDialog())
+            continue;
         QWidget* control = Control(setting.control);
         switch (setting.kind) {
         case Kind::Choice: {
@@ -193,6 +195,7 @@ void CExportDlg::BuildControls() {
             break;
         case Kind::Switch:
         case Kind::Colour:
+        case Kind::Spacing:
             break;
         }
     }
@@ -224,7 +227,7 @@ void CExportDlg::FillColourLists() {
     for (const auto& [key, fallback] : exportdlg::kColours) {
         const QString name = Local(m_language.GetText(key, fallback));
         for (const Setting& setting : settingschema::kSettings)
-            if (setting.kind == Kind::Colour)
+            if (setting.kind == Kind::Colour && setting.OnDialog())
                 static_cast<QComboBox*>(Control(setting.control))->addItem(name);
     }
 }

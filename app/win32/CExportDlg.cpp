@@ -96,7 +96,7 @@ void CExportDlg::OnInitDialog() {
     for (const auto& [key, fallback] : exportdlg::kColours) {
         const std::wstring name = wintext::FromUtf8(m_language.GetText(key, fallback));
         for (const Setting& setting : settingschema::kSettings)
-            if (setting.kind == Kind::Colour)
+            if (setting.kind == Kind::Colour && setting.OnDialog())
                 SendDlgItemMessageW(m_window, setting.control, CB_ADDSTRING, 0,
                                     reinterpret_cast<LPARAM>(name.c_str()));
     }
@@ -106,7 +106,7 @@ void CExportDlg::OnInitDialog() {
     });
     // The typing limit of the layer names; a longer stored name is shown whole until validation.
     for (const Setting& setting : settingschema::kSettings)
-        if (setting.kind == Kind::LayerName)
+        if (setting.kind == Kind::LayerName && setting.OnDialog())
             SendDlgItemMessageW(m_window, setting.control, EM_LIMITTEXT, settingschema::kMaxLayerName, 0);
     exportdlg::PushValues(m_settings, *this);
 }

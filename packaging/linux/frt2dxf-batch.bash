@@ -3,7 +3,7 @@ _frt2dxf_batch() {
     local cur prev
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
-    local kinds="point-id east-north height code"
+    local kinds="point-id east-north height code area line-name"
     # After "--label-colour height=" the colour names; bash splits that word at "=".
     local option=${COMP_WORDS[COMP_CWORD-3]}
     if [[ $prev == = && ( $option == --label-colour || $option == --label-layer ) ]]; then
@@ -35,7 +35,8 @@ _frt2dxf_batch() {
         COMPREPLY=($(compgen -W "-o --output -t --output-dir -r --recursive --points --no-points --lines --no-lines --areas --no-areas
             --symbols --no-symbols --point-attributes --no-point-attributes --ascii-names --no-ascii-names --3d --2d --polylines
             --separate-lines --layer-per-code --single-layer --label --no-labels --label-layer
-            --label-colour --decimals-en --decimals-h --symbol-size --codepage --from-settings --strict
+            --label-colour --decimals-en --decimals-h --symbol-size --hatch --no-hatch --hatch-spacing
+            --xdata --no-xdata --codepage --from-settings --strict
             -n --no-clobber -u --update -v --verbose --no-sync --lock-wait --dry-run --report --preview --preview-labels -j --jobs -q --quiet -h --help
             --version" -- "$cur"))
         return

@@ -222,7 +222,7 @@ TEST(BatchCommandLine, ColoursIdleOptionsAndTheSettingsEachOptionSets) {
         if (row == nullptr)
             continue;
         EXPECT_TRUE(parsed) << error;
-        if (row->kind == settingschema::Kind::SymbolSize)
+        if (std::holds_alternative<float ExportSettings::*>(row->member))
             EXPECT_EQ(row->Field<float>(given), 2.0F) << form.name;
         else
             EXPECT_EQ(row->Field<int>(given), form.takesValue                         ? 2
