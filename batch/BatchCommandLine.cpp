@@ -225,8 +225,8 @@ const Option kOptions[] = {
                      "or none (default)"),
     Off(&S::m_bHatch),
     Value(&S::m_fHatchSpacing, "UNITS",
-          "between hatch lines, in drawing units, 0.01-100000; 0: ten\n"
-          "symbol sizes (default 0)"),
+          "between hatch lines, 0.01-100000 drawing units (default 0);\n"
+          "0 is ten symbol sizes, 1 at 100 mm"),
     On(&S::m_bXData, "each element's entity carries its type, name, group, code,\n"
                      "class, hatch, fill and area and its typed attributes as\n"
                      "extended data (application FRT2DXF), or none (default)"),
@@ -479,6 +479,10 @@ std::vector<std::string> IdleOptions(const ExportSettings& s, const BatchRequest
         idle.emplace_back(
             "--point-attributes: the points are no symbol inserts (--no-symbols), so they carry "
             "no attributes");
+    if (s.m_bHatch != 0 && s.m_bExportAreas == 0)
+        idle.emplace_back("--hatch: the areas are left out (--no-areas), so nothing is hatched");
+    if (s.m_fHatchSpacing != 0 && s.m_bHatch == 0)
+        idle.emplace_back("--hatch-spacing: no hatch is drawn (--hatch draws them)");
     for (const auto& [option, kind] : request.givenLabelOptions) {
         const Setting* label = settingschema::LabelSetting(kind, Kind::Switch);
         if (label != nullptr && label->Field<int>(s) == 0)

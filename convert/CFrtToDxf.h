@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ExportOptions.h"
+#include "convert/HatchLines.h"
 #include "convert/LayerNames.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfInsert.h"
@@ -8,10 +9,12 @@
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
+#include "dxf/DxfXData.h"
 #include "frt/CFrtArea.h"
 #include "frt/CFrtLine.h"
 #include "frt/CFrtPoint.h"
 #include "frt/IFrtConsumer.h"
+#include "frt/IFrtDiagnostics.h"
 
 #include <array>
 #include <memory>
@@ -44,6 +47,17 @@ public:
 
     void Process(std::unique_ptr<CFrtElement> element) override;
 
+    // Who hears of what the conversion leaves out (a hatch or an area label too large to make);
+    // none by default. The pass that measures tells it, so that it is told once.
+    void SetDiagnostics(IFrtDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
+    // From now on the converter makes only the hatches' block definitions, which the drawing
+    // needs before its entities: a pass of their own over the areas.
+    void MakeHatchBlocks() { m_hatchBlocksOnly = true; }
+
+    // The most hatch lines an area gets, and the most vertices of one whose hatch and label
+    // are made (the boundary's vertices are held only so far).
+    static constexpr std::size_t kMaxHatchLines = 100000;
+
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
 
     // "0" without one layer per code group or for an empty or one-blank group; otherwise the
@@ -62,7 +76,24 @@ private:
     // The position the drawing gives the coordinates, with the input's spellings of its numbers;
     // two-dimensional (z NaN) unless `threeD`.
     [[nodiscard]] DxfPoint3 PositionOf(const FrtCoordinates& c, bool threeD) const;
-    void ExportChain(const CFrtLine& line, bool closed);
+    // The element's values go with the chain's first entity (extended data).
+    void ExportChain(const CFrtLine& line, const CFrtElement& owner, bool closed);
+    // The hatch and the area label of an area handed on whole; a finding for one in pieces.
+    void ExportAreaExtras(const CFrtArea& area);
+    // Cuts the area's hatch lines into m_hatchPieces; false when there are none.
+    bool CutHatch(const CFrtArea& area);
+    void ExportHatchBlock(const CFrtArea& area);
+    void ExportAreaLabel(const CFrtArea& area, std::size_t index);
+    // The line's name at the middle of its length: measured over its chain, placed when its
+    // vertices come (again, for a line in pieces).
+    void MeasureLineName(const CFrtLine& line);
+    void PlaceLineName(const CFrtLine& line);
+    // The index of the label of that kind among the options', or npos.
+    [[nodiscard]] std::size_t LabelIndex(std::int32_t kind) const;
+    // Fills m_xdata with the element's values when the document writes, and hangs it on the
+    // entity; a measuring document does not look at it.
+    void AttachXData(const CFrtElement& element, CDxfEntity& entity);
+    void Report(const CFrtElement& element, std::string_view key, std::string_view problem);
     // Keeps where a piece of a chain began (its first piece only) and ended.
     void RememberChain(const DxfPoint3* first, const DxfPoint3& last, std::size_t vertices);
     // The reused polyline with the line's vertices and attributes, but for the vertices' layer.
@@ -70,6 +101,9 @@ private:
     // The insert's point attributes (kAttributeTags) with the point's values.
     void SetAttributeValues(const CFrtPoint& point, CDxfInsert& insert);
     void ExportLabel(const CFrtPoint& point, std::size_t index, double z);
+    // A number for a label: fixed with the label's decimals, or the shortest form from 1e100 on.
+    static void AppendLabelNumber(std::string& text, double value, int decimals,
+                                  const numtext::Spelling& spelled);
     void PrepareLabelLayers();
     // Gives the reused insert its point attributes when the options ask for them.
     void PrepareInsert();
@@ -114,4 +148,20 @@ private:
     std::string m_labelText; // the current label's text, reused
     LayerNaming m_naming;
     LayerNames m_ownNames;
+    IFrtDiagnostics* m_diagnostics = nullptr;
+    bool m_hatchBlocksOnly = false;
+    // The area being hatched or labelled, and its hatch lines.
+    HatchLines m_hatch;
+    std::vector<HatchLines::Point> m_outline;
+    std::vector<HatchLines::Segment> m_hatchPieces;
+    CDxfInsert m_hatchInsert{"", 0.0, 0.0, kNoZ};
+    CDxfLine m_hatchLine;
+    std::string m_blockName;
+    // Of the line whose name is placed: its length, and how much of it the vertices walked.
+    double m_lineLength = 0.0;
+    double m_lineWalked = 0.0;
+    bool m_lineNamed = false;
+    DxfPoint3 m_lineFirst;
+    DxfPoint3 m_lineLast;
+    DxfXData m_xdata;
 };

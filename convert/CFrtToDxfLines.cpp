@@ -16,6 +16,8 @@ void SetColour(DxfAttributes& attributes, std::int32_t colour) {
                                 static_cast<std::uint8_t>((bits >> 16U) & 0xffU));
 }
 
+constexpr double kDegreesPerRadian = 57.295779513082320876;
+
 bool SamePlace(const DxfPoint3& a, const DxfPoint3& b) {
     return a.x == b.x && a.y == b.y && (a.z == b.z || (std::isnan(a.z) && std::isnan(b.z)));
 }
@@ -23,15 +25,87 @@ bool SamePlace(const DxfPoint3& a, const DxfPoint3& b) {
 } // namespace
 
 void CFrtToDxf::ExportLine(const CFrtLine& line) {
-    ExportChain(line, false);
+    ExportChain(line, line, false);
+    if (LabelIndex(LABEL_LINE_NAME) != std::string::npos)
+        MeasureLineName(line);
 }
 
 void CFrtToDxf::ExportArea(const CFrtArea& area) {
-    if (const CFrtLine* boundary = area.GetBoundary())
-        ExportChain(*boundary, true);
+    const CFrtLine* boundary = area.GetBoundary();
+    if (boundary == nullptr)
+        return;
+    ExportChain(*boundary, area, true);
+    if (!boundary->GetVertices().empty())
+        ExportAreaExtras(area);
 }
 
-void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
+void CFrtToDxf::MeasureLineName(const CFrtLine& line) {
+    const bool threeD = (m_options->flags & OPT_3D) != 0;
+    const auto& vertices = line.GetVertices();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const DxfPoint3 at = PositionOf(vertices[i]->GetCoordinates(), threeD).unspelled();
+        if (i == 0 && line.GetPiece().first)
+            m_lineLength = 0.0;
+        else
+            m_lineLength += std::hypot(at.x - m_lineLast.x, at.y - m_lineLast.y);
+        m_lineLast = at;
+    }
+}
+
+void CFrtToDxf::PlaceLineName(const CFrtLine& line) {
+    const std::size_t index = LabelIndex(LABEL_LINE_NAME);
+    const std::string& name = line.GetName();
+    if (index == std::string::npos || name.empty() || name == " ")
+        return;
+    const bool threeD = (m_options->flags & OPT_3D) != 0;
+    const auto& vertices = line.GetVertices();
+    if (line.GetPiece().first) {
+        m_lineWalked = 0.0;
+        m_lineNamed = false;
+    }
+    CDxfText& text = m_labels[index];
+    const auto place = [&](const DxfPoint3& at, double degrees) {
+        if (LayerRef& layer = m_labelLayers[index]; layer.id == kNoLayerId)
+            PutOn(layer, text.attrs);
+        text.setPosition(at);
+        text.rotation = degrees;
+        text.horizontalAlign = dxfgroup::kAlignCentre;
+        text.verticalAlign = dxfgroup::kAlignBottom;
+        m_document->add(text, [&name](CDxfText& made) { made.setText(name); });
+        m_lineNamed = true;
+    };
+    const double half = m_lineLength / 2;
+    for (std::size_t i = 0; i < vertices.size() && !m_lineNamed; ++i) {
+        const DxfPoint3 at = PositionOf(vertices[i]->GetCoordinates(), threeD).unspelled();
+        if (i == 0 && line.GetPiece().first) {
+            m_lineFirst = at;
+        } else {
+            const double dx = at.x - m_lineLast.x;
+            const double dy = at.y - m_lineLast.y;
+            const double length = std::hypot(dx, dy);
+            if (length > 0 && m_lineWalked + length >= half) {
+                const double t = (half - m_lineWalked) / length;
+                DxfPoint3 middle{m_lineLast.x + t * dx, m_lineLast.y + t * dy,
+                                 m_lineLast.z + t * (at.z - m_lineLast.z)};
+                // Upright: read from the left or from below.
+                double degrees = std::atan2(dy, dx) * kDegreesPerRadian;
+                if (degrees > 90.0)
+                    degrees -= 180.0;
+                else if (degrees <= -90.0)
+                    degrees += 180.0;
+                place(middle, degrees);
+            }
+            m_lineWalked += length;
+        }
+        m_lineLast = at;
+    }
+    // A line without length (one vertex, all at one place, or a coordinate that is no number)
+    // is named at its first vertex.
+    if (line.GetPiece().last && !m_lineNamed)
+        place(m_lineFirst, 0.0);
+}
+
+void CFrtToDxf::ExportChain(const CFrtLine& line, const CFrtElement& owner, bool closed) {
     const bool threeD = (m_options->flags & OPT_3D) != 0;
     const auto pointOf = [this, threeD](const CFrtPoint& vertex) {
         return PositionOf(vertex.GetCoordinates(), threeD);
@@ -45,6 +119,7 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
     const DxfPoint3 pieceFirst = pointOf(*vertices.front());
     if ((m_options->flags & OPT_SEPARATE_LINES) != 0) {
         m_segment.setAttributes(ChainAttributes(line));
+        m_segment.xdata = nullptr;
         // A piece's chain goes on from where the piece before it ended.
         if (!piece.first) {
             m_segment.setStart(m_chainLast);
@@ -54,7 +129,10 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         for (std::size_t i = 1; i < vertices.size(); ++i) {
             m_segment.setStart(pointOf(*vertices[i - 1]));
             m_segment.setEnd(pointOf(*vertices[i]));
+            if (piece.first && i == 1)
+                AttachXData(owner, m_segment);
             m_document->add(m_segment);
+            m_segment.xdata = nullptr;
         }
         RememberChain(piece.first ? &pieceFirst : nullptr, pointOf(*vertices.back()), vertices.size());
         // An area's outline is closed, as its polyline is, or CAD cannot hatch or measure it; a
@@ -67,6 +145,9 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
         return;
     }
     FillPolyline(line, closed);
+    m_polyline.xdata = nullptr;
+    if (piece.first)
+        AttachXData(owner, m_polyline);
     m_polyline.writesHead = piece.first;
     m_polyline.writesEnd = piece.last;
     m_document->add(m_polyline, [](CDxfPolyline& polyline) {
@@ -79,13 +160,9 @@ void CFrtToDxf::ExportChain(const CFrtLine& line, bool closed) {
 }
 
 void CFrtToDxf::RememberChain(const DxfPoint3* first, const DxfPoint3& last, std::size_t vertices) {
-    const auto unspelled = [](DxfPoint3 point) {
-        point.spelled = {};
-        return point;
-    };
     if (first != nullptr)
-        m_chainFirst = unspelled(*first);
-    m_chainLast = unspelled(last);
+        m_chainFirst = first->unspelled();
+    m_chainLast = last.unspelled();
     m_chainVertices += vertices;
 }
 

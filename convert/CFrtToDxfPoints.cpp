@@ -11,19 +11,15 @@
 #include <iterator>
 #include <string>
 
-namespace {
-
-// A coordinate for a label: fixed with the label's decimals, as always; from 1e100 on, whose
-// fixed form would not fit a text of 256 characters (two of them in "E;N"), the shortest form
-// that reads back as the same number.
-void AppendLabelNumber(std::string& text, double value, int decimals, const numtext::Spelling& spelled) {
+// Fixed, as always; from 1e100 on, whose fixed form would not fit a text of 256 characters (two
+// of them in "E;N"), the shortest form that reads back as the same number.
+void CFrtToDxf::AppendLabelNumber(std::string& text, double value, int decimals,
+                                  const numtext::Spelling& spelled) {
     if (std::fabs(value) < 1e100)
         numtext::AppendFixed(text, value, decimals, &spelled);
     else
         text += numtext::FormatShortest(value);
 }
-
-} // namespace
 
 void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     const FrtCoordinates& c = point.GetCoordinates();
@@ -35,6 +31,7 @@ void CFrtToDxf::ExportPoint(const CFrtPoint& point) {
     // The other attributes keep their defaults.
     PutOn(GroupLayer(point), entity.attrs);
     entity.setPosition(position);
+    AttachXData(point, entity);
     if (symbols) {
         m_document->add(m_insert, [this, &point, values](CDxfInsert& insert) {
             insert.setBlockName(point.GetClassName());

@@ -53,7 +53,10 @@ constexpr std::int64_t kAttributesFollow = 1; // group 66 of an INSERT
 constexpr std::int64_t kPolylineClosed = 1;
 constexpr std::int64_t kPolyline3d = 8;
 constexpr std::int64_t kVertex3d = 32;
+constexpr std::int32_t kAlignCentre = 1; // group 72
 constexpr std::int32_t kAlignRight = 2;
+constexpr std::int32_t kAlignBottom = 1; // group 73
+constexpr std::int32_t kAlignMiddle = 2;
 constexpr std::int32_t kAlignTop = 3;
 
 // The longest string release 12 takes, in bytes; InputText cuts a longer one.

@@ -21,6 +21,12 @@ struct DxfPoint3 {
     std::array<numtext::Spelling, 3> spelled{};
 
     [[nodiscard]] bool Is3D() const { return !std::isnan(z); }
+    // The same point without the input's spellings, to be kept after they go.
+    [[nodiscard]] DxfPoint3 unspelled() const {
+        DxfPoint3 point = *this;
+        point.spelled = {};
+        return point;
+    }
     // Groups 10/20/30 (index 0) or 11/21/31 (index 1); z only when set.
     void writePoint(TextStream& stream, int index) const;
 };

@@ -3,7 +3,8 @@
 #include "common/TextStream.h"
 
 DxfWriteResult WriteDrawingFile(const CDxfDocument& document, AtomicFile& file,
-                                const DxfWriteSettings& settings, const CDxfDocument::EntityWriter& produce) {
+                                const DxfWriteSettings& settings, const CDxfDocument::EntityWriter& produce,
+                                const CDxfDocument::EntityWriter& blocks) {
     DxfWriteResult result;
     if (!file.Open()) {
         result.failure = file.Error();
@@ -11,7 +12,7 @@ DxfWriteResult WriteDrawingFile(const CDxfDocument& document, AtomicFile& file,
     }
     {
         TextStream stream(file, settings.decimals);
-        if (Failure failure = document.writeTo(stream, settings, produce))
+        if (Failure failure = document.writeTo(stream, settings, produce, blocks))
             result.failure = std::move(failure);
         else if (!stream.Flush())
             result.failure = stream.Error();

@@ -17,5 +17,7 @@ struct DxfWriteResult {
 // Writes the document's drawing into the file, which knows where and how it is put in place
 // (replaced or kept, flushed to the disk, checked before the commit): opened, streamed,
 // committed. The target holds either its old content or the whole drawing.
+// `blocks`, if given, writes block definitions after the document's own (CDxfDocument::writeTo).
 DxfWriteResult WriteDrawingFile(const CDxfDocument& document, AtomicFile& file,
-                                const DxfWriteSettings& settings, const CDxfDocument::EntityWriter& produce);
+                                const DxfWriteSettings& settings, const CDxfDocument::EntityWriter& produce,
+                                const CDxfDocument::EntityWriter& blocks = {});

@@ -30,6 +30,7 @@ DxfWriteSettings WriteSettingsFor(const ExportOptions& options) {
     settings.pointMode = (options.flags & OPT_SYMBOLS) != 0 ? 0 : 2;
     settings.decimals = 6;
     settings.codePage = options.codePage;
+    settings.extendedData = (options.flags & OPT_XDATA) != 0;
     return settings;
 }
 
@@ -150,6 +151,7 @@ struct PassSetup {
     bool diagnose = false;               // findings are collected (first pass)
     const SvgPreview* preview = nullptr; // the picture drawn as the drawing is written, if any
     const LayerNames* names = nullptr;   // the layers' names, made from what the first pass measured
+    bool hatchBlocks = false;            // the pass that writes the hatches' block definitions
     bool utf8 = false;                   // the input's texts are UTF-8
     const codepage::Page* page = &codepage::kWindows1252;   // the drawing's
     std::size_t pieceVertices = CFrtReader::kPieceVertices; // of a line held at most
@@ -168,6 +170,9 @@ public:
         auto converter = std::make_unique<CFrtToDxf>(&m_options, CFrtToDxf::SymbolBlocks::Skip,
                                                      CFrtToDxf::LayerNaming{m_setup.measure, m_setup.names});
         m_document = converter->GetDocument();
+        converter->SetDiagnostics(m_setup.diagnose ? &m_diagnostics : nullptr);
+        if (m_setup.hatchBlocks)
+            converter->MakeHatchBlocks();
         std::optional<TextStream> stream;
         if (!m_setup.measure) {
             stream.emplace(out, WriteSettingsFor(m_options).decimals, std::move(t_streamBuffer));
@@ -289,19 +294,39 @@ public:
     // What the first pass found of the texts' characters.
     [[nodiscard]] const codepage::Evidence& Evidence() const { return m_evidence; }
 
-    // The second pass, writing to the stream and drawing the preview, if any; why it failed, if
-    // it did. What the texts could not be written as goes to `notes`.
+    // The second pass, writing the entities to the stream and drawing the preview, if any; why it
+    // failed, if it did. What the texts could not be written as goes to `notes`.
     Failure Stream(const CDxfDocument& measured, const FirstPassView& first, const LayerNames& names,
                    TextStream& stream, SvgPreview* preview, codepage::Notes& notes) {
+        CDxfDocument streamed;
+        std::uint64_t checksum = 0;
+        if (Failure failure = Write(false, names, stream, preview, notes, streamed, checksum))
+            return failure;
+        return ChangedWhileConverted(m_readPath, first, checksum, streamed, measured);
+    }
+
+    // The pass before it that writes the hatches' block definitions, and draws them first.
+    Failure StreamHatchBlocks(const FirstPassView& first, const LayerNames& names, TextStream& stream,
+                              SvgPreview* preview, codepage::Notes& notes) {
+        CDxfDocument streamed;
+        std::uint64_t checksum = 0;
+        if (Failure failure = Write(true, names, stream, preview, notes, streamed, checksum))
+            return failure;
+        return ChangedSince(m_readPath, first.state, checksum == first.checksum);
+    }
+
+private:
+    // A pass that writes: the entities, or the hatches' blocks.
+    Failure Write(bool hatchBlocks, const LayerNames& names, TextStream& stream, SvgPreview* preview,
+                  codepage::Notes& notes, CDxfDocument& streamed, std::uint64_t& checksum) {
         if (!m_splitter.Open(m_readPath))
             return m_splitter.Error();
         CProgressBar& progress = CProgressBar::Instance();
-        CDxfDocument streamed;
         Failure failure;
-        std::uint64_t checksum = 0;
         ChunkPipeline pipeline(m_threads);
         PassSetup second;
         second.measure = false;
+        second.hatchBlocks = hatchBlocks;
         second.pieceVertices = m_pieceVertices;
         second.preview = preview;
         second.names = &names;
@@ -328,19 +353,17 @@ public:
                 if (preview != nullptr && job.piece())
                     preview->Add(*job.piece());
                 checksum = Checksum::Combine(checksum, job.read.checksum);
-                progress.StepBy(job.document().entityCount());
+                if (!hatchBlocks) // the progress counts the entities the first pass measured
+                    progress.StepBy(job.document().entityCount());
                 return true;
             });
         if (stream.Failed())
             return stream.Error();
         if (!done)
             return failure;
-        if (m_splitter.Error())
-            return m_splitter.Error();
-        return ChangedWhileConverted(m_readPath, first, checksum, streamed, measured);
+        return m_splitter.Error();
     }
 
-private:
     const std::string& m_readPath;
     const ExportOptions& m_options;
     unsigned m_threads;
@@ -444,9 +467,18 @@ ConversionResult Convert(const std::string& readPath, const std::string& writePa
     if (!run.sync)
         file.SkipSync();
     file.WaitForLock(run.lockWait);
-    const DxfWriteResult written = WriteDrawingFile(measured, file, settings, [&](TextStream& stream) {
-        return passes.Stream(measured, first, names, stream, preview ? &*preview : nullptr, result.textNotes);
-    });
+    SvgPreview* const picture = preview ? &*preview : nullptr;
+    CDxfDocument::EntityWriter hatchBlocks;
+    if ((options.flags & OPT_HATCH) != 0)
+        hatchBlocks = [&](TextStream& stream) {
+            return passes.StreamHatchBlocks(first, names, stream, picture, result.textNotes);
+        };
+    const DxfWriteResult written = WriteDrawingFile(
+        measured, file, settings,
+        [&](TextStream& stream) {
+            return passes.Stream(measured, first, names, stream, picture, result.textNotes);
+        },
+        hatchBlocks);
     AddWriteOutcome(written, result);
     if (result.Ok() && preview && !preview->Finish()) {
         result.failure = preview->Error();

@@ -29,6 +29,9 @@ public:
         m_code.SetCodeText(code);
     }
     const FrtCode& GetCode() const { return m_code; }
+    // The 1-based line of the record a line or an area begins with; 0 where not known.
+    void SetLine(std::uint64_t line) { m_line = line; }
+    std::uint64_t GetLine() const { return m_line; }
 
     // Only keys "_" + kind + this element's letter ("P", "L", "A") + name.
     void ImportTyped(const CAttributeMap& source) override;
@@ -40,4 +43,5 @@ private:
     FrtElementType m_type;
     std::string m_name;
     FrtCode m_code;
+    std::uint64_t m_line = 0;
 };

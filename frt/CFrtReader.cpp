@@ -270,6 +270,7 @@ void CFrtReader::HandOn(FrtElementType type, std::unique_ptr<CFrtLine> piece, co
     auto area = std::make_unique<CFrtArea>();
     area->SetName(piece->GetName());
     area->SetCode(piece->GetCode());
+    area->SetLine(piece->GetLine());
     area->SetBoundary(std::move(piece));
     Convert(std::move(area));
 }
@@ -412,6 +413,7 @@ void CFrtReader::LinesLoop(LineReader& input) {
         m_record.Parse(text);
         auto line = std::make_unique<CFrtLine>();
         FillLine(m_record, *line);
+        line->SetLine(input.LineNumber());
         if (m_diagnostics != nullptr)
             CheckLine(input.LineNumber());
         if (!VertexLoop(input, *line)) {
@@ -432,6 +434,8 @@ void CFrtReader::AreasLoop(LineReader& input) {
         FillArea(m_record, *area);
         auto boundary = std::make_unique<CFrtLine>();
         FillLine(m_record, *boundary);
+        area->SetLine(input.LineNumber());
+        boundary->SetLine(input.LineNumber());
         if (m_diagnostics != nullptr) {
             CheckArea(input.LineNumber());
             CheckLine(input.LineNumber());

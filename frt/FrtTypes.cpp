@@ -58,6 +58,12 @@ bool LineStyleFromText(std::string_view lstyle, LineStyle& style) {
     return false;
 }
 
+std::string_view HatchStyleText(std::int32_t style) {
+    if (style < 1 || style > static_cast<std::int32_t>(kHatchStyleTexts.size()))
+        return {};
+    return kHatchStyleTexts[static_cast<std::size_t>(style - 1)];
+}
+
 HatchStyle HatchStyleFromText(std::string_view sstyle) {
     for (std::size_t i = 0; i < kHatchStyleTexts.size(); ++i) {
         if (sstyle == kHatchStyleTexts[i])

@@ -56,5 +56,7 @@ std::string_view LineTypeName(std::int32_t style);
 // Returns false when the text names no style.
 bool LineStyleFromText(std::string_view lstyle, LineStyle& style);
 HatchStyle HatchStyleFromText(std::string_view sstyle);
+// The survey's text of a hatch style ("0 Horizontal"), or empty for none.
+std::string_view HatchStyleText(std::int32_t style);
 
 } // namespace frttypes
