@@ -142,14 +142,19 @@ std::string Options(const ExportSettings& s, const BatchRequest& request) {
                          {"3d", s.m_nDimension != 0},
                          {"polylines", s.m_nLineExport != 0},
                          {"layer_per_code", s.m_bLayerPerCode != 0},
-                         {"ascii_names", s.m_bAsciiNames != 0}});
+                         {"ascii_names", s.m_bAsciiNames != 0},
+                         {"hatch", s.m_bHatch != 0},
+                         {"xdata", s.m_bXData != 0}});
+    out += ", \"hatch_spacing\": ";
+    AppendNumber(out, s.m_fHatchSpacing);
     out += ",\n   \"labels\": [";
     bool first = true;
-    for (const char* kind : {"point-id", "east-north", "height", "code"}) {
+    for (const settingschema::Setting& row : settingschema::kSettings) {
         using settingschema::Kind;
         using settingschema::LabelSetting;
-        if (LabelSetting(kind, Kind::Switch)->Field<int>(s) == 0)
+        if (row.kind != Kind::Switch || row.labelKind == nullptr || row.Field<int>(s) == 0)
             continue;
+        const char* kind = row.labelKind;
         out += first ? "{\"kind\": " : ", {\"kind\": ";
         first = false;
         AppendString(out, kind);

@@ -167,6 +167,37 @@ private:
                Fail(line, std::string(what) + " \"" + std::string(name) + "\" breaks the name rule");
     }
 
+    // A block's name: by the rule, or "*U" and a number, an anonymous block (a hatch).
+    bool BlockName(std::size_t line, std::string_view name) {
+        const bool anonymous = name.size() > 2 && name.size() <= 31 && name.substr(0, 2) == "*U" &&
+                               name.find_first_not_of("0123456789", 2) == std::string_view::npos;
+        return anonymous || Name(line, name, "block");
+    }
+
+    // Extended data closes the entity: 1001 and an application of the APPID table, then only
+    // codes from 1000 on, its braces (1002) balanced.
+    bool ExtendedData(std::size_t i) {
+        std::size_t j = i + 1;
+        while (j < m_pairs.size() && m_pairs[j].code != 0 && m_pairs[j].code < 1000)
+            ++j;
+        int depth = 0;
+        for (bool first = true; j < m_pairs.size() && m_pairs[j].code != 0; ++j, first = false) {
+            const Pair& p = m_pairs[j];
+            if (p.code < 1000)
+                return Fail(p.line, "group code " + std::to_string(p.code) + " after extended data");
+            if (first && p.code != 1001)
+                return Fail(p.line, "extended data without its application (1001)");
+            if (p.code == 1001 && m_applications.count(p.value) == 0)
+                return Fail(p.line, "application \"" + std::string(p.value) + "\" is not in the APPID table");
+            if (p.code == 1002) {
+                depth += p.value == "{" ? 1 : p.value == "}" ? -1 : 100;
+                if (depth < 0 || depth > 1)
+                    return Fail(p.line, "unbalanced braces in extended data");
+            }
+        }
+        return depth == 0 || Fail(m_pairs[i].line, "extended data not closed");
+    }
+
     // The name in lower case, in any script.
     [[nodiscard]] std::string Folded(std::string_view name) const {
         std::string folded;
@@ -201,8 +232,7 @@ private:
                 return false;
             if (m_pairs[j].code == 6 && !Name(m_pairs[j].line, m_pairs[j].value, "line type"))
                 return false;
-            if (m_pairs[j].code == 2 && p.value == "INSERT" &&
-                !Name(m_pairs[j].line, m_pairs[j].value, "block"))
+            if (m_pairs[j].code == 2 && p.value == "INSERT" && !BlockName(m_pairs[j].line, m_pairs[j].value))
                 return false;
         }
         return true;
@@ -264,8 +294,10 @@ private:
                 if (section != "BLOCKS" || inBlock)
                     return Fail(p.line, "misplaced BLOCK");
                 inBlock = true;
-                if (!Name(p.line, Field(i, 2), "block"))
+                if (!BlockName(p.line, Field(i, 2)))
                     return false;
+                if ((Field(i, 2).substr(0, 1) == "*") != (WithoutLeadingBlanks(Field(i, 70)) == "1"))
+                    return Fail(p.line, "an anonymous block's flags must say so (70 1), and only its");
                 if (!blockNames.insert(Folded(Field(i, 2))).second)
                     return Fail(p.line,
                                 "block \"" + std::string(Field(i, 2)) + "\" defined twice, ignoring case");
@@ -283,6 +315,8 @@ private:
                     m_uses.push_back(i); // for its line type
                 } else if (name == "LTYPE") {
                     m_lineTypes.insert(Field(i, 2));
+                } else if (name == "APPID") {
+                    m_applications.insert(Field(i, 2));
                 }
             } else if (!EntityOfRelease12(i) || !Entity(i, sequence)) {
                 return false;
@@ -322,6 +356,8 @@ private:
             const std::string_view layer = m_pairs[i].value == "LAYER" ? "0" : Field(i, 8);
             if (m_pairs[i].value == "SEQEND")
                 continue; // it belongs to its POLYLINE or INSERT and may go without groups
+            if (!ExtendedData(i))
+                return false;
             if (layer.empty())
                 return Fail(m_pairs[i].line, "an entity without a layer");
             if (layer != "0" && m_layers.count(layer) == 0)
@@ -342,6 +378,7 @@ private:
     std::set<std::string_view> m_layers;
     std::set<std::string_view> m_lineTypes;
     std::set<std::string_view> m_blocks;
+    std::set<std::string_view> m_applications;
     const codepage::Page* m_page = &codepage::kWindows1252;
     std::string m_problem;
 };

@@ -8,6 +8,7 @@
 #include "frt/CFrtReader.h"
 #include "tests/dxf/DxfText.h"
 #include "tests/support/LocaleGuard.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -352,12 +353,12 @@ TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
     for (const std::int32_t flags :
          {0, OPT_SYMBOLS | OPT_3D, OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE,
           OPT_SYMBOLS | OPT_SEPARATE_LINES | OPT_LAYER_PER_CODE | OPT_3D, OPT_LAYER_PER_CODE | OPT_3D,
-          OPT_SYMBOLS | OPT_POINT_ATTRIBUTES, OPT_POINT_ATTRIBUTES | OPT_3D}) {
+          OPT_SYMBOLS | OPT_POINT_ATTRIBUTES, OPT_POINT_ATTRIBUTES | OPT_3D, OPT_HATCH | OPT_XDATA | OPT_3D,
+          OPT_HATCH | OPT_SEPARATE_LINES | OPT_XDATA}) {
         ExportOptions options = Options(flags, 0.5);
-        options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},
-                          {LABEL_EAST_NORTH, "Coords", 3, 3},
-                          {LABEL_HEIGHT, "Height", 4, 2},
-                          {LABEL_CODE, "0", 5, 0}};
+        options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0}, {LABEL_EAST_NORTH, "Coords", 3, 3},
+                          {LABEL_HEIGHT, "Height", 4, 2},     {LABEL_CODE, "0", 5, 0},
+                          {LABEL_AREA, "Area", 6, 1},         {LABEL_LINE_NAME, "Name", 7, 0}};
         CDxfDocument made;
         CDxfDocument measured;
         StringSink sink;
@@ -373,7 +374,7 @@ TEST(Conversion, MeasuringCountsExactlyWhatMakingMakes) {
                 MakeLine({"LID=L;PID=2;E=0;N=0;HO=1;GROUP=PIPE;LCOLOR=ff00;LSTYLE=2 Dot;LWIDTH=25",
                           "LID=L;PID=3;E=4;N=-2;HO=9;GROUP=PIPE", "LID=L;PID=4;E=8;N=1;GROUP=KERB"}));
             converter.Process(MakeLine({"LID=M;E=1;N=1;LSTYLE=9"}));
-            converter.Process(MakeArea({"LID=A;PID=5;E=-50;N=0;GROUP=LOT;LCOLOR=ff0000",
+            converter.Process(MakeArea({"LID=A;PID=5;E=-50;N=0;GROUP=LOT;LCOLOR=ff0000;SSTYLE=4 Cross",
                                         "LID=A;PID=6;E=0;N=60", "LID=A;PID=7;E=5;N=5;HO=100"}));
             document->merge(*converter.GetDocument());
         }
@@ -431,4 +432,160 @@ TEST(Conversion, PointAttributesGoWithSymbolInsertsOnly) {
     withoutSymbols.Process(MakePoint("PID=7;E=1;N=2"));
     EXPECT_EQ(Kinds(withoutSymbolsKept), (std::vector<std::int32_t>{DXF_ENTITY_POINT}));
     EXPECT_EQ(withoutSymbols.GetDocument()->entitiesOfType(DXF_ENTITY_ATTRIB), 0U);
+}
+
+namespace {
+
+// Inside by the even-odd rule, judged apart from the code under test.
+bool Inside(const std::vector<HatchLines::Point>& outline, double x, double y) {
+    bool inside = false;
+    for (std::size_t i = 0, j = outline.size() - 1; i < outline.size(); j = i++) {
+        const HatchLines::Point& a = outline[i];
+        const HatchLines::Point& b = outline[j];
+        if ((a.y > y) != (b.y > y) && x < a.x + (y - a.y) * (b.x - a.x) / (b.y - a.y))
+            inside = !inside;
+    }
+    return inside;
+}
+
+struct Findings : IFrtDiagnostics {
+    void Warn(std::uint64_t line, std::string_view key, std::string_view, std::string_view problem) override {
+        said.push_back(std::to_string(line) + " " + std::string(key) + ": " + std::string(problem));
+    }
+    std::vector<std::string> said;
+};
+
+} // namespace
+
+// Every hatch line lies inside its area and so does the area's label, on shapes that trip naive
+// code; a shape without an inside gets no hatch, and its label stands at its first vertex.
+TEST(Conversion, HatchesAndAreaLabelsStayInsideHostileShapes) {
+    using Shape = std::vector<HatchLines::Point>;
+    const std::vector<Shape> shapes = {
+        {{0, 0}, {9, 0}, {9, 9}, {6, 9}, {6, 3}, {3, 3}, {3, 9}, {0, 9}}, // a U
+        {{0, 0}, {8, 8}, {8, 0}, {0, 8}},                                 // crossing itself
+        {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}, {3, 3}, {3, 7}, {7, 7}, {7, 3}, {3, 3}}, // a hole
+        {{2600000, 1200000}, {2600040, 1200000}, {2600040, 1200001}, {2600000, 1200001}},     // far out
+        {{5, 5}},
+        {{5, 5}, {6, 6}},
+    };
+    ExportOptions options = Options(OPT_HATCH | OPT_3D);
+    options.hatchSpacing = 0.37; // never on an edge of these shapes
+    options.labels = {{LABEL_AREA, "Area", 6, 1}};
+    for (const char* style : {"4 Cross", "5 Diacross"}) {
+        for (std::size_t s = 0; s < shapes.size(); ++s) {
+            const Shape& shape = shapes[s];
+            SCOPED_TRACE(std::string(style) + " shape " + std::to_string(s));
+            const auto area = [&]() {
+                std::vector<std::string> records;
+                for (const HatchLines::Point& p : shape)
+                    records.push_back("LID=A;E=" + numtext::FormatShortest(p.x) + ";N=" +
+                                      numtext::FormatShortest(p.y) + ";HO=7;AREA=12.46;SSTYLE=" + style);
+                auto made = MakeArea(records);
+                made->SetLine(100 + s);
+                return made;
+            };
+            CFrtToDxf blocks(&options);
+            blocks.MakeHatchBlocks();
+            KeptEntities lines(*blocks.GetDocument());
+            blocks.Process(area());
+            CFrtToDxf entities(&options);
+            KeptEntities kept(*entities.GetDocument());
+            entities.Process(area());
+
+            for (const auto& entity : lines.entities) {
+                const auto& line = As<CDxfLine>(entity);
+                for (const double t : {0.01, 0.5, 0.99})
+                    EXPECT_TRUE(Inside(shape, line.start.x + t * (line.end.x - line.start.x),
+                                       line.start.y + t * (line.end.y - line.start.y)))
+                        << line.start.x << "," << line.start.y << " " << line.end.x << "," << line.end.y;
+            }
+            const bool hatched = !lines.entities.empty();
+            EXPECT_EQ(hatched, shape.size() >= 3);
+            EXPECT_EQ(lines.Text().find("*U" + std::to_string(100 + s)) != std::string::npos, hatched);
+            int inserts = 0;
+            for (const auto& entity : kept.entities) {
+                if (entity->entityType() == DXF_ENTITY_INSERT) {
+                    ++inserts;
+                    EXPECT_EQ(As<CDxfInsert>(entity).blockName(), "*U" + std::to_string(100 + s));
+                    EXPECT_EQ(As<CDxfInsert>(entity).location.z, 7.0); // at the area's height
+                }
+                if (entity->entityType() == DXF_ENTITY_TEXT) {
+                    const auto& label = As<CDxfText>(entity);
+                    EXPECT_EQ(label.text(), "12.5 m2");
+                    EXPECT_TRUE(shape.size() < 3 || Inside(shape, label.location.x, label.location.y));
+                }
+            }
+            EXPECT_EQ(inserts, hatched ? 1 : 0);
+        }
+    }
+}
+
+// A line's name stands at the middle of its length, upright along the segment there, the same
+// whether the line comes whole or in pieces. An area in pieces is neither hatched nor labelled,
+// and says so; too many hatch lines are said too. Extended data goes once with each element.
+TEST(Conversion, LineNamesPiecesCapsAndExtendedData) {
+    const TempDir dir;
+    const std::string path =
+        dir.Write("survey.frt",
+                  "[Header]\r\nFormat=Rev2Ezi;Version=1.0\r\n[Lines]\r\n"
+                  "LID=R;E=0;N=0;GROUP=KERB\r\nLID=R;E=4;N=0\r\nLID=R;E=4;N=10\r\n"
+                  "LID=W;E=10;N=0\r\nLID=W;E=0;N=0\r\n[Areas]\r\n"
+                  "LID=A;E=0;N=0;AREA=100;SSTYLE=0 Horizontal;SCOLOR=8421504;_SAOWNER=Smith;_DAWIDTH=2.5\r\n"
+                  "LID=A;E=10;N=0\r\nLID=A;E=10;N=10\r\nLID=A;E=0;N=10\r\n");
+    ExportOptions options = Options(OPT_HATCH | OPT_XDATA);
+    options.labels = {{LABEL_LINE_NAME, "Name", 7, 0}, {LABEL_AREA, "Area", 6, 0}};
+    const auto read = [&](std::size_t pieceVertices, Findings* findings, bool blocks = false) {
+        auto converter = std::make_unique<CFrtToDxf>(&options);
+        converter->SetDiagnostics(findings);
+        if (blocks)
+            converter->MakeHatchBlocks();
+        auto kept = std::make_unique<KeptEntities>(*converter->GetDocument());
+        FrtReadPass pass;
+        pass.pieceVertices = pieceVertices;
+        CFrtReader reader(std::move(converter), &options.dataKinds, pass);
+        EXPECT_TRUE(reader.Read(path).Ok());
+        return kept;
+    };
+    const auto texts = [](KeptEntities& kept) {
+        std::vector<std::string> said;
+        for (const auto& entity : kept.entities)
+            if (entity->entityType() == DXF_ENTITY_TEXT) {
+                const auto& text = As<CDxfText>(entity);
+                said.push_back(std::string(text.text()) + " at " + numtext::FormatShortest(text.location.x) +
+                               "," + numtext::FormatShortest(text.location.y) + " turned " +
+                               numtext::FormatShortest(text.rotation));
+            }
+        return said;
+    };
+    Findings none;
+    const auto whole = read(4096, &none);
+    EXPECT_EQ(texts(*whole), (std::vector<std::string>{"R at 4,3 turned 90", "W at 5,0 turned 0",
+                                                       "100 m2 at 5,5 turned nan"}));
+    EXPECT_TRUE(none.said.empty());
+    const std::string text = whole->Text();
+    for (const char* value :
+         {"TYPE=AREA", "SSTYLE=0 Horizontal", "SCOLOR=8421504", "AREA=100", "_SAOWNER=Smith", "_DAWIDTH=2.5"})
+        EXPECT_NE(text.find(std::string("1000\r\n") + value + "\r\n"), std::string::npos) << value;
+    EXPECT_NE(read(4096, nullptr, true)->Text().find(" 62\r\n8\r\n"), std::string::npos)
+        << "grey is colour 8";
+
+    Findings pieced;
+    const auto inPieces = read(2, &pieced);
+    EXPECT_EQ(texts(*inPieces), (std::vector<std::string>{"R at 4,3 turned 90", "W at 5,0 turned 0"}));
+    EXPECT_EQ(pieced.said,
+              (std::vector<std::string>{"10 SSTYLE: more than 4096 vertices; no hatch drawn",
+                                        "10 AREA: more than 4096 vertices; no area label drawn"}));
+    const std::string piecesText = inPieces->Text();
+    std::size_t areas = 0;
+    for (std::size_t at = piecesText.find("TYPE=AREA"); at != std::string::npos;
+         at = piecesText.find("TYPE=AREA", at + 1))
+        ++areas;
+    EXPECT_EQ(areas, 1U);
+
+    options.hatchSpacing = 1e-4;
+    Findings capped;
+    read(4096, &capped);
+    EXPECT_EQ(capped.said, (std::vector<std::string>{
+                               "10 SSTYLE: more than 100000 hatch lines at this spacing; the first drawn"}));
 }

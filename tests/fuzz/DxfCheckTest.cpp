@@ -14,10 +14,9 @@ std::string Drawing(std::int32_t flags) {
     ExportOptions options;
     options.flags = flags;
     options.symbolScale = 0.05;
-    options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},
-                      {LABEL_EAST_NORTH, "Coords", 3, 3},
-                      {LABEL_HEIGHT, "Height", 4, 3},
-                      {LABEL_CODE, "Code", 5, 0}};
+    options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0}, {LABEL_EAST_NORTH, "Coords", 3, 3},
+                      {LABEL_HEIGHT, "Height", 4, 3},     {LABEL_CODE, "Code", 5, 0},
+                      {LABEL_AREA, "Area", 6, 2},         {LABEL_LINE_NAME, "LineName", 7, 0}};
     const TempDir dir;
     exportrun::RunSettings run;
     run.sync = false;
@@ -37,7 +36,7 @@ std::string Damaged(std::string text, const std::string& from, const std::string
 } // namespace
 
 TEST(DxfCheck, AcceptsEveryOptionSetOfTheExample) {
-    for (std::int32_t flags = 0; flags < 32; ++flags) // the point attributes too
+    for (std::int32_t flags = 0; flags < 256; ++flags) // hatches and extended data too
         EXPECT_EQ(CheckDxfText(Drawing(flags)), "") << "flags " << flags;
 }
 
@@ -45,6 +44,7 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
     const std::string good = Drawing(OPT_SYMBOLS | OPT_LAYER_PER_CODE | OPT_3D);
     const std::string polylines = Drawing(OPT_LAYER_PER_CODE);
     const std::string attributes = Drawing(OPT_SYMBOLS | OPT_POINT_ATTRIBUTES);
+    const std::string extras = Drawing(OPT_SYMBOLS | OPT_HATCH | OPT_XDATA);
     const struct {
         std::string text;
         const char* reason;
@@ -93,6 +93,14 @@ TEST(DxfCheck, RejectsEachKindOfDamage) {
         {Damaged(good, "  0\r\nTEXT\r\n", "  0\r\nMTEXT\r\n"), "no entity of release 12"},
         {Damaged(good, "AC1009\r\n", "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_9999\r\n"),
          "no code page"},
+        // Hatch blocks and extended data.
+        {Damaged(extras, "  2\r\n*U29\r\n 70\r\n1\r\n", "  2\r\n*U29\r\n 70\r\n0\r\n"),
+         "anonymous block's flags"},
+        {Damaged(extras, "*U29", "*X29"), "\"*X29\" breaks the name rule"},
+        {Damaged(extras, "  2\r\nFRT2DXF\r\n", "  2\r\nFRT2DXG\r\n"), "not in the APPID table"},
+        {Damaged(extras, "1002\r\n}\r\n", "1002\r\n}\r\n 62\r\n1\r\n"), "group code 62 after extended data"},
+        {Damaged(extras, "1002\r\n}\r\n", ""), "extended data not closed"},
+        {Damaged(extras, "1001\r\nFRT2DXF\r\n", ""), "without its application"},
     };
     for (const auto& c : cases) {
         const std::string problem = CheckDxfText(c.text);
@@ -202,13 +210,14 @@ TEST(DxfCheck, HostileSurveysInEveryOptionSetFollowRelease12) {
         const std::string input = dir.Write("in.frt", hostile.body);
         for (std::int32_t flags = 0; flags < 64; ++flags) {
             ExportOptions options;
-            options.flags = flags;
+            // Every other set with hatches and extended data, and labels of every kind.
+            options.flags = flags | ((flags & 1) != 0 ? OPT_HATCH | OPT_XDATA : 0);
             options.symbolScale = 0.05;
             if ((flags & 1) != 0)
-                options.labels = {{LABEL_POINT_ID, "Point.ID", 2, 0},
-                                  {LABEL_EAST_NORTH, "Co|ords", 3, 3},
-                                  {LABEL_HEIGHT, "Höhe", 4, 16},
-                                  {LABEL_CODE, std::string(33, 'c'), 5, 0}};
+                options.labels = {
+                    {LABEL_POINT_ID, "Point.ID", 2, 0}, {LABEL_EAST_NORTH, "Co|ords", 3, 3},
+                    {LABEL_HEIGHT, "Höhe", 4, 16},      {LABEL_CODE, std::string(33, 'c'), 5, 0},
+                    {LABEL_AREA, "Fläche", 6, 16},      {LABEL_LINE_NAME, "*U1", 7, 0}};
             const ConversionResult result = exportrun::ConvertFile(input, output, options);
             ASSERT_TRUE(result.Ok()) << hostile.name << " flags " << flags << ": " << result.failure.Reason();
             EXPECT_EQ(result.codePage, hostile.page) << hostile.name;
