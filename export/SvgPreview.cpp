@@ -3,23 +3,38 @@
 #include "common/CodePage.h"
 #include "common/NumberText.h"
 #include "common/Utf8.h"
+#include "dxf/AciPalette.h"
+#include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
 #include "dxf/DxfGroup.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <string_view>
 #include <utility>
 
 namespace {
 
-// The DXF colour numbers 1 to 6 as on screen; 0 (by block), 7 and any other are drawn black on
-// the white picture.
+// The DXF colour numbers 1 to 6 darkened to show on the white picture; 0 (by block) and 7 (white
+// on a dark screen) black; the others of AutoCAD's 255 (a hatch's) as they are.
 const char* ColourName(std::int32_t colour) {
     static constexpr const char* kColours[] = {"#000000", "#e00000", "#c8b400", "#00a000",
                                                "#00a0a0", "#0000e0", "#c000c0"};
+    static const std::array<std::array<char, 8>, 256> kPalette = [] {
+        std::array<std::array<char, 8>, 256> names{};
+        for (int index = 0; index < 256; ++index) {
+            const acipalette::Rgb rgb = acipalette::ColourOf(index);
+            std::snprintf(names[static_cast<std::size_t>(index)].data(), 8, "#%02x%02x%02x", rgb.red,
+                          rgb.green, rgb.blue);
+        }
+        return names;
+    }();
+    if (colour >= 8 && colour <= 255)
+        return kPalette[static_cast<std::size_t>(colour)].data();
     return colour >= 1 && colour <= 6 ? kColours[colour] : kColours[0];
 }
 
@@ -136,7 +151,7 @@ void SvgPreview::AppendPoint(std::string& out, double x, double y) const {
 }
 
 const char* SvgPreview::ColourOf(const DxfAttributes& attributes) const {
-    if (attributes.colour >= 1 && attributes.colour <= 6)
+    if ((attributes.colour >= 1 && attributes.colour <= 6) || attributes.colour >= 8)
         return ColourName(attributes.colour);
     const CDxfLayer* layer = m_frame.tables->layers().of(attributes);
     return ColourName(layer != nullptr ? layer->colour : 0);
@@ -159,6 +174,10 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
     switch (entity.entityType()) {
     case DXF_ENTITY_POINT:
     case DXF_ENTITY_INSERT: {
+        // A hatch's insert: its lines were drawn from its block.
+        if (entity.entityType() == DXF_ENTITY_INSERT &&
+            static_cast<const CDxfInsert&>(entity).blockName().compare(0, 1, "*") == 0)
+            break;
         const DxfPoint3& at = *entity.position();
         m_text += R"(<circle r="1.5" cx=")";
         AppendNumber(m_text, m_preview.PictureX(at.x));
@@ -185,10 +204,23 @@ void SvgPreview::Piece::Streamed(const CDxfEntity& entity) {
         // A label that would run off its side of the picture goes to the other side of its place.
         const double width = EstimatedWidth(text.text(), size);
         const bool rightAligned = text.horizontalAlign == dxfgroup::kAlignRight;
-        if (rightAligned ? x - width >= 0 : x + width > m_preview.m_width)
+        if (text.horizontalAlign == dxfgroup::kAlignCentre) // an area's value, a line's name
+            m_text += "\" text-anchor=\"middle";
+        else if (rightAligned ? x - width >= 0 : x + width > m_preview.m_width)
             m_text += "\" text-anchor=\"end";
         if (text.verticalAlign == dxfgroup::kAlignTop)
             m_text += "\" dominant-baseline=\"hanging";
+        else if (text.verticalAlign == dxfgroup::kAlignMiddle)
+            m_text += "\" dominant-baseline=\"central";
+        if (!std::isnan(text.rotation) && text.rotation != 0) { // counter-clockwise in the drawing
+            m_text += "\" transform=\"rotate(";
+            AppendNumber(m_text, -text.rotation);
+            m_text += ' ';
+            AppendNumber(m_text, x);
+            m_text += ' ';
+            AppendNumber(m_text, m_preview.PictureY(text.location.y));
+            m_text += ')';
+        }
         m_text += "\" fill=\"";
         m_text += m_preview.ColourOf(*attributes);
         m_text += R"(" stroke="none">)";

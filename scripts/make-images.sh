@@ -26,4 +26,13 @@ trimmed "$work/librecad/site.png" "$out/example-librecad.png"
 build/batch/frt2dxf-batch -q --label point-id --label height --preview "$work/site.svg" --preview-labels \
   -o "$work/site.dxf" examples/site.frt
 rsvg-convert -w 800 -b white -o "$out/example-preview.png" "$work/site.svg"
+
+# The parcels with hatches, area labels and line names, at a size where the labels can be read.
+parcels=(--hatch --hatch-spacing 1.2 --symbol-size 500 --label area --label line-name)
+bash tests/readers/render_example.sh build/batch/frt2dxf-batch examples/parcels.frt "$work/parcels" \
+  "${parcels[@]}" >/dev/null
+trimmed "$work/parcels/site.png" "$out/parcels-librecad.png"
+build/batch/frt2dxf-batch -q --label point-id "${parcels[@]}" --preview "$work/parcels.svg" --preview-labels \
+  -o "$work/parcels.dxf" examples/parcels.frt
+rsvg-convert -w 800 -b white -o "$out/parcels-preview.png" "$work/parcels.svg"
 ls -l "$out"

@@ -6,6 +6,7 @@
 #include "dxf/CDxfPoint.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/CDxfText.h"
+#include "export/ExportRun.h"
 #include "tests/dxf/DxfText.h"
 #include "tests/readers/ReaderTools.h"
 #include "tests/support/TempDir.h"
@@ -140,4 +141,36 @@ TEST(Readers, TruncatedDrawingIsRejected) {
     EXPECT_FALSE(RunEzdxf(cut).loaded);
     const std::string broken = dir.Write("broken.dxf", text.substr(0, text.find(" 10\r\n") + 5) + "x\r\n");
     EXPECT_NE(DimeProblem(broken), "");
+}
+
+// Every option on, on the example of hatched and labelled parcels: each reader reads it all.
+TEST(Readers, EveryOptionOnTheParcelsExample) {
+    TempDir dir;
+    const std::string path = dir.File("parcels.dxf");
+    ExportOptions options;
+    options.flags = OPT_SYMBOLS | OPT_LAYER_PER_CODE | OPT_3D | OPT_POINT_ATTRIBUTES | OPT_HATCH | OPT_XDATA;
+    options.symbolScale = 0.05;
+    for (const std::int32_t kind :
+         {LABEL_POINT_ID, LABEL_EAST_NORTH, LABEL_HEIGHT, LABEL_CODE, LABEL_AREA, LABEL_LINE_NAME})
+        options.labels.push_back({kind, "Label" + std::to_string(kind), kind + 1, 2});
+    const ConversionResult result =
+        exportrun::ConvertFile(FRT2DXF_SOURCE_DIR "/examples/parcels.frt", path, options);
+    ASSERT_TRUE(result.Ok()) << result.failure.Reason();
+
+    const EzdxfReport ezdxf = RunEzdxf(path);
+    ASSERT_TRUE(ezdxf.loaded) << ezdxf.raw;
+    EXPECT_EQ(ezdxf.auditErrors, 0) << ezdxf.raw;
+    // Four hatches, each its block; extended data on 38 points (the vertices are points too), 2
+    // lines and 4 areas.
+    for (const char* fact : {"anonymous *U", "extended_data 44"})
+        EXPECT_NE(ezdxf.raw.find(fact), std::string::npos) << fact << " in " << ezdxf.raw;
+    EXPECT_EQ(std::count(ezdxf.raw.begin(), ezdxf.raw.end(), '*'), 4) << ezdxf.raw;
+
+    const OgrReport ogr = RunOgrinfo(path);
+    EXPECT_TRUE(ogr.errors.empty()) << ogr.errors;
+    EXPECT_GT(ogr.featureCount, 200) << "the hatch lines are features of their inserts";
+    const std::string raw =
+        Capture("ogrinfo --config DXF_INCLUDE_RAW_CODE_VALUES TRUE -ro -al " + Quoted(path));
+    EXPECT_NE(raw.find("_SAOWNER=Meier AG"), std::string::npos);
+    EXPECT_EQ(DimeProblem(path), "");
 }

@@ -27,7 +27,10 @@ def report(path):
         print(f"entity {kind} {n}")
     vertices = sum(len(list(e.vertices)) for e in doc.modelspace() if e.dxftype() == "POLYLINE")
     print(f"vertices {vertices}")
+    print(f"extended_data {sum(1 for e in doc.modelspace() if e.has_xdata('FRT2DXF'))}")
     for block in doc.blocks:
+        if block.name.startswith("*U"):  # a hatch
+            print(f"anonymous {block.name} {len(block)}")
         if block.name.startswith("*"):
             continue
         print(f"block {block.name} {len(block)}")

@@ -16,7 +16,7 @@ cp "$example" "$work/surveys/2026/job2/EXPORT.frt"
 printf '[Dxf_Export]\nLabelHeight=1\n' > "$config/Halvora/QVO/PLVX/frt2dxf.ini"
 # The commands: the indented lines of the Usage section that start the batch converter.
 mapfile -t commands < <(awk '/^## Usage/ { on = 1; next } /^##/ { on = 0 } on && /^    frt2dxf-batch / { sub(/^    /, ""); print }' "$readme")
-[[ ${#commands[@]} -eq 8 ]] || fail "the Usage section has ${#commands[@]} commands, not 8"
+[[ ${#commands[@]} -eq 9 ]] || fail "the Usage section has ${#commands[@]} commands, not 9"
 for command in "${commands[@]}"; do
   status=0
   (cd "$work" && XDG_CONFIG_HOME="$config" PATH="$(dirname "$batch"):$PATH" bash -c "$command") \
