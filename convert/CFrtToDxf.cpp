@@ -47,11 +47,11 @@ void CFrtToDxf::Process(std::unique_ptr<CFrtElement> element) {
         const CFrtLine::Part part = line.GetPiece().part;
         if (part != CFrtLine::Part::Points)
             ExportLine(line);
-        if (part != CFrtLine::Part::Chain)
-            PlaceLineName(line);
-        if (part != CFrtLine::Part::Chain)
+        if (part != CFrtLine::Part::Chain) {
             for (const auto& vertex : line.GetVertices())
                 ExportPoint(*vertex);
+            PlaceLineName(line);
+        }
         break;
     }
     case FRT_ELEMENT_AREA: {

@@ -85,7 +85,7 @@ private:
     void ExportHatchBlock(const CFrtArea& area);
     void ExportAreaLabel(const CFrtArea& area, std::size_t index);
     // The line's name at the middle of its length: measured over its chain, placed when its
-    // vertices come (again, for a line in pieces).
+    // vertices come (again, for a line in pieces), written after the last of them.
     void MeasureLineName(const CFrtLine& line);
     void PlaceLineName(const CFrtLine& line);
     // The index of the label of that kind among the options', or npos.

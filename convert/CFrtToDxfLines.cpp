@@ -65,13 +65,8 @@ void CFrtToDxf::PlaceLineName(const CFrtLine& line) {
     }
     CDxfText& text = m_labels[index];
     const auto place = [&](const DxfPoint3& at, double degrees) {
-        if (LayerRef& layer = m_labelLayers[index]; layer.id == kNoLayerId)
-            PutOn(layer, text.attrs);
         text.setPosition(at);
         text.rotation = degrees;
-        text.horizontalAlign = dxfgroup::kAlignCentre;
-        text.verticalAlign = dxfgroup::kAlignBottom;
-        m_document->add(text, [&name](CDxfText& made) { made.setText(name); });
         m_lineNamed = true;
     };
     const double half = m_lineLength / 2;
@@ -99,10 +94,17 @@ void CFrtToDxf::PlaceLineName(const CFrtLine& line) {
         }
         m_lineLast = at;
     }
+    if (!line.GetPiece().last)
+        return;
     // A line without length (one vertex, all at one place, or a coordinate that is no number)
-    // is named at its first vertex.
-    if (line.GetPiece().last && !m_lineNamed)
+    // is named at its first vertex. After its vertex points, as a line in pieces can only be.
+    if (!m_lineNamed)
         place(m_lineFirst, 0.0);
+    if (LayerRef& layer = m_labelLayers[index]; layer.id == kNoLayerId)
+        PutOn(layer, text.attrs);
+    text.horizontalAlign = dxfgroup::kAlignCentre;
+    text.verticalAlign = dxfgroup::kAlignBottom;
+    m_document->add(text, [&name](CDxfText& made) { made.setText(name); });
 }
 
 void CFrtToDxf::ExportChain(const CFrtLine& line, const CFrtElement& owner, bool closed) {
