@@ -99,22 +99,37 @@ TEST(ExportSettings, StoreAndLoadRoundTrip) {
     EXPECT_EQ(loaded.m_fSymbolSize, 100.0F) << "no number: the default";
 }
 
-// The point attributes are stored without a place on the dialog: read, kept through a store,
-// and written only when on, so that a default setup stores what it always stored.
-TEST(ExportSettings, PointAttributesAreKeptThroughTheStoreAndNeedSymbols) {
+// The settings without a place on the dialog: read, kept through a store, and written only
+// when not at their defaults, so that a default setup stores what it always stored.
+TEST(ExportSettings, SettingsTheDialogLacksAreKeptThroughTheStoreWhenChanged) {
     MemoryStore store;
     store.values["Dxf_Export/PointAttributes"] = 1;
     store.values["Dxf_Export/DecimalsH"] = 5;
+    store.values["Dxf_Export/Hatch"] = 1;
+    store.values["Dxf_Export/HatchSpacing"] = std::string("2.5");
+    store.values["Dxf_Export/LabelAreaValue"] = 1;
+    store.values["Dxf_Export/NameAreaValue"] = std::string("Flächen");
     ExportSettings settings;
     settings.Load(store);
     EXPECT_EQ(settings.m_bPointAttributes, 1);
     ExportOptions options = settings.Build();
     EXPECT_EQ(options.flags & OPT_POINT_ATTRIBUTES, OPT_POINT_ATTRIBUTES);
+    EXPECT_EQ(options.flags & (OPT_HATCH | OPT_XDATA), OPT_HATCH);
+    EXPECT_EQ(options.hatchSpacing, 2.5);
+    ASSERT_EQ(options.labels.size(), 1U);
+    EXPECT_EQ(options.labels[0].kind, LABEL_AREA);
+    EXPECT_EQ(options.labels[0].layerName, "Flächen");
+    EXPECT_EQ(options.labels[0].colour, 6);
     EXPECT_EQ(options.heightDecimals, 5) << "the height label's decimals, also without the label";
+    EXPECT_EQ(options.labels[0].decimals, 5);
+    EXPECT_EQ(ExportSettings().Build().hatchSpacing, 20 * ExportSettings().Build().symbolScale)
+        << "ten symbols";
 
     MemoryStore written;
     settings.Store(written);
-    EXPECT_EQ(written.order.back(), "PointAttributes");
+    EXPECT_EQ(std::vector<std::string>(written.order.end() - 5, written.order.end()),
+              (std::vector<std::string>{"PointAttributes", "Hatch", "HatchSpacing", "LabelAreaValue",
+                                        "NameAreaValue"}));
     ExportSettings again;
     again.Load(written);
     EXPECT_EQ(again.m_bPointAttributes, 1);
