@@ -96,6 +96,14 @@ done
 printf 'growth: 4x the input takes %.2fx the time (%.2fx when replacing) and %.2fx the user CPU time; dd takes %.2fx\n' \
   "$(calc "${ours[4]} / ${ours[1]}")" "$(calc "${replacing[4]} / ${replacing[1]}")" "$(calc "${cpu[4]} / ${cpu[1]}")" \
   "$(calc "${dds[4]} / ${dds[1]}")"
+# What the options beyond the labels cost: hatches (a third pass), area labels, line names,
+# attributes and extended data, on the 1x job.
+every=("${labels[@]}" --label area --label line-name --hatch --xdata --point-attributes)
+job=$work/job1.frt
+read -r t_every c_every rss_every < <(measure "$runs" "$work/every.dxf" "$batch" -q "${every[@]}" -o "$work/every.dxf" "$job")
+printf '1x with every option on: %.2f s, %.2f s user, %.1f MB RSS, %d MB; %.2fx the labels alone\n' "$t_every" "$c_every" \
+  "$(calc "$rss_every / 1024")" "$(( $(stat -c %s "$work/every.dxf") / 1048576 ))" "$(calc "$t_every / ${ours[1]}")"
+rm -f "$work/every.dxf"
 if $with_wine; then
   /usr/lib/wine/wineserver -k || true
 fi

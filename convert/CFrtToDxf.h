@@ -54,9 +54,9 @@ public:
     // needs before its entities: a pass of their own over the areas.
     void MakeHatchBlocks() { m_hatchBlocksOnly = true; }
 
-    // The most hatch lines an area gets, and the most vertices of one whose hatch and label
-    // are made (the boundary's vertices are held only so far).
-    static constexpr std::size_t kMaxHatchLines = 100000;
+    // The most hatch lines an area gets in each direction: a larger area gets them wider apart,
+    // which keeps a drawing of large areas from growing to gigabytes.
+    static constexpr std::size_t kMaxHatchLines = 5000;
 
     [[nodiscard]] CDxfDocument* GetDocument() const { return m_document.get(); }
 
@@ -80,7 +80,8 @@ private:
     void ExportChain(const CFrtLine& line, const CFrtElement& owner, bool closed);
     // The hatch and the area label of an area handed on whole; a finding for one in pieces.
     void ExportAreaExtras(const CFrtArea& area);
-    // Cuts the area's hatch lines into m_hatchPieces; false when there are none.
+    // Cuts the area's hatch lines into m_hatchPieces, at the spacing asked or at a multiple of it
+    // that stays within kMaxHatchLines; false when there are none.
     bool CutHatch(const CFrtArea& area);
     void ExportHatchBlock(const CFrtArea& area);
     void ExportAreaLabel(const CFrtArea& area, std::size_t index);

@@ -85,15 +85,22 @@ void CFrtToDxf::ExportAreaExtras(const CFrtArea& area) {
 }
 
 bool CFrtToDxf::CutHatch(const CFrtArea& area) {
-    m_hatchPieces.clear();
     const Angles angles = AnglesOf(area.GetHatchStyle());
-    bool whole = m_hatch.Cut(m_outline, angles.first, m_hatchPieces);
-    if (whole && !std::isnan(angles.second))
-        whole = m_hatch.Cut(m_outline, angles.second, m_hatchPieces);
-    if (!whole)
+    // Doubled, the lines stay on the pattern of the spacing asked, which neighbours share.
+    double spacing = m_options->hatchSpacing;
+    for (;; spacing *= 2) {
+        m_hatch.SetSpacing(spacing);
+        m_hatchPieces.clear();
+        const bool fits = m_hatch.Cut(m_outline, angles.first, m_hatchPieces) &&
+                          (std::isnan(angles.second) || m_hatch.Cut(m_outline, angles.second, m_hatchPieces));
+        if (fits || !std::isfinite(spacing * 2))
+            break;
+    }
+    if (spacing != m_options->hatchSpacing)
         Report(area, "SSTYLE",
-               "more than " + std::to_string(kMaxHatchLines) +
-                   " hatch lines at this spacing; the first drawn");
+               "more than " + std::to_string(kMaxHatchLines) + " hatch lines at a spacing of " +
+                   numtext::FormatShortest(m_options->hatchSpacing) + "; drawn " + numtext::FormatShortest(spacing) +
+                   " apart");
     return !m_hatchPieces.empty();
 }
 

@@ -21,6 +21,7 @@ public:
 
     // `spacing` apart in drawing units, at most `cap` pieces for an area.
     HatchLines(double spacing, std::size_t cap) : m_spacing(spacing), m_cap(cap) {}
+    void SetSpacing(double spacing) { m_spacing = spacing; }
 
     // Cuts the lines at `degrees` (0 along the x axis, counter-clockwise) to the closed
     // boundary (its last vertex joined to its first) and appends the pieces to `out`. False

@@ -583,9 +583,13 @@ TEST(Conversion, LineNamesPiecesCapsAndExtendedData) {
         ++areas;
     EXPECT_EQ(areas, 1U);
 
-    options.hatchSpacing = 1e-4;
+    options.hatchSpacing = 0.001;
     Findings capped;
-    read(4096, &capped);
+    const auto wider = read(4096, &capped, true);
     EXPECT_EQ(capped.said, (std::vector<std::string>{
-                               "10 SSTYLE: more than 100000 hatch lines at this spacing; the first drawn"}));
+                               "10 SSTYLE: more than 5000 hatch lines at a spacing of 0.001; drawn 0.004 apart"}));
+    std::size_t lines = 0;
+    for (const auto& entity : wider->entities)
+        lines += entity->entityType() == DXF_ENTITY_LINE ? 1 : 0;
+    EXPECT_EQ(lines, 2500U) << "the whole area, every 0.004 (the top edge takes none)";
 }
