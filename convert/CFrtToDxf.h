@@ -83,6 +83,8 @@ private:
     // Cuts the area's hatch lines into m_hatchPieces, at the spacing asked or at a multiple of it
     // that stays within kMaxHatchLines; false when there are none.
     bool CutHatch(const CFrtArea& area);
+    // The boundary's vertices as the hatch and the label's search take them (m_outline).
+    void TakeOutline(const CFrtLine& boundary);
     void ExportHatchBlock(const CFrtArea& area);
     void ExportAreaLabel(const CFrtArea& area, std::size_t index);
     // The line's name at the middle of its length: measured over its chain, placed when its
@@ -157,7 +159,6 @@ private:
     std::vector<HatchLines::Segment> m_hatchPieces;
     CDxfInsert m_hatchInsert{"", 0.0, 0.0, kNoZ};
     CDxfLine m_hatchLine;
-    std::string m_blockName;
     // Of the line whose name is placed: its length, and how much of it the vertices walked.
     double m_lineLength = 0.0;
     double m_lineWalked = 0.0;

@@ -48,7 +48,19 @@ std::int16_t HatchColour(std::int32_t fill, std::int16_t areaColour) {
                                                           static_cast<std::uint8_t>((bits >> 16U) & 0xffU)}));
 }
 
+// An anonymous block's name, "*U" and a number: the area's line, the same in every pass and
+// for any number of threads, and no other area's.
+std::string HatchBlockName(const CFrtArea& area) {
+    return "*U" + std::to_string(area.GetLine());
+}
+
 } // namespace
+
+void CFrtToDxf::TakeOutline(const CFrtLine& boundary) {
+    m_outline.clear();
+    for (const auto& vertex : boundary.GetVertices())
+        m_outline.push_back({vertex->GetCoordinates().GetEasting(), vertex->GetCoordinates().GetNorthing()});
+}
 
 void CFrtToDxf::ExportAreaExtras(const CFrtArea& area) {
     const bool hatch = (m_options->flags & OPT_HATCH) != 0 && area.GetHatchStyle() != HATCH_STYLE_NONE;
@@ -67,18 +79,14 @@ void CFrtToDxf::ExportAreaExtras(const CFrtArea& area) {
         }
         return;
     }
-    m_outline.clear();
-    for (const auto& vertex : boundary.GetVertices())
-        m_outline.push_back({vertex->GetCoordinates().GetEasting(), vertex->GetCoordinates().GetNorthing()});
+    TakeOutline(boundary);
     if (hatch && CutHatch(area)) {
         PutOn(GroupLayer(area), m_hatchInsert.attrs);
         m_hatchInsert.setPosition(
             PositionOf(boundary.GetVertices().front()->GetCoordinates(), (m_options->flags & OPT_3D) != 0)
                 .unspelled());
-        m_document->add(m_hatchInsert, [this, &area](CDxfInsert& insert) {
-            m_blockName = "*U" + std::to_string(area.GetLine());
-            insert.setBlockName(m_blockName);
-        });
+        m_document->add(m_hatchInsert,
+                        [&area](CDxfInsert& insert) { insert.setBlockName(HatchBlockName(area)); });
     }
     if (label != std::string::npos)
         ExportAreaLabel(area, label);
@@ -99,8 +107,8 @@ bool CFrtToDxf::CutHatch(const CFrtArea& area) {
     if (spacing != m_options->hatchSpacing)
         Report(area, "SSTYLE",
                "more than " + std::to_string(kMaxHatchLines) + " hatch lines at a spacing of " +
-                   numtext::FormatShortest(m_options->hatchSpacing) + "; drawn " + numtext::FormatShortest(spacing) +
-                   " apart");
+                   numtext::FormatShortest(m_options->hatchSpacing) + "; drawn " +
+                   numtext::FormatShortest(spacing) + " apart");
     return !m_hatchPieces.empty();
 }
 
@@ -109,16 +117,13 @@ void CFrtToDxf::ExportHatchBlock(const CFrtArea& area) {
     if ((m_options->flags & OPT_HATCH) == 0 || area.GetHatchStyle() == HATCH_STYLE_NONE ||
         boundary == nullptr || boundary->GetPiece().part != CFrtLine::Part::Whole)
         return;
-    m_outline.clear();
-    for (const auto& vertex : boundary->GetVertices())
-        m_outline.push_back({vertex->GetCoordinates().GetEasting(), vertex->GetCoordinates().GetNorthing()});
+    TakeOutline(*boundary);
     if (!CutHatch(area))
         return;
     // The block's base is the insert's point, so the lines keep the survey's coordinates.
     DxfPoint3 base = PositionOf(boundary->GetVertices().front()->GetCoordinates(), false).unspelled();
     base.z = 0.0;
-    m_blockName = "*U" + std::to_string(area.GetLine());
-    m_document->beginBlock(m_blockName, dxfgroup::kBlockAnonymous, base);
+    m_document->beginBlock(HatchBlockName(area), dxfgroup::kBlockAnonymous, base);
     m_hatchLine.attrs.colour = HatchColour(area.GetFillColour(), ChainAttributes(*boundary).colour);
     m_hatchLine.attrs.setLayer("0");
     for (const HatchLines::Segment& piece : m_hatchPieces) {
