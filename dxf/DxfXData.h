@@ -17,11 +17,11 @@ public:
     void add(std::string_view text);
     // The string KEY=value.
     void add(std::string_view key, std::string_view value);
-    [[nodiscard]] std::size_t size() const { return m_ends.size(); }
-    [[nodiscard]] std::string_view at(std::size_t index) const;
     void write(TextStream& stream) const;
 
 private:
+    [[nodiscard]] std::string_view at(std::size_t index) const;
+
     std::string m_application;
     std::string m_texts;             // the strings one after the other
     std::vector<std::size_t> m_ends; // where each ends in m_texts

@@ -46,6 +46,11 @@ constexpr Setting SymbolSize(const char* stored, float S::*member, int control, 
     return {stored, member, nullptr, nullptr, Kind::SymbolSize, control, 0, option, nullptr};
 }
 
+// A spacing is never on the dialog.
+constexpr Setting Spacing(const char* stored, float S::*member, const char* option) {
+    return {stored, member, nullptr, nullptr, Kind::Spacing, Setting::kNotOnDialog, 0, option, nullptr};
+}
+
 constexpr int kOff = Setting::kNotOnDialog;
 
 // In the order they are stored. "ExportPoinst" is the name the stored settings have always had.
@@ -77,8 +82,7 @@ const Setting kRows[] = {
     Switch("PointAttributes", &S::m_bPointAttributes, kOff, {"--point-attributes", "--no-point-attributes"}),
     Switch("AsciiNames", &S::m_bAsciiNames, kOff, {"--ascii-names", "--no-ascii-names"}),
     Switch("Hatch", &S::m_bHatch, kOff, {"--hatch", "--no-hatch"}),
-    {"HatchSpacing", &S::m_fHatchSpacing, nullptr, nullptr, Kind::Spacing, kOff, 0, "--hatch-spacing",
-     nullptr},
+    Spacing("HatchSpacing", &S::m_fHatchSpacing, "--hatch-spacing"),
     Switch("XData", &S::m_bXData, kOff, {"--xdata", "--no-xdata"}),
     LabelSwitch("LabelAreaValue", &S::m_bLabelAreaValue, kOff, "area"),
     LabelSwitch("LabelLineName", &S::m_bLabelLineName, kOff, "line-name"),
