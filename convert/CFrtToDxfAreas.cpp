@@ -54,6 +54,19 @@ std::string HatchBlockName(const CFrtArea& area) {
     return "*U" + std::to_string(area.GetLine());
 }
 
+// Whether the outline's box is small enough for its turned lines to keep finite coordinates.
+bool Hatchable(const std::vector<HatchLines::Point>& outline) {
+    double low[2] = {outline.front().x, outline.front().y};
+    double high[2] = {low[0], low[1]};
+    for (const HatchLines::Point& p : outline) {
+        low[0] = std::min(low[0], p.x);
+        high[0] = std::max(high[0], p.x);
+        low[1] = std::min(low[1], p.y);
+        high[1] = std::max(high[1], p.y);
+    }
+    return high[0] - low[0] < 1e300 && high[1] - low[1] < 1e300;
+}
+
 } // namespace
 
 void CFrtToDxf::TakeOutline(const CFrtLine& boundary) {
@@ -93,6 +106,11 @@ void CFrtToDxf::ExportAreaExtras(const CFrtArea& area) {
 }
 
 bool CFrtToDxf::CutHatch(const CFrtArea& area) {
+    m_hatchPieces.clear();
+    if (!Hatchable(m_outline)) {
+        Report(area, "SSTYLE", "an area beyond any drawing's size; no hatch drawn");
+        return false;
+    }
     const Angles angles = AnglesOf(area.GetHatchStyle());
     // Doubled, the lines stay on the pattern of the spacing asked, which neighbours share.
     double spacing = m_options->hatchSpacing;
@@ -146,8 +164,10 @@ void CFrtToDxf::ExportAreaLabel(const CFrtArea& area, std::size_t index) {
                              .unspelled();
     if (m_document->streams()) {
         const HatchLines::Point pole = PoleOfInaccessibility(m_outline, 0.01);
-        position.x = pole.x;
-        position.y = pole.y;
+        if (std::isfinite(pole.x) && std::isfinite(pole.y)) {
+            position.x = pole.x;
+            position.y = pole.y;
+        }
     }
     entity.setPosition(position);
     entity.horizontalAlign = dxfgroup::kAlignCentre;

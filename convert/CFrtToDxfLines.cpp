@@ -78,10 +78,11 @@ void CFrtToDxf::PlaceLineName(const CFrtLine& line) {
             const double dx = at.x - m_lineLast.x;
             const double dy = at.y - m_lineLast.y;
             const double length = std::hypot(dx, dy);
-            if (length > 0 && m_lineWalked + length >= half) {
-                const double t = (half - m_lineWalked) / length;
-                DxfPoint3 middle{m_lineLast.x + t * dx, m_lineLast.y + t * dy,
-                                 m_lineLast.z + t * (at.z - m_lineLast.z)};
+            const double t = (half - m_lineWalked) / length;
+            const DxfPoint3 middle{m_lineLast.x + t * dx, m_lineLast.y + t * dy,
+                                   m_lineLast.z + t * (at.z - m_lineLast.z)};
+            // Beyond the largest number a length is infinite, and the middle is no place.
+            if (t >= 0 && t <= 1 && std::isfinite(middle.x) && std::isfinite(middle.y)) {
                 // Upright: read from the left or from below.
                 double degrees = std::atan2(dy, dx) * kDegreesPerRadian;
                 if (degrees > 90.0)

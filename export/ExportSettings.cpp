@@ -1,5 +1,10 @@
 #include "export/ExportSettings.h"
 
+#include "common/NumberText.h"
+
+#include <charconv>
+#include <string_view>
+
 ExportOptions ExportSettings::Build() const {
     ExportOptions options;
     options.dataKinds = (m_bExportPoints != 0 ? DATA_KIND_POINTS : 0) |
@@ -13,9 +18,14 @@ ExportOptions ExportSettings::Build() const {
     options.heightDecimals = m_nDecimalsH;
     // The factor is the single-precision value nearest 0.0005; the product is a double.
     options.symbolScale = static_cast<double>(m_fSymbolSize) * static_cast<double>(0.0005F);
-    // Ten symbol sizes by default: 1 m for the usual 100 mm.
-    options.hatchSpacing =
-        m_fHatchSpacing > 0 ? static_cast<double>(m_fHatchSpacing) : 20.0 * options.symbolScale;
+    // Ten symbol sizes by default: 1 m for the usual 100 mm. As the numbers read, not as the
+    // nearest floats: "0.3" is 0.3.
+    const auto decimal = [](float value) {
+        char text[32];
+        const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+        return numtext::ParseDouble(std::string_view(text, static_cast<std::size_t>(end.ptr - text)));
+    };
+    options.hatchSpacing = m_fHatchSpacing > 0 ? decimal(m_fHatchSpacing) : decimal(m_fSymbolSize) / 100;
     const auto colour = [](int selection) { return selection >= 0 ? selection + 1 : 0; };
     if (m_bLabelPointId != 0)
         options.labels.push_back({LABEL_POINT_ID, m_strLayerPointId, colour(m_nColourPointId), 0});

@@ -15,21 +15,21 @@
 
 namespace {
 
-// The first two bytes choose the options: flags and labels, then symbol size, decimals and
-// point attributes.
+// The first two bytes choose the options: flags and labels, then symbol size, decimals, hatches
+// with extended data, and point attributes.
 ExportOptions OptionsFrom(std::uint8_t first, std::uint8_t second) {
     constexpr std::array<float, 4> kSymbolSizes = {1.0F, 100.0F, 5000.0F, 999999.0F};
     ExportOptions options;
-    options.flags = (first & 0x0F) | ((second & 0x80) != 0 ? OPT_POINT_ATTRIBUTES : 0);
+    options.flags = (first & 0x0F) | ((second & 0x80) != 0 ? OPT_POINT_ATTRIBUTES : 0) |
+                    ((second & 0x40) != 0 ? OPT_HATCH | OPT_XDATA : 0);
     options.dataKinds =
         (first >> 5) == 0 ? DATA_KIND_POINTS | DATA_KIND_LINES | DATA_KIND_AREAS : (first >> 5);
     options.symbolScale = static_cast<double>(kSymbolSizes[second & 3]) * static_cast<double>(0.0005F);
     if ((first & 0x10) != 0) {
         const int decimals = (second >> 2) % 17;
-        options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},
-                          {LABEL_EAST_NORTH, "Coords", 3, decimals},
-                          {LABEL_HEIGHT, "Height", 4, decimals},
-                          {LABEL_CODE, "Code", 5, 0}};
+        options.labels = {{LABEL_POINT_ID, "Point ID", 2, 0},    {LABEL_EAST_NORTH, "Coords", 3, decimals},
+                          {LABEL_HEIGHT, "Height", 4, decimals}, {LABEL_CODE, "Code", 5, 0},
+                          {LABEL_AREA, "Area", 6, decimals},     {LABEL_LINE_NAME, "Name", 7, 0}};
     }
     return options;
 }

@@ -122,8 +122,7 @@ TEST(ExportSettings, SettingsTheDialogLacksAreKeptThroughTheStoreWhenChanged) {
     EXPECT_EQ(options.labels[0].colour, 6);
     EXPECT_EQ(options.heightDecimals, 5) << "the height label's decimals, also without the label";
     EXPECT_EQ(options.labels[0].decimals, 5);
-    EXPECT_EQ(ExportSettings().Build().hatchSpacing, 20 * ExportSettings().Build().symbolScale)
-        << "ten symbols";
+    EXPECT_EQ(ExportSettings().Build().hatchSpacing, 1.0) << "ten symbols of 100 mm";
 
     MemoryStore written;
     settings.Store(written);
