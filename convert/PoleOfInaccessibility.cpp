@@ -81,7 +81,8 @@ HatchLines::Point PoleOfInaccessibility(const std::vector<Point>& boundary, doub
     // a bounded number of cells too.
     const double longer = std::max(high.x - low.x, high.y - low.y);
     const double side = std::max(std::min(high.x - low.x, high.y - low.y), longer / 64);
-    if (ring.size() < 3 || !(std::min(high.x - low.x, high.y - low.y) > 0))
+    // No inside, or a box beyond the largest number (vertices near +-1e308), which no cell divides.
+    if (ring.size() < 3 || !(std::min(high.x - low.x, high.y - low.y) > 0) || !std::isfinite(longer))
         return origin;
     const auto farther = [](const Cell& a, const Cell& b) { return a.Reach() < b.Reach(); };
     std::priority_queue<Cell, std::vector<Cell>, decltype(farther)> cells(farther);
