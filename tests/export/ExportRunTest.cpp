@@ -1,4 +1,5 @@
 #include "export/ExportRun.h"
+#include "tests/support/Findings.h"
 #include "tests/support/ScopedSystemCalls.h"
 #include "tests/support/TempDir.h"
 
@@ -16,16 +17,6 @@ std::string ReadAll(const std::string& path) {
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-class Findings : public IFrtDiagnostics {
-public:
-    void Warn(std::uint64_t line, std::string_view key, std::string_view value,
-              std::string_view problem) override {
-        text += std::to_string(line) + " " + std::string(key) + "=" + std::string(value) + " " +
-                std::string(problem) + "\n";
-    }
-    std::string text;
-};
 
 // About 1.5 MB of survey: points, lines and areas of several vertices, groups with blanks,
 // and now and then a value the reader has to replace.
@@ -95,7 +86,7 @@ TEST(ExportRun, ThreadsMakeTheSameDrawingAndFindingsInTheSameOrder) {
     EXPECT_EQ(results[1].warnings, results[0].warnings);
     EXPECT_GT(results[0].warnings, 100u);
     EXPECT_EQ(results[1].read.elements, results[0].read.elements);
-    EXPECT_EQ(findings[1].text, findings[0].text);
+    EXPECT_EQ(findings[1].said, findings[0].said);
     EXPECT_EQ(options[1].labels[1].layerName, "E N") << "the options stay as they were built";
     ASSERT_EQ(drawings[1].size(), drawings[0].size());
     EXPECT_TRUE(drawings[1] == drawings[0]);
