@@ -8,7 +8,6 @@
 #include "export/ExportRun.h"
 #include "export/SettingsSchema.h"
 
-#include <charconv>
 #include <cmath>
 #include <thread>
 #include <utility>
@@ -43,9 +42,7 @@ std::optional<std::string> TakeSymbolSize(const std::string& text, float& value,
 }
 
 std::string SymbolSizeText(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return {buffer, result.ptr};
+    return numtext::FormatShortestFloat(value);
 }
 
 void PushValues(const ExportSettings& settings, IDialogControls& controls) {

@@ -254,6 +254,12 @@ std::string FormatShortest(double value) {
     return {buffer.data(), result.ptr};
 }
 
+std::string FormatShortestFloat(float value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return {buffer.data(), result.ptr};
+}
+
 namespace {
 
 __extension__ using Wide = unsigned __int128; // GCC and Clang, mingw-w64 included

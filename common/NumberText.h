@@ -39,6 +39,8 @@ std::uint32_t ParseHex(std::string_view text);
 
 // The shortest text that reads back as the value ("12.5", "0").
 std::string FormatShortest(double value);
+// The same for a single-precision value: "0.3", not the double nearest it.
+std::string FormatShortestFloat(float value);
 
 // The room the longest fixed text takes: 309 digits of the largest double, a sign, a point and
 // up to 255 decimals.

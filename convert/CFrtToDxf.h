@@ -3,6 +3,7 @@
 #include "convert/ExportOptions.h"
 #include "convert/HatchLines.h"
 #include "convert/LayerNames.h"
+#include "dxf/AciPalette.h"
 #include "dxf/CDxfDocument.h"
 #include "dxf/CDxfInsert.h"
 #include "dxf/CDxfLine.h"
@@ -68,6 +69,13 @@ public:
     void ExportLine(const CFrtLine& line);
     void ExportArea(const CFrtArea& area);
     void BuildSymbolBlocks();
+
+    // A survey colour (a line's, a fill's): its lowest byte is red, the next green, the third blue.
+    static acipalette::Rgb RgbOf(std::int32_t colour) {
+        const auto bits = static_cast<std::uint32_t>(colour);
+        return {static_cast<std::uint8_t>(bits & 0xffU), static_cast<std::uint8_t>((bits >> 8U) & 0xffU),
+                static_cast<std::uint8_t>((bits >> 16U) & 0xffU)};
+    }
 
     // The tags of the point attributes, in the order the inserts carry them.
     static constexpr const char* kAttributeTags[] = {"PID", "HEIGHT", "CODE", "CLASS"};

@@ -38,14 +38,9 @@ Angles AnglesOf(std::int32_t style) {
     }
 }
 
-// The fill colour's lowest byte is red, as the line colour's; no fill colour: the area's own.
+// No fill colour: the area's own.
 std::int16_t HatchColour(std::int32_t fill, std::int16_t areaColour) {
-    if (fill == 0)
-        return areaColour;
-    const auto bits = static_cast<std::uint32_t>(fill);
-    return static_cast<std::int16_t>(acipalette::Nearest({static_cast<std::uint8_t>(bits & 0xffU),
-                                                          static_cast<std::uint8_t>((bits >> 8U) & 0xffU),
-                                                          static_cast<std::uint8_t>((bits >> 16U) & 0xffU)}));
+    return fill == 0 ? areaColour : static_cast<std::int16_t>(acipalette::Nearest(CFrtToDxf::RgbOf(fill)));
 }
 
 // An anonymous block's name, "*U" and a number: the area's line, the same in every pass and

@@ -1,5 +1,6 @@
 // Line and area export: LINE chains or polylines.
 #include "convert/CFrtToDxf.h"
+#include "dxf/AciPalette.h"
 #include "dxf/CDxfLine.h"
 #include "dxf/CDxfPolyline.h"
 #include "dxf/DxfGroup.h"
@@ -8,12 +9,10 @@
 
 namespace {
 
-// The colour's lowest byte is red, the next green, the third blue; each only on or off.
+// Each of the line colour's channels only on or off.
 void SetColour(DxfAttributes& attributes, std::int32_t colour) {
-    const auto bits = static_cast<std::uint32_t>(colour);
-    attributes.setColourFromRgb(static_cast<std::uint8_t>(bits & 0xffU),
-                                static_cast<std::uint8_t>((bits >> 8U) & 0xffU),
-                                static_cast<std::uint8_t>((bits >> 16U) & 0xffU));
+    const acipalette::Rgb rgb = CFrtToDxf::RgbOf(colour);
+    attributes.setColourFromRgb(rgb.red, rgb.green, rgb.blue);
 }
 
 constexpr double kDegreesPerRadian = 57.295779513082320876;

@@ -2,9 +2,6 @@
 
 #include "common/NumberText.h"
 
-#include <charconv>
-#include <string_view>
-
 ExportOptions ExportSettings::Build() const {
     ExportOptions options;
     options.dataKinds = (m_bExportPoints != 0 ? DATA_KIND_POINTS : 0) |
@@ -21,9 +18,7 @@ ExportOptions ExportSettings::Build() const {
     // Ten symbol sizes by default: 1 m for the usual 100 mm. As the numbers read, not as the
     // nearest floats: "0.3" is 0.3.
     const auto decimal = [](float value) {
-        char text[32];
-        const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
-        return numtext::ParseDouble(std::string_view(text, static_cast<std::size_t>(end.ptr - text)));
+        return numtext::ParseDouble(numtext::FormatShortestFloat(value));
     };
     options.hatchSpacing = m_fHatchSpacing > 0 ? decimal(m_fHatchSpacing) : decimal(m_fSymbolSize) / 100;
     const auto colour = [](int selection) { return selection >= 0 ? selection + 1 : 0; };
