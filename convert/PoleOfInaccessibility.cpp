@@ -70,12 +70,16 @@ HatchLines::Point PoleOfInaccessibility(const std::vector<Point>& boundary, doub
     ring.reserve(boundary.size());
     Point low = {0, 0};
     Point high = {0, 0};
+    Point lowest = origin;
+    Point highest = origin;
     for (const Point& p : boundary) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y))
             return origin;
         ring.push_back({p.x - origin.x, p.y - origin.y});
         low = {std::min(low.x, ring.back().x), std::min(low.y, ring.back().y)};
         high = {std::max(high.x, ring.back().x), std::max(high.y, ring.back().y)};
+        lowest = {std::min(lowest.x, p.x), std::min(lowest.y, p.y)};
+        highest = {std::max(highest.x, p.x), std::max(highest.y, p.y)};
     }
     // Cells as wide as the area is narrow, but no more than 64 along it: a sliver is searched in
     // a bounded number of cells too.
@@ -107,5 +111,8 @@ HatchLines::Point PoleOfInaccessibility(const std::vector<Point>& boundary, doub
     }
     if (!(best.distance > 0)) // no inside: the boundary runs along itself
         return origin;
-    return {origin.x + best.centre.x, origin.y + best.centre.y};
+    // Within the boundary's box, as a point inside is, also where the distances of a box near the
+    // largest numbers lost their digits: what the drawing's extents count on.
+    return {std::clamp(origin.x + best.centre.x, lowest.x, highest.x),
+            std::clamp(origin.y + best.centre.y, lowest.y, highest.y)};
 }

@@ -89,7 +89,8 @@ TEST(HatchLines, NeighboursShareOnePatternAndHostileBoundariesGiveNone) {
 
 // The label's point is inside the area and as far from its edges as any: in a U, whose centroid
 // lies in its notch, in an arm; far from the origin with its centimetres; in a sliver within the
-// bound of cells; a boundary without an inside gives its first vertex.
+// bound of cells; a boundary without an inside gives its first vertex; near the largest numbers
+// it stays in the boundary's box.
 TEST(PoleOfInaccessibility, TheFarthestPointInsideEvenWhereTheCentroidIsOutside) {
     const Point pole = PoleOfInaccessibility(kU, 0.01);
     EXPECT_TRUE(Inside(kU, pole));
@@ -101,4 +102,9 @@ TEST(PoleOfInaccessibility, TheFarthestPointInsideEvenWhereTheCentroidIsOutside)
     EXPECT_NEAR(PoleOfInaccessibility({{0, 0}, {1000, 0}, {1000, 1}, {0, 1}}, 0.01).y, 0.5, 0.01);
     EXPECT_EQ(PoleOfInaccessibility({{7, 8}, {9, 9}}, 0.01).x, 7);
     EXPECT_EQ(PoleOfInaccessibility({{7, 8}, {9, 9}, {7, 8}}, 0.01).y, 8);
+    // A box near the largest numbers loses the distances' digits; the point stays in the box,
+    // which the drawing's extents count on.
+    const Point lost =
+        PoleOfInaccessibility({{2605135, 1204300}, {2605152, 1204300}, {2605152, -1e308}}, 0.01);
+    EXPECT_TRUE(lost.x >= 2605135 && lost.x <= 2605152) << lost.x;
 }
